@@ -1,0 +1,70 @@
+#include "model/ColorizationData.h"
+
+#include "model/Hashing.h"
+
+#include <cmath>
+
+namespace pigmo {
+namespace {
+
+bool finite(const HSL& hsl)
+{
+    return std::isfinite(hsl.hue) && std::isfinite(hsl.saturation) && std::isfinite(hsl.lightness);
+}
+
+} // namespace
+
+QString IconStyle::rawValue(StyleType type)
+{
+    switch (type) {
+    case StyleType::vibrant:
+        return QStringLiteral("vibrant");
+    case StyleType::original:
+        return QStringLiteral("original");
+    case StyleType::color:
+        return QStringLiteral("color");
+    case StyleType::inverted:
+        return QStringLiteral("inverted");
+    }
+    return {};
+}
+
+std::optional<IconStyle::StyleType> IconStyle::styleType(const QString& rawValue)
+{
+    for (StyleType type : {StyleType::vibrant, StyleType::original, StyleType::color, StyleType::inverted}) {
+        if (rawValue == IconStyle::rawValue(type))
+            return type;
+    }
+    return std::nullopt;
+}
+
+bool ColorizationData::isFinite() const
+{
+    return finite(color) && std::isfinite(intensity) && (!iconSize || std::isfinite(*iconSize)) &&
+           (!iconStyle.isColor() || finite(iconStyle.colorValue()));
+}
+
+size_t qHash(const Icon& icon, size_t seed) noexcept
+{
+    Hasher hasher(seed);
+    hasher.add(icon.url).add(icon.systemName).add(icon.emoji).add(icon.name).add(icon.imageData);
+    return hasher.value();
+}
+
+size_t qHash(const IconStyle& style, size_t seed) noexcept
+{
+    Hasher hasher(seed);
+    hasher.add(static_cast<int>(style.type()));
+    if (style.isColor())
+        hasher.add(style.colorValue());
+    return hasher.value();
+}
+
+size_t qHash(const ColorizationData& data, size_t seed) noexcept
+{
+    Hasher hasher(seed);
+    hasher.add(data.color).add(data.intensity).add(data.icon).add(data.iconSize).add(data.iconStyle);
+    return hasher.value();
+}
+
+} // namespace pigmo

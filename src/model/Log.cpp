@@ -1,0 +1,55 @@
+#include "model/Log.h"
+
+#include <cstdio>
+#include <mutex>
+
+namespace pigmo::log {
+namespace {
+
+std::mutex& sinkMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+Sink& installedSink()
+{
+    static Sink sink;
+    return sink;
+}
+
+} // namespace
+
+void write(Channel channel, const QString& line)
+{
+    std::lock_guard lock(sinkMutex());
+    if (const Sink& sink = installedSink()) {
+        sink(channel, line);
+        return;
+    }
+    std::FILE* stream = channel == Channel::standardOutput ? stdout : stderr;
+    const QByteArray bytes = line.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
+    std::fputc('\n', stream);
+    std::fflush(stream);
+}
+
+void print(const QString& line)
+{
+    write(Channel::standardOutput, line);
+}
+
+void system(const QString& line)
+{
+    write(Channel::systemLog, line);
+}
+
+Sink setSink(Sink sink)
+{
+    std::lock_guard lock(sinkMutex());
+    Sink previous = std::move(installedSink());
+    installedSink() = std::move(sink);
+    return previous;
+}
+
+} // namespace pigmo::log

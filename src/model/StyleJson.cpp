@@ -1,0 +1,317 @@
+#include "model/StyleJson.h"
+
+#include <cctype>
+#include <cmath>
+
+namespace pigmo::json {
+namespace {
+
+// A member that must be present and non-null.
+const Json* required(const Json& object, const char* member)
+{
+    const auto it = object.find(member);
+    return it == object.end() || it->is_null() ? nullptr : &*it;
+}
+
+// A member that may be missing or null.
+const Json* optional(const Json& object, const char* member)
+{
+    return required(object, member);
+}
+
+Result<double> numberMember(const Json& object, const char* member)
+{
+    const Json* value = required(object, member);
+    if (!value)
+        return Result<double>::failure(missingMemberError(member));
+    if (!value->is_number())
+        return Result<double>::failure(wrongTypeError(member, "number"));
+    return value->get<double>();
+}
+
+Result<QString> textMember(const Json& value, const char* member)
+{
+    if (!value.is_string())
+        return Result<QString>::failure(wrongTypeError(member, "string"));
+    return QString::fromStdString(value.get<std::string>());
+}
+
+Result<QString> requiredText(const Json& object, const char* member)
+{
+    const Json* value = required(object, member);
+    if (!value)
+        return Result<QString>::failure(missingMemberError(member));
+    return textMember(*value, member);
+}
+
+// Absent (missing or null) gives an empty optional; a present member of the wrong type fails.
+Result<std::optional<QString>> optionalText(const Json& object, const char* member)
+{
+    const Json* value = optional(object, member);
+    if (!value)
+        return std::optional<QString>();
+    auto text = textMember(*value, member);
+    if (!text)
+        return Result<std::optional<QString>>::failure(text.error());
+    return std::optional<QString>(*text);
+}
+
+bool isStrictBase64(const QByteArray& text)
+{
+    if (text.size() % 4 != 0)
+        return false;
+    for (const char c : text) {
+        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '/' || c == '='))
+            return false;
+    }
+    return true;
+}
+
+bool containsNonFinite(const Json& json)
+{
+    if (json.is_number_float())
+        return !std::isfinite(json.get<double>());
+    if (json.is_structured()) {
+        for (const auto& element : json) {
+            if (containsNonFinite(element))
+                return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+QString missingMemberError(const char* member)
+{
+    return QStringLiteral("The data couldn't be read because the member \"%1\" is missing.").arg(QLatin1String(member));
+}
+
+QString wrongTypeError(const char* member, const char* expected)
+{
+    return QStringLiteral("The data couldn't be read because the member \"%1\" is not a %2.")
+        .arg(QLatin1String(member), QLatin1String(expected));
+}
+
+QString describe(const Json& json)
+{
+    return QString::fromUtf8(json.type_name());
+}
+
+Json toJson(const HSL& hsl)
+{
+    Json json = Json::object();
+    json["hue"] = hsl.hue;
+    json["saturation"] = hsl.saturation;
+    json["lightness"] = hsl.lightness;
+    return json;
+}
+
+Json toJson(const Icon& icon)
+{
+    Json json = Json::object();
+    if (icon.url)
+        json["url"] = icon.url->toEncoded().toStdString();
+    if (icon.systemName)
+        json["systemName"] = icon.systemName->toStdString();
+    if (icon.emoji)
+        json["emoji"] = icon.emoji->toStdString();
+    json["name"] = icon.name.toStdString();
+    if (icon.imageData)
+        json["imageData"] = icon.imageData->toBase64().toStdString();
+    return json;
+}
+
+Json toJson(const IconStyle& style)
+{
+    Json json = Json::object();
+    json["type"] = IconStyle::rawValue(style.type()).toStdString();
+    if (style.isColor())
+        json["color"] = toJson(style.colorValue());
+    return json;
+}
+
+Json toJson(const ColorizationData& data)
+{
+    Json json = Json::object();
+    json["color"] = toJson(data.color);
+    json["intensity"] = data.intensity;
+    if (data.icon)
+        json["icon"] = toJson(*data.icon);
+    if (data.iconSize)
+        json["iconSize"] = *data.iconSize;
+    json["iconStyle"] = toJson(data.iconStyle);
+    return json;
+}
+
+Result<HSL> hslFromJson(const Json& json)
+{
+    if (!json.is_object())
+        return Result<HSL>::failure(QStringLiteral("The data couldn't be read because a colour is not an object."));
+    HSL hsl;
+    for (auto [member, field] : {std::pair{"hue", &hsl.hue}, std::pair{"saturation", &hsl.saturation},
+                                 std::pair{"lightness", &hsl.lightness}}) {
+        auto number = numberMember(json, member);
+        if (!number)
+            return Result<HSL>::failure(number.error());
+        *field = *number;
+    }
+    return hsl;
+}
+
+Result<Icon> iconFromJson(const Json& json)
+{
+    if (!json.is_object())
+        return Result<Icon>::failure(QStringLiteral("The data couldn't be read because an icon is not an object."));
+    Icon icon;
+    auto name = requiredText(json, "name");
+    if (!name)
+        return Result<Icon>::failure(name.error());
+    icon.name = *name;
+
+    auto url = optionalText(json, "url");
+    auto systemName = optionalText(json, "systemName");
+    auto emoji = optionalText(json, "emoji");
+    auto imageData = optionalText(json, "imageData");
+    for (const auto* member : {&url, &systemName, &emoji, &imageData}) {
+        if (!*member)
+            return Result<Icon>::failure(member->error());
+    }
+    if (*url) {
+        const QUrl parsed(**url, QUrl::StrictMode);
+        if (parsed.isEmpty() || !parsed.isValid())
+            return Result<Icon>::failure(QStringLiteral("The data couldn't be read because \"url\" is no valid URL."));
+        icon.url = parsed;
+    }
+    icon.systemName = *systemName;
+    icon.emoji = *emoji;
+    if (*imageData) {
+        const QByteArray base64 = (*imageData)->toLatin1();
+        auto decoded = QByteArray::fromBase64Encoding(base64, QByteArray::AbortOnBase64DecodingErrors);
+        if (!isStrictBase64(base64) || !decoded)
+            return Result<Icon>::failure(
+                QStringLiteral("The data couldn't be read because \"imageData\" is no valid Base64."));
+        icon.imageData = *decoded;
+    }
+    return icon;
+}
+
+Result<IconStyle> iconStyleFromJson(const Json& json)
+{
+    if (!json.is_object())
+        return Result<IconStyle>::failure(
+            QStringLiteral("The data couldn't be read because an icon style is not an object."));
+    auto raw = requiredText(json, "type");
+    if (!raw)
+        return Result<IconStyle>::failure(raw.error());
+    const auto type = IconStyle::styleType(*raw);
+    if (!type)
+        return Result<IconStyle>::failure(
+            QStringLiteral("The data couldn't be read because \"%1\" is no icon style type.").arg(*raw));
+    switch (*type) {
+    case IconStyle::StyleType::vibrant:
+        return IconStyle::vibrant();
+    case IconStyle::StyleType::original:
+        return IconStyle::original();
+    case IconStyle::StyleType::inverted:
+        return IconStyle::inverted();
+    case IconStyle::StyleType::color:
+        break;
+    }
+    const Json* color = required(json, "color");
+    if (!color)
+        return Result<IconStyle>::failure(missingMemberError("color"));
+    auto hsl = hslFromJson(*color);
+    if (!hsl)
+        return Result<IconStyle>::failure(hsl.error());
+    return IconStyle::color(*hsl);
+}
+
+Result<ColorizationData> colorizationDataFromJson(const Json& json)
+{
+    using R = Result<ColorizationData>;
+    if (!json.is_object())
+        return R::failure(QStringLiteral("The data couldn't be read because it isn't in the correct format."));
+    ColorizationData data;
+
+    const Json* color = required(json, "color");
+    if (!color)
+        return R::failure(missingMemberError("color"));
+    auto hsl = hslFromJson(*color);
+    if (!hsl)
+        return R::failure(hsl.error());
+    data.color = *hsl;
+
+    auto intensity = numberMember(json, "intensity");
+    if (!intensity)
+        return R::failure(intensity.error());
+    data.intensity = *intensity;
+
+    if (const Json* icon = optional(json, "icon")) {
+        auto decoded = iconFromJson(*icon);
+        if (!decoded)
+            return R::failure(decoded.error());
+        data.icon = *decoded;
+    }
+    if (const Json* size = optional(json, "iconSize")) {
+        if (!size->is_number())
+            return R::failure(wrongTypeError("iconSize", "number"));
+        data.iconSize = size->get<double>();
+    }
+
+    const Json* style = required(json, "iconStyle");
+    if (!style)
+        return R::failure(missingMemberError("iconStyle"));
+    auto iconStyle = iconStyleFromJson(*style);
+    if (!iconStyle)
+        return R::failure(iconStyle.error());
+    data.iconStyle = *iconStyle;
+    return data;
+}
+
+Result<QByteArray> serialize(const Json& json)
+{
+    if (containsNonFinite(json))
+        return Result<QByteArray>::failure(QStringLiteral("Unable to encode a non-finite number in JSON."));
+    std::string text;
+    try {
+        text = json.dump(-1, ' ', false, nlohmann::json::error_handler_t::strict);
+    } catch (const nlohmann::json::exception& error) {
+        return Result<QByteArray>::failure(QString::fromUtf8(error.what()));
+    }
+    // A '/' can only stand inside a string in JSON text, so escaping every one is exact.
+    QByteArray bytes;
+    bytes.reserve(static_cast<qsizetype>(text.size() + text.size() / 16));
+    for (const char c : text) {
+        if (c == '/')
+            bytes.append('\\');
+        bytes.append(c);
+    }
+    return bytes;
+}
+
+Result<Json> parse(const QByteArray& bytes)
+{
+    try {
+        return Json::parse(bytes.constBegin(), bytes.constEnd());
+    } catch (const nlohmann::json::exception& error) {
+        return Result<Json>::failure(
+            QStringLiteral("The data couldn't be read because it isn't in the correct format. (%1)")
+                .arg(QString::fromUtf8(error.what())));
+    }
+}
+
+Result<QByteArray> encode(const ColorizationData& data)
+{
+    return serialize(toJson(data));
+}
+
+Result<ColorizationData> decode(const QByteArray& bytes)
+{
+    auto json = parse(bytes);
+    if (!json)
+        return Result<ColorizationData>::failure(json.error());
+    return colorizationDataFromJson(*json);
+}
+
+} // namespace pigmo::json

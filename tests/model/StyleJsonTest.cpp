@@ -1,0 +1,124 @@
+#include "model/StyleJson.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace pigmo;
+
+namespace {
+
+ColorizationData decoded(const char* text)
+{
+    auto result = json::decode(QByteArray(text));
+    EXPECT_TRUE(result) << result.error().toStdString();
+    return result ? *result : ColorizationData{};
+}
+
+bool fails(const char* text)
+{
+    return !json::decode(QByteArray(text)).hasValue();
+}
+
+} // namespace
+
+TEST(StyleJsonTest, PlainStyleHasExactlyThreeMembersInOrder)
+{
+    ColorizationData data{HSL{195, 100, 50}, 0.6, std::nullopt, std::nullopt, IconStyle::vibrant()};
+    auto text = json::encode(data);
+    ASSERT_TRUE(text);
+    EXPECT_EQ(*text, QByteArray(R"({"color":{"hue":195.0,"saturation":100.0,"lightness":50.0},"intensity":0.6,)"
+                                R"("iconStyle":{"type":"vibrant"}})"));
+    EXPECT_EQ(decoded(text->constData()), data);
+}
+
+TEST(StyleJsonTest, FullStyleRoundTripsWithEscapedSlashesAndBase64)
+{
+    Icon icon{QUrl::fromLocalFile(QStringLiteral("/usr/share/pigmo2/lucide/file text.svg")),
+              QStringLiteral("folder.open"), QStringLiteral("🇫🇷"), QStringLiteral("ä/ö"),
+              QByteArray("\x89PNG\r\n\x1a\n\xff", 9)};
+    ColorizationData data{HSL{1.5, 2, 3}, 1, icon, 512, IconStyle::color(HSL{4, 5, 6})};
+    auto text = json::encode(data);
+    ASSERT_TRUE(text);
+    EXPECT_FALSE(text->contains("\n"));
+    EXPECT_TRUE(text->contains(R"("url":"file:\/\/\/usr\/share\/pigmo2\/lucide\/file%20text.svg")"));
+    EXPECT_TRUE(text->contains(R"("name":"ä\/ö")"));
+    EXPECT_TRUE(text->contains(R"("imageData":"iVBORw0KGgr\/")"));
+    EXPECT_TRUE(text->contains(R"("iconStyle":{"type":"color","color":{"hue":4.0)"));
+    const qsizetype url = text->indexOf("\"url\""), name = text->indexOf("\"name\""),
+                    image = text->indexOf("imageData");
+    EXPECT_TRUE(url < name && name < image);
+    EXPECT_EQ(decoded(text->constData()), data);
+}
+
+TEST(StyleJsonTest, IconWithOnlyNameAndOptionalRules)
+{
+    const auto json = json::toJson(Icon{{}, {}, {}, QStringLiteral("star"), {}});
+    EXPECT_EQ(json.dump(), R"({"name":"star"})");
+    EXPECT_EQ(json::iconFromJson(json)->name, "star");
+
+    const auto nullSize = decoded(R"({"color":{"hue":1,"saturation":2,"lightness":3},"intensity":1,)"
+                                  R"("iconSize":null,"icon":null,"iconStyle":{"type":"original"}})");
+    EXPECT_FALSE(nullSize.iconSize);
+    EXPECT_FALSE(nullSize.icon);
+    EXPECT_EQ(nullSize.iconStyle, IconStyle::original());
+}
+
+TEST(StyleJsonTest, UnknownMembersAndReorderedMembersAreAccepted)
+{
+    const auto data = decoded(R"({"future":[1,2],"iconStyle":{"type":"vibrant","color":{"hue":1},"x":1},)"
+                              R"("intensity":0.25,"color":{"lightness":3,"hue":1,"saturation":2,"alpha":9}})");
+    EXPECT_EQ(data.iconStyle, IconStyle::vibrant()); // a colour under "vibrant" is ignored
+    EXPECT_EQ(data.color, (HSL{1, 2, 3}));
+    EXPECT_EQ(data.intensity, 0.25);
+    const auto unescaped = decoded(R"({"color":{"hue":1,"saturation":2,"lightness":3},"intensity":1,)"
+                                   R"("icon":{"name":"a","url":"file:///tmp/x.svg"},"iconStyle":{"type":"inverted"}})");
+    EXPECT_EQ(unescaped.icon->url->toLocalFile(), "/tmp/x.svg");
+}
+
+TEST(StyleJsonTest, MalformedStylesFailWhole)
+{
+    const char* color = R"("color":{"hue":1,"saturation":2,"lightness":3})";
+    const auto with = [color](const std::string& rest) { return "{" + std::string(color) + "," + rest + "}"; };
+
+    EXPECT_TRUE(fails(with(R"("intensity":null,"iconStyle":{"type":"vibrant"})").c_str()));
+    EXPECT_TRUE(fails(with(R"("intensity":1)").c_str()));                                  // no iconStyle
+    EXPECT_TRUE(fails(with(R"("intensity":"1","iconStyle":{"type":"vibrant"})").c_str())); // wrong type
+    EXPECT_TRUE(fails(with(R"("intensity":true,"iconStyle":{"type":"vibrant"})").c_str()));
+    EXPECT_TRUE(fails(with(R"("intensity":1,"iconStyle":{"type":"Vibrant"})").c_str()));
+    EXPECT_TRUE(fails(with(R"("intensity":1,"iconStyle":{"type":"color"})").c_str()));
+    EXPECT_TRUE(fails(with(R"("intensity":1,"icon":{"emoji":"x"},"iconStyle":{"type":"vibrant"})").c_str()));
+    EXPECT_TRUE(fails(with(R"("intensity":1,"icon":{"name":"x","emoji":7},"iconStyle":{"type":"vibrant"})").c_str()));
+    EXPECT_TRUE(
+        fails(with(R"("intensity":1,"icon":{"name":"x","imageData":"@@@@"},"iconStyle":{"type":"vibrant"})").c_str()));
+    EXPECT_TRUE(
+        fails(with(R"("intensity":1,"icon":{"name":"x","imageData":"QQ"},"iconStyle":{"type":"vibrant"})").c_str()));
+    EXPECT_TRUE(fails(with(R"("intensity":1,"icon":{"name":"x","url":""},"iconStyle":{"type":"vibrant"})").c_str()));
+    EXPECT_TRUE(fails(with(R"("intensity":1,"iconSize":[],"iconStyle":{"type":"vibrant"})").c_str()));
+    EXPECT_TRUE(fails(R"({"intensity":1,"iconStyle":{"type":"vibrant"}})"));
+    EXPECT_TRUE(fails("not json"));
+    EXPECT_TRUE(fails("[]"));
+
+    const auto missing = json::decode(QByteArray(with(R"("intensity":1)").c_str()));
+    EXPECT_TRUE(missing.error().contains("iconStyle"));
+}
+
+TEST(StyleJsonTest, NonFiniteNumbersRefuseToEncode)
+{
+    ColorizationData data{HSL{1, 2, 3}, std::nan(""), std::nullopt, std::nullopt, IconStyle::vibrant()};
+    EXPECT_FALSE(json::encode(data));
+    data.intensity = 1;
+    data.iconSize = -INFINITY;
+    auto result = json::encode(data);
+    EXPECT_FALSE(result);
+    EXPECT_FALSE(result.error().isEmpty());
+}
+
+TEST(StyleJsonTest, IntegralNumbersDecode)
+{
+    const auto data =
+        decoded(R"({"color":{"hue":360,"saturation":0,"lightness":100},"intensity":0,)"
+                R"("iconSize":96,"iconStyle":{"type":"color","color":{"hue":-1,"saturation":2.5,"lightness":1e2}}})");
+    EXPECT_EQ(data.iconSize, 96.0);
+    EXPECT_EQ(data.iconStyle, IconStyle::color(HSL{-1, 2.5, 100}));
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "model/Log.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <mutex>
+
+namespace pigmo::test {
+
+// Captures every log line written while it lives (from any thread) instead of printing it.
+class LogCapture {
+public:
+    LogCapture();
+    ~LogCapture();
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
+
+    QStringList lines() const;                     // every channel, in order
+    QStringList lines(log::Channel channel) const; // one channel, in order
+    bool contains(const QString& fragment) const;  // some line contains the fragment
+    int count(const QString& fragment) const;      // lines containing the fragment
+    void clear();
+
+private:
+    mutable std::mutex mutex_;
+    QList<std::pair<log::Channel, QString>> lines_;
+    log::Sink previous_;
+};
+
+} // namespace pigmo::test

@@ -19,6 +19,11 @@ namespace prefs {
 // History store and legacy migration.
 inline const PreferenceKey<bool> historyStoreMigrated{"ColorizationHistoryStoreMigrated", false};
 inline const PreferenceKey<QByteArray> legacyHistoryIDs{"ColorizationHistoryIDs", {}};
+// Onboarding: written true only by its finish step; the shell reads it at launch. The resume keys are
+// removed when the onboarding finishes.
+inline const PreferenceKey<bool> hasCompletedOnboarding{"io.velmar.Pigmo.hasCompletedOnboarding", false};
+inline const PreferenceKey<int> onboardingResumeStep{"io.velmar.Pigmo.onboardingResumeStep", 0};
+inline const PreferenceKey<bool> onboardingResumeWatcherChoice{"io.velmar.Pigmo.onboardingResumeWatcherChoice", false};
 } // namespace prefs
 
 // The program's standard preferences: an INI file at $XDG_CONFIG_HOME/io.velmar.pigmo2/preferences.ini.

@@ -1,0 +1,212 @@
+#include "app/AppDelegate.h"
+
+#include "app/AppIdentity.h"
+#include "app/MainMenu.h"
+#include "app/MainWindow.h"
+#include "app/StatusItem.h"
+#include "storage/Preferences.h"
+#include "ui/Localized.h"
+#include "ui/main/MainView.h"
+#include "ui/main/ScreenshotScenario.h"
+#include "ui/onboarding/OnboardingView.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QTimer>
+
+namespace pigmo {
+namespace {
+
+constexpr QSize mainViewContentSize{900, 560};
+constexpr int waitingFoldersDelayMs = 100;
+
+} // namespace
+
+AppDelegate::AppDelegate(QObject* parent)
+    : QObject(parent)
+{
+}
+
+AppDelegate::~AppDelegate()
+{
+    // The main view waiting behind the onboarding has no parent yet.
+    if (contentView_ && !contentView_->parent())
+        delete contentView_.data();
+}
+
+void AppDelegate::step(LaunchStep finished)
+{
+    Q_EMIT launchStepFinished(finished);
+}
+
+void AppDelegate::applicationDidFinishLaunching(const LaunchRequest& request)
+{
+    // A tray program first: hiding the last window never ends it.
+    QApplication::setQuitOnLastWindowClosed(false);
+    step(LaunchStep::activationPolicy);
+
+    QMenuBar* menu = MainMenu{[this] { checkForUpdates(); }, [this] { quitApp(); }}.build();
+    step(LaunchStep::mainMenu);
+
+    step(LaunchStep::historyMigration);
+    step(LaunchStep::fullDiskAccessCheck);
+    step(LaunchStep::folderWatcher);
+    step(LaunchStep::keywordIndex);
+
+    takeFoldersFromExtension();
+    step(LaunchStep::extensionFolders);
+
+    createStatusItem();
+    step(LaunchStep::statusItem);
+
+    QWidget* content = createContent();
+    step(LaunchStep::content);
+
+    mainWindow_ = std::make_unique<MainWindow>(menu);
+    mainWindow_->setContent(content);
+    step(LaunchStep::mainWindow);
+
+    applyDisplayMode();
+    step(LaunchStep::appearanceAndDisplayMode);
+
+    // Without a tray icon the window is the only way in, so it shows even at login.
+    if (!request.launchedAsLoginItem || !trayShown()) {
+        mainWindow_->bringToFront();
+        QTimer::singleShot(0, mainWindow_.get(), &MainWindow::centre);
+    }
+    step(LaunchStep::activation);
+
+    step(LaunchStep::servicesProvider);
+
+    if (!urlsFromExtension_.isEmpty()) {
+        QTimer::singleShot(waitingFoldersDelayMs, this, &AppDelegate::confirmWaitingFolders);
+        step(LaunchStep::pendingFoldersScheduled);
+    }
+
+    paintDirs(request.foldersToOpen);
+    smartPaintDirs(request.foldersToStyle);
+}
+
+void AppDelegate::createStatusItem()
+{
+    statusItem_ = std::make_unique<StatusItem>(ui::localized(QStringLiteral("quit")));
+    connect(statusItem_.get(), &StatusItem::clicked, this, &AppDelegate::toggleWindow);
+    connect(statusItem_.get(), &StatusItem::quitRequested, this, &AppDelegate::quitApp);
+}
+
+// The window's first content: a screenshot scenario's main view when one is requested; otherwise an
+// empty main view, shown at once or kept behind the onboarding until it completes.
+QWidget* AppDelegate::createContent()
+{
+    if (const std::optional<ScreenshotScenario> scenario = screenshotScenarioFromEnvironment()) {
+        contentView_ = new MainView(*scenario);
+        return contentView_;
+    }
+    contentView_ = new MainView(QList<QUrl>(), false);
+    if (Preferences::value(prefs::hasCompletedOnboarding))
+        return contentView_;
+    return new OnboardingView([self = QPointer<AppDelegate>(this)] {
+        if (self)
+            self->onboardingDidComplete();
+    });
+}
+
+void AppDelegate::applyDisplayMode()
+{
+    statusItem_->setVisible(true);
+}
+
+bool AppDelegate::trayShown() const
+{
+    return statusItem_ && statusItem_->isVisible();
+}
+
+void AppDelegate::onboardingDidComplete()
+{
+    if (!mainWindow_ || !contentView_)
+        return;
+    mainWindow_->setContent(contentView_);
+    mainWindow_->setContentSize(mainViewContentSize);
+    mainWindow_->centre();
+    Q_EMIT onboardingCompleted();
+}
+
+void AppDelegate::confirmWaitingFolders()
+{
+    if (urlsFromExtension_.isEmpty())
+        return;
+    const QList<QUrl> waiting = std::exchange(urlsFromExtension_, {});
+    if (contentView_)
+        contentView_->confirmAndAddFolders(waiting);
+}
+
+void AppDelegate::takeFoldersFromExtension() {}
+
+bool AppDelegate::applicationShouldHandleReopen()
+{
+    takeFoldersFromExtension();
+    if (urlsFromExtension_.isEmpty()) {
+        // Without a tray icon a new start is the only way back to a hidden window.
+        if (!trayShown() && mainWindow_ && !mainWindow_->isVisible())
+            toggleWindow();
+        return false;
+    }
+    showWindowForPendingFolders(std::exchange(urlsFromExtension_, {}));
+    return true;
+}
+
+void AppDelegate::handleForwardedRequest(const LaunchRequest& request)
+{
+    applicationShouldHandleReopen();
+    paintDirs(request.foldersToOpen);
+    smartPaintDirs(request.foldersToStyle);
+}
+
+void AppDelegate::toggleWindow()
+{
+    if (!mainWindow_)
+        return;
+    if (mainWindow_->isVisible()) {
+        mainWindow_->hide();
+        return;
+    }
+    mainWindow_->bringToFront();
+    QTimer::singleShot(0, mainWindow_.get(), &MainWindow::centre);
+}
+
+void AppDelegate::showWindowForPendingFolders(const QList<QUrl>& urls)
+{
+    if (!mainWindow_)
+        return;
+    contentView_ = new MainView(urls, false);
+    mainWindow_->setContent(contentView_);
+    mainWindow_->centre();
+    mainWindow_->bringToFront();
+}
+
+void AppDelegate::paintDirs(const QList<QUrl>& urls)
+{
+    if (urls.isEmpty())
+        return;
+    QTimer::singleShot(0, this, [this, urls] { showWindowForPendingFolders(urls); });
+}
+
+void AppDelegate::smartPaintDirs(const QList<QUrl>& urls)
+{
+    if (urls.isEmpty())
+        return;
+}
+
+void AppDelegate::quitApp()
+{
+    QCoreApplication::quit();
+}
+
+void AppDelegate::finishPendingWork() {}
+
+void AppDelegate::checkForUpdates()
+{
+    QDesktopServices::openUrl(AppIdentity::downloadPage());
+}
+
+} // namespace pigmo

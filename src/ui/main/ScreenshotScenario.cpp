@@ -1,0 +1,146 @@
+#include "ui/main/ScreenshotScenario.h"
+
+#include "storage/BundleResources.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QImage>
+
+#include <array>
+
+namespace pigmo {
+namespace {
+
+constexpr double demoIconSize = 170;
+
+struct ScenarioName {
+    ScreenshotScenario scenario;
+    const char* rawValue;
+};
+
+constexpr std::array<ScenarioName, 6> scenarioNames{{
+    {ScreenshotScenario::colorTab, "colorTab"},
+    {ScreenshotScenario::iconLucide, "iconLucide"},
+    {ScreenshotScenario::iconEmoji, "iconEmoji"},
+    {ScreenshotScenario::detailsCustom, "detailsCustom"},
+    {ScreenshotScenario::history, "history"},
+    {ScreenshotScenario::lightDarkMode, "lightDarkMode"},
+}};
+
+// A Lucide icon of the bundle by name; nothing when the bundle lacks its file.
+std::optional<Icon> lucideIcon(const QString& name)
+{
+    const QString path = BundleResources::path(QStringLiteral("lucide/") + name + QStringLiteral(".svg"));
+    if (!QFileInfo(path).isFile())
+        return std::nullopt;
+    Icon icon;
+    icon.url = QUrl::fromLocalFile(path);
+    icon.name = name;
+    return icon;
+}
+
+Icon emojiIcon(const QString& emoji)
+{
+    Icon icon;
+    icon.emoji = emoji;
+    icon.name = emoji;
+    return icon;
+}
+
+// A custom-image glyph from an image asset: its PNG encoding, named "<custom>". Nothing when the asset
+// is missing or cannot be encoded.
+std::optional<Icon> customIcon(const QString& asset)
+{
+    const QImage image(BundleResources::path(QStringLiteral("images/") + asset + QStringLiteral(".png")));
+    if (image.isNull())
+        return std::nullopt;
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
+        return std::nullopt;
+    Icon icon;
+    icon.name = Icon::customName;
+    icon.imageData = png;
+    return icon;
+}
+
+ColorizationData style(std::optional<Icon> icon, HSL color, IconStyle iconStyle = IconStyle::vibrant())
+{
+    return ColorizationData{color, 0.6, std::move(icon), demoIconSize, iconStyle};
+}
+
+struct SceneRow {
+    const char* key;
+    ColorizationData data;
+};
+
+QList<SceneRow> rows(ScreenshotScenario scenario)
+{
+    switch (scenario) {
+    case ScreenshotScenario::colorTab:
+        return {{"admin", style(lucideIcon(QStringLiteral("building-2")), {144, 100, 51})},
+                {"design", style(lucideIcon(QStringLiteral("paintbrush")), {53, 100, 51})},
+                {"projects", style(lucideIcon(QStringLiteral("rocket")), {276, 100, 51})}};
+    case ScreenshotScenario::iconLucide:
+        return {{"videos", style(lucideIcon(QStringLiteral("video")), {240, 95, 55})},
+                {"audios", style(lucideIcon(QStringLiteral("audio-lines")), {20, 95, 55})},
+                {"gifs", style(lucideIcon(QStringLiteral("cat")), {321, 95, 55})}};
+    case ScreenshotScenario::iconEmoji:
+        return {{"life", style(emojiIcon(QStringLiteral("\U0001F603")), {38, 84, 51})},
+                {"love", style(emojiIcon(QStringLiteral("\U0001F496")), {321, 84, 51})},
+                {"games", style(emojiIcon(QStringLiteral("\U0001F3AE")), {165, 84, 51})}};
+    case ScreenshotScenario::detailsCustom:
+        return {
+            {"mac", style(customIcon(QStringLiteral("apple_white")), {237, 76, 51})},
+            {"archive", style(customIcon(QStringLiteral("apple_rainbow")), {254, 100, 100}, IconStyle::original())}};
+    case ScreenshotScenario::history:
+        return {{"school", style(lucideIcon(QStringLiteral("atom")), {108, 91, 50})},
+                {"recent", style(lucideIcon(QStringLiteral("folder-down")), {221, 91, 50})},
+                {"recipes", style(lucideIcon(QStringLiteral("cooking-pot")), {29, 91, 50})}};
+    case ScreenshotScenario::lightDarkMode:
+        return {{"documents", style(lucideIcon(QStringLiteral("file-text")), {293, 100, 50})},
+                {"desktop", style(lucideIcon(QStringLiteral("monitor")), {81, 100, 50})},
+                {"downloads", style(lucideIcon(QStringLiteral("square-arrow-down")), {42, 100, 50})}};
+    }
+    return {};
+}
+
+} // namespace
+
+std::optional<ScreenshotScenario> screenshotScenario(const QString& rawValue)
+{
+    for (const ScenarioName& entry : scenarioNames) {
+        if (rawValue == QLatin1String(entry.rawValue))
+            return entry.scenario;
+    }
+    return std::nullopt;
+}
+
+std::optional<ScreenshotScenario> screenshotScenarioFromEnvironment()
+{
+    if (!qEnvironmentVariableIsSet("SCREENSHOT_SCENARIO"))
+        return std::nullopt;
+    return screenshotScenario(qEnvironmentVariable("SCREENSHOT_SCENARIO"));
+}
+
+QString rawValue(ScreenshotScenario scenario)
+{
+    for (const ScenarioName& entry : scenarioNames) {
+        if (entry.scenario == scenario)
+            return QLatin1String(entry.rawValue);
+    }
+    return {};
+}
+
+QList<DemoScene> ScreenshotSceneBuilder::buildScenes(ScreenshotScenario scenario,
+                                                     const std::function<QString(const QString& key)>& folderName)
+{
+    QList<DemoScene> scenes;
+    for (SceneRow& row : rows(scenario)) {
+        const QString name = folderName(QLatin1String(row.key));
+        scenes.append({QUrl::fromLocalFile(QStringLiteral("/tmp/") + name), std::move(row.data)});
+    }
+    return scenes;
+}
+
+} // namespace pigmo

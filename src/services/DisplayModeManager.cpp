@@ -53,7 +53,8 @@ void DisplayModeManager::setDisplayMode(AppDisplayMode mode)
 
 void DisplayModeManager::applyDisplayMode()
 {
-    activationPolicy_ = displayMode_ == AppDisplayMode::menuBar ? ActivationPolicy::accessory : ActivationPolicy::regular;
+    activationPolicy_ =
+        displayMode_ == AppDisplayMode::menuBar ? ActivationPolicy::accessory : ActivationPolicy::regular;
     if (statusItem_)
         statusItem_(displayMode_ != AppDisplayMode::dock);
     Q_EMIT activationPolicyApplied(activationPolicy_);

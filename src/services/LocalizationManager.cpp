@@ -74,16 +74,11 @@ std::optional<StringTable> StringTable::load(const QString& languageCode, const 
 const QList<LocalizationManager::Language>& LocalizationManager::supportedLanguages()
 {
     static const QList<Language> languages{
-        {QStringLiteral("en"), QStringLiteral("English")},
-        {QStringLiteral("fr"), QStringLiteral("Français")},
-        {QStringLiteral("it"), QStringLiteral("Italiano")},
-        {QStringLiteral("de"), QStringLiteral("Deutsch")},
-        {QStringLiteral("es"), QStringLiteral("Español")},
-        {QStringLiteral("pt-BR"), QStringLiteral("Português")},
-        {QStringLiteral("zh-Hans"), QStringLiteral("简体中文")},
-        {QStringLiteral("ja"), QStringLiteral("日本語")},
-        {QStringLiteral("ko"), QStringLiteral("한국어")},
-        {QStringLiteral("ru"), QStringLiteral("Русский")},
+        {QStringLiteral("en"), QStringLiteral("English")},       {QStringLiteral("fr"), QStringLiteral("Français")},
+        {QStringLiteral("it"), QStringLiteral("Italiano")},      {QStringLiteral("de"), QStringLiteral("Deutsch")},
+        {QStringLiteral("es"), QStringLiteral("Español")},       {QStringLiteral("pt-BR"), QStringLiteral("Português")},
+        {QStringLiteral("zh-Hans"), QStringLiteral("简体中文")}, {QStringLiteral("ja"), QStringLiteral("日本語")},
+        {QStringLiteral("ko"), QStringLiteral("한국어")},        {QStringLiteral("ru"), QStringLiteral("Русский")},
         {QStringLiteral("cs"), QStringLiteral("Čeština")},
     };
     return languages;

@@ -30,12 +30,14 @@ Palette fromHues(const QString& name, double saturation, double lightness, std::
 const QList<Palette>& PalettesManager::palettes()
 {
     static const QList<Palette> builtIn{
-        fromHex(QStringLiteral("Modern"), {QStringLiteral("9F0040"), QStringLiteral("D63C4E"), QStringLiteral("F46D41"),
-                                           QStringLiteral("FDB061"), QStringLiteral("FEE18C"), QStringLiteral("ACDEA5"),
-                                           QStringLiteral("66C3A7"), QStringLiteral("2E89BE"), QStringLiteral("5E4EA3")}),
-        fromHex(QStringLiteral("Pastel"), {QStringLiteral("66C5CC"), QStringLiteral("F6CF71"), QStringLiteral("F89C74"),
-                                           QStringLiteral("DCB0F2"), QStringLiteral("88C560"), QStringLiteral("9EB9F3"),
-                                           QStringLiteral("FF88B1"), QStringLiteral("C9DB74"), QStringLiteral("8CE0A4")}),
+        fromHex(QStringLiteral("Modern"),
+                {QStringLiteral("9F0040"), QStringLiteral("D63C4E"), QStringLiteral("F46D41"), QStringLiteral("FDB061"),
+                 QStringLiteral("FEE18C"), QStringLiteral("ACDEA5"), QStringLiteral("66C3A7"), QStringLiteral("2E89BE"),
+                 QStringLiteral("5E4EA3")}),
+        fromHex(QStringLiteral("Pastel"),
+                {QStringLiteral("66C5CC"), QStringLiteral("F6CF71"), QStringLiteral("F89C74"), QStringLiteral("DCB0F2"),
+                 QStringLiteral("88C560"), QStringLiteral("9EB9F3"), QStringLiteral("FF88B1"), QStringLiteral("C9DB74"),
+                 QStringLiteral("8CE0A4")}),
         fromHues(QStringLiteral("Fiesta"), 80, 55, {10, 40, 70, 130, 180, 220, 260, 290, 330}),
         fromHues(QStringLiteral("Neon"), 100, 50, {0, 50, 90, 130, 170, 210, 250, 290, 330}),
         fromHues(QStringLiteral("Ethereal"), 70, 65, {30, 80, 130, 170, 210, 250, 290, 330, 360}),

@@ -19,7 +19,8 @@ TEST(PalettesManagerTest, BuiltInPalettesInOrderWithNineColoursEach)
     EXPECT_EQ(names.join(','), "Modern,Pastel,Fiesta,Neon,Ethereal");
     EXPECT_EQ(PalettesManager::palettes()[0].colors[7].hexString(), "2E89BE");
     EXPECT_EQ(PalettesManager::palettes()[3].colors[0].hexString(), "FF0000");
-    EXPECT_EQ(PalettesManager::palettes()[4].colors[8].hexString(), HSL{0, 70, 65}.color().hexString());
+    const HSL etherealRed{0, 70, 65};
+    EXPECT_EQ(PalettesManager::palettes()[4].colors[8].hexString(), etherealRed.color().hexString());
 }
 
 TEST(PalettesManagerTest, SameColourByAnotherRouteIsAddedOnceAndStoredAsText)

@@ -187,7 +187,7 @@ function keywordFiles(catalogue, qualify, vocabulary, warnings) {
 // Country and territory names that must not force a folder to a flag (everyday words, file types).
 const FLAG_DENY_LIST = new Set(
     fs.readFileSync(path.join(toolsDir, 'country-flag-deny-list.txt'), 'utf8')
-        .split('\n').map((l) => l.trim()).filter((l) => l && !l.startsWith('#')));
+        .split('\n').map((l) => l.split('#')[0].trim()).filter(Boolean));
 
 function normalisedName(name) {
     return name.toLowerCase().normalize('NFD').replace(/\p{M}/gu, '').trim();

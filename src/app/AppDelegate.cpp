@@ -1,9 +1,13 @@
 #include "app/AppDelegate.h"
 
 #include "app/AppIdentity.h"
+#include "app/FolderIntake.h"
 #include "app/MainMenu.h"
 #include "app/MainWindow.h"
 #include "app/StatusItem.h"
+#include "platform/AppGroupStore.h"
+#include "services/AppearanceManager.h"
+#include "services/DisplayModeManager.h"
 #include "storage/Preferences.h"
 #include "ui/Localized.h"
 #include "ui/main/MainView.h"
@@ -29,6 +33,8 @@ AppDelegate::AppDelegate(QObject* parent)
 
 AppDelegate::~AppDelegate()
 {
+    DisplayModeManager::shared().setStatusItem({});
+    DisplayModeManager::shared().setMainWindow(nullptr);
     // The main view waiting behind the onboarding has no parent yet.
     if (contentView_ && !contentView_->parent())
         delete contentView_.data();
@@ -111,9 +117,17 @@ QWidget* AppDelegate::createContent()
     });
 }
 
+// The display mode decides whether the tray icon shows; the window is handed over after the tray icon, and
+// the mode applied after each, as the managers expect.
 void AppDelegate::applyDisplayMode()
 {
-    statusItem_->setVisible(true);
+    AppearanceManager::shared().updateWindowBackgrounds();
+    DisplayModeManager& displayMode = DisplayModeManager::shared();
+    displayMode.setStatusItem([item = statusItem_.get()](bool visible) { item->setVisible(visible); });
+    displayMode.applyDisplayMode();
+    mainWindow_->winId(); // the window system's window exists from here on
+    displayMode.setMainWindow(mainWindow_->windowHandle());
+    displayMode.applyDisplayMode();
 }
 
 bool AppDelegate::trayShown() const
@@ -140,7 +154,16 @@ void AppDelegate::confirmWaitingFolders()
         contentView_->confirmAndAddFolders(waiting);
 }
 
-void AppDelegate::takeFoldersFromExtension() {}
+void AppDelegate::takeFoldersFromExtension()
+{
+    const Result<HandOver> handOver = AppGroupStore::take();
+    if (!handOver)
+        return;
+    if (handOver->folderURLs)
+        urlsFromExtension_ = FolderIntake::folders(HandOver{handOver->folderURLs, std::nullopt});
+    if (handOver->containerURL)
+        urlsFromExtension_.append(FolderIntake::folders(HandOver{std::nullopt, handOver->containerURL}));
+}
 
 bool AppDelegate::applicationShouldHandleReopen()
 {

@@ -20,6 +20,7 @@
 namespace pigmo {
 namespace {
 
+constexpr QSize contentSize{900, 560};
 constexpr int previewSide = 128;
 constexpr int columns = 5;
 
@@ -82,6 +83,7 @@ bool MainView::isShowingDropZone() const
 
 void MainView::buildLayout()
 {
+    setFixedSize(contentSize);
     setAcceptDrops(true);
     pages_ = new QStackedLayout(this);
 

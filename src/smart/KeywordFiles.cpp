@@ -31,7 +31,7 @@ public:
         // JSON readers commonly accept 2.0 as the integer 2; anything with a fraction is not an integer.
         if (!std::isfinite(value) || std::trunc(value) != value)
             return false;
-        return integer(value >= 9.0e18 ? std::numeric_limits<int64_t>::max()
+        return integer(value >= 9.0e18    ? std::numeric_limits<int64_t>::max()
                        : value <= -9.0e18 ? std::numeric_limits<int64_t>::min()
                                           : static_cast<int64_t>(value));
     }
@@ -85,7 +85,8 @@ private:
     {
         if (depth_ != 2)
             return false;
-        const auto clamped = std::clamp<int64_t>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+        const auto clamped =
+            std::clamp<int64_t>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
         return leafInteger(static_cast<int>(clamped));
     }
 

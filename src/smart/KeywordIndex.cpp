@@ -152,7 +152,10 @@ private:
     }
 
     // Keyword entries for names the catalogue lacks are never used.
-    std::optional<uint32_t> lucideIcon(const QString& name) const { return iconPosition(QStringLiteral("lucide:") + name); }
+    std::optional<uint32_t> lucideIcon(const QString& name) const
+    {
+        return iconPosition(QStringLiteral("lucide:") + name);
+    }
 
     // An emoji listed with U+FE0F attaches to the catalogue's emoji written without it.
     std::optional<uint32_t> emojiIcon(const QString& emoji) const
@@ -290,7 +293,8 @@ private:
 
     void loadCountryFlags()
     {
-        const auto file = readCountryFlagsFile(QDir(sources_.keywordDirectory).filePath(QStringLiteral("country_flags.json")));
+        const auto file =
+            readCountryFlagsFile(QDir(sources_.keywordDirectory).filePath(QStringLiteral("country_flags.json")));
         if (!file)
             return;
         for (const auto& [flag, names] : file->flags) {

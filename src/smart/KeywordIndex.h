@@ -51,9 +51,9 @@ public:
     };
 
     struct Posting {
-        uint32_t icon;      // position in the icon table
-        int32_t relevance;  // the keyword files' relevance for this word and icon; -1 when they give none
-        bool isNameToken;   // the word is one of the icon's own name tokens
+        uint32_t icon;     // position in the icon table
+        int32_t relevance; // the keyword files' relevance for this word and icon; -1 when they give none
+        bool isNameToken;  // the word is one of the icon's own name tokens
     };
 
     // Builds an index from the sources, logging its progress to the system log. Never fails: unreadable or
@@ -61,6 +61,8 @@ public:
     static std::shared_ptr<const KeywordIndex> build(const IndexSources& sources);
 
     qsizetype keywordCount() const { return static_cast<qsizetype>(keywords_.size()); }
+    // Every word of the index, ascending (UTF-16 order).
+    const std::vector<QString>& keywords() const { return keywords_; }
     qsizetype iconCount() const { return static_cast<qsizetype>(icons_.size()); }
 
     const IconEntry& iconAt(uint32_t position) const { return icons_[position]; }
@@ -106,9 +108,9 @@ private:
 
     std::vector<IconEntry> icons_;
     QHash<QString, uint32_t> iconPositions_;
-    std::vector<QString> keywords_;       // ascending
+    std::vector<QString> keywords_; // ascending
     QHash<QString, uint32_t> keywordPositions_;
-    std::vector<uint32_t> offsets_;       // postings of keyword i: [offsets_[i], offsets_[i + 1])
+    std::vector<uint32_t> offsets_; // postings of keyword i: [offsets_[i], offsets_[i + 1])
     std::vector<Posting> postings_;
     QHash<QString, QString> countryFlags_;
     IconCatalogues catalogues_;

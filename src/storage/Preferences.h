@@ -19,6 +19,12 @@ namespace prefs {
 // History store and legacy migration.
 inline const PreferenceKey<bool> historyStoreMigrated{"ColorizationHistoryStoreMigrated", false};
 inline const PreferenceKey<QByteArray> legacyHistoryIDs{"ColorizationHistoryIDs", {}};
+// Interface language and the languages folder names are read in (the keyword index reads the latter).
+inline const PreferenceKey<QString> appLanguage{"AppLanguage", {}};
+inline const PreferenceKey<QStringList> folderLanguages{"FolderLanguages", {}};
+// Glyph library preferred by automatic styling: "lucide" or "emoji".
+inline const PreferenceKey<QString> preferredIconLibrary{"io.velmar.Pigmo.preferredIconLibrary",
+                                                         QStringLiteral("lucide")};
 } // namespace prefs
 
 // The program's standard preferences: an INI file at $XDG_CONFIG_HOME/io.velmar.pigmo2/preferences.ini.

@@ -35,16 +35,24 @@ const STOP_WORDS = {
 };
 const stopWords = Object.fromEntries(Object.entries(STOP_WORDS).map(([k, v]) => [k, new Set(v.split(' '))]));
 
+const graphemes = new Intl.Segmenter('en', { granularity: 'grapheme' });
+
+// A word a folder name can yield: two characters or more (the program drops shorter ones), at least
+// one letter or digit, no stop word.
+function isUsableWord(word, language) {
+    return [...graphemes.segment(word)].length >= 2 && /[\p{L}\p{N}]/u.test(word) && !stopWords[language].has(word);
+}
+
 // Splits a keyword or phrase the way a folder name is split: at blanks, "-", "_" and "." (and at the
-// punctuation CLDR phrases carry). Lower-cased as written, diacritics kept; words of one character and
-// stop words are dropped. An elided article ("l’école") also yields the word after the apostrophe.
+// punctuation CLDR phrases carry). Lower-cased as written, diacritics kept. An elided article
+// ("l’école") also yields the word after the apostrophe.
 function words(phrase, language) {
     const out = [];
     for (const piece of phrase.toLowerCase().split(/[\s\-_.,:;!?()[\]{}"“”«»„/\\+&|]+/u)) {
-        if ([...piece].length < 2 || stopWords[language].has(piece)) continue;
+        if (!isUsableWord(piece, language)) continue;
         out.push(piece);
         const elided = piece.split(/['’]/).pop();
-        if (elided !== piece && [...elided].length >= 2 && !stopWords[language].has(elided)) out.push(elided);
+        if (elided !== piece && isUsableWord(elided, language)) out.push(elided);
     }
     return out;
 }
@@ -53,6 +61,7 @@ function words(phrase, language) {
 // A keyword keeps the highest relevance it is given.
 function addPhrase(table, key, phrase, language, whole, part) {
     const split = words(phrase, language);
+    if (split.length === 0) return;
     const relevance = split.length === 1 ? whole : part;
     const entry = (table[key] ??= {});
     for (const word of split) entry[word] = Math.max(entry[word] ?? 0, relevance);

@@ -56,7 +56,8 @@ bool hasAtLeastGraphemes(const QString& text, int count)
 {
     if (text.size() < count)
         return false; // a grapheme spans at least one UTF-16 unit
-    const bool simple = std::all_of(text.cbegin(), text.cend(), [](QChar ch) { return ch.unicode() < 0x80 && ch != u'\r'; });
+    const bool simple =
+        std::all_of(text.cbegin(), text.cend(), [](QChar ch) { return ch.unicode() < 0x80 && ch != u'\r'; });
     if (simple)
         return true; // plain ASCII without CR: one unit per grapheme
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);

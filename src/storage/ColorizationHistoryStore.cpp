@@ -103,14 +103,27 @@ void ColorizationHistoryStore::record(const QString& folderPath, const Colorizat
         return;
     }
     const HistoryLogEntry entry{folderPath, data, historyTimestampNow()};
-    if (chronologicalLogLoaded_) {
-        chronologicalLog_.append(entry);
-        Q_EMIT chronologicalLogChanged();
-    }
+    if (chronologicalLogLoaded_)
+        appendToLoadedLog(entry);
     appendToChronologicalLog(entry);
     folderStyles_.insert(folderPath, data);
     Q_EMIT folderStylesChanged();
     saveFolderStyles();
+}
+
+void ColorizationHistoryStore::appendToLoadedLog(const HistoryLogEntry& entry)
+{
+    chronologicalLog_.append(entry);
+    const auto encoded = json::serialize(json::toJson(entry));
+    if (encoded && chronologicalLogText_.endsWith(']')) {
+        chronologicalLogText_.chop(1);
+        if (chronologicalLog_.size() > 1)
+            chronologicalLogText_.append(',');
+        chronologicalLogText_.append(*encoded).append(']');
+    } else {
+        chronologicalLogText_.clear();
+    }
+    Q_EMIT chronologicalLogChanged();
 }
 
 void ColorizationHistoryStore::appendToChronologicalLog(const HistoryLogEntry& entry)
@@ -156,7 +169,15 @@ void ColorizationHistoryStore::appendToFile(const HistoryLogEntry& entry)
 void ColorizationHistoryStore::saveChronologicalLog()
 {
     assertOwnerThread();
-    if (auto written = writeWhole(logFileName, json::encodeLog(chronologicalLog_)); !written)
+    if (chronologicalLogText_.isEmpty()) {
+        auto encoded = json::encodeLog(chronologicalLog_);
+        if (!encoded) {
+            log::print(QStringLiteral("Error saving chronological log: ") + encoded.error());
+            return;
+        }
+        chronologicalLogText_ = std::move(encoded).value();
+    }
+    if (auto written = writeWhole(logFileName, chronologicalLogText_); !written)
         log::print(QStringLiteral("Error saving chronological log: ") + written.error());
 }
 
@@ -171,8 +192,11 @@ void ColorizationHistoryStore::loadChronologicalLog()
 {
     assertOwnerThread();
     if (files_.exists(logFileName)) {
-        if (auto entries = readAndDecode(files_, logFileName, &json::decodeLog)) {
+        auto bytes = files_.read(logFileName);
+        auto entries = bytes ? json::decodeLog(*bytes) : Result<QList<HistoryLogEntry>>::failure(bytes.error());
+        if (entries) {
             chronologicalLog_ = std::move(entries).value();
+            chronologicalLogText_ = bytes->trimmed(); // a valid array: what saving these entries writes
             log::print(QStringLiteral("Loaded %1 chronological history entries").arg(chronologicalLog_.size()));
             Q_EMIT chronologicalLogChanged();
         } else {

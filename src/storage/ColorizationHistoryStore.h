@@ -77,6 +77,8 @@ Q_SIGNALS:
 
 private:
     void appendToFile(const HistoryLogEntry& entry);
+    // Appends to the loaded log in memory (and to its encoded text) and notifies observers.
+    void appendToLoadedLog(const HistoryLogEntry& entry);
     // Writes a whole file under the lock; refuses while an unreadable file could not be moved aside.
     Done writeWhole(const QString& name, const Result<QByteArray>& bytes);
     // Moves an unreadable file aside (the caller holds the lock) and logs what happened.
@@ -86,6 +88,9 @@ private:
     HistoryFiles files_;
     QList<HistoryLogEntry> chronologicalLog_;
     bool chronologicalLogLoaded_ = false;
+    // The JSON text of chronologicalLog_, kept in step with it so that saving a long log does not encode
+    // every entry again; empty when it has to be rebuilt from the entries.
+    QByteArray chronologicalLogText_;
     QMap<QString, ColorizationData> folderStyles_;
     bool folderStylesLoaded_ = false;
     QSet<QString> stuckUnreadable_; // unreadable files whose move aside failed: never overwritten

@@ -1,6 +1,6 @@
 #include "render/ColorizationService.h"
 
-#include "render/ColorBlend.h"
+#include "render/BlendModes.h"
 #include "render/IconImage.h"
 #include "storage/BundleResources.h"
 
@@ -42,25 +42,46 @@ QColor toQColor(const Color& color, double opacity = 1.0)
     return QColor::fromRgbF(unit(color.red), unit(color.green), unit(color.blue), unit(opacity));
 }
 
+// The pixel kept only as far as the mask is opaque.
+QRgb destinationIn(QRgb pixel, int maskAlpha)
+{
+    if (maskAlpha == 255)
+        return pixel;
+    const auto scale = [maskAlpha](int channel) { return (channel * maskAlpha + 127) / 255; };
+    return qRgba(scale(qRed(pixel)), scale(qGreen(pixel)), scale(qBlue(pixel)), scale(qAlpha(pixel)));
+}
+
 HSL complement(const HSL& color)
 {
     return HSL{std::fmod(color.hue + 180, 360), color.saturation, color.lightness};
 }
 
-// Overlay at `intensity`, then "color" at intensity × colorPassFactor, then only what lies on the base's
-// opaque pixels survives.
-void tint(QImage& canvas, QPainter& painter, const QImage& base, const Color& tintColor, double intensity)
+// The neutral base tinted: overlay at `intensity`, then "color" at intensity × colorPassFactor, then only
+// what lies on the base's opaque pixels survives (destination-in with the base).
+//
+// On a cleared canvas the base drawn source-over is the base itself, so each pass is a function of one base
+// pixel: the passes run here one after another on each pixel, which gives the same image as running each
+// over the whole canvas. A row of equal pixels is computed once.
+QImage tintedBase(const QImage& base, const Color& tintColor, double intensity)
 {
-    painter.setCompositionMode(QPainter::CompositionMode_Overlay);
-    painter.fillRect(canvasRect, toQColor(tintColor, intensity));
-    painter.end(); // the colour pass works on the pixels themselves
-
-    fillColorBlend(canvas, tintColor, intensity * ColorizationService::colorPassFactor);
-
-    painter.begin(&canvas);
-    painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-    painter.drawImage(canvasRect, base);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    const OverlayFill overlay(tintColor, intensity);
+    const ColorFill color(tintColor, intensity * ColorizationService::colorPassFactor);
+    QImage canvas(base.size(), QImage::Format_ARGB32_Premultiplied);
+    const int width = base.width();
+    for (int y = 0; y < base.height(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(base.constScanLine(y));
+        auto* out = reinterpret_cast<QRgb*>(canvas.scanLine(y));
+        QRgb last = 0; // a transparent base pixel masks everything away
+        QRgb result = 0;
+        for (int x = 0; x < width; ++x) {
+            if (in[x] != last) {
+                last = in[x];
+                result = destinationIn(color(overlay(last)), qAlpha(last));
+            }
+            out[x] = result;
+        }
+    }
+    return canvas;
 }
 
 // The fills laid source-atop over an image glyph, in order; none keeps the glyph's own colours.
@@ -165,13 +186,9 @@ std::optional<QImage> ColorizationService::generateIcon(const ColorizationData& 
         return std::nullopt;
     const Color tintColor = data.color.color();
 
-    QImage canvas(canvasRect.size(), QImage::Format_ARGB32_Premultiplied);
-    canvas.fill(Qt::transparent);
+    // Cleared canvas, base drawn source-over, then the tint passes when the base is the neutral one.
+    QImage canvas = blue ? *base : tintedBase(*base, tintColor, data.intensity);
     QPainter painter(&canvas);
-    painter.drawImage(canvasRect, *base);
-    if (!blue)
-        tint(canvas, painter, *base, tintColor, data.intensity);
-
     if (data.icon) {
         const std::shared_ptr<const GlyphPicture> picture = iconPicture(*data.icon);
         if (picture && data.iconSize) {

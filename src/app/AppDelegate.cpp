@@ -5,9 +5,13 @@
 #include "app/MainMenu.h"
 #include "app/MainWindow.h"
 #include "app/StatusItem.h"
+#include "fulldiskaccess/FDAPermissionManager.h"
 #include "platform/AppGroupStore.h"
 #include "services/AppearanceManager.h"
 #include "services/DisplayModeManager.h"
+#include "services/FolderWatcherService.h"
+#include "smart/SmartIconService.h"
+#include "storage/ColorizationHistoryStore.h"
 #include "storage/Preferences.h"
 #include "ui/Localized.h"
 #include "ui/main/MainView.h"
@@ -54,9 +58,18 @@ void AppDelegate::applicationDidFinishLaunching(const LaunchRequest& request)
     QMenuBar* menu = MainMenu{[this] { checkForUpdates(); }, [this] { quitApp(); }}.build();
     step(LaunchStep::mainMenu);
 
+    ColorizationHistoryStore::shared().migrateLegacyHistoryIfNeeded();
     step(LaunchStep::historyMigration);
+
+    FDAPermissionManager::shared().checkPermission();
     step(LaunchStep::fullDiskAccessCheck);
+
+    FolderWatcherService& watcher = FolderWatcherService::shared();
+    if (watcher.isEnabled())
+        watcher.start();
     step(LaunchStep::folderWatcher);
+
+    SmartIconService::shared().buildIndexIfNeeded();
     step(LaunchStep::keywordIndex);
 
     takeFoldersFromExtension();
@@ -142,6 +155,9 @@ void AppDelegate::onboardingDidComplete()
     mainWindow_->setContent(contentView_);
     mainWindow_->setContentSize(mainViewContentSize);
     mainWindow_->centre();
+    FolderWatcherService& watcher = FolderWatcherService::shared();
+    if (watcher.isEnabled() && FDAPermissionManager::shared().hasFullDiskAccess())
+        watcher.start();
     Q_EMIT onboardingCompleted();
 }
 

@@ -1,6 +1,8 @@
 #include "ui/main/MainView.h"
 
-#include "storage/BundleResources.h"
+#include "render/ColorizationService.h"
+#include "services/LocalizationManager.h"
+#include "storage/ExtendedAttributesManager.h"
 #include "ui/Localized.h"
 
 #include <QDir>
@@ -37,6 +39,14 @@ QList<QUrl> droppedFolders(const QMimeData* mime)
     return folders;
 }
 
+// The folder's stored style, else the default one.
+ColorizationData storedStyle(const QUrl& folder)
+{
+    if (std::optional<ColorizationData> stored = ExtendedAttributesManager::shared().readSettings(folder))
+        return *stored;
+    return ColorizationData{HSL{195, 100, 50}, 0.6, std::nullopt, 170.0, IconStyle::vibrant()};
+}
+
 QString folderName(const QUrl& url)
 {
     return QFileInfo(url.toLocalFile()).fileName();
@@ -56,9 +66,14 @@ MainView::MainView(ScreenshotScenario scenario, QWidget* parent)
     : QWidget(parent)
 {
     buildLayout();
+    const std::optional<StringTable> names =
+        StringTable::load(LocalizationManager::shared().currentLanguage(), QStringLiteral("Screenshots"));
     QList<QUrl> urls;
-    for (const DemoScene& scene : ScreenshotSceneBuilder::buildScenes(scenario, [](const QString& key) { return key; }))
+    for (const DemoScene& scene : ScreenshotSceneBuilder::buildScenes(
+             scenario, [&names](const QString& key) { return names ? names->text(key) : key; })) {
         urls.append(scene.first);
+        styles_.insert(scene.first, scene.second);
+    }
     addFolders(urls);
 }
 
@@ -125,6 +140,16 @@ void MainView::addFolders(const QList<QUrl>& urls)
     refresh();
 }
 
+QPixmap MainView::previewOf(const QUrl& folder)
+{
+    if (!styles_.contains(folder))
+        styles_.insert(folder, storedStyle(folder));
+    const std::optional<QImage> image = ColorizationService::generateIcon(styles_.value(folder));
+    if (!image)
+        return {};
+    return QPixmap::fromImage(image->scaled(previewSide, previewSide, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+}
+
 void MainView::select(const QUrl& url)
 {
     const qsizetype index = folders_.indexOf(url);
@@ -139,13 +164,11 @@ void MainView::refresh()
         delete item->widget();
         delete item;
     }
-    const QPixmap folder = QPixmap(BundleResources::path(QStringLiteral("images/folder-neutral.png")))
-                               .scaled(previewSide, previewSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     for (qsizetype i = 0; i < folders_.size(); ++i) {
         auto* tile = new QWidget;
         auto* tileLayout = new QVBoxLayout(tile);
         auto* preview = new QLabel;
-        preview->setPixmap(folder);
+        preview->setPixmap(previewOf(folders_.at(i)));
         preview->setAlignment(Qt::AlignCenter);
         auto* name = new QLabel(folderName(folders_.at(i)));
         name->setAlignment(Qt::AlignCenter);

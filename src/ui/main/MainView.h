@@ -2,6 +2,7 @@
 
 #include "ui/main/ScreenshotScenario.h"
 
+#include <QHash>
 #include <QList>
 #include <QUrl>
 #include <QWidget>
@@ -53,10 +54,12 @@ private:
     void addFolders(const QList<QUrl>& urls);
     void select(const QUrl& url);
     void refresh();
+    QPixmap previewOf(const QUrl& folder);
     void setFileAboutToBeDropped(bool hovering);
     QList<QUrl> runDirectoryPanel(const QString& message, const QString& startDirectory);
 
     QList<QUrl> folders_;
+    QHash<QUrl, ColorizationData> styles_; // the style each preview shows
     std::optional<qsizetype> currentIndex_;
     bool fileAboutToBeDropped_ = false;
     QStackedLayout* pages_ = nullptr;

@@ -1,6 +1,7 @@
 #include "services/FolderLanguagesManager.h"
 
 #include "services/LocalizationManager.h"
+#include "smart/SmartIconService.h"
 #include "storage/Preferences.h"
 
 #include <QStringList>
@@ -11,7 +12,8 @@ namespace pigmo {
 
 FolderLanguagesManager& FolderLanguagesManager::shared()
 {
-    static auto* instance = new FolderLanguagesManager(LocalizationManager::shared().currentLanguage(), [] {});
+    static auto* instance = new FolderLanguagesManager(LocalizationManager::shared().currentLanguage(),
+                                                       [] { SmartIconService::shared().rebuildIndex(); });
     return *instance;
 }
 

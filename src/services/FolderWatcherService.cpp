@@ -1,6 +1,9 @@
 #include "services/FolderWatcherService.h"
 
+#include "fulldiskaccess/FDAPermissionManager.h"
 #include "model/Log.h"
+#include "services/SmartStyling.h"
+#include "storage/ColorizationHistoryStore.h"
 #include "storage/Preferences.h"
 
 #include <QDir>
@@ -34,52 +37,44 @@ const QStringList& FolderWatcherService::untitledFolderNames()
 {
     static const QStringList names{
         // The names of a new folder in the eleven interface languages of another desktop.
-        QStringLiteral("untitled folder"),
-        QStringLiteral("sans titre"),
-        QStringLiteral("ohne Titel"),
-        QStringLiteral("sin título"),
-        QStringLiteral("senza titolo"),
-        QStringLiteral("pasta sem título"),
-        QStringLiteral("sem título"),
-        QStringLiteral("名称未設定フォルダ"),
-        QStringLiteral("未命名文件夹"),
-        QStringLiteral("未命名資料夾"),
-        QStringLiteral("무제 폴더"),
-        QStringLiteral("без названия"),
+        QStringLiteral("untitled folder"), QStringLiteral("sans titre"), QStringLiteral("ohne Titel"),
+        QStringLiteral("sin título"), QStringLiteral("senza titolo"), QStringLiteral("pasta sem título"),
+        QStringLiteral("sem título"), QStringLiteral("名称未設定フォルダ"), QStringLiteral("未命名文件夹"),
+        QStringLiteral("未命名資料夾"), QStringLiteral("무제 폴더"), QStringLiteral("без названия"),
         // The default names of a new folder in the Linux file managers, in English and in fr, de, it, es,
         // pt_BR, zh_CN, ja, ko, ru and cs, read from the translation catalogues of Debian 12's packages:
         // nautilus 43.2 and nemo (cinnamon-l10n 5.6.1) msgid "Untitled Folder"; caja 1.26.1 msgid
         // "untitled folder"; kio 5.103 (Dolphin's "Create New > Folder") msgctxt "Default name for a new
         // folder" msgid "New Folder"; libfm-qt-l10n 1.2.1 (PCManFM-Qt) "New folder". Names that differ only
         // in case appear once.
-        QStringLiteral("Untitled Folder"),    // nautilus, nemo
-        QStringLiteral("New Folder"),         // kio
-        QStringLiteral("New folder"),         // libfm-qt
-        QStringLiteral("Nouveau dossier"),    // nautilus, nemo, kio, caja (fr)
-        QStringLiteral("Nouveau répertoire"), // libfm-qt (fr)
-        QStringLiteral("Unbenannter Ordner"), // nautilus, nemo (de)
-        QStringLiteral("Namenloser Ordner"),  // caja (de)
-        QStringLiteral("Neuer Ordner"),       // kio, libfm-qt (de)
-        QStringLiteral("Nuova cartella"),     // nautilus, kio, libfm-qt (it)
-        QStringLiteral("Cartella senza nome"), // nemo, caja (it)
-        QStringLiteral("Carpeta sin título"), // nautilus, nemo, caja (es)
-        QStringLiteral("Nueva carpeta"),      // kio (es)
-        QStringLiteral("Carpeta nueva"),      // libfm-qt (es)
-        QStringLiteral("Pasta sem título"),   // nautilus, nemo, caja (pt_BR)
-        QStringLiteral("Nova pasta"),         // kio, libfm-qt (pt_BR)
-        QStringLiteral("新建文件夹"),         // kio, libfm-qt (zh_CN); nautilus, nemo, caja as above
-        QStringLiteral("無題のフォルダー"),   // nautilus, nemo (ja)
+        QStringLiteral("Untitled Folder"),        // nautilus, nemo
+        QStringLiteral("New Folder"),             // kio
+        QStringLiteral("New folder"),             // libfm-qt
+        QStringLiteral("Nouveau dossier"),        // nautilus, nemo, kio, caja (fr)
+        QStringLiteral("Nouveau répertoire"),     // libfm-qt (fr)
+        QStringLiteral("Unbenannter Ordner"),     // nautilus, nemo (de)
+        QStringLiteral("Namenloser Ordner"),      // caja (de)
+        QStringLiteral("Neuer Ordner"),           // kio, libfm-qt (de)
+        QStringLiteral("Nuova cartella"),         // nautilus, kio, libfm-qt (it)
+        QStringLiteral("Cartella senza nome"),    // nemo, caja (it)
+        QStringLiteral("Carpeta sin título"),     // nautilus, nemo, caja (es)
+        QStringLiteral("Nueva carpeta"),          // kio (es)
+        QStringLiteral("Carpeta nueva"),          // libfm-qt (es)
+        QStringLiteral("Pasta sem título"),       // nautilus, nemo, caja (pt_BR)
+        QStringLiteral("Nova pasta"),             // kio, libfm-qt (pt_BR)
+        QStringLiteral("新建文件夹"),             // kio, libfm-qt (zh_CN); nautilus, nemo, caja as above
+        QStringLiteral("無題のフォルダー"),       // nautilus, nemo (ja)
         QStringLiteral("未タイトルのフォルダー"), // caja (ja)
-        QStringLiteral("新しいフォルダ"),     // kio (ja)
-        QStringLiteral("新規フォルダー"),     // libfm-qt (ja)
-        QStringLiteral("이름 없는 폴더"),     // nautilus, nemo (ko)
-        QStringLiteral("이름없는 폴더"),      // caja (ko)
-        QStringLiteral("새 폴더"),            // kio, libfm-qt (ko)
-        QStringLiteral("Безымянная папка"),   // nautilus (ru)
-        QStringLiteral("Папка"),              // nemo (ru)
-        QStringLiteral("Новая папка"),        // kio, libfm-qt, caja (ru)
-        QStringLiteral("Nepojmenovaná složka"), // nautilus, nemo, caja (cs)
-        QStringLiteral("Nová složka"),        // kio, libfm-qt (cs)
+        QStringLiteral("新しいフォルダ"),         // kio (ja)
+        QStringLiteral("新規フォルダー"),         // libfm-qt (ja)
+        QStringLiteral("이름 없는 폴더"),         // nautilus, nemo (ko)
+        QStringLiteral("이름없는 폴더"),          // caja (ko)
+        QStringLiteral("새 폴더"),                // kio, libfm-qt (ko)
+        QStringLiteral("Безымянная папка"),       // nautilus (ru)
+        QStringLiteral("Папка"),                  // nemo (ru)
+        QStringLiteral("Новая папка"),            // kio, libfm-qt, caja (ru)
+        QStringLiteral("Nepojmenovaná složka"),   // nautilus, nemo, caja (cs)
+        QStringLiteral("Nová složka"),            // kio, libfm-qt (cs)
     };
     return names;
 }
@@ -98,15 +93,22 @@ bool FolderWatcherService::isUntitledName(const QString& name)
 
 FolderWatcherService& FolderWatcherService::shared()
 {
-    static auto* instance = new FolderWatcherService(Dependencies{});
+    static auto* instance = new FolderWatcherService(Dependencies{
+        [] { return FDAPermissionManager::shared().hasFullDiskAccess(); },
+        [](const QString& path) { return smart::styleNewFolder(path, prefix); },
+        [](const QString& path, const ColorizationData& data) {
+            ColorizationHistoryStore::shared().record(path, data);
+        },
+    });
     return *instance;
 }
 
 FolderWatcherService::FolderWatcherService(Dependencies dependencies, QObject* parent)
     : QObject(parent)
     , dependencies_(std::move(dependencies))
-    , skippedPrefixes_{QStringLiteral("/System"), QStringLiteral("/Library"), QStringLiteral("/private"),
-                       QStringLiteral("/tmp"),    QStringLiteral("/var"),     QDir::homePath() + QStringLiteral("/Library")}
+    , skippedPrefixes_{QStringLiteral("/System"),  QStringLiteral("/Library"),
+                       QStringLiteral("/private"), QStringLiteral("/tmp"),
+                       QStringLiteral("/var"),     QDir::homePath() + QStringLiteral("/Library")}
     , source_(skippedPrefixes_)
 {
     connect(&source_, &DirectoryEventSource::eventsReceived, this, &FolderWatcherService::handleEvents);

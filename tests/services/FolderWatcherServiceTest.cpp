@@ -183,7 +183,7 @@ TEST_F(FolderWatcherServiceTest, StoredEmptyListStaysEmptyAndAbsentListGetsDefau
     {
         FolderWatcherService fresh(dependencies());
         EXPECT_EQ(fresh.watchedDirectories(), (QList<QUrl>{QUrl::fromLocalFile(QDir::homePath()),
-                                                            QUrl::fromLocalFile(QDir::homePath() + "/Documents")}));
+                                                           QUrl::fromLocalFile(QDir::homePath() + "/Documents")}));
         fresh.removeDirectory(QUrl::fromLocalFile(QDir::homePath()));
         fresh.removeDirectory(QUrl::fromLocalFile(QDir::homePath() + "/Documents"));
     }

@@ -4,12 +4,14 @@
 #include "app/FolderIntake.h"
 #include "app/MainMenu.h"
 #include "app/MainWindow.h"
+#include "app/SmartPainter.h"
 #include "app/StatusItem.h"
 #include "fulldiskaccess/FDAPermissionManager.h"
 #include "platform/AppGroupStore.h"
 #include "services/AppearanceManager.h"
 #include "services/DisplayModeManager.h"
 #include "services/FolderWatcherService.h"
+#include "services/SmartStyling.h"
 #include "smart/SmartIconService.h"
 #include "storage/ColorizationHistoryStore.h"
 #include "storage/Preferences.h"
@@ -234,6 +236,14 @@ void AppDelegate::smartPaintDirs(const QList<QUrl>& urls)
 {
     if (urls.isEmpty())
         return;
+    if (!smartPainter_) {
+        smartPainter_ = std::make_unique<SmartPainter>(
+            [](const QString& path) { return smart::styleNewFolder(path, QStringLiteral("[Smart] ")); },
+            [](const QString& path, const ColorizationData& data) {
+                ColorizationHistoryStore::shared().record(path, data);
+            });
+    }
+    smartPainter_->paint(urls);
 }
 
 void AppDelegate::quitApp()

@@ -12,6 +12,7 @@
 namespace pigmo {
 
 class MainWindow;
+class SmartPainter;
 class StatusItem;
 
 // What one start of the program asked for on its command line.
@@ -77,6 +78,7 @@ public:
     MainWindow* mainWindow() const { return mainWindow_.get(); }
     StatusItem* statusItem() const { return statusItem_.get(); }
     MainView* contentView() const { return contentView_; }
+    SmartPainter* smartPainter() const { return smartPainter_.get(); }
     const QList<QUrl>& urlsFromExtension() const { return urlsFromExtension_; }
 
     static inline const QString appGroupID = QStringLiteral("group.io.velmar.pigmo2");
@@ -103,6 +105,7 @@ private:
     std::unique_ptr<MainWindow> mainWindow_;
     QPointer<MainView> contentView_;
     QList<QUrl> urlsFromExtension_;
+    std::unique_ptr<SmartPainter> smartPainter_; // made on the first smart request
 };
 
 } // namespace pigmo

@@ -19,6 +19,11 @@ struct Scene {
     int folders;
 };
 
+void PrintTo(const Scene& scene, std::ostream* os)
+{
+    *os << scene.scenario;
+}
+
 class ScreenshotScenesTest : public ::testing::TestWithParam<Scene> {};
 
 } // namespace

@@ -1,9 +1,7 @@
 #include "ui/main/MainView.h"
 
-#include "render/ColorizationService.h"
-#include "services/LocalizationManager.h"
-#include "storage/ExtendedAttributesManager.h"
 #include "ui/Localized.h"
+#include "ui/main/FolderTile.h"
 
 #include <QDir>
 #include <QDragEnterEvent>
@@ -23,7 +21,6 @@ namespace pigmo {
 namespace {
 
 constexpr QSize contentSize{900, 560};
-constexpr int previewSide = 128;
 constexpr int columns = 5;
 
 // The dragged URLs that name existing local directories, in order.
@@ -39,56 +36,44 @@ QList<QUrl> droppedFolders(const QMimeData* mime)
     return folders;
 }
 
-// The folder's stored style, else the default one.
-ColorizationData storedStyle(const QUrl& folder)
-{
-    if (std::optional<ColorizationData> stored = ExtendedAttributesManager::shared().readSettings(folder))
-        return *stored;
-    return ColorizationData{HSL{195, 100, 50}, 0.6, std::nullopt, 170.0, IconStyle::vibrant()};
-}
-
-QString folderName(const QUrl& url)
-{
-    return QFileInfo(url.toLocalFile()).fileName();
-}
-
 } // namespace
 
 MainView::MainView(const QList<QUrl>& urls, bool fileAboutToBeDropped, QWidget* parent)
-    : QWidget(parent)
-    , fileAboutToBeDropped_(fileAboutToBeDropped)
+    : MainView(std::make_unique<ColorizationModelsGroup>(urls, true), parent)
 {
-    buildLayout();
-    addFolders(urls);
+    setFileAboutToBeDropped(fileAboutToBeDropped);
 }
 
 MainView::MainView(ScreenshotScenario scenario, QWidget* parent)
+    : MainView(ScreenshotSceneBuilder::buildGroup(scenario), parent)
+{
+}
+
+MainView::MainView(std::unique_ptr<ColorizationModelsGroup> colorizers, QWidget* parent)
     : QWidget(parent)
+    , colorizers_(std::move(colorizers))
 {
     buildLayout();
-    const std::optional<StringTable> names =
-        StringTable::load(LocalizationManager::shared().currentLanguage(), QStringLiteral("Screenshots"));
-    QList<QUrl> urls;
-    for (const DemoScene& scene : ScreenshotSceneBuilder::buildScenes(
-             scenario, [&names](const QString& key) { return names ? names->text(key) : key; })) {
-        urls.append(scene.first);
-        styles_.insert(scene.first, scene.second);
-    }
-    addFolders(urls);
+    connect(colorizers_.get(), &ColorizationModelsGroup::modelsChanged, this, &MainView::refresh);
+    connect(colorizers_.get(), &ColorizationModelsGroup::currentIndexChanged, this, &MainView::refresh);
+    refresh();
 }
 
 MainView::~MainView() = default;
 
 QList<QUrl> MainView::folderURLs() const
 {
-    return folders_;
+    QList<QUrl> urls;
+    for (const ColorizationModelsGroup::Model& model : colorizers_->models())
+        urls.append(model->folderURL());
+    return urls;
 }
 
 std::optional<QUrl> MainView::currentFolder() const
 {
-    if (!currentIndex_ || *currentIndex_ >= folders_.size())
-        return std::nullopt;
-    return folders_.at(*currentIndex_);
+    if (const ColorizationModelsGroup::Model current = colorizers_->currentModel())
+        return current->folderURL();
+    return std::nullopt;
 }
 
 bool MainView::isShowingDropZone() const
@@ -128,58 +113,20 @@ void MainView::buildLayout()
     refresh();
 }
 
-void MainView::addFolders(const QList<QUrl>& urls)
-{
-    const QList<QUrl> present = folders_;
-    for (const QUrl& url : urls) {
-        if (!present.contains(url))
-            folders_.append(url);
-    }
-    if (!currentIndex_ && !folders_.isEmpty())
-        currentIndex_ = 0;
-    refresh();
-}
-
-QPixmap MainView::previewOf(const QUrl& folder)
-{
-    if (!styles_.contains(folder))
-        styles_.insert(folder, storedStyle(folder));
-    const std::optional<QImage> image = ColorizationService::generateIcon(styles_.value(folder));
-    if (!image)
-        return {};
-    return QPixmap::fromImage(image->scaled(previewSide, previewSide, Qt::KeepAspectRatio, Qt::SmoothTransformation));
-}
-
-void MainView::select(const QUrl& url)
-{
-    const qsizetype index = folders_.indexOf(url);
-    if (index >= 0)
-        currentIndex_ = index;
-    refresh();
-}
-
 void MainView::refresh()
 {
     while (QLayoutItem* item = folderGrid_->takeAt(0)) {
         delete item->widget();
         delete item;
     }
-    for (qsizetype i = 0; i < folders_.size(); ++i) {
-        auto* tile = new QWidget;
-        auto* tileLayout = new QVBoxLayout(tile);
-        auto* preview = new QLabel;
-        preview->setPixmap(previewOf(folders_.at(i)));
-        preview->setAlignment(Qt::AlignCenter);
-        auto* name = new QLabel(folderName(folders_.at(i)));
-        name->setAlignment(Qt::AlignCenter);
-        QFont font = name->font();
-        font.setBold(currentIndex_ == i);
-        name->setFont(font);
-        tileLayout->addWidget(preview);
-        tileLayout->addWidget(name);
-        folderGrid_->addWidget(tile, static_cast<int>(i / columns), static_cast<int>(i % columns));
+    const QList<ColorizationModelsGroup::Model>& models = colorizers_->models();
+    const std::optional<int> current = colorizers_->currentIndex();
+    for (int i = 0; i < models.size(); ++i) {
+        auto* tile = new FolderTile(models.at(i), current == i);
+        connect(tile, &FolderTile::clicked, colorizers_.get(), &ColorizationModelsGroup::select);
+        folderGrid_->addWidget(tile, i / columns, i % columns);
     }
-    pages_->setCurrentWidget(folders_.isEmpty() ? dropZone_ : foldersPage_);
+    pages_->setCurrentWidget(models.isEmpty() ? static_cast<QWidget*>(dropZone_) : foldersPage_);
     setFileAboutToBeDropped(fileAboutToBeDropped_);
 }
 
@@ -212,7 +159,7 @@ void MainView::dropEvent(QDropEvent* event)
     if (folders.isEmpty())
         return;
     event->acceptProposedAction();
-    addFolders(folders);
+    colorizers_->addFolders(folders);
 }
 
 void MainView::confirmAndAddFolders(const QList<QUrl>& urls)
@@ -223,16 +170,16 @@ void MainView::confirmAndAddFolders(const QList<QUrl>& urls)
     const QList<QUrl> chosen = runDirectoryPanel(ui::localized(QStringLiteral("confirm_folders_edit")), start);
     if (chosen.isEmpty())
         return;
-    addFolders(chosen);
+    colorizers_->addFolders(chosen);
     if (chosen.size() == 1)
-        select(chosen.first());
+        colorizers_->select(chosen.first());
 }
 
 void MainView::selectFolders()
 {
     const QList<QUrl> chosen = runDirectoryPanel(QString(), QDir::homePath());
     if (!chosen.isEmpty())
-        addFolders(chosen);
+        colorizers_->addFolders(chosen);
 }
 
 // A modal panel that chooses directories only, several at once. Qt's own dialog is used because the

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "services/ColorizationModelsGroup.h"
 #include "ui/main/ScreenshotScenario.h"
 
-#include <QHash>
 #include <QList>
 #include <QUrl>
 #include <QWidget>
+
+#include <memory>
+#include <optional>
 
 class QFileDialog;
 class QFrame;
@@ -25,8 +28,12 @@ public:
     explicit MainView(const QList<QUrl>& urls, bool fileAboutToBeDropped = false, QWidget* parent = nullptr);
     // A view showing the demo folders of a screenshot scenario.
     explicit MainView(ScreenshotScenario scenario, QWidget* parent = nullptr);
+    // A view over a group made elsewhere.
+    explicit MainView(std::unique_ptr<ColorizationModelsGroup> colorizers, QWidget* parent = nullptr);
     ~MainView() override;
 
+    // The folders being edited and the current one; owned by the view for its whole life.
+    ColorizationModelsGroup& colorizers() const { return *colorizers_; }
     QList<QUrl> folderURLs() const;
     std::optional<QUrl> currentFolder() const;
 
@@ -51,16 +58,11 @@ protected:
 
 private:
     void buildLayout();
-    void addFolders(const QList<QUrl>& urls);
-    void select(const QUrl& url);
     void refresh();
-    QPixmap previewOf(const QUrl& folder);
     void setFileAboutToBeDropped(bool hovering);
     QList<QUrl> runDirectoryPanel(const QString& message, const QString& startDirectory);
 
-    QList<QUrl> folders_;
-    QHash<QUrl, ColorizationData> styles_; // the style each preview shows
-    std::optional<qsizetype> currentIndex_;
+    std::unique_ptr<ColorizationModelsGroup> colorizers_;
     bool fileAboutToBeDropped_ = false;
     QStackedLayout* pages_ = nullptr;
     QFrame* dropZone_ = nullptr;

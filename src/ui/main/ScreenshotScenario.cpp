@@ -1,5 +1,8 @@
 #include "ui/main/ScreenshotScenario.h"
 
+#include "render/IconsModel.h"
+#include "services/ColorizationModelsGroup.h"
+#include "services/LocalizationManager.h"
 #include "storage/BundleResources.h"
 
 #include <QBuffer>
@@ -27,12 +30,15 @@ constexpr std::array<ScenarioName, 6> scenarioNames{{
     {ScreenshotScenario::lightDarkMode, "lightDarkMode"},
 }};
 
-// A Lucide icon of the bundle by name; nothing when the bundle lacks its file.
+// A Lucide icon of the bundle by name; when the bundle lacks its file, the catalogue's first Lucide icon
+// (nothing when the catalogue is empty).
 std::optional<Icon> lucideIcon(const QString& name)
 {
     const QString path = BundleResources::path(QStringLiteral("lucide/") + name + QStringLiteral(".svg"));
-    if (!QFileInfo(path).isFile())
-        return std::nullopt;
+    if (!QFileInfo(path).isFile()) {
+        const QList<Icon>& catalogue = IconsModel::shared().lucideIcons();
+        return catalogue.isEmpty() ? std::nullopt : std::optional<Icon>(catalogue.first());
+    }
     Icon icon;
     icon.url = QUrl::fromLocalFile(path);
     icon.name = name;
@@ -141,6 +147,35 @@ QList<DemoScene> ScreenshotSceneBuilder::buildScenes(ScreenshotScenario scenario
         scenes.append({QUrl::fromLocalFile(QStringLiteral("/tmp/") + name), std::move(row.data)});
     }
     return scenes;
+}
+
+QString ScreenshotSceneBuilder::localizedFolderName(const QString& key)
+{
+    const std::optional<StringTable> table =
+        StringTable::load(LocalizationManager::shared().currentLanguage(), QStringLiteral("Screenshots"));
+    return table ? table->text(key) : key;
+}
+
+std::unique_ptr<ColorizationModelsGroup> ScreenshotSceneBuilder::buildGroup(ScreenshotScenario scenario)
+{
+    const QList<DemoScene> scenes = buildScenes(scenario, localizedFolderName);
+    QList<QUrl> urls;
+    for (const DemoScene& scene : scenes)
+        urls.append(scene.first);
+    auto group = std::make_unique<ColorizationModelsGroup>(urls, false);
+    // Each assignment re-renders the preview, as an edit would; the scene replaces whatever the folder had.
+    for (qsizetype i = 0; i < group->models().size() && i < scenes.size(); ++i) {
+        ColorizationViewModel& model = *group->models().at(i);
+        const ColorizationData& style = scenes.at(i).second;
+        if (const std::optional<HSL> color = HSL::fromColor(style.color.color()))
+            model.setColor(*color);
+        model.setIntensity(style.intensity);
+        model.setIcon(style.icon);
+        if (style.iconSize)
+            model.setIconSize(*style.iconSize);
+        model.setIconStyle(style.iconStyle);
+    }
+    return group;
 }
 
 } // namespace pigmo

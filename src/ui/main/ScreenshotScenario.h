@@ -7,10 +7,13 @@
 #include <QUrl>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <utility>
 
 namespace pigmo {
+
+class ColorizationModelsGroup;
 
 // A prepared scene of example folders for screenshots, chosen by the environment variable
 // "SCREENSHOT_SCENARIO". Nothing of a scene is written to disk: its folders are paths under /tmp/ that
@@ -31,6 +34,10 @@ struct ScreenshotSceneBuilder {
     // in the interface language's "Screenshots" table, the key itself when there is none.
     static QList<DemoScene> buildScenes(ScreenshotScenario scenario,
                                         const std::function<QString(const QString& key)>& folderName);
+    // The key's entry in the interface language's "Screenshots" table, the key when there is none.
+    static QString localizedFolderName(const QString& key);
+    // A group of the scenario's folders (smart styling off), each model showing its scene's style.
+    static std::unique_ptr<ColorizationModelsGroup> buildGroup(ScreenshotScenario scenario);
 };
 
 } // namespace pigmo

@@ -245,6 +245,8 @@ function countryFlags(catalogue) {
     return `${Object.keys(flags).length} flags, ${Object.values(flags).flat().length} names`;
 }
 
+fs.copyFileSync(path.join(modulesDir, 'cldr-annotations-full', 'LICENSE'),
+                path.join(resourcesDir, 'licenses', 'cldr-unicode-license-v3.txt'));
 const catalogue = emojiCatalogue();
 const qualify = qualifier(catalogue);
 const vocabulary = readVocabulary();

@@ -164,7 +164,9 @@ void drawEmoji(QPainter& painter, QString emoji, double size, const QColor& colo
 
     painter.save();
     painter.setFont(font);
-    painter.setPen(color);
+    // The colour's opacity goes to the painter, not the pen: a colour font ignores the pen but not the
+    // painter's opacity, and a plain glyph then gets it once.
+    painter.setPen(QColor(color.red(), color.green(), color.blue()));
     painter.setOpacity(color.alphaF());
     painter.drawText(QPointF(topLeft.x(), topLeft.y() + metrics.ascent()), emoji);
     painter.restore();

@@ -5,10 +5,8 @@
 #include <QBuffer>
 #include <QCache>
 #include <QCryptographicHash>
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QHash>
 #include <QImageReader>
 #include <QImageWriter>
@@ -16,7 +14,10 @@
 #include <QStandardPaths>
 #include <QSvgRenderer>
 
+#include <cerrno>
 #include <mutex>
+
+#include <sys/stat.h>
 
 namespace pigmo {
 namespace {
@@ -151,13 +152,19 @@ bool isSvgPath(const QString& path)
            path.endsWith(QStringLiteral(".svgz"), Qt::CaseInsensitive);
 }
 
-std::shared_ptr<const GlyphPicture> pictureOfFile(const QFileInfo& file)
+// A glyph file: read only when it is a regular file (after symbolic links) under the size cap, and cached
+// under its path, size and modification time so that a replaced file is read again.
+std::shared_ptr<const GlyphPicture> pictureOfFile(const QString& path)
 {
-    if (!file.isFile() || file.size() >= maximumGlyphFileBytes)
+    struct stat status {};
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0 || !S_ISREG(status.st_mode) ||
+        status.st_size >= maximumGlyphFileBytes)
         return nullptr;
-    const QString path = file.absoluteFilePath();
-    const QString key =
-        path + u'\n' + QString::number(file.size()) + u'\n' + QString::number(file.lastModified().toMSecsSinceEpoch());
+    const QString key = QStringLiteral("%1\n%2\n%3.%4")
+                            .arg(path)
+                            .arg(qint64(status.st_size))
+                            .arg(qint64(status.st_mtim.tv_sec))
+                            .arg(qint64(status.st_mtim.tv_nsec));
     return PictureCache::instance().find(key, [&path]() -> std::shared_ptr<const GlyphPicture> {
         QFile input(path);
         if (!input.open(QIODevice::ReadOnly))
@@ -183,12 +190,14 @@ std::shared_ptr<const GlyphPicture> pictureOfUrl(const QUrl& url, const QString&
     const std::optional<QString> path = localPath(url);
     if (!path)
         return nullptr;
-    const QFileInfo file(*path);
-    if (file.exists())
-        return pictureOfFile(file);
+    struct stat status {};
+    if (::stat(QFile::encodeName(*path).constData(), &status) == 0)
+        return pictureOfFile(*path);
+    if (errno != ENOENT && errno != ENOTDIR) // there, but out of reach
+        return nullptr;
     // A style stored by an earlier installation names its Lucide file where that installation kept it.
     if (const std::optional<Icon> lucide = IconsModel::shared().lucideIcon(name))
-        return pictureOfFile(QFileInfo(lucide->url->toLocalFile()));
+        return pictureOfFile(lucide->url->toLocalFile());
     return nullptr;
 }
 
@@ -221,7 +230,7 @@ std::shared_ptr<const GlyphPicture> pictureOfSymbol(const QString& systemName)
     const auto found = symbolicIconFiles().constFind(fileName);
     if (found == symbolicIconFiles().constEnd())
         return nullptr;
-    return pictureOfFile(QFileInfo(*found));
+    return pictureOfFile(*found);
 }
 
 QSize naturalPixelSize(const QSizeF& size)

@@ -201,10 +201,7 @@ void ColorizationHistoryStore::loadChronologicalLog()
             Q_EMIT chronologicalLogChanged();
         } else {
             log::print(QStringLiteral("Error loading chronological log: ") + entries.error());
-            if (const HistoryFiles::Lock lock = files_.lock(); lock.held())
-                preserveUnreadable(logFileName);
-            else
-                stuckUnreadable_.insert(logFileName); // moved aside by the next write, or never overwritten
+            preserveAfterFailedLoad(logFileName);
         }
     }
     chronologicalLogLoaded_ = true;
@@ -220,10 +217,7 @@ void ColorizationHistoryStore::loadFolderStyles()
             Q_EMIT folderStylesChanged();
         } else {
             log::print(QStringLiteral("Error loading folder styles: ") + styles.error());
-            if (const HistoryFiles::Lock lock = files_.lock(); lock.held())
-                preserveUnreadable(stylesFileName);
-            else
-                stuckUnreadable_.insert(stylesFileName);
+            preserveAfterFailedLoad(stylesFileName);
         }
     }
     folderStylesLoaded_ = true;
@@ -240,6 +234,14 @@ Done ColorizationHistoryStore::writeWhole(const QString& name, const Result<QByt
         return Done::failure(
             QStringLiteral("%1 could not be read and is kept as it is until it can be moved aside.").arg(name));
     return files_.write(name, *bytes);
+}
+
+void ColorizationHistoryStore::preserveAfterFailedLoad(const QString& name)
+{
+    if (const HistoryFiles::Lock lock = files_.lock(); lock.held())
+        preserveUnreadable(name);
+    else
+        stuckUnreadable_.insert(name); // moved aside by the next write, or never overwritten
 }
 
 bool ColorizationHistoryStore::preserveUnreadable(const QString& name)

@@ -83,6 +83,8 @@ private:
     Done writeWhole(const QString& name, const Result<QByteArray>& bytes);
     // Moves an unreadable file aside (the caller holds the lock) and logs what happened.
     bool preserveUnreadable(const QString& name);
+    // After a failed load: moves the file aside now, or marks it to be moved before any write over it.
+    void preserveAfterFailedLoad(const QString& name);
     void assertOwnerThread() const;
 
     HistoryFiles files_;

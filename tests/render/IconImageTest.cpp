@@ -178,3 +178,17 @@ TEST_F(IconImageTest, RelativeUrlsAreReadAsTheyStand)
     icon.url = QUrl(QStringLiteral("https://example.com/relative.png"));
     EXPECT_FALSE(pigmo::iconImage(icon));
 }
+
+TEST_F(IconImageTest, NaturalSizeOfAHugeSvgIsBounded)
+{
+    QFile svg(path(QStringLiteral("huge.svg")));
+    ASSERT_TRUE(svg.open(QIODevice::WriteOnly));
+    svg.write(R"(<svg xmlns="http://www.w3.org/2000/svg" width="100000" height="50000" viewBox="0 0 2 1">)"
+              R"(<rect width="2" height="1" fill="red"/></svg>)");
+    svg.close();
+    const Icon icon = fileIcon(path(QStringLiteral("huge.svg")));
+    EXPECT_EQ(pigmo::iconPicture(icon)->size(), QSizeF(100000, 50000));
+    const std::optional<QImage> image = pigmo::iconImage(icon);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->size(), QSize(4096, 2048));
+}

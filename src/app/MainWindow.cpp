@@ -25,6 +25,7 @@ void MainWindow::setContent(QWidget* content)
     const bool fixed = content->minimumSize() == content->maximumSize() && !content->minimumSize().isEmpty();
     const QSize size = fixed ? content->minimumSize() : contentSize_;
     setCentralWidget(content);
+    content->show(); // in a visible window the layout would show it only later, after the size is taken
     setContentSize(size);
     if (previous) {
         previous->hide();

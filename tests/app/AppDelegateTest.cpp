@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -235,4 +236,8 @@ TEST_F(AppDelegateTest, OpenRequestShowsTheFoldersInANewMainView)
     delegate.handleForwardedRequest(request);
     ASSERT_TRUE(QTest::qWaitFor([&] { return delegate.contentView()->folderURLs() == QList<QUrl>{a}; }, 2000));
     EXPECT_EQ(delegate.mainWindow()->content(), delegate.contentView());
+    // Centred with the new content's size, not with a size taken before the content was laid out.
+    const QRect frame = delegate.mainWindow()->frameGeometry();
+    EXPECT_EQ(delegate.mainWindow()->width(), 900);
+    EXPECT_LE(std::abs(frame.center().x() - delegate.mainWindow()->screen()->availableGeometry().center().x()), 2);
 }

@@ -8,8 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QDir>
 #include <QFileDialog>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
@@ -240,4 +242,16 @@ TEST_F(AppDelegateTest, OpenRequestShowsTheFoldersInANewMainView)
     const QRect frame = delegate.mainWindow()->frameGeometry();
     EXPECT_EQ(delegate.mainWindow()->width(), 900);
     EXPECT_LE(std::abs(frame.center().x() - delegate.mainWindow()->screen()->availableGeometry().center().x()), 2);
+}
+
+TEST_F(AppDelegateTest, TheTrayMenuSpeaksTheInterfaceLanguage)
+{
+    qputenv("TEST_LOCALE", "fr");
+    AppDelegate delegate;
+    delegate.applicationDidFinishLaunching({});
+    ASSERT_EQ(delegate.statusItem()->menu()->actions().size(), 1);
+    EXPECT_EQ(delegate.statusItem()->menu()->actions().first()->text(), QStringLiteral("Quitter"));
+    EXPECT_TRUE(qobject_cast<OnboardingView*>(delegate.mainWindow()->content()));
+    auto* onboarding = qobject_cast<OnboardingView*>(delegate.mainWindow()->content());
+    EXPECT_EQ(onboarding->continueButton()->text(), QStringLiteral("Commencer"));
 }

@@ -6,6 +6,7 @@
 #include "storage/ExtendedAttributesManager.h"
 #include "storage/Preferences.h"
 #include "support/LogCapture.h"
+#include "ui/main/MainView.h"
 
 #include <gtest/gtest.h>
 
@@ -102,4 +103,20 @@ TEST_F(SmartIntakeTest, AFolderThatCannotTakeAnIconIsSkippedAndTheOthersGoOn)
     EXPECT_TRUE(painted.at(1).at(1).toBool());
     EXPECT_FALSE(ColorizationHistoryStore::shared().folderStyles().contains(missing.toLocalFile()));
     expectStyledWithGlyph(folders.first());
+}
+
+// The editor's smart workflow of a folder opened before the index is ready waits for it and ends with a glyph.
+TEST_F(SmartIntakeTest, AnOpenedFolderProposedBeforeTheIndexIsReadyEndsWithAGlyph)
+{
+    SmartIconService::shared().setBuildDelayForTesting(std::chrono::milliseconds(1500));
+    const QList<QUrl> folders = makeFolders({"Music"});
+    AppDelegate delegate;
+    LaunchRequest request;
+    request.foldersToOpen = folders;
+    delegate.applicationDidFinishLaunching(request);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return delegate.contentView()->folderURLs() == folders; }, 5000));
+    const ColorizationModelsGroup::Model model = delegate.contentView()->colorizers().models().first();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->icon().has_value(); }, 30'000));
+    EXPECT_TRUE(SmartIconService::shared().isReady());
+    EXPECT_FALSE(ExtendedAttributesManager::shared().readSettings(folders.first())); // only proposed, not applied
 }

@@ -251,7 +251,15 @@ void AppDelegate::quitApp()
     QCoreApplication::quit();
 }
 
-void AppDelegate::finishPendingWork() {}
+void AppDelegate::finishPendingWork()
+{
+    if (smartPainter_)
+        smartPainter_->finish();
+    // The watcher's stylings in flight: finished, and their history recorded, before the program goes.
+    FolderWatcherService& watcher = FolderWatcherService::shared();
+    watcher.waitForStylings();
+    QCoreApplication::sendPostedEvents(&watcher, QEvent::MetaCall);
+}
 
 void AppDelegate::checkForUpdates()
 {

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QFile>
 #include <QFileDialog>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -84,4 +88,31 @@ TEST_F(MainViewTest, CancellingOrAnEmptyListChangesNothing)
     EXPECT_EQ(panels.count(), 1);
     EXPECT_TRUE(view.folderURLs().isEmpty());
     EXPECT_TRUE(view.isShowingDropZone());
+}
+
+TEST_F(MainViewTest, DropsTakeOnlyFoldersAndHoverMarksTheZone)
+{
+    const QUrl folder = makeFolder(QStringLiteral("dropped"));
+    QFile file(root.filePath(QStringLiteral("note.txt")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    MainView view(QList<QUrl>{}, false);
+
+    QMimeData onlyFile;
+    onlyFile.setUrls({QUrl::fromLocalFile(file.fileName())});
+    QDragEnterEvent refused(QPoint(10, 10), Qt::CopyAction, &onlyFile, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&view, &refused);
+    EXPECT_FALSE(refused.isAccepted());
+    EXPECT_FALSE(view.fileAboutToBeDropped());
+
+    QMimeData mixed;
+    mixed.setUrls({QUrl::fromLocalFile(file.fileName()), folder});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mixed, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&view, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    EXPECT_TRUE(view.fileAboutToBeDropped());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mixed, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&view, &drop);
+    EXPECT_FALSE(view.fileAboutToBeDropped());
+    EXPECT_EQ(view.folderURLs(), QList<QUrl>{folder});
+    EXPECT_FALSE(view.isShowingDropZone());
 }

@@ -3,6 +3,7 @@
 #include "app/StatusItem.h"
 #include "platform/AppGroupStore.h"
 #include "storage/Preferences.h"
+#include "support/DirectoryPanelAnswer.h"
 #include "ui/main/MainView.h"
 #include "ui/onboarding/OnboardingView.h"
 
@@ -37,25 +38,6 @@ protected:
 
     QTemporaryDir root;
 };
-
-// Answers the next directory panel of `view` by choosing `folders` (nothing: cancel).
-void answerNextPanel(MainView* view, const QStringList& folders)
-{
-    QObject::connect(
-        view, &MainView::directoryPanelOpened, view,
-        [folders](QFileDialog* panel) {
-            QTimer::singleShot(0, panel, [panel, folders] {
-                if (folders.isEmpty()) {
-                    QMetaObject::invokeMethod(panel, "reject");
-                    return;
-                }
-                for (const QString& folder : folders)
-                    panel->selectFile(folder);
-                QMetaObject::invokeMethod(panel, "accept");
-            });
-        },
-        Qt::SingleShotConnection);
-}
 
 } // namespace
 
@@ -172,7 +154,7 @@ TEST_F(AppDelegateTest, HandedOverFoldersAreConfirmedAfterLaunchAndTheKeysRemove
     MainView* view = delegate.contentView();
     qRegisterMetaType<QFileDialog*>();
     QSignalSpy panels(view, &MainView::directoryPanelOpened);
-    answerNextPanel(view, {picked.toLocalFile()});
+    test::answerNextDirectoryPanel(view, {picked.toLocalFile()});
     QTest::qWait(50);
     EXPECT_EQ(panels.count(), 0); // not before 0.1 s
     ASSERT_TRUE(QTest::qWaitFor([&] { return panels.count() == 1; }, 3000));

@@ -1,4 +1,5 @@
 #include "ui/main/MainView.h"
+#include "support/DirectoryPanelAnswer.h"
 
 #include <gtest/gtest.h>
 
@@ -26,22 +27,10 @@ protected:
     // Answers the next panel with `folders` (empty: cancel) and records where it opened.
     void answerNextPanel(MainView& view, const QStringList& folders)
     {
-        QObject::connect(
-            &view, &MainView::directoryPanelOpened, &view,
-            [this, folders](QFileDialog* panel) {
-                openedIn = panel->directory().absolutePath();
-                message = panel->windowTitle();
-                QTimer::singleShot(0, panel, [panel, folders] {
-                    if (folders.isEmpty()) {
-                        QMetaObject::invokeMethod(panel, "reject");
-                        return;
-                    }
-                    for (const QString& f : folders)
-                        panel->selectFile(f);
-                    QMetaObject::invokeMethod(panel, "accept");
-                });
-            },
-            Qt::SingleShotConnection);
+        test::answerNextDirectoryPanel(&view, folders, [this](QFileDialog* panel) {
+            openedIn = panel->directory().absolutePath();
+            message = panel->windowTitle();
+        });
     }
     QTemporaryDir root;
     QString openedIn;

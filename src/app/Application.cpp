@@ -46,6 +46,7 @@ int runApplication(int argc, char** argv)
     QApplication::setApplicationName(AppIdentity::executableName());
     QApplication::setApplicationVersion(QStringLiteral(PIGMO_VERSION));
     QGuiApplication::setDesktopFileName(AppIdentity::desktopId());
+    QApplication::setStyle(QStringLiteral("Fusion")); // the light and dark palettes are drawn for it
 
     const QStringList arguments = QApplication::arguments();
     const CommandLine command = CommandLine::parse(arguments, QDir::currentPath());

@@ -1,9 +1,11 @@
 #include "app/AppDelegate.h"
 
 #include "app/AppIdentity.h"
+#include "app/CommandLine.h"
 #include "app/FolderIntake.h"
 #include "app/MainMenu.h"
 #include "app/MainWindow.h"
+#include "app/SingleInstance.h"
 #include "app/SmartPainter.h"
 #include "app/StatusItem.h"
 #include "fulldiskaccess/FDAPermissionManager.h"
@@ -97,6 +99,15 @@ void AppDelegate::applicationDidFinishLaunching(const LaunchRequest& request)
     }
     step(LaunchStep::activation);
 
+    // The provider of the "open" and "smart" requests: later starts hand their command lines over here.
+    if (requestChannel_) {
+        connect(requestChannel_, &SingleInstance::requestReceived, this,
+                [this](const QStringList& arguments, const QString& workingDirectory) {
+                    const CommandLine later = CommandLine::parse(arguments, workingDirectory);
+                    if (later.outcome == CommandLine::Outcome::run)
+                        handleForwardedRequest(later.request);
+                });
+    }
     step(LaunchStep::servicesProvider);
 
     if (!urlsFromExtension_.isEmpty()) {

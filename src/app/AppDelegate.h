@@ -12,6 +12,7 @@
 namespace pigmo {
 
 class MainWindow;
+class SingleInstance;
 class SmartPainter;
 class StatusItem;
 
@@ -50,6 +51,8 @@ public:
     explicit AppDelegate(QObject* parent = nullptr);
     ~AppDelegate() override;
 
+    // Where later starts' command lines arrive; set before the launch, which connects to it.
+    void setRequestChannel(SingleInstance* channel) { requestChannel_ = channel; }
     // The launch sequence; runs once, before the event loop starts.
     void applicationDidFinishLaunching(const LaunchRequest& request);
     // The program was started again while it runs: takes the hand-over and shows its folders. True when
@@ -106,6 +109,7 @@ private:
     QPointer<MainView> contentView_;
     QList<QUrl> urlsFromExtension_;
     std::unique_ptr<SmartPainter> smartPainter_; // made on the first smart request
+    SingleInstance* requestChannel_ = nullptr;
 };
 
 } // namespace pigmo

@@ -65,14 +65,8 @@ int runApplication(int argc, char** argv)
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &application, &QApplication::quit);
 
     AppDelegate delegate;
+    delegate.setRequestChannel(&instance);
     delegate.applicationDidFinishLaunching(command.request);
-    // A later start is a reopen of this one, with its own folders.
-    QObject::connect(&instance, &SingleInstance::requestReceived, &delegate,
-                     [&delegate](const QStringList& forwarded, const QString& workingDirectory) {
-                         const CommandLine later = CommandLine::parse(forwarded, workingDirectory);
-                         if (later.outcome == CommandLine::Outcome::run)
-                             delegate.handleForwardedRequest(later.request);
-                     });
     const int status = QApplication::exec();
     delegate.finishPendingWork();
     return status;

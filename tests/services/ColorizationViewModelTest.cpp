@@ -30,7 +30,10 @@ protected:
         QDir(dir.path()).mkpath(name);
         return QUrl::fromLocalFile(dir.filePath(name));
     }
-    void waitForCompletion(bool& done) { ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 5000)); }
+    void waitForCompletion(bool& done)
+    {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 5000));
+    }
 
     QTemporaryDir dir{QDir::homePath() + "/folders-XXXXXX"};
     test::LogCapture log;
@@ -65,9 +68,10 @@ TEST_F(ColorizationViewModelTest, UnstyledFolderShowsDefaultsAndRunsSmartOnlyWhe
 {
     const QUrl url = folder("Fresh");
     auto quiet = ColorizationViewModel::create(url, false);
-    EXPECT_TRUE(log.contains("No settings found in attributes or history for " + url.toLocalFile() +
-                             ". Using defaults."));
-    EXPECT_EQ(quiet->lastUsedData(), (ColorizationData{HSL{195, 100, 50}, 0.6, std::nullopt, 170, IconStyle::vibrant()}));
+    EXPECT_TRUE(
+        log.contains("No settings found in attributes or history for " + url.toLocalFile() + ". Using defaults."));
+    EXPECT_EQ(quiet->lastUsedData(),
+              (ColorizationData{HSL{195, 100, 50}, 0.6, std::nullopt, 170, IconStyle::vibrant()}));
     EXPECT_FALSE(quiet->image().isNull());
     auto eager = ColorizationViewModel::create(url, true);
     QTest::qWait(20);
@@ -82,9 +86,11 @@ TEST_F(ColorizationViewModelTest, EachChangeRendersTheWholeCurrentStyle)
     QSignalSpy rendered(model.get(), &ColorizationViewModel::imageChanged);
     model->setIntensity(0.25);
     EXPECT_EQ(rendered.count(), 1);
-    EXPECT_EQ(model->lastUsedData(), (ColorizationData{HSL{195, 100, 50}, 0.25, std::nullopt, 170, IconStyle::original()}));
+    EXPECT_EQ(model->lastUsedData(),
+              (ColorizationData{HSL{195, 100, 50}, 0.25, std::nullopt, 170, IconStyle::original()}));
     model->resetToDefaults();
-    EXPECT_EQ(model->lastUsedData(), (ColorizationData{HSL{195, 100, 50}, 0.6, std::nullopt, 170, IconStyle::vibrant()}));
+    EXPECT_EQ(model->lastUsedData(),
+              (ColorizationData{HSL{195, 100, 50}, 0.6, std::nullopt, 170, IconStyle::vibrant()}));
 }
 
 TEST_F(ColorizationViewModelTest, SetIconWritesAttributeAndHistoryBeforeTheCompletion)
@@ -173,8 +179,9 @@ TEST_F(ColorizationViewModelTest, SmartWorkflowTimeline)
     auto model = ColorizationViewModel::create(folder("Music"), false);
     QList<std::pair<SmartLoadingState, qint64>> states;
     QElapsedTimer clock;
-    QObject::connect(model.get(), &ColorizationViewModel::smartLoadingStateChanged,
-            [&](SmartLoadingState state) { states.append({state, clock.elapsed()}); });
+    QObject::connect(model.get(), &ColorizationViewModel::smartLoadingStateChanged, [&](SmartLoadingState state) {
+        states.append({state, clock.elapsed()});
+    });
     clock.start();
     model->runSmartWorkflow();
     model->runSmartWorkflow(); // a second press while loading does nothing

@@ -103,14 +103,27 @@ void ColorizationHistoryStore::record(const QString& folderPath, const Colorizat
         return;
     }
     const HistoryLogEntry entry{folderPath, data, historyTimestampNow()};
-    if (chronologicalLogLoaded_) {
-        chronologicalLog_.append(entry);
-        Q_EMIT chronologicalLogChanged();
-    }
+    if (chronologicalLogLoaded_)
+        appendToLoadedLog(entry);
     appendToChronologicalLog(entry);
     folderStyles_.insert(folderPath, data);
     Q_EMIT folderStylesChanged();
     saveFolderStyles();
+}
+
+void ColorizationHistoryStore::appendToLoadedLog(const HistoryLogEntry& entry)
+{
+    chronologicalLog_.append(entry);
+    const auto encoded = json::serialize(json::toJson(entry));
+    if (encoded && chronologicalLogText_.endsWith(']')) {
+        chronologicalLogText_.chop(1);
+        if (chronologicalLog_.size() > 1)
+            chronologicalLogText_.append(',');
+        chronologicalLogText_.append(*encoded).append(']');
+    } else {
+        chronologicalLogText_.clear();
+    }
+    Q_EMIT chronologicalLogChanged();
 }
 
 void ColorizationHistoryStore::appendToChronologicalLog(const HistoryLogEntry& entry)
@@ -156,7 +169,15 @@ void ColorizationHistoryStore::appendToFile(const HistoryLogEntry& entry)
 void ColorizationHistoryStore::saveChronologicalLog()
 {
     assertOwnerThread();
-    if (auto written = writeWhole(logFileName, json::encodeLog(chronologicalLog_)); !written)
+    if (chronologicalLogText_.isEmpty()) {
+        auto encoded = json::encodeLog(chronologicalLog_);
+        if (!encoded) {
+            log::print(QStringLiteral("Error saving chronological log: ") + encoded.error());
+            return;
+        }
+        chronologicalLogText_ = std::move(encoded).value();
+    }
+    if (auto written = writeWhole(logFileName, chronologicalLogText_); !written)
         log::print(QStringLiteral("Error saving chronological log: ") + written.error());
 }
 
@@ -171,16 +192,16 @@ void ColorizationHistoryStore::loadChronologicalLog()
 {
     assertOwnerThread();
     if (files_.exists(logFileName)) {
-        if (auto entries = readAndDecode(files_, logFileName, &json::decodeLog)) {
+        auto bytes = files_.read(logFileName);
+        auto entries = bytes ? json::decodeLog(*bytes) : Result<QList<HistoryLogEntry>>::failure(bytes.error());
+        if (entries) {
             chronologicalLog_ = std::move(entries).value();
+            chronologicalLogText_ = bytes->trimmed(); // a valid array: what saving these entries writes
             log::print(QStringLiteral("Loaded %1 chronological history entries").arg(chronologicalLog_.size()));
             Q_EMIT chronologicalLogChanged();
         } else {
             log::print(QStringLiteral("Error loading chronological log: ") + entries.error());
-            if (const HistoryFiles::Lock lock = files_.lock(); lock.held())
-                preserveUnreadable(logFileName);
-            else
-                stuckUnreadable_.insert(logFileName); // moved aside by the next write, or never overwritten
+            preserveAfterFailedLoad(logFileName);
         }
     }
     chronologicalLogLoaded_ = true;
@@ -196,10 +217,7 @@ void ColorizationHistoryStore::loadFolderStyles()
             Q_EMIT folderStylesChanged();
         } else {
             log::print(QStringLiteral("Error loading folder styles: ") + styles.error());
-            if (const HistoryFiles::Lock lock = files_.lock(); lock.held())
-                preserveUnreadable(stylesFileName);
-            else
-                stuckUnreadable_.insert(stylesFileName);
+            preserveAfterFailedLoad(stylesFileName);
         }
     }
     folderStylesLoaded_ = true;
@@ -216,6 +234,14 @@ Done ColorizationHistoryStore::writeWhole(const QString& name, const Result<QByt
         return Done::failure(
             QStringLiteral("%1 could not be read and is kept as it is until it can be moved aside.").arg(name));
     return files_.write(name, *bytes);
+}
+
+void ColorizationHistoryStore::preserveAfterFailedLoad(const QString& name)
+{
+    if (const HistoryFiles::Lock lock = files_.lock(); lock.held())
+        preserveUnreadable(name);
+    else
+        stuckUnreadable_.insert(name); // moved aside by the next write, or never overwritten
 }
 
 bool ColorizationHistoryStore::preserveUnreadable(const QString& name)

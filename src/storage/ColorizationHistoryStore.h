@@ -77,15 +77,22 @@ Q_SIGNALS:
 
 private:
     void appendToFile(const HistoryLogEntry& entry);
+    // Appends to the loaded log in memory (and to its encoded text) and notifies observers.
+    void appendToLoadedLog(const HistoryLogEntry& entry);
     // Writes a whole file under the lock; refuses while an unreadable file could not be moved aside.
     Done writeWhole(const QString& name, const Result<QByteArray>& bytes);
     // Moves an unreadable file aside (the caller holds the lock) and logs what happened.
     bool preserveUnreadable(const QString& name);
+    // After a failed load: moves the file aside now, or marks it to be moved before any write over it.
+    void preserveAfterFailedLoad(const QString& name);
     void assertOwnerThread() const;
 
     HistoryFiles files_;
     QList<HistoryLogEntry> chronologicalLog_;
     bool chronologicalLogLoaded_ = false;
+    // The JSON text of chronologicalLog_, kept in step with it so that saving a long log does not encode
+    // every entry again; empty when it has to be rebuilt from the entries.
+    QByteArray chronologicalLogText_;
     QMap<QString, ColorizationData> folderStyles_;
     bool folderStylesLoaded_ = false;
     QSet<QString> stuckUnreadable_; // unreadable files whose move aside failed: never overwritten

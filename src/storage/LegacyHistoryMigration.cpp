@@ -102,10 +102,8 @@ void ColorizationHistoryStore::migrateLegacyHistoryIfNeeded()
             continue;
         const QString path = record.url->isLocalFile() ? record.url->toLocalFile() : record.url->path();
         const HistoryLogEntry entry{path, record.data, historyTimestampNow()};
-        if (chronologicalLogLoaded_) {
-            chronologicalLog_.append(entry);
-            Q_EMIT chronologicalLogChanged();
-        }
+        if (chronologicalLogLoaded_)
+            appendToLoadedLog(entry);
         appendToChronologicalLog(entry);
         folderStyles_.insert(path, record.data);
         Q_EMIT folderStylesChanged();

@@ -279,3 +279,23 @@ TEST_F(ColorizationHistoryStoreTest, RemovingAStyleIsSavedByTheCaller)
     store.saveFolderStyles();
     EXPECT_EQ(contents(ColorizationHistoryStore::stylesFileName), "{}");
 }
+
+TEST_F(ColorizationHistoryStoreTest, UnreadableFileThatCannotBeMovedIsNeverOverwritten)
+{
+    put(ColorizationHistoryStore::stylesFileName, "garbage");
+    std::optional<ColorizationHistoryStore> store;
+    {
+        test::WriteProtection protection(directory());
+        if (!protection.active())
+            GTEST_SKIP() << "cannot write-protect a directory on this machine";
+        store.emplace();
+        EXPECT_TRUE(log.lines().value(0).startsWith("Error loading folder styles: "));
+        store->record("/a", styleWithHue(1));
+        EXPECT_EQ(contents(ColorizationHistoryStore::stylesFileName), "garbage");
+        EXPECT_FALSE(log.contains("Moved unreadable"));
+        EXPECT_TRUE(log.lines().last().startsWith("Error saving folder styles: "));
+    }
+    store->record("/b", styleWithHue(2));
+    EXPECT_EQ(contents(corruptCopies(ColorizationHistoryStore::stylesFileName).value(0)), "garbage");
+    EXPECT_EQ(ColorizationHistoryStore().folderStyles().keys(), (QStringList{"/a", "/b"}));
+}

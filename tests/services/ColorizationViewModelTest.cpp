@@ -77,6 +77,9 @@ TEST_F(ColorizationViewModelTest, UnstyledFolderShowsDefaultsAndRunsSmartOnlyWhe
     QTest::qWait(20);
     EXPECT_EQ(quiet->smartLoadingState(), SmartLoadingState::idle);
     EXPECT_EQ(eager->smartLoadingState(), SmartLoadingState::loading);
+    // A running workflow keeps its model alive; let it end so the model is released.
+    SmartIconService::shared().buildIndexIfNeeded();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return eager->smartLoadingState() == SmartLoadingState::idle; }, 30000));
 }
 
 TEST_F(ColorizationViewModelTest, EachChangeRendersTheWholeCurrentStyle)

@@ -22,9 +22,13 @@ namespace {
 
 class FolderWatcherServiceTest : public ::testing::Test {
 protected:
+    static QString scratchTemplate()
+    {
+        QDir().mkpath(PIGMO_TEST_SCRATCH_DIR); // before the member tree is made in it
+        return QStringLiteral(PIGMO_TEST_SCRATCH_DIR "/watched-XXXXXX");
+    }
     void SetUp() override
     {
-        QDir().mkpath(PIGMO_TEST_SCRATCH_DIR);
         ASSERT_TRUE(tree.isValid());
         root = tree.path();
     }
@@ -57,7 +61,7 @@ protected:
         return styled;
     }
 
-    QTemporaryDir tree{QStringLiteral(PIGMO_TEST_SCRATCH_DIR "/watched-XXXXXX")};
+    QTemporaryDir tree{scratchTemplate()};
     QString root;
     bool fullDiskAccess = true;
     std::mutex mutex;

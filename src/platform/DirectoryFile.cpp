@@ -1,0 +1,134 @@
+#include <glib.h>
+#include <glib/gstdio.h>
+
+#include "platform/DirectoryFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <sys/stat.h>
+
+namespace pigmo {
+namespace {
+
+constexpr const char* group = "Desktop Entry";
+constexpr const char* iconKey = "Icon";
+constexpr GKeyFileFlags keepEverything = GKeyFileFlags(G_KEY_FILE_KEEP_COMMENTS | G_KEY_FILE_KEEP_TRANSLATIONS);
+
+using KeyFile = std::unique_ptr<GKeyFile, decltype(&g_key_file_free)>;
+
+QString consume(GError* error)
+{
+    const QString text = error ? QString::fromUtf8(error->message) : QStringLiteral("unknown error");
+    g_clear_error(&error);
+    return text;
+}
+
+enum class Presence { absent, regularFile, other };
+
+Presence presenceOf(const QByteArray& path)
+{
+    struct stat info {};
+    if (lstat(path.constData(), &info) != 0)
+        return errno == ENOENT ? Presence::absent : Presence::other;
+    return S_ISREG(info.st_mode) ? Presence::regularFile : Presence::other;
+}
+
+// Loads the file when it is a regular file; an absent file gives an empty key file.
+Outcome load(const QByteArray& path, GKeyFile* file)
+{
+    switch (presenceOf(path)) {
+    case Presence::absent:
+        return Outcome::success();
+    case Presence::other:
+        return Outcome::failure(QStringLiteral("%1 is not a regular file").arg(QString::fromUtf8(path)));
+    case Presence::regularFile:
+        break;
+    }
+    GError* error = nullptr;
+    if (!g_key_file_load_from_file(file, path.constData(), keepEverything, &error))
+        return Outcome::failure(QStringLiteral("cannot read %1: %2").arg(QString::fromUtf8(path), consume(error)));
+    return Outcome::success();
+}
+
+Outcome save(const QByteArray& path, GKeyFile* file)
+{
+    gsize length = 0;
+    gchar* data = g_key_file_to_data(file, &length, nullptr);
+    GError* error = nullptr;
+    const gboolean ok =
+        g_file_set_contents_full(path.constData(), data, gssize(length), G_FILE_SET_CONTENTS_CONSISTENT, 0644, &error);
+    g_free(data);
+    if (!ok)
+        return Outcome::failure(QStringLiteral("cannot write %1: %2").arg(QString::fromUtf8(path), consume(error)));
+    return Outcome::success();
+}
+
+bool isBlank(GKeyFile* file)
+{
+    gsize length = 0;
+    gchar* data = g_key_file_to_data(file, &length, nullptr);
+    const bool blank = QByteArray::fromRawData(data, qsizetype(length)).trimmed().isEmpty();
+    g_free(data);
+    return blank;
+}
+
+void dropGroupIfEmpty(GKeyFile* file)
+{
+    gsize count = 0;
+    gchar** keys = g_key_file_get_keys(file, group, &count, nullptr);
+    g_strfreev(keys);
+    if (count == 0)
+        g_key_file_remove_group(file, group, nullptr);
+}
+
+} // namespace
+
+QString DirectoryFile::filePath(const QString& folder)
+{
+    return folder + QStringLiteral("/.directory");
+}
+
+Outcome DirectoryFile::setIcon(const QString& folder, const QString& icon)
+{
+    const QByteArray path = filePath(folder).toUtf8();
+    KeyFile file(g_key_file_new(), &g_key_file_free);
+    if (Outcome loaded = load(path, file.get()); !loaded)
+        return loaded;
+    g_key_file_set_string(file.get(), group, iconKey, icon.toUtf8().constData());
+    return save(path, file.get());
+}
+
+Outcome DirectoryFile::removeIcon(const QString& folder)
+{
+    const QByteArray path = filePath(folder).toUtf8();
+    if (presenceOf(path) == Presence::absent)
+        return Outcome::success();
+    KeyFile file(g_key_file_new(), &g_key_file_free);
+    if (Outcome loaded = load(path, file.get()); !loaded)
+        return loaded;
+    if (!g_key_file_has_key(file.get(), group, iconKey, nullptr))
+        return Outcome::success();
+    g_key_file_remove_key(file.get(), group, iconKey, nullptr);
+    dropGroupIfEmpty(file.get());
+    if (!isBlank(file.get()))
+        return save(path, file.get());
+    if (g_unlink(path.constData()) != 0)
+        return Outcome::failure(
+            QStringLiteral("cannot delete %1: %2").arg(QString::fromUtf8(path), QString::fromUtf8(g_strerror(errno))));
+    return Outcome::success();
+}
+
+QString DirectoryFile::icon(const QString& folder)
+{
+    const QByteArray path = filePath(folder).toUtf8();
+    KeyFile file(g_key_file_new(), &g_key_file_free);
+    if (presenceOf(path) != Presence::regularFile || !load(path, file.get()))
+        return {};
+    gchar* value = g_key_file_get_string(file.get(), group, iconKey, nullptr);
+    QString result = value ? QString::fromUtf8(value) : QString();
+    g_free(value);
+    return result;
+}
+
+} // namespace pigmo

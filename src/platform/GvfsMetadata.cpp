@@ -1,0 +1,65 @@
+#include <gio/gio.h>
+
+#include "platform/GvfsMetadata.h"
+
+namespace pigmo {
+namespace {
+
+constexpr const char* customIconKey = "metadata::custom-icon";
+
+// Owns one GFile for the length of a call.
+struct File {
+    explicit File(const QString& path)
+        : handle(g_file_new_for_path(path.toUtf8().constData()))
+    {
+    }
+    ~File() { g_object_unref(handle); }
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+    GFile* handle;
+};
+
+Outcome outcomeOf(gboolean ok, GError* error)
+{
+    if (ok)
+        return Outcome::success();
+    const QString reason = error ? QString::fromUtf8(error->message) : QStringLiteral("unknown error");
+    g_clear_error(&error);
+    return Outcome::failure(reason);
+}
+
+} // namespace
+
+Outcome GvfsMetadata::setCustomIcon(const QString& path, const QString& uri)
+{
+    File file(path);
+    GError* error = nullptr;
+    const gboolean ok = g_file_set_attribute_string(file.handle, customIconKey, uri.toUtf8().constData(),
+                                                    G_FILE_QUERY_INFO_NOFOLLOW_SYMLINKS, nullptr, &error);
+    return outcomeOf(ok, error);
+}
+
+Outcome GvfsMetadata::unsetCustomIcon(const QString& path)
+{
+    File file(path);
+    GError* error = nullptr;
+    // The invalid type with no value is how GIO removes a metadata key.
+    const gboolean ok = g_file_set_attribute(file.handle, customIconKey, G_FILE_ATTRIBUTE_TYPE_INVALID, nullptr,
+                                             G_FILE_QUERY_INFO_NOFOLLOW_SYMLINKS, nullptr, &error);
+    return outcomeOf(ok, error);
+}
+
+QString GvfsMetadata::customIcon(const QString& path)
+{
+    File file(path);
+    GFileInfo* info =
+        g_file_query_info(file.handle, customIconKey, G_FILE_QUERY_INFO_NOFOLLOW_SYMLINKS, nullptr, nullptr);
+    if (!info)
+        return {};
+    const char* value = g_file_info_get_attribute_string(info, customIconKey);
+    QString result = value ? QString::fromUtf8(value) : QString();
+    g_object_unref(info);
+    return result;
+}
+
+} // namespace pigmo

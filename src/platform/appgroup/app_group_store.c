@@ -1,0 +1,166 @@
+#include "app_group_store.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <glib/gstdio.h>
+#include <string.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#define GROUP "Shared"
+
+gchar* pigmo_app_group_store_path(void)
+{
+    return g_build_filename(g_get_user_config_dir(), PIGMO_APP_GROUP_ID, "preferences.ini", NULL);
+}
+
+static gboolean fail_with_errno(GError** error, const char* what, const gchar* path)
+{
+    const int saved = errno;
+    g_set_error(error, G_FILE_ERROR, g_file_error_from_errno(saved), "%s %s: %s", what, path, g_strerror(saved));
+    return FALSE;
+}
+
+/* Opens and exclusively locks the lock file beside the store; returns its descriptor or -1. */
+static int lock_store(const gchar* store_path, GError** error)
+{
+    gchar* directory = g_path_get_dirname(store_path);
+    gchar* lock_path = g_strconcat(store_path, ".lock", NULL);
+    int fd = -1;
+    if (g_mkdir_with_parents(directory, 0700) != 0) {
+        fail_with_errno(error, "Cannot create", directory);
+    } else if ((fd = open(lock_path, O_RDWR | O_CREAT | O_CLOEXEC, 0600)) < 0) {
+        fail_with_errno(error, "Cannot open", lock_path);
+    } else {
+        int rc;
+        while ((rc = flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+        }
+        if (rc != 0) {
+            fail_with_errno(error, "Cannot lock", lock_path);
+            close(fd);
+            fd = -1;
+        }
+    }
+    g_free(lock_path);
+    g_free(directory);
+    return fd;
+}
+
+static void unlock_store(int fd)
+{
+    flock(fd, LOCK_UN);
+    close(fd);
+}
+
+/* The stored entries; a missing or unreadable file reads as empty (a hand-over is transient, and the next
+ * write replaces an unreadable file). */
+static GKeyFile* load(const gchar* path)
+{
+    GKeyFile* file = g_key_file_new();
+    if (!g_key_file_load_from_file(file, path, G_KEY_FILE_KEEP_COMMENTS, NULL)) {
+        g_key_file_free(file);
+        file = g_key_file_new();
+    }
+    return file;
+}
+
+static gboolean save(GKeyFile* file, const gchar* path, GError** error)
+{
+    gsize length = 0;
+    gchar* data = g_key_file_to_data(file, &length, NULL);
+    const gboolean ok =
+        g_file_set_contents_full(path, data, (gssize)length, G_FILE_SET_CONTENTS_CONSISTENT, 0600, error);
+    g_free(data);
+    return ok;
+}
+
+typedef void (*Update)(GKeyFile* file, gconstpointer values, gsize count);
+
+static gboolean update_locked(Update update, gconstpointer values, gsize count, GError** error)
+{
+    gchar* path = pigmo_app_group_store_path();
+    const int lock = lock_store(path, error);
+    gboolean ok = FALSE;
+    if (lock >= 0) {
+        GKeyFile* file = load(path);
+        update(file, values, count);
+        ok = save(file, path, error);
+        g_key_file_free(file);
+        unlock_store(lock);
+    }
+    g_free(path);
+    return ok;
+}
+
+static void put_folder_urls(GKeyFile* file, gconstpointer values, gsize count)
+{
+    g_key_file_set_string_list(file, GROUP, PIGMO_APP_GROUP_FOLDER_URLS_KEY, (const gchar* const*)values, count);
+}
+
+static void put_container_url(GKeyFile* file, gconstpointer value, gsize count)
+{
+    (void)count;
+    g_key_file_set_string(file, GROUP, PIGMO_APP_GROUP_CONTAINER_URL_KEY, (const gchar*)value);
+}
+
+gboolean pigmo_app_group_set_folder_urls(const gchar* const* urls, gsize count, GError** error)
+{
+    g_return_val_if_fail(urls != NULL || count == 0, FALSE);
+    return update_locked(put_folder_urls, urls, count, error);
+}
+
+gboolean pigmo_app_group_set_container_url(const gchar* url, GError** error)
+{
+    g_return_val_if_fail(url != NULL, FALSE);
+    return update_locked(put_container_url, url, 0, error);
+}
+
+/* Writes what is left after taking; a file left without entries is deleted. */
+static gboolean store_remainder(GKeyFile* file, const gchar* path, GError** error)
+{
+    gsize keys = 0;
+    gchar** names = g_key_file_get_keys(file, GROUP, &keys, NULL);
+    g_strfreev(names);
+    if (keys == 0)
+        g_key_file_remove_group(file, GROUP, NULL);
+    gsize groups = 0;
+    gchar** group_names = g_key_file_get_groups(file, &groups);
+    g_strfreev(group_names);
+    if (groups > 0)
+        return save(file, path, error);
+    if (g_unlink(path) != 0 && errno != ENOENT)
+        return fail_with_errno(error, "Cannot delete", path);
+    return TRUE;
+}
+
+gboolean pigmo_app_group_take(gchar*** folder_urls, gchar** container_url, GError** error)
+{
+    g_return_val_if_fail(folder_urls != NULL && container_url != NULL, FALSE);
+    *folder_urls = NULL;
+    *container_url = NULL;
+    gchar* path = pigmo_app_group_store_path();
+    const int lock = lock_store(path, error);
+    if (lock < 0) {
+        g_free(path);
+        return FALSE;
+    }
+    GKeyFile* file = load(path);
+    gchar** urls = g_key_file_get_string_list(file, GROUP, PIGMO_APP_GROUP_FOLDER_URLS_KEY, NULL, NULL);
+    if (urls == NULL && g_key_file_has_key(file, GROUP, PIGMO_APP_GROUP_FOLDER_URLS_KEY, NULL))
+        urls = g_new0(gchar*, 1); /* an empty list is present, not absent */
+    gchar* container = g_key_file_get_string(file, GROUP, PIGMO_APP_GROUP_CONTAINER_URL_KEY, NULL);
+    g_key_file_remove_key(file, GROUP, PIGMO_APP_GROUP_FOLDER_URLS_KEY, NULL);
+    g_key_file_remove_key(file, GROUP, PIGMO_APP_GROUP_CONTAINER_URL_KEY, NULL);
+    const gboolean ok = (urls == NULL && container == NULL) || store_remainder(file, path, error);
+    g_key_file_free(file);
+    unlock_store(lock);
+    g_free(path);
+    if (!ok) {
+        g_strfreev(urls);
+        g_free(container);
+        return FALSE;
+    }
+    *folder_urls = urls;
+    *container_url = container;
+    return TRUE;
+}

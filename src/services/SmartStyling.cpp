@@ -1,0 +1,88 @@
+#include "services/SmartStyling.h"
+
+#include "model/Log.h"
+#include "platform/FolderIcons.h"
+#include "render/ColorizationService.h"
+#include "smart/SmartIconService.h"
+#if __has_include("smart/SmartSiblingAnalysis.h")
+#include "smart/SmartSiblingAnalysis.h"
+#define PIGMO_HAS_SIBLING_ANALYSIS 1
+#endif
+#include "storage/ExtendedAttributesManager.h"
+
+#include <QUrl>
+
+namespace pigmo::smart {
+
+SiblingProposal proposeFromSiblings(const QString& folderPath, const QList<ColorizationData>& extraSiblings)
+{
+    SiblingProposal proposal;
+#ifdef PIGMO_HAS_SIBLING_ANALYSIS
+    proposal.siblings = SmartSiblingAnalysis::siblingColorizations(QUrl::fromLocalFile(folderPath)) + extraSiblings;
+    proposal.color = SmartSiblingAnalysis::suggestedColor(proposal.siblings);
+    proposal.intensity = SmartSiblingAnalysis::suggestedIntensity(proposal.siblings);
+    proposal.iconSize = SmartSiblingAnalysis::suggestedIconSize(proposal.siblings);
+    proposal.iconStyle = SmartSiblingAnalysis::suggestedStyle(proposal.siblings);
+#else
+    // Until the sibling analysis is part of the build: the editor's default style, siblings unread.
+    Q_UNUSED(folderPath)
+    proposal.siblings = extraSiblings;
+    proposal.color = HSL{195, 100, 50};
+    proposal.intensity = 0.6;
+    proposal.iconSize = 170;
+#endif
+    return proposal;
+}
+
+std::optional<Icon> proposeIcon(const QString& folderPath, const QList<ColorizationData>& siblings)
+{
+    return SmartIconService::shared().findIcon(folderPath.section(u'/', -1), siblings);
+}
+
+bool isIndexReady()
+{
+    return SmartIconService::shared().isReady();
+}
+
+void requestIndex()
+{
+    SmartIconService::shared().buildIndexIfNeeded();
+}
+
+QObject* indexNotifier()
+{
+    return &SmartIconService::shared();
+}
+
+bool waitUntilIndexReady(std::chrono::milliseconds timeout)
+{
+    return SmartIconService::shared().waitUntilReady(timeout);
+}
+
+std::optional<ColorizationData> styleNewFolder(const QString& folderPath, const QString& logPrefix,
+                                               std::chrono::milliseconds indexWait)
+{
+    const QString name = folderPath.section(u'/', -1);
+    const SiblingProposal proposal = proposeFromSiblings(folderPath, {});
+    if (!waitUntilIndexReady(indexWait)) {
+        log::system(logPrefix + QStringLiteral("Keyword index not ready after %1 ms; styling %2 without a glyph")
+                                    .arg(indexWait.count())
+                                    .arg(name));
+    }
+    const ColorizationData data{proposal.color, proposal.intensity, proposeIcon(folderPath, proposal.siblings),
+                                proposal.iconSize, proposal.iconStyle};
+    const std::optional<QImage> image = ColorizationService::generateIcon(data);
+    if (!image) {
+        log::system(logPrefix + QStringLiteral("Failed to generate icon for ") + folderPath);
+        return std::nullopt;
+    }
+    if (!FolderIcons::setIcon(*image, folderPath)) {
+        log::system(logPrefix + QStringLiteral("❌ Failed to set icon on ") + folderPath);
+        return std::nullopt;
+    }
+    log::system(logPrefix + QStringLiteral("✅ Applied smart icon to ") + folderPath);
+    ExtendedAttributesManager::shared().writeSettings(data, QUrl::fromLocalFile(folderPath));
+    return data;
+}
+
+} // namespace pigmo::smart

@@ -1,0 +1,55 @@
+#include "platform/FolderIconStore.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+using namespace pigmo;
+
+namespace {
+
+TEST(FolderIconStoreTest, NamesShareAFolderPrefixAndDifferByContent)
+{
+    const QString a = FolderIconStore::fileName(QStringLiteral("/home/u/A"), "one");
+    EXPECT_EQ(a, FolderIconStore::fileName(QStringLiteral("/home/u/A/"), "one")) << "paths are compared clean";
+    const QString b = FolderIconStore::fileName(QStringLiteral("/home/u/A"), "two");
+    const QString c = FolderIconStore::fileName(QStringLiteral("/home/u/B"), "one");
+    EXPECT_NE(a, b);
+    EXPECT_EQ(a.section(u'-', 0, 0), b.section(u'-', 0, 0));
+    EXPECT_NE(a.section(u'-', 0, 0), c.section(u'-', 0, 0));
+    EXPECT_TRUE(a.endsWith(QStringLiteral(".png")));
+}
+
+TEST(FolderIconStoreTest, StoreWritesAndRemoveKeepsOnlyWhatIsNamed)
+{
+    const Result<QString> first = FolderIconStore::store(QStringLiteral("/f"), "first");
+    const Result<QString> second = FolderIconStore::store(QStringLiteral("/f"), "second");
+    const Result<QString> other = FolderIconStore::store(QStringLiteral("/g"), "first");
+    ASSERT_TRUE(first && second && other);
+    QFile file(*first);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("first"));
+
+    FolderIconStore::removeFilesExcept(QStringLiteral("/f"), {*second});
+    EXPECT_FALSE(QFileInfo::exists(*first));
+    EXPECT_TRUE(QFileInfo::exists(*second));
+    EXPECT_TRUE(QFileInfo::exists(*other)) << "another folder's file is never touched";
+    FolderIconStore::removeFilesExcept(QStringLiteral("/f"), {});
+    EXPECT_FALSE(QFileInfo::exists(*second));
+}
+
+TEST(FolderIconStoreTest, UnwritableStoreFails)
+{
+    const QString parent = FolderIconStore::directory().section(u'/', 0, -2);
+    QDir().mkpath(parent);
+    QFile blocker(FolderIconStore::directory());
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly)) << "a file where the directory should be";
+    blocker.close();
+    const Result<QString> stored = FolderIconStore::store(QStringLiteral("/f"), "x");
+    EXPECT_FALSE(stored);
+    EXPECT_FALSE(stored.error().isEmpty());
+}
+
+} // namespace

@@ -140,8 +140,8 @@ private:
             const BestWordMatch& best = cells_[candidate.row * wordCount_ + word];
             const QString& queryWord = words[static_cast<qsizetype>(word)];
             if (best.keyword)
-                result.wordMatches.append({queryWord, *best.keyword, best.rawScore, best.isNameMatch, best.relevance,
-                                           best.weightedScore});
+                result.wordMatches.append(
+                    {queryWord, *best.keyword, best.rawScore, best.isNameMatch, best.relevance, best.weightedScore});
             else
                 result.wordMatches.append({queryWord, std::nullopt, 0, false, 0, 0});
         }
@@ -151,8 +151,8 @@ private:
     const KeywordIndex& index_;
     const std::optional<LibrarySet>& libraries_;
     size_t wordCount_ = 0;
-    QHash<uint32_t, uint32_t> rows_; // icon position -> row
-    std::vector<uint32_t> rowIcons_; // row -> icon position, in order of first match
+    QHash<uint32_t, uint32_t> rows_;   // icon position -> row
+    std::vector<uint32_t> rowIcons_;   // row -> icon position, in order of first match
     std::vector<BestWordMatch> cells_; // row * wordCount_ + word
 };
 
@@ -174,7 +174,8 @@ QString matchSummary(const SmartIconService::ScoredIcon& candidate)
     QStringList items;
     for (const SmartIconService::QueryWordMatch& match : candidate.wordMatches) {
         if (match.matchedKeyword)
-            items.append(match.queryWord + u'→' + *match.matchedKeyword + (match.isNameMatch ? QString() : QStringLiteral("*")));
+            items.append(match.queryWord + u'→' + *match.matchedKeyword +
+                         (match.isNameMatch ? QString() : QStringLiteral("*")));
         else
             items.append(match.queryWord + QStringLiteral("→∅"));
     }
@@ -235,9 +236,6 @@ SmartIconService::SmartIconService(SourcesProvider sources, QObject* parent)
     : QObject(parent)
     , sources_(std::move(sources))
 {
-    buildQueue_.setObjectName(QStringLiteral("io.velmar.smartIcon.build"));
-    buildQueue_.setMaxThreadCount(1);
-    buildQueue_.setThreadPriority(QThread::LowPriority);
 }
 
 SmartIconService::~SmartIconService()
@@ -246,9 +244,8 @@ SmartIconService::~SmartIconService()
         std::lock_guard lock(mutex_);
         stopping_ = true;
     }
-    stateChanged_.notify_all();
-    buildQueue_.clear();
-    buildQueue_.waitForDone();
+    stateChanged_.notify_all(); // ends a test delay at once
+    buildQueue_.shutdown();
 }
 
 void SmartIconService::buildIndexIfNeeded()
@@ -259,12 +256,12 @@ void SmartIconService::buildIndexIfNeeded()
             return;
         loading_ = true;
     }
-    buildQueue_.start([this] { runBuild(); });
+    buildQueue_.submit([this] { runBuild(); });
 }
 
 void SmartIconService::rebuildIndex()
 {
-    buildQueue_.start([this] {
+    buildQueue_.submit([this] {
         {
             std::lock_guard lock(mutex_);
             ready_ = false;
@@ -363,13 +360,13 @@ std::optional<Icon> SmartIconService::findIcon(const QString& folderName, const 
         log::system(QStringLiteral("[SmartIcon] ❌ No matches found, falling back to random icon"));
         return randomIcon(libraries);
     }
-    log::system(
-        QStringLiteral("[SmartIcon] ❌ No matches found, skipping random fallback (only %1 letters in name)").arg(letters));
+    log::system(QStringLiteral("[SmartIcon] ❌ No matches found, skipping random fallback (only %1 letters in name)")
+                    .arg(letters));
     return std::nullopt;
 }
 
-QList<SmartIconService::IconMatch> SmartIconService::searchIcons(const QString& query, int limit,
-                                                                 LibraryFilter library, bool allowPrefix) const
+QList<SmartIconService::IconMatch> SmartIconService::searchIcons(const QString& query, int limit, LibraryFilter library,
+                                                                 bool allowPrefix) const
 {
     const std::shared_ptr<const KeywordIndex> snapshot = index();
     if (!snapshot || limit <= 0)
@@ -385,9 +382,8 @@ QList<SmartIconService::IconMatch> SmartIconService::searchIcons(const QString& 
     return matches;
 }
 
-QList<SmartIconService::ScoredIcon> SmartIconService::scoreIcons(const QString& text,
-                                                                 const std::optional<LibrarySet>& libraries,
-                                                                 bool allowPrefix) const
+QList<SmartIconService::ScoredIcon>
+SmartIconService::scoreIcons(const QString& text, const std::optional<LibrarySet>& libraries, bool allowPrefix) const
 {
     return rankIcons(index().get(), text, libraries, allowPrefix, -1);
 }
@@ -406,9 +402,8 @@ LibrarySet SmartIconService::majorityLibrary(const QList<ColorizationData>& sibl
     const bool strict = std::count(counts.begin(), counts.end(), *highest) == 1;
     const IconLibrary winner = libraries[static_cast<size_t>(highest - counts.begin())];
     if (strict && winner != IconLibrary::custom) {
-        log::system(QStringLiteral("[SmartIcon]   📚 Majority library: %1 (%2 icons)")
-                        .arg(libraryName(winner))
-                        .arg(*highest));
+        log::system(
+            QStringLiteral("[SmartIcon]   📚 Majority library: %1 (%2 icons)").arg(libraryName(winner)).arg(*highest));
         return {winner};
     }
     const IconLibrary preferred = smart::preferredIconLibrary();

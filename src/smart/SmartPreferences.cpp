@@ -10,8 +10,10 @@ namespace {
 
 QString matchPreferredLanguage()
 {
-    static const QStringList codes = {QStringLiteral("en"), QStringLiteral("fr"),      QStringLiteral("it"), QStringLiteral("de"), QStringLiteral("es"), QStringLiteral("pt-BR"),
-                                      QStringLiteral("zh-Hans"), QStringLiteral("ja"), QStringLiteral("ko"), QStringLiteral("ru"), QStringLiteral("cs")};
+    static const QStringList codes = {QStringLiteral("en"),      QStringLiteral("fr"), QStringLiteral("it"),
+                                      QStringLiteral("de"),      QStringLiteral("es"), QStringLiteral("pt-BR"),
+                                      QStringLiteral("zh-Hans"), QStringLiteral("ja"), QStringLiteral("ko"),
+                                      QStringLiteral("ru"),      QStringLiteral("cs")};
     const QString preferred = QLocale::system().uiLanguages().value(0, QStringLiteral("en"));
     for (const QString& code : codes) {
         if (preferred.startsWith(code))

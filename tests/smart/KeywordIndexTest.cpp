@@ -90,7 +90,7 @@ TEST_F(KeywordIndexTest, RelevancesMergeAcrossLanguagesByTheirMaximum)
     EXPECT_EQ(index->relevance("lucide:camera", "cafe"), 2);
     EXPECT_EQ(index->relevance("lucide:image", "picture"), 2);
     EXPECT_EQ(index->relevance("lucide:camera", "camera"), std::nullopt); // a name token, not a keyword
-    EXPECT_TRUE(index->iconKeys("fantome").isEmpty()); // "ghost" is not in the catalogue
+    EXPECT_TRUE(index->iconKeys("fantome").isEmpty());                    // "ghost" is not in the catalogue
     EXPECT_TRUE(index->iconKeys("").isEmpty());
     EXPECT_TRUE(log.contains(QString::fromUtf8("[SmartIcon]   🌐 Loading keywords for languages: de, en, fr")));
     EXPECT_TRUE(log.contains(QString::fromUtf8("[SmartIcon]   📖 Loaded Lucide keywords (en): 2 entries")));
@@ -105,9 +105,11 @@ TEST_F(KeywordIndexTest, EmojiKeywordsFallBackToTheFormWithoutVariationSelector)
     const QString heartFe0f = QString::fromUtf8("❤️");
     data.catalogues.emoji = {emojiIcon(heart, "red heart"), emojiIcon(QString::fromUtf8("😀"), "grinning face")};
     data.languages = {"en"};
-    data.writeFile("emoji_keywords_en",
-                   QString::fromUtf8(R"({"❤️": {"Love": 3}, "😀": {"Smile": 2}, "🦄️": {"unicorn": 3}, "🦄": {"horse": 1}})")
-                       .toUtf8());
+    data.writeFile(
+        "emoji_keywords_en",
+        QString::fromUtf8(
+            R"({"❤️": {"Love": 3}, "😀": {"Smile": 2}, "🦄️": {"unicorn": 3}, "🦄": {"horse": 1}})")
+            .toUtf8());
 
     const auto index = build();
 
@@ -196,11 +198,12 @@ TEST_F(KeywordIndexTest, BaseIconsOfVariants)
 
 TEST_F(KeywordIndexTest, PrefixRangeMatchesAFullScan)
 {
-    data.catalogues.lucide = {lucideIcon("folder"),  lucideIcon("folder-open"), lucideIcon("fold"),
-                              lucideIcon("food"),    lucideIcon("photo"),       lucideIcon("photograph"),
-                              lucideIcon("f"),       lucideIcon("fo-x"),        lucideIcon("zebra")};
+    data.catalogues.lucide = {lucideIcon("folder"), lucideIcon("folder-open"), lucideIcon("fold"),
+                              lucideIcon("food"),   lucideIcon("photo"),       lucideIcon("photograph"),
+                              lucideIcon("f"),      lucideIcon("fo-x"),        lucideIcon("zebra")};
     data.languages = {"en"};
-    data.writeFile("lucide_keywords_en", QString::fromUtf8(R"({"food": {"foodstuff": 2, "fön": 1, "folklore": 1}})").toUtf8());
+    data.writeFile("lucide_keywords_en",
+                   QString::fromUtf8(R"({"food": {"foodstuff": 2, "fön": 1, "folklore": 1}})").toUtf8());
 
     const auto index = build();
 

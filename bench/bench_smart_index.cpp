@@ -28,7 +28,10 @@ IndexSources bundleSources(const QSet<QString>& languages)
 
 // Log lines are dropped: the figures are those of the work, not of the terminal.
 struct SilentLog {
-    SilentLog() { log::setSink([](log::Channel, const QString&) {}); }
+    SilentLog()
+    {
+        log::setSink([](log::Channel, const QString&) {});
+    }
     ~SilentLog() { log::setSink({}); }
 };
 

@@ -63,6 +63,16 @@ function writeSymbols() {
     return lines.length;
 }
 
+// The licence texts of what this script copies or derives from.
+function writeLicences() {
+    fs.mkdirSync(path.join(resourcesDir, 'licenses'), { recursive: true });
+    const copy = (from, to) => fs.copyFileSync(from, path.join(resourcesDir, 'licenses', to));
+    copy(path.join(modulesDir, 'lucide-static', 'LICENSE'), 'lucide-ISC.txt');
+    copy('/usr/share/doc/unicode-data/copyright', 'unicode-data-copyright.txt');
+    copy('/usr/share/doc/adwaita-icon-theme/copyright', 'adwaita-icon-theme-copyright.txt');
+}
+
+writeLicences();
 console.log(`lucide: ${writeLucide()} icons`);
 console.log(`emojis: ${writeEmojis()} fully-qualified emoji`);
 console.log(`sf_symbols: ${writeSymbols()} symbols`);

@@ -38,33 +38,37 @@ const stopWords = Object.fromEntries(Object.entries(STOP_WORDS).map(([k, v]) => 
 const graphemes = new Intl.Segmenter('en', { granularity: 'grapheme' });
 
 // A word a folder name can yield: two characters or more (the program drops shorter ones), at least
-// one letter or digit, no stop word.
-function isUsableWord(word, language) {
-    return [...graphemes.segment(word)].length >= 2 && /[\p{L}\p{N}]/u.test(word) && !stopWords[language].has(word);
+// one letter or digit.
+function isUsableWord(word) {
+    return [...graphemes.segment(word)].length >= 2 && /[\p{L}\p{N}]/u.test(word);
 }
 
 // Splits a keyword or phrase the way a folder name is split: at blanks, "-", "_" and "." (and at the
-// punctuation CLDR phrases carry). Lower-cased as written, diacritics kept. An elided article
-// ("l’école") also yields the word after the apostrophe.
-function words(phrase, language) {
+// punctuation CLDR phrases carry). Lower-cased as written, diacritics kept. Stop words are dropped from
+// phrases, never from a keyword of one word ("it" stays a keyword of its own). An elided article
+// ("l’école") also yields the word after the apostrophe. Returns the words and whether the text was a
+// phrase of several words.
+function words(text, language) {
+    const pieces = text.toLowerCase().split(/[\s\-_.,:;!?()[\]{}"“”«»„/\\+&|]+/u).filter(isUsableWord);
+    const isPhrase = pieces.length > 1;
     const out = [];
-    for (const piece of phrase.toLowerCase().split(/[\s\-_.,:;!?()[\]{}"“”«»„/\\+&|]+/u)) {
-        if (!isUsableWord(piece, language)) continue;
+    for (const piece of pieces) {
+        if (isPhrase && stopWords[language].has(piece)) continue;
         out.push(piece);
         const elided = piece.split(/['’]/).pop();
-        if (elided !== piece && isUsableWord(elided, language)) out.push(elided);
+        if (elided !== piece && isUsableWord(elided) && !stopWords[language].has(elided)) out.push(elided);
     }
-    return out;
+    return { words: out, isPhrase: isPhrase && out.length > 1 };
 }
 
-// Adds a phrase to table[key]: a one-word phrase at `whole`, the words of a longer one at `part`.
-// A keyword keeps the highest relevance it is given.
-function addPhrase(table, key, phrase, language, whole, part) {
-    const split = words(phrase, language);
-    if (split.length === 0) return;
-    const relevance = split.length === 1 ? whole : part;
+// Adds a keyword or phrase to table[key]: a keyword of one word at `whole`, the words of a phrase at
+// `part`. A keyword keeps the highest relevance it is given.
+function addPhrase(table, key, text, language, whole, part) {
+    const split = words(text, language);
+    if (split.words.length === 0) return;
+    const relevance = split.isPhrase ? part : whole;
     const entry = (table[key] ??= {});
-    for (const word of split) entry[word] = Math.max(entry[word] ?? 0, relevance);
+    for (const word of split.words) entry[word] = Math.max(entry[word] ?? 0, relevance);
 }
 
 function emojiCatalogue() {
@@ -101,7 +105,7 @@ function lucideEnglish(names) {
     const tags = readJson(path.join(modulesDir, 'lucide-static', 'tags.json'));
     const iconsPerWord = new Map();
     for (const list of Object.values(tags)) {
-        for (const word of new Set(list.flatMap((tag) => words(tag, 'en'))))
+        for (const word of new Set(list.flatMap((tag) => words(tag, 'en').words)))
             iconsPerWord.set(word, (iconsPerWord.get(word) ?? 0) + 1);
     }
     const table = {};
@@ -245,6 +249,8 @@ function countryFlags(catalogue) {
     return `${Object.keys(flags).length} flags, ${Object.values(flags).flat().length} names`;
 }
 
+fs.copyFileSync(path.join(modulesDir, 'cldr-annotations-full', 'LICENSE'),
+                path.join(resourcesDir, 'licenses', 'cldr-unicode-license-v3.txt'));
 const catalogue = emojiCatalogue();
 const qualify = qualifier(catalogue);
 const vocabulary = readVocabulary();

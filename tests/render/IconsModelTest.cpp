@@ -152,6 +152,12 @@ TEST(IconsModelSharedTest, MadeOnceFromTheBundleWhenManyThreadsAskAtOnce)
     const IconsModel* first = askers.front().get();
     for (size_t i = 1; i < askers.size(); ++i)
         EXPECT_EQ(askers[i].get(), first);
-    const QList<Icon>& expected = IconsModel::loadLucideIcons(pigmo::BundleResources::path(QStringLiteral("lucide")));
-    EXPECT_EQ(first->lucideIcons(), expected);
+    EXPECT_EQ(first->lucideIcons(),
+              IconsModel::loadLucideIcons(pigmo::BundleResources::path(QStringLiteral("lucide"))));
+    EXPECT_TRUE(first->lucideIcon(QStringLiteral("folder")));
+    EXPECT_TRUE(
+        first->sfIcons().contains(Icon{{}, QStringLiteral("folder.open"), {}, QStringLiteral("folder.open"), {}}));
+    ASSERT_FALSE(first->emojisIcons().isEmpty());
+    EXPECT_EQ(first->emojisIcons().first().emoji, QString::fromUtf8("😀"));
+    EXPECT_EQ(first->emojisIcons().first().name, "grinning face");
 }

@@ -99,7 +99,8 @@ QList<ColorizationData> SmartSiblingAnalysis::siblingColorizations(const QUrl& f
         if (data)
             results.append(*data);
     }
-    log::system(QStringLiteral("[Smart] 📊 %1/%2 siblings have colorization data").arg(results.size()).arg(siblings.size()));
+    log::system(
+        QStringLiteral("[Smart] 📊 %1/%2 siblings have colorization data").arg(results.size()).arg(siblings.size()));
     return results;
 }
 
@@ -108,7 +109,8 @@ bool SmartSiblingAnalysis::isSiblingFolder(const QUrl& candidate, const QUrl& fo
     if (standardizedPath(candidate) == standardizedPath(folder))
         return false;
     std::error_code error;
-    const auto status = std::filesystem::symlink_status(QFile::encodeName(candidate.toLocalFile()).toStdString(), error);
+    const auto status =
+        std::filesystem::symlink_status(QFile::encodeName(candidate.toLocalFile()).toStdString(), error);
     return !error && status.type() == std::filesystem::file_type::directory;
 }
 

@@ -62,7 +62,7 @@ TEST_F(SmartIconServiceBundleTest, FolderNamesInSeveralLanguagesFindLucideGlyphs
         {"Фотографии", {"camera", "image", "images"}},
         {"写真", {"camera", "image", "images"}},
         {"Fotky", {"camera", "image", "images"}},
-        {"Musique", {"music", "music-2", "music-3", "music-4", "drum", "guitar", "piano", "disc-3"}},
+        {"Musique", {"music", "music-2", "music-3", "music-4", "drum", "guitar", "piano", "disc-3", "eighth-notes"}},
         {"Work", {"briefcase", "briefcase-business"}},
         {"Code", {"code", "code-xml", "square-code"}},
         {"Movies", {"popcorn", "film", "clapperboard", "projector"}},

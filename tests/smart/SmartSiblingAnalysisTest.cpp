@@ -80,7 +80,8 @@ TEST(SmartSiblingAnalysisTest, SuggestedColorClampsTheAverages)
     const HSL random = SmartSiblingAnalysis::suggestedColor({});
     EXPECT_EQ(random.saturation, 70);
     EXPECT_EQ(random.lightness, 50);
-    EXPECT_TRUE(log.lines().front().startsWith(QString::fromUtf8("[Smart] 🎨 No sibling colors found, using random: hue=")));
+    EXPECT_TRUE(
+        log.lines().front().startsWith(QString::fromUtf8("[Smart] 🎨 No sibling colors found, using random: hue=")));
 }
 
 TEST(SmartSiblingAnalysisTest, IntensityAndIconSize)
@@ -106,8 +107,8 @@ TEST(SmartSiblingAnalysisTest, StyleVote)
 {
     test::LogCapture log;
     const auto withStyle = [](IconStyle s) { return style(0, 50, 50, 0.6, s); };
-    EXPECT_EQ(SmartSiblingAnalysis::suggestedStyle({withStyle(IconStyle::vibrant()), withStyle(IconStyle::original()),
-                                                    withStyle(IconStyle::vibrant())}),
+    EXPECT_EQ(SmartSiblingAnalysis::suggestedStyle(
+                  {withStyle(IconStyle::vibrant()), withStyle(IconStyle::original()), withStyle(IconStyle::vibrant())}),
               IconStyle::vibrant());
     EXPECT_TRUE(log.contains(QString::fromUtf8("[Smart] 🎭 Icon style votes: vibrant=2, original=1")));
     EXPECT_TRUE(log.contains(QString::fromUtf8("[Smart]   → Winner: vibrant (2 votes)")));
@@ -162,9 +163,9 @@ TEST_F(SiblingFoldersTest, CollectsTheStylesOfVisibleSiblingFolders)
     ASSERT_EQ(lines.size(), 5);
     EXPECT_EQ(lines[0], QString::fromUtf8("[Smart] 📂 Scanning siblings in: ") + QDir::cleanPath(root.path()));
     EXPECT_EQ(lines[1], QString::fromUtf8("[Smart] 📁 Found 2 sibling folders"));
-    EXPECT_TRUE(lines.contains(QString::fromUtf8(
-        "[Smart]   ✅ Invoices: hue=200° sat=80 lit=40 intensity=0.75 icon=receipt "
-        "style=color(HSL(hue: 10.0, saturation: 20.0, lightness: 30.5))")));
+    EXPECT_TRUE(
+        lines.contains(QString::fromUtf8("[Smart]   ✅ Invoices: hue=200° sat=80 lit=40 intensity=0.75 icon=receipt "
+                                         "style=color(HSL(hue: 10.0, saturation: 20.0, lightness: 30.5))")));
     EXPECT_TRUE(lines.contains(QString::fromUtf8("[Smart]   ⬜ Photos: no colorization data")));
     EXPECT_EQ(lines[4], QString::fromUtf8("[Smart] 📊 1/2 siblings have colorization data"));
 }

@@ -4,10 +4,7 @@
 #include "platform/FolderIcons.h"
 #include "render/ColorizationService.h"
 #include "smart/SmartIconService.h"
-#if __has_include("smart/SmartSiblingAnalysis.h")
 #include "smart/SmartSiblingAnalysis.h"
-#define PIGMO_HAS_SIBLING_ANALYSIS 1
-#endif
 #include "storage/ExtendedAttributesManager.h"
 
 #include <QUrl>
@@ -17,20 +14,11 @@ namespace pigmo::smart {
 SiblingProposal proposeFromSiblings(const QString& folderPath, const QList<ColorizationData>& extraSiblings)
 {
     SiblingProposal proposal;
-#ifdef PIGMO_HAS_SIBLING_ANALYSIS
     proposal.siblings = SmartSiblingAnalysis::siblingColorizations(QUrl::fromLocalFile(folderPath)) + extraSiblings;
     proposal.color = SmartSiblingAnalysis::suggestedColor(proposal.siblings);
     proposal.intensity = SmartSiblingAnalysis::suggestedIntensity(proposal.siblings);
     proposal.iconSize = SmartSiblingAnalysis::suggestedIconSize(proposal.siblings);
     proposal.iconStyle = SmartSiblingAnalysis::suggestedStyle(proposal.siblings);
-#else
-    // Until the sibling analysis is part of the build: the editor's default style, siblings unread.
-    Q_UNUSED(folderPath)
-    proposal.siblings = extraSiblings;
-    proposal.color = HSL{195, 100, 50};
-    proposal.intensity = 0.6;
-    proposal.iconSize = 170;
-#endif
     return proposal;
 }
 

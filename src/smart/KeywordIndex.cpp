@@ -8,12 +8,12 @@
 #include <QElapsedTimer>
 
 #include <algorithm>
+#include <future>
 #include <numeric>
 
 namespace pigmo {
 namespace {
 
-constexpr uint32_t noKeyword = UINT32_MAX;
 constexpr char16_t variationSelector16 = 0xFE0F;
 
 // The distinct, non-empty pieces of a lower-cased name split at any of `separators`, in first-seen order.
@@ -33,6 +33,17 @@ QStringList nameTokens(const QString& name, QStringView separators)
         start = i + 1;
     }
     return tokens;
+}
+
+// The first four UTF-16 units, most significant first, padded with zeros: ordering these keys agrees with
+// ordering the words (a shorter word sorts first only where zero padding does, and ties fall back to the
+// full comparison).
+uint64_t sortKey(const QString& word)
+{
+    uint64_t key = 0;
+    for (qsizetype i = 0; i < 4; ++i)
+        key = (key << 16) | (i < word.size() ? word.at(i).unicode() : 0u);
+    return key;
 }
 
 QStringView separatorsOf(IconLibrary library)
@@ -57,6 +68,13 @@ public:
         , index_(new KeywordIndex)
     {
         index_->catalogues_ = sources.catalogues;
+        const auto icons = static_cast<size_t>(sources.catalogues.lucide.size() + sources.catalogues.sf.size() +
+                                               sources.catalogues.emoji.size());
+        index_->icons_.reserve(icons);
+        index_->iconPositions_.reserve(icons);
+        // Typical sizes of the bundle's eleven languages; growing beyond costs only a rehash.
+        words_.reserve(65536);
+        postings_.reserve(262144);
     }
 
     std::shared_ptr<const KeywordIndex> build()
@@ -105,8 +123,9 @@ private:
                 continue;
             const auto [it, added] = tryInsertIcon(*key);
             KeywordIndex::IconEntry& entry = index_->icons_[it];
+            replaced_.resize(index_->icons_.size(), false);
             if (!added)
-                replacedKeys_.insert(*key);
+                replaced_[it] = true;
             entry.icon = icon;
             entry.library = library;
         }
@@ -114,32 +133,53 @@ private:
 
     std::pair<uint32_t, bool> tryInsertIcon(const QString& key)
     {
-        auto it = index_->iconPositions_.constFind(key);
-        if (it != index_->iconPositions_.constEnd())
-            return {it.value(), false};
         const auto position = static_cast<uint32_t>(index_->icons_.size());
-        index_->icons_.push_back({key, {}, IconLibrary::lucide, {}, 1, false});
-        index_->iconPositions_.insert(key, position);
-        return {position, true};
+        const auto [it, added] = index_->iconPositions_.try_emplace(key, position);
+        if (added)
+            index_->icons_.push_back({key, {}, IconLibrary::lucide, {}, 1, false});
+        return {it->second, added};
     }
 
+    static std::optional<KeywordFile> readNormalized(const QString& path)
+    {
+        std::optional<KeywordFile> file = readKeywordFile(path);
+        if (file) {
+            for (KeywordFile::Entry& entry : file->entries) {
+                for (auto& keyword : entry.keywords)
+                    keyword.first = text::normalizeKeyword(keyword.first);
+            }
+        }
+        return file;
+    }
+
+    // Reading and normalising run for all languages at once; merging and logging then follow in the
+    // order of the sorted language codes.
     void loadKeywordFiles()
     {
         QStringList languages(sources_.languages.cbegin(), sources_.languages.cend());
         languages.sort();
         log::system(QStringLiteral("[SmartIcon]   🌐 Loading keywords for languages: ") + languages.join(u", "));
         const QDir directory(sources_.keywordDirectory);
+        const auto load = [&directory](const QString& name) {
+            return std::async(std::launch::async, readNormalized, directory.filePath(name));
+        };
+        std::vector<std::pair<std::future<std::optional<KeywordFile>>, std::future<std::optional<KeywordFile>>>> loads;
         for (const QString& code : std::as_const(languages)) {
-            if (auto file = readKeywordFile(directory.filePath(QStringLiteral("lucide_keywords_%1.json").arg(code)))) {
+            loads.emplace_back(load(QStringLiteral("lucide_keywords_%1.json").arg(code)),
+                               load(QStringLiteral("emoji_keywords_%1.json").arg(code)));
+        }
+        for (qsizetype i = 0; i < languages.size(); ++i) {
+            auto& [lucide, emoji] = loads[static_cast<size_t>(i)];
+            if (const std::optional<KeywordFile> file = lucide.get()) {
                 addKeywordFile(*file, [this](const QString& name) { return lucideIcon(name); });
                 log::system(QStringLiteral("[SmartIcon]   📖 Loaded Lucide keywords (%1): %2 entries")
-                                .arg(code)
+                                .arg(languages[i])
                                 .arg(file->entries.size()));
             }
-            if (auto file = readKeywordFile(directory.filePath(QStringLiteral("emoji_keywords_%1.json").arg(code)))) {
+            if (const std::optional<KeywordFile> file = emoji.get()) {
                 addKeywordFile(*file, [this](const QString& emoji) { return emojiIcon(emoji); });
                 log::system(QStringLiteral("[SmartIcon]   📖 Loaded emoji keywords (%1): %2 entries")
-                                .arg(code)
+                                .arg(languages[i])
                                 .arg(file->entries.size()));
             }
         }
@@ -147,8 +187,8 @@ private:
 
     std::optional<uint32_t> iconPosition(const QString& key) const
     {
-        auto it = index_->iconPositions_.constFind(key);
-        return it == index_->iconPositions_.constEnd() ? std::nullopt : std::optional(it.value());
+        auto it = index_->iconPositions_.find(key);
+        return it == index_->iconPositions_.end() ? std::nullopt : std::optional(it->second);
     }
 
     // Keyword entries for names the catalogue lacks are never used.
@@ -169,8 +209,8 @@ private:
         return iconPosition(QStringLiteral("emoji:") + bare);
     }
 
-    // Relevances merge by their maximum (never below 0), across languages and across keywords that
-    // normalise to the same word.
+    // `file` holds normalised keywords. Relevances merge by their maximum (never below 0), across languages
+    // and across keywords that normalise to the same word.
     template <class Resolve>
     void addKeywordFile(const KeywordFile& file, Resolve&& resolve)
     {
@@ -178,34 +218,19 @@ private:
             const std::optional<uint32_t> icon = resolve(entry.name);
             if (!icon)
                 continue;
-            for (const auto& [keyword, relevance] : entry.keywords) {
-                const uint32_t word = normalizedKeyword(keyword);
-                if (word != noKeyword)
-                    postings_.push_back({word, *icon, std::max(relevance, 0), false});
+            for (const auto& [word, relevance] : entry.keywords) {
+                if (!word.isEmpty())
+                    postings_.push_back({intern(word), *icon, std::max(relevance, 0), false});
             }
         }
     }
 
-    uint32_t normalizedKeyword(const QString& raw)
-    {
-        auto cached = normalized_.constFind(raw);
-        if (cached != normalized_.constEnd())
-            return cached.value();
-        const QString word = text::normalizeKeyword(raw);
-        const uint32_t id = word.isEmpty() ? noKeyword : intern(word);
-        normalized_.insert(raw, id);
-        return id;
-    }
-
     uint32_t intern(const QString& word)
     {
-        auto it = words_.constFind(word);
-        if (it != words_.constEnd())
-            return it.value();
-        const auto id = static_cast<uint32_t>(index_->keywords_.size());
-        index_->keywords_.push_back(word);
-        words_.insert(word, id);
-        return id;
+        const auto [it, added] = words_.try_emplace(word, static_cast<uint32_t>(index_->keywords_.size()));
+        if (added)
+            index_->keywords_.push_back(word);
+        return it->second;
     }
 
     void addNameTokens()
@@ -215,7 +240,7 @@ private:
                 const std::optional<QString> key = keyOf(icon, library);
                 if (!key)
                     continue;
-                const uint32_t position = index_->iconPositions_.value(*key);
+                const uint32_t position = index_->iconPositions_.at(*key);
                 KeywordIndex::IconEntry& entry = index_->icons_[position];
                 entry.nameTokens = nameTokens(icon.name, separatorsOf(library));
                 entry.tokenCount = std::max<int>(1, static_cast<int>(entry.nameTokens.size()));
@@ -233,18 +258,23 @@ private:
     void freezeKeywords()
     {
         std::vector<QString>& words = index_->keywords_;
-        std::vector<uint32_t> order(words.size());
-        std::iota(order.begin(), order.end(), 0u);
-        std::sort(order.begin(), order.end(), [&words](uint32_t a, uint32_t b) { return words[a] < words[b]; });
+        // Sorting compares a packed key of the first four UTF-16 units first; only equal keys compare the
+        // whole words. The order is exactly QString's (UTF-16 code units).
+        std::vector<std::pair<uint64_t, uint32_t>> order(words.size());
+        for (uint32_t i = 0; i < words.size(); ++i)
+            order[i] = {sortKey(words[i]), i};
+        std::sort(order.begin(), order.end(), [&words](const auto& a, const auto& b) {
+            return a.first != b.first ? a.first < b.first : words[a.second] < words[b.second];
+        });
         std::vector<uint32_t> rank(words.size());
         std::vector<QString> sorted(words.size());
         for (uint32_t position = 0; position < order.size(); ++position) {
-            rank[order[position]] = position;
-            sorted[position] = std::move(words[order[position]]);
+            rank[order[position].second] = position;
+            sorted[position] = std::move(words[order[position].second]);
         }
         words = std::move(sorted);
-        for (auto it = words_.begin(); it != words_.end(); ++it)
-            it.value() = rank[it.value()];
+        for (auto& [word, position] : words_)
+            position = rank[position];
         index_->keywordPositions_ = std::move(words_);
         groupPostings(rank);
     }
@@ -287,8 +317,8 @@ private:
         posting.relevance = std::max(posting.relevance, raw.relevance);
         const KeywordIndex::IconEntry& icon = index_->icons_[raw.icon];
         // An icon listed twice in a catalogue keeps only its last name's tokens as name tokens.
-        posting.isNameToken = replacedKeys_.contains(icon.key) ? icon.nameTokens.contains(index_->keywords_[word])
-                                                               : posting.isNameToken || raw.fromNameToken;
+        posting.isNameToken = replaced_[raw.icon] ? icon.nameTokens.contains(index_->keywords_[word])
+                                                  : posting.isNameToken || raw.fromNameToken;
     }
 
     void loadCountryFlags()
@@ -301,7 +331,7 @@ private:
             for (const QString& name : names) {
                 const QString normalized = text::normalizeKeyword(name);
                 if (!normalized.isEmpty())
-                    index_->countryFlags_.insert(normalized, flag);
+                    index_->countryFlags_.insert_or_assign(normalized, flag);
             }
         }
         log::system(QStringLiteral("[SmartIcon]   🏳️  Loaded country flags: %1 flags, %2 keywords")
@@ -317,9 +347,8 @@ private:
 
     const IndexSources& sources_;
     std::unique_ptr<KeywordIndex> index_;
-    QSet<QString> replacedKeys_;
-    QHash<QString, uint32_t> normalized_; // raw keyword -> word, or noKeyword when it normalises to nothing
-    QHash<QString, uint32_t> words_;      // word -> position in index_->keywords_
+    std::vector<bool> replaced_; // per icon: listed more than once in its catalogue
+    TextMap<uint32_t> words_;    // word -> position in index_->keywords_
     std::vector<RawPosting> postings_;
 };
 
@@ -330,20 +359,20 @@ std::shared_ptr<const KeywordIndex> KeywordIndex::build(const IndexSources& sour
 
 const KeywordIndex::IconEntry* KeywordIndex::iconForKey(const QString& key) const
 {
-    auto it = iconPositions_.constFind(key);
-    return it == iconPositions_.constEnd() ? nullptr : &icons_[it.value()];
+    auto it = iconPositions_.find(key);
+    return it == iconPositions_.end() ? nullptr : &icons_[it->second];
 }
 
 std::span<const KeywordIndex::Posting> KeywordIndex::postings(const QString& word) const
 {
-    auto it = keywordPositions_.constFind(word);
-    return it == keywordPositions_.constEnd() ? std::span<const Posting>() : postingsAt(it.value());
+    auto it = keywordPositions_.find(word);
+    return it == keywordPositions_.end() ? std::span<const Posting>() : postingsAt(it->second);
 }
 
 std::optional<QString> KeywordIndex::countryFlag(const QString& normalizedName) const
 {
-    auto it = countryFlags_.constFind(normalizedName);
-    return it == countryFlags_.constEnd() ? std::nullopt : std::optional(it.value());
+    auto it = countryFlags_.find(normalizedName);
+    return it == countryFlags_.end() ? std::nullopt : std::optional(it->second);
 }
 
 QStringList KeywordIndex::iconKeys(const QString& word) const
@@ -356,10 +385,10 @@ QStringList KeywordIndex::iconKeys(const QString& word) const
 
 std::optional<int> KeywordIndex::relevance(const QString& key, const QString& word) const
 {
-    auto icon = iconPositions_.constFind(key);
-    if (icon == iconPositions_.constEnd())
+    auto icon = iconPositions_.find(key);
+    if (icon == iconPositions_.end())
         return std::nullopt;
-    const uint32_t position = icon.value();
+    const uint32_t position = icon->second;
     for (const Posting& posting : postings(word)) {
         if (posting.icon == position && posting.relevance >= 0)
             return posting.relevance;
@@ -383,7 +412,7 @@ bool KeywordIndex::hasBaseIcon(const QString& key) const
     }
     if (pieces < 2)
         return false;
-    return iconPositions_.contains(library.toString() + u':' + first.toString());
+    return iconPositions_.count(library.toString() + u':' + first.toString()) > 0;
 }
 
 } // namespace pigmo

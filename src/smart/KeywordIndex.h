@@ -3,7 +3,6 @@
 #include "model/ColorizationData.h"
 #include "smart/IconLibrary.h"
 
-#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -13,9 +12,23 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace pigmo {
+
+// A fast hash of a text's UTF-16 code units (the index hashes hundreds of thousands of short words per build).
+struct TextHash {
+    size_t operator()(const QString& text) const noexcept
+    {
+        return std::hash<std::u16string_view>{}(
+            std::u16string_view(reinterpret_cast<const char16_t*>(text.constData()), static_cast<size_t>(text.size())));
+    }
+};
+
+template <class Value>
+using TextMap = std::unordered_map<QString, Value, TextHash>;
 
 // The three glyph catalogues, in catalogue order.
 struct IconCatalogues {
@@ -85,7 +98,7 @@ public:
 
     // The flag emoji for a normalised country name or alias.
     std::optional<QString> countryFlag(const QString& normalizedName) const;
-    qsizetype countryFlagCount() const { return countryFlags_.size(); }
+    qsizetype countryFlagCount() const { return static_cast<qsizetype>(countryFlags_.size()); }
 
     const IconCatalogues& catalogues() const { return catalogues_; }
 
@@ -107,12 +120,12 @@ private:
     }
 
     std::vector<IconEntry> icons_;
-    QHash<QString, uint32_t> iconPositions_;
+    TextMap<uint32_t> iconPositions_;
     std::vector<QString> keywords_; // ascending
-    QHash<QString, uint32_t> keywordPositions_;
+    TextMap<uint32_t> keywordPositions_;
     std::vector<uint32_t> offsets_; // postings of keyword i: [offsets_[i], offsets_[i + 1])
     std::vector<Posting> postings_;
-    QHash<QString, QString> countryFlags_;
+    TextMap<QString> countryFlags_;
     IconCatalogues catalogues_;
 };
 

@@ -236,9 +236,6 @@ SmartIconService::SmartIconService(SourcesProvider sources, QObject* parent)
     : QObject(parent)
     , sources_(std::move(sources))
 {
-    buildQueue_.setObjectName(QStringLiteral("io.velmar.smartIcon.build"));
-    buildQueue_.setMaxThreadCount(1);
-    buildQueue_.setThreadPriority(QThread::LowPriority);
 }
 
 SmartIconService::~SmartIconService()
@@ -247,9 +244,8 @@ SmartIconService::~SmartIconService()
         std::lock_guard lock(mutex_);
         stopping_ = true;
     }
-    stateChanged_.notify_all();
-    buildQueue_.clear();
-    buildQueue_.waitForDone();
+    stateChanged_.notify_all(); // ends a test delay at once
+    buildQueue_.shutdown();
 }
 
 void SmartIconService::buildIndexIfNeeded()
@@ -260,12 +256,12 @@ void SmartIconService::buildIndexIfNeeded()
             return;
         loading_ = true;
     }
-    buildQueue_.start([this] { runBuild(); });
+    buildQueue_.submit([this] { runBuild(); });
 }
 
 void SmartIconService::rebuildIndex()
 {
-    buildQueue_.start([this] {
+    buildQueue_.submit([this] {
         {
             std::lock_guard lock(mutex_);
             ready_ = false;

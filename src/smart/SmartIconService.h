@@ -3,11 +3,11 @@
 #include "model/ColorizationData.h"
 #include "smart/IconLibrary.h"
 #include "smart/KeywordIndex.h"
+#include "smart/SerialQueue.h"
 
 #include <QList>
 #include <QObject>
 #include <QString>
-#include <QThreadPool>
 #include <QUuid>
 
 #include <atomic>
@@ -134,7 +134,7 @@ private:
     bool loading_ = false;
     bool stopping_ = false;
     std::atomic<std::chrono::milliseconds::rep> buildDelayMs_{0};
-    QThreadPool buildQueue_;
+    SerialQueue buildQueue_{"smartIcon.build"};
 };
 
 } // namespace pigmo

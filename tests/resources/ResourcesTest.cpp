@@ -161,6 +161,7 @@ TEST(ResourcesTest, FolderNamesInSeveralLanguagesAreKeywords)
     expectKeyword("de", "steuern");
     expectKeyword("ru", "фотографии");
     expectKeyword("ja", "写真");
+    expectKeyword("fr", "recettes");
     expectKeyword("en", "invoices");
 }
 

@@ -1,4 +1,8 @@
 #include "services/FolderWatcherService.h"
+#include "services/SmartStyling.h"
+#include "smart/SmartIconService.h"
+#include "storage/ColorizationHistoryStore.h"
+#include "storage/ExtendedAttributesManager.h"
 #include "storage/Preferences.h"
 #include "support/LogCapture.h"
 
@@ -18,9 +22,13 @@ namespace {
 
 class FolderWatcherServiceTest : public ::testing::Test {
 protected:
+    static QString scratchTemplate()
+    {
+        QDir().mkpath(PIGMO_TEST_SCRATCH_DIR); // before the member tree is made in it
+        return QStringLiteral(PIGMO_TEST_SCRATCH_DIR "/watched-XXXXXX");
+    }
     void SetUp() override
     {
-        QDir().mkpath(PIGMO_TEST_SCRATCH_DIR);
         ASSERT_TRUE(tree.isValid());
         root = tree.path();
     }
@@ -53,7 +61,7 @@ protected:
         return styled;
     }
 
-    QTemporaryDir tree{QStringLiteral(PIGMO_TEST_SCRATCH_DIR "/watched-XXXXXX")};
+    QTemporaryDir tree{scratchTemplate()};
     QString root;
     bool fullDiskAccess = true;
     std::mutex mutex;
@@ -78,6 +86,47 @@ TEST_F(FolderWatcherServiceTest, UntitledFolderRenamedIsStyledOnceUnderItsNewNam
     EXPECT_TRUE(log.contains("FolderWatcherService: Detected new folder being named: " + root + "/untitled folder"));
     EXPECT_TRUE(log.contains("FolderWatcherService: Folder renamed to: Invoices"));
     EXPECT_TRUE(log.contains("FolderWatcherService: 🧠 Running smart colorization for Invoices"));
+}
+
+TEST_F(FolderWatcherServiceTest, RenamedFolderGetsIconAttributeAndHistoryForReal)
+{
+    SmartIconService::shared().setBuildDelayForTesting(500ms); // the index is still being built at first
+    SmartIconService::shared().buildIndexIfNeeded();
+    Preferences::setValue(prefs::folderWatcherDirectories, QStringList{root});
+    FolderWatcherService watcher(
+        {[] { return true; }, [](const QString& path) { return smart::styleNewFolder(path, "FolderWatcherService: "); },
+         [](const QString& path, const ColorizationData& data) {
+             ColorizationHistoryStore::shared().record(path, data);
+         }});
+    watcher.setEnabled(true);
+    QSignalSpy colorized(&watcher, &FolderWatcherService::folderColorized);
+    ASSERT_TRUE(QDir(root).mkdir("untitled folder"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return watcher.pendingCount() == 1; }, 3000));
+    ASSERT_TRUE(QDir(root).rename("untitled folder", "Invoices"));
+    ASSERT_TRUE(colorized.wait(15000));
+    ASSERT_TRUE(colorized.first().at(1).toBool());
+
+    const QString path = root + "/Invoices";
+    const std::optional<ColorizationData> stored =
+        ExtendedAttributesManager::shared().readSettings(QUrl::fromLocalFile(path));
+    ASSERT_TRUE(stored);
+    EXPECT_TRUE(stored->icon.has_value()); // the glyph waited for the index
+    EXPECT_EQ(ColorizationHistoryStore::shared().folderStyles().value(path), *stored);
+    EXPECT_TRUE(log.contains("FolderWatcherService: ✅ Applied smart icon to " + path));
+    EXPECT_FALSE(log.contains("without a glyph"));
+}
+
+TEST_F(FolderWatcherServiceTest, StylingWithoutAReadyIndexWaitsBoundedAndSaysSo)
+{
+    SmartIconService::shared().setBuildDelayForTesting(3000ms);
+    SmartIconService::shared().rebuildIndex();
+    const QString path = root + "/Recipes";
+    ASSERT_TRUE(QDir(root).mkdir("Recipes"));
+    const std::optional<ColorizationData> applied = smart::styleNewFolder(path, "FolderWatcherService: ", 300ms);
+    ASSERT_TRUE(applied);
+    EXPECT_FALSE(applied->icon);
+    EXPECT_EQ(log.count("FolderWatcherService: Keyword index not ready after 300 ms; styling Recipes without a glyph"),
+              1);
 }
 
 TEST_F(FolderWatcherServiceTest, FolderCreatedUnderAnyOtherNameIsLeftAlone)

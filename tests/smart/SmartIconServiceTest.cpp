@@ -157,7 +157,8 @@ TEST_F(SmartIconServiceTest, CountryNameGivesItsFlagBeforeAnyVote)
     EXPECT_EQ(icon->emoji, germany);
     EXPECT_EQ(log.lines(),
               (QStringList{QString::fromUtf8("[SmartIcon] 🔍 Searching icon for folder: '  Deutschland '"),
-                           QString::fromUtf8("[SmartIcon]   🏳️  Country-flag override matched 'deutschland' → 🇩🇪")}));
+                           QString::fromUtf8(
+                               "[SmartIcon]   🏳️  Country-flag override matched 'deutschland' → 🇩🇪")}));
 }
 
 TEST_F(SmartIconServiceTest, WeightsOfNameAndKeywordMatches)
@@ -273,13 +274,14 @@ TEST_F(SmartIconServiceTest, FindIconLogsTheRankingAndSelectsTheBest)
 
     ASSERT_TRUE(icon);
     EXPECT_EQ(icon->emoji, QString::fromUtf8("📷"));
-    EXPECT_EQ(log.lines(), (QStringList{
-                               QString::fromUtf8("[SmartIcon] 🔍 Searching icon for folder: 'Photo_Album'"),
-                               QString::fromUtf8("[SmartIcon]   📚 Majority library: emoji (1 icons)"),
-                               QString::fromUtf8("[SmartIcon]   📊 Top 10 matches:"),
-                               QString::fromUtf8("[SmartIcon]     1. emoji:📷 (score: 0.300, via: photo→photo*, album→∅)"),
-                               QString::fromUtf8("[SmartIcon]   → Selected: 'emoji:📷' (score: 0.300)"),
-                           }));
+    EXPECT_EQ(log.lines(),
+              (QStringList{
+                  QString::fromUtf8("[SmartIcon] 🔍 Searching icon for folder: 'Photo_Album'"),
+                  QString::fromUtf8("[SmartIcon]   📚 Majority library: emoji (1 icons)"),
+                  QString::fromUtf8("[SmartIcon]   📊 Top 10 matches:"),
+                  QString::fromUtf8("[SmartIcon]     1. emoji:📷 (score: 0.300, via: photo→photo*, album→∅)"),
+                  QString::fromUtf8("[SmartIcon]   → Selected: 'emoji:📷' (score: 0.300)"),
+              }));
 }
 
 TEST_F(SmartIconServiceTest, RandomFallbackNeedsFourLetters)
@@ -313,7 +315,8 @@ TEST_F(SmartIconServiceTest, SearchFiltersByLibraryCode)
 
     EXPECT_TRUE(service.searchIcons("music", 0, LibraryFilter::all, false).isEmpty());
     EXPECT_EQ(keysOf(service.searchIcons("music", 18, LibraryFilter::sf, false)), QStringList{"sf"});
-    EXPECT_EQ(keysOf(service.searchIcons("music", 18, LibraryFilter::lucide, false)), (QStringList{"lucide", "lucide"}));
+    EXPECT_EQ(keysOf(service.searchIcons("music", 18, LibraryFilter::lucide, false)),
+              (QStringList{"lucide", "lucide"}));
     EXPECT_EQ(keysOf(service.searchIcons("song", 18, LibraryFilter::emoji, false)), QStringList{"emoji"});
     // music, file-music and music.note; the emoji's name token is "musical", which an exact search misses.
     EXPECT_EQ(service.searchIcons("music", 18, LibraryFilter::all, false).size(), 3);

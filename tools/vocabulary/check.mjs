@@ -3,8 +3,9 @@
 //
 //   node tools/vocabulary/check.mjs [--icons <dir of Lucide *.svg>] [--emoji-test <emoji-test.txt>] [file]
 //
-// Without --icons, resources/lucide/ of the repository is used when it exists; when the icons folder sits in
-// an npm lucide-static package, its tags.json also rejects names that are only aliases of another icon.
+// Without --icons, tools/node_modules/lucide-static/icons (after `npm ci` in tools/) or else resources/lucide/
+// is used; when the icons folder sits in the lucide-static package, its tags.json also rejects names that are
+// only aliases of another icon.
 // Without --emoji-test, /usr/share/unicode/emoji/emoji-test.txt is used when it exists. A check whose data is
 // missing is reported as skipped. Exits 1 on any error, 0 otherwise; prints counts on success.
 
@@ -35,13 +36,24 @@ function parseArgs(argv) {
         else if (argv[i] === '--emoji-test') args.emojiTest = argv[++i];
         else args.file = argv[i];
     }
-    if (!args.icons && existsSync(join(repoRoot, 'resources', 'lucide'))) args.icons = join(repoRoot, 'resources', 'lucide');
+    // The pinned npm package (after `npm ci` in tools/) also knows which names are only aliases.
+    const packageIcons = join(repoRoot, 'tools', 'node_modules', 'lucide-static', 'icons');
+    if (!args.icons) for (const dir of [packageIcons, join(repoRoot, 'resources', 'lucide')]) {
+        if (existsSync(dir)) {
+            args.icons = dir;
+            break;
+        }
+    }
     const systemEmojiTest = '/usr/share/unicode/emoji/emoji-test.txt';
     if (!args.emojiTest && existsSync(systemEmojiTest)) args.emojiTest = systemEmojiTest;
     return args;
 }
 
 function loadLucideNames(dir) {
+    if (!existsSync(dir)) {
+        console.error(`${dir}: no such icons folder`);
+        process.exit(1);
+    }
     const names = new Set(readdirSync(dir).filter((f) => f.endsWith('.svg')).map((f) => f.slice(0, -4)));
     const tagsFile = join(dir, '..', 'tags.json');
     const current = existsSync(tagsFile) ? new Set(Object.keys(JSON.parse(readFileSync(tagsFile, 'utf8')))) : null;

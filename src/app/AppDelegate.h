@@ -84,9 +84,6 @@ public:
     SmartPainter* smartPainter() const { return smartPainter_.get(); }
     const QList<QUrl>& urlsFromExtension() const { return urlsFromExtension_; }
 
-    static inline const QString appGroupID = QStringLiteral("group.io.velmar.pigmo2");
-    static inline const QString sharedDefaultsKey = QStringLiteral("sharedFolderURLsToOpen");
-    static inline const QString sharedContainerKey = QStringLiteral("sharedContainerURLToOpen");
 
 Q_SIGNALS:
     void launchStepFinished(AppDelegate::LaunchStep step);

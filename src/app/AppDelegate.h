@@ -84,7 +84,6 @@ public:
     SmartPainter* smartPainter() const { return smartPainter_.get(); }
     const QList<QUrl>& urlsFromExtension() const { return urlsFromExtension_; }
 
-
 Q_SIGNALS:
     void launchStepFinished(AppDelegate::LaunchStep step);
     // The onboarding finished and the main view took its place.
@@ -94,7 +93,6 @@ private:
     void step(LaunchStep finished);
     void createStatusItem();
     QWidget* createContent();
-    void createMainWindow(QWidget* content);
     void applyDisplayMode();
     void confirmWaitingFolders();
     void onboardingDidComplete();

@@ -103,12 +103,16 @@ FolderWatcherService& FolderWatcherService::shared()
     return *instance;
 }
 
+QStringList FolderWatcherService::defaultSkippedPrefixes()
+{
+    return {QStringLiteral("/System"), QStringLiteral("/Library"), QStringLiteral("/private"),
+            QStringLiteral("/tmp"),    QStringLiteral("/var"),     QDir::homePath() + QStringLiteral("/Library")};
+}
+
 FolderWatcherService::FolderWatcherService(Dependencies dependencies, QObject* parent)
     : QObject(parent)
     , dependencies_(std::move(dependencies))
-    , skippedPrefixes_{QStringLiteral("/System"),  QStringLiteral("/Library"),
-                       QStringLiteral("/private"), QStringLiteral("/tmp"),
-                       QStringLiteral("/var"),     QDir::homePath() + QStringLiteral("/Library")}
+    , skippedPrefixes_(dependencies_.skippedPrefixes)
     , source_(skippedPrefixes_)
 {
     connect(&source_, &DirectoryEventSource::eventsReceived, this, &FolderWatcherService::handleEvents);

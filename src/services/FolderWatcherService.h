@@ -42,7 +42,12 @@ public:
         std::function<std::optional<ColorizationData>(const QString& path)> styleFolder;
         // Records an applied style in the history; GUI thread.
         std::function<void(const QString& path, const ColorizationData& data)> recordHistory;
+        // Paths under these prefixes are neither watched nor styled.
+        QStringList skippedPrefixes = defaultSkippedPrefixes();
     };
+
+    // System and scratch locations: /System, /Library, /private, /tmp, /var and ~/Library.
+    static QStringList defaultSkippedPrefixes();
 
     static FolderWatcherService& shared();
     // Reads the stored switch (and starts when it is on), the stored directories, and the default directories

@@ -24,7 +24,7 @@ class FolderWatcherServiceTest : public ::testing::Test {
 protected:
     static QString scratchTemplate()
     {
-        QDir().mkpath(PIGMO_TEST_SCRATCH_DIR); // before the member tree is made in it
+        QDir().mkpath(PIGMO_TEST_SCRATCH_DIR "/skipped"); // before the member trees are made in it
         return QStringLiteral(PIGMO_TEST_SCRATCH_DIR "/watched-XXXXXX");
     }
     void SetUp() override
@@ -41,7 +41,8 @@ protected:
                     styled.append(path);
                     return ColorizationData{};
                 },
-                [this](const QString& path, const ColorizationData&) { recorded.append(path); }};
+                [this](const QString& path, const ColorizationData&) { recorded.append(path); },
+                {skippedRoot}};
     }
 
     // A running watcher over the temporary tree.
@@ -63,6 +64,7 @@ protected:
 
     QTemporaryDir tree{scratchTemplate()};
     QString root;
+    const QString skippedRoot = QStringLiteral(PIGMO_TEST_SCRATCH_DIR "/skipped");
     bool fullDiskAccess = true;
     std::mutex mutex;
     QStringList styled;
@@ -193,7 +195,8 @@ TEST_F(FolderWatcherServiceTest, UntitledNamesCompareInLowerCase)
 
 TEST_F(FolderWatcherServiceTest, DirectoriesUnderSkippedPrefixesAreIgnored)
 {
-    QTemporaryDir underTmp(QStringLiteral("/tmp/pigmo-watch-XXXXXX"));
+    // The tree itself lives wherever the build does (possibly under /tmp), so the skipped prefix is a test one.
+    QTemporaryDir underTmp(skippedRoot + QStringLiteral("/pigmo-watch-XXXXXX"));
     Preferences::setValue(prefs::folderWatcherDirectories, QStringList{underTmp.path()});
     FolderWatcherService watcher(dependencies());
     watcher.setRenameTimeout(200ms);

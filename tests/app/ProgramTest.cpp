@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -127,7 +128,13 @@ TEST_F(ProgramTest, SmartStylesForwardsAndEndsCleanlyOnSigterm)
     const QDir data(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
                     QStringLiteral("/io.velmar.pigmo2"));
     const QStringList files = data.entryList(QDir::Files | QDir::Hidden);
-    EXPECT_TRUE(files.contains(QStringLiteral("history_log.json")));
+    QFile log(data.filePath(QStringLiteral("history_log.json")));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    QStringList logged;
+    for (const QJsonValue& entry : QJsonDocument::fromJson(log.readAll()).array())
+        logged.append(entry[QStringLiteral("folderPath")].toString());
+    for (const QString& path : paths + QStringList{garden})
+        EXPECT_EQ(logged.count(path), 1) << path.toStdString();
     for (const QString& file : files)
         EXPECT_TRUE(file.endsWith(QStringLiteral(".json")) || file.endsWith(QStringLiteral(".lock")))
             << file.toStdString();

@@ -96,10 +96,12 @@ TEST_F(FolderWatcherServiceTest, RenamedFolderGetsIconAttributeAndHistoryForReal
     SmartIconService::shared().buildIndexIfNeeded();
     Preferences::setValue(prefs::folderWatcherDirectories, QStringList{root});
     FolderWatcherService watcher(
-        {[] { return true; }, [](const QString& path) { return smart::styleNewFolder(path, "FolderWatcherService: "); },
+        {[] { return true; },
+         [](const QString& path) { return smart::styleNewFolder(path, "FolderWatcherService: "); },
          [](const QString& path, const ColorizationData& data) {
              ColorizationHistoryStore::shared().record(path, data);
-         }});
+         },
+         {skippedRoot}});
     watcher.setEnabled(true);
     QSignalSpy colorized(&watcher, &FolderWatcherService::folderColorized);
     ASSERT_TRUE(QDir(root).mkdir("untitled folder"));

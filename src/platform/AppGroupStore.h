@@ -22,8 +22,8 @@ struct HandOver {
 class AppGroupStore {
 public:
     static QString filePath();
-    static bool setFolderURLs(const QStringList& urls);    // logs and returns false on failure
-    static bool setContainerURL(const QString& url);      // logs and returns false on failure
+    static bool setFolderURLs(const QStringList& urls); // logs and returns false on failure
+    static bool setContainerURL(const QString& url);    // logs and returns false on failure
     // Reads and removes both entries in one locked step. On failure (logged) the entries stay in place.
     static Result<HandOver> take();
 };

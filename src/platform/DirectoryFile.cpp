@@ -114,8 +114,8 @@ Outcome DirectoryFile::removeIcon(const QString& folder)
     if (!isBlank(file.get()))
         return save(path, file.get());
     if (g_unlink(path.constData()) != 0)
-        return Outcome::failure(QStringLiteral("cannot delete %1: %2").arg(QString::fromUtf8(path),
-                                                                          QString::fromUtf8(g_strerror(errno))));
+        return Outcome::failure(
+            QStringLiteral("cannot delete %1: %2").arg(QString::fromUtf8(path), QString::fromUtf8(g_strerror(errno))));
     return Outcome::success();
 }
 

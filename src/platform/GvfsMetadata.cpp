@@ -52,7 +52,8 @@ Outcome GvfsMetadata::unsetCustomIcon(const QString& path)
 QString GvfsMetadata::customIcon(const QString& path)
 {
     File file(path);
-    GFileInfo* info = g_file_query_info(file.handle, customIconKey, G_FILE_QUERY_INFO_NOFOLLOW_SYMLINKS, nullptr, nullptr);
+    GFileInfo* info =
+        g_file_query_info(file.handle, customIconKey, G_FILE_QUERY_INFO_NOFOLLOW_SYMLINKS, nullptr, nullptr);
     if (!info)
         return {};
     const char* value = g_file_info_get_attribute_string(info, customIconKey);

@@ -6,9 +6,9 @@
 
 namespace pigmo {
 
-    // The gvfs metadata key "metadata::custom-icon" of a path (read by Nautilus, Nemo and Caja). Needs a session
-    // bus with gvfsd-metadata; without one every write fails ("not supported") and reads give nothing. Values are
-    // keyed by the path itself: symbolic links are not followed. Thread-safe.
+// The gvfs metadata key "metadata::custom-icon" of a path (read by Nautilus, Nemo and Caja). Needs a session
+// bus with gvfsd-metadata; without one every write fails ("not supported") and reads give nothing. Values are
+// keyed by the path itself: symbolic links are not followed. Thread-safe.
 class GvfsMetadata {
 public:
     // Sets the key to a file:// URI (the file managers draw a blank file for anything else).
@@ -17,7 +17,6 @@ public:
     static Outcome unsetCustomIcon(const QString& path);
     // The key's value, or an empty string when it is absent or unreadable.
     static QString customIcon(const QString& path);
-
 };
 
 } // namespace pigmo

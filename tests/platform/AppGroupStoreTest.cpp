@@ -39,7 +39,8 @@ TEST(AppGroupStoreTest, LivesInTheGroupConfigFolder)
 
 TEST(AppGroupStoreTest, TakeGivesBothEntriesOnceAndRemovesThem)
 {
-    const QStringList urls{QStringLiteral("file:///home/u/My%20Folder"), QStringLiteral("file:///home/u/%C3%A9t%C3%A9;x")};
+    const QStringList urls{QStringLiteral("file:///home/u/My%20Folder"),
+                           QStringLiteral("file:///home/u/%C3%A9t%C3%A9;x")};
     ASSERT_TRUE(AppGroupStore::setFolderURLs(urls));
     ASSERT_TRUE(AppGroupStore::setContainerURL(QStringLiteral("file:///home/u")));
 
@@ -108,7 +109,8 @@ TEST(AppGroupStoreTest, ConcurrentWritersOfBothKeysLoseNeitherLastValue)
 {
     QObject owner;
     constexpr int rounds = 150;
-    QProcess* folders = startTool({QStringLiteral("folders"), QStringLiteral("file:///f"), QString::number(rounds)}, &owner);
+    QProcess* folders =
+        startTool({QStringLiteral("folders"), QStringLiteral("file:///f"), QString::number(rounds)}, &owner);
     QProcess* container =
         startTool({QStringLiteral("container"), QStringLiteral("file:///c"), QString::number(rounds)}, &owner);
     ASSERT_TRUE(folders->waitForFinished(60000) && container->waitForFinished(60000));
@@ -126,7 +128,8 @@ TEST(AppGroupStoreTest, ConcurrentReaderTakesEachListWholeAndAtMostOnce)
 {
     QObject owner;
     constexpr int rounds = 200;
-    QProcess* writer = startTool({QStringLiteral("folders"), QStringLiteral("file:///w"), QString::number(rounds)}, &owner);
+    QProcess* writer =
+        startTool({QStringLiteral("folders"), QStringLiteral("file:///w"), QString::number(rounds)}, &owner);
     QProcess* reader = startTool({QStringLiteral("take"), QString::number(rounds)}, &owner);
     ASSERT_TRUE(writer->waitForFinished(60000) && reader->waitForFinished(60000));
     ASSERT_EQ(writer->exitCode() + reader->exitCode(), 0);

@@ -39,9 +39,9 @@ TEST(IconThemeTest, PicksTheLargestBitmapAndFollowsInherits)
                                      "[scalable/places]\nSize=128\nType=Scalable\n");
     addIcon(parent + QStringLiteral("/16/places/test-folder.png"));
     addIcon(parent + QStringLiteral("/64/places/test-folder.png"));
-    const QString child = makeTheme(QStringLiteral("TestChild"),
-                                    "[Icon Theme]\nName=C\nInherits=TestParent\nDirectories=places\n"
-                                    "[places]\nSize=32\n");
+    const QString child =
+        makeTheme(QStringLiteral("TestChild"), "[Icon Theme]\nName=C\nInherits=TestParent\nDirectories=places\n"
+                                               "[places]\nSize=32\n");
     addIcon(child + QStringLiteral("/places/child-only.png"));
 
     EXPECT_EQ(IconTheme::iconPath(QStringLiteral("test-folder"), QStringLiteral("TestChild")),

@@ -68,7 +68,8 @@ static gboolean save(GKeyFile* file, const gchar* path, GError** error)
 {
     gsize length = 0;
     gchar* data = g_key_file_to_data(file, &length, NULL);
-    const gboolean ok = g_file_set_contents_full(path, data, (gssize)length, G_FILE_SET_CONTENTS_CONSISTENT, 0600, error);
+    const gboolean ok =
+        g_file_set_contents_full(path, data, (gssize)length, G_FILE_SET_CONTENTS_CONSISTENT, 0600, error);
     g_free(data);
     return ok;
 }

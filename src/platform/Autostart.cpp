@@ -20,7 +20,8 @@ using KeyFile = std::unique_ptr<GKeyFile, decltype(&g_key_file_free)>;
 
 bool fail(const QString& what, GError* error)
 {
-    log::system(QStringLiteral("Autostart: cannot %1: %2").arg(what, error ? QString::fromUtf8(error->message) : QString()));
+    log::system(
+        QStringLiteral("Autostart: cannot %1: %2").arg(what, error ? QString::fromUtf8(error->message) : QString()));
     g_clear_error(&error);
     return false;
 }

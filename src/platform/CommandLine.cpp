@@ -73,7 +73,8 @@ CommandLineResult CommandLine::parse(const QStringList& arguments, const QString
     parser.setApplicationDescription(QStringLiteral("Gives folders custom icons."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    const QCommandLineOption autostart(QStringLiteral("autostart"), QStringLiteral("Start as at login, without a window."));
+    const QCommandLineOption autostart(QStringLiteral("autostart"),
+                                       QStringLiteral("Start as at login, without a window."));
     const QCommandLineOption open(QStringLiteral("open"), QStringLiteral("Open the folders in the editor."));
     const QCommandLineOption smart(QStringLiteral("smart"), QStringLiteral("Style the folders at once."));
     parser.addOptions({autostart, open, smart});

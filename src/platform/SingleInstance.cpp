@@ -65,7 +65,8 @@ bool SingleInstance::forward(const LaunchRequest& request)
     QDataStream stream(&socket);
     stream << request.toBytes();
     if (!socket.waitForBytesWritten(answerTimeoutMs) || !socket.waitForReadyRead(answerTimeoutMs)) {
-        log::system(QStringLiteral("SingleInstance: the running instance did not answer: %1").arg(socket.errorString()));
+        log::system(
+            QStringLiteral("SingleInstance: the running instance did not answer: %1").arg(socket.errorString()));
         return false;
     }
     return socket.read(1) == QByteArray(1, acknowledgement);

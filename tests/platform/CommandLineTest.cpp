@@ -41,9 +41,9 @@ TEST_F(CommandLineTest, OpenAndSmartKeepOnlyExistingLocalFoldersInOrder)
 {
     const QString file = dir.filePath(QStringLiteral("file.txt"));
     QFile(file).open(QIODevice::WriteOnly);
-    const CommandLineResult open = parse({QStringLiteral("--open"), QUrl::fromLocalFile(c).toString(),
-                                          QStringLiteral("a b"), file, QStringLiteral("/missing"),
-                                          QStringLiteral("sftp://host/dir"), a + QStringLiteral("/../a b/")});
+    const CommandLineResult open =
+        parse({QStringLiteral("--open"), QUrl::fromLocalFile(c).toString(), QStringLiteral("a b"), file,
+               QStringLiteral("/missing"), QStringLiteral("sftp://host/dir"), a + QStringLiteral("/../a b/")});
     ASSERT_TRUE(open.request);
     EXPECT_EQ(open.request->action, Action::open);
     EXPECT_EQ(open.request->folders, (QStringList{c, a, a}));
@@ -56,9 +56,9 @@ TEST_F(CommandLineTest, OpenAndSmartKeepOnlyExistingLocalFoldersInOrder)
 
 TEST_F(CommandLineTest, NoFoldersFoundExitsWithStatusOne)
 {
-    for (const QStringList& arguments : {QStringList{QStringLiteral("--open")},
-                                         QStringList{QStringLiteral("--smart"), QStringLiteral("/missing")},
-                                         QStringList{QStringLiteral("--open"), QStringLiteral("https://example.com/")}}) {
+    for (const QStringList& arguments :
+         {QStringList{QStringLiteral("--open")}, QStringList{QStringLiteral("--smart"), QStringLiteral("/missing")},
+          QStringList{QStringLiteral("--open"), QStringLiteral("https://example.com/")}}) {
         const CommandLineResult result = parse(arguments);
         EXPECT_FALSE(result.request);
         EXPECT_EQ(result.exitCode, 1);

@@ -28,7 +28,10 @@ protected:
 
     void SetUp() override { ASSERT_TRUE(QDir().mkdir(folder)); }
 
-    QStringList probeArguments(const QStringList& programArguments) const { return QStringList{socket} + programArguments; }
+    QStringList probeArguments(const QStringList& programArguments) const
+    {
+        return QStringList{socket} + programArguments;
+    }
 
     // Starts the probe that becomes the running instance and waits for its first line.
     void startPrimary(QProcess& primary, const QStringList& programArguments = {})
@@ -62,8 +65,8 @@ TEST_F(SingleInstanceTest, SecondStartHandsItsFoldersToTheRunningInstanceAndExit
 {
     QProcess primary;
     startPrimary(primary);
-    const auto [status, errors] =
-        runSecond({QStringLiteral("--open"), QStringLiteral("A folder"), QStringLiteral("/no/such/folder")}, dir.path());
+    const auto [status, errors] = runSecond(
+        {QStringLiteral("--open"), QStringLiteral("A folder"), QStringLiteral("/no/such/folder")}, dir.path());
     EXPECT_EQ(status, 0) << errors.toStdString();
     EXPECT_EQ(nextLine(primary), QStringLiteral("RECEIVED open %1").arg(folder).toUtf8());
     EXPECT_TRUE(primary.waitForFinished(20000));

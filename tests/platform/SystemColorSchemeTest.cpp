@@ -83,7 +83,8 @@ private:
     void sendError(const QDBusMessage& message)
     {
         message.setDelayedReply(true);
-        QDBusConnection(portalConnection).send(message.createErrorReply(QDBusError::UnknownMethod, QStringLiteral("no such method")));
+        QDBusConnection(portalConnection)
+            .send(message.createErrorReply(QDBusError::UnknownMethod, QStringLiteral("no such method")));
     }
     uint scheme_;
     bool readOne_;

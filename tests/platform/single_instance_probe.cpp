@@ -16,8 +16,9 @@ namespace {
 void report(const char* what, const LaunchRequest& request)
 {
     static const char* const names[] = {"launch", "autostart", "open", "smart"};
-    const QString line = QStringLiteral("%1 %2 %3").arg(QLatin1String(what), QLatin1String(names[int(request.action)]),
-                                                       request.folders.join(u' '));
+    const QString line =
+        QStringLiteral("%1 %2 %3")
+            .arg(QLatin1String(what), QLatin1String(names[int(request.action)]), request.folders.join(u' '));
     std::printf("%s\n", line.trimmed().toUtf8().constData());
     std::fflush(stdout);
 }

@@ -1,5 +1,6 @@
 #include "model/StyleJson.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 
@@ -79,6 +80,140 @@ bool containsNonFinite(const Json& json)
     }
     return false;
 }
+
+// Writes one style straight to text, without building a JSON tree first (the attribute and every history
+// entry go through here). The output is the same text `serialize(toJson(data))` gives.
+class StyleWriter {
+public:
+    void write(const ColorizationData& data)
+    {
+        open();
+        key("color");
+        write(data.color);
+        key("intensity");
+        number(data.intensity);
+        if (data.icon) {
+            key("icon");
+            write(*data.icon);
+        }
+        if (data.iconSize) {
+            key("iconSize");
+            number(*data.iconSize);
+        }
+        key("iconStyle");
+        open();
+        key("type");
+        text(IconStyle::rawValue(data.iconStyle.type()).toUtf8());
+        if (data.iconStyle.isColor()) {
+            key("color");
+            write(data.iconStyle.colorValue());
+        }
+        close();
+        close();
+    }
+
+    QByteArray bytes() const { return out_; }
+
+private:
+    void write(const HSL& hsl)
+    {
+        open();
+        key("hue");
+        number(hsl.hue);
+        key("saturation");
+        number(hsl.saturation);
+        key("lightness");
+        number(hsl.lightness);
+        close();
+    }
+
+    void write(const Icon& icon)
+    {
+        open();
+        if (icon.url) {
+            key("url");
+            text(icon.url->toEncoded());
+        }
+        if (icon.systemName) {
+            key("systemName");
+            text(icon.systemName->toUtf8());
+        }
+        if (icon.emoji) {
+            key("emoji");
+            text(icon.emoji->toUtf8());
+        }
+        key("name");
+        text(icon.name.toUtf8());
+        if (icon.imageData) {
+            key("imageData");
+            text(icon.imageData->toBase64());
+        }
+        close();
+    }
+
+    void open()
+    {
+        out_.append('{');
+        first_ = true;
+    }
+    void close()
+    {
+        out_.append('}');
+        first_ = false;
+    }
+    void key(const char* name)
+    {
+        if (!first_)
+            out_.append(',');
+        first_ = false;
+        out_.append('"').append(name).append("\":");
+    }
+    void number(double value) { out_.append(Json(value).dump()); }
+
+    // JSON string escaping as the tree writer does it, plus escaped forward slashes.
+    void text(const QByteArray& utf8)
+    {
+        static constexpr char hex[] = "0123456789abcdef";
+        out_.append('"');
+        for (const char c : utf8) {
+            switch (c) {
+            case '"':
+                out_.append("\\\"");
+                break;
+            case '\\':
+                out_.append("\\\\");
+                break;
+            case '/':
+                out_.append("\\/");
+                break;
+            case '\b':
+                out_.append("\\b");
+                break;
+            case '\f':
+                out_.append("\\f");
+                break;
+            case '\n':
+                out_.append("\\n");
+                break;
+            case '\r':
+                out_.append("\\r");
+                break;
+            case '\t':
+                out_.append("\\t");
+                break;
+            default:
+                if (static_cast<unsigned char>(c) < 0x20)
+                    out_.append("\\u00").append(hex[(c >> 4) & 0xF]).append(hex[c & 0xF]);
+                else
+                    out_.append(c);
+            }
+        }
+        out_.append('"');
+    }
+
+    QByteArray out_;
+    bool first_ = true;
+};
 
 } // namespace
 
@@ -280,12 +415,13 @@ Result<QByteArray> serialize(const Json& json)
         return Result<QByteArray>::failure(QString::fromUtf8(error.what()));
     }
     // A '/' can only stand inside a string in JSON text, so escaping every one is exact.
-    QByteArray bytes;
-    bytes.reserve(static_cast<qsizetype>(text.size() + text.size() / 16));
+    const auto slashes = std::count(text.cbegin(), text.cend(), '/');
+    QByteArray bytes(static_cast<qsizetype>(text.size()) + slashes, Qt::Uninitialized);
+    char* out = bytes.data();
     for (const char c : text) {
         if (c == '/')
-            bytes.append('\\');
-        bytes.append(c);
+            *out++ = '\\';
+        *out++ = c;
     }
     return bytes;
 }
@@ -303,7 +439,11 @@ Result<Json> parse(const QByteArray& bytes)
 
 Result<QByteArray> encode(const ColorizationData& data)
 {
-    return serialize(toJson(data));
+    if (!data.isFinite())
+        return Result<QByteArray>::failure(QStringLiteral("Unable to encode a non-finite number in JSON."));
+    StyleWriter writer;
+    writer.write(data);
+    return writer.bytes();
 }
 
 Result<ColorizationData> decode(const QByteArray& bytes)

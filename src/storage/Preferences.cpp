@@ -42,6 +42,13 @@ QVariant Preferences::read(const char* name)
     return settings(s).value(QLatin1String(name));
 }
 
+bool Preferences::has(const char* name)
+{
+    Store& s = store();
+    std::lock_guard lock(s.mutex);
+    return settings(s).contains(QLatin1String(name));
+}
+
 void Preferences::write(const char* name, const QVariant& value)
 {
     Store& s = store();

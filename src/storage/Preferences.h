@@ -19,6 +19,24 @@ namespace prefs {
 // History store and legacy migration.
 inline const PreferenceKey<bool> historyStoreMigrated{"ColorizationHistoryStoreMigrated", false};
 inline const PreferenceKey<QByteArray> legacyHistoryIDs{"ColorizationHistoryIDs", {}};
+// Appearance and display mode. An empty display mode means "not stored" (both tray and window).
+inline const PreferenceKey<QString> selectedTheme{"selectedTheme", QStringLiteral("system")};
+inline const PreferenceKey<QString> appDisplayMode{"appDisplayMode", {}};
+// Interface language and the languages folder names are read in (the keyword index reads the latter).
+inline const PreferenceKey<QString> appLanguage{"AppLanguage", {}};
+inline const PreferenceKey<QStringList> folderLanguages{"FolderLanguages", {}};
+// Glyph library preferred by automatic styling: "lucide" or "emoji".
+inline const PreferenceKey<QString> preferredIconLibrary{"io.velmar.Pigmo.preferredIconLibrary",
+                                                         QStringLiteral("lucide")};
+// Launch at login: true once the first-run registration has been decided.
+inline const PreferenceKey<bool> hasSetLaunchAtLoginDefault{"hasSetLaunchAtLoginDefault", false};
+// Custom colours: JSON text of an array of six-digit hexadecimal texts.
+inline const PreferenceKey<QByteArray> customColors{"customColors", {}};
+// Full Disk Access prompt suppressed by the user.
+inline const PreferenceKey<bool> fdaSuppressed{"fda_suppressed", false};
+// Folder watcher switch and the paths of its watched directories.
+inline const PreferenceKey<bool> folderWatcherEnabled{"io.velmar.Pigmo.folderWatcher.enabled", false};
+inline const PreferenceKey<QStringList> folderWatcherDirectories{"io.velmar.Pigmo.folderWatcher.directories", {}};
 } // namespace prefs
 
 // The program's standard preferences: an INI file at $XDG_CONFIG_HOME/io.velmar.pigmo2/preferences.ini.
@@ -38,10 +56,11 @@ public:
         write(key.name, QVariant::fromValue(value));
     }
 
+    // True when the key is stored, also with a value that reads back as nothing (an empty list).
     template <class T>
     static bool contains(const PreferenceKey<T>& key)
     {
-        return read(key.name).isValid();
+        return has(key.name);
     }
 
     template <class T>
@@ -54,6 +73,7 @@ public:
 
 private:
     static QVariant read(const char* name);
+    static bool has(const char* name);
     static void write(const char* name, const QVariant& value);
     static void erase(const char* name);
 };

@@ -122,3 +122,22 @@ TEST(StyleJsonTest, IntegralNumbersDecode)
     EXPECT_EQ(data.iconSize, 96.0);
     EXPECT_EQ(data.iconStyle, IconStyle::color(HSL{-1, 2.5, 100}));
 }
+
+TEST(StyleJsonTest, DirectWriterMatchesTreeWriter)
+{
+    const QString awkward = QStringLiteral("a\"b\\c/d\b\f\n\r\t\x01\x1f\u00e9\U0001F600 end");
+    const ColorizationData styles[] = {
+        {HSL{195, 100, 50}, 0.6, std::nullopt, std::nullopt, IconStyle::vibrant()},
+        {HSL{-0.0, 1e-7, 1e21}, 0.1 + 0.2, Icon{{}, awkward, awkward, awkward, QByteArray("\0\1\2", 3)}, 1.0 / 3,
+         IconStyle::color(HSL{359.99999, 12.5, 0})},
+        {HSL{1, 2, 3}, 1, Icon{QUrl::fromLocalFile(QStringLiteral("/tmp/a b/ü.svg")), {}, {}, QStringLiteral("x"), {}},
+         170, IconStyle::inverted()},
+    };
+    for (const auto& style : styles) {
+        const auto direct = json::encode(style);
+        const auto tree = json::serialize(json::toJson(style));
+        ASSERT_TRUE(direct && tree);
+        EXPECT_EQ(*direct, *tree);
+        EXPECT_EQ(decoded(direct->constData()).icon, style.icon);
+    }
+}

@@ -1,0 +1,79 @@
+// The history store's hot paths: recording with a long loaded log (every record rewrites the whole log)
+// and loading that log.
+#include "model/Log.h"
+#include "storage/ColorizationHistoryStore.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+
+using namespace pigmo;
+
+namespace {
+
+constexpr int logSize = 10'000;
+
+ColorizationData sampleStyle(int n)
+{
+    return ColorizationData{HSL{double(n % 360), 80, 45}, 0.6,
+                            Icon{QUrl::fromLocalFile(QStringLiteral("/usr/share/pigmo2/lucide/folder-heart.svg")),
+                                 {},
+                                 {},
+                                 QStringLiteral("folder-heart"),
+                                 {}},
+                            170, IconStyle::vibrant()};
+}
+
+// Replaces the log file with `count` entries.
+void writeLog(const QString& directory, int count)
+{
+    QList<HistoryLogEntry> entries;
+    entries.reserve(count);
+    for (int n = 0; n < count; ++n)
+        entries.append({QStringLiteral("/home/ana/Projects/folder %1").arg(n), sampleStyle(n), historyTimestampNow()});
+    QFile file(directory + QLatin1Char('/') + ColorizationHistoryStore::logFileName);
+    file.open(QIODevice::WriteOnly);
+    file.write(*json::encodeLog(entries));
+}
+
+void BM_RecordWithLoadedLog(benchmark::State& state)
+{
+    ColorizationHistoryStore store;
+    writeLog(store.storageDirectory(), logSize);
+    store.loadChronologicalLog();
+    int n = 0;
+    for (auto _ : state) {
+        store.record(QStringLiteral("/home/ana/Projects/folder %1").arg(n % 100), sampleStyle(n));
+        ++n;
+    }
+    state.counters["entries"] = double(store.chronologicalLog().size());
+}
+BENCHMARK(BM_RecordWithLoadedLog)->Unit(benchmark::kMillisecond);
+
+void BM_LoadLog(benchmark::State& state)
+{
+    writeLog(ColorizationHistoryStore().storageDirectory(), logSize);
+    for (auto _ : state) {
+        ColorizationHistoryStore store;
+        store.loadChronologicalLog();
+        benchmark::DoNotOptimize(store.chronologicalLog().size());
+    }
+}
+BENCHMARK(BM_LoadLog)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // The store writes below $XDG_DATA_HOME: point it at a scratch directory, never at the user's history.
+    QTemporaryDir scratch;
+    qputenv("XDG_DATA_HOME", scratch.path().toUtf8());
+    QCoreApplication app(argc, argv);
+    log::setSink([](log::Channel, const QString&) {});
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

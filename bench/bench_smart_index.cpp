@@ -1,0 +1,129 @@
+// The keyword index: building it from the bundle (English only, all eleven languages), its memory, and the
+// three reads the program makes (a folder-name proposal, the icon tab's exact and prefix searches).
+#include "model/Log.h"
+#include "render/IconsModel.h"
+#include "smart/KeywordIndex.h"
+#include "smart/SmartIconService.h"
+#include "storage/BundleResources.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QFile>
+
+using namespace pigmo;
+using namespace std::chrono_literals;
+
+namespace {
+
+const QSet<QString> allLanguages = {"en", "fr", "it", "de", "es", "pt-BR", "zh-Hans", "ja", "ko", "ru", "cs"};
+
+IndexSources bundleSources(const QSet<QString>& languages)
+{
+    static const IconsModel catalogues(BundleResources::directory());
+    return {{catalogues.lucideIcons(), catalogues.sfIcons(), catalogues.emojisIcons()},
+            languages,
+            BundleResources::path(QStringLiteral("keywords"))};
+}
+
+// Log lines are dropped: the figures are those of the work, not of the terminal.
+struct SilentLog {
+    SilentLog()
+    {
+        log::setSink([](log::Channel, const QString&) {});
+    }
+    ~SilentLog() { log::setSink({}); }
+};
+
+// A "VmRSS" (resident now) or "VmHWM" (peak resident) figure of /proc/self/status, in MiB.
+double statusMiB(const QByteArray& field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(field + ':'))
+            return line.mid(field.size() + 1).trimmed().split(' ').front().toDouble() / 1024.0;
+    }
+    return 0;
+}
+
+// Memory of the eleven-language index: the growth of the peak resident size while building (registered
+// first, so that no earlier build has grown the heap) and the resident size the finished index keeps.
+void BM_IndexMemory(benchmark::State& state)
+{
+    SilentLog silent;
+    const IndexSources sources = bundleSources(allLanguages);
+    for (auto _ : state) {
+        const double residentBefore = statusMiB("VmRSS");
+        const double peakBefore = statusMiB("VmHWM");
+        auto index = KeywordIndex::build(sources);
+        state.counters["peak_growth_MiB"] = statusMiB("VmHWM") - peakBefore;
+        state.counters["kept_MiB"] = statusMiB("VmRSS") - residentBefore;
+        benchmark::DoNotOptimize(index);
+    }
+}
+BENCHMARK(BM_IndexMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void BM_BuildIndex(benchmark::State& state, const QSet<QString>& languages)
+{
+    SilentLog silent;
+    const IndexSources sources = bundleSources(languages);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(KeywordIndex::build(sources));
+}
+BENCHMARK_CAPTURE(BM_BuildIndex, english, QSet<QString>{"en"})->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_BuildIndex, elevenLanguages, allLanguages)->Unit(benchmark::kMillisecond);
+
+SmartIconService& readyService()
+{
+    static SmartIconService* service = [] {
+        SilentLog silent;
+        auto* s = new SmartIconService([] { return bundleSources(allLanguages); });
+        s->waitUntilReady(60s);
+        return s;
+    }();
+    return *service;
+}
+
+void BM_FindIcon(benchmark::State& state)
+{
+    SmartIconService& service = readyService();
+    SilentLog silent;
+    const QStringList names = {"Invoices", "Photos 2023", "Rechnungen", "MyProjects", "Musique", "Deutschland"};
+    qsizetype i = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(service.findIcon(names[i++ % names.size()], {}));
+}
+BENCHMARK(BM_FindIcon)->Unit(benchmark::kMicrosecond);
+
+void BM_SearchExact18(benchmark::State& state)
+{
+    SmartIconService& service = readyService();
+    const QStringList queries = {"folder", "photo", "music note", "heart"};
+    qsizetype i = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(service.searchIcons(queries[i++ % queries.size()], 18, LibraryFilter::lucide, false));
+}
+BENCHMARK(BM_SearchExact18)->Unit(benchmark::kMicrosecond);
+
+void BM_SearchPrefix50(benchmark::State& state)
+{
+    SmartIconService& service = readyService();
+    const QStringList queries = {"fol", "ph", "mus", "ca", "he"};
+    qsizetype i = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(service.searchIcons(queries[i++ % queries.size()], 50, LibraryFilter::all, true));
+}
+BENCHMARK(BM_SearchPrefix50)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,304 @@
+#include "services/ColorizationViewModel.h"
+
+#include "model/Log.h"
+#include "platform/FolderIcons.h"
+#include "render/ColorizationService.h"
+#include "render/IconsModel.h"
+#include "services/SmartStyling.h"
+#include "storage/ColorizationHistoryStore.h"
+#include "storage/ExtendedAttributesManager.h"
+
+#include <QCoreApplication>
+#include <QRandomGenerator>
+#include <QThread>
+
+namespace pigmo {
+
+QThreadPool& ColorizationViewModel::iconQueue()
+{
+    static QThreadPool* queue = [] {
+        auto* pool = new QThreadPool;
+        pool->setObjectName(QStringLiteral("com.paintDirs.iconQueue"));
+        pool->setMaxThreadCount(1);
+        return pool;
+    }();
+    return *queue;
+}
+
+std::shared_ptr<ColorizationViewModel>
+ColorizationViewModel::create(const QUrl& folderURL, bool autoApplySmartIfEmpty,
+                              std::shared_ptr<SmartAutoApplyCoordinator> coordinator)
+{
+    // Released with deleteLater, so a worker thread dropping the last reference never deletes a QObject.
+    std::shared_ptr<ColorizationViewModel> model(new ColorizationViewModel(folderURL),
+                                                 [](ColorizationViewModel* m) { m->deleteLater(); });
+    const bool found = model->loadStoredStyle();
+    model->rendering_ = true;
+    model->render();
+    if (!found && autoApplySmartIfEmpty) {
+        std::weak_ptr<ColorizationViewModel> weak = model;
+        QTimer::singleShot(0, model.get(), [weak, coordinator] {
+            if (auto strong = weak.lock())
+                strong->runSmartWorkflow(coordinator);
+        });
+    }
+    return model;
+}
+
+ColorizationViewModel::ColorizationViewModel(const QUrl& folderURL)
+    : folderURL_(folderURL)
+{
+    workflowTimer_.setTimerType(Qt::PreciseTimer);
+    workflowTimer_.setInterval(frameInterval);
+    connect(&workflowTimer_, &QTimer::timeout, this, &ColorizationViewModel::showNextFrame);
+}
+
+ColorizationViewModel::~ColorizationViewModel() = default;
+
+bool ColorizationViewModel::loadStoredStyle()
+{
+    const QString path = folderPath();
+    if (std::optional<ColorizationData> stored = ExtendedAttributesManager::shared().readSettings(folderURL_)) {
+        apply(*stored);
+        log::print(QStringLiteral("Loaded settings from extended attributes for ") + path);
+        return true;
+    }
+    const auto& styles = ColorizationHistoryStore::shared().folderStyles();
+    if (auto it = styles.find(path); it != styles.end()) {
+        apply(it.value());
+        log::print(QStringLiteral("Loaded settings from history store for ") + path);
+        return true;
+    }
+    log::print(QStringLiteral("No settings found in attributes or history for ") + path +
+               QStringLiteral(". Using defaults."));
+    return false;
+}
+
+ColorizationData ColorizationViewModel::currentData() const
+{
+    return ColorizationData{color_, intensity_, icon_, iconSize_, iconStyle_};
+}
+
+void ColorizationViewModel::render()
+{
+    const ColorizationData data = currentData();
+    lastUsedData_ = data;
+    setImage(ColorizationService::generateIcon(data).value_or(QImage()));
+}
+
+void ColorizationViewModel::styleDidChange()
+{
+    if (rendering_)
+        render();
+    Q_EMIT styleChanged();
+    Q_EMIT changed();
+}
+
+void ColorizationViewModel::setColor(const HSL& color)
+{
+    color_ = color;
+    styleDidChange();
+}
+
+void ColorizationViewModel::setIntensity(double intensity)
+{
+    intensity_ = intensity;
+    styleDidChange();
+}
+
+void ColorizationViewModel::setIcon(const std::optional<Icon>& icon)
+{
+    icon_ = icon;
+    styleDidChange();
+}
+
+void ColorizationViewModel::setIconSize(double size)
+{
+    iconSize_ = size;
+    styleDidChange();
+}
+
+void ColorizationViewModel::setIconStyle(const IconStyle& style)
+{
+    iconStyle_ = style;
+    styleDidChange();
+}
+
+void ColorizationViewModel::setImage(const QImage& image)
+{
+    image_ = image;
+    Q_EMIT imageChanged();
+    Q_EMIT changed();
+}
+
+void ColorizationViewModel::setSmartLoadingState(SmartLoadingState state)
+{
+    smartLoadingState_ = state;
+    Q_EMIT smartLoadingStateChanged(state);
+    Q_EMIT changed();
+}
+
+void ColorizationViewModel::apply(const ColorizationData& data)
+{
+    if (std::optional<HSL> normalised = HSL::fromColor(data.color.color()))
+        setColor(*normalised);
+    setIntensity(data.intensity);
+    setIcon(data.icon);
+    if (data.iconSize)
+        setIconSize(*data.iconSize);
+    setIconStyle(data.iconStyle);
+}
+
+void ColorizationViewModel::resetToDefaults()
+{
+    setColor(defaultColor);
+    setIntensity(defaultIntensity);
+    setIcon(std::nullopt);
+    setIconSize(defaultIconSize);
+    setIconStyle(IconStyle::vibrant());
+    render();
+}
+
+void ColorizationViewModel::pickRandomIcon()
+{
+    if (std::optional<Icon> icon = IconsModel::shared().randomIcon())
+        setIcon(icon);
+}
+
+void ColorizationViewModel::runSmartWorkflow(std::shared_ptr<SmartAutoApplyCoordinator> coordinator)
+{
+    if (smartLoadingState_ != SmartLoadingState::idle)
+        return;
+    setSmartLoadingState(SmartLoadingState::loading);
+    workflowCoordinator_ = std::move(coordinator);
+    workflowPin_ = weak_from_this().lock();
+    framesShown_ = 0;
+    const QList<QImage>& frames = ColorizationService::loadingIcons();
+    if (frames.isEmpty()) {
+        finishLoading();
+        return;
+    }
+    frameStart_ = int(QRandomGenerator::global()->bounded(frames.size()));
+    setImage(frames[frameStart_]);
+    framesShown_ = 1;
+    workflowTimer_.start();
+}
+
+void ColorizationViewModel::showNextFrame()
+{
+    // After the twelfth frame's 80 ms the suggestion step runs, as soon as the keyword index is ready; until
+    // then the animation goes on and the index's readiness signal ends it.
+    if (framesShown_ >= loadingFrames) {
+        if (smart::isIndexReady()) {
+            finishLoading();
+            return;
+        }
+        if (!indexReadyConnection_) {
+            indexReadyConnection_ = connect(smart::indexNotifier(), SIGNAL(indexReady()), this, SLOT(finishLoading()),
+                                            Qt::QueuedConnection);
+            smart::requestIndex();
+        }
+    }
+    const QList<QImage>& frames = ColorizationService::loadingIcons();
+    setImage(frames[(frameStart_ + framesShown_) % frames.size()]);
+    ++framesShown_;
+}
+
+void ColorizationViewModel::finishLoading()
+{
+    if (smartLoadingState_ != SmartLoadingState::loading)
+        return;
+    workflowTimer_.stop();
+    disconnect(indexReadyConnection_);
+    indexReadyConnection_ = {};
+    runFullSmartWorkflow(workflowCoordinator_ ? workflowCoordinator_->picks : QList<ColorizationData>());
+    if (workflowCoordinator_ && lastUsedData_)
+        workflowCoordinator_->picks.append(*lastUsedData_);
+    workflowCoordinator_.reset();
+    setSmartLoadingState(SmartLoadingState::success);
+    QTimer::singleShot(successDisplay, this, [this] {
+        setSmartLoadingState(SmartLoadingState::idle);
+        workflowPin_.reset(); // may release the model (deleted later, on this thread)
+    });
+}
+
+void ColorizationViewModel::runFullSmartWorkflow(const QList<ColorizationData>& extraSiblings)
+{
+    const QString name = folderURL_.fileName();
+    log::system(QStringLiteral("[Smart] 🧠 Running full smart workflow for: ") + name);
+    const smart::SiblingProposal proposal = smart::proposeFromSiblings(folderPath(), extraSiblings);
+    setColor(proposal.color);
+    setIntensity(proposal.intensity);
+    if (std::optional<Icon> icon = smart::proposeIcon(folderPath(), proposal.siblings))
+        setIcon(icon);
+    setIconSize(proposal.iconSize);
+    setIconStyle(proposal.iconStyle);
+    log::system(QStringLiteral("[Smart] ✅ Smart workflow complete for: ") + name);
+}
+
+void ColorizationViewModel::onMainThread(std::function<void()> work) const
+{
+    QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(work), Qt::QueuedConnection);
+}
+
+void ColorizationViewModel::setFolderIcon(const QImage& image, const ColorizationData& data, Completion completion)
+{
+    const QString path = folderPath();
+    const QThread* thread = QThread::currentThread();
+    log::print(QStringLiteral("setting icon for: ") + path + QStringLiteral(" on thread: ") +
+               QStringLiteral("QThread(0x%1, name = \"%2\")")
+                   .arg(quintptr(thread), 0, 16)
+                   .arg(thread->objectName().isEmpty() ? QStringLiteral("worker") : thread->objectName()));
+    const bool ok = FolderIcons::setIcon(image, path);
+    if (ok) {
+        log::print(QStringLiteral("Successfully set folder icon on ") + path);
+        ExtendedAttributesManager::shared().writeSettings(data, folderURL_);
+    } else {
+        log::print(QStringLiteral("Failed to set folder icon on ") + path);
+    }
+    onMainThread([self = weak_from_this().lock(), ok, path, data, completion = std::move(completion)] {
+        if (ok)
+            ColorizationHistoryStore::shared().record(path, data);
+        if (completion)
+            completion(ok);
+    });
+}
+
+void ColorizationViewModel::removeFolderIcon(Completion completion)
+{
+    const QString path = folderPath();
+    const bool ok = FolderIcons::removeIcon(path);
+    if (ok) {
+        log::print(QStringLiteral("Folder icon reset successfully for ") + path + u'!');
+        ExtendedAttributesManager::shared().removeSettings(folderURL_);
+    } else {
+        log::print(QStringLiteral("Failed to reset folder icon on ") + path);
+    }
+    onMainThread([self = weak_from_this().lock(), ok, path, completion = std::move(completion)] {
+        if (ok) {
+            ColorizationHistoryStore::shared().removeFolderStyle(path);
+            ColorizationHistoryStore::shared().saveFolderStyles();
+        }
+        if (completion)
+            completion(ok);
+    });
+}
+
+void ColorizationViewModel::resetFolderIcon(Completion completion)
+{
+    resetToDefaults();
+    std::shared_ptr<ColorizationViewModel> self = shared_from_this();
+    QThreadPool::globalInstance()->start([self, completion = std::move(completion)]() mutable {
+        self->removeFolderIcon([self, completion = std::move(completion)](bool ok) {
+            if (!ok) {
+                // The folder still carries its style: show it rather than defaults it does not have.
+                self->rendering_ = true;
+                self->loadStoredStyle();
+            }
+            if (completion)
+                completion(ok);
+        });
+    });
+}
+
+} // namespace pigmo

@@ -1,0 +1,135 @@
+#pragma once
+
+#include "model/ColorizationData.h"
+
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QThreadPool>
+#include <QTimer>
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace pigmo {
+
+enum class SmartLoadingState { idle, loading, success };
+
+// The styles proposed so far for the folders of one batch, in the order their smart workflows finished.
+// Shared (and kept alive) by that batch's running workflows; GUI thread only.
+struct SmartAutoApplyCoordinator {
+    QList<ColorizationData> picks;
+};
+
+// The editing state of one folder: the style being edited, its live preview, and the operations that set,
+// remove and reset the folder's icon. Construction loads the stored style (attribute, then history, else the
+// defaults) and may start the smart workflow for a folder without one.
+//
+// Lives on the GUI thread; every property change re-renders the preview synchronously. `setFolderIcon` and
+// `removeFolderIcon` run on worker threads (they read only `folderURL`) and hand the history update and their
+// completion back to the GUI thread, in that order. Owners hold models through `create`'s shared pointer so
+// that pending work keeps a model alive; the last owner releases it on the GUI thread.
+class ColorizationViewModel : public QObject, public std::enable_shared_from_this<ColorizationViewModel> {
+    Q_OBJECT
+
+public:
+    static constexpr HSL defaultColor{195, 100, 50};
+    static constexpr double defaultIntensity = 0.6;
+    static constexpr double defaultIconSize = 170;
+    // The smart workflow's timing.
+    static constexpr int loadingFrames = 12;
+    static constexpr std::chrono::milliseconds frameInterval{80};
+    static constexpr std::chrono::milliseconds successDisplay{700};
+
+    // "com.paintDirs.iconQueue": applies icons one folder at a time, in submission order.
+    static QThreadPool& iconQueue();
+
+    static std::shared_ptr<ColorizationViewModel>
+    create(const QUrl& folderURL, bool autoApplySmartIfEmpty,
+           std::shared_ptr<SmartAutoApplyCoordinator> coordinator = nullptr);
+    ~ColorizationViewModel() override;
+
+    const QUrl& folderURL() const { return folderURL_; }
+    QString folderPath() const { return folderURL_.toLocalFile(); }
+
+    const HSL& color() const { return color_; }
+    double intensity() const { return intensity_; }
+    const std::optional<Icon>& icon() const { return icon_; }
+    double iconSize() const { return iconSize_; }
+    const IconStyle& iconStyle() const { return iconStyle_; }
+    void setColor(const HSL& color);
+    void setIntensity(double intensity);
+    void setIcon(const std::optional<Icon>& icon);
+    void setIconSize(double size);
+    void setIconStyle(const IconStyle& style);
+
+    const QImage& image() const { return image_; }
+    const std::optional<ColorizationData>& lastUsedData() const { return lastUsedData_; }
+    SmartLoadingState smartLoadingState() const { return smartLoadingState_; }
+    // The style the five properties make.
+    ColorizationData currentData() const;
+
+    // The smart workflow: a loading animation (12 frames of 80 ms, longer while the keyword index is not
+    // ready), the suggestion step, 700 ms of success. Timer-driven on the GUI thread; returns at once. Does
+    // nothing unless idle.
+    void runSmartWorkflow(std::shared_ptr<SmartAutoApplyCoordinator> coordinator = nullptr);
+    void resetToDefaults();
+    void pickRandomIcon();
+    // The suggestion step: colour, intensity, glyph (kept when the name gives none), size and style.
+    void runFullSmartWorkflow(const QList<ColorizationData>& extraSiblings);
+    // Loads a stored style into the five properties (colour normalised; no size keeps the size).
+    void apply(const ColorizationData& data);
+
+    using Completion = std::function<void(bool succeeded)>;
+    // Shows the defaults at once, then removes the folder's icon on a worker thread. When the removal fails,
+    // the folder's stored style is loaded again, so the editor shows what the folder still carries.
+    void resetFolderIcon(Completion completion);
+    // Removes the folder's icon, attribute and current history style; the completion (GUI thread) says
+    // whether the icon was removed. Any thread.
+    void removeFolderIcon(Completion completion);
+    // Sets the folder's icon; on success writes the attribute here and records the history on the GUI thread
+    // before the completion runs there. Any thread (the icon queue).
+    void setFolderIcon(const QImage& image, const ColorizationData& data, Completion completion);
+
+Q_SIGNALS:
+    // After any published property changed (the group forwards it).
+    void changed();
+    void styleChanged();
+    void imageChanged();
+    void smartLoadingStateChanged(pigmo::SmartLoadingState state);
+
+private:
+    explicit ColorizationViewModel(const QUrl& folderURL);
+    // True when a stored style was found and applied.
+    bool loadStoredStyle();
+    void render();
+    void styleDidChange();
+    void setImage(const QImage& image);
+    void setSmartLoadingState(SmartLoadingState state);
+    void showNextFrame();
+    Q_SLOT void finishLoading();
+    void onMainThread(std::function<void()> work) const;
+
+    QUrl folderURL_;
+    HSL color_ = defaultColor;
+    double intensity_ = defaultIntensity;
+    std::optional<Icon> icon_;
+    double iconSize_ = defaultIconSize;
+    IconStyle iconStyle_ = IconStyle::vibrant();
+    QImage image_;
+    std::optional<ColorizationData> lastUsedData_;
+    SmartLoadingState smartLoadingState_ = SmartLoadingState::idle;
+    bool rendering_ = false; // false during construction until the first render
+
+    // The running smart workflow.
+    QTimer workflowTimer_;
+    int framesShown_ = 0;
+    int frameStart_ = 0;
+    std::shared_ptr<SmartAutoApplyCoordinator> workflowCoordinator_;
+    std::shared_ptr<ColorizationViewModel> workflowPin_; // keeps a removed model alive until it finishes
+    QMetaObject::Connection indexReadyConnection_;
+};
+
+} // namespace pigmo

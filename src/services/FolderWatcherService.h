@@ -1,0 +1,116 @@
+#pragma once
+
+#include "model/ColorizationData.h"
+#include "services/DirectoryEventSource.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QThreadPool>
+#include <QTimer>
+#include <QUrl>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace pigmo {
+
+// Styles the folders the user creates while the program runs. Follows the watched directories recursively;
+// a new folder that carries a file manager's untitled name waits for its rename (at most 30 s) and is then
+// styled without asking, under its final name. Folders created under any other name are left alone.
+//
+// Every field lives on the GUI thread (events arrive through the event loop); only the styling itself runs
+// on the service's worker pool, touches no field and hands the history record back to the GUI thread.
+class FolderWatcherService : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(bool isEnabled READ isEnabled WRITE setEnabled NOTIFY isEnabledChanged)
+    Q_PROPERTY(QList<QUrl> watchedDirectories READ watchedDirectories WRITE setWatchedDirectories NOTIFY
+                   watchedDirectoriesChanged)
+    Q_PROPERTY(bool isRunning READ isRunning NOTIFY isRunningChanged)
+
+public:
+    struct Dependencies {
+        // The Full Disk Access flag, read (not probed) when starting.
+        std::function<bool()> hasFullDiskAccess;
+        // Styles one folder completely (icon set, attribute written) on a worker thread; the style applied,
+        // or nothing when it failed (the styler logs why).
+        std::function<std::optional<ColorizationData>(const QString& path)> styleFolder;
+        // Records an applied style in the history; GUI thread.
+        std::function<void(const QString& path, const ColorizationData& data)> recordHistory;
+        // Paths under these prefixes are neither watched nor styled.
+        QStringList skippedPrefixes = defaultSkippedPrefixes();
+    };
+
+    // System and scratch locations: /System, /Library, /private, /tmp, /var and ~/Library.
+    static QStringList defaultSkippedPrefixes();
+
+    static FolderWatcherService& shared();
+    // Reads the stored switch (and starts when it is on), the stored directories, and the default directories
+    // when none are stored.
+    explicit FolderWatcherService(Dependencies dependencies, QObject* parent = nullptr);
+    ~FolderWatcherService() override;
+
+    bool isEnabled() const { return isEnabled_; }
+    // Stores the switch, then starts (true) or stops (false); on every set.
+    void setEnabled(bool enabled);
+
+    QList<QUrl> watchedDirectories() const { return watchedDirectories_; }
+    // Stores the list; when enabled, restarts watching.
+    void setWatchedDirectories(const QList<QUrl>& directories);
+    void addDirectory(const QUrl& directory);
+    void removeDirectory(const QUrl& directory);
+
+    bool isRunning() const { return source_.isRunning(); }
+    void start();
+    // Ends watching and forgets every pending and recent folder.
+    void stop();
+
+    void handleEvents(const QList<pigmo::DirectoryEvent>& events);
+    void colorizeNewFolder(const QString& path);
+
+    void setupDefaultDirectories();
+    void saveDirectories();
+    void loadDirectories();
+
+    // The file managers' names of a freshly created folder, as stored (compared in lower case).
+    static const QStringList& untitledFolderNames();
+    static bool isUntitledName(const QString& name);
+
+    // How long a new untitled folder waits for its rename (30 s); tests shorten it.
+    void setRenameTimeout(std::chrono::milliseconds timeout) { renameTimeout_ = timeout; }
+    int pendingCount() const { return int(pendingRename_.size()); }
+    // Blocks until every styling started so far has finished (tests and shutdown).
+    void waitForStylings() { stylingPool_.waitForDone(); }
+
+Q_SIGNALS:
+    void isEnabledChanged(bool enabled);
+    void watchedDirectoriesChanged(const QList<QUrl>& directories);
+    void isRunningChanged(bool running);
+    // After a styling ended, its history recorded when it succeeded; GUI thread.
+    void folderColorized(const QString& path, bool succeeded);
+
+private:
+    bool isSkipped(const QString& path) const;
+    void handleRename(const DirectoryEvent& event);
+    void handleCreation(const DirectoryEvent& event);
+    void renameTimedOut(const QString& path);
+
+    Dependencies dependencies_;
+    bool isEnabled_ = false;
+    QList<QUrl> watchedDirectories_;
+    QStringList skippedPrefixes_;
+    DirectoryEventSource source_;
+    QSet<QString> recentlyColorized_;
+    QHash<QString, QTimer*> pendingRename_;
+    QHash<quint32, QString> renameSources_; // old paths of directories renamed while something was pending
+    std::chrono::milliseconds renameTimeout_{30000};
+    static constexpr std::chrono::milliseconds debounceInterval{2000};
+    QThreadPool stylingPool_;
+};
+
+} // namespace pigmo

@@ -1,0 +1,76 @@
+#include "services/SmartStyling.h"
+
+#include "model/Log.h"
+#include "platform/FolderIcons.h"
+#include "render/ColorizationService.h"
+#include "smart/SmartIconService.h"
+#include "smart/SmartSiblingAnalysis.h"
+#include "storage/ExtendedAttributesManager.h"
+
+#include <QUrl>
+
+namespace pigmo::smart {
+
+SiblingProposal proposeFromSiblings(const QString& folderPath, const QList<ColorizationData>& extraSiblings)
+{
+    SiblingProposal proposal;
+    proposal.siblings = SmartSiblingAnalysis::siblingColorizations(QUrl::fromLocalFile(folderPath)) + extraSiblings;
+    proposal.color = SmartSiblingAnalysis::suggestedColor(proposal.siblings);
+    proposal.intensity = SmartSiblingAnalysis::suggestedIntensity(proposal.siblings);
+    proposal.iconSize = SmartSiblingAnalysis::suggestedIconSize(proposal.siblings);
+    proposal.iconStyle = SmartSiblingAnalysis::suggestedStyle(proposal.siblings);
+    return proposal;
+}
+
+std::optional<Icon> proposeIcon(const QString& folderPath, const QList<ColorizationData>& siblings)
+{
+    return SmartIconService::shared().findIcon(folderPath.section(u'/', -1), siblings);
+}
+
+bool isIndexReady()
+{
+    return SmartIconService::shared().isReady();
+}
+
+void requestIndex()
+{
+    SmartIconService::shared().buildIndexIfNeeded();
+}
+
+QObject* indexNotifier()
+{
+    return &SmartIconService::shared();
+}
+
+bool waitUntilIndexReady(std::chrono::milliseconds timeout)
+{
+    return SmartIconService::shared().waitUntilReady(timeout);
+}
+
+std::optional<ColorizationData> styleNewFolder(const QString& folderPath, const QString& logPrefix,
+                                               std::chrono::milliseconds indexWait)
+{
+    const QString name = folderPath.section(u'/', -1);
+    const SiblingProposal proposal = proposeFromSiblings(folderPath, {});
+    if (!waitUntilIndexReady(indexWait)) {
+        log::system(logPrefix + QStringLiteral("Keyword index not ready after %1 ms; styling %2 without a glyph")
+                                    .arg(indexWait.count())
+                                    .arg(name));
+    }
+    const ColorizationData data{proposal.color, proposal.intensity, proposeIcon(folderPath, proposal.siblings),
+                                proposal.iconSize, proposal.iconStyle};
+    const std::optional<QImage> image = ColorizationService::generateIcon(data);
+    if (!image) {
+        log::system(logPrefix + QStringLiteral("Failed to generate icon for ") + folderPath);
+        return std::nullopt;
+    }
+    if (!FolderIcons::setIcon(*image, folderPath)) {
+        log::system(logPrefix + QStringLiteral("❌ Failed to set icon on ") + folderPath);
+        return std::nullopt;
+    }
+    log::system(logPrefix + QStringLiteral("✅ Applied smart icon to ") + folderPath);
+    ExtendedAttributesManager::shared().writeSettings(data, QUrl::fromLocalFile(folderPath));
+    return data;
+}
+
+} // namespace pigmo::smart

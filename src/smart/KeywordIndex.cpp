@@ -1,0 +1,418 @@
+#include "smart/KeywordIndex.h"
+
+#include "model/Log.h"
+#include "smart/KeywordFiles.h"
+#include "smart/TextFolding.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+
+#include <algorithm>
+#include <future>
+#include <numeric>
+
+namespace pigmo {
+namespace {
+
+constexpr char16_t variationSelector16 = 0xFE0F;
+
+// The distinct, non-empty pieces of a lower-cased name split at any of `separators`, in first-seen order.
+QStringList nameTokens(const QString& name, QStringView separators)
+{
+    const QString lower = name.toLower();
+    QStringList tokens;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= lower.size(); ++i) {
+        if (i < lower.size() && !separators.contains(lower.at(i)))
+            continue;
+        if (i > start) {
+            QString token = lower.mid(start, i - start);
+            if (!tokens.contains(token))
+                tokens.append(std::move(token));
+        }
+        start = i + 1;
+    }
+    return tokens;
+}
+
+// The first four UTF-16 units, most significant first, padded with zeros: ordering these keys agrees with
+// ordering the words (a shorter word sorts first only where zero padding does, and ties fall back to the
+// full comparison).
+uint64_t sortKey(const QString& word)
+{
+    uint64_t key = 0;
+    for (qsizetype i = 0; i < 4; ++i)
+        key = (key << 16) | (i < word.size() ? word.at(i).unicode() : 0u);
+    return key;
+}
+
+QStringView separatorsOf(IconLibrary library)
+{
+    switch (library) {
+    case IconLibrary::sf:
+        return u".";
+    case IconLibrary::emoji:
+        return u" -_";
+    default:
+        return u"-";
+    }
+}
+
+} // namespace
+
+// Collects icons and postings while the sources are read, then freezes them into a KeywordIndex.
+class KeywordIndexBuilder {
+public:
+    explicit KeywordIndexBuilder(const IndexSources& sources)
+        : sources_(sources)
+        , index_(new KeywordIndex)
+    {
+        index_->catalogues_ = sources.catalogues;
+        const auto icons = static_cast<size_t>(sources.catalogues.lucide.size() + sources.catalogues.sf.size() +
+                                               sources.catalogues.emoji.size());
+        index_->icons_.reserve(icons);
+        index_->iconPositions_.reserve(icons);
+        // Typical sizes of the bundle's eleven languages; growing beyond costs only a rehash.
+        words_.reserve(65536);
+        postings_.reserve(262144);
+    }
+
+    std::shared_ptr<const KeywordIndex> build()
+    {
+        QElapsedTimer timer;
+        timer.start();
+        log::system(QStringLiteral("[SmartIcon] 🔄 Building keyword index..."));
+        addCatalogue(sources_.catalogues.lucide, IconLibrary::lucide);
+        addCatalogue(sources_.catalogues.sf, IconLibrary::sf);
+        addCatalogue(sources_.catalogues.emoji, IconLibrary::emoji);
+        loadKeywordFiles();
+        addNameTokens();
+        freezeKeywords();
+        loadCountryFlags();
+        markBaseIcons();
+        log::system(QStringLiteral("[SmartIcon] ✅ Keyword index built: %1 keywords, %2 icons in %3s")
+                        .arg(index_->keywordCount())
+                        .arg(index_->iconCount())
+                        .arg(QString::asprintf("%.2f", static_cast<double>(timer.nsecsElapsed()) / 1e9)));
+        return std::shared_ptr<const KeywordIndex>(index_.release());
+    }
+
+private:
+    struct RawPosting {
+        uint32_t keyword;
+        uint32_t icon;
+        int32_t relevance;
+        bool fromNameToken;
+    };
+
+    static std::optional<QString> keyOf(const Icon& icon, IconLibrary library)
+    {
+        if (library != IconLibrary::emoji)
+            return libraryName(library) + u':' + icon.name;
+        if (!icon.emoji)
+            return std::nullopt;
+        return QStringLiteral("emoji:") + *icon.emoji;
+    }
+
+    // The lookup table: a later entry with the same key replaces the earlier one.
+    void addCatalogue(const QList<Icon>& icons, IconLibrary library)
+    {
+        for (const Icon& icon : icons) {
+            std::optional<QString> key = keyOf(icon, library);
+            if (!key)
+                continue;
+            const auto [it, added] = tryInsertIcon(*key);
+            KeywordIndex::IconEntry& entry = index_->icons_[it];
+            replaced_.resize(index_->icons_.size(), false);
+            if (!added)
+                replaced_[it] = true;
+            entry.icon = icon;
+            entry.library = library;
+        }
+    }
+
+    std::pair<uint32_t, bool> tryInsertIcon(const QString& key)
+    {
+        const auto position = static_cast<uint32_t>(index_->icons_.size());
+        const auto [it, added] = index_->iconPositions_.try_emplace(key, position);
+        if (added)
+            index_->icons_.push_back({key, {}, IconLibrary::lucide, {}, 1, false});
+        return {it->second, added};
+    }
+
+    static std::optional<KeywordFile> readNormalized(const QString& path)
+    {
+        std::optional<KeywordFile> file = readKeywordFile(path);
+        if (file) {
+            for (KeywordFile::Entry& entry : file->entries) {
+                for (auto& keyword : entry.keywords)
+                    keyword.first = text::normalizeKeyword(keyword.first);
+            }
+        }
+        return file;
+    }
+
+    // Reading and normalising run for all languages at once; merging and logging then follow in the
+    // order of the sorted language codes.
+    void loadKeywordFiles()
+    {
+        QStringList languages(sources_.languages.cbegin(), sources_.languages.cend());
+        languages.sort();
+        log::system(QStringLiteral("[SmartIcon]   🌐 Loading keywords for languages: ") + languages.join(u", "));
+        const QDir directory(sources_.keywordDirectory);
+        const auto load = [&directory](const QString& name) {
+            return std::async(std::launch::async, readNormalized, directory.filePath(name));
+        };
+        std::vector<std::pair<std::future<std::optional<KeywordFile>>, std::future<std::optional<KeywordFile>>>> loads;
+        for (const QString& code : std::as_const(languages)) {
+            loads.emplace_back(load(QStringLiteral("lucide_keywords_%1.json").arg(code)),
+                               load(QStringLiteral("emoji_keywords_%1.json").arg(code)));
+        }
+        for (qsizetype i = 0; i < languages.size(); ++i) {
+            auto& [lucide, emoji] = loads[static_cast<size_t>(i)];
+            if (const std::optional<KeywordFile> file = lucide.get()) {
+                addKeywordFile(*file, [this](const QString& name) { return lucideIcon(name); });
+                log::system(QStringLiteral("[SmartIcon]   📖 Loaded Lucide keywords (%1): %2 entries")
+                                .arg(languages[i])
+                                .arg(file->entries.size()));
+            }
+            if (const std::optional<KeywordFile> file = emoji.get()) {
+                addKeywordFile(*file, [this](const QString& emoji) { return emojiIcon(emoji); });
+                log::system(QStringLiteral("[SmartIcon]   📖 Loaded emoji keywords (%1): %2 entries")
+                                .arg(languages[i])
+                                .arg(file->entries.size()));
+            }
+        }
+    }
+
+    std::optional<uint32_t> iconPosition(const QString& key) const
+    {
+        auto it = index_->iconPositions_.find(key);
+        return it == index_->iconPositions_.end() ? std::nullopt : std::optional(it->second);
+    }
+
+    // Keyword entries for names the catalogue lacks are never used.
+    std::optional<uint32_t> lucideIcon(const QString& name) const
+    {
+        return iconPosition(QStringLiteral("lucide:") + name);
+    }
+
+    // An emoji listed with U+FE0F attaches to the catalogue's emoji written without it.
+    std::optional<uint32_t> emojiIcon(const QString& emoji) const
+    {
+        if (auto position = iconPosition(QStringLiteral("emoji:") + emoji))
+            return position;
+        if (!emoji.contains(variationSelector16))
+            return std::nullopt;
+        QString bare = emoji;
+        bare.remove(variationSelector16);
+        return iconPosition(QStringLiteral("emoji:") + bare);
+    }
+
+    // `file` holds normalised keywords. Relevances merge by their maximum (never below 0), across languages
+    // and across keywords that normalise to the same word.
+    template <class Resolve>
+    void addKeywordFile(const KeywordFile& file, Resolve&& resolve)
+    {
+        for (const KeywordFile::Entry& entry : file.entries) {
+            const std::optional<uint32_t> icon = resolve(entry.name);
+            if (!icon)
+                continue;
+            for (const auto& [word, relevance] : entry.keywords) {
+                if (!word.isEmpty())
+                    postings_.push_back({intern(word), *icon, std::max(relevance, 0), false});
+            }
+        }
+    }
+
+    uint32_t intern(const QString& word)
+    {
+        const auto [it, added] = words_.try_emplace(word, static_cast<uint32_t>(index_->keywords_.size()));
+        if (added)
+            index_->keywords_.push_back(word);
+        return it->second;
+    }
+
+    void addNameTokens()
+    {
+        const auto addTokens = [&](const QList<Icon>& icons, IconLibrary library) {
+            for (const Icon& icon : icons) {
+                const std::optional<QString> key = keyOf(icon, library);
+                if (!key)
+                    continue;
+                const uint32_t position = index_->iconPositions_.at(*key);
+                KeywordIndex::IconEntry& entry = index_->icons_[position];
+                entry.nameTokens = nameTokens(icon.name, separatorsOf(library));
+                entry.tokenCount = std::max<int>(1, static_cast<int>(entry.nameTokens.size()));
+                for (const QString& token : std::as_const(entry.nameTokens))
+                    postings_.push_back({intern(token), position, -1, true});
+            }
+        };
+        addTokens(sources_.catalogues.lucide, IconLibrary::lucide);
+        addTokens(sources_.catalogues.sf, IconLibrary::sf);
+        addTokens(sources_.catalogues.emoji, IconLibrary::emoji);
+    }
+
+    // Sorts the words, renumbers them in that order and groups the postings by word (a counting sort),
+    // merging the postings of one word and icon.
+    void freezeKeywords()
+    {
+        std::vector<QString>& words = index_->keywords_;
+        // Sorting compares a packed key of the first four UTF-16 units first; only equal keys compare the
+        // whole words. The order is exactly QString's (UTF-16 code units).
+        std::vector<std::pair<uint64_t, uint32_t>> order(words.size());
+        for (uint32_t i = 0; i < words.size(); ++i)
+            order[i] = {sortKey(words[i]), i};
+        std::sort(order.begin(), order.end(), [&words](const auto& a, const auto& b) {
+            return a.first != b.first ? a.first < b.first : words[a.second] < words[b.second];
+        });
+        std::vector<uint32_t> rank(words.size());
+        std::vector<QString> sorted(words.size());
+        for (uint32_t position = 0; position < order.size(); ++position) {
+            rank[order[position].second] = position;
+            sorted[position] = std::move(words[order[position].second]);
+        }
+        words = std::move(sorted);
+        for (auto& [word, position] : words_)
+            position = rank[position];
+        index_->keywordPositions_ = std::move(words_);
+        groupPostings(rank);
+    }
+
+    void groupPostings(const std::vector<uint32_t>& rank)
+    {
+        const size_t wordCount = rank.size();
+        std::vector<uint32_t> starts(wordCount + 1, 0);
+        for (RawPosting& posting : postings_) {
+            posting.keyword = rank[posting.keyword];
+            ++starts[posting.keyword + 1];
+        }
+        std::partial_sum(starts.begin(), starts.end(), starts.begin());
+        std::vector<RawPosting> grouped(postings_.size());
+        std::vector<uint32_t> next(starts.begin(), starts.end() - 1);
+        for (const RawPosting& posting : postings_)
+            grouped[next[posting.keyword]++] = posting;
+        postings_.clear();
+        postings_.shrink_to_fit();
+
+        index_->offsets_.assign(wordCount + 1, 0);
+        index_->postings_.reserve(grouped.size());
+        for (size_t word = 0; word < wordCount; ++word) {
+            const auto first = grouped.begin() + starts[word];
+            const auto last = grouped.begin() + starts[word + 1];
+            std::sort(first, last, [](const RawPosting& a, const RawPosting& b) { return a.icon < b.icon; });
+            for (auto it = first; it != last; ++it)
+                mergePosting(word, *it);
+            index_->offsets_[word + 1] = static_cast<uint32_t>(index_->postings_.size());
+        }
+    }
+
+    void mergePosting(size_t word, const RawPosting& raw)
+    {
+        std::vector<KeywordIndex::Posting>& postings = index_->postings_;
+        const bool sameIcon = postings.size() > index_->offsets_[word] && postings.back().icon == raw.icon;
+        if (!sameIcon)
+            postings.push_back({raw.icon, raw.relevance, false});
+        KeywordIndex::Posting& posting = postings.back();
+        posting.relevance = std::max(posting.relevance, raw.relevance);
+        const KeywordIndex::IconEntry& icon = index_->icons_[raw.icon];
+        // An icon listed twice in a catalogue keeps only its last name's tokens as name tokens.
+        posting.isNameToken = replaced_[raw.icon] ? icon.nameTokens.contains(index_->keywords_[word])
+                                                  : posting.isNameToken || raw.fromNameToken;
+    }
+
+    void loadCountryFlags()
+    {
+        const auto file =
+            readCountryFlagsFile(QDir(sources_.keywordDirectory).filePath(QStringLiteral("country_flags.json")));
+        if (!file)
+            return;
+        for (const auto& [flag, names] : file->flags) {
+            for (const QString& name : names) {
+                const QString normalized = text::normalizeKeyword(name);
+                if (!normalized.isEmpty())
+                    index_->countryFlags_.insert_or_assign(normalized, flag);
+            }
+        }
+        log::system(QStringLiteral("[SmartIcon]   🏳️  Loaded country flags: %1 flags, %2 keywords")
+                        .arg(file->flags.size())
+                        .arg(index_->countryFlags_.size()));
+    }
+
+    void markBaseIcons()
+    {
+        for (KeywordIndex::IconEntry& entry : index_->icons_)
+            entry.hasBaseIcon = index_->hasBaseIcon(entry.key);
+    }
+
+    const IndexSources& sources_;
+    std::unique_ptr<KeywordIndex> index_;
+    std::vector<bool> replaced_; // per icon: listed more than once in its catalogue
+    TextMap<uint32_t> words_;    // word -> position in index_->keywords_
+    std::vector<RawPosting> postings_;
+};
+
+std::shared_ptr<const KeywordIndex> KeywordIndex::build(const IndexSources& sources)
+{
+    return KeywordIndexBuilder(sources).build();
+}
+
+const KeywordIndex::IconEntry* KeywordIndex::iconForKey(const QString& key) const
+{
+    auto it = iconPositions_.find(key);
+    return it == iconPositions_.end() ? nullptr : &icons_[it->second];
+}
+
+std::span<const KeywordIndex::Posting> KeywordIndex::postings(const QString& word) const
+{
+    auto it = keywordPositions_.find(word);
+    return it == keywordPositions_.end() ? std::span<const Posting>() : postingsAt(it->second);
+}
+
+std::optional<QString> KeywordIndex::countryFlag(const QString& normalizedName) const
+{
+    auto it = countryFlags_.find(normalizedName);
+    return it == countryFlags_.end() ? std::nullopt : std::optional(it->second);
+}
+
+QStringList KeywordIndex::iconKeys(const QString& word) const
+{
+    QStringList keys;
+    for (const Posting& posting : postings(word))
+        keys.append(icons_[posting.icon].key);
+    return keys;
+}
+
+std::optional<int> KeywordIndex::relevance(const QString& key, const QString& word) const
+{
+    auto icon = iconPositions_.find(key);
+    if (icon == iconPositions_.end())
+        return std::nullopt;
+    const uint32_t position = icon->second;
+    for (const Posting& posting : postings(word)) {
+        if (posting.icon == position && posting.relevance >= 0)
+            return posting.relevance;
+    }
+    return std::nullopt;
+}
+
+bool KeywordIndex::hasBaseIcon(const QString& key) const
+{
+    const qsizetype colon = key.indexOf(u':');
+    if (colon < 0)
+        return false;
+    const QStringView library = QStringView(key).left(colon);
+    const QChar separator = library == u"sf" ? u'.' : u'-';
+    const QStringView name = QStringView(key).mid(colon + 1);
+    qsizetype pieces = 0;
+    QStringView first;
+    for (QStringView piece : name.split(separator, Qt::SkipEmptyParts)) {
+        if (pieces++ == 0)
+            first = piece;
+    }
+    if (pieces < 2)
+        return false;
+    return iconPositions_.count(library.toString() + u':' + first.toString()) > 0;
+}
+
+} // namespace pigmo

@@ -1,0 +1,61 @@
+#include "smart/SerialQueue.h"
+
+#include <pthread.h>
+#include <sys/resource.h>
+
+namespace pigmo {
+
+SerialQueue::SerialQueue(std::string name)
+    : name_(std::move(name))
+{
+}
+
+SerialQueue::~SerialQueue()
+{
+    shutdown();
+}
+
+void SerialQueue::shutdown()
+{
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+        items_.clear();
+    }
+    pending_.notify_all();
+    if (thread_.joinable())
+        thread_.join();
+}
+
+void SerialQueue::submit(std::function<void()> work)
+{
+    {
+        std::lock_guard lock(mutex_);
+        if (stopping_)
+            return;
+        items_.push_back(std::move(work));
+        if (!thread_.joinable())
+            thread_ = std::thread([this] { run(); });
+    }
+    pending_.notify_one();
+}
+
+void SerialQueue::run()
+{
+    pthread_setname_np(pthread_self(), name_.substr(0, 15).c_str());
+    setpriority(PRIO_PROCESS, 0, 10); // background work: below the interface threads (Linux: per thread)
+    for (;;) {
+        std::function<void()> work;
+        {
+            std::unique_lock lock(mutex_);
+            pending_.wait(lock, [this] { return stopping_ || !items_.empty(); });
+            if (stopping_)
+                return;
+            work = std::move(items_.front());
+            items_.pop_front();
+        }
+        work();
+    }
+}
+
+} // namespace pigmo

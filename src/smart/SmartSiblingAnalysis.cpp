@@ -1,0 +1,258 @@
+#include "smart/SmartSiblingAnalysis.h"
+
+#include "model/Log.h"
+#include "storage/ExtendedAttributesManager.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+
+namespace pigmo {
+namespace {
+
+constexpr double minimumHueSeparation = 5.0;
+constexpr double defaultIntensity = 0.6;
+constexpr double defaultIconSize = 170;
+
+QString degrees(double value)
+{
+    return QString::asprintf("%.0f°", value);
+}
+
+QString whole(double value)
+{
+    return QString::asprintf("%.0f", value);
+}
+
+// Uniform over 0...360, both ends included.
+double randomHue()
+{
+    constexpr quint64 steps = quint64(1) << 53;
+    return static_cast<double>(QRandomGenerator::global()->bounded(steps + 1)) / static_cast<double>(steps) * 360.0;
+}
+
+// A number as a debugger prints it: the shortest text that reads back the same, with ".0" when integral.
+QString shortest(double value)
+{
+    QString text = QString::number(value, 'g', QLocale::FloatingPointShortest);
+    if (std::isfinite(value) && !text.contains(u'.') && !text.contains(u'e'))
+        text += QStringLiteral(".0");
+    return text;
+}
+
+QString describe(const IconStyle& style)
+{
+    if (!style.isColor())
+        return IconStyle::rawValue(style.type());
+    const HSL& c = style.colorValue();
+    return QStringLiteral("color(HSL(hue: %1, saturation: %2, lightness: %3))")
+        .arg(shortest(c.hue), shortest(c.saturation), shortest(c.lightness));
+}
+
+QString standardizedPath(const QUrl& url)
+{
+    return QDir::cleanPath(url.toLocalFile());
+}
+
+void logSibling(const QString& name, const std::optional<ColorizationData>& data)
+{
+    if (!data) {
+        log::system(QStringLiteral("[Smart]   ⬜ ") + name + QStringLiteral(": no colorization data"));
+        return;
+    }
+    log::system(QStringLiteral("[Smart]   ✅ %1: hue=%2° sat=%3 lit=%4 intensity=%5 icon=%6 style=%7")
+                    .arg(name, whole(data->color.hue), whole(data->color.saturation), whole(data->color.lightness),
+                         QString::asprintf("%.2f", data->intensity),
+                         data->icon ? data->icon->name : QStringLiteral("none"), describe(data->iconStyle)));
+}
+
+} // namespace
+
+QList<ColorizationData> SmartSiblingAnalysis::siblingColorizations(const QUrl& folder)
+{
+    const QString parent = QFileInfo(standardizedPath(folder)).path();
+    log::system(QStringLiteral("[Smart] 📂 Scanning siblings in: ") + parent);
+    std::error_code error;
+    std::filesystem::directory_iterator listing(QFile::encodeName(parent).toStdString(), error);
+    if (error) {
+        log::system(QStringLiteral("[Smart] ⚠️ Could not read directory contents"));
+        return {};
+    }
+    QList<QUrl> siblings;
+    for (const std::filesystem::directory_entry& entry : listing) {
+        const QString path = QFile::decodeName(entry.path().c_str());
+        if (QFileInfo(path).fileName().startsWith(u'.'))
+            continue; // hidden
+        const QUrl candidate = QUrl::fromLocalFile(path);
+        if (isSiblingFolder(candidate, folder))
+            siblings.append(candidate);
+    }
+    log::system(QStringLiteral("[Smart] 📁 Found %1 sibling folders").arg(siblings.size()));
+    QList<ColorizationData> results;
+    for (const QUrl& sibling : std::as_const(siblings)) {
+        const std::optional<ColorizationData> data = ExtendedAttributesManager::shared().readSettings(sibling);
+        logSibling(QFileInfo(sibling.toLocalFile()).fileName(), data);
+        if (data)
+            results.append(*data);
+    }
+    log::system(
+        QStringLiteral("[Smart] 📊 %1/%2 siblings have colorization data").arg(results.size()).arg(siblings.size()));
+    return results;
+}
+
+bool SmartSiblingAnalysis::isSiblingFolder(const QUrl& candidate, const QUrl& folder)
+{
+    if (standardizedPath(candidate) == standardizedPath(folder))
+        return false;
+    std::error_code error;
+    const auto status =
+        std::filesystem::symlink_status(QFile::encodeName(candidate.toLocalFile()).toStdString(), error);
+    return !error && status.type() == std::filesystem::file_type::directory;
+}
+
+double SmartSiblingAnalysis::largestHueGapMidpoint(const QList<HSL>& colors)
+{
+    if (colors.isEmpty())
+        return randomHue();
+    std::vector<double> hues;
+    for (const HSL& color : colors)
+        hues.push_back(std::fmod(color.hue, 360.0));
+    std::sort(hues.begin(), hues.end());
+    std::vector<double> kept{hues.front()};
+    for (size_t i = 1; i < hues.size(); ++i) {
+        if (hues[i] - kept.back() > minimumHueSeparation)
+            kept.push_back(hues[i]);
+    }
+    QStringList keptTexts;
+    for (double hue : kept)
+        keptTexts.append(degrees(hue));
+    log::system(QStringLiteral("[Smart]   Deduped hues (%1): ").arg(kept.size()) + keptTexts.join(u", "));
+    if (kept.size() == 1) {
+        const double opposite = std::fmod(kept.front() + 180.0, 360.0);
+        log::system(QStringLiteral("[Smart]   Only 1 hue, picking opposite: ") + degrees(opposite));
+        return opposite;
+    }
+    double largest = 0;
+    double midpoint = 0;
+    for (size_t i = 0; i < kept.size(); ++i) {
+        const bool last = i + 1 == kept.size();
+        const double farEnd = last ? kept.front() : kept[i + 1];
+        const double gap = last ? 360.0 - kept[i] + kept.front() : kept[i + 1] - kept[i];
+        log::system(QStringLiteral("[Smart]   Gap %1 → %2: %3").arg(degrees(kept[i]), degrees(farEnd), degrees(gap)));
+        if (gap > largest) {
+            largest = gap;
+            midpoint = std::fmod(kept[i] + gap * 0.5, 360.0);
+        }
+    }
+    log::system(QStringLiteral("[Smart]   Largest gap: %1, midpoint: %2").arg(degrees(largest), degrees(midpoint)));
+    return midpoint;
+}
+
+HSL SmartSiblingAnalysis::suggestedColor(const QList<ColorizationData>& siblings)
+{
+    if (siblings.isEmpty()) {
+        const double hue = randomHue();
+        log::system(QStringLiteral("[Smart] 🎨 No sibling colors found, using random: hue=") + whole(hue) + u'°');
+        return {hue, 70, 50};
+    }
+    QList<HSL> colors;
+    QStringList hueTexts;
+    for (const ColorizationData& sibling : siblings) {
+        colors.append(sibling.color);
+        hueTexts.append(degrees(sibling.color.hue));
+    }
+    log::system(QStringLiteral("[Smart] 🎨 Computing color from %1 sibling colors").arg(colors.size()));
+    log::system(QStringLiteral("[Smart]   Sibling hues: ") + hueTexts.join(u", "));
+    const double hue = largestHueGapMidpoint(colors);
+    double saturation = 0;
+    double lightness = 0;
+    for (const HSL& color : std::as_const(colors)) {
+        saturation += color.saturation;
+        lightness += color.lightness;
+    }
+    const auto count = static_cast<double>(colors.size());
+    const double averageSaturation = saturation / count;
+    const double averageLightness = lightness / count;
+    const double s = std::clamp(averageSaturation, 30.0, 100.0);
+    const double l = std::clamp(averageLightness, 25.0, 75.0);
+    log::system(QStringLiteral("[Smart]   → Largest gap midpoint: ") + degrees(hue));
+    log::system(QStringLiteral("[Smart]   → Avg saturation: %1 → clamped: %2").arg(whole(averageSaturation), whole(s)));
+    log::system(QStringLiteral("[Smart]   → Avg lightness: %1 → clamped: %2").arg(whole(averageLightness), whole(l)));
+    log::system(QStringLiteral("[Smart]   → Result: HSL(%1, %2, %3)").arg(whole(hue), whole(s), whole(l)));
+    return {hue, s, l};
+}
+
+double SmartSiblingAnalysis::suggestedIntensity(const QList<ColorizationData>& siblings)
+{
+    if (siblings.isEmpty()) {
+        log::system(QStringLiteral("[Smart] 💪 No siblings, using default intensity: 0.6"));
+        return defaultIntensity;
+    }
+    double sum = 0;
+    for (const ColorizationData& sibling : siblings)
+        sum += sibling.intensity;
+    const double average = sum / static_cast<double>(siblings.size());
+    log::system(QStringLiteral("[Smart] 💪 Avg intensity from %1 siblings: %2")
+                    .arg(siblings.size())
+                    .arg(QString::asprintf("%.2f", average)));
+    return average;
+}
+
+double SmartSiblingAnalysis::suggestedIconSize(const QList<ColorizationData>& siblings)
+{
+    QList<double> sizes;
+    for (const ColorizationData& sibling : siblings) {
+        if (sibling.iconSize)
+            sizes.append(*sibling.iconSize);
+    }
+    if (sizes.isEmpty()) {
+        log::system(QStringLiteral("[Smart] 📐 No siblings with icon size, using default: 170"));
+        return defaultIconSize;
+    }
+    double sum = 0;
+    for (double size : std::as_const(sizes))
+        sum += size;
+    const double average = sum / static_cast<double>(sizes.size());
+    log::system(QStringLiteral("[Smart] 📐 Avg icon size from %1 siblings: %2").arg(sizes.size()).arg(whole(average)));
+    return average;
+}
+
+IconStyle SmartSiblingAnalysis::suggestedStyle(const QList<ColorizationData>& siblings)
+{
+    if (siblings.isEmpty()) {
+        log::system(QStringLiteral("[Smart] 🎭 No siblings, using default style: .vibrant"));
+        return IconStyle::vibrant();
+    }
+    // Buckets in order of first appearance; a tie for the highest count goes to the bucket met first.
+    QList<StyleVote> votes;
+    for (const ColorizationData& sibling : siblings) {
+        const QString name = IconStyle::rawValue(sibling.iconStyle.type());
+        auto bucket = std::find_if(votes.begin(), votes.end(), [&](const StyleVote& v) { return v.name == name; });
+        if (bucket != votes.end())
+            ++bucket->count;
+        else
+            votes.append({name, 1, sibling.iconStyle});
+    }
+    const StyleVote* winner = &votes.front();
+    for (const StyleVote& vote : std::as_const(votes)) {
+        if (vote.count > winner->count)
+            winner = &vote;
+    }
+    log::system(QStringLiteral("[Smart] 🎭 Icon style votes: ") + voteSummary(votes).join(u", "));
+    log::system(QStringLiteral("[Smart]   → Winner: %1 (%2 votes)").arg(winner->name).arg(winner->count));
+    return winner->style;
+}
+
+QStringList SmartSiblingAnalysis::voteSummary(const QList<StyleVote>& votes)
+{
+    QStringList summary;
+    for (const StyleVote& vote : votes)
+        summary.append(vote.name + u'=' + QString::number(vote.count));
+    return summary;
+}
+
+} // namespace pigmo

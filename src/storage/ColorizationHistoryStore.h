@@ -1,0 +1,101 @@
+#pragma once
+
+#include "model/ColorizationData.h"
+#include "storage/HistoryFiles.h"
+#include "storage/HistoryLogEntry.h"
+
+#include <QList>
+#include <QMap>
+#include <QObject>
+#include <QSet>
+#include <QString>
+
+namespace pigmo {
+
+// The program's memory of what it did to folders, in two JSON files in
+// $XDG_DATA_HOME/io.velmar.pigmo2: "history_log.json" (every applied style, oldest first) and
+// "folder_styles.json" (the current style of each folder path). The styles are loaded on construction,
+// the log only on `loadChronologicalLog()`; until then `record` appends to the file alone.
+//
+// Confined to the thread it lives on (the GUI thread): every call and every file operation runs there,
+// synchronously. No operation throws or reports failure to its caller; each failure is one line on
+// standard output. Files are written whole and atomically under a lock shared with other processes. A
+// file that cannot be read is moved aside to "<name>.corrupt-<UTC time>" before anything is written over
+// it, so no history is silently lost.
+class ColorizationHistoryStore : public QObject {
+    Q_OBJECT
+
+public:
+    struct StyledFolder {
+        QString name;
+        QString path;
+        ColorizationData data;
+    };
+    struct FolderGroup {
+        QString parentPath;
+        QList<StyledFolder> folders;
+    };
+
+    static inline const QString logFileName = QStringLiteral("history_log.json");
+    static inline const QString stylesFileName = QStringLiteral("folder_styles.json");
+
+    // The program's single store, created on first use and kept for the whole run.
+    static ColorizationHistoryStore& shared();
+
+    // Loads the current styles.
+    explicit ColorizationHistoryStore(QObject* parent = nullptr);
+
+    const QList<HistoryLogEntry>& chronologicalLog() const { return chronologicalLog_; }
+    bool chronologicalLogLoaded() const { return chronologicalLogLoaded_; }
+    const QMap<QString, ColorizationData>& folderStyles() const { return folderStyles_; }
+    bool folderStylesLoaded() const { return folderStylesLoaded_; }
+
+    // Forgets a folder's current style in memory; the caller saves with `saveFolderStyles()`.
+    void removeFolderStyle(const QString& folderPath);
+
+    // Created (with its parents) when missing.
+    QString storageDirectory() const;
+
+    // Appends one applied style to the log and makes it the folder's current style. A style with a
+    // non-finite number is refused whole.
+    void record(const QString& folderPath, const ColorizationData& data);
+    // The current styles grouped by parent folder; groups and folders sorted by the locale's
+    // case-insensitive order (ties keep the order of the paths' code points).
+    QList<FolderGroup> groupedFolderStyles() const;
+    // Moves the legacy history out of the preferences once (see LegacyHistoryMigration.cpp).
+    void migrateLegacyHistoryIfNeeded();
+
+    void loadChronologicalLog();
+    void appendToChronologicalLog(const HistoryLogEntry& entry);
+    void saveChronologicalLog();
+    void loadFolderStyles();
+    void saveFolderStyles();
+
+Q_SIGNALS:
+    void chronologicalLogChanged();
+    void folderStylesChanged();
+
+private:
+    void appendToFile(const HistoryLogEntry& entry);
+    // Appends to the loaded log in memory (and to its encoded text) and notifies observers.
+    void appendToLoadedLog(const HistoryLogEntry& entry);
+    // Writes a whole file under the lock; refuses while an unreadable file could not be moved aside.
+    Done writeWhole(const QString& name, const Result<QByteArray>& bytes);
+    // Moves an unreadable file aside (the caller holds the lock) and logs what happened.
+    bool preserveUnreadable(const QString& name);
+    // After a failed load: moves the file aside now, or marks it to be moved before any write over it.
+    void preserveAfterFailedLoad(const QString& name);
+    void assertOwnerThread() const;
+
+    HistoryFiles files_;
+    QList<HistoryLogEntry> chronologicalLog_;
+    bool chronologicalLogLoaded_ = false;
+    // The JSON text of chronologicalLog_, kept in step with it so that saving a long log does not encode
+    // every entry again; empty when it has to be rebuilt from the entries.
+    QByteArray chronologicalLogText_;
+    QMap<QString, ColorizationData> folderStyles_;
+    bool folderStylesLoaded_ = false;
+    QSet<QString> stuckUnreadable_; // unreadable files whose move aside failed: never overwritten
+};
+
+} // namespace pigmo

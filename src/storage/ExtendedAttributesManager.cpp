@@ -1,0 +1,89 @@
+#include "storage/ExtendedAttributesManager.h"
+
+#include "model/Log.h"
+#include "model/StyleJson.h"
+#include "xattr/ExtendedAttributeHandler.h"
+
+namespace pigmo {
+namespace {
+
+// The folder's decoded file-system path as log lines show it, without a trailing slash.
+QString displayPath(const QUrl& folder)
+{
+    QString path = folder.isLocalFile() ? folder.toLocalFile() : folder.path();
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    return path;
+}
+
+QString quotedName()
+{
+    return QLatin1Char('\'') + ExtendedAttributesManager::attributeName + QLatin1Char('\'');
+}
+
+} // namespace
+
+ExtendedAttributesManager& ExtendedAttributesManager::shared()
+{
+    static ExtendedAttributesManager instance;
+    return instance;
+}
+
+std::optional<ColorizationData> ExtendedAttributesManager::readSettings(const QUrl& folder) const
+{
+    const QString path = displayPath(folder);
+    QString error;
+    try {
+        auto data = json::decode(xattr::UrlAttributes(folder).extendedAttribute(attributeName));
+        if (data) {
+            log::print(QStringLiteral("Successfully read settings from extended attributes for ") + path);
+            return std::move(data).value();
+        }
+        error = data.error();
+    } catch (const xattr::XAttrError& failure) {
+        if (failure.isAbsentAttribute()) {
+            log::print(QStringLiteral("No extended attribute %1 found for %2. This is normal if not previously set.")
+                           .arg(quotedName(), path));
+            return std::nullopt;
+        }
+        error = failure.description();
+    }
+    log::print(QStringLiteral("Error reading extended attribute %1 for %2: %3").arg(quotedName(), path, error));
+    return std::nullopt;
+}
+
+void ExtendedAttributesManager::writeSettings(const ColorizationData& data, const QUrl& folder) const
+{
+    const QString path = displayPath(folder);
+    QString error;
+    if (auto bytes = json::encode(data)) {
+        try {
+            xattr::UrlAttributes(folder).setExtendedAttribute(*bytes, attributeName);
+            log::print(
+                QStringLiteral("Successfully wrote settings to extended attribute %1 for %2").arg(quotedName(), path));
+            return;
+        } catch (const xattr::XAttrError& failure) {
+            error = failure.description();
+        }
+    } else {
+        error = bytes.error();
+    }
+    log::print(QStringLiteral("Error writing extended attribute %1 for %2: %3").arg(quotedName(), path, error));
+}
+
+void ExtendedAttributesManager::removeSettings(const QUrl& folder) const
+{
+    const QString path = displayPath(folder);
+    try {
+        xattr::UrlAttributes(folder).removeExtendedAttribute(attributeName);
+        log::print(QStringLiteral("Successfully removed extended attribute %1 for %2").arg(quotedName(), path));
+    } catch (const xattr::XAttrError& failure) {
+        if (failure.isAbsentAttribute())
+            log::print(QStringLiteral("No extended attribute %1 to remove for %2.").arg(quotedName(), path));
+        else
+            log::print(QStringLiteral("Error removing extended attribute %1 for %2: %3")
+                           .arg(quotedName(), path, failure.description()));
+    }
+}
+
+} // namespace pigmo

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "model/ColorizationData.h"
+
+#include <QString>
+#include <QUrl>
+
+#include <optional>
+
+namespace pigmo {
+
+// Reads, writes and removes a folder's style in its extended attribute "io.velmar.PaintDirs.settings"
+// (the compact JSON of the style, no terminator). Never throws: every outcome is one line on standard
+// output, and a failed read returns nothing. Stateless and safe on any thread; two writers on one folder
+// race in the file system and the last write wins. A style that cannot be encoded (a non-finite number)
+// or does not fit the file system's attribute space (about 4 KB on ext4) is not written and the folder's
+// attribute stays as it was.
+class ExtendedAttributesManager {
+public:
+    static inline const QString attributeName = QStringLiteral("io.velmar.PaintDirs.settings");
+
+    // The instance the program shares; any instance behaves the same.
+    static ExtendedAttributesManager& shared();
+
+    virtual ~ExtendedAttributesManager() = default;
+
+    virtual std::optional<ColorizationData> readSettings(const QUrl& folder) const;
+    virtual void writeSettings(const ColorizationData& data, const QUrl& folder) const;
+    virtual void removeSettings(const QUrl& folder) const;
+};
+
+} // namespace pigmo

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "model/ColorizationData.h"
+#include "model/Result.h"
+#include "model/StyleJson.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+namespace pigmo {
+
+// One applied change: which folder, which style, when (UTC, whole seconds).
+struct HistoryLogEntry {
+    QString folderPath;
+    ColorizationData data;
+    QDateTime timestamp;
+
+    friend bool operator==(const HistoryLogEntry&, const HistoryLogEntry&) = default;
+};
+
+// The current time as the history stores it: UTC, truncated to whole seconds.
+QDateTime historyTimestampNow();
+
+namespace json {
+
+// ISO 8601 internet date-time: written "2025-03-01T09:30:00Z"; read with "Z" or a "+hh:mm" offset and
+// never with fractional seconds.
+QString timestampText(const QDateTime& timestamp);
+std::optional<QDateTime> timestampFromText(const QString& text);
+
+// {"folderPath": ..., "data": {...}, "timestamp": "..."}; all three members required when reading.
+Json toJson(const HistoryLogEntry& entry);
+Result<HistoryLogEntry> historyLogEntryFromJson(const Json& json);
+
+// The history log file: a JSON array of entries, oldest first. One unreadable entry fails the whole log.
+Result<QByteArray> encodeLog(const QList<HistoryLogEntry>& entries);
+Result<QList<HistoryLogEntry>> decodeLog(const QByteArray& bytes);
+
+} // namespace json
+} // namespace pigmo

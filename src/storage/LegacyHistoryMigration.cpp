@@ -1,0 +1,123 @@
+// ColorizationHistoryStore::migrateLegacyHistoryIfNeeded: the one-time move of the history that earlier
+// versions kept in the preferences (with rendered images in Documents/ColorizedImages) into the store.
+
+#include "model/Log.h"
+#include "model/StyleJson.h"
+#include "storage/ColorizationHistoryStore.h"
+#include "storage/Preferences.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace pigmo {
+namespace {
+
+// One record of the legacy history.
+struct HistoryColorizationData {
+    ColorizationData data;
+    std::optional<QUrl> url;
+    QString imageID; // read, never used
+
+    friend bool operator==(const HistoryColorizationData&, const HistoryColorizationData&) = default;
+};
+
+Result<HistoryColorizationData> legacyRecordFromJson(const json::Json& json)
+{
+    using R = Result<HistoryColorizationData>;
+    if (!json.is_object())
+        return R::failure(QStringLiteral("The data couldn't be read because a record is not an object."));
+    HistoryColorizationData record;
+    const auto data = json.find("data");
+    if (data == json.end() || data->is_null())
+        return R::failure(json::missingMemberError("data"));
+    auto style = json::colorizationDataFromJson(*data);
+    if (!style)
+        return R::failure(style.error());
+    record.data = std::move(style).value();
+
+    if (const auto url = json.find("url"); url != json.end() && !url->is_null()) {
+        if (!url->is_string())
+            return R::failure(json::wrongTypeError("url", "string"));
+        const QUrl parsed(QString::fromStdString(url->get<std::string>()), QUrl::StrictMode);
+        if (parsed.isEmpty() || !parsed.isValid())
+            return R::failure(QStringLiteral("The data couldn't be read because \"url\" is no valid URL."));
+        record.url = parsed;
+    }
+
+    const auto imageID = json.find("imageID");
+    if (imageID == json.end() || imageID->is_null())
+        return R::failure(json::missingMemberError("imageID"));
+    if (!imageID->is_string())
+        return R::failure(json::wrongTypeError("imageID", "string"));
+    record.imageID = QString::fromStdString(imageID->get<std::string>());
+    return record;
+}
+
+std::optional<QList<HistoryColorizationData>> decodeLegacyHistory(const QByteArray& bytes)
+{
+    auto json = json::parse(bytes);
+    if (!json || !json->is_array())
+        return std::nullopt;
+    QList<HistoryColorizationData> records;
+    for (const json::Json& element : *json) {
+        auto record = legacyRecordFromJson(element);
+        if (!record)
+            return std::nullopt;
+        records.append(std::move(record).value());
+    }
+    return records;
+}
+
+QString legacyImageFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QStringLiteral("/ColorizedImages");
+}
+
+bool removeEntry(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.isDir() && !info.isSymLink())
+        return QDir(path).removeRecursively();
+    return QFile::remove(path);
+}
+
+} // namespace
+
+void ColorizationHistoryStore::migrateLegacyHistoryIfNeeded()
+{
+    assertOwnerThread();
+    if (Preferences::value(prefs::historyStoreMigrated))
+        return;
+    const QByteArray legacy = Preferences::value(prefs::legacyHistoryIDs);
+    const auto records = legacy.isEmpty() ? std::nullopt : decodeLegacyHistory(legacy);
+    if (!records) { // nothing there, or unreadable: left in place and never read again
+        Preferences::setValue(prefs::historyStoreMigrated, true);
+        return;
+    }
+
+    for (const HistoryColorizationData& record : *records) {
+        if (!record.url)
+            continue;
+        const QString path = record.url->isLocalFile() ? record.url->toLocalFile() : record.url->path();
+        const HistoryLogEntry entry{path, record.data, historyTimestampNow()};
+        if (chronologicalLogLoaded_)
+            appendToLoadedLog(entry);
+        appendToChronologicalLog(entry);
+        folderStyles_.insert(path, record.data);
+        Q_EMIT folderStylesChanged();
+    }
+    saveFolderStyles();
+    Preferences::remove(prefs::legacyHistoryIDs);
+
+    const QString images = legacyImageFolder();
+    if (QFileInfo(images).exists() || QFileInfo(images).isSymLink()) {
+        if (removeEntry(images))
+            log::print(QStringLiteral("Removed legacy ColorizedImages folder"));
+    }
+    Preferences::setValue(prefs::historyStoreMigrated, true);
+    log::print(QStringLiteral("Migrated %1 legacy history entries to new store").arg(records->size()));
+}
+
+} // namespace pigmo

@@ -1,0 +1,87 @@
+#include "services/ColorizationModelsGroup.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+using namespace pigmo;
+
+namespace {
+
+class ColorizationModelsGroupTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char* name : {"A", "B", "C"})
+            QDir(dir.path()).mkdir(name);
+    }
+    QUrl url(const QString& name) const { return QUrl::fromLocalFile(dir.filePath(name)); }
+    QStringList names(const ColorizationModelsGroup& group) const
+    {
+        QStringList result;
+        for (const auto& model : group.models())
+            result.append(model->folderURL().fileName());
+        return result;
+    }
+    QTemporaryDir dir{QDir::homePath() + "/group-XXXXXX"};
+};
+
+TEST_F(ColorizationModelsGroupTest, EmptyGroupThenAddingSelectsTheFirst)
+{
+    ColorizationModelsGroup group({}, false);
+    EXPECT_TRUE(group.models().isEmpty());
+    EXPECT_FALSE(group.currentIndex());
+    EXPECT_FALSE(group.currentModel());
+    group.addFolders({url("A"), url("B")});
+    EXPECT_EQ(group.currentIndex(), 0);
+    EXPECT_EQ(group.currentModel()->folderURL(), url("A"));
+}
+
+TEST_F(ColorizationModelsGroupTest, AFolderIsNeverAddedTwice)
+{
+    ColorizationModelsGroup group({url("A"), QUrl::fromLocalFile(dir.path() + "/./A/"), url("B")}, false);
+    EXPECT_EQ(names(group), (QStringList{"A", "B"}));
+    QSignalSpy changed(&group, &ColorizationModelsGroup::changed);
+    group.addFolders({url("A")});
+    EXPECT_EQ(changed.count(), 1); // nothing added, still one notification
+    group.addFolders({url("C"), url("C"), QUrl::fromLocalFile(dir.path() + "//C")});
+    EXPECT_EQ(names(group), (QStringList{"A", "B", "C"}));
+}
+
+TEST_F(ColorizationModelsGroupTest, RemovingKeepsTheCurrentFolderCurrent)
+{
+    ColorizationModelsGroup group({url("A"), url("B"), url("C")}, false);
+    group.select(url("C"));
+    group.remove(url("C"));
+    EXPECT_EQ(group.currentIndex(), 1); // the last current folder gone: the new last one
+
+    ColorizationModelsGroup second({url("A"), url("B"), url("C")}, false);
+    second.select(url("B"));
+    second.remove(url("A"));
+    EXPECT_EQ(second.currentModel()->folderURL(), url("B"));
+    second.remove(url("B"));
+    EXPECT_EQ(second.currentModel()->folderURL(), url("C"));
+    second.remove(url("C"));
+    EXPECT_FALSE(second.currentIndex());
+    second.remove(url("C")); // absent: nothing
+}
+
+TEST_F(ColorizationModelsGroupTest, SelectingAnAbsentFolderChangesNothing)
+{
+    ColorizationModelsGroup group({url("A"), url("B")}, false);
+    group.select(url("B"));
+    group.select(QUrl::fromLocalFile("/nowhere"));
+    EXPECT_EQ(group.currentIndex(), 1);
+}
+
+TEST_F(ColorizationModelsGroupTest, ModelChangesAreForwarded)
+{
+    ColorizationModelsGroup group({url("A")}, false);
+    QSignalSpy changed(&group, &ColorizationModelsGroup::changed);
+    group.currentModel()->setIntensity(0.3);
+    EXPECT_GE(changed.count(), 1);
+}
+
+} // namespace

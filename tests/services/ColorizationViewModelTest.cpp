@@ -1,0 +1,215 @@
+#include "services/ColorizationViewModel.h"
+#include "smart/SmartIconService.h"
+#include "storage/ColorizationHistoryStore.h"
+#include "storage/ExtendedAttributesManager.h"
+#include "support/LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace pigmo;
+using namespace std::chrono_literals;
+
+namespace {
+
+ColorizationData style(double hue, std::optional<double> size = 120)
+{
+    return ColorizationData{HSL{hue, 60, 40}, 0.8, std::nullopt, size, IconStyle::inverted()};
+}
+
+// Folders of its own in a temporary directory of the test's home (a real file system with user attributes).
+class ColorizationViewModelTest : public ::testing::Test {
+protected:
+    QUrl folder(const QString& name)
+    {
+        QDir(dir.path()).mkpath(name);
+        return QUrl::fromLocalFile(dir.filePath(name));
+    }
+    void waitForCompletion(bool& done)
+    {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 5000));
+    }
+
+    QTemporaryDir dir{QDir::homePath() + "/folders-XXXXXX"};
+    test::LogCapture log;
+};
+
+TEST_F(ColorizationViewModelTest, AttributeStyleWinsOverTheHistory)
+{
+    const QUrl url = folder("Both");
+    ExtendedAttributesManager::shared().writeSettings(style(10), url);
+    ColorizationHistoryStore::shared().record(url.toLocalFile(), style(200));
+    log.clear();
+    auto model = ColorizationViewModel::create(url, true);
+    EXPECT_NEAR(model->color().hue, 10, 1e-9);
+    EXPECT_EQ(model->iconStyle(), IconStyle::inverted());
+    EXPECT_TRUE(log.contains("Loaded settings from extended attributes for " + url.toLocalFile()));
+    EXPECT_FALSE(log.contains("Loaded settings from history store"));
+    QTest::qWait(50);
+    EXPECT_EQ(model->smartLoadingState(), SmartLoadingState::idle); // a styled folder never runs it
+}
+
+TEST_F(ColorizationViewModelTest, HistoryStyleWithoutSizeKeepsTheDefaultSize)
+{
+    const QUrl url = folder("History");
+    ColorizationHistoryStore::shared().record(url.toLocalFile(), style(200, std::nullopt));
+    auto model = ColorizationViewModel::create(url, false);
+    EXPECT_NEAR(model->color().hue, 200, 1e-9);
+    EXPECT_EQ(model->iconSize(), 170);
+    EXPECT_TRUE(log.contains("Loaded settings from history store for " + url.toLocalFile()));
+}
+
+TEST_F(ColorizationViewModelTest, UnstyledFolderShowsDefaultsAndRunsSmartOnlyWhenAsked)
+{
+    const QUrl url = folder("Fresh");
+    auto quiet = ColorizationViewModel::create(url, false);
+    EXPECT_TRUE(
+        log.contains("No settings found in attributes or history for " + url.toLocalFile() + ". Using defaults."));
+    EXPECT_EQ(quiet->lastUsedData(),
+              (ColorizationData{HSL{195, 100, 50}, 0.6, std::nullopt, 170, IconStyle::vibrant()}));
+    EXPECT_FALSE(quiet->image().isNull());
+    auto eager = ColorizationViewModel::create(url, true);
+    QTest::qWait(20);
+    EXPECT_EQ(quiet->smartLoadingState(), SmartLoadingState::idle);
+    EXPECT_EQ(eager->smartLoadingState(), SmartLoadingState::loading);
+    // A running workflow keeps its model alive; let it end so the model is released.
+    SmartIconService::shared().buildIndexIfNeeded();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return eager->smartLoadingState() == SmartLoadingState::idle; }, 30000));
+}
+
+TEST_F(ColorizationViewModelTest, EachChangeRendersTheWholeCurrentStyle)
+{
+    auto model = ColorizationViewModel::create(folder("Live"), false);
+    model->setIconStyle(IconStyle::original());
+    QSignalSpy rendered(model.get(), &ColorizationViewModel::imageChanged);
+    model->setIntensity(0.25);
+    EXPECT_EQ(rendered.count(), 1);
+    EXPECT_EQ(model->lastUsedData(),
+              (ColorizationData{HSL{195, 100, 50}, 0.25, std::nullopt, 170, IconStyle::original()}));
+    model->resetToDefaults();
+    EXPECT_EQ(model->lastUsedData(),
+              (ColorizationData{HSL{195, 100, 50}, 0.6, std::nullopt, 170, IconStyle::vibrant()}));
+}
+
+TEST_F(ColorizationViewModelTest, SetIconWritesAttributeAndHistoryBeforeTheCompletion)
+{
+    const QUrl url = folder("Invoices");
+    auto model = ColorizationViewModel::create(url, false);
+    const ColorizationData data = style(30);
+    bool done = false, succeeded = false, recordedFirst = false;
+    ColorizationViewModel::iconQueue().start([&] {
+        model->setFolderIcon(model->image(), data, [&](bool ok) {
+            recordedFirst = ColorizationHistoryStore::shared().folderStyles().contains(url.toLocalFile());
+            succeeded = ok;
+            done = true;
+        });
+    });
+    waitForCompletion(done);
+    EXPECT_TRUE(succeeded);
+    EXPECT_TRUE(recordedFirst);
+    EXPECT_EQ(ExtendedAttributesManager::shared().readSettings(url), data);
+    EXPECT_TRUE(log.contains("Successfully set folder icon on " + url.toLocalFile()));
+    EXPECT_TRUE(log.contains("setting icon for: " + url.toLocalFile() + " on thread: "));
+}
+
+TEST_F(ColorizationViewModelTest, RefusedSetIconTouchesNothingAndReportsFalse)
+{
+    const QUrl url = folder("Gone");
+    auto model = ColorizationViewModel::create(url, false);
+    QDir(url.toLocalFile()).removeRecursively();
+    bool done = false, succeeded = true;
+    model->setFolderIcon(model->image(), style(30), [&](bool ok) {
+        succeeded = ok;
+        done = true;
+    });
+    waitForCompletion(done);
+    EXPECT_FALSE(succeeded);
+    EXPECT_FALSE(ColorizationHistoryStore::shared().folderStyles().contains(url.toLocalFile()));
+    EXPECT_TRUE(log.contains("Failed to set folder icon on " + url.toLocalFile()));
+}
+
+TEST_F(ColorizationViewModelTest, ResetShowsDefaultsAtOnceAndForgetsTheCurrentStyleOnly)
+{
+    const QUrl url = folder("Reset");
+    auto model = ColorizationViewModel::create(url, false);
+    bool done = false;
+    model->setFolderIcon(model->image(), style(30), [&](bool) { done = true; });
+    waitForCompletion(done);
+    model->apply(style(30));
+
+    done = false;
+    bool succeeded = false;
+    model->resetFolderIcon([&](bool ok) {
+        succeeded = ok;
+        done = true;
+    });
+    EXPECT_EQ(model->color(), (HSL{195, 100, 50})); // before the removal ran
+    waitForCompletion(done);
+    EXPECT_TRUE(succeeded);
+    EXPECT_FALSE(ColorizationHistoryStore::shared().folderStyles().contains(url.toLocalFile()));
+    EXPECT_FALSE(ExtendedAttributesManager::shared().readSettings(url));
+    ColorizationHistoryStore::shared().loadChronologicalLog();
+    EXPECT_EQ(ColorizationHistoryStore::shared().chronologicalLog().size(), 1);
+    EXPECT_TRUE(log.contains("Folder icon reset successfully for " + url.toLocalFile() + "!"));
+}
+
+TEST_F(ColorizationViewModelTest, FailedResetShowsTheStyleTheFolderStillHas)
+{
+    const QUrl url = folder("Stuck");
+    ColorizationHistoryStore::shared().record(url.toLocalFile(), style(300));
+    auto model = ColorizationViewModel::create(url, false);
+    QDir(url.toLocalFile()).removeRecursively(); // the removal will be refused
+    bool done = false, succeeded = true;
+    model->resetFolderIcon([&](bool ok) {
+        succeeded = ok;
+        done = true;
+    });
+    waitForCompletion(done);
+    EXPECT_FALSE(succeeded);
+    EXPECT_NEAR(model->color().hue, 300, 1e-9);
+    EXPECT_TRUE(log.contains("Failed to reset folder icon on " + url.toLocalFile()));
+}
+
+TEST_F(ColorizationViewModelTest, SmartWorkflowTimeline)
+{
+    SmartIconService::shared().buildIndexIfNeeded();
+    ASSERT_TRUE(QTest::qWaitFor([] { return SmartIconService::shared().isReady(); }, 30000));
+    auto model = ColorizationViewModel::create(folder("Music"), false);
+    QList<std::pair<SmartLoadingState, qint64>> states;
+    QElapsedTimer clock;
+    QObject::connect(model.get(), &ColorizationViewModel::smartLoadingStateChanged, [&](SmartLoadingState state) {
+        states.append({state, clock.elapsed()});
+    });
+    clock.start();
+    model->runSmartWorkflow();
+    model->runSmartWorkflow(); // a second press while loading does nothing
+    ASSERT_TRUE(QTest::qWaitFor([&] { return states.size() == 3; }, 5000));
+    EXPECT_EQ(states[0].first, SmartLoadingState::loading);
+    EXPECT_EQ(states[1].first, SmartLoadingState::success);
+    EXPECT_EQ(states[2].first, SmartLoadingState::idle);
+    EXPECT_GE(states[1].second, 950);
+    EXPECT_LT(states[1].second, 2500); // generous: renders of the debug build on a loaded machine
+    EXPECT_GE(states[2].second - states[1].second, 695);
+    EXPECT_LT(states[2].second - states[1].second, 1500);
+    EXPECT_TRUE(model->icon().has_value());
+    EXPECT_TRUE(log.contains("[Smart] ✅ Smart workflow complete for: Music"));
+}
+
+TEST_F(ColorizationViewModelTest, SmartWorkflowStartedBeforeTheIndexIsReadyEndsWithAGlyph)
+{
+    SmartIconService::shared().setBuildDelayForTesting(1500ms);
+    SmartIconService::shared().rebuildIndex();
+    auto model = ColorizationViewModel::create(folder("Recipes"), true);
+    QSignalSpy states(model.get(), &ColorizationViewModel::smartLoadingStateChanged);
+    QTest::qWait(1200);
+    EXPECT_EQ(model->smartLoadingState(), SmartLoadingState::loading); // animating past its 12 frames
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->smartLoadingState() == SmartLoadingState::success; }, 30000));
+    EXPECT_TRUE(model->icon().has_value());
+}
+
+} // namespace

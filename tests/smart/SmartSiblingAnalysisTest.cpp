@@ -1,0 +1,189 @@
+#include "smart/SmartSiblingAnalysis.h"
+
+#include "SmartTestSupport.h"
+#include "storage/ExtendedAttributesManager.h"
+#include "support/FileSystem.h"
+#include "support/LogCapture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace pigmo;
+
+namespace {
+
+ColorizationData style(double hue, double saturation = 50, double lightness = 50, double intensity = 0.6,
+                       IconStyle iconStyle = IconStyle::vibrant())
+{
+    ColorizationData data;
+    data.color = {hue, saturation, lightness};
+    data.intensity = intensity;
+    data.iconStyle = iconStyle;
+    return data;
+}
+
+QList<HSL> hues(std::initializer_list<double> values)
+{
+    QList<HSL> colors;
+    for (double hue : values)
+        colors.append({hue, 50, 50});
+    return colors;
+}
+
+TEST(SmartSiblingAnalysisTest, LargestHueGapMidpoint)
+{
+    test::LogCapture log;
+    const struct {
+        std::initializer_list<double> hues;
+        double midpoint;
+    } cases[] = {
+        {{10, 12, 200}, 105}, {{0, 90, 180, 270}, 45}, {{300}, 120}, {{100, 104}, 280}, {{370, 20}, 195},
+    };
+    for (const auto& [input, expected] : cases)
+        EXPECT_DOUBLE_EQ(SmartSiblingAnalysis::largestHueGapMidpoint(hues(input)), expected);
+    EXPECT_TRUE(log.contains(QString::fromUtf8("[Smart]   Deduped hues (2): 10°, 200°")));
+    EXPECT_TRUE(log.contains(QString::fromUtf8("[Smart]   Gap 10° → 200°: 190°")));
+    EXPECT_TRUE(log.contains(QString::fromUtf8("[Smart]   Gap 200° → 10°: 170°")));
+    EXPECT_TRUE(log.contains(QString::fromUtf8("[Smart]   Largest gap: 190°, midpoint: 105°")));
+    EXPECT_TRUE(log.contains(QString::fromUtf8("[Smart]   Only 1 hue, picking opposite: 120°")));
+    for (int i = 0; i < 50; ++i) {
+        const double random = SmartSiblingAnalysis::largestHueGapMidpoint({});
+        EXPECT_TRUE(random >= 0 && random <= 360);
+    }
+}
+
+TEST(SmartSiblingAnalysisTest, SuggestedColorClampsTheAverages)
+{
+    test::LogCapture log;
+    const HSL color = SmartSiblingAnalysis::suggestedColor({style(10, 10, 90), style(200, 30, 90)});
+    EXPECT_DOUBLE_EQ(color.hue, 105);
+    EXPECT_DOUBLE_EQ(color.saturation, 30);
+    EXPECT_DOUBLE_EQ(color.lightness, 75);
+    EXPECT_EQ(log.lines(), (QStringList{
+                               QString::fromUtf8("[Smart] 🎨 Computing color from 2 sibling colors"),
+                               QString::fromUtf8("[Smart]   Sibling hues: 10°, 200°"),
+                               QString::fromUtf8("[Smart]   Deduped hues (2): 10°, 200°"),
+                               QString::fromUtf8("[Smart]   Gap 10° → 200°: 190°"),
+                               QString::fromUtf8("[Smart]   Gap 200° → 10°: 170°"),
+                               QString::fromUtf8("[Smart]   Largest gap: 190°, midpoint: 105°"),
+                               QString::fromUtf8("[Smart]   → Largest gap midpoint: 105°"),
+                               QString::fromUtf8("[Smart]   → Avg saturation: 20 → clamped: 30"),
+                               QString::fromUtf8("[Smart]   → Avg lightness: 90 → clamped: 75"),
+                               QString::fromUtf8("[Smart]   → Result: HSL(105, 30, 75)"),
+                           }));
+    EXPECT_DOUBLE_EQ(SmartSiblingAnalysis::suggestedColor({style(0, 50, 50)}).lightness, 50);
+
+    log.clear();
+    const HSL random = SmartSiblingAnalysis::suggestedColor({});
+    EXPECT_EQ(random.saturation, 70);
+    EXPECT_EQ(random.lightness, 50);
+    EXPECT_TRUE(
+        log.lines().front().startsWith(QString::fromUtf8("[Smart] 🎨 No sibling colors found, using random: hue=")));
+}
+
+TEST(SmartSiblingAnalysisTest, IntensityAndIconSize)
+{
+    test::LogCapture log;
+    EXPECT_DOUBLE_EQ(SmartSiblingAnalysis::suggestedIntensity({style(0, 50, 50, 0.4), style(0, 50, 50, 0.8)}), 0.6);
+    EXPECT_TRUE(log.contains(QString::fromUtf8("[Smart] 💪 Avg intensity from 2 siblings: 0.60")));
+    EXPECT_DOUBLE_EQ(SmartSiblingAnalysis::suggestedIntensity({}), 0.6);
+    EXPECT_TRUE(log.contains(QString::fromUtf8("[Smart] 💪 No siblings, using default intensity: 0.6")));
+
+    EXPECT_DOUBLE_EQ(SmartSiblingAnalysis::suggestedIconSize({style(0), style(0)}), 170);
+    EXPECT_DOUBLE_EQ(SmartSiblingAnalysis::suggestedIconSize({}), 170);
+    EXPECT_EQ(log.count(QString::fromUtf8("[Smart] 📐 No siblings with icon size, using default: 170")), 2);
+    ColorizationData small = style(0);
+    small.iconSize = 120;
+    ColorizationData large = style(0);
+    large.iconSize = 200;
+    EXPECT_DOUBLE_EQ(SmartSiblingAnalysis::suggestedIconSize({small, large, style(0)}), 160);
+    EXPECT_TRUE(log.contains(QString::fromUtf8("[Smart] 📐 Avg icon size from 2 siblings: 160")));
+}
+
+TEST(SmartSiblingAnalysisTest, StyleVote)
+{
+    test::LogCapture log;
+    const auto withStyle = [](IconStyle s) { return style(0, 50, 50, 0.6, s); };
+    EXPECT_EQ(SmartSiblingAnalysis::suggestedStyle(
+                  {withStyle(IconStyle::vibrant()), withStyle(IconStyle::original()), withStyle(IconStyle::vibrant())}),
+              IconStyle::vibrant());
+    EXPECT_TRUE(log.contains(QString::fromUtf8("[Smart] 🎭 Icon style votes: vibrant=2, original=1")));
+    EXPECT_TRUE(log.contains(QString::fromUtf8("[Smart]   → Winner: vibrant (2 votes)")));
+
+    const IconStyle red = IconStyle::color({0, 100, 50});
+    EXPECT_EQ(SmartSiblingAnalysis::suggestedStyle({withStyle(red), withStyle(IconStyle::color({200, 80, 40}))}), red);
+    EXPECT_EQ(SmartSiblingAnalysis::suggestedStyle({}), IconStyle::vibrant());
+    EXPECT_TRUE(log.contains(QString::fromUtf8("[Smart] 🎭 No siblings, using default style: .vibrant")));
+}
+
+class SiblingFoldersTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(root.isValid());
+        if (!test::userAttributesSupported(root.path()))
+            GTEST_SKIP() << "no user extended attributes here";
+    }
+    QString make(const QString& name)
+    {
+        EXPECT_TRUE(QDir(root.path()).mkpath(name));
+        return QDir(root.path()).filePath(name);
+    }
+    QUrl url(const QString& name) const { return QUrl::fromLocalFile(QDir(root.path()).filePath(name)); }
+
+    QTemporaryDir root;
+};
+
+TEST_F(SiblingFoldersTest, CollectsTheStylesOfVisibleSiblingFolders)
+{
+    make("New Folder");
+    make("Invoices");
+    make("Photos");
+    make(".hidden");
+    QFile file(QDir(root.path()).filePath("notes.txt"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ColorizationData invoices = style(200, 80, 40, 0.75, IconStyle::color({10, 20, 30.5}));
+    Icon receipt;
+    receipt.name = "receipt";
+    receipt.url = QUrl::fromLocalFile("/opt/receipt.svg");
+    invoices.icon = receipt;
+    const auto& attributes = ExtendedAttributesManager::shared();
+    attributes.writeSettings(invoices, url("Invoices"));
+    attributes.writeSettings(style(20), url(".hidden"));
+    attributes.writeSettings(style(30), url("New Folder")); // the folder itself never counts
+
+    test::LogCapture log;
+    const QList<ColorizationData> found = SmartSiblingAnalysis::siblingColorizations(url("New Folder"));
+
+    EXPECT_EQ(found, QList<ColorizationData>{invoices});
+    const QStringList lines = log.lines(log::Channel::systemLog);
+    ASSERT_EQ(lines.size(), 5);
+    EXPECT_EQ(lines[0], QString::fromUtf8("[Smart] 📂 Scanning siblings in: ") + QDir::cleanPath(root.path()));
+    EXPECT_EQ(lines[1], QString::fromUtf8("[Smart] 📁 Found 2 sibling folders"));
+    EXPECT_TRUE(
+        lines.contains(QString::fromUtf8("[Smart]   ✅ Invoices: hue=200° sat=80 lit=40 intensity=0.75 icon=receipt "
+                                         "style=color(HSL(hue: 10.0, saturation: 20.0, lightness: 30.5))")));
+    EXPECT_TRUE(lines.contains(QString::fromUtf8("[Smart]   ⬜ Photos: no colorization data")));
+    EXPECT_EQ(lines[4], QString::fromUtf8("[Smart] 📊 1/2 siblings have colorization data"));
+}
+
+TEST_F(SiblingFoldersTest, SiblingTestAndUnreadableParent)
+{
+    make("a");
+    make("b");
+    QFile::link(QDir(root.path()).filePath("b"), QDir(root.path()).filePath("link"));
+    EXPECT_TRUE(SmartSiblingAnalysis::isSiblingFolder(url("b"), url("a")));
+    EXPECT_FALSE(SmartSiblingAnalysis::isSiblingFolder(url("a"), url("a")));
+    EXPECT_FALSE(SmartSiblingAnalysis::isSiblingFolder(QUrl::fromLocalFile(url("a").toLocalFile() + "/"), url("a")));
+    EXPECT_FALSE(SmartSiblingAnalysis::isSiblingFolder(url("link"), url("a")));
+    EXPECT_FALSE(SmartSiblingAnalysis::isSiblingFolder(url("missing"), url("a")));
+
+    test::LogCapture log;
+    EXPECT_TRUE(SmartSiblingAnalysis::siblingColorizations(url("missing/child")).isEmpty());
+    EXPECT_TRUE(log.contains(QString::fromUtf8("[Smart] ⚠️ Could not read directory contents")));
+}
+
+} // namespace

@@ -1,0 +1,301 @@
+#include "storage/ColorizationHistoryStore.h"
+
+#include "storage/ExtendedAttributesManager.h"
+#include "support/FileSystem.h"
+#include "support/LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QLockFile>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <cmath>
+#include <limits>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace pigmo;
+
+namespace {
+
+ColorizationData styleWithHue(double hue)
+{
+    return ColorizationData{HSL{hue, 100, 50}, 0.6, std::nullopt, 170, IconStyle::vibrant()};
+}
+
+class ColorizationHistoryStoreTest : public ::testing::Test {
+protected:
+    static QString directory()
+    {
+        return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/io.velmar.pigmo2";
+    }
+    static QString file(const QString& name) { return directory() + "/" + name; }
+    static QByteArray contents(const QString& name)
+    {
+        QFile f(file(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    static void put(const QString& name, const QByteArray& bytes)
+    {
+        QDir().mkpath(directory());
+        QFile f(file(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    static QList<HistoryLogEntry> logOnDisk()
+    {
+        auto entries = json::decodeLog(contents(ColorizationHistoryStore::logFileName));
+        EXPECT_TRUE(entries) << entries.error().toStdString();
+        return entries ? *entries : QList<HistoryLogEntry>{};
+    }
+    static QStringList corruptCopies(const QString& name)
+    {
+        return QDir(directory()).entryList({name + ".corrupt-*"}, QDir::Files);
+    }
+
+    test::LogCapture log;
+};
+
+} // namespace
+
+TEST_F(ColorizationHistoryStoreTest, RecordingBeforeLoadingTouchesOnlyTheFiles)
+{
+    ColorizationHistoryStore store;
+    EXPECT_TRUE(store.folderStylesLoaded());
+    EXPECT_EQ(store.storageDirectory(), directory());
+    store.record("/a/x", styleWithHue(10));
+    store.record("/a/x", styleWithHue(20));
+
+    EXPECT_TRUE(store.chronologicalLog().isEmpty());
+    const QList<HistoryLogEntry> entries = logOnDisk();
+    ASSERT_EQ(entries.size(), 2);
+    EXPECT_EQ(entries[0].data, styleWithHue(10));
+    EXPECT_EQ(entries[1].data, styleWithHue(20));
+    EXPECT_TRUE(QRegularExpression(R"("timestamp":"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ")")
+                    .match(QString::fromUtf8(contents(ColorizationHistoryStore::logFileName)))
+                    .hasMatch());
+    EXPECT_EQ(ColorizationHistoryStore().folderStyles(), (QMap<QString, ColorizationData>{{"/a/x", styleWithHue(20)}}));
+    EXPECT_TRUE(log.lines().isEmpty() || log.lines() == QStringList{"Loaded 1 folder styles"})
+        << log.lines().join("|").toStdString();
+}
+
+TEST_F(ColorizationHistoryStoreTest, RecordingAfterLoadingKeepsMemoryAndFileInStep)
+{
+    ColorizationHistoryStore store;
+    store.record("/a/x", styleWithHue(10));
+    store.loadChronologicalLog();
+    EXPECT_EQ(log.lines().last(), "Loaded 1 chronological history entries");
+
+    QSignalSpy logChanged(&store, &ColorizationHistoryStore::chronologicalLogChanged);
+    QSignalSpy stylesChanged(&store, &ColorizationHistoryStore::folderStylesChanged);
+    store.record("/a/y", styleWithHue(30));
+    EXPECT_EQ(logChanged.count(), 1);
+    EXPECT_EQ(stylesChanged.count(), 1);
+    ASSERT_EQ(store.chronologicalLog().size(), 2);
+    EXPECT_EQ(logOnDisk(), store.chronologicalLog());
+    EXPECT_EQ(store.folderStyles().size(), 2);
+}
+
+TEST_F(ColorizationHistoryStoreTest, LoadingMissingOrEmptyFiles)
+{
+    ColorizationHistoryStore store;
+    store.loadChronologicalLog();
+    EXPECT_TRUE(store.chronologicalLogLoaded());
+    EXPECT_TRUE(log.lines().isEmpty());
+
+    put(ColorizationHistoryStore::logFileName, "[]");
+    put(ColorizationHistoryStore::stylesFileName, "{}");
+    ColorizationHistoryStore second;
+    second.loadChronologicalLog();
+    EXPECT_EQ(log.lines(), (QStringList{"Loaded 0 folder styles", "Loaded 0 chronological history entries"}));
+}
+
+TEST_F(ColorizationHistoryStoreTest, UnreadableLogIsMovedAsideOnLoadingAndANewOneStarted)
+{
+    const QByteArray fractional =
+        R"([{"folderPath":"\/old","data":{"color":{"hue":1,"saturation":2,"lightness":3},"intensity":1,)"
+        R"("iconStyle":{"type":"vibrant"}},"timestamp":"2025-03-01T09:30:00.250Z"}])";
+    put(ColorizationHistoryStore::logFileName, fractional);
+    ColorizationHistoryStore store;
+    store.loadChronologicalLog();
+    EXPECT_TRUE(store.chronologicalLogLoaded());
+    EXPECT_TRUE(store.chronologicalLog().isEmpty());
+    ASSERT_EQ(log.lines().size(), 2);
+    EXPECT_TRUE(log.lines()[0].startsWith("Error loading chronological log: "));
+    const QStringList copies = corruptCopies(ColorizationHistoryStore::logFileName);
+    ASSERT_EQ(copies.size(), 1);
+    EXPECT_TRUE(QRegularExpression(R"(^history_log\.json\.corrupt-\d{8}T\d{6}Z$)").match(copies[0]).hasMatch());
+    EXPECT_EQ(log.lines()[1], "Moved unreadable history_log.json aside to " + file(copies[0]));
+    EXPECT_EQ(contents(copies[0]), fractional);
+
+    store.record("/new", styleWithHue(5));
+    EXPECT_EQ(logOnDisk(), store.chronologicalLog());
+    EXPECT_EQ(store.chronologicalLog().size(), 1);
+}
+
+TEST_F(ColorizationHistoryStoreTest, UnreadableLogBeforeLoadingIsPreservedAndTheEntryKept)
+{
+    put(ColorizationHistoryStore::logFileName, "not json");
+    ColorizationHistoryStore store;
+    store.record("/a/x", styleWithHue(10));
+    ASSERT_EQ(log.lines().size(), 2);
+    EXPECT_TRUE(log.lines()[0].startsWith("Error appending to chronological log: "));
+    EXPECT_TRUE(log.lines()[1].startsWith("Moved unreadable history_log.json aside to "));
+    EXPECT_EQ(contents(corruptCopies(ColorizationHistoryStore::logFileName).value(0)), "not json");
+    EXPECT_EQ(logOnDisk().size(), 1);
+    EXPECT_EQ(ColorizationHistoryStore().folderStyles().value("/a/x"), styleWithHue(10));
+}
+
+TEST_F(ColorizationHistoryStoreTest, UnreadableStylesAreMovedAsideAndTheStoreStartsEmpty)
+{
+    put(ColorizationHistoryStore::stylesFileName, R"({"/a":{"color":{"hue":1}}})");
+    ColorizationHistoryStore store;
+    EXPECT_TRUE(store.folderStyles().isEmpty());
+    EXPECT_TRUE(store.folderStylesLoaded());
+    ASSERT_EQ(log.lines().size(), 2);
+    EXPECT_TRUE(log.lines()[0].startsWith("Error loading folder styles: "));
+    EXPECT_TRUE(log.lines()[1].startsWith("Moved unreadable folder_styles.json aside to "));
+    store.record("/b", styleWithHue(1));
+    EXPECT_EQ(contents(corruptCopies(ColorizationHistoryStore::stylesFileName).value(0)),
+              R"({"/a":{"color":{"hue":1}}})");
+    EXPECT_EQ(ColorizationHistoryStore().folderStyles().keys(), QStringList{"/b"});
+}
+
+TEST_F(ColorizationHistoryStoreTest, NonFiniteStyleIsRefusedWhole)
+{
+    ColorizationHistoryStore store;
+    store.loadChronologicalLog();
+    store.record("/a", styleWithHue(std::numeric_limits<double>::infinity()));
+    EXPECT_EQ(log.lines(), QStringList{"Error recording history for /a: the style holds a non-finite number."});
+    EXPECT_TRUE(store.chronologicalLog().isEmpty());
+    EXPECT_TRUE(store.folderStyles().isEmpty());
+    EXPECT_TRUE(QDir(directory()).entryList(QDir::Files).isEmpty());
+    store.record("/b", styleWithHue(1));
+    EXPECT_EQ(logOnDisk().size(), 1) << "a refused style never blocks the next save";
+}
+
+TEST_F(ColorizationHistoryStoreTest, WriteProtectedDirectoryKeepsFilesAndMemory)
+{
+    ColorizationHistoryStore store;
+    store.record("/a", styleWithHue(1));
+    const QByteArray styles = contents(ColorizationHistoryStore::stylesFileName);
+    const QByteArray history = contents(ColorizationHistoryStore::logFileName);
+    test::WriteProtection protection(directory());
+    if (!protection.active())
+        GTEST_SKIP() << "cannot write-protect a directory on this machine";
+    log.clear();
+    store.record("/b", styleWithHue(2));
+    EXPECT_EQ(store.folderStyles().size(), 2);
+    EXPECT_EQ(contents(ColorizationHistoryStore::stylesFileName), styles);
+    EXPECT_EQ(contents(ColorizationHistoryStore::logFileName), history);
+    ASSERT_EQ(log.lines().size(), 2);
+    EXPECT_TRUE(log.lines()[0].startsWith("Error appending to chronological log: "));
+    EXPECT_TRUE(log.lines()[1].startsWith("Error saving folder styles: "));
+}
+
+TEST_F(ColorizationHistoryStoreTest, StyleTooLargeForTheAttributeLivesInTheHistory)
+{
+    QTemporaryDir folders;
+    const QString folder = folders.filePath("Holiday pictures");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    if (!test::userAttributesSupported(folder))
+        GTEST_SKIP() << "the file system of " << folder.toStdString() << " refuses user attributes";
+    ColorizationData custom = styleWithHue(40);
+    custom.icon = Icon{{}, {}, {}, Icon::customName, QByteArray(20 * 1024, '\x42')};
+
+    ExtendedAttributesManager::shared().writeSettings(custom, QUrl::fromLocalFile(folder));
+    ColorizationHistoryStore().record(folder, custom);
+    EXPECT_TRUE(log.lines().first().startsWith("Error writing extended attribute 'io.velmar.PaintDirs.settings' for "));
+
+    EXPECT_EQ(ExtendedAttributesManager::shared().readSettings(QUrl::fromLocalFile(folder)), std::nullopt);
+    ColorizationHistoryStore reloaded;
+    EXPECT_EQ(reloaded.folderStyles().value(folder), custom);
+    reloaded.loadChronologicalLog();
+    EXPECT_EQ(reloaded.chronologicalLog().value(0).data, custom);
+}
+
+TEST_F(ColorizationHistoryStoreTest, AppendWaitsForAnotherProcessWriting)
+{
+    ColorizationHistoryStore store;
+    store.record("/first", styleWithHue(1));
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) { // another instance: appends slowly while holding the lock
+        QLockFile lock(directory() + "/.history.lock");
+        lock.lock();
+        ::write(ready[1], "1", 1);
+        auto entries = *json::decodeLog(contents(ColorizationHistoryStore::logFileName));
+        ::usleep(300 * 1000);
+        entries.append(HistoryLogEntry{"/other", styleWithHue(2), historyTimestampNow()});
+        QFile f(file(ColorizationHistoryStore::logFileName));
+        const bool written = f.open(QIODevice::WriteOnly) && f.write(*json::encodeLog(entries)) > 0;
+        f.close();
+        lock.unlock();
+        ::_exit(written ? 0 : 1);
+    }
+    char byte;
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    store.record("/mine", styleWithHue(3));
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    QStringList paths;
+    for (const HistoryLogEntry& entry : logOnDisk())
+        paths.append(entry.folderPath);
+    EXPECT_EQ(paths, (QStringList{"/first", "/other", "/mine"}));
+}
+
+TEST_F(ColorizationHistoryStoreTest, GroupsByParentIgnoringCase)
+{
+    ColorizationHistoryStore store;
+    EXPECT_TRUE(store.groupedFolderStyles().isEmpty());
+    for (const char* path : {"/a/b/Y", "/a/c", "/a/b/x", "/a/b/X/"})
+        store.record(QString::fromUtf8(path), styleWithHue(1));
+    QStringList shape;
+    for (const auto& group : store.groupedFolderStyles()) {
+        QStringList names;
+        for (const auto& folder : group.folders)
+            names.append(folder.name + "=" + folder.path);
+        shape.append(group.parentPath + ": " + names.join(", "));
+    }
+    EXPECT_EQ(shape, (QStringList{"/a: c=/a/c", "/a/b: X=/a/b/X/, x=/a/b/x, Y=/a/b/Y"}));
+}
+
+TEST_F(ColorizationHistoryStoreTest, RemovingAStyleIsSavedByTheCaller)
+{
+    ColorizationHistoryStore store;
+    store.record("/a", styleWithHue(1));
+    QSignalSpy stylesChanged(&store, &ColorizationHistoryStore::folderStylesChanged);
+    store.removeFolderStyle("/a");
+    store.removeFolderStyle("/never");
+    EXPECT_EQ(stylesChanged.count(), 1);
+    store.saveFolderStyles();
+    EXPECT_EQ(contents(ColorizationHistoryStore::stylesFileName), "{}");
+}
+
+TEST_F(ColorizationHistoryStoreTest, UnreadableFileThatCannotBeMovedIsNeverOverwritten)
+{
+    put(ColorizationHistoryStore::stylesFileName, "garbage");
+    std::optional<ColorizationHistoryStore> store;
+    {
+        test::WriteProtection protection(directory());
+        if (!protection.active())
+            GTEST_SKIP() << "cannot write-protect a directory on this machine";
+        store.emplace();
+        EXPECT_TRUE(log.lines().value(0).startsWith("Error loading folder styles: "));
+        store->record("/a", styleWithHue(1));
+        EXPECT_EQ(contents(ColorizationHistoryStore::stylesFileName), "garbage");
+        EXPECT_FALSE(log.contains("Moved unreadable"));
+        EXPECT_TRUE(log.lines().last().startsWith("Error saving folder styles: "));
+    }
+    store->record("/b", styleWithHue(2));
+    EXPECT_EQ(contents(corruptCopies(ColorizationHistoryStore::stylesFileName).value(0)), "garbage");
+    EXPECT_EQ(ColorizationHistoryStore().folderStyles().keys(), (QStringList{"/a", "/b"}));
+}

@@ -1,0 +1,71 @@
+#include "storage/HistoryLogEntry.h"
+
+#include <gtest/gtest.h>
+
+#include <QTimeZone>
+
+using namespace pigmo;
+
+namespace {
+
+QByteArray logWith(const char* timestamp)
+{
+    return QByteArray(R"([{"folderPath":"\/a","data":{"color":{"hue":1,"saturation":2,"lightness":3},)"
+                      R"("intensity":1,"iconStyle":{"type":"vibrant"}},"timestamp":")") +
+           timestamp + "\"}]";
+}
+
+} // namespace
+
+TEST(HistoryLogEntryTest, WritesMembersInOrderWithAWholeSecondUtcTimestamp)
+{
+    const QDateTime when(QDate(2025, 3, 1), QTime(10, 30, 0), QTimeZone(3600));
+    const HistoryLogEntry entry{QStringLiteral("/home/ana/Été"), ColorizationData{}, when};
+    auto text = json::encodeLog({entry});
+    ASSERT_TRUE(text);
+    EXPECT_EQ(*text, QByteArray(R"([{"folderPath":"\/home\/ana\/Été","data":{"color":{"hue":0.0,"saturation":0.0,)"
+                                R"("lightness":0.0},"intensity":0.0,"iconStyle":{"type":"vibrant"}},)"
+                                R"("timestamp":"2025-03-01T09:30:00Z"}])"));
+    auto decoded = json::decodeLog(*text);
+    ASSERT_TRUE(decoded) << decoded.error().toStdString();
+    EXPECT_EQ(decoded->first(), entry);
+}
+
+TEST(HistoryLogEntryTest, ReadsInternetDateTimesOnly)
+{
+    EXPECT_EQ(json::timestampFromText(QStringLiteral("2025-03-01T09:30:00Z")),
+              QDateTime(QDate(2025, 3, 1), QTime(9, 30), QTimeZone::utc()));
+    EXPECT_EQ(json::timestampFromText(QStringLiteral("2025-03-01T11:30:00+02:00")),
+              QDateTime(QDate(2025, 3, 1), QTime(9, 30), QTimeZone::utc()));
+    for (const char* bad :
+         {"2025-03-01T09:30:00.5Z", "2025-03-01T09:30:00", "2025-03-01 09:30:00Z", "2025-02-30T09:30:00Z",
+          "2025-03-01T24:00:00Z", "-025-03-01T09:30:00Z", "2025-03-01T09:30:00+2:00", "20250301T093000Z"})
+        EXPECT_FALSE(json::timestampFromText(QString::fromLatin1(bad))) << bad;
+    EXPECT_FALSE(json::decodeLog(logWith("2025-03-01T09:30:00.000Z"))) << "one fractional second spoils the log";
+    EXPECT_TRUE(json::decodeLog(logWith("2025-03-01T09:30:00Z")));
+}
+
+TEST(HistoryLogEntryTest, EveryMemberIsRequiredAndUnknownOnesIgnored)
+{
+    const char* style =
+        R"({"color":{"hue":1,"saturation":2,"lightness":3},"intensity":1,"iconStyle":{"type":"vibrant"}})";
+    const auto entry = [&](const QString& members) { return json::decodeLog(("[{" + members + "}]").toUtf8()); };
+    const QString path = QStringLiteral(R"("folderPath":"/a")");
+    const QString data = QStringLiteral(R"("data":)") + QString::fromLatin1(style);
+    const QString time = QStringLiteral(R"("timestamp":"2025-03-01T09:30:00Z")");
+    EXPECT_TRUE(entry(time + "," + data + "," + path + R"(,"extra":1)"));
+    EXPECT_FALSE(entry(data + "," + time));
+    EXPECT_FALSE(entry(path + "," + time));
+    EXPECT_FALSE(entry(path + "," + data));
+    EXPECT_FALSE(entry(path + "," + data + R"(,"timestamp":12)"));
+    EXPECT_FALSE(json::decodeLog("{}"));
+    EXPECT_TRUE(json::decodeLog("[]"));
+}
+
+TEST(HistoryLogEntryTest, NowHasWholeSecondsInUtc)
+{
+    const QDateTime now = historyTimestampNow();
+    EXPECT_EQ(now.time().msec(), 0);
+    EXPECT_EQ(now.timeSpec(), Qt::UTC);
+    EXPECT_EQ(json::timestampFromText(json::timestampText(now)), now);
+}

@@ -5,7 +5,7 @@
 #include "platform/FolderIconStore.h"
 #include "platform/GvfsMetadata.h"
 #include "platform/IconTheme.h"
-#include "platform/PngEncoder.h"
+#include "render/PngEncoder.h"
 #include "storage/BundleResources.h"
 
 #include <QBuffer>
@@ -146,7 +146,7 @@ QStringList referencedFiles(const QString& folder)
 
 bool applyIcon(const QImage& image, const QString& folder)
 {
-    const QByteArray png = PngEncoder::encode(image);
+    const QByteArray png = encodePng(image);
     if (png.isEmpty()) {
         logFailure(QStringLiteral("encoding the icon"), folder, QStringLiteral("the image cannot be written as PNG"));
         return false;

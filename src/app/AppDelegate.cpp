@@ -1,15 +1,15 @@
 #include "app/AppDelegate.h"
 
-#include "app/AppIdentity.h"
-#include "app/CommandLine.h"
 #include "app/FolderIntake.h"
 #include "app/MainMenu.h"
 #include "app/MainWindow.h"
-#include "app/SingleInstance.h"
 #include "app/SmartPainter.h"
 #include "app/StatusItem.h"
 #include "fulldiskaccess/FDAPermissionManager.h"
 #include "platform/AppGroupStore.h"
+#include "platform/Desktop.h"
+#include "platform/Product.h"
+#include "platform/SingleInstance.h"
 #include "services/AppearanceManager.h"
 #include "services/DisplayModeManager.h"
 #include "services/FolderWatcherService.h"
@@ -23,7 +23,6 @@
 #include "ui/onboarding/OnboardingView.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QTimer>
 
 namespace pigmo {
@@ -93,7 +92,7 @@ void AppDelegate::applicationDidFinishLaunching(const LaunchRequest& request)
     step(LaunchStep::appearanceAndDisplayMode);
 
     // Without a tray icon the window is the only way in, so it shows even at login.
-    if (!request.launchedAsLoginItem || !trayShown()) {
+    if (request.action != LaunchRequest::Action::autostart || !trayShown()) {
         mainWindow_->bringToFront();
         QTimer::singleShot(0, mainWindow_.get(), &MainWindow::centre);
     }
@@ -101,12 +100,7 @@ void AppDelegate::applicationDidFinishLaunching(const LaunchRequest& request)
 
     // The provider of the "open" and "smart" requests: later starts hand their command lines over here.
     if (requestChannel_) {
-        connect(requestChannel_, &SingleInstance::requestReceived, this,
-                [this](const QStringList& arguments, const QString& workingDirectory) {
-                    const CommandLine later = CommandLine::parse(arguments, workingDirectory);
-                    if (later.outcome == CommandLine::Outcome::run)
-                        handleForwardedRequest(later.request);
-                });
+        connect(requestChannel_, &SingleInstance::requestReceived, this, &AppDelegate::handleForwardedRequest);
     }
     step(LaunchStep::servicesProvider);
 
@@ -115,8 +109,7 @@ void AppDelegate::applicationDidFinishLaunching(const LaunchRequest& request)
         step(LaunchStep::pendingFoldersScheduled);
     }
 
-    paintDirs(request.foldersToOpen);
-    smartPaintDirs(request.foldersToStyle);
+    takeRequestedFolders(request);
 }
 
 void AppDelegate::createStatusItem()
@@ -210,8 +203,18 @@ bool AppDelegate::applicationShouldHandleReopen()
 void AppDelegate::handleForwardedRequest(const LaunchRequest& request)
 {
     applicationShouldHandleReopen();
-    paintDirs(request.foldersToOpen);
-    smartPaintDirs(request.foldersToStyle);
+    takeRequestedFolders(request);
+}
+
+void AppDelegate::takeRequestedFolders(const LaunchRequest& request)
+{
+    QList<QUrl> folders;
+    for (const QString& path : request.folders)
+        folders.append(QUrl::fromLocalFile(path));
+    if (request.action == LaunchRequest::Action::open)
+        paintDirs(folders);
+    else if (request.action == LaunchRequest::Action::smart)
+        smartPaintDirs(folders);
 }
 
 void AppDelegate::toggleWindow()
@@ -274,7 +277,7 @@ void AppDelegate::finishPendingWork()
 
 void AppDelegate::checkForUpdates()
 {
-    QDesktopServices::openUrl(AppIdentity::downloadPage());
+    Desktop::openWebPage(QUrl(QLatin1String(product::siteUrl) + QStringLiteral("/download")));
 }
 
 } // namespace pigmo

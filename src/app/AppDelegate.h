@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/CommandLine.h"
 #include "ui/main/MainView.h"
 
 #include <QList>
@@ -15,13 +16,6 @@ class MainWindow;
 class SingleInstance;
 class SmartPainter;
 class StatusItem;
-
-// What one start of the program asked for on its command line.
-struct LaunchRequest {
-    bool launchedAsLoginItem = false; // --autostart
-    QList<QUrl> foldersToOpen;        // --open: shown in the main window
-    QList<QUrl> foldersToStyle;       // --smart: styled at once, nothing shown
-};
 
 // The application delegate: starts the program's services in a fixed order, owns the one main window
 // and the tray icon, and takes folders from the file manager's hand-over and the command line. One
@@ -51,15 +45,15 @@ public:
     explicit AppDelegate(QObject* parent = nullptr);
     ~AppDelegate() override;
 
-    // Where later starts' command lines arrive; set before the launch, which connects to it.
+    // Where later starts' requests arrive; set before the launch, which connects to it.
     void setRequestChannel(SingleInstance* channel) { requestChannel_ = channel; }
     // The launch sequence; runs once, before the event loop starts.
     void applicationDidFinishLaunching(const LaunchRequest& request);
     // The program was started again while it runs: takes the hand-over and shows its folders. True when
     // folders were waiting.
     bool applicationShouldHandleReopen();
-    // A second start's command line, forwarded by the single-instance channel: a reopen, then its
-    // --open and --smart folders.
+    // A later start's request, forwarded by the single-instance channel: a reopen, then its --open or
+    // --smart folders.
     void handleForwardedRequest(const LaunchRequest& request);
 
     // Hides the window when it is visible; otherwise shows it in front and centres it right after.
@@ -96,6 +90,7 @@ private:
     void applyDisplayMode();
     void confirmWaitingFolders();
     void onboardingDidComplete();
+    void takeRequestedFolders(const LaunchRequest& request);
     void checkForUpdates();
     bool trayShown() const;
 

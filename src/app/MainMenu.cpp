@@ -1,6 +1,6 @@
 #include "app/MainMenu.h"
 
-#include "app/AppIdentity.h"
+#include "platform/Product.h"
 
 #include <QAction>
 #include <QApplication>
@@ -28,14 +28,14 @@ void addEditAction(QMenu* menu, const QString& title, QKeySequence::StandardKey 
 QMenuBar* MainMenu::build() const
 {
     auto* bar = new QMenuBar;
-    QMenu* application = bar->addMenu(AppIdentity::bundleName());
+    QMenu* application = bar->addMenu(QLatin1String(product::displayName));
     QAction* updates = application->addAction(QStringLiteral("Check for Updates…"));
     QObject::connect(updates, &QAction::triggered, bar, [f = checkForUpdates] {
         if (f)
             f();
     });
     application->addSeparator();
-    QAction* quitAction = application->addAction(QStringLiteral("Quit ") + AppIdentity::bundleName());
+    QAction* quitAction = application->addAction(QStringLiteral("Quit ") + QLatin1String(product::displayName));
     quitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     quitAction->setShortcutContext(Qt::ApplicationShortcut);
     QObject::connect(quitAction, &QAction::triggered, bar, [f = quit] {

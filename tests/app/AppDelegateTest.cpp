@@ -202,7 +202,7 @@ TEST_F(AppDelegateTest, LoginItemStartWithoutTrayStillShowsTheWindow)
     completeOnboarding();
     AppDelegate delegate;
     LaunchRequest request;
-    request.launchedAsLoginItem = true;
+    request.action = LaunchRequest::Action::autostart;
     delegate.applicationDidFinishLaunching(request);
     ASSERT_TRUE(delegate.statusItem());
     EXPECT_FALSE(StatusItem::isAvailable());
@@ -216,7 +216,8 @@ TEST_F(AppDelegateTest, OpenRequestShowsTheFoldersInANewMainView)
     delegate.applicationDidFinishLaunching({});
     const QUrl a = makeFolder(QStringLiteral("a"));
     LaunchRequest request;
-    request.foldersToOpen = {a};
+    request.action = LaunchRequest::Action::open;
+    request.folders = {a.toLocalFile()};
     delegate.handleForwardedRequest(request);
     ASSERT_TRUE(QTest::qWaitFor([&] { return delegate.contentView()->folderURLs() == QList<QUrl>{a}; }, 2000));
     EXPECT_EQ(delegate.mainWindow()->content(), delegate.contentView());

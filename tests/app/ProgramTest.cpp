@@ -98,6 +98,8 @@ TEST_F(ProgramTest, SmartStylesForwardsAndEndsCleanlyOnSigterm)
         EXPECT_TRUE(GvfsMetadata::customIcon(path).startsWith(QStringLiteral("file://"))) << path.toStdString();
     }
     ASSERT_TRUE(QTest::qWaitFor([&] { return currentStyles().size() == 3; }, 10'000));
+    const QString socket = root.filePath(QStringLiteral("run/io.velmar.pigmo2.instance"));
+    EXPECT_TRUE(QFile::exists(socket));
     for (const QString& path : paths)
         EXPECT_TRUE(currentStyles().contains(path)) << path.toStdString();
 
@@ -138,5 +140,5 @@ TEST_F(ProgramTest, SmartStylesForwardsAndEndsCleanlyOnSigterm)
     for (const QString& file : files)
         EXPECT_TRUE(file.endsWith(QStringLiteral(".json")) || file.endsWith(QStringLiteral(".lock")))
             << file.toStdString();
-    EXPECT_FALSE(QFile::exists(root.filePath(QStringLiteral("run/io.velmar.pigmo2.socket"))));
+    EXPECT_FALSE(QFile::exists(socket));
 }

@@ -20,6 +20,16 @@ using namespace pigmo;
 
 namespace {
 
+// What `pigmo2 --smart` asks for (the command line keeps only existing folders; a folder may still go
+// before it is styled).
+LaunchRequest smartRequest(const QList<QUrl>& folders)
+{
+    LaunchRequest request{LaunchRequest::Action::smart, {}};
+    for (const QUrl& folder : folders)
+        request.folders.append(folder.toLocalFile());
+    return request;
+}
+
 class SmartIntakeTest : public ::testing::Test {
 protected:
     void SetUp() override { Preferences::setValue(prefs::hasCompletedOnboarding, true); }
@@ -37,8 +47,7 @@ protected:
     // Styles the folders the way `pigmo2 --smart` does and waits until every one was styled or skipped.
     void styleAtLaunch(AppDelegate& delegate, const QList<QUrl>& folders)
     {
-        LaunchRequest request;
-        request.foldersToStyle = folders;
+        const LaunchRequest request = smartRequest(folders);
         delegate.applicationDidFinishLaunching(request);
         ASSERT_TRUE(delegate.smartPainter());
         QSignalSpy painted(delegate.smartPainter(), &SmartPainter::folderPainted);
@@ -94,8 +103,7 @@ TEST_F(SmartIntakeTest, AFolderThatCannotTakeAnIconIsSkippedAndTheOthersGoOn)
     const QList<QUrl> folders = makeFolders({"Garden"});
     const QUrl missing = QUrl::fromLocalFile(root.filePath(QStringLiteral("gone")));
     AppDelegate delegate;
-    LaunchRequest request;
-    request.foldersToStyle = {missing, folders.first()};
+    const LaunchRequest request = smartRequest({missing, folders.first()});
     delegate.applicationDidFinishLaunching(request);
     QSignalSpy painted(delegate.smartPainter(), &SmartPainter::folderPainted);
     ASSERT_TRUE(QTest::qWaitFor([&] { return painted.count() == 2; }, 60'000));
@@ -111,8 +119,7 @@ TEST_F(SmartIntakeTest, AnOpenedFolderProposedBeforeTheIndexIsReadyEndsWithAGlyp
     SmartIconService::shared().setBuildDelayForTesting(std::chrono::milliseconds(1500));
     const QList<QUrl> folders = makeFolders({"Music"});
     AppDelegate delegate;
-    LaunchRequest request;
-    request.foldersToOpen = folders;
+    LaunchRequest request{LaunchRequest::Action::open, {folders.first().toLocalFile()}};
     delegate.applicationDidFinishLaunching(request);
     ASSERT_TRUE(QTest::qWaitFor([&] { return delegate.contentView()->folderURLs() == folders; }, 5000));
     const ColorizationModelsGroup::Model model = delegate.contentView()->colorizers().models().first();

@@ -142,3 +142,22 @@ TEST_F(ProgramTest, SmartStylesForwardsAndEndsCleanlyOnSigterm)
             << file.toStdString();
     EXPECT_FALSE(QFile::exists(socket));
 }
+
+TEST_F(ProgramTest, HelpVersionAndMistakesNeedNoDisplay)
+{
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    QProcess version;
+    start(version, {"--version"});
+    ASSERT_TRUE(version.waitForFinished(10'000));
+    EXPECT_EQ(version.exitCode(), 0);
+    EXPECT_EQ(version.readAllStandardOutput().trimmed(), QByteArray("pigmo2 2.0.0"));
+
+    QProcess nothing;
+    start(nothing, {"--smart", "missing"});
+    ASSERT_TRUE(nothing.waitForFinished(10'000));
+    EXPECT_EQ(nothing.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(nothing.exitCode(), 1);
+    EXPECT_TRUE(nothing.readAllStandardError().contains("No folders found."));
+}

@@ -95,6 +95,8 @@ TEST_F(ProgramTest, SmartStylesForwardsAndEndsCleanlyOnSigterm)
             ExtendedAttributesManager::shared().readSettings(QUrl::fromLocalFile(path));
         ASSERT_TRUE(data);
         EXPECT_TRUE(data->icon) << path.toStdString();
+        EXPECT_DOUBLE_EQ(data->intensity, 0.8); // from the styled siblings
+        EXPECT_EQ(data->iconSize, 150.0);
         EXPECT_TRUE(GvfsMetadata::customIcon(path).startsWith(QStringLiteral("file://"))) << path.toStdString();
     }
     ASSERT_TRUE(QTest::qWaitFor([&] { return currentStyles().size() == 3; }, 10'000));

@@ -2,11 +2,11 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDataStream>
 #include <QFileInfo>
 #include <QIODevice>
 #include <QRegularExpression>
 #include <QUrl>
+#include <QtEndian>
 
 namespace pigmo {
 namespace {
@@ -30,25 +30,49 @@ bool looksLikeUri(const QString& argument)
 
 } // namespace
 
+// Wire form: the magic number, the action (one byte), then each folder as a 32-bit length and UTF-8 bytes,
+// all big-endian. Parsed by hand so that no length from the socket can make us allocate more than it sent.
 QByteArray LaunchRequest::toBytes() const
 {
     QByteArray bytes;
-    QDataStream stream(&bytes, QIODevice::WriteOnly);
-    stream << requestMagic << qint32(action) << folders;
+    const auto appendNumber = [&bytes](quint32 number) {
+        const quint32 big = qToBigEndian(number);
+        bytes.append(reinterpret_cast<const char*>(&big), sizeof big);
+    };
+    appendNumber(requestMagic);
+    bytes.append(char(action));
+    for (const QString& folder : folders) {
+        const QByteArray utf8 = folder.toUtf8();
+        appendNumber(quint32(utf8.size()));
+        bytes.append(utf8);
+    }
     return bytes;
 }
 
 std::optional<LaunchRequest> LaunchRequest::fromBytes(const QByteArray& bytes)
 {
-    QDataStream stream(bytes);
-    quint32 magic = 0;
-    qint32 action = -1;
-    LaunchRequest request;
-    stream >> magic >> action >> request.folders;
-    if (stream.status() != QDataStream::Ok || magic != requestMagic || action < qint32(Action::launch) ||
-        action > qint32(Action::smart))
+    qsizetype at = 0;
+    const auto readNumber = [&bytes, &at]() -> std::optional<quint32> {
+        if (bytes.size() - at < qsizetype(sizeof(quint32)))
+            return std::nullopt;
+        const quint32 number = qFromBigEndian<quint32>(bytes.constData() + at);
+        at += sizeof(quint32);
+        return number;
+    };
+    if (readNumber() != requestMagic || at >= bytes.size())
         return std::nullopt;
+    const int action = bytes.at(at++);
+    if (action < int(Action::launch) || action > int(Action::smart))
+        return std::nullopt;
+    LaunchRequest request;
     request.action = Action(action);
+    while (at < bytes.size()) {
+        const std::optional<quint32> length = readNumber();
+        if (!length || *length > quint64(bytes.size() - at))
+            return std::nullopt;
+        request.folders.append(QString::fromUtf8(bytes.constData() + at, qsizetype(*length)));
+        at += qsizetype(*length);
+    }
     return request;
 }
 

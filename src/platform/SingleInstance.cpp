@@ -3,11 +3,11 @@
 #include "model/Log.h"
 #include "platform/Product.h"
 
-#include <QDataStream>
 #include <QDir>
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QLockFile>
+#include <QtEndian>
 
 #include <unistd.h>
 
@@ -17,7 +17,7 @@ namespace {
 constexpr int connectTimeoutMs = 1000;
 constexpr int answerTimeoutMs = 5000;
 constexpr char acknowledgement = '\x06';
-constexpr qint64 maxRequestBytes = 1 << 20;
+constexpr quint32 maxRequestBytes = 1 << 20;
 
 // The lock beside the socket (QLocalServer puts plain names into the temporary directory).
 QString lockPath(const QString& serverName)
@@ -62,8 +62,10 @@ bool SingleInstance::forward(const LaunchRequest& request)
     socket.connectToServer(serverName_);
     if (!socket.waitForConnected(connectTimeoutMs))
         return false; // nobody runs, or a stale socket
-    QDataStream stream(&socket);
-    stream << request.toBytes();
+    const QByteArray payload = request.toBytes();
+    const quint32 length = qToBigEndian(quint32(payload.size()));
+    socket.write(reinterpret_cast<const char*>(&length), sizeof length);
+    socket.write(payload);
     if (!socket.waitForBytesWritten(answerTimeoutMs) || !socket.waitForReadyRead(answerTimeoutMs)) {
         log::system(
             QStringLiteral("SingleInstance: the running instance did not answer: %1").arg(socket.errorString()));
@@ -96,19 +98,22 @@ void SingleInstance::acceptConnections()
     }
 }
 
+// A request is framed by its 32-bit big-endian length; the frame is read once it has arrived whole.
 void SingleInstance::readRequest(QLocalSocket* socket)
 {
-    if (socket->bytesAvailable() > maxRequestBytes) {
+    quint32 length = 0;
+    if (socket->peek(reinterpret_cast<char*>(&length), sizeof length) < qint64(sizeof length))
+        return;
+    length = qFromBigEndian(length);
+    if (length > maxRequestBytes) {
         log::system(QStringLiteral("SingleInstance: ignored an oversized request"));
         socket->abort();
         return;
     }
-    QDataStream stream(socket);
-    stream.startTransaction();
-    QByteArray bytes;
-    stream >> bytes;
-    if (!stream.commitTransaction())
+    if (socket->bytesAvailable() < qint64(sizeof length) + qint64(length))
         return; // the rest is still on its way
+    socket->skip(sizeof length);
+    const QByteArray bytes = socket->read(qint64(length));
     const std::optional<LaunchRequest> request = LaunchRequest::fromBytes(bytes);
     if (!request) {
         log::system(QStringLiteral("SingleInstance: ignored a malformed request"));

@@ -91,6 +91,10 @@ TEST_F(CommandLineTest, RequestSurvivesItsWireFormOnlyWhenWellFormed)
     QByteArray truncated = request.toBytes();
     truncated.chop(3);
     EXPECT_FALSE(LaunchRequest::fromBytes(truncated));
+    QByteArray boastful = LaunchRequest{Action::open, {}}.toBytes();
+    boastful.append(QByteArray::fromHex("fffffff0") + "abc"); // claims four gigabytes, sends three bytes
+    EXPECT_FALSE(LaunchRequest::fromBytes(boastful));
+    EXPECT_EQ(LaunchRequest::fromBytes(LaunchRequest{Action::launch, {}}.toBytes()), LaunchRequest{});
 }
 
 } // namespace

@@ -118,11 +118,30 @@ TEST_F(SingleInstanceTest, InProcessClaimsAndMalformedRequests)
     QLocalSocket rogue;
     rogue.connectToServer(socket);
     ASSERT_TRUE(rogue.waitForConnected(2000));
-    QDataStream stream(&rogue);
-    stream << QByteArray("not a request");
+    const QByteArray junk("not a request");
+    rogue.write(QByteArray::fromHex("0000000d") + junk);
     rogue.flush();
     QTest::qWait(200);
     EXPECT_EQ(received.count(), 0);
+
+    QLocalSocket boaster; // announces four gigabytes
+    boaster.connectToServer(socket);
+    ASSERT_TRUE(boaster.waitForConnected(2000));
+    boaster.write(QByteArray::fromHex("fffffff0") + junk);
+    boaster.flush();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return boaster.state() == QLocalSocket::UnconnectedState; }, 2000))
+        << "dropped at once";
+    EXPECT_EQ(received.count(), 0);
+
+    QLocalSocket honest;
+    honest.connectToServer(socket);
+    ASSERT_TRUE(honest.waitForConnected(2000));
+    const QByteArray payload = LaunchRequest{LaunchRequest::Action::smart, {folder}}.toBytes();
+    honest.write(QByteArray::fromHex(QByteArray::number(payload.size(), 16).rightJustified(8, '0')) + payload);
+    honest.flush();
+    ASSERT_TRUE(received.wait(2000));
+    EXPECT_EQ(received.takeFirst().at(0).value<LaunchRequest>(),
+              (LaunchRequest{LaunchRequest::Action::smart, {folder}}));
 }
 
 TEST_F(SingleInstanceTest, DefaultNameIsPerUser)

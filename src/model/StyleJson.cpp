@@ -1,6 +1,9 @@
 #include "model/StyleJson.h"
 
+#include <nlohmann/detail/conversions/to_chars.hpp>
+
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cmath>
 
@@ -85,6 +88,8 @@ bool containsNonFinite(const Json& json)
 // entry go through here). The output is the same text `serialize(toJson(data))` gives.
 class StyleWriter {
 public:
+    StyleWriter() { out_.reserve(256); }
+
     void write(const ColorizationData& data)
     {
         open();
@@ -103,7 +108,7 @@ public:
         key("iconStyle");
         open();
         key("type");
-        text(IconStyle::rawValue(data.iconStyle.type()).toUtf8());
+        plainText(IconStyle::rawValue(data.iconStyle.type()));
         if (data.iconStyle.isColor()) {
             key("color");
             write(data.iconStyle.colorValue());
@@ -168,14 +173,40 @@ private:
         first_ = false;
         out_.append('"').append(name).append("\":");
     }
-    void number(double value) { out_.append(Json(value).dump()); }
+    // The shortest text that reads back as `value`, exactly as the tree writer formats a finite double.
+    void number(double value)
+    {
+        std::array<char, 64> buffer;
+        const char* end = nlohmann::detail::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+        out_.append(buffer.data(), end - buffer.data());
+    }
+
+    // A text known to need no escaping (the style type names).
+    void plainText(const QString& ascii)
+    {
+        out_.append('"');
+        for (const QChar c : ascii)
+            out_.append(static_cast<char>(c.unicode()));
+        out_.append('"');
+    }
+
+    static bool needsEscape(char c)
+    {
+        return c == '"' || c == '\\' || c == '/' || static_cast<unsigned char>(c) < 0x20;
+    }
 
     // JSON string escaping as the tree writer does it, plus escaped forward slashes.
     void text(const QByteArray& utf8)
     {
         static constexpr char hex[] = "0123456789abcdef";
         out_.append('"');
-        for (const char c : utf8) {
+        const char* run = utf8.constBegin();
+        for (const char* it = run; it != utf8.constEnd(); ++it) {
+            const char c = *it;
+            if (!needsEscape(c))
+                continue;
+            out_.append(run, it - run);
+            run = it + 1;
             switch (c) {
             case '"':
                 out_.append("\\\"");
@@ -202,12 +233,10 @@ private:
                 out_.append("\\t");
                 break;
             default:
-                if (static_cast<unsigned char>(c) < 0x20)
-                    out_.append("\\u00").append(hex[(c >> 4) & 0xF]).append(hex[c & 0xF]);
-                else
-                    out_.append(c);
+                out_.append("\\u00").append(hex[(c >> 4) & 0xF]).append(hex[c & 0xF]);
             }
         }
+        out_.append(run, utf8.constEnd() - run);
         out_.append('"');
     }
 

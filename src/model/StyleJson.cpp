@@ -6,6 +6,7 @@
 #include <array>
 #include <cctype>
 #include <cmath>
+#include <string>
 
 namespace pigmo::json {
 namespace {
@@ -116,7 +117,7 @@ public:
         close();
     }
 
-    QByteArray bytes() const { return out_; }
+    QByteArray bytes() const { return QByteArray(out_.data(), static_cast<qsizetype>(out_.size())); }
 
 private:
     void write(const HSL& hsl)
@@ -157,20 +158,20 @@ private:
 
     void open()
     {
-        out_.append('{');
+        out_ += '{';
         first_ = true;
     }
     void close()
     {
-        out_.append('}');
+        out_ += '}';
         first_ = false;
     }
     void key(const char* name)
     {
         if (!first_)
-            out_.append(',');
+            out_ += ',';
         first_ = false;
-        out_.append('"').append(name).append("\":");
+        out_.append(1, '"').append(name).append("\":");
     }
     // The shortest text that reads back as `value`, exactly as the tree writer formats a finite double.
     void number(double value)
@@ -183,10 +184,10 @@ private:
     // A text known to need no escaping (the style type names).
     void plainText(const QString& ascii)
     {
-        out_.append('"');
+        out_ += '"';
         for (const QChar c : ascii)
-            out_.append(static_cast<char>(c.unicode()));
-        out_.append('"');
+            out_ += static_cast<char>(c.unicode());
+        out_ += '"';
     }
 
     static bool needsEscape(char c)
@@ -198,7 +199,7 @@ private:
     void text(const QByteArray& utf8)
     {
         static constexpr char hex[] = "0123456789abcdef";
-        out_.append('"');
+        out_ += '"';
         const char* run = utf8.constBegin();
         for (const char* it = run; it != utf8.constEnd(); ++it) {
             const char c = *it;
@@ -232,14 +233,14 @@ private:
                 out_.append("\\t");
                 break;
             default:
-                out_.append("\\u00").append(hex[(c >> 4) & 0xF]).append(hex[c & 0xF]);
+                out_.append("\\u00").append(1, hex[(c >> 4) & 0xF]).append(1, hex[c & 0xF]);
             }
         }
         out_.append(run, utf8.constEnd() - run);
-        out_.append('"');
+        out_ += '"';
     }
 
-    QByteArray out_;
+    std::string out_;
     bool first_ = true;
 };
 
@@ -259,9 +260,9 @@ QString wrongTypeError(const char* member, const char* expected)
 std::optional<Element> member(const dom::object& object, std::string_view name)
 {
     std::optional<Element> found;
-    for (const dom::key_value_pair field : object) {
-        if (field.key == name)
-            found = field.value;
+    for (auto field = object.begin(); field != object.end(); ++field) {
+        if (field.key_equals(name))
+            found = field.value();
     }
     if (found && found->is_null())
         return std::nullopt;

@@ -5,14 +5,16 @@
 #include "platform/FolderIconStore.h"
 #include "platform/GvfsMetadata.h"
 #include "platform/IconTheme.h"
+#include "render/PngEncoder.h"
 #include "storage/BundleResources.h"
 
 #include <QBuffer>
+#include <QCache>
 #include <QDir>
 #include <QImageReader>
-#include <QImageWriter>
 #include <QUrl>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -70,24 +72,49 @@ void nudge(const QString& folder)
         logFailure(QStringLiteral("refresh"), folder, QString::fromUtf8(std::strerror(errno)));
 }
 
-QByteArray encodePng(const QImage& image)
+// Decoded icons of the store. Its files are named by their content, so an entry never goes stale; a set puts
+// its own image in, so the apply animation reads a fresh icon without decoding it.
+class StoredImages {
+public:
+    std::optional<QImage> find(const QString& path)
+    {
+        std::lock_guard lock(mutex_);
+        const QImage* image = cache_.object(path);
+        return image ? std::optional<QImage>(*image) : std::nullopt;
+    }
+    void insert(const QString& path, const QImage& image)
+    {
+        std::lock_guard lock(mutex_);
+        cache_.insert(path, new QImage(image), qsizetype(std::max<qsizetype>(1, image.sizeInBytes() / 1024)));
+    }
+
+private:
+    std::mutex mutex_;
+    QCache<QString, QImage> cache_{16 * 1024}; // in KiB: sixteen 512 x 512 icons
+};
+
+StoredImages& storedImages()
 {
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    writer.setCompression(1); // fast: the file is read back by file managers, not shipped
-    return writer.write(image) ? png : QByteArray();
+    static StoredImages images;
+    return images;
 }
 
 QImage loadImage(const QString& path)
 {
     if (path.isEmpty())
         return {};
+    const bool stored = path.startsWith(FolderIconStore::directory() + u'/');
+    if (stored) {
+        if (std::optional<QImage> image = storedImages().find(path))
+            return *image;
+    }
     QImageReader reader(path);
     if (reader.format() == "svg")
         reader.setScaledSize(QSize(256, 256));
-    return reader.read();
+    QImage image = reader.read();
+    if (stored && !image.isNull())
+        storedImages().insert(path, image);
+    return image;
 }
 
 // The file named by a .directory Icon= value: an absolute path, "./name" beside the folder, or a theme icon.
@@ -129,6 +156,7 @@ bool applyIcon(const QImage& image, const QString& folder)
         logFailure(QStringLiteral("storing the icon"), folder, stored.error());
         return false;
     }
+    storedImages().insert(*stored, image);
     const Outcome gvfs = GvfsMetadata::setCustomIcon(folder, QUrl::fromLocalFile(*stored).toString(QUrl::FullyEncoded));
     if (!gvfs)
         logFailure(QStringLiteral("gvfs metadata"), folder, gvfs.reason());

@@ -1,6 +1,10 @@
 #include "services/AppearanceManager.h"
 
+#include "platform/Appearance.h"
+#include "platform/SystemColorScheme.h"
 #include "storage/Preferences.h"
+
+#include <QGuiApplication>
 
 namespace pigmo {
 
@@ -30,7 +34,22 @@ std::optional<AppTheme> appTheme(const QString& rawValue)
 
 AppearanceManager& AppearanceManager::shared()
 {
-    static auto* instance = new AppearanceManager(AppearanceBackend{[] { return std::optional<bool>(); }, [](bool) {}});
+    // The portal's colour scheme decides "system"; the program's own palettes carry light and dark.
+    static auto* scheme = new SystemColorScheme();
+    static auto* instance = new AppearanceManager(AppearanceBackend{
+        [] {
+            return std::optional<bool>(Appearance::systemPrefersDark(scheme->current(), QGuiApplication::palette()));
+        },
+        [](bool dark) { QGuiApplication::setPalette(dark ? Appearance::darkPalette() : Appearance::lightPalette()); },
+    });
+    static const bool followsDesktop = [] {
+        QObject::connect(scheme, &SystemColorScheme::changed, instance, [] {
+            if (instance->currentTheme() == AppTheme::system)
+                instance->applyTheme(AppTheme::system);
+        });
+        return true;
+    }();
+    Q_UNUSED(followsDesktop)
     return *instance;
 }
 

@@ -1,16 +1,23 @@
 #include "services/LaunchAtLoginManager.h"
 
 #include "model/Log.h"
+#include "platform/Autostart.h"
 #include "storage/Preferences.h"
 
 namespace pigmo {
 
 LaunchAtLoginManager& LaunchAtLoginManager::shared()
 {
+    // The XDG autostart entry is the login item; it logs the reason of a failure itself.
+    const auto outcome = [](bool done, const char* what) {
+        return done ? std::optional<QString>()
+                    : std::optional<QString>(
+                          QStringLiteral("could not %1 %2").arg(QLatin1String(what), Autostart::filePath()));
+    };
     static auto* instance = new LaunchAtLoginManager(LoginItemService{
-        [] { return false; },
-        [] { return std::optional<QString>(QStringLiteral("no login-item service")); },
-        [] { return std::optional<QString>(); },
+        [] { return Autostart::isEnabled(); },
+        [outcome] { return outcome(Autostart::enable(), "write"); },
+        [outcome] { return outcome(Autostart::disable(), "remove"); },
     });
     return *instance;
 }

@@ -73,15 +73,7 @@ std::optional<StringTable> StringTable::load(const QString& languageCode, const 
 
 const QList<LocalizationManager::Language>& LocalizationManager::supportedLanguages()
 {
-    static const QList<Language> languages{
-        {QStringLiteral("en"), QStringLiteral("English")},       {QStringLiteral("fr"), QStringLiteral("Français")},
-        {QStringLiteral("it"), QStringLiteral("Italiano")},      {QStringLiteral("de"), QStringLiteral("Deutsch")},
-        {QStringLiteral("es"), QStringLiteral("Español")},       {QStringLiteral("pt-BR"), QStringLiteral("Português")},
-        {QStringLiteral("zh-Hans"), QStringLiteral("简体中文")}, {QStringLiteral("ja"), QStringLiteral("日本語")},
-        {QStringLiteral("ko"), QStringLiteral("한국어")},        {QStringLiteral("ru"), QStringLiteral("Русский")},
-        {QStringLiteral("cs"), QStringLiteral("Čeština")},
-    };
-    return languages;
+    return InterfaceLanguage::supported();
 }
 
 LocalizationManager& LocalizationManager::shared()
@@ -99,15 +91,7 @@ LocalizationManager::LocalizationManager(const QStringList& preferredLanguages, 
     : QObject(parent)
     , preferredLanguages_(preferredLanguages)
 {
-    const QString forced = qEnvironmentVariable("TEST_LOCALE");
-    if (!forced.isEmpty())
-        currentLanguage_ = forced;
-    else if (qEnvironmentVariableIsSet("XCTestConfigurationFilePath"))
-        currentLanguage_ = matchPreferredLanguage(preferredLanguages_);
-    else if (const QString stored = Preferences::value(prefs::appLanguage); !stored.isEmpty())
-        currentLanguage_ = stored;
-    else
-        currentLanguage_ = matchPreferredLanguage(preferredLanguages_);
+    currentLanguage_ = InterfaceLanguage::initial(preferredLanguages_);
     loadBundle();
 }
 
@@ -155,23 +139,6 @@ QString LocalizationManager::pluralKey(const QString& key, qint64 count, const Q
 QString LocalizationManager::pluralKey(const QString& key, qint64 count) const
 {
     return pluralKey(key, count, currentLanguage_);
-}
-
-QString LocalizationManager::matchPreferredLanguage(const QStringList& preferredLanguages)
-{
-    const QString tag = preferredLanguages.isEmpty() ? QStringLiteral("en") : preferredLanguages.first();
-    // Linux locales often name no script ("zh-CN"); the tag with its script ("zh-Hans-CN") is tried second.
-    const QLocale locale(tag);
-    const QString withScript = QLocale::languageToCode(locale.language()) + u'-' +
-                               QLocale::scriptToCode(locale.script()) + u'-' +
-                               QLocale::territoryToCode(locale.territory());
-    for (const QString& candidate : {tag, withScript}) {
-        for (const Language& language : supportedLanguages()) {
-            if (candidate.startsWith(language.code))
-                return language.code;
-        }
-    }
-    return QStringLiteral("en");
 }
 
 } // namespace pigmo

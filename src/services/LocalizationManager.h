@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storage/InterfaceLanguage.h"
+
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -32,10 +34,7 @@ class LocalizationManager : public QObject {
     Q_PROPERTY(QString currentLanguage READ currentLanguage WRITE setCurrentLanguage NOTIFY currentLanguageChanged)
 
 public:
-    struct Language {
-        QString code;
-        QString name;
-    };
+    using Language = InterfaceLanguage::Language;
     // The interface languages offered, in menu order.
     static const QList<Language>& supportedLanguages();
 
@@ -68,8 +67,10 @@ public:
     static QString pluralKey(const QString& key, qint64 count, const QString& languageCode);
     QString pluralKey(const QString& key, qint64 count) const;
 
-    // The first supported code that the first preferred tag begins with; "en" when none does.
-    static QString matchPreferredLanguage(const QStringList& preferredLanguages);
+    static QString matchPreferredLanguage(const QStringList& preferredLanguages)
+    {
+        return InterfaceLanguage::matchPreferred(preferredLanguages);
+    }
 
 Q_SIGNALS:
     void currentLanguageChanged(const QString& code);

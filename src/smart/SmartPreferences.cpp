@@ -1,28 +1,12 @@
 #include "smart/SmartPreferences.h"
 
+#include "storage/InterfaceLanguage.h"
 #include "storage/Preferences.h"
 
 #include <QLocale>
 #include <QStringList>
 
 namespace pigmo::smart {
-namespace {
-
-QString matchPreferredLanguage()
-{
-    static const QStringList codes = {QStringLiteral("en"),      QStringLiteral("fr"), QStringLiteral("it"),
-                                      QStringLiteral("de"),      QStringLiteral("es"), QStringLiteral("pt-BR"),
-                                      QStringLiteral("zh-Hans"), QStringLiteral("ja"), QStringLiteral("ko"),
-                                      QStringLiteral("ru"),      QStringLiteral("cs")};
-    const QString preferred = QLocale::system().uiLanguages().value(0, QStringLiteral("en"));
-    for (const QString& code : codes) {
-        if (preferred.startsWith(code))
-            return code;
-    }
-    return QStringLiteral("en");
-}
-
-} // namespace
 
 QSet<QString> selectedFolderLanguages()
 {
@@ -35,12 +19,7 @@ QSet<QString> selectedFolderLanguages()
 
 QString interfaceLanguage()
 {
-    const QString forced = qEnvironmentVariable("TEST_LOCALE");
-    if (!forced.isEmpty())
-        return forced;
-    if (!qEnvironmentVariableIsSet("XCTestConfigurationFilePath") && Preferences::contains(prefs::appLanguage))
-        return Preferences::value(prefs::appLanguage);
-    return matchPreferredLanguage();
+    return InterfaceLanguage::initial(QLocale::system().uiLanguages());
 }
 
 IconLibrary preferredIconLibrary()

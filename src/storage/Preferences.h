@@ -37,6 +37,11 @@ inline const PreferenceKey<bool> fdaSuppressed{"fda_suppressed", false};
 // Folder watcher switch and the paths of its watched directories.
 inline const PreferenceKey<bool> folderWatcherEnabled{"io.velmar.Pigmo.folderWatcher.enabled", false};
 inline const PreferenceKey<QStringList> folderWatcherDirectories{"io.velmar.Pigmo.folderWatcher.directories", {}};
+// Onboarding: written true only by its finish step; the shell reads it at launch. The resume keys are
+// removed when the onboarding finishes.
+inline const PreferenceKey<bool> hasCompletedOnboarding{"io.velmar.Pigmo.hasCompletedOnboarding", false};
+inline const PreferenceKey<int> onboardingResumeStep{"io.velmar.Pigmo.onboardingResumeStep", 0};
+inline const PreferenceKey<bool> onboardingResumeWatcherChoice{"io.velmar.Pigmo.onboardingResumeWatcherChoice", false};
 } // namespace prefs
 
 // The program's standard preferences: an INI file at $XDG_CONFIG_HOME/io.velmar.pigmo2/preferences.ini.

@@ -1,7 +1,10 @@
 #include "services/AppearanceManager.h"
+#include "platform/Appearance.h"
 #include "storage/Preferences.h"
 
 #include <gtest/gtest.h>
+
+#include <QGuiApplication>
 
 using namespace pigmo;
 
@@ -58,3 +61,17 @@ TEST(AppearanceManagerTest, UnknownStoredThemeIsSystemAndSystemWithoutAnswerIsLi
 }
 
 } // namespace
+
+TEST(AppearanceManagerTest, SharedManagerGivesTheApplicationTheProgramsPalettes)
+{
+    Preferences::setValue(prefs::selectedTheme, QStringLiteral("dark"));
+    AppearanceManager& manager = AppearanceManager::shared();
+    EXPECT_EQ(manager.currentTheme(), AppTheme::dark);
+    EXPECT_EQ(QGuiApplication::palette().color(QPalette::Window), Appearance::darkPalette().color(QPalette::Window));
+
+    manager.applyTheme(AppTheme::light);
+    EXPECT_EQ(QGuiApplication::palette().color(QPalette::Window), Appearance::lightPalette().color(QPalette::Window));
+    // Without a portal on the test bus, "system" keeps what is in effect.
+    manager.applyTheme(AppTheme::system);
+    EXPECT_EQ(QGuiApplication::palette().color(QPalette::Window), Appearance::lightPalette().color(QPalette::Window));
+}

@@ -1,8 +1,11 @@
 #include "services/LaunchAtLoginManager.h"
+#include "platform/Autostart.h"
 #include "storage/Preferences.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
+
+#include <QFile>
 
 using namespace pigmo;
 
@@ -67,3 +70,19 @@ TEST(LaunchAtLoginManagerTest, RefusedChangeIsLoggedAndPublishesTheRealState)
 }
 
 } // namespace
+
+TEST(LaunchAtLoginManagerTest, SharedManagerKeepsTheAutostartEntry)
+{
+    LaunchAtLoginManager& manager = LaunchAtLoginManager::shared(); // first run: registered
+    EXPECT_TRUE(manager.isEnabled());
+    ASSERT_TRUE(QFile::exists(Autostart::filePath()));
+    QFile entry(Autostart::filePath());
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(entry.readAll().contains("--autostart"));
+
+    manager.setEnabled(false);
+    EXPECT_FALSE(manager.isEnabled());
+    EXPECT_FALSE(QFile::exists(Autostart::filePath()));
+    manager.setEnabled(true);
+    EXPECT_TRUE(Autostart::isEnabled());
+}

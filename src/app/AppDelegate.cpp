@@ -1,0 +1,283 @@
+#include "app/AppDelegate.h"
+
+#include "app/FolderIntake.h"
+#include "app/MainMenu.h"
+#include "app/MainWindow.h"
+#include "app/SmartPainter.h"
+#include "app/StatusItem.h"
+#include "fulldiskaccess/FDAPermissionManager.h"
+#include "platform/AppGroupStore.h"
+#include "platform/Desktop.h"
+#include "platform/Product.h"
+#include "platform/SingleInstance.h"
+#include "services/AppearanceManager.h"
+#include "services/DisplayModeManager.h"
+#include "services/FolderWatcherService.h"
+#include "services/SmartStyling.h"
+#include "smart/SmartIconService.h"
+#include "storage/ColorizationHistoryStore.h"
+#include "storage/Preferences.h"
+#include "ui/Localized.h"
+#include "ui/main/MainView.h"
+#include "ui/main/ScreenshotScenario.h"
+#include "ui/onboarding/OnboardingView.h"
+
+#include <QApplication>
+#include <QTimer>
+
+namespace pigmo {
+namespace {
+
+constexpr QSize mainViewContentSize{900, 560};
+constexpr int waitingFoldersDelayMs = 100;
+
+} // namespace
+
+AppDelegate::AppDelegate(QObject* parent)
+    : QObject(parent)
+{
+}
+
+AppDelegate::~AppDelegate()
+{
+    DisplayModeManager::shared().setStatusItem({});
+    DisplayModeManager::shared().setMainWindow(nullptr);
+    // The main view waiting behind the onboarding has no parent yet.
+    if (contentView_ && !contentView_->parent())
+        delete contentView_.data();
+}
+
+void AppDelegate::step(LaunchStep finished)
+{
+    Q_EMIT launchStepFinished(finished);
+}
+
+void AppDelegate::applicationDidFinishLaunching(const LaunchRequest& request)
+{
+    // A tray program first: hiding the last window never ends it.
+    QApplication::setQuitOnLastWindowClosed(false);
+    step(LaunchStep::activationPolicy);
+
+    QMenuBar* menu = MainMenu{[this] { checkForUpdates(); }, [this] { quitApp(); }}.build();
+    step(LaunchStep::mainMenu);
+
+    ColorizationHistoryStore::shared().migrateLegacyHistoryIfNeeded();
+    step(LaunchStep::historyMigration);
+
+    FDAPermissionManager::shared().checkPermission();
+    step(LaunchStep::fullDiskAccessCheck);
+
+    FolderWatcherService& watcher = FolderWatcherService::shared();
+    if (watcher.isEnabled())
+        watcher.start();
+    step(LaunchStep::folderWatcher);
+
+    SmartIconService::shared().buildIndexIfNeeded();
+    step(LaunchStep::keywordIndex);
+
+    takeFoldersFromExtension();
+    step(LaunchStep::extensionFolders);
+
+    createStatusItem();
+    step(LaunchStep::statusItem);
+
+    QWidget* content = createContent();
+    step(LaunchStep::content);
+
+    mainWindow_ = std::make_unique<MainWindow>(menu);
+    mainWindow_->setContent(content);
+    step(LaunchStep::mainWindow);
+
+    applyDisplayMode();
+    step(LaunchStep::appearanceAndDisplayMode);
+
+    // Without a tray icon the window is the only way in, so it shows even at login.
+    if (request.action != LaunchRequest::Action::autostart || !trayShown()) {
+        mainWindow_->bringToFront();
+        QTimer::singleShot(0, mainWindow_.get(), &MainWindow::centre);
+    }
+    step(LaunchStep::activation);
+
+    // The provider of the "open" and "smart" requests: later starts hand their command lines over here.
+    if (requestChannel_) {
+        connect(requestChannel_, &SingleInstance::requestReceived, this, &AppDelegate::handleForwardedRequest);
+    }
+    step(LaunchStep::servicesProvider);
+
+    if (!urlsFromExtension_.isEmpty()) {
+        QTimer::singleShot(waitingFoldersDelayMs, this, &AppDelegate::confirmWaitingFolders);
+        step(LaunchStep::pendingFoldersScheduled);
+    }
+
+    takeRequestedFolders(request);
+}
+
+void AppDelegate::createStatusItem()
+{
+    statusItem_ = std::make_unique<StatusItem>(ui::localized(QStringLiteral("quit")));
+    connect(statusItem_.get(), &StatusItem::clicked, this, &AppDelegate::toggleWindow);
+    connect(statusItem_.get(), &StatusItem::quitRequested, this, &AppDelegate::quitApp);
+}
+
+// The window's first content: a screenshot scenario's main view when one is requested; otherwise an
+// empty main view, shown at once or kept behind the onboarding until it completes.
+QWidget* AppDelegate::createContent()
+{
+    if (const std::optional<ScreenshotScenario> scenario = screenshotScenarioFromEnvironment()) {
+        contentView_ = new MainView(*scenario);
+        return contentView_;
+    }
+    contentView_ = new MainView(QList<QUrl>(), false);
+    if (Preferences::value(prefs::hasCompletedOnboarding))
+        return contentView_;
+    return new OnboardingView([self = QPointer<AppDelegate>(this)] {
+        if (self)
+            self->onboardingDidComplete();
+    });
+}
+
+// The display mode decides whether the tray icon shows; the window is handed over after the tray icon, and
+// the mode applied after each, as the managers expect.
+void AppDelegate::applyDisplayMode()
+{
+    AppearanceManager::shared().updateWindowBackgrounds();
+    DisplayModeManager& displayMode = DisplayModeManager::shared();
+    displayMode.setStatusItem([item = statusItem_.get()](bool visible) { item->setVisible(visible); });
+    displayMode.applyDisplayMode();
+    mainWindow_->winId(); // the window system's window exists from here on
+    displayMode.setMainWindow(mainWindow_->windowHandle());
+    displayMode.applyDisplayMode();
+}
+
+bool AppDelegate::trayShown() const
+{
+    return statusItem_ && statusItem_->isVisible();
+}
+
+void AppDelegate::onboardingDidComplete()
+{
+    if (!mainWindow_ || !contentView_)
+        return;
+    mainWindow_->setContent(contentView_);
+    mainWindow_->setContentSize(mainViewContentSize);
+    mainWindow_->centre();
+    FolderWatcherService& watcher = FolderWatcherService::shared();
+    if (watcher.isEnabled() && FDAPermissionManager::shared().hasFullDiskAccess())
+        watcher.start();
+    Q_EMIT onboardingCompleted();
+}
+
+void AppDelegate::confirmWaitingFolders()
+{
+    if (urlsFromExtension_.isEmpty())
+        return;
+    const QList<QUrl> waiting = std::exchange(urlsFromExtension_, {});
+    if (contentView_)
+        contentView_->confirmAndAddFolders(waiting);
+}
+
+void AppDelegate::takeFoldersFromExtension()
+{
+    const Result<HandOver> handOver = AppGroupStore::take();
+    if (!handOver)
+        return;
+    if (handOver->folderURLs)
+        urlsFromExtension_ = FolderIntake::folders(HandOver{handOver->folderURLs, std::nullopt});
+    if (handOver->containerURL)
+        urlsFromExtension_.append(FolderIntake::folders(HandOver{std::nullopt, handOver->containerURL}));
+}
+
+bool AppDelegate::applicationShouldHandleReopen()
+{
+    takeFoldersFromExtension();
+    if (urlsFromExtension_.isEmpty()) {
+        // Without a tray icon a new start is the only way back to a hidden window.
+        if (!trayShown() && mainWindow_ && !mainWindow_->isVisible())
+            toggleWindow();
+        return false;
+    }
+    showWindowForPendingFolders(std::exchange(urlsFromExtension_, {}));
+    return true;
+}
+
+void AppDelegate::handleForwardedRequest(const LaunchRequest& request)
+{
+    applicationShouldHandleReopen();
+    takeRequestedFolders(request);
+}
+
+void AppDelegate::takeRequestedFolders(const LaunchRequest& request)
+{
+    QList<QUrl> folders;
+    for (const QString& path : request.folders)
+        folders.append(QUrl::fromLocalFile(path));
+    if (request.action == LaunchRequest::Action::open)
+        paintDirs(folders);
+    else if (request.action == LaunchRequest::Action::smart)
+        smartPaintDirs(folders);
+}
+
+void AppDelegate::toggleWindow()
+{
+    if (!mainWindow_)
+        return;
+    if (mainWindow_->isVisible()) {
+        mainWindow_->hide();
+        return;
+    }
+    mainWindow_->bringToFront();
+    QTimer::singleShot(0, mainWindow_.get(), &MainWindow::centre);
+}
+
+void AppDelegate::showWindowForPendingFolders(const QList<QUrl>& urls)
+{
+    if (!mainWindow_)
+        return;
+    contentView_ = new MainView(urls, false);
+    mainWindow_->setContent(contentView_);
+    mainWindow_->centre();
+    mainWindow_->bringToFront();
+}
+
+void AppDelegate::paintDirs(const QList<QUrl>& urls)
+{
+    if (urls.isEmpty())
+        return;
+    QTimer::singleShot(0, this, [this, urls] { showWindowForPendingFolders(urls); });
+}
+
+void AppDelegate::smartPaintDirs(const QList<QUrl>& urls)
+{
+    if (urls.isEmpty())
+        return;
+    if (!smartPainter_) {
+        smartPainter_ = std::make_unique<SmartPainter>(
+            [](const QString& path) { return smart::styleNewFolder(path, QStringLiteral("[Smart] ")); },
+            [](const QString& path, const ColorizationData& data) {
+                ColorizationHistoryStore::shared().record(path, data);
+            });
+    }
+    smartPainter_->paint(urls);
+}
+
+void AppDelegate::quitApp()
+{
+    QCoreApplication::quit();
+}
+
+void AppDelegate::finishPendingWork()
+{
+    if (smartPainter_)
+        smartPainter_->finish();
+    // The watcher's stylings in flight: finished, and their history recorded, before the program goes.
+    FolderWatcherService& watcher = FolderWatcherService::shared();
+    watcher.waitForStylings();
+    QCoreApplication::sendPostedEvents(&watcher, QEvent::MetaCall);
+}
+
+void AppDelegate::checkForUpdates()
+{
+    Desktop::openWebPage(QUrl(QLatin1String(product::siteUrl) + QStringLiteral("/download")));
+}
+
+} // namespace pigmo

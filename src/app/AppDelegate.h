@@ -1,0 +1,105 @@
+#pragma once
+
+#include "platform/CommandLine.h"
+#include "ui/main/MainView.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QUrl>
+
+#include <memory>
+
+namespace pigmo {
+
+class MainWindow;
+class SingleInstance;
+class SmartPainter;
+class StatusItem;
+
+// The application delegate: starts the program's services in a fixed order, owns the one main window
+// and the tray icon, and takes folders from the file manager's hand-over and the command line. One
+// instance lives for the whole run, on the GUI thread.
+class AppDelegate : public QObject {
+    Q_OBJECT
+public:
+    // The launch sequence's steps, in their order.
+    enum class LaunchStep {
+        activationPolicy,
+        mainMenu,
+        historyMigration,
+        fullDiskAccessCheck,
+        folderWatcher,
+        keywordIndex,
+        extensionFolders,
+        statusItem,
+        content,
+        mainWindow,
+        appearanceAndDisplayMode,
+        activation,
+        servicesProvider,
+        pendingFoldersScheduled,
+    };
+    Q_ENUM(LaunchStep)
+
+    explicit AppDelegate(QObject* parent = nullptr);
+    ~AppDelegate() override;
+
+    // Where later starts' requests arrive; set before the launch, which connects to it.
+    void setRequestChannel(SingleInstance* channel) { requestChannel_ = channel; }
+    // The launch sequence; runs once, before the event loop starts.
+    void applicationDidFinishLaunching(const LaunchRequest& request);
+    // The program was started again while it runs: takes the hand-over and shows its folders. True when
+    // folders were waiting.
+    bool applicationShouldHandleReopen();
+    // A later start's request, forwarded by the single-instance channel: a reopen, then its --open or
+    // --smart folders.
+    void handleForwardedRequest(const LaunchRequest& request);
+
+    // Hides the window when it is visible; otherwise shows it in front and centres it right after.
+    void toggleWindow();
+    // Shows the main window with a new main view holding exactly `urls`, centred, in front.
+    void showWindowForPendingFolders(const QList<QUrl>& urls);
+    // Reads and removes the file manager's hand-over entries into `urlsFromExtension()`.
+    void takeFoldersFromExtension();
+    // Opens `urls` in the main window (the "open" request); nothing when the list is empty.
+    void paintDirs(const QList<QUrl>& urls);
+    // Styles `urls` at once, in the background, one after the other (the "smart" request).
+    void smartPaintDirs(const QList<QUrl>& urls);
+    // Ends the program through the event loop.
+    void quitApp();
+    // Waits for background styling to finish its current folder and records what it styled; called when
+    // the event loop has ended.
+    void finishPendingWork();
+
+    MainWindow* mainWindow() const { return mainWindow_.get(); }
+    StatusItem* statusItem() const { return statusItem_.get(); }
+    MainView* contentView() const { return contentView_; }
+    SmartPainter* smartPainter() const { return smartPainter_.get(); }
+    const QList<QUrl>& urlsFromExtension() const { return urlsFromExtension_; }
+
+Q_SIGNALS:
+    void launchStepFinished(AppDelegate::LaunchStep step);
+    // The onboarding finished and the main view took its place.
+    void onboardingCompleted();
+
+private:
+    void step(LaunchStep finished);
+    void createStatusItem();
+    QWidget* createContent();
+    void applyDisplayMode();
+    void confirmWaitingFolders();
+    void onboardingDidComplete();
+    void takeRequestedFolders(const LaunchRequest& request);
+    void checkForUpdates();
+    bool trayShown() const;
+
+    std::unique_ptr<StatusItem> statusItem_;
+    std::unique_ptr<MainWindow> mainWindow_;
+    QPointer<MainView> contentView_;
+    QList<QUrl> urlsFromExtension_;
+    std::unique_ptr<SmartPainter> smartPainter_; // made on the first smart request
+    SingleInstance* requestChannel_ = nullptr;
+};
+
+} // namespace pigmo

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "model/ColorizationData.h"
+
+#include <QList>
+#include <QObject>
+#include <QThreadPool>
+#include <QUrl>
+
+#include <atomic>
+#include <functional>
+#include <optional>
+
+namespace pigmo {
+
+// Styles folders at once, without showing anything: one folder after the other on a background thread
+// of its own, each with the smart style (glyph from its name, colours from its styled siblings). Each
+// folder styled is recorded in the history on the GUI thread; a folder that fails is skipped and the
+// others go on. Lives on the GUI thread.
+class SmartPainter : public QObject {
+    Q_OBJECT
+public:
+    // Styles one folder completely (icon set, attribute written) on the worker thread: the style applied,
+    // or nothing when it failed.
+    using StyleFolder = std::function<std::optional<ColorizationData>(const QString& folderPath)>;
+    // Records one applied style; GUI thread.
+    using RecordHistory = std::function<void(const QString& folderPath, const ColorizationData& data)>;
+
+    SmartPainter(StyleFolder style, RecordHistory record, QObject* parent = nullptr);
+    // Finishes as `finish()` does.
+    ~SmartPainter() override;
+
+    // Queues the folders behind any still being styled.
+    void paint(const QList<QUrl>& folders);
+    // Styles no further folder, waits for the one being styled, then records on the calling (GUI) thread
+    // what was styled but not yet recorded. Used when the program ends.
+    void finish();
+
+Q_SIGNALS:
+    // After a folder was styled (or skipped) and, when styled, recorded.
+    void folderPainted(const QString& folderPath, bool succeeded);
+
+private:
+    void record(const QString& folderPath, const std::optional<ColorizationData>& applied);
+
+    StyleFolder style_;
+    RecordHistory record_;
+    QThreadPool worker_;
+    std::atomic<bool> stopping_{false};
+};
+
+} // namespace pigmo

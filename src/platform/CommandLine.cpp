@@ -1,0 +1,142 @@
+#include "platform/CommandLine.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QIODevice>
+#include <QRegularExpression>
+#include <QUrl>
+#include <QtEndian>
+
+namespace pigmo {
+namespace {
+
+constexpr quint32 requestMagic = 0x50494731; // "PIG1"
+
+CommandLineResult failure(QString message)
+{
+    CommandLineResult result;
+    result.exitCode = 1;
+    result.errorOutput = std::move(message);
+    return result;
+}
+
+bool looksLikeUri(const QString& argument)
+{
+    const qsizetype colon = argument.indexOf(u':');
+    return colon > 1 && !argument.startsWith(u'/') && QUrl(argument).isValid() &&
+           argument.left(colon).contains(QRegularExpression(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*$")));
+}
+
+} // namespace
+
+// Wire form: the magic number, the action (one byte), then each folder as a 32-bit length and UTF-8 bytes,
+// all big-endian. Parsed by hand so that no length from the socket can make us allocate more than it sent.
+QByteArray LaunchRequest::toBytes() const
+{
+    QByteArray bytes;
+    const auto appendNumber = [&bytes](quint32 number) {
+        const quint32 big = qToBigEndian(number);
+        bytes.append(reinterpret_cast<const char*>(&big), sizeof big);
+    };
+    appendNumber(requestMagic);
+    bytes.append(char(action));
+    for (const QString& folder : folders) {
+        const QByteArray utf8 = folder.toUtf8();
+        appendNumber(quint32(utf8.size()));
+        bytes.append(utf8);
+    }
+    return bytes;
+}
+
+std::optional<LaunchRequest> LaunchRequest::fromBytes(const QByteArray& bytes)
+{
+    qsizetype at = 0;
+    const auto readNumber = [&bytes, &at]() -> std::optional<quint32> {
+        if (bytes.size() - at < qsizetype(sizeof(quint32)))
+            return std::nullopt;
+        const quint32 number = qFromBigEndian<quint32>(bytes.constData() + at);
+        at += sizeof(quint32);
+        return number;
+    };
+    if (readNumber() != requestMagic || at >= bytes.size())
+        return std::nullopt;
+    const int action = bytes.at(at++);
+    if (action < int(Action::launch) || action > int(Action::smart))
+        return std::nullopt;
+    LaunchRequest request;
+    request.action = Action(action);
+    while (at < bytes.size()) {
+        const std::optional<quint32> length = readNumber();
+        if (!length || *length > quint64(bytes.size() - at))
+            return std::nullopt;
+        request.folders.append(QString::fromUtf8(bytes.constData() + at, qsizetype(*length)));
+        at += qsizetype(*length);
+    }
+    return request;
+}
+
+QString CommandLine::folderFromArgument(const QString& argument, const QString& workingDirectory)
+{
+    QString path = argument;
+    if (looksLikeUri(argument)) {
+        const QUrl url(argument);
+        if (!url.isLocalFile())
+            return {};
+        path = url.toLocalFile();
+    }
+    if (path.isEmpty())
+        return {};
+    const QFileInfo info(QDir(workingDirectory), path);
+    return info.isDir() ? QDir::cleanPath(info.absoluteFilePath()) : QString();
+}
+
+CommandLineResult CommandLine::parse(const QStringList& arguments, const QString& workingDirectory)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Gives folders custom icons."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption autostart(QStringLiteral("autostart"),
+                                       QStringLiteral("Start as at login, without a window."));
+    const QCommandLineOption open(QStringLiteral("open"), QStringLiteral("Open the folders in the editor."));
+    const QCommandLineOption smart(QStringLiteral("smart"), QStringLiteral("Style the folders at once."));
+    parser.addOptions({autostart, open, smart});
+    parser.addPositionalArgument(QStringLiteral("folders"), QStringLiteral("Folders, as paths or file:// URIs."),
+                                 QStringLiteral("[PATH|URI...]"));
+
+    if (!parser.parse(arguments))
+        return failure(parser.errorText());
+    CommandLineResult result;
+    if (parser.isSet(help)) {
+        result.output = parser.helpText();
+        return result;
+    }
+    if (parser.isSet(version)) {
+        result.output = QCoreApplication::applicationName() + u' ' + QCoreApplication::applicationVersion();
+        return result;
+    }
+    if (int(parser.isSet(autostart)) + int(parser.isSet(open)) + int(parser.isSet(smart)) > 1)
+        return failure(QStringLiteral("Use only one of --autostart, --open and --smart."));
+
+    LaunchRequest request;
+    const QStringList given = parser.positionalArguments();
+    if (parser.isSet(autostart))
+        request.action = LaunchRequest::Action::autostart;
+    else if (parser.isSet(smart))
+        request.action = LaunchRequest::Action::smart;
+    else if (parser.isSet(open) || !given.isEmpty())
+        request.action = LaunchRequest::Action::open;
+    if (request.action == LaunchRequest::Action::open || request.action == LaunchRequest::Action::smart) {
+        for (const QString& argument : given) {
+            if (const QString folder = folderFromArgument(argument, workingDirectory); !folder.isEmpty())
+                request.folders.append(folder);
+        }
+        if (request.folders.isEmpty())
+            return failure(QStringLiteral("No folders found."));
+    }
+    result.request = request;
+    return result;
+}
+
+} // namespace pigmo

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDir>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace pigmo {
+
+// What one start of the program asks for. Travels from a second start to the running instance.
+struct LaunchRequest {
+    enum class Action {
+        launch,    // `pigmo2`: start, or reopen the running instance
+        autostart, // `pigmo2 --autostart`: started at login; no window
+        open,      // `pigmo2 --open PATH|URI...`: open the folders in the editor
+        smart,     // `pigmo2 --smart PATH|URI...`: style the folders at once
+    };
+    Action action = Action::launch;
+    QStringList folders; // absolute paths of existing local directories, in the order given
+
+    QByteArray toBytes() const;
+    static std::optional<LaunchRequest> fromBytes(const QByteArray& bytes);
+    bool operator==(const LaunchRequest&) const = default;
+};
+
+// The outcome of reading the command line: a request to run with, or an exit code with the text to show.
+struct CommandLineResult {
+    std::optional<LaunchRequest> request;
+    int exitCode = 0;
+    QString output;      // for standard output (--help, --version)
+    QString errorOutput; // for standard error
+};
+
+class CommandLine {
+public:
+    // `arguments` includes the program name first. Relative paths are taken from `workingDirectory`.
+    // Arguments that are not existing local directories are dropped; when none is left for --open or
+    // --smart the result is "No folders found." with exit status 1. Folders without --open or --smart
+    // are opened, as a file manager's "Open With" passes them.
+    static CommandLineResult parse(const QStringList& arguments, const QString& workingDirectory = QDir::currentPath());
+    // The absolute path of an argument (path or file:// URI) naming an existing local directory, else empty.
+    static QString folderFromArgument(const QString& argument, const QString& workingDirectory);
+};
+
+} // namespace pigmo

@@ -1,0 +1,17 @@
+#include "platform/Desktop.h"
+
+#include "model/Log.h"
+
+#include <QDesktopServices>
+
+namespace pigmo {
+
+bool Desktop::openWebPage(const QUrl& url)
+{
+    if (QDesktopServices::openUrl(url))
+        return true;
+    log::system(QStringLiteral("Desktop: cannot open %1").arg(url.toString()));
+    return false;
+}
+
+} // namespace pigmo

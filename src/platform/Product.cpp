@@ -1,0 +1,10 @@
+#include "platform/Product.h"
+
+namespace pigmo::product {
+
+QString version()
+{
+    return QStringLiteral(PIGMO_VERSION);
+}
+
+} // namespace pigmo::product

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "platform/CommandLine.h"
+#include "platform/SingleInstance.h"
+
+#include <QStringList>
+
+#include <optional>
+
+namespace pigmo {
+
+// The first thing main() does once the application object exists:
+//
+//     SingleInstance instance;
+//     const ProgramStart start = ProgramStart::begin(app.arguments(), instance);
+//     if (!start.request)
+//         return start.exitCode;
+//     // connect instance.requestReceived (later starts), then launch with *start.request
+//
+// It names the application (name and version for --version), reads the command line, prints help, version
+// and errors ("No folders found." on standard error, status 1), and hands the request of a second start
+// to the running instance (status 0). When the instance socket cannot be used at all, this process runs.
+struct ProgramStart {
+    std::optional<LaunchRequest> request; // present: this process is the running instance
+    int exitCode = 0;
+
+    static ProgramStart begin(const QStringList& arguments, SingleInstance& instance);
+};
+
+} // namespace pigmo

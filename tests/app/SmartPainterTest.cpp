@@ -1,0 +1,84 @@
+#include "app/SmartPainter.h"
+
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QThread>
+
+#include <mutex>
+#include <thread>
+
+using namespace pigmo;
+
+namespace {
+
+ColorizationData styleFor(const QString& path)
+{
+    ColorizationData data;
+    data.color = HSL{static_cast<double>(path.size()), 50, 50};
+    data.intensity = 0.6;
+    data.iconSize = 170;
+    return data;
+}
+
+} // namespace
+
+TEST(SmartPainterTest, StylesInOrderOffTheGuiThreadAndRecordsOnIt)
+{
+    std::mutex mutex;
+    QStringList styled;
+    bool styledOnGuiThread = false;
+    QStringList recorded;
+    bool recordedOffGuiThread = false;
+    QThread* gui = QThread::currentThread();
+
+    SmartPainter painter(
+        [&](const QString& path) -> std::optional<ColorizationData> {
+            std::lock_guard lock(mutex);
+            styled.append(path);
+            styledOnGuiThread |= QThread::currentThread() == gui;
+            if (path.endsWith(QStringLiteral("broken")))
+                return std::nullopt;
+            return styleFor(path);
+        },
+        [&](const QString& path, const ColorizationData& data) {
+            recorded.append(path);
+            recordedOffGuiThread |= QThread::currentThread() != gui;
+            EXPECT_EQ(data, styleFor(path));
+        });
+    QSignalSpy painted(&painter, &SmartPainter::folderPainted);
+    painter.paint({QUrl::fromLocalFile(QStringLiteral("/a/Invoices")), QUrl::fromLocalFile(QStringLiteral("/a/broken")),
+                   QUrl::fromLocalFile(QStringLiteral("/a/Music"))});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return painted.count() == 3; }, 5000));
+    EXPECT_EQ(styled, (QStringList{"/a/Invoices", "/a/broken", "/a/Music"}));
+    EXPECT_FALSE(styledOnGuiThread);
+    EXPECT_EQ(recorded, (QStringList{"/a/Invoices", "/a/Music"}));
+    EXPECT_FALSE(recordedOffGuiThread);
+    EXPECT_FALSE(painted.at(1).at(1).toBool());
+}
+
+TEST(SmartPainterTest, FinishingStopsAfterTheCurrentFolderAndRecordsIt)
+{
+    std::atomic<int> started{0};
+    std::atomic<bool> release{false};
+    QStringList recorded;
+    SmartPainter painter(
+        [&](const QString& path) -> std::optional<ColorizationData> {
+            ++started;
+            while (!release)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            return styleFor(path);
+        },
+        [&](const QString& path, const ColorizationData&) { recorded.append(path); });
+    painter.paint({QUrl::fromLocalFile(QStringLiteral("/a/first")), QUrl::fromLocalFile(QStringLiteral("/a/second"))});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return started == 1; }, 5000));
+    std::thread releaser([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        release = true;
+    });
+    painter.finish(); // no event loop runs after this: the recording must already be done
+    releaser.join();
+    EXPECT_EQ(started, 1);
+    EXPECT_EQ(recorded, QStringList{"/a/first"});
+}

@@ -1,0 +1,100 @@
+#include "platform/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QUrl>
+
+using namespace pigmo;
+using Action = LaunchRequest::Action;
+
+namespace {
+
+class CommandLineTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString a = dir.filePath(QStringLiteral("a b"));
+    QString c = dir.filePath(QStringLiteral("ç"));
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(QDir().mkdir(a));
+        ASSERT_TRUE(QDir().mkdir(c));
+    }
+
+    CommandLineResult parse(QStringList arguments) const
+    {
+        arguments.prepend(QStringLiteral("pigmo2"));
+        return CommandLine::parse(arguments, dir.path());
+    }
+};
+
+TEST_F(CommandLineTest, PlainStartAndAutostart)
+{
+    EXPECT_EQ(parse({}).request, LaunchRequest{});
+    EXPECT_EQ(parse({QStringLiteral("--autostart")}).request->action, Action::autostart);
+}
+
+TEST_F(CommandLineTest, OpenAndSmartKeepOnlyExistingLocalFoldersInOrder)
+{
+    const QString file = dir.filePath(QStringLiteral("file.txt"));
+    QFile(file).open(QIODevice::WriteOnly);
+    const CommandLineResult open =
+        parse({QStringLiteral("--open"), QUrl::fromLocalFile(c).toString(), QStringLiteral("a b"), file,
+               QStringLiteral("/missing"), QStringLiteral("sftp://host/dir"), a + QStringLiteral("/../a b/")});
+    ASSERT_TRUE(open.request);
+    EXPECT_EQ(open.request->action, Action::open);
+    EXPECT_EQ(open.request->folders, (QStringList{c, a, a}));
+
+    const CommandLineResult smart = parse({QStringLiteral("--smart"), a});
+    EXPECT_EQ(smart.request->action, Action::smart);
+    EXPECT_EQ(smart.request->folders, QStringList{a});
+    EXPECT_EQ(parse({a}).request->action, Action::open) << "Open With passes bare folders";
+}
+
+TEST_F(CommandLineTest, NoFoldersFoundExitsWithStatusOne)
+{
+    for (const QStringList& arguments :
+         {QStringList{QStringLiteral("--open")}, QStringList{QStringLiteral("--smart"), QStringLiteral("/missing")},
+          QStringList{QStringLiteral("--open"), QStringLiteral("https://example.com/")}}) {
+        const CommandLineResult result = parse(arguments);
+        EXPECT_FALSE(result.request);
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(result.errorOutput, QStringLiteral("No folders found."));
+    }
+}
+
+TEST_F(CommandLineTest, HelpVersionAndMistakes)
+{
+    QCoreApplication::setApplicationName(QStringLiteral("pigmo2"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("2.0.0"));
+    const CommandLineResult help = parse({QStringLiteral("--help")});
+    EXPECT_FALSE(help.request);
+    EXPECT_EQ(help.exitCode, 0);
+    for (const char* option : {"--open", "--smart", "--autostart", "--version"})
+        EXPECT_TRUE(help.output.contains(QLatin1String(option))) << option;
+    EXPECT_EQ(parse({QStringLiteral("--version")}).output, QStringLiteral("pigmo2 2.0.0"));
+
+    const CommandLineResult unknown = parse({QStringLiteral("--frobnicate")});
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_TRUE(unknown.errorOutput.contains(QStringLiteral("frobnicate")));
+    EXPECT_EQ(parse({QStringLiteral("--open"), QStringLiteral("--smart"), a}).exitCode, 1);
+}
+
+TEST_F(CommandLineTest, RequestSurvivesItsWireFormOnlyWhenWellFormed)
+{
+    const LaunchRequest request{Action::smart, {a, c}};
+    EXPECT_EQ(LaunchRequest::fromBytes(request.toBytes()), request);
+    EXPECT_FALSE(LaunchRequest::fromBytes(QByteArray("junk")));
+    QByteArray truncated = request.toBytes();
+    truncated.chop(3);
+    EXPECT_FALSE(LaunchRequest::fromBytes(truncated));
+    QByteArray boastful = LaunchRequest{Action::open, {}}.toBytes();
+    boastful.append(QByteArray::fromHex("fffffff0") + "abc"); // claims four gigabytes, sends three bytes
+    EXPECT_FALSE(LaunchRequest::fromBytes(boastful));
+    EXPECT_EQ(LaunchRequest::fromBytes(LaunchRequest{Action::launch, {}}.toBytes()), LaunchRequest{});
+}
+
+} // namespace

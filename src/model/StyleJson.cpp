@@ -1,60 +1,63 @@
 #include "model/StyleJson.h"
 
+#include <nlohmann/detail/conversions/to_chars.hpp>
+
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cmath>
+#include <string>
 
 namespace pigmo::json {
 namespace {
 
-// A member that must be present and non-null.
-const Json* required(const Json& object, const char* member)
+namespace dom = simdjson::dom;
+
+// The parser of the calling thread; its buffers are reused from one document to the next.
+dom::parser& threadParser()
 {
-    const auto it = object.find(member);
-    return it == object.end() || it->is_null() ? nullptr : &*it;
+    thread_local dom::parser parser;
+    return parser;
 }
 
-// A member that may be missing or null.
-const Json* optional(const Json& object, const char* member)
+QString notInTheCorrectFormat(const char* detail)
 {
-    return required(object, member);
+    return QStringLiteral("The data couldn't be read because it isn't in the correct format. (%1)")
+        .arg(QString::fromUtf8(detail));
 }
 
-Result<double> numberMember(const Json& object, const char* member)
+// The value of a JSON number of any kind (signed, unsigned or fractional); nothing for every other type.
+std::optional<double> numberValue(const Element& value)
 {
-    const Json* value = required(object, member);
+    switch (value.type()) {
+    case dom::element_type::INT64:
+        return static_cast<double>(int64_t(value));
+    case dom::element_type::UINT64:
+        return static_cast<double>(uint64_t(value));
+    case dom::element_type::DOUBLE:
+        return double(value);
+    default:
+        return std::nullopt;
+    }
+}
+
+Result<double> numberMember(const dom::object& object, const char* name)
+{
+    const auto value = member(object, name);
     if (!value)
-        return Result<double>::failure(missingMemberError(member));
-    if (!value->is_number())
-        return Result<double>::failure(wrongTypeError(member, "number"));
-    return value->get<double>();
+        return Result<double>::failure(missingMemberError(name));
+    const auto number = numberValue(*value);
+    if (!number)
+        return Result<double>::failure(wrongTypeError(name, "number"));
+    return *number;
 }
 
-Result<QString> textMember(const Json& value, const char* member)
+Result<QString> textValue(const Element& value, const char* name)
 {
-    if (!value.is_string())
-        return Result<QString>::failure(wrongTypeError(member, "string"));
-    return QString::fromStdString(value.get<std::string>());
-}
-
-Result<QString> requiredText(const Json& object, const char* member)
-{
-    const Json* value = required(object, member);
-    if (!value)
-        return Result<QString>::failure(missingMemberError(member));
-    return textMember(*value, member);
-}
-
-// Absent (missing or null) gives an empty optional; a present member of the wrong type fails.
-Result<std::optional<QString>> optionalText(const Json& object, const char* member)
-{
-    const Json* value = optional(object, member);
-    if (!value)
-        return std::optional<QString>();
-    auto text = textMember(*value, member);
-    if (!text)
-        return Result<std::optional<QString>>::failure(text.error());
-    return std::optional<QString>(*text);
+    std::string_view text;
+    if (value.get_string().get(text))
+        return Result<QString>::failure(wrongTypeError(name, "string"));
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 bool isStrictBase64(const QByteArray& text)
@@ -85,6 +88,8 @@ bool containsNonFinite(const Json& json)
 // entry go through here). The output is the same text `serialize(toJson(data))` gives.
 class StyleWriter {
 public:
+    StyleWriter() { out_.reserve(256); }
+
     void write(const ColorizationData& data)
     {
         open();
@@ -103,7 +108,7 @@ public:
         key("iconStyle");
         open();
         key("type");
-        text(IconStyle::rawValue(data.iconStyle.type()).toUtf8());
+        plainText(IconStyle::rawValue(data.iconStyle.type()));
         if (data.iconStyle.isColor()) {
             key("color");
             write(data.iconStyle.colorValue());
@@ -112,7 +117,7 @@ public:
         close();
     }
 
-    QByteArray bytes() const { return out_; }
+    QByteArray bytes() const { return QByteArray(out_.data(), static_cast<qsizetype>(out_.size())); }
 
 private:
     void write(const HSL& hsl)
@@ -153,29 +158,55 @@ private:
 
     void open()
     {
-        out_.append('{');
+        out_ += '{';
         first_ = true;
     }
     void close()
     {
-        out_.append('}');
+        out_ += '}';
         first_ = false;
     }
     void key(const char* name)
     {
         if (!first_)
-            out_.append(',');
+            out_ += ',';
         first_ = false;
-        out_.append('"').append(name).append("\":");
+        out_.append(1, '"').append(name).append("\":");
     }
-    void number(double value) { out_.append(Json(value).dump()); }
+    // The shortest text that reads back as `value`, exactly as the tree writer formats a finite double.
+    void number(double value)
+    {
+        std::array<char, 64> buffer;
+        const char* end = nlohmann::detail::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+        out_.append(buffer.data(), end - buffer.data());
+    }
+
+    // A text known to need no escaping (the style type names).
+    void plainText(const QString& ascii)
+    {
+        out_ += '"';
+        for (const QChar c : ascii)
+            out_ += static_cast<char>(c.unicode());
+        out_ += '"';
+    }
+
+    static bool needsEscape(char c)
+    {
+        return c == '"' || c == '\\' || c == '/' || static_cast<unsigned char>(c) < 0x20;
+    }
 
     // JSON string escaping as the tree writer does it, plus escaped forward slashes.
     void text(const QByteArray& utf8)
     {
         static constexpr char hex[] = "0123456789abcdef";
-        out_.append('"');
-        for (const char c : utf8) {
+        out_ += '"';
+        const char* run = utf8.constBegin();
+        for (const char* it = run; it != utf8.constEnd(); ++it) {
+            const char c = *it;
+            if (!needsEscape(c))
+                continue;
+            out_.append(run, it - run);
+            run = it + 1;
             switch (c) {
             case '"':
                 out_.append("\\\"");
@@ -202,16 +233,14 @@ private:
                 out_.append("\\t");
                 break;
             default:
-                if (static_cast<unsigned char>(c) < 0x20)
-                    out_.append("\\u00").append(hex[(c >> 4) & 0xF]).append(hex[c & 0xF]);
-                else
-                    out_.append(c);
+                out_.append("\\u00").append(1, hex[(c >> 4) & 0xF]).append(1, hex[c & 0xF]);
             }
         }
-        out_.append('"');
+        out_.append(run, utf8.constEnd() - run);
+        out_ += '"';
     }
 
-    QByteArray out_;
+    std::string out_;
     bool first_ = true;
 };
 
@@ -228,9 +257,35 @@ QString wrongTypeError(const char* member, const char* expected)
         .arg(QLatin1String(member), QLatin1String(expected));
 }
 
-QString describe(const Json& json)
+std::optional<Element> member(const dom::object& object, std::string_view name)
 {
-    return QString::fromUtf8(json.type_name());
+    std::optional<Element> found;
+    for (auto field = object.begin(); field != object.end(); ++field) {
+        if (field.key_equals(name))
+            found = field.value();
+    }
+    if (found && found->is_null())
+        return std::nullopt;
+    return found;
+}
+
+Result<QString> requiredText(const dom::object& object, const char* name)
+{
+    const auto value = member(object, name);
+    if (!value)
+        return Result<QString>::failure(missingMemberError(name));
+    return textValue(*value, name);
+}
+
+Result<std::optional<QString>> optionalText(const dom::object& object, const char* name)
+{
+    const auto value = member(object, name);
+    if (!value)
+        return std::optional<QString>();
+    auto text = textValue(*value, name);
+    if (!text)
+        return Result<std::optional<QString>>::failure(text.error());
+    return std::optional<QString>(std::move(text).value());
 }
 
 Json toJson(const HSL& hsl)
@@ -279,14 +334,15 @@ Json toJson(const ColorizationData& data)
     return json;
 }
 
-Result<HSL> hslFromJson(const Json& json)
+Result<HSL> hslFromJson(const Element& json)
 {
-    if (!json.is_object())
+    dom::object object;
+    if (json.get_object().get(object))
         return Result<HSL>::failure(QStringLiteral("The data couldn't be read because a colour is not an object."));
     HSL hsl;
-    for (auto [member, field] : {std::pair{"hue", &hsl.hue}, std::pair{"saturation", &hsl.saturation},
-                                 std::pair{"lightness", &hsl.lightness}}) {
-        auto number = numberMember(json, member);
+    for (auto [name, field] : {std::pair{"hue", &hsl.hue}, std::pair{"saturation", &hsl.saturation},
+                               std::pair{"lightness", &hsl.lightness}}) {
+        auto number = numberMember(object, name);
         if (!number)
             return Result<HSL>::failure(number.error());
         *field = *number;
@@ -294,23 +350,24 @@ Result<HSL> hslFromJson(const Json& json)
     return hsl;
 }
 
-Result<Icon> iconFromJson(const Json& json)
+Result<Icon> iconFromJson(const Element& json)
 {
-    if (!json.is_object())
+    dom::object object;
+    if (json.get_object().get(object))
         return Result<Icon>::failure(QStringLiteral("The data couldn't be read because an icon is not an object."));
     Icon icon;
-    auto name = requiredText(json, "name");
+    auto name = requiredText(object, "name");
     if (!name)
         return Result<Icon>::failure(name.error());
     icon.name = *name;
 
-    auto url = optionalText(json, "url");
-    auto systemName = optionalText(json, "systemName");
-    auto emoji = optionalText(json, "emoji");
-    auto imageData = optionalText(json, "imageData");
-    for (const auto* member : {&url, &systemName, &emoji, &imageData}) {
-        if (!*member)
-            return Result<Icon>::failure(member->error());
+    auto url = optionalText(object, "url");
+    auto systemName = optionalText(object, "systemName");
+    auto emoji = optionalText(object, "emoji");
+    auto imageData = optionalText(object, "imageData");
+    for (const auto* text : {&url, &systemName, &emoji, &imageData}) {
+        if (!*text)
+            return Result<Icon>::failure(text->error());
     }
     if (*url) {
         const QUrl parsed(**url, QUrl::StrictMode);
@@ -331,12 +388,26 @@ Result<Icon> iconFromJson(const Json& json)
     return icon;
 }
 
-Result<IconStyle> iconStyleFromJson(const Json& json)
+Result<Icon> iconFromJson(const Json& json)
 {
-    if (!json.is_object())
+    auto text = serialize(json);
+    if (!text)
+        return Result<Icon>::failure(text.error());
+    // A parser of its own: the thread's parser may hold a document a caller is still reading.
+    dom::parser parser;
+    Element root;
+    if (const auto error = parser.parse(text->constData(), static_cast<size_t>(text->size()), true).get(root))
+        return Result<Icon>::failure(notInTheCorrectFormat(simdjson::error_message(error)));
+    return iconFromJson(root);
+}
+
+Result<IconStyle> iconStyleFromJson(const Element& json)
+{
+    dom::object object;
+    if (json.get_object().get(object))
         return Result<IconStyle>::failure(
             QStringLiteral("The data couldn't be read because an icon style is not an object."));
-    auto raw = requiredText(json, "type");
+    auto raw = requiredText(object, "type");
     if (!raw)
         return Result<IconStyle>::failure(raw.error());
     const auto type = IconStyle::styleType(*raw);
@@ -353,7 +424,7 @@ Result<IconStyle> iconStyleFromJson(const Json& json)
     case IconStyle::StyleType::color:
         break;
     }
-    const Json* color = required(json, "color");
+    const auto color = member(object, "color");
     if (!color)
         return Result<IconStyle>::failure(missingMemberError("color"));
     auto hsl = hslFromJson(*color);
@@ -362,14 +433,15 @@ Result<IconStyle> iconStyleFromJson(const Json& json)
     return IconStyle::color(*hsl);
 }
 
-Result<ColorizationData> colorizationDataFromJson(const Json& json)
+Result<ColorizationData> colorizationDataFromJson(const Element& json)
 {
     using R = Result<ColorizationData>;
-    if (!json.is_object())
+    dom::object object;
+    if (json.get_object().get(object))
         return R::failure(QStringLiteral("The data couldn't be read because it isn't in the correct format."));
     ColorizationData data;
 
-    const Json* color = required(json, "color");
+    const auto color = member(object, "color");
     if (!color)
         return R::failure(missingMemberError("color"));
     auto hsl = hslFromJson(*color);
@@ -377,24 +449,25 @@ Result<ColorizationData> colorizationDataFromJson(const Json& json)
         return R::failure(hsl.error());
     data.color = *hsl;
 
-    auto intensity = numberMember(json, "intensity");
+    auto intensity = numberMember(object, "intensity");
     if (!intensity)
         return R::failure(intensity.error());
     data.intensity = *intensity;
 
-    if (const Json* icon = optional(json, "icon")) {
+    if (const auto icon = member(object, "icon")) {
         auto decoded = iconFromJson(*icon);
         if (!decoded)
             return R::failure(decoded.error());
-        data.icon = *decoded;
+        data.icon = std::move(decoded).value();
     }
-    if (const Json* size = optional(json, "iconSize")) {
-        if (!size->is_number())
+    if (const auto size = member(object, "iconSize")) {
+        const auto number = numberValue(*size);
+        if (!number)
             return R::failure(wrongTypeError("iconSize", "number"));
-        data.iconSize = size->get<double>();
+        data.iconSize = *number;
     }
 
-    const Json* style = required(json, "iconStyle");
+    const auto style = member(object, "iconStyle");
     if (!style)
         return R::failure(missingMemberError("iconStyle"));
     auto iconStyle = iconStyleFromJson(*style);
@@ -426,15 +499,22 @@ Result<QByteArray> serialize(const Json& json)
     return bytes;
 }
 
-Result<Json> parse(const QByteArray& bytes)
+Result<Element> parse(const QByteArray& bytes)
 {
-    try {
-        return Json::parse(bytes.constBegin(), bytes.constEnd());
-    } catch (const nlohmann::json::exception& error) {
-        return Result<Json>::failure(
-            QStringLiteral("The data couldn't be read because it isn't in the correct format. (%1)")
-                .arg(QString::fromUtf8(error.what())));
-    }
+    dom::parser& parser = threadParser();
+    Element root;
+    const auto error = parser.parse(bytes.constData(), static_cast<size_t>(bytes.size()), true).get(root);
+    if (!error)
+        return root;
+    // simdjson refuses a few texts the format allows: integers beyond 64 bits, a leading byte order mark.
+    // Such a text is read as written in its canonical form, where every number fits.
+    const Json tree = Json::parse(bytes.constBegin(), bytes.constEnd(), nullptr, false);
+    if (tree.is_discarded())
+        return Result<Element>::failure(notInTheCorrectFormat(simdjson::error_message(error)));
+    const std::string canonical = tree.dump();
+    if (parser.parse(canonical).get(root))
+        return Result<Element>::failure(notInTheCorrectFormat(simdjson::error_message(error)));
+    return root;
 }
 
 Result<QByteArray> encode(const ColorizationData& data)

@@ -4,8 +4,11 @@
 #include "model/Result.h"
 
 #include <nlohmann/json.hpp>
+#include <simdjson.h>
 
 #include <QByteArray>
+
+#include <string_view>
 
 // The JSON form of the style records, shared by the folder attribute and both history files.
 //
@@ -13,25 +16,30 @@
 // standard Base64, URLs as their encoded absolute text, forward slashes escaped ("\/"). A non-finite
 // number makes the encoding fail. Reading: members by name in any order, unknown members ignored, a null
 // optional is absent; a missing or null required member, a member of the wrong type, bad Base64, a bad
-// URL or an unknown style type fails the whole decode.
+// URL or an unknown style type fails the whole decode. Writing builds nlohmann trees (or writes the style
+// directly); reading goes through simdjson's DOM.
 namespace pigmo::json {
 
 using Json = nlohmann::ordered_json;
+using Element = simdjson::dom::element;
 
 Json toJson(const HSL& hsl);
 Json toJson(const Icon& icon);
 Json toJson(const IconStyle& style);
 Json toJson(const ColorizationData& data);
 
-Result<HSL> hslFromJson(const Json& json);
+Result<HSL> hslFromJson(const Element& json);
+Result<Icon> iconFromJson(const Element& json);
+Result<IconStyle> iconStyleFromJson(const Element& json);
+Result<ColorizationData> colorizationDataFromJson(const Element& json);
+// The icon of a tree built in memory (read back through its text).
 Result<Icon> iconFromJson(const Json& json);
-Result<IconStyle> iconStyleFromJson(const Json& json);
-Result<ColorizationData> colorizationDataFromJson(const Json& json);
 
 // Compact UTF-8 text of a JSON value, forward slashes escaped; fails on non-finite numbers.
 Result<QByteArray> serialize(const Json& json);
-// Parses JSON text; fails with the parser's description.
-Result<Json> parse(const QByteArray& bytes);
+// Parses JSON text with this thread's parser; fails with the parser's description. The element (and every
+// element reached from it) stays valid until the next `parse` on the same thread.
+Result<Element> parse(const QByteArray& bytes);
 
 // The style as stored in the folder attribute and the history files.
 Result<QByteArray> encode(const ColorizationData& data);
@@ -40,6 +48,12 @@ Result<ColorizationData> decode(const QByteArray& bytes);
 // Helpers for records that embed a style: a member read by name, with the same failure texts.
 QString missingMemberError(const char* member);
 QString wrongTypeError(const char* member, const char* expected);
-QString describe(const Json& json); // a short text for error messages: the JSON type name
+// The member `name` of `object`, or nothing when it is missing or null. When a name repeats, the last
+// occurrence counts.
+std::optional<Element> member(const simdjson::dom::object& object, std::string_view name);
+// A required string member: missing/null and wrong type fail with the texts above.
+Result<QString> requiredText(const simdjson::dom::object& object, const char* name);
+// An optional string member: missing or null is an empty optional, a present non-string fails.
+Result<std::optional<QString>> optionalText(const simdjson::dom::object& object, const char* name);
 
 } // namespace pigmo::json

@@ -4,6 +4,7 @@
 
 #include <QCollator>
 #include <QFileInfo>
+#include <QHash>
 #include <QStandardPaths>
 #include <QThread>
 
@@ -31,14 +32,28 @@ Result<QMap<QString, ColorizationData>> decodeStyles(const QByteArray& bytes)
     auto json = json::parse(bytes);
     if (!json)
         return R::failure(json.error());
-    if (!json->is_object())
+    simdjson::dom::object object;
+    if (json->get_object().get(object))
         return R::failure(QStringLiteral("The data couldn't be read because it isn't in the correct format."));
+    // A repeated folder keeps its first place and its last style, so only that style is read.
+    QList<std::pair<QString, json::Element>> members;
+    QHash<QString, qsizetype> places;
+    for (const simdjson::dom::key_value_pair field : object) {
+        const QString folder = QString::fromUtf8(field.key.data(), static_cast<qsizetype>(field.key.size()));
+        const auto place = places.constFind(folder);
+        if (place != places.cend()) {
+            members[*place].second = field.value;
+        } else {
+            places.insert(folder, members.size());
+            members.append({folder, field.value});
+        }
+    }
     QMap<QString, ColorizationData> styles;
-    for (auto it = json->cbegin(); it != json->cend(); ++it) {
-        auto data = json::colorizationDataFromJson(it.value());
+    for (const auto& [folder, value] : members) {
+        auto data = json::colorizationDataFromJson(value);
         if (!data)
             return R::failure(data.error());
-        styles.insert(QString::fromStdString(it.key()), std::move(data).value());
+        styles.insert(folder, std::move(data).value());
     }
     return styles;
 }

@@ -6,31 +6,30 @@ namespace pigmo {
 namespace {
 
 // The decimal number of `length` ASCII digits at `position`, or -1.
-int digits(const QString& text, qsizetype position, qsizetype length)
+int digits(std::string_view text, size_t position, size_t length)
 {
     int value = 0;
-    for (qsizetype i = position; i < position + length; ++i) {
-        const QChar c = text.at(i);
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+    for (size_t i = position; i < position + length; ++i) {
+        const char c = text[i];
+        if (c < '0' || c > '9')
             return -1;
-        value = value * 10 + (c.unicode() - '0');
+        value = value * 10 + (c - '0');
     }
     return value;
 }
 
 // Seconds east of UTC of a "Z" or "+hh:mm"/"-hh:mm" designator, or nothing.
-std::optional<int> offsetSeconds(QStringView designator)
+std::optional<int> offsetSeconds(std::string_view designator)
 {
-    if (designator == u"Z")
+    if (designator == "Z")
         return 0;
-    if (designator.size() != 6 || (designator[0] != u'+' && designator[0] != u'-') || designator[3] != u':')
+    if (designator.size() != 6 || (designator[0] != '+' && designator[0] != '-') || designator[3] != ':')
         return std::nullopt;
-    const QString text = designator.toString();
-    const int hours = digits(text, 1, 2), minutes = digits(text, 4, 2);
+    const int hours = digits(designator, 1, 2), minutes = digits(designator, 4, 2);
     if (hours < 0 || minutes < 0 || hours > 23 || minutes > 59)
         return std::nullopt;
     const int seconds = hours * 3600 + minutes * 60;
-    return designator[0] == u'-' ? -seconds : seconds;
+    return designator[0] == '-' ? -seconds : seconds;
 }
 
 } // namespace
@@ -49,16 +48,22 @@ QString timestampText(const QDateTime& timestamp)
 
 std::optional<QDateTime> timestampFromText(const QString& text)
 {
-    // yyyy-MM-ddTHH:mm:ss followed by the zone designator
-    constexpr qsizetype dateTimeLength = 19;
-    if (text.size() <= dateTimeLength || text[4] != u'-' || text[7] != u'-' || text[10] != u'T' || text[13] != u':' ||
-        text[16] != u':')
+    const QByteArray utf8 = text.toUtf8();
+    return timestampFromText(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
+}
+
+std::optional<QDateTime> timestampFromText(std::string_view text)
+{
+    // yyyy-MM-ddTHH:mm:ss followed by the zone designator; any byte beyond ASCII fails a check below
+    constexpr size_t dateTimeLength = 19;
+    if (text.size() <= dateTimeLength || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' ||
+        text[16] != ':')
         return std::nullopt;
     const int fields[] = {digits(text, 0, 4),  digits(text, 5, 2),  digits(text, 8, 2),
                           digits(text, 11, 2), digits(text, 14, 2), digits(text, 17, 2)};
     const QDate date(fields[0], fields[1], fields[2]);
     const QTime time(fields[3], fields[4], fields[5]);
-    const auto offset = offsetSeconds(QStringView(text).mid(dateTimeLength));
+    const auto offset = offsetSeconds(text.substr(dateTimeLength));
     if (std::ranges::any_of(fields, [](int field) { return field < 0; }) || !date.isValid() || !time.isValid() ||
         !offset)
         return std::nullopt;
@@ -74,40 +79,39 @@ Json toJson(const HistoryLogEntry& entry)
     return json;
 }
 
-Result<HistoryLogEntry> historyLogEntryFromJson(const Json& json)
+Result<HistoryLogEntry> historyLogEntryFromJson(const Element& json)
 {
     using R = Result<HistoryLogEntry>;
-    if (!json.is_object())
+    simdjson::dom::object object;
+    if (json.get_object().get(object))
         return R::failure(QStringLiteral("The data couldn't be read because a history entry is not an object."));
     HistoryLogEntry entry;
 
-    const auto path = json.find("folderPath");
-    if (path == json.end() || path->is_null())
-        return R::failure(missingMemberError("folderPath"));
-    if (!path->is_string())
-        return R::failure(wrongTypeError("folderPath", "string"));
-    entry.folderPath = QString::fromStdString(path->get<std::string>());
+    auto path = requiredText(object, "folderPath");
+    if (!path)
+        return R::failure(path.error());
+    entry.folderPath = std::move(path).value();
 
-    const auto data = json.find("data");
-    if (data == json.end() || data->is_null())
+    const auto data = member(object, "data");
+    if (!data)
         return R::failure(missingMemberError("data"));
     auto style = colorizationDataFromJson(*data);
     if (!style)
         return R::failure(style.error());
     entry.data = std::move(style).value();
 
-    const auto timestamp = json.find("timestamp");
-    if (timestamp == json.end() || timestamp->is_null())
+    const auto timestamp = member(object, "timestamp");
+    if (!timestamp)
         return R::failure(missingMemberError("timestamp"));
-    if (!timestamp->is_string())
+    std::string_view text;
+    if (timestamp->get_string().get(text))
         return R::failure(wrongTypeError("timestamp", "string"));
-    const QString text = QString::fromStdString(timestamp->get<std::string>());
     const auto parsed = timestampFromText(text);
     if (!parsed)
         return R::failure(
             QStringLiteral("The data couldn't be read because \"%1\" is not an ISO 8601 date without fractional "
                            "seconds.")
-                .arg(text));
+                .arg(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))));
     entry.timestamp = *parsed;
     return entry;
 }
@@ -126,11 +130,12 @@ Result<QList<HistoryLogEntry>> decodeLog(const QByteArray& bytes)
     auto json = parse(bytes);
     if (!json)
         return R::failure(json.error());
-    if (!json->is_array())
+    simdjson::dom::array array;
+    if (json->get_array().get(array))
         return R::failure(QStringLiteral("The data couldn't be read because it isn't in the correct format."));
     QList<HistoryLogEntry> entries;
-    entries.reserve(static_cast<qsizetype>(json->size()));
-    for (const Json& element : *json) {
+    entries.reserve(static_cast<qsizetype>(array.size()));
+    for (const Element element : array) {
         auto entry = historyLogEntryFromJson(element);
         if (!entry)
             return R::failure(entry.error());

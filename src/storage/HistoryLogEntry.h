@@ -29,10 +29,11 @@ namespace json {
 // never with fractional seconds.
 QString timestampText(const QDateTime& timestamp);
 std::optional<QDateTime> timestampFromText(const QString& text);
+std::optional<QDateTime> timestampFromText(std::string_view utf8);
 
 // {"folderPath": ..., "data": {...}, "timestamp": "..."}; all three members required when reading.
 Json toJson(const HistoryLogEntry& entry);
-Result<HistoryLogEntry> historyLogEntryFromJson(const Json& json);
+Result<HistoryLogEntry> historyLogEntryFromJson(const Element& json);
 
 // The history log file: a JSON array of entries, oldest first. One unreadable entry fails the whole log.
 Result<QByteArray> encodeLog(const QList<HistoryLogEntry>& entries);

@@ -23,45 +23,46 @@ struct HistoryColorizationData {
     friend bool operator==(const HistoryColorizationData&, const HistoryColorizationData&) = default;
 };
 
-Result<HistoryColorizationData> legacyRecordFromJson(const json::Json& json)
+Result<HistoryColorizationData> legacyRecordFromJson(const json::Element& json)
 {
     using R = Result<HistoryColorizationData>;
-    if (!json.is_object())
+    simdjson::dom::object object;
+    if (json.get_object().get(object))
         return R::failure(QStringLiteral("The data couldn't be read because a record is not an object."));
     HistoryColorizationData record;
-    const auto data = json.find("data");
-    if (data == json.end() || data->is_null())
+    const auto data = json::member(object, "data");
+    if (!data)
         return R::failure(json::missingMemberError("data"));
     auto style = json::colorizationDataFromJson(*data);
     if (!style)
         return R::failure(style.error());
     record.data = std::move(style).value();
 
-    if (const auto url = json.find("url"); url != json.end() && !url->is_null()) {
-        if (!url->is_string())
-            return R::failure(json::wrongTypeError("url", "string"));
-        const QUrl parsed(QString::fromStdString(url->get<std::string>()), QUrl::StrictMode);
+    auto url = json::optionalText(object, "url");
+    if (!url)
+        return R::failure(url.error());
+    if (*url) {
+        const QUrl parsed(**url, QUrl::StrictMode);
         if (parsed.isEmpty() || !parsed.isValid())
             return R::failure(QStringLiteral("The data couldn't be read because \"url\" is no valid URL."));
         record.url = parsed;
     }
 
-    const auto imageID = json.find("imageID");
-    if (imageID == json.end() || imageID->is_null())
-        return R::failure(json::missingMemberError("imageID"));
-    if (!imageID->is_string())
-        return R::failure(json::wrongTypeError("imageID", "string"));
-    record.imageID = QString::fromStdString(imageID->get<std::string>());
+    auto imageID = json::requiredText(object, "imageID");
+    if (!imageID)
+        return R::failure(imageID.error());
+    record.imageID = std::move(imageID).value();
     return record;
 }
 
 std::optional<QList<HistoryColorizationData>> decodeLegacyHistory(const QByteArray& bytes)
 {
     auto json = json::parse(bytes);
-    if (!json || !json->is_array())
+    simdjson::dom::array array;
+    if (!json || json->get_array().get(array))
         return std::nullopt;
     QList<HistoryColorizationData> records;
-    for (const json::Json& element : *json) {
+    for (const json::Element element : array) {
         auto record = legacyRecordFromJson(element);
         if (!record)
             return std::nullopt;

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
+#include <thread>
+#include <vector>
 
 using namespace pigmo;
 
@@ -140,4 +143,62 @@ TEST(StyleJsonTest, DirectWriterMatchesTreeWriter)
         EXPECT_EQ(*direct, *tree);
         EXPECT_EQ(decoded(direct->constData()).icon, style.icon);
     }
+}
+
+TEST(StyleJsonTest, ReadingRefusesWhatTheFormatForbidsAndAcceptsWhatItAllows)
+{
+    const auto style = [](const std::string& intensity) {
+        return R"({"color":{"hue":1,"saturation":2,"lightness":3},"intensity":)" + intensity +
+               R"(,"iconStyle":{"type":"vibrant"}})";
+    };
+    for (const char* overflow : {"1e999", "-1E400"})
+        EXPECT_TRUE(fails(style(overflow).c_str())) << overflow;
+    EXPECT_EQ(decoded(style("99999999999999999999").c_str()).intensity, 1e20) << "an integer beyond 64 bits";
+    EXPECT_EQ(decoded(style("18446744073709551615").c_str()).intensity, 18446744073709551615.0);
+    EXPECT_EQ(decoded(style("-9223372036854775808").c_str()).intensity, -9223372036854775808.0);
+    EXPECT_EQ(decoded(("\xEF\xBB\xBF" + style("1")).c_str()).intensity, 1) << "a byte order mark";
+
+    const auto badName = [&](const std::string& name) {
+        return R"({"color":{"hue":1,"saturation":2,"lightness":3},"intensity":1,"icon":{"name":")" + name +
+               R"("},"iconStyle":{"type":"vibrant"}})";
+    };
+    for (const char* name : {"\xff", "\xed\xa0\x80", "\\ud800", "\\udc00x", "a\x01"})
+        EXPECT_TRUE(fails(badName(name).c_str())) << name;
+    EXPECT_EQ(decoded(badName("\\u00e9\\ud83d\\ude00\\u0000").c_str()).icon->name,
+              QStringLiteral("\u00e9\U0001F600") + QChar(0));
+
+    const auto failure = json::decode("{\"color\":");
+    EXPECT_TRUE(failure.error().startsWith("The data couldn't be read because it isn't in the correct format. ("));
+}
+
+TEST(StyleJsonTest, RepeatedMembersCountByTheirLastOccurrence)
+{
+    const auto data = decoded(R"({"color":{"hue":1,"saturation":2,"lightness":3,"hue":7},"intensity":"x",)"
+                              R"("intensity":0.5,"iconSize":4,"iconSize":null,"iconStyle":{"type":"original"}})");
+    EXPECT_EQ(data.color.hue, 7);
+    EXPECT_EQ(data.intensity, 0.5);
+    EXPECT_FALSE(data.iconSize);
+    EXPECT_TRUE(fails(R"({"color":{"hue":1,"saturation":2,"lightness":3},"intensity":1,"intensity":null,)"
+                      R"("iconStyle":{"type":"original"}})"));
+}
+
+TEST(StyleJsonTest, DecodesOnSeveralThreadsAtOnce)
+{
+    const ColorizationData style{HSL{195, 100, 50}, 0.6, Icon{{}, {}, {}, QStringLiteral("star"), {}}, 170,
+                                 IconStyle::color(HSL{1, 2, 3})};
+    const QByteArray text = *json::encode(style);
+    std::vector<std::thread> threads;
+    std::atomic<int> mismatches = 0;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&] {
+            for (int n = 0; n < 500; ++n) {
+                const auto result = json::decode(text);
+                if (!result || *result != style)
+                    ++mismatches;
+            }
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(mismatches, 0);
 }

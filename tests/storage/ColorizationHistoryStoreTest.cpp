@@ -115,6 +115,19 @@ TEST_F(ColorizationHistoryStoreTest, LoadingMissingOrEmptyFiles)
     EXPECT_EQ(log.lines(), (QStringList{"Loaded 0 folder styles", "Loaded 0 chronological history entries"}));
 }
 
+TEST_F(ColorizationHistoryStoreTest, AFolderNamedTwiceInTheStylesFileKeepsItsLastStyle)
+{
+    const QByteArray style = R"({"color":{"hue":1,"saturation":2,"lightness":3},"intensity":1,)"
+                             R"("iconStyle":{"type":"inverted"}})";
+    put(ColorizationHistoryStore::stylesFileName,
+        R"({"\/a":{"broken":true},"\/b":)" + style + R"(,"\/a":)" + style + "}");
+    ColorizationHistoryStore store;
+    store.loadChronologicalLog();
+    ASSERT_EQ(store.folderStyles().size(), 2);
+    EXPECT_EQ(store.folderStyles().value(QStringLiteral("/a")).iconStyle, IconStyle::inverted());
+    EXPECT_EQ(log.lines().value(0), "Loaded 2 folder styles");
+}
+
 TEST_F(ColorizationHistoryStoreTest, UnreadableLogIsMovedAsideOnLoadingAndANewOneStarted)
 {
     const QByteArray fractional =

@@ -84,6 +84,8 @@ public:
     // How long a new untitled folder waits for its rename (30 s); tests shorten it.
     void setRenameTimeout(std::chrono::milliseconds timeout) { renameTimeout_ = timeout; }
     int pendingCount() const { return int(pendingRename_.size()); }
+    // Directories with a watch right now (the watched trees without hidden and skipped ones).
+    int watchedDirectoryCount() const { return source_.watchCount(); }
     // Blocks until every styling started so far has finished (tests and shutdown).
     void waitForStylings() { stylingPool_.waitForDone(); }
 

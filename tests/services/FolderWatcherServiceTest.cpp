@@ -79,7 +79,7 @@ TEST_F(FolderWatcherServiceTest, UntitledFolderRenamedIsStyledOnceUnderItsNewNam
     ASSERT_TRUE(QDir(root).mkdir("untitled folder"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return watcher->pendingCount() == 1; }, 3000));
     ASSERT_TRUE(QDir(root).rename("untitled folder", "Invoices"));
-    ASSERT_TRUE(colorized.wait(3000));
+    ASSERT_TRUE(colorized.wait(10000));
 
     QTest::qWait(2000); // past the shortened rename time-out: the old entry never fires
     EXPECT_EQ(styledPaths(), QStringList{root + "/Invoices"});
@@ -148,9 +148,9 @@ TEST_F(FolderWatcherServiceTest, UntitledFolderLeftAloneIsStyledAfterTheTimeOut)
     auto watcher = startedWatcher(400ms);
     QSignalSpy colorized(watcher.get(), &FolderWatcherService::folderColorized);
     ASSERT_TRUE(QDir(root).mkpath("nested/deeper"));
-    QTest::qWait(100); // the new subdirectories get their watches
+    ASSERT_TRUE(QTest::qWaitFor([&] { return watcher->watchedDirectoryCount() == 3; }, 10000)); // root, nested, deeper
     ASSERT_TRUE(QDir(root).mkdir("nested/deeper/Neuer Ordner"));
-    ASSERT_TRUE(colorized.wait(3000));
+    ASSERT_TRUE(colorized.wait(10000));
     EXPECT_EQ(styledPaths(), QStringList{root + "/nested/deeper/Neuer Ordner"});
     EXPECT_TRUE(log.contains("FolderWatcherService: Rename timeout, colorizing with default name: " + root +
                              "/nested/deeper/Neuer Ordner"));
@@ -181,7 +181,7 @@ TEST_F(FolderWatcherServiceTest, RenameIsPairedWithThePendingFolderItself)
 
     QSignalSpy colorized(watcher.get(), &FolderWatcherService::folderColorized);
     ASSERT_TRUE(QDir(root).rename("untitled folder 2", "Music"));
-    ASSERT_TRUE(colorized.wait(3000));
+    ASSERT_TRUE(colorized.wait(10000));
     EXPECT_EQ(styledPaths(), QStringList{root + "/Music"});
     EXPECT_EQ(watcher->pendingCount(), 1);
 }

@@ -193,9 +193,9 @@ TEST_F(ColorizationViewModelTest, SmartWorkflowTimeline)
     EXPECT_EQ(states[1].first, SmartLoadingState::success);
     EXPECT_EQ(states[2].first, SmartLoadingState::idle);
     EXPECT_GE(states[1].second, 950);
-    EXPECT_LT(states[1].second, 2500); // generous: renders of the debug build on a loaded machine
+    EXPECT_LT(states[1].second, 4000); // generous: sanitizer builds on a loaded machine
     EXPECT_GE(states[2].second - states[1].second, 695);
-    EXPECT_LT(states[2].second - states[1].second, 1500);
+    EXPECT_LT(states[2].second - states[1].second, 3000);
     EXPECT_TRUE(model->icon().has_value());
     EXPECT_TRUE(log.contains("[Smart] ✅ Smart workflow complete for: Music"));
 }

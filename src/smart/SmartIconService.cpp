@@ -7,6 +7,7 @@
 #include "smart/TextFolding.h"
 #include "storage/BundleResources.h"
 
+#include <QCoreApplication>
 #include <QRandomGenerator>
 
 #include <algorithm>
@@ -229,6 +230,13 @@ SmartIconService& SmartIconService::shared()
                             smart::selectedFolderLanguages(),
                             BundleResources::path(QStringLiteral("keywords"))};
     });
+    // A build still running when the program ends must stop while the catalogues, the log and Qt still
+    // exist: the application's destructor joins the worker, long before static objects are destroyed.
+    static const bool joinsAtExit = [] {
+        qAddPostRoutine([] { SmartIconService::shared().shutdown(); });
+        return true;
+    }();
+    Q_UNUSED(joinsAtExit)
     return service;
 }
 
@@ -239,6 +247,11 @@ SmartIconService::SmartIconService(SourcesProvider sources, QObject* parent)
 }
 
 SmartIconService::~SmartIconService()
+{
+    shutdown();
+}
+
+void SmartIconService::shutdown()
 {
     {
         std::lock_guard lock(mutex_);

@@ -78,6 +78,9 @@ public:
     explicit SmartIconService(SourcesProvider sources, QObject* parent = nullptr);
     // Drops builds that have not started and waits for a running one.
     ~SmartIconService() override;
+    // Stops the build worker: queued builds are dropped, a running one is waited for, later requests do
+    // nothing. Idempotent; the destructor calls it.
+    void shutdown();
 
     // Requests a build unless the index is ready or a build is already requested or running.
     void buildIndexIfNeeded();

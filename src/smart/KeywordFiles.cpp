@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include <nlohmann/json.hpp>
+#include <simdjson.h>
 
 #include <cmath>
 #include <limits>
@@ -124,13 +125,124 @@ protected:
 };
 
 template <class Handler>
-auto parseWith(const QByteArray& json) -> std::optional<decltype(Handler::file)>
+auto parseWithSax(const QByteArray& json) -> std::optional<decltype(Handler::file)>
 {
     Handler handler;
     const bool ok = Json::sax_parse(json.cbegin(), json.cend(), &handler, nlohmann::detail::input_format_t::json, true);
     if (!ok)
         return std::nullopt;
     return std::move(handler.file);
+}
+
+namespace dom = simdjson::dom;
+
+QString fromUtf8(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The same integer rules as ShapeHandler: signed, unsigned (clamped) and fraction-free floating values.
+std::optional<int> integerLeaf(const dom::element& value)
+{
+    int64_t integer = 0;
+    switch (value.type()) {
+    case dom::element_type::INT64:
+        integer = int64_t(value);
+        break;
+    case dom::element_type::UINT64: {
+        const uint64_t unsignedValue = uint64_t(value);
+        integer = unsignedValue > static_cast<uint64_t>(std::numeric_limits<int64_t>::max())
+                      ? std::numeric_limits<int64_t>::max()
+                      : static_cast<int64_t>(unsignedValue);
+        break;
+    }
+    case dom::element_type::DOUBLE: {
+        const double number = double(value);
+        if (!std::isfinite(number) || std::trunc(number) != number)
+            return std::nullopt;
+        integer = number >= 9.0e18    ? std::numeric_limits<int64_t>::max()
+                  : number <= -9.0e18 ? std::numeric_limits<int64_t>::min()
+                                      : static_cast<int64_t>(number);
+        break;
+    }
+    default:
+        return std::nullopt;
+    }
+    return static_cast<int>(
+        std::clamp<int64_t>(integer, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+bool readEntry(const dom::element& value, KeywordFile::Entry& entry)
+{
+    dom::object keywords;
+    if (value.get(keywords))
+        return false;
+    entry.keywords.reserve(keywords.size());
+    for (const dom::key_value_pair field : keywords) {
+        const std::optional<int> relevance = integerLeaf(field.value);
+        if (!relevance)
+            return false;
+        entry.keywords.emplace_back(fromUtf8(field.key), *relevance);
+    }
+    return true;
+}
+
+bool readEntry(const dom::element& value, std::pair<QString, QStringList>& flag)
+{
+    dom::array names;
+    if (value.get(names))
+        return false;
+    flag.second.reserve(static_cast<qsizetype>(names.size()));
+    for (const dom::element name : names) {
+        std::string_view text;
+        if (name.get(text))
+            return false;
+        flag.second.append(fromUtf8(text));
+    }
+    return true;
+}
+
+// Walks a parsed document of exactly the file's shape into `entries`; false at the first deviation.
+template <class Entries>
+bool readEntries(const dom::element& root, Entries& entries)
+{
+    dom::object outer;
+    if (root.get(outer))
+        return false;
+    entries.reserve(outer.size());
+    for (const dom::key_value_pair field : outer) {
+        auto& entry = entries.emplace_back();
+        entry = {fromUtf8(field.key), {}};
+        if (!readEntry(field.value, entry))
+            return false;
+    }
+    return true;
+}
+
+std::vector<KeywordFile::Entry>& entriesOf(KeywordFile& file)
+{
+    return file.entries;
+}
+
+std::vector<std::pair<QString, QStringList>>& entriesOf(CountryFlagsFile& file)
+{
+    return file.flags;
+}
+
+// simdjson reads the common case quickly. The few texts it refuses although they are JSON (integers beyond
+// 64 bits, a leading byte order mark) and every malformed text go through the SAX reader, whose verdict
+// is final.
+template <class Handler>
+auto parseWith(const QByteArray& json) -> std::optional<decltype(Handler::file)>
+{
+    dom::parser parser;
+    dom::element root;
+    if (parser.parse(json.constData(), static_cast<size_t>(json.size()), true).get(root))
+        return parseWithSax<Handler>(json);
+    decltype(Handler::file) file;
+    if (!readEntries(root, entriesOf(file)))
+        return std::nullopt;
+    return file;
 }
 
 std::optional<QByteArray> readAll(const QString& path)

@@ -20,16 +20,17 @@ constexpr char16_t variationSelector16 = 0xFE0F;
 QStringList nameTokens(const QString& name, QStringView separators)
 {
     const QString lower = name.toLower();
+    const auto isSeparator = [separators](QChar ch) {
+        return std::find(separators.begin(), separators.end(), ch) != separators.end();
+    };
     QStringList tokens;
     qsizetype start = 0;
     for (qsizetype i = 0; i <= lower.size(); ++i) {
-        if (i < lower.size() && !separators.contains(lower.at(i)))
+        if (i < lower.size() && !isSeparator(lower.at(i)))
             continue;
-        if (i > start) {
-            QString token = lower.mid(start, i - start);
-            if (!tokens.contains(token))
-                tokens.append(std::move(token));
-        }
+        const QStringView token = QStringView(lower).mid(start, i - start);
+        if (!token.isEmpty() && !tokens.contains(token))
+            tokens.append(token.size() == lower.size() ? lower : token.toString());
         start = i + 1;
     }
     return tokens;
@@ -82,6 +83,7 @@ public:
         QElapsedTimer timer;
         timer.start();
         log::system(QStringLiteral("[SmartIcon] 🔄 Building keyword index..."));
+        startKeywordFileLoads(); // the files do not depend on the catalogues: read them meanwhile
         addCatalogue(sources_.catalogues.lucide, IconLibrary::lucide);
         addCatalogue(sources_.catalogues.sf, IconLibrary::sf);
         addCatalogue(sources_.catalogues.emoji, IconLibrary::emoji);
@@ -152,22 +154,29 @@ private:
         return file;
     }
 
-    // Reading and normalising run for all languages at once; merging and logging then follow in the
-    // order of the sorted language codes.
-    void loadKeywordFiles()
+    using FileLoad = std::future<std::optional<KeywordFile>>;
+
+    // Reading and normalising run for all languages at once, started before anything else; merging and
+    // logging then follow in the order of the sorted language codes.
+    void startKeywordFileLoads()
     {
-        QStringList languages(sources_.languages.cbegin(), sources_.languages.cend());
-        languages.sort();
-        log::system(QStringLiteral("[SmartIcon]   🌐 Loading keywords for languages: ") + languages.join(u", "));
+        languages_ = QStringList(sources_.languages.cbegin(), sources_.languages.cend());
+        languages_.sort();
         const QDir directory(sources_.keywordDirectory);
         const auto load = [&directory](const QString& name) {
             return std::async(std::launch::async, readNormalized, directory.filePath(name));
         };
-        std::vector<std::pair<std::future<std::optional<KeywordFile>>, std::future<std::optional<KeywordFile>>>> loads;
-        for (const QString& code : std::as_const(languages)) {
-            loads.emplace_back(load(QStringLiteral("lucide_keywords_%1.json").arg(code)),
-                               load(QStringLiteral("emoji_keywords_%1.json").arg(code)));
+        for (const QString& code : std::as_const(languages_)) {
+            loads_.emplace_back(load(QStringLiteral("lucide_keywords_%1.json").arg(code)),
+                                load(QStringLiteral("emoji_keywords_%1.json").arg(code)));
         }
+    }
+
+    void loadKeywordFiles()
+    {
+        const QStringList& languages = languages_;
+        log::system(QStringLiteral("[SmartIcon]   🌐 Loading keywords for languages: ") + languages.join(u", "));
+        std::vector<std::pair<FileLoad, FileLoad>>& loads = loads_;
         for (qsizetype i = 0; i < languages.size(); ++i) {
             auto& [lucide, emoji] = loads[static_cast<size_t>(i)];
             if (const std::optional<KeywordFile> file = lucide.get()) {
@@ -350,6 +359,8 @@ private:
     std::vector<bool> replaced_; // per icon: listed more than once in its catalogue
     TextMap<uint32_t> words_;    // word -> position in index_->keywords_
     std::vector<RawPosting> postings_;
+    QStringList languages_; // the sorted language codes
+    std::vector<std::pair<FileLoad, FileLoad>> loads_;
 };
 
 std::shared_ptr<const KeywordIndex> KeywordIndex::build(const IndexSources& sources)

@@ -2,6 +2,8 @@
 
 #include <QTextBoundaryFinder>
 
+#include <optional>
+
 namespace pigmo::text {
 namespace {
 
@@ -40,8 +42,40 @@ QString lowercasedAndFolded(const QString& text)
     return foldDiacritics(text.toLower());
 }
 
+namespace {
+
+// Plain ASCII needs neither Unicode case tables nor folding: lower-case A-Z and trim spaces and tabs.
+std::optional<QString> normalizedAscii(const QString& text)
+{
+    const char16_t* units = reinterpret_cast<const char16_t*>(text.constData());
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    bool hasUpper = false;
+    for (qsizetype i = 0; i < end; ++i) {
+        if (units[i] >= 0x80)
+            return std::nullopt;
+        hasUpper = hasUpper || (units[i] >= u'A' && units[i] <= u'Z');
+    }
+    const auto trimmed = [](char16_t unit) { return unit == u' ' || unit == u'\t'; };
+    while (begin < end && trimmed(units[begin]))
+        ++begin;
+    while (end > begin && trimmed(units[end - 1]))
+        --end;
+    if (!hasUpper)
+        return begin == 0 && end == text.size() ? text : text.mid(begin, end - begin);
+    QString lowered(end - begin, Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(lowered.data());
+    for (qsizetype i = begin; i < end; ++i)
+        *out++ = units[i] >= u'A' && units[i] <= u'Z' ? static_cast<char16_t>(units[i] + (u'a' - u'A')) : units[i];
+    return lowered;
+}
+
+} // namespace
+
 QString normalizeKeyword(const QString& text)
 {
+    if (std::optional<QString> ascii = normalizedAscii(text))
+        return *std::move(ascii);
     const QString folded = lowercasedAndFolded(text);
     qsizetype begin = 0;
     qsizetype end = folded.size();

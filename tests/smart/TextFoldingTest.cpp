@@ -20,6 +20,9 @@ TEST(TextFoldingTest, NormalizeKeywordLowersFoldsAndTrimsSpacesAndTabsOnly)
         {QString::fromUtf8("한국어"), QString::fromUtf8("한국어")},     // Hangul stays composed
         {QString::fromUtf8("Straße"), QString::fromUtf8("straße")},
         {QString::fromUtf8("Deutschland"), "deutschland"},
+        {" \tMiXeD Case 42\t ", "mixed case 42"}, // plain ASCII takes a shorter road to the same form
+        {"already lower", "already lower"},
+        {"\x1f[Z]@\x1f", "\x1f[z]@\x1f"}, // ASCII controls other than tab stay
     };
     for (const auto& [input, expected] : cases)
         EXPECT_EQ(normalizeKeyword(input), expected) << input.toStdString();

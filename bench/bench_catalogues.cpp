@@ -20,5 +20,3 @@ void BM_LoadCatalogues(benchmark::State& state)
 BENCHMARK(BM_LoadCatalogues)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-BENCHMARK_MAIN();

@@ -84,12 +84,3 @@ void BM_ReadPlainFolderIcon(benchmark::State& state)
 BENCHMARK(BM_ReadPlainFolderIcon)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -64,16 +64,3 @@ void BM_LoadLog(benchmark::State& state)
 BENCHMARK(BM_LoadLog)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    // The store writes below $XDG_DATA_HOME: point it at a scratch directory, never at the user's history.
-    QTemporaryDir scratch;
-    qputenv("XDG_DATA_HOME", scratch.path().toUtf8());
-    QCoreApplication app(argc, argv);
-    log::setSink([](log::Channel, const QString&) {});
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

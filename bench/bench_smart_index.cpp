@@ -26,15 +26,6 @@ IndexSources bundleSources(const QSet<QString>& languages)
             BundleResources::path(QStringLiteral("keywords"))};
 }
 
-// Log lines are dropped: the figures are those of the work, not of the terminal.
-struct SilentLog {
-    SilentLog()
-    {
-        log::setSink([](log::Channel, const QString&) {});
-    }
-    ~SilentLog() { log::setSink({}); }
-};
-
 // A "VmRSS" (resident now) or "VmHWM" (peak resident) figure of /proc/self/status, in MiB.
 double statusMiB(const QByteArray& field)
 {
@@ -52,7 +43,6 @@ double statusMiB(const QByteArray& field)
 // first, so that no earlier build has grown the heap) and the resident size the finished index keeps.
 void BM_IndexMemory(benchmark::State& state)
 {
-    SilentLog silent;
     const IndexSources sources = bundleSources(allLanguages);
     for (auto _ : state) {
         const double residentBefore = statusMiB("VmRSS");
@@ -67,7 +57,6 @@ BENCHMARK(BM_IndexMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 void BM_BuildIndex(benchmark::State& state, const QSet<QString>& languages)
 {
-    SilentLog silent;
     const IndexSources sources = bundleSources(languages);
     for (auto _ : state)
         benchmark::DoNotOptimize(KeywordIndex::build(sources));
@@ -78,7 +67,6 @@ BENCHMARK_CAPTURE(BM_BuildIndex, elevenLanguages, allLanguages)->Unit(benchmark:
 SmartIconService& readyService()
 {
     static SmartIconService* service = [] {
-        SilentLog silent;
         auto* s = new SmartIconService([] { return bundleSources(allLanguages); });
         s->waitUntilReady(60s);
         return s;
@@ -89,7 +77,6 @@ SmartIconService& readyService()
 void BM_FindIcon(benchmark::State& state)
 {
     SmartIconService& service = readyService();
-    SilentLog silent;
     const QStringList names = {"Invoices", "Photos 2023", "Rechnungen", "MyProjects", "Musique", "Deutschland"};
     qsizetype i = 0;
     for (auto _ : state)
@@ -118,12 +105,3 @@ void BM_SearchPrefix50(benchmark::State& state)
 BENCHMARK(BM_SearchPrefix50)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

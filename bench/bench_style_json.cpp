@@ -24,5 +24,3 @@ void BM_EncodeDecodeStyle(benchmark::State& state)
 BENCHMARK(BM_EncodeDecodeStyle)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-BENCHMARK_MAIN();

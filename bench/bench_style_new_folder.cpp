@@ -28,12 +28,3 @@ void BM_StyleNewFolder(benchmark::State& state)
 BENCHMARK(BM_StyleNewFolder)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QGuiApplication app(argc, argv);
-    pigmo::log::setSink([](pigmo::log::Channel, const QString&) {}); // the benchmarks measure work, not printing
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}

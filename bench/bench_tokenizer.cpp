@@ -19,5 +19,3 @@ void BM_Tokenize(benchmark::State& state)
 BENCHMARK(BM_Tokenize);
 
 } // namespace
-
-BENCHMARK_MAIN();

@@ -24,12 +24,3 @@ void BM_ViewModelConstruction(benchmark::State& state)
 BENCHMARK(BM_ViewModelConstruction)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QGuiApplication app(argc, argv);
-    pigmo::log::setSink([](pigmo::log::Channel, const QString&) {}); // the benchmarks measure work, not printing
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}

@@ -27,11 +27,3 @@ void BM_WatcherStart(benchmark::State& state)
 BENCHMARK(BM_WatcherStart)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}

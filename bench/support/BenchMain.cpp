@@ -22,9 +22,9 @@ int main(int argc, char** argv)
     QTemporaryDir home(QDir::tempPath() + QStringLiteral("/pigmo-bench-XXXXXX"));
     if (!home.isValid())
         return 2;
-    for (const auto& [variable, relative] : {std::pair{"HOME", ""}, std::pair{"XDG_CONFIG_HOME", "/.config"},
-                                             std::pair{"XDG_DATA_HOME", "/.local/share"},
-                                             std::pair{"XDG_CACHE_HOME", "/.cache"}}) {
+    for (const auto& [variable, relative] :
+         {std::pair{"HOME", ""}, std::pair{"XDG_CONFIG_HOME", "/.config"}, std::pair{"XDG_DATA_HOME", "/.local/share"},
+          std::pair{"XDG_CACHE_HOME", "/.cache"}}) {
         const QString path = home.path() + QLatin1String(relative);
         QDir().mkpath(path);
         qputenv(variable, path.toUtf8());

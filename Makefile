@@ -23,7 +23,7 @@ bench: build
 	@scripts/run-benchmarks build/$(PRESET)
 
 format:
-	@git ls-files '*.cpp' '*.h' '*.c' | xargs clang-format -i
+	@git ls-files --cached --others --exclude-standard '*.cpp' '*.h' '*.c' | xargs clang-format -i
 
 check-format:
 	@scripts/check-format

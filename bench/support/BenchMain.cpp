@@ -3,11 +3,9 @@
 // the work, not of the terminal.
 
 #include "model/Log.h"
+#include "support/ScratchHome.h"
 
 #include <benchmark/benchmark.h>
-
-#include <QDir>
-#include <QTemporaryDir>
 
 #if defined(PIGMO_BENCH_GUI)
 #include <QGuiApplication>
@@ -19,16 +17,9 @@ using BenchApplication = QCoreApplication;
 
 int main(int argc, char** argv)
 {
-    QTemporaryDir home(QDir::tempPath() + QStringLiteral("/pigmo-bench-XXXXXX"));
+    const pigmo::test::ScratchHome home(QStringLiteral("pigmo-bench"));
     if (!home.isValid())
         return 2;
-    for (const auto& [variable, relative] :
-         {std::pair{"HOME", ""}, std::pair{"XDG_CONFIG_HOME", "/.config"}, std::pair{"XDG_DATA_HOME", "/.local/share"},
-          std::pair{"XDG_CACHE_HOME", "/.cache"}}) {
-        const QString path = home.path() + QLatin1String(relative);
-        QDir().mkpath(path);
-        qputenv(variable, path.toUtf8());
-    }
 #if defined(PIGMO_BENCH_GUI)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -2,7 +2,7 @@
 
 #include "app/AppDelegate.h"
 #include "app/TerminationSignals.h"
-#include "model/Log.h"
+#include "base/Log.h"
 #include "platform/Product.h"
 #include "platform/ProgramStart.h"
 #include "platform/SingleInstance.h"

@@ -34,7 +34,7 @@ std::mutex& changeMutex()
 
 void logFailure(const QString& what, const QString& folder, const QString& reason)
 {
-    log::system(QStringLiteral("FolderIcons: %1 failed for %2: %3").arg(what, folder, reason));
+    log::warning(QStringLiteral("FolderIcons: %1 failed for %2: %3").arg(what, folder, reason));
 }
 
 // The folder's absolute path when it is a real directory (not a symbolic link); else logs why not.

@@ -79,7 +79,7 @@ QList<ColorizationData> SmartSiblingAnalysis::siblingColorizations(const QUrl& f
     std::error_code error;
     std::filesystem::directory_iterator listing(QFile::encodeName(parent).toStdString(), error);
     if (error) {
-        log::system(QStringLiteral("[Smart] ⚠️ Could not read directory contents"));
+        log::warning(QStringLiteral("[Smart] ⚠️ Could not read directory contents"));
         return {};
     }
     QList<QUrl> siblings;

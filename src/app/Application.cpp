@@ -3,7 +3,7 @@
 #include "app/AppDelegate.h"
 #include "app/SmartPaintOnce.h"
 #include "app/TerminationSignals.h"
-#include "model/Log.h"
+#include "base/Log.h"
 #include "platform/Display.h"
 #include "platform/Product.h"
 #include "platform/ProgramStart.h"

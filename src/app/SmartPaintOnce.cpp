@@ -1,7 +1,7 @@
 #include "app/SmartPaintOnce.h"
 
 #include "app/TerminationSignals.h"
-#include "model/Log.h"
+#include "base/Log.h"
 #include "platform/Product.h"
 #include "services/SmartStyling.h"
 #include "storage/ColorizationHistoryStore.h"

@@ -1,6 +1,6 @@
 #include "app/TerminationSignals.h"
 
-#include "model/Log.h"
+#include "base/Log.h"
 
 #include <QSocketNotifier>
 

@@ -2,7 +2,7 @@
 
 #include "platform/AppGroupStore.h"
 
-#include "model/Log.h"
+#include "base/Log.h"
 
 #include <vector>
 

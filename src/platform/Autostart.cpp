@@ -2,7 +2,7 @@
 
 #include "platform/Autostart.h"
 
-#include "model/Log.h"
+#include "base/Log.h"
 #include "platform/Product.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "platform/Desktop.h"
 
-#include "model/Log.h"
+#include "base/Log.h"
 
 #include <QDesktopServices>
 

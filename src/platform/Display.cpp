@@ -1,6 +1,6 @@
 #include "platform/Display.h"
 
-#include "model/Log.h"
+#include "base/Log.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 #include "platform/SingleInstance.h"
 
-#include "model/Log.h"
+#include "base/Log.h"
 #include "platform/Product.h"
 
 #include <QDir>

@@ -1,9 +1,9 @@
 #include "services/ColorizationViewModel.h"
 
-#include "model/Log.h"
+#include "base/Log.h"
+#include "catalogue/IconsModel.h"
 #include "platform/FolderIcons.h"
 #include "render/ColorizationService.h"
-#include "render/IconsModel.h"
 #include "services/SmartStyling.h"
 #include "storage/ColorizationHistoryStore.h"
 #include "storage/ExtendedAttributesManager.h"

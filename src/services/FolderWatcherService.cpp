@@ -1,7 +1,7 @@
 #include "services/FolderWatcherService.h"
 
+#include "base/Log.h"
 #include "fulldiskaccess/FDAPermissionManager.h"
-#include "model/Log.h"
 #include "services/SmartStyling.h"
 #include "storage/ColorizationHistoryStore.h"
 #include "storage/Preferences.h"

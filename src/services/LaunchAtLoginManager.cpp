@@ -1,6 +1,6 @@
 #include "services/LaunchAtLoginManager.h"
 
-#include "model/Log.h"
+#include "base/Log.h"
 #include "platform/Autostart.h"
 #include "storage/Preferences.h"
 

@@ -1,6 +1,6 @@
 #include "services/SmartStyling.h"
 
-#include "model/Log.h"
+#include "base/Log.h"
 #include "platform/FolderIcons.h"
 #include "render/ColorizationService.h"
 #include "smart/SmartIconService.h"

@@ -1,6 +1,6 @@
 #include "smart/SmartSiblingAnalysis.h"
 
-#include "model/Log.h"
+#include "base/Log.h"
 #include "storage/ExtendedAttributesManager.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "storage/ColorizationHistoryStore.h"
 
-#include "model/Log.h"
+#include "base/Log.h"
 
 #include <QCollator>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "storage/ExtendedAttributesManager.h"
 
-#include "model/Log.h"
+#include "base/Log.h"
 #include "model/StyleJson.h"
 #include "xattr/ExtendedAttributeHandler.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/Log.h"
+#include "base/Log.h"
 
 #include <QString>
 #include <QStringList>

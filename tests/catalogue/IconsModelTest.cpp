@@ -1,4 +1,4 @@
-#include "render/IconsModel.h"
+#include "catalogue/IconsModel.h"
 #include "storage/BundleResources.h"
 #include "support/LogCapture.h"
 

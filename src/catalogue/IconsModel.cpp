@@ -1,6 +1,6 @@
-#include "render/IconsModel.h"
+#include "catalogue/IconsModel.h"
 
-#include "model/Log.h"
+#include "base/Log.h"
 #include "storage/BundleResources.h"
 
 #include <QDir>

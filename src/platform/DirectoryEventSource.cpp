@@ -1,6 +1,6 @@
-#include "services/DirectoryEventSource.h"
+#include "platform/DirectoryEventSource.h"
 
-#include "model/Log.h"
+#include "base/Log.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "model/Log.h"
+#include "base/Log.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>

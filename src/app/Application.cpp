@@ -2,48 +2,35 @@
 
 #include "app/AppDelegate.h"
 #include "app/TerminationSignals.h"
-#include "base/Log.h"
 #include "platform/Product.h"
 #include "platform/ProgramStart.h"
 #include "platform/SingleInstance.h"
 
 #include <QApplication>
 
-#include <optional>
-
 namespace pigmo {
 namespace {
 
-// Help, version, mistakes and "No folders found." are answered before the GUI starts, so they work
-// without a display too. Nothing when the program is to run.
-std::optional<int> answerWithoutGui(int argc, char** argv)
+// The command line is read once, before the GUI starts, so that help, version, mistakes and "No folders
+// found." work without a display too.
+CommandLineResult readCommandLine(int argc, char** argv)
 {
     const QCoreApplication core(argc, argv); // gone before the GUI application exists
-    QCoreApplication::setApplicationName(QLatin1String(product::executableName));
-    QCoreApplication::setApplicationVersion(product::version());
-    const CommandLineResult parsed = CommandLine::parse(QCoreApplication::arguments());
-    if (parsed.verbose)
-        log::setDiagnosticsEnabled(true); // for the whole run
-    if (parsed.request)
-        return std::nullopt;
-    if (!parsed.output.isEmpty())
-        log::answer(parsed.output.trimmed());
-    if (!parsed.errorOutput.isEmpty())
-        log::warning(parsed.errorOutput);
-    return parsed.exitCode;
+    return ProgramStart::read(QCoreApplication::arguments());
 }
 
 } // namespace
 
 int runApplication(int argc, char** argv)
 {
-    if (const std::optional<int> status = answerWithoutGui(argc, argv))
-        return *status;
+    const CommandLineResult parsed = readCommandLine(argc, argv);
+    if (!parsed.request)
+        return parsed.exitCode;
 
     QApplication application(argc, argv);
     // A later start ends here once the running program has its request.
     SingleInstance instance;
-    const ProgramStart start = ProgramStart::begin(QApplication::arguments(), instance);
+    const ProgramStart start = ProgramStart::claim(*parsed.request, instance);
     if (!start.request)
         return start.exitCode;
 

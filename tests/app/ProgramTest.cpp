@@ -53,7 +53,7 @@ protected:
 
     static bool styled(const QString& path)
     {
-        return ExtendedAttributesManager::shared().readSettings(QUrl::fromLocalFile(path)).has_value();
+        return ExtendedAttributesManager::shared().readSettings(path).has_value();
     }
 
     static QJsonObject currentStyles()
@@ -77,7 +77,7 @@ TEST_F(ProgramTest, SmartStylesForwardsAndEndsCleanlyOnSigterm)
     // A styled sibling: the new folders take their intensity and style from it.
     const QString photos = makeFolder(QStringLiteral("Photos"));
     ColorizationData sibling{HSL{30, 80, 50}, 0.8, std::nullopt, 150.0, IconStyle::vibrant()};
-    ExtendedAttributesManager::shared().writeSettings(sibling, QUrl::fromLocalFile(photos));
+    ExtendedAttributesManager::shared().writeSettings(sibling, photos);
     const QStringList names{"Invoices", "Music", "Recipes"};
     QStringList paths;
     for (const QString& name : names)
@@ -91,8 +91,7 @@ TEST_F(ProgramTest, SmartStylesForwardsAndEndsCleanlyOnSigterm)
         << program.readAllStandardError().toStdString();
     std::cout << "[ INFO     ] first --smart request styled three folders in " << clock.elapsed() << " ms\n";
     for (const QString& path : paths) {
-        const std::optional<ColorizationData> data =
-            ExtendedAttributesManager::shared().readSettings(QUrl::fromLocalFile(path));
+        const std::optional<ColorizationData> data = ExtendedAttributesManager::shared().readSettings(path);
         ASSERT_TRUE(data);
         EXPECT_TRUE(data->icon) << path.toStdString();
         EXPECT_DOUBLE_EQ(data->intensity, 0.8); // from the styled siblings

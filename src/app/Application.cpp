@@ -1,36 +1,58 @@
 #include "app/Application.h"
 
 #include "app/AppDelegate.h"
+#include "app/SmartPaintOnce.h"
 #include "app/TerminationSignals.h"
+#include "base/Log.h"
+#include "platform/Display.h"
 #include "platform/Product.h"
 #include "platform/ProgramStart.h"
 #include "platform/SingleInstance.h"
 
 #include <QApplication>
 
+#include <variant>
+
 namespace pigmo {
 namespace {
 
-// The command line is read once, before the GUI starts, so that help, version, mistakes and "No folders
-// found." work without a display too.
-CommandLineResult readCommandLine(int argc, char** argv)
-{
-    const QCoreApplication core(argc, argv); // gone before the GUI application exists
-    return ProgramStart::read(QCoreApplication::arguments());
-}
+// What a start does once the command line is read without any window platform loaded.
+using Decision = std::variant<int, LaunchRequest>; // an exit status, or the request this process runs with
 
-} // namespace
-
-int runApplication(int argc, char** argv)
+// Help, version, mistakes and "No folders found." are answered here, as is every request that needs no
+// window of this process: --smart handed to the running program, and any request when there is no display
+// (handed to the running program, else refused).
+Decision decideWithoutGui(int argc, char** argv)
 {
-    const CommandLineResult parsed = readCommandLine(argc, argv);
+    const QCoreApplication core(argc, argv); // gone before any other application object exists
+    // The one reading of the command line.
+    const CommandLineResult parsed = ProgramStart::read(QCoreApplication::arguments());
     if (!parsed.request)
         return parsed.exitCode;
 
-    QApplication application(argc, argv);
+    const LaunchRequest& request = *parsed.request;
+    const bool smart = request.action == LaunchRequest::Action::smart;
+    if (!smart && Display::available(QCoreApplication::arguments()))
+        return request; // the window's start claims the single instance itself
+    if (SingleInstance().handOver(request))
+        return 0;
+    if (smart)
+        return request; // styled by this process alone
+    log::warning(Display::noDisplayMessage);
+    return 1;
+}
+
+int runWithWindow(int argc, char** argv, const LaunchRequest& request)
+{
+    std::optional<QApplication> made;
+    {
+        const NoDisplayExit noDisplay; // a display that does not answer ends the start with our message
+        made.emplace(argc, argv);
+    }
+    QApplication& application = *made;
     // A later start ends here once the running program has its request.
     SingleInstance instance;
-    const ProgramStart start = ProgramStart::claim(*parsed.request, instance);
+    const ProgramStart start = ProgramStart::claim(request, instance);
     if (!start.request)
         return start.exitCode;
 
@@ -46,6 +68,19 @@ int runApplication(int argc, char** argv)
     const int status = QApplication::exec();
     delegate.finishPendingWork();
     return status;
+}
+
+} // namespace
+
+int runApplication(int argc, char** argv)
+{
+    const Decision decision = decideWithoutGui(argc, argv);
+    if (const int* status = std::get_if<int>(&decision))
+        return *status;
+    const LaunchRequest& request = std::get<LaunchRequest>(decision);
+    if (request.action == LaunchRequest::Action::smart)
+        return SmartPaintOnce::run(argc, argv, request.folders);
+    return runWithWindow(argc, argv, request);
 }
 
 } // namespace pigmo

@@ -20,7 +20,7 @@ import { existsSync, readFileSync, readdirSync } from 'node:fs';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { buildIndex, propose, readFolderNames } from './matching.mjs';
-import { expandVocabulary, handWrittenOwners } from './vocabulary.mjs';
+import { expandVocabulary, handWrittenOwners, ruleStems } from './vocabulary.mjs';
 
 export const LANGUAGES = ['en', 'fr', 'it', 'de', 'es', 'pt-BR', 'zh-Hans', 'ja', 'ko', 'ru', 'cs'];
 const CONCEPT_KEYS = ['concept', 'lucide', 'emoji', 'words', 'weak'];
@@ -172,7 +172,8 @@ function claim(ctx, keys, concept) {
     }
 }
 
-// compounds.json: per language, "heads" joined to every stem of "modifiers" (concept -> stems).
+// compounds.json: per language, a list of rules joining every modifier stem to every head; the compound belongs
+// to the rule's "concept" (stems a list) or to the concept each stem is listed under (stems an object).
 function checkCompounds(compounds, ctx) {
     const { errors } = ctx;
     if (typeof compounds !== 'object' || compounds === null || Array.isArray(compounds)) {
@@ -181,27 +182,37 @@ function checkCompounds(compounds, ctx) {
     }
     const handWritten = handWrittenOwners(ctx.data);
     for (const [lang, rules] of Object.entries(compounds)) {
-        const where = `compounds/${lang}`;
-        if (!LANGUAGES.includes(lang)) errors.push(`${where}: unknown language`);
-        if (!rules || !Array.isArray(rules.heads) || typeof rules.modifiers !== 'object' || Array.isArray(rules.modifiers)) {
-            errors.push(`${where}: needs "heads" (an array) and "modifiers" (an object)`);
+        if (!LANGUAGES.includes(lang)) errors.push(`compounds/${lang}: unknown language`);
+        if (!Array.isArray(rules)) {
+            errors.push(`compounds/${lang}: must be a list of rules`);
             continue;
         }
-        for (const key of Object.keys(rules)) if (!['heads', 'modifiers'].includes(key)) errors.push(`${where}: unknown key "${key}"`);
-        const heads = rules.heads.filter((head) => typeof head === 'string' && head === head.toLowerCase() && !SEPARATORS.test(head));
-        if (heads.length !== rules.heads.length) errors.push(`${where}: heads must be lower-case strings without separators`);
-        for (const [concept, stems] of Object.entries(rules.modifiers)) {
-            if (!ctx.concepts.has(concept)) errors.push(`${where}: no concept "${concept}"`);
-            if (!Array.isArray(stems)) {
-                errors.push(`${where}/${concept}: stems must be an array`);
-                continue;
-            }
-            const words = stems.flatMap((stem) => heads.map((head) => stem + head))
-                .filter((word) => (handWritten.get(normalise(word)) ?? concept) === concept);
-            const good = checkWords(`${where}/${concept}`, lang, words, errors);
-            ctx.compoundCount[lang] = (ctx.compoundCount[lang] ?? 0) + good.length;
-            claim(ctx, good, concept);
-        }
+        rules.forEach((rule, i) => checkCompoundRule(rule, `compounds/${lang}#${i}`, lang, handWritten, ctx));
+    }
+}
+
+function checkCompoundRule(rule, where, lang, handWritten, ctx) {
+    const { errors } = ctx;
+    const headed = typeof rule?.concept === 'string';
+    const stemsOk = headed ? Array.isArray(rule.modifiers) : typeof rule?.modifiers === 'object' && !Array.isArray(rule.modifiers);
+    if (!rule || !Array.isArray(rule.heads) || rule.heads.length === 0 || !rule.modifiers || !stemsOk) {
+        errors.push(`${where}: needs "heads" and "modifiers" (a list with "concept", else an object of concepts)`);
+        return;
+    }
+    for (const key of Object.keys(rule)) if (!['concept', 'heads', 'modifiers'].includes(key)) errors.push(`${where}: unknown key "${key}"`);
+    if (rule.heads.some((head) => typeof head !== 'string' || head !== head.toLowerCase() || SEPARATORS.test(head)))
+        errors.push(`${where}: heads must be lower-case strings without separators`);
+    const byConcept = new Map();
+    for (const [concept, stem] of ruleStems(rule)) {
+        if (!byConcept.has(concept)) byConcept.set(concept, []);
+        byConcept.get(concept).push(...rule.heads.map((head) => String(stem) + head));
+    }
+    for (const [concept, words] of byConcept) {
+        if (!ctx.concepts.has(concept)) errors.push(`${where}: no concept "${concept}"`);
+        const own = words.filter((word) => (handWritten.get(normalise(word)) ?? concept) === concept);
+        const good = checkWords(`${where}/${concept}`, lang, own, errors);
+        ctx.compoundCount[lang] = (ctx.compoundCount[lang] ?? 0) + good.length;
+        claim(ctx, good, concept);
     }
 }
 

@@ -3,12 +3,13 @@
 // generated keyword files style the folder names of a list.
 //
 //   node tools/vocabulary/check.mjs [--icons <dir of Lucide *.svg>] [--emoji-test <emoji-test.txt>]
-//                                   [--names <list>] [--misses] [file]
+//                                   [--names <list>] [--misses] [--resources <dir>] [file]
 //
 // With a folder-name list (by default tests/data/smart/folder-names.tsv), prints per language how many of its
 // names get a fitting Lucide glyph, for the language with English (the program's default selection) and for
 // all eleven languages; --misses lists the names that do not, with what they get. Below 90 % in any
 // language is an error. It also lists the vocabulary words that the own name of another icon outranks.
+// --resources measures another copy of the bundle data (by default resources/ of this checkout).
 //
 // Without --icons, tools/node_modules/lucide-static/icons (after `npm ci` in tools/) or else resources/lucide/
 // is used; when the icons folder sits in the lucide-static package, its tags.json also rejects names that are
@@ -45,12 +46,14 @@ function parseArgs(argv) {
         emojiTest: null,
         names: join(repoRoot, 'tests', 'data', 'smart', 'folder-names.tsv'),
         misses: false,
+        resources: join(repoRoot, 'resources'),
     };
     for (let i = 0; i < argv.length; ++i) {
         if (argv[i] === '--icons') args.icons = argv[++i];
         else if (argv[i] === '--emoji-test') args.emojiTest = argv[++i];
         else if (argv[i] === '--names') args.names = argv[++i];
         else if (argv[i] === '--misses') args.misses = true;
+        else if (argv[i] === '--resources') args.resources = argv[++i];
         else args.file = argv[i];
     }
     // The pinned npm package (after `npm ci` in tools/) also knows which names are only aliases.
@@ -239,8 +242,7 @@ export function check(data, { lucide = null, emoji = null, compounds = {} } = {}
 export const REQUIRED_RATE = 0.9;
 
 // Per language, the share of the list's names whose proposal fits; returns the languages below the mark.
-function reportRates(entries, showMisses) {
-    const resources = join(repoRoot, 'resources');
+function reportRates(entries, resources, showMisses) {
     const selections = [
         ...LANGUAGES.map((language) => ({ label: language, languages: [...new Set(['en', language])], only: language })),
         { label: 'all', languages: LANGUAGES, only: null },
@@ -335,7 +337,7 @@ function main() {
         console.log(`skipped: folder-name rates (no ${args.names})`);
         return;
     }
-    const failing = reportRates(readFolderNames(args.names), args.misses);
+    const failing = reportRates(readFolderNames(args.names), args.resources, args.misses);
     if (failing.length) {
         console.error(`error: fewer than ${100 * REQUIRED_RATE} % fitting glyphs: ${failing.join(', ')}`);
         process.exit(1);

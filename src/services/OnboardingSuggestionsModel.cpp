@@ -1,5 +1,6 @@
 #include "services/OnboardingSuggestionsModel.h"
 
+#include "base/Folder.h"
 #include "render/ColorizationService.h"
 #include "smart/SmartIconService.h"
 #include "smart/SmartSiblingAnalysis.h"
@@ -9,7 +10,6 @@
 #include <QCollator>
 #include <QDir>
 #include <QFileInfo>
-#include <QUrl>
 
 #include <algorithm>
 
@@ -82,12 +82,12 @@ int OnboardingSuggestionsModel::selectedCount() const
 bool OnboardingSuggestionsModel::isCandidate(const QString& path, const Roots& roots,
                                              const ExtendedAttributesManager& attributes)
 {
-    const QFileInfo entry(path);
-    if (!entry.isDir() || entry.isSymLink() || entry.isHidden())
+    const std::optional<Folder> folder = Folder::fromScan(path); // no link, no file
+    if (!folder || folder->name().startsWith(u'.'))
         return false;
-    if (parentOf(path) == roots.home && roots.excludedNames.contains(entry.fileName()))
+    if (parentOf(path) == roots.home && roots.excludedNames.contains(folder->name()))
         return false;
-    return !attributes.readSettings(QUrl::fromLocalFile(path));
+    return !attributes.readSettings(path);
 }
 
 void OnboardingSuggestionsModel::sortByName(QStringList& paths)
@@ -158,7 +158,7 @@ std::optional<Icon> OnboardingSuggestionsModel::lookUpIcon(const QString& name,
 std::optional<OnboardingSuggestionsModel::Suggestion>
 OnboardingSuggestionsModel::makeSuggestion(const QString& path) const
 {
-    const QList<ColorizationData> siblings = SmartSiblingAnalysis::siblingColorizations(QUrl::fromLocalFile(path));
+    const QList<ColorizationData> siblings = SmartSiblingAnalysis::siblingColorizations(path);
     std::optional<Icon> icon = lookUpIcon(lastComponent(path), siblings);
     if (!icon)
         return std::nullopt;
@@ -218,7 +218,7 @@ bool OnboardingSuggestionsModel::applyOne(const Suggestion& suggestion) const
     const std::optional<QImage> image = ColorizationService::generateIcon(suggestion.data);
     if (!image || !services_.setFolderIcon(*image, suggestion.path))
         return false;
-    services_.attributes.writeSettings(suggestion.data, QUrl::fromLocalFile(suggestion.path));
+    services_.attributes.writeSettings(suggestion.data, suggestion.path);
     // Recorded on the store's own thread, also when the model is gone by then.
     ColorizationHistoryStore* history = &services_.history;
     QMetaObject::invokeMethod(

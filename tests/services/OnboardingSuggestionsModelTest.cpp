@@ -81,8 +81,8 @@ protected:
 
     void style(const QString& path, double hue = 30) const
     {
-        attributes.writeSettings(styleOf(hue), QUrl::fromLocalFile(path));
-        ASSERT_TRUE(attributes.readSettings(QUrl::fromLocalFile(path)));
+        attributes.writeSettings(styleOf(hue), path);
+        ASSERT_TRUE(attributes.readSettings(path));
     }
 
     std::unique_ptr<Model> makeModel(std::function<bool(const QImage&, const QString&)> setIcon = FolderIcons::setIcon)
@@ -255,7 +255,7 @@ TEST_F(OnboardingSuggestionsModelTest, ApplyingStylesTheChosenFoldersAndCountsAR
     EXPECT_EQ(model->failedCount(), 1);
     EXPECT_TRUE(model->isApplying()) << "never reset";
 
-    const std::optional<ColorizationData> written = attributes.readSettings(QUrl::fromLocalFile(invoices));
+    const std::optional<ColorizationData> written = attributes.readSettings(invoices);
     ASSERT_TRUE(written);
     EXPECT_EQ(*written, model->suggestions()[0].data);
     QFile directoryFile(invoices + QStringLiteral("/.directory"));
@@ -264,7 +264,7 @@ TEST_F(OnboardingSuggestionsModelTest, ApplyingStylesTheChosenFoldersAndCountsAR
     ASSERT_TRUE(waitUntil([&] { return history.folderStyles().contains(invoices); }));
     EXPECT_EQ(history.folderStyles().value(invoices), model->suggestions()[0].data);
 
-    EXPECT_FALSE(attributes.readSettings(QUrl::fromLocalFile(photos))) << "not selected";
+    EXPECT_FALSE(attributes.readSettings(photos)) << "not selected";
     EXPECT_FALSE(QFile::exists(photos + QStringLiteral("/.directory")));
     EXPECT_FALSE(history.folderStyles().contains(photos));
     EXPECT_FALSE(history.folderStyles().contains(travel)) << "no history for a folder whose icon did not take";
@@ -282,7 +282,7 @@ TEST_F(OnboardingSuggestionsModelTest, AnIconThatDoesNotTakeLeavesNoAttributeAnd
     EXPECT_EQ(model->appliedCount(), 1);
     EXPECT_EQ(model->failedCount(), 1);
     QTest::qWait(50);
-    EXPECT_FALSE(attributes.readSettings(QUrl::fromLocalFile(photos)));
+    EXPECT_FALSE(attributes.readSettings(photos));
     EXPECT_FALSE(history.folderStyles().contains(photos));
 }
 
@@ -295,5 +295,5 @@ TEST_F(OnboardingSuggestionsModelTest, ApplyingNothingSelectedFinishesAtOnceTouc
     model->applySelected();
     EXPECT_TRUE(model->isDoneApplying()) << "at once";
     EXPECT_EQ(model->appliedCount(), 0);
-    EXPECT_FALSE(attributes.readSettings(QUrl::fromLocalFile(photos)));
+    EXPECT_FALSE(attributes.readSettings(photos));
 }

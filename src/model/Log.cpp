@@ -1,5 +1,7 @@
 #include "model/Log.h"
 
+#include <QLoggingCategory>
+
 #include <cstdio>
 #include <mutex>
 
@@ -17,6 +19,8 @@ Sink& installedSink()
     static Sink sink;
     return sink;
 }
+
+Q_LOGGING_CATEGORY(diagnosticCategory, "pigmo.diagnostic", QtInfoMsg)
 
 } // namespace
 
@@ -42,6 +46,22 @@ void print(const QString& line)
 void system(const QString& line)
 {
     write(Channel::systemLog, line);
+}
+
+void diagnostic(const QString& line)
+{
+    if (diagnosticsEnabled())
+        write(Channel::systemLog, line);
+}
+
+bool diagnosticsEnabled()
+{
+    return diagnosticCategory().isDebugEnabled();
+}
+
+void setDiagnosticsEnabled(bool enabled)
+{
+    const_cast<QLoggingCategory&>(diagnosticCategory()).setEnabled(QtDebugMsg, enabled);
 }
 
 Sink setSink(Sink sink)

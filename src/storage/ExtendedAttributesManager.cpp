@@ -52,6 +52,25 @@ std::optional<ColorizationData> ExtendedAttributesManager::readSettings(const QU
     return std::nullopt;
 }
 
+std::optional<ColorizationData> ExtendedAttributesManager::storedSettings(const QString& folderPath) const
+{
+    QString error;
+    try {
+        const std::optional<QByteArray> bytes = xattr::FilePathAttributes(folderPath).extendedAttributeIfPresent(attributeName);
+        if (!bytes)
+            return std::nullopt;
+        auto data = json::decode(*bytes);
+        if (data)
+            return std::move(data).value();
+        error = data.error();
+    } catch (const xattr::XAttrError& failure) {
+        error = failure.description();
+    }
+    log::print(QStringLiteral("Error reading extended attribute %1 for %2: %3")
+                   .arg(quotedName(), displayPath(QUrl::fromLocalFile(folderPath)), error));
+    return std::nullopt;
+}
+
 void ExtendedAttributesManager::writeSettings(const ColorizationData& data, const QUrl& folder) const
 {
     const QString path = displayPath(folder);

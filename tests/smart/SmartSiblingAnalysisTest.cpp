@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 using namespace pigmo;
@@ -187,3 +189,57 @@ TEST_F(SiblingFoldersTest, SiblingTestAndUnreadableParent)
 }
 
 } // namespace
+
+TEST_F(SiblingFoldersTest, BatchListsEachParentOnceAndCountsTheStylesItApplies)
+{
+    make("Invoices");
+    make("New 1");
+    make("New 2");
+    make("other/Deep");
+    ExtendedAttributesManager::shared().writeSettings(style(200), url("Invoices"));
+
+    SmartSiblingAnalysis::Batch batch;
+    EXPECT_EQ(batch.siblingColorizations(url("New 1").toLocalFile()), QList<ColorizationData>{style(200)});
+
+    // Written by someone else after the listing: the batch keeps what it listed.
+    make("Later");
+    ExtendedAttributesManager::shared().writeSettings(style(90), url("Later"));
+    ExtendedAttributesManager::shared().writeSettings(style(300), url("Invoices"));
+    EXPECT_EQ(batch.siblingColorizations(url("New 2").toLocalFile()), QList<ColorizationData>{style(200)});
+
+    // What the batch applies counts at once, where a fresh listing would show it.
+    batch.remember(url("New 1").toLocalFile(), style(20));
+    QList<ColorizationData> seen = batch.siblingColorizations(url("New 2").toLocalFile());
+    std::ranges::sort(seen, {}, [](const ColorizationData& d) { return d.color.hue; });
+    EXPECT_EQ(seen, (QList<ColorizationData>{style(20), style(200)}));
+    batch.remember(url("Later").toLocalFile(), style(45)); // not listed yet: joins the list
+    batch.remember(url(".Hidden").toLocalFile(), style(46));
+    EXPECT_EQ(batch.siblingColorizations(url("New 2").toLocalFile()).size(), 3);
+    EXPECT_EQ(batch.siblingColorizations(url("Later").toLocalFile()).size(), 2);
+
+    // Another parent is listed on its own; a fresh analysis sees the disk as it is now.
+    EXPECT_TRUE(batch.siblingColorizations(url("other/Deep").toLocalFile()).isEmpty());
+    EXPECT_EQ(SmartSiblingAnalysis::siblingColorizations(url("New 2")).size(), 2);
+}
+
+TEST_F(SiblingFoldersTest, PerSiblingLinesAreDiagnostic)
+{
+    make("a");
+    make("b");
+    make("c");
+    ExtendedAttributesManager::shared().writeSettings(style(10), url("b"));
+    test::LogCapture log;
+    log::setDiagnosticsEnabled(false);
+    EXPECT_EQ(SmartSiblingAnalysis::siblingColorizations(url("a")).size(), 1);
+    EXPECT_EQ(log.lines(), (QStringList{
+                               QString::fromUtf8("[Smart] 📂 Scanning siblings in: ") + QDir::cleanPath(root.path()),
+                               QString::fromUtf8("[Smart] 📁 Found 2 sibling folders"),
+                               QString::fromUtf8("[Smart] 📊 1/2 siblings have colorization data"),
+                           }));
+    log::setDiagnosticsEnabled(true);
+    log.clear();
+    SmartSiblingAnalysis::siblingColorizations(url("a"));
+    EXPECT_EQ(log.lines().size(), 5);
+    EXPECT_TRUE(log.contains(QString::fromUtf8("[Smart]   ⬜ c: no colorization data")));
+    EXPECT_FALSE(log.contains("No extended attribute")) << "an absent attribute is no event";
+}

@@ -3,7 +3,9 @@
 namespace pigmo::test {
 
 LogCapture::LogCapture()
+    : diagnosticsWereEnabled_(log::diagnosticsEnabled())
 {
+    log::setDiagnosticsEnabled(true);
     previous_ = log::setSink([this](log::Channel channel, const QString& line) {
         std::lock_guard lock(mutex_);
         lines_.append({channel, line});
@@ -13,6 +15,7 @@ LogCapture::LogCapture()
 LogCapture::~LogCapture()
 {
     log::setSink(std::move(previous_));
+    log::setDiagnosticsEnabled(diagnosticsWereEnabled_);
 }
 
 QStringList LogCapture::lines() const

@@ -9,7 +9,8 @@
 
 namespace pigmo::test {
 
-// Captures every log line written while it lives (from any thread) instead of printing it.
+// Captures every log line written while it lives (from any thread) instead of printing it, diagnostic
+// lines included.
 class LogCapture {
 public:
     LogCapture();
@@ -27,6 +28,7 @@ private:
     mutable std::mutex mutex_;
     QList<std::pair<log::Channel, QString>> lines_;
     log::Sink previous_;
+    bool diagnosticsWereEnabled_ = false;
 };
 
 } // namespace pigmo::test

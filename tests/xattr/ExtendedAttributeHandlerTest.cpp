@@ -288,3 +288,23 @@ TEST_F(ExtendedAttributeHandlerTest, NonFileUrlNamesNoFile)
         caught([&] { UrlAttributes(QUrl(QStringLiteral("https://example.org/x"))).extendedAttribute(settings); });
     EXPECT_EQ(error.code(), ENOENT);
 }
+
+TEST_F(ExtendedAttributeHandlerTest, ReadIfPresentGivesNothingForAbsentAndAnyLengthOtherwise)
+{
+    const FilePathAttributes file(path);
+    EXPECT_EQ(file.extendedAttributeIfPresent(settings), std::nullopt);
+    file.setExtendedAttribute("", settings);
+    EXPECT_EQ(file.extendedAttributeIfPresent(settings), QByteArray());
+    const QByteArray full(4000, 'f'); // about the most ext4 keeps
+    file.setExtendedAttribute(full, settings);
+    EXPECT_EQ(file.extendedAttributeIfPresent(settings), full);
+    EXPECT_EQ(caught([&] { FilePathAttributes(dir.filePath("missing")).extendedAttributeIfPresent(settings); }).code(),
+              ENOENT);
+    const QByteArray large(6000, 'x'); // beyond the first read's buffer (tmpfs, XFS)
+    try {
+        file.setExtendedAttribute(large, settings);
+    } catch (const XAttrError&) {
+        return; // ext4 keeps no value this long
+    }
+    EXPECT_EQ(file.extendedAttributeIfPresent(settings), large);
+}

@@ -252,10 +252,14 @@ void AppDelegate::smartPaintDirs(const QList<QUrl>& urls)
         return;
     if (!smartPainter_) {
         smartPainter_ = std::make_unique<SmartPainter>(
-            [](const QString& path) { return smart::styleNewFolder(path, QStringLiteral("[Smart] ")); },
+            [](const QString& path, SmartSiblingAnalysis::Batch& siblings) {
+                return smart::styleNewFolder(path, siblings, QStringLiteral("[Smart] "));
+            },
             [](const QString& path, const ColorizationData& data) {
                 ColorizationHistoryStore::shared().record(path, data);
-            });
+            },
+            SmartPainter::HistoryBatch{[] { ColorizationHistoryStore::shared().beginBatch(); },
+                                       [] { ColorizationHistoryStore::shared().endBatch(); }});
     }
     smartPainter_->paint(urls);
 }
@@ -273,6 +277,7 @@ void AppDelegate::finishPendingWork()
     FolderWatcherService& watcher = FolderWatcherService::shared();
     watcher.waitForStylings();
     QCoreApplication::sendPostedEvents(&watcher, QEvent::MetaCall);
+    ColorizationHistoryStore::shared().flush(); // whatever a batch still holds reaches the disk
 }
 
 void AppDelegate::checkForUpdates()

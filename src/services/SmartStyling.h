@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/ColorizationData.h"
+#include "smart/SmartSiblingAnalysis.h"
 
 #include <QImage>
 #include <QList>
@@ -26,6 +27,9 @@ struct SiblingProposal {
 
 // Reads the folder's siblings (a directory listing and one attribute read each) on the calling thread.
 SiblingProposal proposeFromSiblings(const QString& folderPath, const QList<ColorizationData>& extraSiblings);
+// The same for a folder of a batch, its siblings taken from the batch's scans.
+SiblingProposal proposeFromSiblings(SmartSiblingAnalysis::Batch& batch, const QString& folderPath,
+                                    const QList<ColorizationData>& extraSiblings);
 
 // The glyph for the folder's name, or nothing (also while the keyword index is not ready).
 std::optional<Icon> proposeIcon(const QString& folderPath, const QList<ColorizationData>& siblings);
@@ -42,6 +46,10 @@ bool waitUntilIndexReady(std::chrono::milliseconds timeout);
 // the style, renders it, sets it as the folder's icon and writes the folder's attribute. The style applied,
 // or nothing when rendering or setting the icon failed (logged with `logPrefix`).
 std::optional<ColorizationData> styleNewFolder(const QString& folderPath, const QString& logPrefix,
+                                               std::chrono::milliseconds indexWait = std::chrono::seconds(10));
+// The same for a folder of a batch; the caller `remember`s the style applied in the batch.
+std::optional<ColorizationData> styleNewFolder(const QString& folderPath, SmartSiblingAnalysis::Batch& batch,
+                                               const QString& logPrefix,
                                                std::chrono::milliseconds indexWait = std::chrono::seconds(10));
 
 } // namespace smart

@@ -103,9 +103,8 @@ void BM_StyleBatchInOneParent(benchmark::State& state)
         state.ResumeTiming();
         styleBatch(store, folders);
     }
-    state.counters["ms_per_folder"] =
-        benchmark::Counter(double(count) / 1000.0, benchmark::Counter::kIsIterationInvariantRate |
-                                                       benchmark::Counter::kInvert);
+    state.counters["ms_per_folder"] = benchmark::Counter(
+        double(count) / 1000.0, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_StyleBatchInOneParent)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -60,8 +60,8 @@ Outcome save(const QByteArray& path, GKeyFile* file)
     gsize length = 0;
     gchar* data = g_key_file_to_data(file, &length, nullptr);
     QSaveFile target(QString::fromUtf8(path));
-    const bool ok = target.open(QIODevice::WriteOnly) && target.write(data, qint64(length)) == qint64(length) &&
-                    target.commit();
+    const bool ok =
+        target.open(QIODevice::WriteOnly) && target.write(data, qint64(length)) == qint64(length) && target.commit();
     g_free(data);
     if (!ok)
         return Outcome::failure(

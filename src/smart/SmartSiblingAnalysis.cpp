@@ -65,9 +65,9 @@ void logSibling(const QString& name, const std::optional<ColorizationData>& data
         return;
     }
     log::diagnostic(QStringLiteral("[Smart]   ✅ %1: hue=%2° sat=%3 lit=%4 intensity=%5 icon=%6 style=%7")
-                    .arg(name, whole(data->color.hue), whole(data->color.saturation), whole(data->color.lightness),
-                         QString::asprintf("%.2f", data->intensity),
-                         data->icon ? data->icon->name : QStringLiteral("none"), describe(data->iconStyle)));
+                        .arg(name, whole(data->color.hue), whole(data->color.saturation), whole(data->color.lightness),
+                             QString::asprintf("%.2f", data->intensity),
+                             data->icon ? data->icon->name : QStringLiteral("none"), describe(data->iconStyle)));
 }
 
 } // namespace

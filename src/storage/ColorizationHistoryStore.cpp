@@ -28,11 +28,10 @@ Result<QByteArray> encodeStyles(const QMap<QString, ColorizationData>& styles, Q
     for (auto it = styles.cbegin(); it != styles.cend(); ++it) {
         auto member = members.constFind(it.key());
         if (member == members.cend()) {
-            const auto key = json::serialize(json::Json(it.key().toStdString()));
             const auto value = json::encode(it.value());
-            if (!key || !value)
-                return Result<QByteArray>::failure(key ? value.error() : key.error());
-            member = members.insert(it.key(), *key + ':' + *value);
+            if (!value)
+                return Result<QByteArray>::failure(value.error());
+            member = members.insert(it.key(), json::quoted(it.key()) + ':' + *value);
         }
         if (text.size() > 1)
             text += ',';
@@ -182,7 +181,21 @@ void ColorizationHistoryStore::record(const QString& folderPath, const Colorizat
 void ColorizationHistoryStore::beginBatch()
 {
     assertOwnerThread();
-    ++batchDepth_;
+    if (batchDepth_++ == 0)
+        QTimer::singleShot(0, this, &ColorizationHistoryStore::prepareBatchWrites);
+}
+
+void ColorizationHistoryStore::prepareBatchWrites()
+{
+    if (batchDepth_ == 0)
+        return;
+    encodeStyles(folderStyles_, encodedStyles_);
+    if (chronologicalLogLoaded_ || knownLog_ || !files_.exists(logFileName))
+        return;
+    const auto identity = fileIdentity(files_.filePath(logFileName));
+    const auto bytes = files_.read(logFileName);
+    if (bytes && json::decodeLog(*bytes)) // an unreadable file is dealt with when the batch writes
+        knownLog_ = KnownLog{bytes->trimmed(), identity};
 }
 
 void ColorizationHistoryStore::endBatch()
@@ -191,7 +204,7 @@ void ColorizationHistoryStore::endBatch()
     Q_ASSERT(batchDepth_ > 0);
     if (batchDepth_ > 0 && --batchDepth_ == 0) {
         flush();
-        writtenLog_.reset(); // outside a batch every append reads the file again
+        knownLog_.reset(); // outside a batch every append reads the file again
     }
 }
 
@@ -273,10 +286,10 @@ void ColorizationHistoryStore::appendUnwrittenEntries()
     }
     if (const Done written = files_.write(logFileName, *text); !written) {
         log::print(prefix + written.error());
-        writtenLog_.reset();
+        knownLog_.reset();
         return;
     }
-    writtenLog_ = WrittenLog{std::move(*text), fileIdentity(files_.filePath(logFileName))};
+    knownLog_ = KnownLog{std::move(*text), fileIdentity(files_.filePath(logFileName))};
 }
 
 // The caller holds the lock. A file this batch wrote last is taken from memory; any other is read and
@@ -287,9 +300,10 @@ std::optional<QByteArray> ColorizationHistoryStore::logTextToAppendTo(QString& p
         prefix = QStringLiteral("Error creating chronological log: ");
         return QByteArray("[]");
     }
-    if (writtenLog_ && writtenLog_->identity == fileIdentity(files_.filePath(logFileName)))
-        return writtenLog_->text;
-    writtenLog_.reset();
+    const auto identity = fileIdentity(files_.filePath(logFileName));
+    if (knownLog_ && knownLog_->identity == identity)
+        return knownLog_->text;
+    knownLog_.reset();
     auto bytes = files_.read(logFileName);
     auto decoded = bytes ? json::decodeLog(*bytes) : Result<QList<HistoryLogEntry>>::failure(bytes.error());
     if (decoded)

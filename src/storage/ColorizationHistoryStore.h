@@ -100,6 +100,9 @@ private:
     void appendUnwrittenEntries();
     // The log file's text with the entries appended; what to say on failure goes to `prefix`.
     std::optional<QByteArray> logTextToAppendTo(QString& prefix);
+    // Done while a batch's first folders are styled, so its writes need not: the log file read and checked
+    // once, every current style encoded once.
+    void prepareBatchWrites();
     // Appends to the loaded log in memory (and to its encoded text) and notifies observers.
     void appendToLoadedLog(const HistoryLogEntry& entry);
     // Writes a whole file under the lock; refuses while an unreadable file could not be moved aside.
@@ -128,13 +131,13 @@ private:
     QList<HistoryLogEntry> unwrittenEntries_; // recorded in a batch before the log was loaded
     bool loadedLogUnsaved_ = false;
     bool stylesUnsaved_ = false;
-    // The log file as this store last wrote it in a batch; while the file is still that one, appending
-    // needs no new read.
-    struct WrittenLog {
+    // The log file as this store last read or wrote it in a batch; while the file is still that one,
+    // appending needs no new read.
+    struct KnownLog {
         QByteArray text;
         std::array<qint64, 4> identity{}; // device, inode, size, modification time (ns)
     };
-    std::optional<WrittenLog> writtenLog_;
+    std::optional<KnownLog> knownLog_;
 };
 
 } // namespace pigmo

@@ -56,7 +56,8 @@ std::optional<ColorizationData> ExtendedAttributesManager::storedSettings(const 
 {
     QString error;
     try {
-        const std::optional<QByteArray> bytes = xattr::FilePathAttributes(folderPath).extendedAttributeIfPresent(attributeName);
+        const std::optional<QByteArray> bytes =
+            xattr::FilePathAttributes(folderPath).extendedAttributeIfPresent(attributeName);
         if (!bytes)
             return std::nullopt;
         auto data = json::decode(*bytes);

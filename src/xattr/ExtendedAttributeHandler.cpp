@@ -82,7 +82,7 @@ QByteArray ExtendedAttributeHandler::extendedAttribute(const QString& name, XAtt
 }
 
 std::optional<QByteArray> ExtendedAttributeHandler::extendedAttributeIfPresent(const QString& name,
-                                                                             XAttrOptions options) const
+                                                                               XAttrOptions options) const
 {
     const QByteArray key = systemName(name);
     char buffer[4096];

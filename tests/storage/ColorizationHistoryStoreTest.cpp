@@ -17,8 +17,8 @@
 #include <QTemporaryDir>
 
 #include <cmath>
-#include <limits>
 #include <csignal>
+#include <limits>
 #include <sys/wait.h>
 #include <unistd.h>
 

@@ -1,7 +1,7 @@
 // The history store's hot paths: recording with a long loaded log (every record rewrites the whole log),
 // loading that log, and a batch of ten recordings before the log is loaded (as a smart request records),
 // with a long history and with none.
-#include "model/Log.h"
+#include "base/Log.h"
 #include "storage/ColorizationHistoryStore.h"
 
 #include <benchmark/benchmark.h>

@@ -73,7 +73,7 @@ void styleBatch(ColorizationHistoryStore& store, const QList<QUrl>& folders)
     qsizetype painted = 0;
     SmartPainter painter(
         [](const QString& path, SmartSiblingAnalysis::Batch& siblings) {
-            return smart::styleNewFolder(path, siblings, QStringLiteral("bench: "));
+            return smart::styleFolder(path, siblings, QStringLiteral("bench: ")).toOptional();
         },
         [&store](const QString& path, const ColorizationData& data) { store.record(path, data); },
         SmartPainter::HistoryBatch{[&store] { store.beginBatch(); }, [&store] { store.endBatch(); }});

@@ -253,7 +253,7 @@ void AppDelegate::smartPaintDirs(const QList<QUrl>& urls)
     if (!smartPainter_) {
         smartPainter_ = std::make_unique<SmartPainter>(
             [](const QString& path, SmartSiblingAnalysis::Batch& siblings) {
-                return smart::styleNewFolder(path, siblings, QStringLiteral("[Smart] "));
+                return smart::styleFolder(path, siblings, QStringLiteral("[Smart] ")).toOptional();
             },
             [](const QString& path, const ColorizationData& data) {
                 ColorizationHistoryStore::shared().record(path, data);

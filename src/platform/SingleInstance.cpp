@@ -1,6 +1,6 @@
 #include "platform/SingleInstance.h"
 
-#include "model/Log.h"
+#include "base/Log.h"
 #include "platform/Product.h"
 
 #include <QDir>
@@ -48,12 +48,20 @@ SingleInstance::Role SingleInstance::claim(const LaunchRequest& request)
 {
     QLockFile lock(lockPath(serverName_));
     if (!lock.tryLock(answerTimeoutMs)) {
-        log::system(QStringLiteral("SingleInstance: cannot lock %1").arg(lockPath(serverName_)));
+        log::warning(QStringLiteral("SingleInstance: cannot lock %1").arg(lockPath(serverName_)));
         return Role::failed;
     }
     if (forward(request))
         return Role::forwarded;
     return listen() ? Role::primary : Role::failed;
+}
+
+bool SingleInstance::handOver(const LaunchRequest& request)
+{
+    // The lock is only waited for: an instance that is starting listens once it lets go of it.
+    QLockFile lock(lockPath(serverName_));
+    lock.tryLock(answerTimeoutMs);
+    return forward(request);
 }
 
 bool SingleInstance::forward(const LaunchRequest& request)
@@ -67,7 +75,7 @@ bool SingleInstance::forward(const LaunchRequest& request)
     socket.write(reinterpret_cast<const char*>(&length), sizeof length);
     socket.write(payload);
     if (!socket.waitForBytesWritten(answerTimeoutMs) || !socket.waitForReadyRead(answerTimeoutMs)) {
-        log::system(
+        log::warning(
             QStringLiteral("SingleInstance: the running instance did not answer: %1").arg(socket.errorString()));
         return false;
     }
@@ -80,7 +88,8 @@ bool SingleInstance::listen()
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     QLocalServer::removeServer(serverName_); // a socket nobody answers on is stale
     if (!server_->listen(serverName_)) {
-        log::system(QStringLiteral("SingleInstance: cannot listen on %1: %2").arg(serverName_, server_->errorString()));
+        log::warning(
+            QStringLiteral("SingleInstance: cannot listen on %1: %2").arg(serverName_, server_->errorString()));
         server_.reset();
         return false;
     }
@@ -106,7 +115,7 @@ void SingleInstance::readRequest(QLocalSocket* socket)
         return;
     length = qFromBigEndian(length);
     if (length > maxRequestBytes) {
-        log::system(QStringLiteral("SingleInstance: ignored an oversized request"));
+        log::warning(QStringLiteral("SingleInstance: ignored an oversized request"));
         socket->abort();
         return;
     }
@@ -116,7 +125,7 @@ void SingleInstance::readRequest(QLocalSocket* socket)
     const QByteArray bytes = socket->read(qint64(length));
     const std::optional<LaunchRequest> request = LaunchRequest::fromBytes(bytes);
     if (!request) {
-        log::system(QStringLiteral("SingleInstance: ignored a malformed request"));
+        log::warning(QStringLiteral("SingleInstance: ignored a malformed request"));
         socket->disconnectFromServer();
         return;
     }

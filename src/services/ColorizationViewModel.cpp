@@ -1,9 +1,9 @@
 #include "services/ColorizationViewModel.h"
 
-#include "model/Log.h"
+#include "base/Log.h"
+#include "catalogue/IconsModel.h"
 #include "platform/FolderIcons.h"
 #include "render/ColorizationService.h"
-#include "render/IconsModel.h"
 #include "services/SmartStyling.h"
 #include "storage/ColorizationHistoryStore.h"
 #include "storage/ExtendedAttributesManager.h"
@@ -254,7 +254,7 @@ void ColorizationViewModel::setFolderIcon(const QImage& image, const Colorizatio
         log::print(QStringLiteral("Successfully set folder icon on ") + path);
         ExtendedAttributesManager::shared().writeSettings(data, folderURL_);
     } else {
-        log::print(QStringLiteral("Failed to set folder icon on ") + path);
+        log::warning(QStringLiteral("Failed to set folder icon on ") + path);
     }
     onMainThread([self = weak_from_this().lock(), ok, path, data, completion = std::move(completion)] {
         if (ok)
@@ -272,7 +272,7 @@ void ColorizationViewModel::removeFolderIcon(Completion completion)
         log::print(QStringLiteral("Folder icon reset successfully for ") + path + u'!');
         ExtendedAttributesManager::shared().removeSettings(folderURL_);
     } else {
-        log::print(QStringLiteral("Failed to reset folder icon on ") + path);
+        log::warning(QStringLiteral("Failed to reset folder icon on ") + path);
     }
     onMainThread([self = weak_from_this().lock(), ok, path, completion = std::move(completion)] {
         if (ok) {

@@ -1,6 +1,6 @@
 #include "services/SmartStyling.h"
 
-#include "model/Log.h"
+#include "base/Log.h"
 #include "platform/FolderIcons.h"
 #include "render/ColorizationService.h"
 #include "smart/SmartIconService.h"
@@ -54,37 +54,43 @@ bool waitUntilIndexReady(std::chrono::milliseconds timeout)
     return SmartIconService::shared().waitUntilReady(timeout);
 }
 
-std::optional<ColorizationData> styleNewFolder(const QString& folderPath, const QString& logPrefix,
-                                               std::chrono::milliseconds indexWait)
+Result<ColorizationData> styleFolder(const QString& folderPath, const QString& logPrefix,
+                                     std::chrono::milliseconds indexWait)
 {
     SmartSiblingAnalysis::Batch batch;
-    return styleNewFolder(folderPath, batch, logPrefix, indexWait);
+    return styleFolder(folderPath, batch, logPrefix, indexWait);
 }
 
-std::optional<ColorizationData> styleNewFolder(const QString& folderPath, SmartSiblingAnalysis::Batch& batch,
-                                               const QString& logPrefix, std::chrono::milliseconds indexWait)
+Result<ColorizationData> styleFolder(const QString& folderPath, SmartSiblingAnalysis::Batch& batch,
+                                     const QString& logPrefix, std::chrono::milliseconds indexWait)
 {
     const QString name = folderPath.section(u'/', -1);
     const SiblingProposal proposal = proposeFromSiblings(batch, folderPath, {});
     if (!waitUntilIndexReady(indexWait)) {
-        log::system(logPrefix + QStringLiteral("Keyword index not ready after %1 ms; styling %2 without a glyph")
-                                    .arg(indexWait.count())
-                                    .arg(name));
+        log::warning(logPrefix + QStringLiteral("Keyword index not ready after %1 ms; styling %2 without a glyph")
+                                     .arg(indexWait.count())
+                                     .arg(name));
     }
     const ColorizationData data{proposal.color, proposal.intensity, proposeIcon(folderPath, proposal.siblings),
                                 proposal.iconSize, proposal.iconStyle};
     const std::optional<QImage> image = ColorizationService::generateIcon(data);
     if (!image) {
-        log::system(logPrefix + QStringLiteral("Failed to generate icon for ") + folderPath);
-        return std::nullopt;
+        log::warning(logPrefix + QStringLiteral("Failed to generate icon for ") + folderPath);
+        return Result<ColorizationData>::failure(QStringLiteral("its icon could not be drawn"));
     }
     if (!FolderIcons::setIcon(*image, folderPath)) {
-        log::system(logPrefix + QStringLiteral("❌ Failed to set icon on ") + folderPath);
-        return std::nullopt;
+        log::warning(logPrefix + QStringLiteral("❌ Failed to set icon on ") + folderPath);
+        return Result<ColorizationData>::failure(QStringLiteral("its icon could not be set"));
     }
     log::system(logPrefix + QStringLiteral("✅ Applied smart icon to ") + folderPath);
     ExtendedAttributesManager::shared().writeSettings(data, QUrl::fromLocalFile(folderPath));
     return data;
+}
+
+std::optional<ColorizationData> styleNewFolder(const QString& folderPath, const QString& logPrefix,
+                                               std::chrono::milliseconds indexWait)
+{
+    return styleFolder(folderPath, logPrefix, indexWait).toOptional();
 }
 
 } // namespace pigmo::smart

@@ -1,6 +1,6 @@
 #include "smart/SmartSiblingAnalysis.h"
 
-#include "model/Log.h"
+#include "base/Log.h"
 #include "storage/ExtendedAttributesManager.h"
 
 #include <QDir>
@@ -61,13 +61,13 @@ QString standardizedPath(const QUrl& url)
 void logSibling(const QString& name, const std::optional<ColorizationData>& data)
 {
     if (!data) {
-        log::diagnostic(QStringLiteral("[Smart]   ⬜ ") + name + QStringLiteral(": no colorization data"));
+        log::system(QStringLiteral("[Smart]   ⬜ ") + name + QStringLiteral(": no colorization data"));
         return;
     }
-    log::diagnostic(QStringLiteral("[Smart]   ✅ %1: hue=%2° sat=%3 lit=%4 intensity=%5 icon=%6 style=%7")
-                        .arg(name, whole(data->color.hue), whole(data->color.saturation), whole(data->color.lightness),
-                             QString::asprintf("%.2f", data->intensity),
-                             data->icon ? data->icon->name : QStringLiteral("none"), describe(data->iconStyle)));
+    log::system(QStringLiteral("[Smart]   ✅ %1: hue=%2° sat=%3 lit=%4 intensity=%5 icon=%6 style=%7")
+                    .arg(name, whole(data->color.hue), whole(data->color.saturation), whole(data->color.lightness),
+                         QString::asprintf("%.2f", data->intensity),
+                         data->icon ? data->icon->name : QStringLiteral("none"), describe(data->iconStyle)));
 }
 
 } // namespace
@@ -101,7 +101,7 @@ QList<ColorizationData> SmartSiblingAnalysis::Batch::siblingColorizations(const 
     log::system(QStringLiteral("[Smart] 📂 Scanning siblings in: ") + parent);
     const Listing& listed = listing(parent);
     if (!listed.readable) {
-        log::system(QStringLiteral("[Smart] ⚠️ Could not read directory contents"));
+        log::warning(QStringLiteral("[Smart] ⚠️ Could not read directory contents"));
         return {};
     }
     const qsizetype siblingCount = listed.folders.size() - (listed.places.contains(folder) ? 1 : 0);

@@ -2,10 +2,11 @@
 
 namespace pigmo::test {
 
-LogCapture::LogCapture()
-    : diagnosticsWereEnabled_(log::diagnosticsEnabled())
+LogCapture::LogCapture(bool withDiagnostics)
+    : diagnosticsBefore_(log::diagnosticsEnabled())
 {
-    log::setDiagnosticsEnabled(true);
+    if (withDiagnostics)
+        log::setDiagnosticsEnabled(true);
     previous_ = log::setSink([this](log::Channel channel, const QString& line) {
         std::lock_guard lock(mutex_);
         lines_.append({channel, line});
@@ -15,7 +16,7 @@ LogCapture::LogCapture()
 LogCapture::~LogCapture()
 {
     log::setSink(std::move(previous_));
-    log::setDiagnosticsEnabled(diagnosticsWereEnabled_);
+    log::setDiagnosticsEnabled(diagnosticsBefore_);
 }
 
 QStringList LogCapture::lines() const

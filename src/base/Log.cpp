@@ -1,4 +1,4 @@
-#include "model/Log.h"
+#include "base/Log.h"
 
 #include <QLoggingCategory>
 
@@ -7,6 +7,9 @@
 
 namespace pigmo::log {
 namespace {
+
+// Off below warnings: diagnostic lines are debug messages of this category.
+Q_LOGGING_CATEGORY(diagnostics, "pigmo2.diagnostics", QtWarningMsg)
 
 std::mutex& sinkMutex()
 {
@@ -20,7 +23,11 @@ Sink& installedSink()
     return sink;
 }
 
-Q_LOGGING_CATEGORY(diagnosticCategory, "pigmo.diagnostic", QtInfoMsg)
+void diagnostic(Channel channel, const QString& line)
+{
+    if (diagnosticsEnabled())
+        write(channel, line);
+}
 
 } // namespace
 
@@ -40,28 +47,32 @@ void write(Channel channel, const QString& line)
 
 void print(const QString& line)
 {
-    write(Channel::standardOutput, line);
+    diagnostic(Channel::standardOutput, line);
 }
 
 void system(const QString& line)
 {
+    diagnostic(Channel::systemLog, line);
+}
+
+void warning(const QString& line)
+{
     write(Channel::systemLog, line);
 }
 
-void diagnostic(const QString& line)
+void answer(const QString& line)
 {
-    if (diagnosticsEnabled())
-        write(Channel::systemLog, line);
+    write(Channel::standardOutput, line);
 }
 
 bool diagnosticsEnabled()
 {
-    return diagnosticCategory().isDebugEnabled();
+    return diagnostics().isDebugEnabled();
 }
 
 void setDiagnosticsEnabled(bool enabled)
 {
-    const_cast<QLoggingCategory&>(diagnosticCategory()).setEnabled(QtDebugMsg, enabled);
+    QLoggingCategory::setFilterRules(enabled ? QStringLiteral("pigmo2.diagnostics.debug=true") : QString());
 }
 
 Sink setSink(Sink sink)

@@ -1,0 +1,82 @@
+#include "app/SmartPaintOnce.h"
+
+#include "app/TerminationSignals.h"
+#include "base/Log.h"
+#include "platform/Product.h"
+#include "services/SmartStyling.h"
+#include "storage/ColorizationHistoryStore.h"
+
+#include <QGuiApplication>
+
+namespace pigmo {
+namespace {
+
+QString glyph(const std::optional<Icon>& icon)
+{
+    if (!icon)
+        return QStringLiteral("no glyph");
+    if (icon->emoji)
+        return *icon->emoji;
+    if (!icon->name.isEmpty())
+        return icon->name;
+    return icon->systemName.value_or(QStringLiteral("a glyph"));
+}
+
+} // namespace
+
+int SmartPaintOnce::run(int argc, char** argv, const QStringList& folders)
+{
+    // No window system is reached: neither an X11 nor a Wayland connection is tried.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_QPA_OFFSCREEN_NO_GLX", "1");
+    const QGuiApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QLatin1String(product::executableName));
+    QCoreApplication::setApplicationVersion(product::version());
+
+    // As at every start: old history first, so that it never overwrites what this run records.
+    ColorizationHistoryStore::shared().migrateLegacyHistoryIfNeeded();
+    smart::requestIndex();
+    return paint(folders, [](const QString& path, SmartSiblingAnalysis::Batch& siblings) {
+        return smart::styleFolder(path, siblings, QStringLiteral("[Smart] "));
+    });
+}
+
+int SmartPaintOnce::paint(const QStringList& folders, const StyleFolder& style)
+{
+    if (folders.isEmpty()) {
+        log::warning(QStringLiteral("No folders found."));
+        return noneFound;
+    }
+    TerminationSignals termination;
+    bool stopped = false;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, [&stopped] { stopped = true; });
+
+    ColorizationHistoryStore& history = ColorizationHistoryStore::shared();
+    history.beginBatch();
+    SmartSiblingAnalysis::Batch siblings;
+    bool failed = false;
+    for (const QString& path : folders) {
+        // A termination signal, and the history's timed writes, arrive through the event loop.
+        QCoreApplication::processEvents();
+        const Result<ColorizationData> outcome =
+            stopped ? Result<ColorizationData>::failure(QStringLiteral("the program was asked to end"))
+                    : style(path, siblings);
+        if (outcome) {
+            siblings.remember(path, *outcome);
+            history.record(path, *outcome);
+        }
+        failed |= !outcome;
+        log::answer(line(path, outcome));
+    }
+    history.endBatch();
+    return failed ? someFailed : allStyled;
+}
+
+QString SmartPaintOnce::line(const QString& folderPath, const Result<ColorizationData>& outcome)
+{
+    if (!outcome)
+        return folderPath + QStringLiteral(": not styled: ") + outcome.error();
+    return folderPath + QStringLiteral(": ") + glyph(outcome->icon);
+}
+
+} // namespace pigmo

@@ -56,19 +56,19 @@ void writeHistory(const QString& directory, int count)
 }
 
 // New folders in a fresh parent, named as people name them.
-QList<QUrl> makeFolders(const QString& parent, int count)
+QList<Folder> makeFolders(const QString& parent, int count)
 {
-    QList<QUrl> folders;
+    QList<Folder> folders;
     for (int n = 0; n < count; ++n) {
         const QString path = parent + QStringLiteral("/%1 %2").arg(folderNames[n % folderNames.size()]).arg(n);
         QDir().mkdir(path);
-        folders.append(QUrl::fromLocalFile(path));
+        folders.append(Folder::unchecked(path));
     }
     return folders;
 }
 
 // Styles the folders as one batch and returns when the last one is recorded and the history written.
-void styleBatch(ColorizationHistoryStore& store, const QList<QUrl>& folders)
+void styleBatch(ColorizationHistoryStore& store, const QList<Folder>& folders)
 {
     qsizetype painted = 0;
     SmartPainter painter(
@@ -97,7 +97,7 @@ void BM_StyleBatchInOneParent(benchmark::State& state)
     for (auto _ : state) {
         state.PauseTiming();
         QTemporaryDir parent(QDir::homePath() + QStringLiteral("/bench-batch-XXXXXX"));
-        const QList<QUrl> folders = makeFolders(parent.path(), count);
+        const QList<Folder> folders = makeFolders(parent.path(), count);
         writeHistory(ColorizationHistoryStore().storageDirectory(), 0);
         ColorizationHistoryStore store;
         state.ResumeTiming();
@@ -117,7 +117,7 @@ void BM_TenFoldersWithHistory(benchmark::State& state)
     for (auto _ : state) {
         state.PauseTiming();
         QTemporaryDir parent(QDir::homePath() + QStringLiteral("/bench-history-XXXXXX"));
-        const QList<QUrl> folders = makeFolders(parent.path(), 10);
+        const QList<Folder> folders = makeFolders(parent.path(), 10);
         writeHistory(ColorizationHistoryStore().storageDirectory(), historySize);
         ColorizationHistoryStore store;
         state.ResumeTiming();

@@ -26,7 +26,7 @@ SmartPainter::~SmartPainter()
     finish();
 }
 
-void SmartPainter::paint(const QList<QUrl>& folders)
+void SmartPainter::paint(const QList<Folder>& folders)
 {
     if (folders.isEmpty())
         return;
@@ -36,8 +36,8 @@ void SmartPainter::paint(const QList<QUrl>& folders)
     if (historyBatch_.begin)
         historyBatch_.begin();
     QPointer<SmartPainter> self(this);
-    for (const QUrl& folder : folders) {
-        const QString path = folder.toLocalFile();
+    for (const Folder& folder : folders) {
+        const QString path = folder.path();
         worker_.start([this, self, batch, path] {
             if (stopping_)
                 return;

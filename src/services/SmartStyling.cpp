@@ -83,7 +83,7 @@ Result<ColorizationData> styleFolder(const QString& folderPath, SmartSiblingAnal
         return Result<ColorizationData>::failure(QStringLiteral("its icon could not be set"));
     }
     log::system(logPrefix + QStringLiteral("✅ Applied smart icon to ") + folderPath);
-    ExtendedAttributesManager::shared().writeSettings(data, QUrl::fromLocalFile(folderPath));
+    ExtendedAttributesManager::shared().writeSettings(data, folderPath);
     return data;
 }
 

@@ -53,9 +53,9 @@ QString describe(const IconStyle& style)
         .arg(shortest(c.hue), shortest(c.saturation), shortest(c.lightness));
 }
 
-QString standardizedPath(const QUrl& url)
+QString standardizedPath(const QString& path)
 {
-    return QDir::cleanPath(url.toLocalFile());
+    return QDir::cleanPath(path);
 }
 
 void logSibling(const QString& name, const std::optional<ColorizationData>& data)
@@ -134,18 +134,17 @@ void SmartSiblingAnalysis::Batch::remember(const QString& folderPath, const Colo
     }
 }
 
-QList<ColorizationData> SmartSiblingAnalysis::siblingColorizations(const QUrl& folder)
+QList<ColorizationData> SmartSiblingAnalysis::siblingColorizations(const QString& folderPath)
 {
-    return Batch().siblingColorizations(standardizedPath(folder));
+    return Batch().siblingColorizations(folderPath);
 }
 
-bool SmartSiblingAnalysis::isSiblingFolder(const QUrl& candidate, const QUrl& folder)
+bool SmartSiblingAnalysis::isSiblingFolder(const QString& candidatePath, const QString& folderPath)
 {
-    if (standardizedPath(candidate) == standardizedPath(folder))
+    if (standardizedPath(candidatePath) == standardizedPath(folderPath))
         return false;
     std::error_code error;
-    const auto status =
-        std::filesystem::symlink_status(QFile::encodeName(candidate.toLocalFile()).toStdString(), error);
+    const auto status = std::filesystem::symlink_status(QFile::encodeName(candidatePath).toStdString(), error);
     return !error && status.type() == std::filesystem::file_type::directory;
 }
 

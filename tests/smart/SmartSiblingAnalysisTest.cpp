@@ -134,7 +134,7 @@ protected:
         EXPECT_TRUE(QDir(root.path()).mkpath(name));
         return QDir(root.path()).filePath(name);
     }
-    QUrl url(const QString& name) const { return QUrl::fromLocalFile(QDir(root.path()).filePath(name)); }
+    QString path(const QString& name) const { return QDir(root.path()).filePath(name); }
 
     QTemporaryDir root;
 };
@@ -153,12 +153,12 @@ TEST_F(SiblingFoldersTest, CollectsTheStylesOfVisibleSiblingFolders)
     receipt.url = QUrl::fromLocalFile("/opt/receipt.svg");
     invoices.icon = receipt;
     const auto& attributes = ExtendedAttributesManager::shared();
-    attributes.writeSettings(invoices, url("Invoices"));
-    attributes.writeSettings(style(20), url(".hidden"));
-    attributes.writeSettings(style(30), url("New Folder")); // the folder itself never counts
+    attributes.writeSettings(invoices, path("Invoices"));
+    attributes.writeSettings(style(20), path(".hidden"));
+    attributes.writeSettings(style(30), path("New Folder")); // the folder itself never counts
 
     test::LogCapture log;
-    const QList<ColorizationData> found = SmartSiblingAnalysis::siblingColorizations(url("New Folder"));
+    const QList<ColorizationData> found = SmartSiblingAnalysis::siblingColorizations(path("New Folder"));
 
     EXPECT_EQ(found, QList<ColorizationData>{invoices});
     const QStringList lines = log.lines(log::Channel::systemLog);
@@ -177,14 +177,14 @@ TEST_F(SiblingFoldersTest, SiblingTestAndUnreadableParent)
     make("a");
     make("b");
     QFile::link(QDir(root.path()).filePath("b"), QDir(root.path()).filePath("link"));
-    EXPECT_TRUE(SmartSiblingAnalysis::isSiblingFolder(url("b"), url("a")));
-    EXPECT_FALSE(SmartSiblingAnalysis::isSiblingFolder(url("a"), url("a")));
-    EXPECT_FALSE(SmartSiblingAnalysis::isSiblingFolder(QUrl::fromLocalFile(url("a").toLocalFile() + "/"), url("a")));
-    EXPECT_FALSE(SmartSiblingAnalysis::isSiblingFolder(url("link"), url("a")));
-    EXPECT_FALSE(SmartSiblingAnalysis::isSiblingFolder(url("missing"), url("a")));
+    EXPECT_TRUE(SmartSiblingAnalysis::isSiblingFolder(path("b"), path("a")));
+    EXPECT_FALSE(SmartSiblingAnalysis::isSiblingFolder(path("a"), path("a")));
+    EXPECT_FALSE(SmartSiblingAnalysis::isSiblingFolder(path("a") + "/", path("a")));
+    EXPECT_FALSE(SmartSiblingAnalysis::isSiblingFolder(path("link"), path("a")));
+    EXPECT_FALSE(SmartSiblingAnalysis::isSiblingFolder(path("missing"), path("a")));
 
     test::LogCapture log;
-    EXPECT_TRUE(SmartSiblingAnalysis::siblingColorizations(url("missing/child")).isEmpty());
+    EXPECT_TRUE(SmartSiblingAnalysis::siblingColorizations(path("missing/child")).isEmpty());
     EXPECT_TRUE(log.contains(QString::fromUtf8("[Smart] ⚠️ Could not read directory contents")));
 }
 
@@ -196,30 +196,30 @@ TEST_F(SiblingFoldersTest, BatchListsEachParentOnceAndCountsTheStylesItApplies)
     make("New 1");
     make("New 2");
     make("other/Deep");
-    ExtendedAttributesManager::shared().writeSettings(style(200), url("Invoices"));
+    ExtendedAttributesManager::shared().writeSettings(style(200), path("Invoices"));
 
     SmartSiblingAnalysis::Batch batch;
-    EXPECT_EQ(batch.siblingColorizations(url("New 1").toLocalFile()), QList<ColorizationData>{style(200)});
+    EXPECT_EQ(batch.siblingColorizations(path("New 1")), QList<ColorizationData>{style(200)});
 
     // Written by someone else after the listing: the batch keeps what it listed.
     make("Later");
-    ExtendedAttributesManager::shared().writeSettings(style(90), url("Later"));
-    ExtendedAttributesManager::shared().writeSettings(style(300), url("Invoices"));
-    EXPECT_EQ(batch.siblingColorizations(url("New 2").toLocalFile()), QList<ColorizationData>{style(200)});
+    ExtendedAttributesManager::shared().writeSettings(style(90), path("Later"));
+    ExtendedAttributesManager::shared().writeSettings(style(300), path("Invoices"));
+    EXPECT_EQ(batch.siblingColorizations(path("New 2")), QList<ColorizationData>{style(200)});
 
     // What the batch applies counts at once, where a fresh listing would show it.
-    batch.remember(url("New 1").toLocalFile(), style(20));
-    QList<ColorizationData> seen = batch.siblingColorizations(url("New 2").toLocalFile());
+    batch.remember(path("New 1"), style(20));
+    QList<ColorizationData> seen = batch.siblingColorizations(path("New 2"));
     std::ranges::sort(seen, {}, [](const ColorizationData& d) { return d.color.hue; });
     EXPECT_EQ(seen, (QList<ColorizationData>{style(20), style(200)}));
-    batch.remember(url("Later").toLocalFile(), style(45)); // not listed yet: joins the list
-    batch.remember(url(".Hidden").toLocalFile(), style(46));
-    EXPECT_EQ(batch.siblingColorizations(url("New 2").toLocalFile()).size(), 3);
-    EXPECT_EQ(batch.siblingColorizations(url("Later").toLocalFile()).size(), 2);
+    batch.remember(path("Later"), style(45)); // not listed yet: joins the list
+    batch.remember(path(".Hidden"), style(46));
+    EXPECT_EQ(batch.siblingColorizations(path("New 2")).size(), 3);
+    EXPECT_EQ(batch.siblingColorizations(path("Later")).size(), 2);
 
     // Another parent is listed on its own; a fresh analysis sees the disk as it is now.
-    EXPECT_TRUE(batch.siblingColorizations(url("other/Deep").toLocalFile()).isEmpty());
-    EXPECT_EQ(SmartSiblingAnalysis::siblingColorizations(url("New 2")).size(), 2);
+    EXPECT_TRUE(batch.siblingColorizations(path("other/Deep")).isEmpty());
+    EXPECT_EQ(SmartSiblingAnalysis::siblingColorizations(path("New 2")).size(), 2);
 }
 
 TEST_F(SiblingFoldersTest, LinesAreDiagnosticAndAnAbsentAttributeIsNoEvent)
@@ -227,14 +227,14 @@ TEST_F(SiblingFoldersTest, LinesAreDiagnosticAndAnAbsentAttributeIsNoEvent)
     make("a");
     make("b");
     make("c");
-    ExtendedAttributesManager::shared().writeSettings(style(10), url("b"));
+    ExtendedAttributesManager::shared().writeSettings(style(10), path("b"));
     {
         test::LogCapture quiet(false);
-        EXPECT_EQ(SmartSiblingAnalysis::siblingColorizations(url("a")).size(), 1);
+        EXPECT_EQ(SmartSiblingAnalysis::siblingColorizations(path("a")).size(), 1);
         EXPECT_TRUE(quiet.lines().isEmpty()) << quiet.lines().join('\n').toStdString();
     }
     test::LogCapture log;
-    SmartSiblingAnalysis::siblingColorizations(url("a"));
+    SmartSiblingAnalysis::siblingColorizations(path("a"));
     EXPECT_EQ(log.lines().size(), 5);
     EXPECT_TRUE(log.contains(QString::fromUtf8("[Smart]   ⬜ c: no colorization data")));
     EXPECT_FALSE(log.contains("No extended attribute")) << "one line per sibling, not two";

@@ -25,6 +25,8 @@ ProgramStart ProgramStart::begin(const QStringList& arguments, SingleInstance& i
         return {parsed.request, 0};
     case SingleInstance::Role::forwarded:
         return {std::nullopt, 0};
+    case SingleInstance::Role::unanswered:
+        return {std::nullopt, 1}; // logged; never a second instance beside a busy one
     case SingleInstance::Role::failed:
         break; // logged; run on without forwarding rather than not at all
     }

@@ -59,6 +59,12 @@ std::optional<ColorizationData> styleNewFolder(const QString& folderPath, const 
     }
     const ColorizationData data{proposal.color, proposal.intensity, proposeIcon(folderPath, proposal.siblings),
                                 proposal.iconSize, proposal.iconStyle};
+    // Checked before the folder is touched: a style that cannot be recorded is not applied either.
+    if (!data.isFinite()) {
+        log::system(logPrefix +
+                    QStringLiteral("Refused to style %1: the style holds a non-finite number.").arg(folderPath));
+        return std::nullopt;
+    }
     const std::optional<QImage> image = ColorizationService::generateIcon(data);
     if (!image) {
         log::system(logPrefix + QStringLiteral("Failed to generate icon for ") + folderPath);

@@ -8,9 +8,12 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <limits>
 
 using namespace pigmo;
 using namespace std::chrono_literals;
@@ -131,6 +134,25 @@ TEST_F(ColorizationViewModelTest, RefusedSetIconTouchesNothingAndReportsFalse)
     EXPECT_FALSE(succeeded);
     EXPECT_FALSE(ColorizationHistoryStore::shared().folderStyles().contains(url.toLocalFile()));
     EXPECT_TRUE(log.contains("Failed to set folder icon on " + url.toLocalFile()));
+}
+
+TEST_F(ColorizationViewModelTest, NonFiniteStyleIsRefusedBeforeTheFolderIsTouched)
+{
+    const QUrl url = folder("Infinite");
+    auto model = ColorizationViewModel::create(url, false);
+    ColorizationData data = style(30);
+    data.iconSize = std::numeric_limits<double>::infinity();
+    bool done = false, succeeded = true;
+    model->setFolderIcon(model->image(), data, [&](bool ok) {
+        succeeded = ok;
+        done = true;
+    });
+    waitForCompletion(done);
+    EXPECT_FALSE(succeeded);
+    EXPECT_TRUE(log.contains("Refused to style " + url.toLocalFile() + ": the style holds a non-finite number."));
+    EXPECT_FALSE(QFileInfo::exists(url.toLocalFile() + "/.directory")) << "no icon set";
+    EXPECT_FALSE(ExtendedAttributesManager::shared().readSettings(url));
+    EXPECT_FALSE(ColorizationHistoryStore::shared().folderStyles().contains(url.toLocalFile()));
 }
 
 TEST_F(ColorizationViewModelTest, ResetShowsDefaultsAtOnceAndForgetsTheCurrentStyleOnly)

@@ -49,7 +49,11 @@ SingleInstance::SingleInstance(QString serverName, QObject* parent)
     connect(&listenCheck_, &QTimer::timeout, this, &SingleInstance::keepListening);
 }
 
-SingleInstance::~SingleInstance() = default;
+// The server goes first: its connections, deleted with it, still reach `open_` as they disconnect.
+SingleInstance::~SingleInstance()
+{
+    server_.reset();
+}
 
 QString SingleInstance::defaultServerName()
 {

@@ -1,10 +1,12 @@
 # The two commands a user needs: `make run` and `make test`. Both install what is missing first.
+# `make run` builds only the program; `make test` and `make bench` build the tests and the benchmarks.
 PRESET ?= debug
 
-.PHONY: run test deps build bench format check-format
+.PHONY: run test deps configure build bench format check-format
 
 run: PRESET = release
-run: build
+run: configure
+	@cmake --build --preset $(PRESET) --target pigmo2
 	@scripts/run-program build/$(PRESET)
 
 test: build
@@ -14,12 +16,15 @@ test: build
 deps:
 	@scripts/install-deps
 
-build: deps
+configure: deps
 	@test -f build/$(PRESET)/build.ninja || cmake --preset $(PRESET)
+
+build: configure
 	@cmake --build --preset $(PRESET)
 
 bench: PRESET = release
-bench: build
+bench: configure
+	@cmake --build --preset $(PRESET) --target benchmarks
 	@scripts/run-benchmarks build/$(PRESET)
 
 format:

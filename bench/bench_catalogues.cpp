@@ -1,6 +1,6 @@
 // Loading the three icon catalogues from the bundle, as `IconsModel::shared()` does once per run.
 
-#include "render/IconsModel.h"
+#include "catalogue/IconsModel.h"
 #include "storage/BundleResources.h"
 
 #include <benchmark/benchmark.h>

@@ -1,6 +1,6 @@
 // The history store's hot paths: recording with a long loaded log (every record rewrites the whole log)
 // and loading that log.
-#include "model/Log.h"
+#include "base/Log.h"
 #include "storage/ColorizationHistoryStore.h"
 
 #include <benchmark/benchmark.h>

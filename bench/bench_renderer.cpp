@@ -1,9 +1,9 @@
 // The folder icon renderer: one render per style kind, the PNG the platform layer stores, and the twelve
 // loading renders. Run in a Release build.
 
+#include "catalogue/IconsModel.h"
+#include "platform/PngEncoder.h"
 #include "render/ColorizationService.h"
-#include "render/IconsModel.h"
-#include "render/PngEncoder.h"
 
 #include <benchmark/benchmark.h>
 

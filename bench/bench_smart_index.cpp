@@ -1,7 +1,7 @@
 // The keyword index: building it from the bundle (English only, all eleven languages), its memory, and the
 // three reads the program makes (a folder-name proposal, the icon tab's exact and prefix searches).
-#include "model/Log.h"
-#include "render/IconsModel.h"
+#include "base/Log.h"
+#include "catalogue/IconsModel.h"
 #include "smart/KeywordIndex.h"
 #include "smart/SmartIconService.h"
 #include "storage/BundleResources.h"

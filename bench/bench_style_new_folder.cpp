@@ -2,7 +2,7 @@
 #include "services/SmartStyling.h"
 #include "smart/SmartIconService.h"
 
-#include "model/Log.h"
+#include "base/Log.h"
 
 #include <benchmark/benchmark.h>
 

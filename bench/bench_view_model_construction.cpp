@@ -2,7 +2,7 @@
 #include "services/ColorizationViewModel.h"
 #include "storage/ExtendedAttributesManager.h"
 
-#include "model/Log.h"
+#include "base/Log.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,5 +1,5 @@
 // Starting the folder watcher over a tree of 20,000 directories (target: at most 1 s).
-#include "services/DirectoryEventSource.h"
+#include "platform/DirectoryEventSource.h"
 
 #include <benchmark/benchmark.h>
 

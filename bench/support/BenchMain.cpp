@@ -2,7 +2,7 @@
 // benchmark never reads or writes the user's files; log lines are dropped, since the figures are those of
 // the work, not of the terminal.
 
-#include "model/Log.h"
+#include "base/Log.h"
 #include "support/ScratchHome.h"
 
 #include <benchmark/benchmark.h>

@@ -2,7 +2,7 @@
 
 #include "app/AppDelegate.h"
 #include "app/TerminationSignals.h"
-#include "model/Log.h"
+#include "base/Log.h"
 #include "platform/Product.h"
 #include "platform/ProgramStart.h"
 #include "platform/SingleInstance.h"
@@ -22,12 +22,14 @@ std::optional<int> answerWithoutGui(int argc, char** argv)
     QCoreApplication::setApplicationName(QLatin1String(product::executableName));
     QCoreApplication::setApplicationVersion(product::version());
     const CommandLineResult parsed = CommandLine::parse(QCoreApplication::arguments());
+    if (parsed.verbose)
+        log::setDiagnosticsEnabled(true); // for the whole run
     if (parsed.request)
         return std::nullopt;
     if (!parsed.output.isEmpty())
-        log::print(parsed.output.trimmed());
+        log::answer(parsed.output.trimmed());
     if (!parsed.errorOutput.isEmpty())
-        log::system(parsed.errorOutput);
+        log::warning(parsed.errorOutput);
     return parsed.exitCode;
 }
 

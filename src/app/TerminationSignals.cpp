@@ -1,6 +1,6 @@
 #include "app/TerminationSignals.h"
 
-#include "model/Log.h"
+#include "base/Log.h"
 
 #include <QSocketNotifier>
 
@@ -40,7 +40,8 @@ TerminationSignals::TerminationSignals(QObject* parent)
     : QObject(parent)
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, pipeEnds) != 0) {
-        log::system(QStringLiteral("Cannot watch for termination signals: ") + QString::fromLocal8Bit(strerror(errno)));
+        log::warning(QStringLiteral("Cannot watch for termination signals: ") +
+                     QString::fromLocal8Bit(strerror(errno)));
         return;
     }
     notifier_ = new QSocketNotifier(pipeEnds[1], QSocketNotifier::Read, this);

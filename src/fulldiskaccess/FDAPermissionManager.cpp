@@ -1,7 +1,7 @@
 #include "fulldiskaccess/FDAPermissionManager.h"
 
-#include "fulldiskaccess/FullDiskAccess.h"
-#include "model/Log.h"
+#include "base/Log.h"
+#include "platform/FullDiskAccess.h"
 
 namespace pigmo {
 

@@ -1,6 +1,6 @@
 #include "model/ColorizationData.h"
 
-#include "model/Hashing.h"
+#include "base/Hashing.h"
 
 #include <cmath>
 

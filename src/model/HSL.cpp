@@ -1,6 +1,6 @@
 #include "model/HSL.h"
 
-#include "model/Hashing.h"
+#include "base/Hashing.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,7 +2,7 @@
 
 #include "platform/AppGroupStore.h"
 
-#include "model/Log.h"
+#include "base/Log.h"
 
 #include <vector>
 
@@ -18,7 +18,7 @@ QString takeError(GError* error)
 
 bool reportFailure(const char* action, GError* error)
 {
-    log::system(QStringLiteral("App group: cannot %1: %2").arg(QLatin1String(action), takeError(error)));
+    log::warning(QStringLiteral("App group: cannot %1: %2").arg(QLatin1String(action), takeError(error)));
     return false;
 }
 
@@ -60,7 +60,7 @@ Result<HandOver> AppGroupStore::take()
     GError* error = nullptr;
     if (!pigmo_app_group_take(&urls, &container, &error)) {
         QString reason = takeError(error);
-        log::system(QStringLiteral("App group: cannot read the hand-over: %1").arg(reason));
+        log::warning(QStringLiteral("App group: cannot read the hand-over: %1").arg(reason));
         return Result<HandOver>::failure(std::move(reason));
     }
     HandOver handOver;

@@ -2,7 +2,7 @@
 
 #include "platform/Autostart.h"
 
-#include "model/Log.h"
+#include "base/Log.h"
 #include "platform/Product.h"
 
 #include <QDir>
@@ -20,7 +20,7 @@ using KeyFile = std::unique_ptr<GKeyFile, decltype(&g_key_file_free)>;
 
 bool fail(const QString& what, GError* error)
 {
-    log::system(
+    log::warning(
         QStringLiteral("Autostart: cannot %1: %2").arg(what, error ? QString::fromUtf8(error->message) : QString()));
     g_clear_error(&error);
     return false;
@@ -66,7 +66,7 @@ bool Autostart::disable()
     if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
         return true;
     if (!QFile::remove(path)) {
-        log::system(QStringLiteral("Autostart: cannot delete %1").arg(path));
+        log::warning(QStringLiteral("Autostart: cannot delete %1").arg(path));
         return false;
     }
     return true;

@@ -101,7 +101,8 @@ CommandLineResult CommandLine::parse(const QStringList& arguments, const QString
                                        QStringLiteral("Start as at login, without a window."));
     const QCommandLineOption open(QStringLiteral("open"), QStringLiteral("Open the folders in the editor."));
     const QCommandLineOption smart(QStringLiteral("smart"), QStringLiteral("Style the folders at once."));
-    parser.addOptions({autostart, open, smart});
+    const QCommandLineOption verbose(QStringLiteral("verbose"), QStringLiteral("Print diagnostic lines."));
+    parser.addOptions({autostart, open, smart, verbose});
     parser.addPositionalArgument(QStringLiteral("folders"), QStringLiteral("Folders, as paths or file:// URIs."),
                                  QStringLiteral("[PATH|URI...]"));
 
@@ -119,6 +120,7 @@ CommandLineResult CommandLine::parse(const QStringList& arguments, const QString
     if (int(parser.isSet(autostart)) + int(parser.isSet(open)) + int(parser.isSet(smart)) > 1)
         return failure(QStringLiteral("Use only one of --autostart, --open and --smart."));
 
+    result.verbose = parser.isSet(verbose);
     LaunchRequest request;
     const QStringList given = parser.positionalArguments();
     if (parser.isSet(autostart))

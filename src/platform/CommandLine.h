@@ -29,8 +29,9 @@ struct LaunchRequest {
 struct CommandLineResult {
     std::optional<LaunchRequest> request;
     int exitCode = 0;
-    QString output;      // for standard output (--help, --version)
-    QString errorOutput; // for standard error
+    QString output;       // for standard output (--help, --version)
+    QString errorOutput;  // for standard error
+    bool verbose = false; // --verbose: diagnostic lines on for this process (never handed over)
 };
 
 class CommandLine {

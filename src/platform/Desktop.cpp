@@ -1,6 +1,6 @@
 #include "platform/Desktop.h"
 
-#include "model/Log.h"
+#include "base/Log.h"
 
 #include <QDesktopServices>
 
@@ -10,7 +10,7 @@ bool Desktop::openWebPage(const QUrl& url)
 {
     if (QDesktopServices::openUrl(url))
         return true;
-    log::system(QStringLiteral("Desktop: cannot open %1").arg(url.toString()));
+    log::warning(QStringLiteral("Desktop: cannot open %1").arg(url.toString()));
     return false;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Outcome.h"
+#include "base/Result.h"
 
 #include <QUrl>
 
@@ -13,7 +13,7 @@ public:
     static bool openWebPage(const QUrl& url);
     // Starts the installed program through its desktop file io.velmar.pigmo2.desktop (a running instance
     // takes it as a reopen). Fails with a reason when the desktop file is not installed or will not start.
-    static Outcome launchMainProgram();
+    static Result<void> launchMainProgram();
 };
 
 } // namespace pigmo

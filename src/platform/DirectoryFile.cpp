@@ -35,23 +35,23 @@ Presence presenceOf(const QByteArray& path)
 }
 
 // Loads the file when it is a regular file; an absent file gives an empty key file.
-Outcome load(const QByteArray& path, GKeyFile* file)
+Result<void> load(const QByteArray& path, GKeyFile* file)
 {
     switch (presenceOf(path)) {
     case Presence::absent:
-        return Outcome::success();
+        return Result<void>::success();
     case Presence::other:
-        return Outcome::failure(QStringLiteral("%1 is not a regular file").arg(QString::fromUtf8(path)));
+        return Result<void>::failure(QStringLiteral("%1 is not a regular file").arg(QString::fromUtf8(path)));
     case Presence::regularFile:
         break;
     }
     GError* error = nullptr;
     if (!g_key_file_load_from_file(file, path.constData(), keepEverything, &error))
-        return Outcome::failure(QStringLiteral("cannot read %1: %2").arg(QString::fromUtf8(path), consume(error)));
-    return Outcome::success();
+        return Result<void>::failure(QStringLiteral("cannot read %1: %2").arg(QString::fromUtf8(path), consume(error)));
+    return Result<void>::success();
 }
 
-Outcome save(const QByteArray& path, GKeyFile* file)
+Result<void> save(const QByteArray& path, GKeyFile* file)
 {
     gsize length = 0;
     gchar* data = g_key_file_to_data(file, &length, nullptr);
@@ -60,8 +60,9 @@ Outcome save(const QByteArray& path, GKeyFile* file)
         g_file_set_contents_full(path.constData(), data, gssize(length), G_FILE_SET_CONTENTS_CONSISTENT, 0644, &error);
     g_free(data);
     if (!ok)
-        return Outcome::failure(QStringLiteral("cannot write %1: %2").arg(QString::fromUtf8(path), consume(error)));
-    return Outcome::success();
+        return Result<void>::failure(
+            QStringLiteral("cannot write %1: %2").arg(QString::fromUtf8(path), consume(error)));
+    return Result<void>::success();
 }
 
 bool isBlank(GKeyFile* file)
@@ -89,34 +90,34 @@ QString DirectoryFile::filePath(const QString& folder)
     return folder + QStringLiteral("/.directory");
 }
 
-Outcome DirectoryFile::setIcon(const QString& folder, const QString& icon)
+Result<void> DirectoryFile::setIcon(const QString& folder, const QString& icon)
 {
     const QByteArray path = filePath(folder).toUtf8();
     KeyFile file(g_key_file_new(), &g_key_file_free);
-    if (Outcome loaded = load(path, file.get()); !loaded)
+    if (Result<void> loaded = load(path, file.get()); !loaded)
         return loaded;
     g_key_file_set_string(file.get(), group, iconKey, icon.toUtf8().constData());
     return save(path, file.get());
 }
 
-Outcome DirectoryFile::removeIcon(const QString& folder)
+Result<void> DirectoryFile::removeIcon(const QString& folder)
 {
     const QByteArray path = filePath(folder).toUtf8();
     if (presenceOf(path) == Presence::absent)
-        return Outcome::success();
+        return Result<void>::success();
     KeyFile file(g_key_file_new(), &g_key_file_free);
-    if (Outcome loaded = load(path, file.get()); !loaded)
+    if (Result<void> loaded = load(path, file.get()); !loaded)
         return loaded;
     if (!g_key_file_has_key(file.get(), group, iconKey, nullptr))
-        return Outcome::success();
+        return Result<void>::success();
     g_key_file_remove_key(file.get(), group, iconKey, nullptr);
     dropGroupIfEmpty(file.get());
     if (!isBlank(file.get()))
         return save(path, file.get());
     if (g_unlink(path.constData()) != 0)
-        return Outcome::failure(
+        return Result<void>::failure(
             QStringLiteral("cannot delete %1: %2").arg(QString::fromUtf8(path), QString::fromUtf8(g_strerror(errno))));
-    return Outcome::success();
+    return Result<void>::success();
 }
 
 QString DirectoryFile::icon(const QString& folder)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Outcome.h"
+#include "base/Result.h"
 
 #include <QString>
 
@@ -13,9 +13,9 @@ class DirectoryFile {
 public:
     static QString filePath(const QString& folder);
     // Sets Icon= to the given value (an absolute path).
-    static Outcome setIcon(const QString& folder, const QString& icon);
+    static Result<void> setIcon(const QString& folder, const QString& icon);
     // Removes Icon=; a file left without entries is deleted. Succeeds when there was nothing to remove.
-    static Outcome removeIcon(const QString& folder);
+    static Result<void> removeIcon(const QString& folder);
     // The Icon= value, or an empty string.
     static QString icon(const QString& folder);
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/Result.h"
+#include "base/Result.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,11 +1,11 @@
 #include "platform/FolderIcons.h"
 
-#include "model/Log.h"
+#include "base/Log.h"
 #include "platform/DirectoryFile.h"
 #include "platform/FolderIconStore.h"
 #include "platform/GvfsMetadata.h"
 #include "platform/IconTheme.h"
-#include "render/PngEncoder.h"
+#include "platform/PngEncoder.h"
 #include "storage/BundleResources.h"
 
 #include <QBuffer>
@@ -34,7 +34,7 @@ std::mutex& changeMutex()
 
 void logFailure(const QString& what, const QString& folder, const QString& reason)
 {
-    log::system(QStringLiteral("FolderIcons: %1 failed for %2: %3").arg(what, folder, reason));
+    log::warning(QStringLiteral("FolderIcons: %1 failed for %2: %3").arg(what, folder, reason));
 }
 
 // The folder's absolute path when it is a real directory (not a symbolic link); else logs why not.
@@ -157,12 +157,13 @@ bool applyIcon(const QImage& image, const QString& folder)
         return false;
     }
     storedImages().insert(*stored, image);
-    const Outcome gvfs = GvfsMetadata::setCustomIcon(folder, QUrl::fromLocalFile(*stored).toString(QUrl::FullyEncoded));
+    const Result<void> gvfs =
+        GvfsMetadata::setCustomIcon(folder, QUrl::fromLocalFile(*stored).toString(QUrl::FullyEncoded));
     if (!gvfs)
-        logFailure(QStringLiteral("gvfs metadata"), folder, gvfs.reason());
-    const Outcome directory = DirectoryFile::setIcon(folder, *stored);
+        logFailure(QStringLiteral("gvfs metadata"), folder, gvfs.error());
+    const Result<void> directory = DirectoryFile::setIcon(folder, *stored);
     if (!directory)
-        logFailure(QStringLiteral(".directory"), folder, directory.reason());
+        logFailure(QStringLiteral(".directory"), folder, directory.error());
     const bool applied = gvfs || directory;
     FolderIconStore::removeFilesExcept(folder, referencedFiles(folder));
     if (applied)
@@ -189,12 +190,12 @@ bool FolderIcons::removeIcon(const QString& folderPath)
     if (!folder)
         return false;
     std::lock_guard lock(changeMutex());
-    const Outcome gvfs = GvfsMetadata::unsetCustomIcon(*folder);
+    const Result<void> gvfs = GvfsMetadata::unsetCustomIcon(*folder);
     if (!gvfs)
-        logFailure(QStringLiteral("gvfs metadata"), *folder, gvfs.reason());
-    const Outcome directory = DirectoryFile::removeIcon(*folder);
+        logFailure(QStringLiteral("gvfs metadata"), *folder, gvfs.error());
+    const Result<void> directory = DirectoryFile::removeIcon(*folder);
     if (!directory)
-        logFailure(QStringLiteral(".directory"), *folder, directory.reason());
+        logFailure(QStringLiteral(".directory"), *folder, directory.error());
     FolderIconStore::removeFilesExcept(*folder, referencedFiles(*folder));
     const bool removed = gvfs || directory;
     if (removed)

@@ -19,34 +19,34 @@ struct File {
     GFile* handle;
 };
 
-Outcome outcomeOf(gboolean ok, GError* error)
+Result<void> resultOf(gboolean ok, GError* error)
 {
     if (ok)
-        return Outcome::success();
+        return Result<void>::success();
     const QString reason = error ? QString::fromUtf8(error->message) : QStringLiteral("unknown error");
     g_clear_error(&error);
-    return Outcome::failure(reason);
+    return Result<void>::failure(reason);
 }
 
 } // namespace
 
-Outcome GvfsMetadata::setCustomIcon(const QString& path, const QString& uri)
+Result<void> GvfsMetadata::setCustomIcon(const QString& path, const QString& uri)
 {
     File file(path);
     GError* error = nullptr;
     const gboolean ok = g_file_set_attribute_string(file.handle, customIconKey, uri.toUtf8().constData(),
                                                     G_FILE_QUERY_INFO_NOFOLLOW_SYMLINKS, nullptr, &error);
-    return outcomeOf(ok, error);
+    return resultOf(ok, error);
 }
 
-Outcome GvfsMetadata::unsetCustomIcon(const QString& path)
+Result<void> GvfsMetadata::unsetCustomIcon(const QString& path)
 {
     File file(path);
     GError* error = nullptr;
     // The invalid type with no value is how GIO removes a metadata key.
     const gboolean ok = g_file_set_attribute(file.handle, customIconKey, G_FILE_ATTRIBUTE_TYPE_INVALID, nullptr,
                                              G_FILE_QUERY_INFO_NOFOLLOW_SYMLINKS, nullptr, &error);
-    return outcomeOf(ok, error);
+    return resultOf(ok, error);
 }
 
 QString GvfsMetadata::customIcon(const QString& path)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Outcome.h"
+#include "base/Result.h"
 
 #include <QString>
 
@@ -12,9 +12,9 @@ namespace pigmo {
 class GvfsMetadata {
 public:
     // Sets the key to a file:// URI (the file managers draw a blank file for anything else).
-    static Outcome setCustomIcon(const QString& path, const QString& uri);
+    static Result<void> setCustomIcon(const QString& path, const QString& uri);
     // Removes the key; succeeds also when it was not set.
-    static Outcome unsetCustomIcon(const QString& path);
+    static Result<void> unsetCustomIcon(const QString& path);
     // The key's value, or an empty string when it is absent or unreadable.
     static QString customIcon(const QString& path);
 };

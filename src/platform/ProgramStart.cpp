@@ -1,6 +1,6 @@
 #include "platform/ProgramStart.h"
 
-#include "model/Log.h"
+#include "base/Log.h"
 #include "platform/Product.h"
 
 #include <QCoreApplication>
@@ -14,9 +14,9 @@ ProgramStart ProgramStart::begin(const QStringList& arguments, SingleInstance& i
 
     const CommandLineResult parsed = CommandLine::parse(arguments);
     if (!parsed.output.isEmpty())
-        log::print(parsed.output.trimmed());
+        log::answer(parsed.output.trimmed());
     if (!parsed.errorOutput.isEmpty())
-        log::system(parsed.errorOutput);
+        log::warning(parsed.errorOutput);
     if (!parsed.request)
         return {std::nullopt, parsed.exitCode};
 

@@ -1,6 +1,6 @@
 #include "platform/SingleInstance.h"
 
-#include "model/Log.h"
+#include "base/Log.h"
 #include "platform/Product.h"
 
 #include <QDir>
@@ -67,7 +67,7 @@ SingleInstance::Role SingleInstance::claim(const LaunchRequest& request)
 {
     QLockFile lock(lockPath(serverName_));
     if (!lock.tryLock(answerTimeoutMs)) {
-        log::system(QStringLiteral("SingleInstance: cannot lock %1").arg(lockPath(serverName_)));
+        log::warning(QStringLiteral("SingleInstance: cannot lock %1").arg(lockPath(serverName_)));
         return Role::failed;
     }
     switch (forward(request)) {
@@ -92,7 +92,7 @@ SingleInstance::Delivery SingleInstance::forward(const LaunchRequest& request)
         if (error == QLocalSocket::ServerNotFoundError || error == QLocalSocket::ConnectionRefusedError ||
             error == QLocalSocket::SocketAccessError)
             return Delivery::nobodyListens;
-        log::system(QStringLiteral("SingleInstance: the running instance did not accept the connection: %1")
+        log::warning(QStringLiteral("SingleInstance: the running instance did not accept the connection: %1")
                         .arg(socket.errorString()));
         return Delivery::unanswered;
     }
@@ -101,12 +101,12 @@ SingleInstance::Delivery SingleInstance::forward(const LaunchRequest& request)
     socket.write(reinterpret_cast<const char*>(&length), sizeof length);
     socket.write(payload);
     if (!socket.waitForBytesWritten(answerTimeoutMs) || !socket.waitForReadyRead(answerTimeoutMs)) {
-        log::system(QStringLiteral("SingleInstance: the running instance did not answer in time: %1")
+        log::warning(QStringLiteral("SingleInstance: the running instance did not answer in time: %1")
                         .arg(socket.errorString()));
         return Delivery::unanswered;
     }
     if (socket.read(1) != QByteArray(1, acknowledgement)) {
-        log::system(QStringLiteral("SingleInstance: the running instance refused the request"));
+        log::warning(QStringLiteral("SingleInstance: the running instance refused the request"));
         return Delivery::unanswered;
     }
     return Delivery::acknowledged;
@@ -118,7 +118,8 @@ bool SingleInstance::listen()
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     QLocalServer::removeServer(serverName_); // a socket nobody answers on is stale
     if (!server_->listen(serverName_)) {
-        log::system(QStringLiteral("SingleInstance: cannot listen on %1: %2").arg(serverName_, server_->errorString()));
+        log::warning(
+            QStringLiteral("SingleInstance: cannot listen on %1: %2").arg(serverName_, server_->errorString()));
         server_.reset();
         socketInode_ = 0;
         return false;
@@ -139,14 +140,14 @@ void SingleInstance::keepListening()
     if (server_ && server_->isListening() && inode == socketInode_)
         return;
     if (inode != 0 && inode != socketInode_) {
-        log::system(QStringLiteral("SingleInstance: %1 was taken over; no longer listening").arg(socketPath_));
+        log::warning(QStringLiteral("SingleInstance: %1 was taken over; no longer listening").arg(socketPath_));
         listenCheck_.stop();
         return;
     }
     QLockFile lock(lockPath(serverName_));
     if (!lock.tryLock(0))
         return; // a start is deciding right now; look again later
-    log::system(QStringLiteral("SingleInstance: listening again on %1").arg(serverName_));
+    log::warning(QStringLiteral("SingleInstance: listening again on %1").arg(serverName_));
     for (QLocalSocket* socket : std::exchange(open_, {}))
         socket->abort();
     listen(); // on failure the next check tries again
@@ -174,7 +175,7 @@ void SingleInstance::admit(QLocalSocket* socket)
     QTimer::singleShot(requestTimeoutMs, socket, [this, socket] {
         if (!open_.removeOne(socket))
             return; // answered already
-        log::system(QStringLiteral("SingleInstance: dropped a connection that sent no whole request in time"));
+        log::warning(QStringLiteral("SingleInstance: dropped a connection that sent no whole request in time"));
         socket->abort();
     });
     if (socket->bytesAvailable() > 0)
@@ -189,7 +190,7 @@ void SingleInstance::readRequest(QLocalSocket* socket)
         return;
     length = qFromBigEndian(length);
     if (length > maxRequestBytes) {
-        log::system(QStringLiteral("SingleInstance: ignored an oversized request"));
+        log::warning(QStringLiteral("SingleInstance: ignored an oversized request"));
         socket->abort();
         return;
     }
@@ -200,7 +201,7 @@ void SingleInstance::readRequest(QLocalSocket* socket)
     const QByteArray bytes = socket->read(qint64(length));
     const std::optional<LaunchRequest> request = LaunchRequest::fromBytes(bytes);
     if (!request) {
-        log::system(QStringLiteral("SingleInstance: ignored a malformed request"));
+        log::warning(QStringLiteral("SingleInstance: ignored a malformed request"));
         socket->abort();
         return;
     }

@@ -1,6 +1,6 @@
 #include "render/IconImage.h"
 
-#include "render/IconsModel.h"
+#include "catalogue/IconsModel.h"
 
 #include <QBuffer>
 #include <QCache>

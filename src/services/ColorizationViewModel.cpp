@@ -1,9 +1,9 @@
 #include "services/ColorizationViewModel.h"
 
-#include "model/Log.h"
+#include "base/Log.h"
+#include "catalogue/IconsModel.h"
 #include "platform/FolderIcons.h"
 #include "render/ColorizationService.h"
-#include "render/IconsModel.h"
 #include "services/SmartStyling.h"
 #include "storage/ColorizationHistoryStore.h"
 #include "storage/ExtendedAttributesManager.h"
@@ -252,13 +252,13 @@ void ColorizationViewModel::setFolderIcon(const QImage& image, const Colorizatio
     // Checked before the folder is touched: a style that cannot be recorded is not applied either.
     const bool storable = data.isFinite();
     if (!storable)
-        log::print(QStringLiteral("Refused to style %1: the style holds a non-finite number.").arg(path));
+        log::warning(QStringLiteral("Refused to style %1: the style holds a non-finite number.").arg(path));
     const bool ok = storable && FolderIcons::setIcon(image, path);
     if (ok) {
         log::print(QStringLiteral("Successfully set folder icon on ") + path);
         ExtendedAttributesManager::shared().writeSettings(data, folderURL_);
     } else {
-        log::print(QStringLiteral("Failed to set folder icon on ") + path);
+        log::warning(QStringLiteral("Failed to set folder icon on ") + path);
     }
     onMainThread([self = weak_from_this().lock(), ok, path, data, completion = std::move(completion)] {
         if (ok)
@@ -276,7 +276,7 @@ void ColorizationViewModel::removeFolderIcon(Completion completion)
         log::print(QStringLiteral("Folder icon reset successfully for ") + path + u'!');
         ExtendedAttributesManager::shared().removeSettings(folderURL_);
     } else {
-        log::print(QStringLiteral("Failed to reset folder icon on ") + path);
+        log::warning(QStringLiteral("Failed to reset folder icon on ") + path);
     }
     onMainThread([self = weak_from_this().lock(), ok, path, completion = std::move(completion)] {
         if (ok) {

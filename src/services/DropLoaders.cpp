@@ -1,6 +1,6 @@
 #include "services/DropLoaders.h"
 
-#include "model/Log.h"
+#include "base/Log.h"
 
 #include <QFileInfo>
 #include <QImageReader>

@@ -1,7 +1,7 @@
 #include "services/FolderWatcherService.h"
 
+#include "base/Log.h"
 #include "fulldiskaccess/FDAPermissionManager.h"
-#include "model/Log.h"
 #include "services/SmartStyling.h"
 #include "storage/ColorizationHistoryStore.h"
 #include "storage/Preferences.h"
@@ -19,6 +19,11 @@ const QString prefix = QStringLiteral("FolderWatcherService: ");
 void say(const QString& line)
 {
     log::system(prefix + line);
+}
+
+void warn(const QString& line)
+{
+    log::warning(prefix + line);
 }
 
 QString lastComponent(const QString& path)
@@ -205,7 +210,7 @@ void FolderWatcherService::start()
     if (isRunning())
         return;
     if (!dependencies_.hasFullDiskAccess || !dependencies_.hasFullDiskAccess()) {
-        say(QStringLiteral("Cannot start — Full Disk Access not granted"));
+        warn(QStringLiteral("Cannot start — Full Disk Access not granted"));
         return;
     }
     if (watchedDirectories_.isEmpty()) {
@@ -216,7 +221,7 @@ void FolderWatcherService::start()
     for (const QUrl& url : std::as_const(watchedDirectories_))
         roots.append(QDir::cleanPath(url.toLocalFile()));
     if (!source_.start(roots)) {
-        say(QStringLiteral("Failed to create FSEventStream"));
+        warn(QStringLiteral("Failed to create FSEventStream"));
         return;
     }
     Q_EMIT isRunningChanged(true);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/ColorizationData.h"
-#include "services/DirectoryEventSource.h"
+#include "platform/DirectoryEventSource.h"
 
 #include <QHash>
 #include <QList>

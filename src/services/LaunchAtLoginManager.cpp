@@ -1,6 +1,6 @@
 #include "services/LaunchAtLoginManager.h"
 
-#include "model/Log.h"
+#include "base/Log.h"
 #include "platform/Autostart.h"
 #include "storage/Preferences.h"
 
@@ -38,8 +38,8 @@ void LaunchAtLoginManager::setEnabled(bool enabled)
 {
     const std::optional<QString> error = enabled ? service_.registerApp() : service_.unregisterApp();
     if (error) {
-        log::system(QStringLiteral("LaunchAtLoginManager: Failed to %1 launch at login: %2")
-                        .arg(enabled ? QStringLiteral("enable") : QStringLiteral("disable"), *error));
+        log::warning(QStringLiteral("LaunchAtLoginManager: Failed to %1 launch at login: %2")
+                         .arg(enabled ? QStringLiteral("enable") : QStringLiteral("disable"), *error));
     }
     const bool actual = service_.isEnabled();
     isEnabled_ = actual;

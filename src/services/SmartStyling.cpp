@@ -1,6 +1,6 @@
 #include "services/SmartStyling.h"
 
-#include "model/Log.h"
+#include "base/Log.h"
 #include "platform/FolderIcons.h"
 #include "render/ColorizationService.h"
 #include "smart/SmartIconService.h"
@@ -53,25 +53,25 @@ std::optional<ColorizationData> styleNewFolder(const QString& folderPath, const 
     const QString name = folderPath.section(u'/', -1);
     const SiblingProposal proposal = proposeFromSiblings(folderPath, {});
     if (!waitUntilIndexReady(indexWait)) {
-        log::system(logPrefix + QStringLiteral("Keyword index not ready after %1 ms; styling %2 without a glyph")
-                                    .arg(indexWait.count())
-                                    .arg(name));
+        log::warning(logPrefix + QStringLiteral("Keyword index not ready after %1 ms; styling %2 without a glyph")
+                                     .arg(indexWait.count())
+                                     .arg(name));
     }
     const ColorizationData data{proposal.color, proposal.intensity, proposeIcon(folderPath, proposal.siblings),
                                 proposal.iconSize, proposal.iconStyle};
     // Checked before the folder is touched: a style that cannot be recorded is not applied either.
     if (!data.isFinite()) {
-        log::system(logPrefix +
+        log::warning(logPrefix +
                     QStringLiteral("Refused to style %1: the style holds a non-finite number.").arg(folderPath));
         return std::nullopt;
     }
     const std::optional<QImage> image = ColorizationService::generateIcon(data);
     if (!image) {
-        log::system(logPrefix + QStringLiteral("Failed to generate icon for ") + folderPath);
+        log::warning(logPrefix + QStringLiteral("Failed to generate icon for ") + folderPath);
         return std::nullopt;
     }
     if (!FolderIcons::setIcon(*image, folderPath)) {
-        log::system(logPrefix + QStringLiteral("❌ Failed to set icon on ") + folderPath);
+        log::warning(logPrefix + QStringLiteral("❌ Failed to set icon on ") + folderPath);
         return std::nullopt;
     }
     log::system(logPrefix + QStringLiteral("✅ Applied smart icon to ") + folderPath);

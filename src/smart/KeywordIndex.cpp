@@ -1,6 +1,6 @@
 #include "smart/KeywordIndex.h"
 
-#include "model/Log.h"
+#include "base/Log.h"
 #include "smart/KeywordFiles.h"
 #include "smart/TextFolding.h"
 

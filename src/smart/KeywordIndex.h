@@ -1,7 +1,7 @@
 #pragma once
 
+#include "catalogue/IconLibrary.h"
 #include "model/ColorizationData.h"
-#include "smart/IconLibrary.h"
 
 #include <QList>
 #include <QSet>

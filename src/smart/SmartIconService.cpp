@@ -1,7 +1,7 @@
 #include "smart/SmartIconService.h"
 
-#include "model/Log.h"
-#include "render/IconsModel.h"
+#include "base/Log.h"
+#include "catalogue/IconsModel.h"
 #include "smart/QueryTokenizer.h"
 #include "smart/SmartPreferences.h"
 #include "smart/TextFolding.h"

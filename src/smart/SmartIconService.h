@@ -1,9 +1,9 @@
 #pragma once
 
+#include "base/SerialQueue.h"
+#include "catalogue/IconLibrary.h"
 #include "model/ColorizationData.h"
-#include "smart/IconLibrary.h"
 #include "smart/KeywordIndex.h"
-#include "smart/SerialQueue.h"
 
 #include <QList>
 #include <QObject>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "smart/IconLibrary.h"
+#include "catalogue/IconLibrary.h"
 
 #include <QSet>
 #include <QString>

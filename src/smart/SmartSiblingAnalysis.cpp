@@ -1,6 +1,6 @@
 #include "smart/SmartSiblingAnalysis.h"
 
-#include "model/Log.h"
+#include "base/Log.h"
 #include "storage/ExtendedAttributesManager.h"
 
 #include <QDir>
@@ -99,7 +99,7 @@ QList<ColorizationData> SmartSiblingAnalysis::siblingColorizations(const QUrl& f
     std::error_code error;
     std::filesystem::directory_iterator listing(QFile::encodeName(parent).toStdString(), error);
     if (error) {
-        log::system(QStringLiteral("[Smart] ⚠️ Could not read directory contents"));
+        log::warning(QStringLiteral("[Smart] ⚠️ Could not read directory contents"));
         return {};
     }
     QList<QUrl> siblings;

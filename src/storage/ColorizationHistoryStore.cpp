@@ -1,6 +1,6 @@
 #include "storage/ColorizationHistoryStore.h"
 
-#include "model/Log.h"
+#include "base/Log.h"
 
 #include <QCollator>
 #include <QFileInfo>
@@ -113,7 +113,7 @@ void ColorizationHistoryStore::record(const QString& folderPath, const Colorizat
 {
     assertOwnerThread();
     if (!data.isFinite()) {
-        log::print(
+        log::warning(
             QStringLiteral("Error recording history for %1: the style holds a non-finite number.").arg(folderPath));
         return;
     }
@@ -159,7 +159,7 @@ void ColorizationHistoryStore::appendToFile(const HistoryLogEntry& entry)
     const QString createError = QStringLiteral("Error creating chronological log: ");
     const HistoryFiles::Lock lock = files_.lock();
     if (!lock.held()) {
-        log::print(appendError + lock.error());
+        log::warning(appendError + lock.error());
         return;
     }
     QList<HistoryLogEntry> entries;
@@ -170,7 +170,7 @@ void ColorizationHistoryStore::appendToFile(const HistoryLogEntry& entry)
             entries = std::move(existing).value();
             prefix = appendError;
         } else {
-            log::print(appendError + existing.error());
+            log::warning(appendError + existing.error());
             if (!preserveUnreadable(logFileName))
                 return;
         }
@@ -178,7 +178,7 @@ void ColorizationHistoryStore::appendToFile(const HistoryLogEntry& entry)
     entries.append(entry);
     const auto bytes = json::encodeLog(entries);
     if (const Done written = bytes ? files_.write(logFileName, *bytes) : Done::failure(bytes.error()); !written)
-        log::print(prefix + written.error());
+        log::warning(prefix + written.error());
 }
 
 void ColorizationHistoryStore::saveChronologicalLog()
@@ -187,20 +187,20 @@ void ColorizationHistoryStore::saveChronologicalLog()
     if (chronologicalLogText_.isEmpty()) {
         auto encoded = json::encodeLog(chronologicalLog_);
         if (!encoded) {
-            log::print(QStringLiteral("Error saving chronological log: ") + encoded.error());
+            log::warning(QStringLiteral("Error saving chronological log: ") + encoded.error());
             return;
         }
         chronologicalLogText_ = std::move(encoded).value();
     }
     if (auto written = writeWhole(logFileName, chronologicalLogText_); !written)
-        log::print(QStringLiteral("Error saving chronological log: ") + written.error());
+        log::warning(QStringLiteral("Error saving chronological log: ") + written.error());
 }
 
 void ColorizationHistoryStore::saveFolderStyles()
 {
     assertOwnerThread();
     if (auto written = writeWhole(stylesFileName, encodeStyles(folderStyles_)); !written)
-        log::print(QStringLiteral("Error saving folder styles: ") + written.error());
+        log::warning(QStringLiteral("Error saving folder styles: ") + written.error());
 }
 
 void ColorizationHistoryStore::loadChronologicalLog()
@@ -215,7 +215,7 @@ void ColorizationHistoryStore::loadChronologicalLog()
             log::print(QStringLiteral("Loaded %1 chronological history entries").arg(chronologicalLog_.size()));
             Q_EMIT chronologicalLogChanged();
         } else {
-            log::print(QStringLiteral("Error loading chronological log: ") + entries.error());
+            log::warning(QStringLiteral("Error loading chronological log: ") + entries.error());
             preserveAfterFailedLoad(logFileName);
         }
     }
@@ -231,7 +231,7 @@ void ColorizationHistoryStore::loadFolderStyles()
             log::print(QStringLiteral("Loaded %1 folder styles").arg(folderStyles_.size()));
             Q_EMIT folderStylesChanged();
         } else {
-            log::print(QStringLiteral("Error loading folder styles: ") + styles.error());
+            log::warning(QStringLiteral("Error loading folder styles: ") + styles.error());
             preserveAfterFailedLoad(stylesFileName);
         }
     }
@@ -267,11 +267,11 @@ bool ColorizationHistoryStore::preserveUnreadable(const QString& name)
     }
     auto moved = files_.moveAside(name);
     if (!moved) {
-        log::print(QStringLiteral("Error moving unreadable %1 aside: %2").arg(name, moved.error()));
+        log::warning(QStringLiteral("Error moving unreadable %1 aside: %2").arg(name, moved.error()));
         stuckUnreadable_.insert(name);
         return false;
     }
-    log::print(QStringLiteral("Moved unreadable %1 aside to %2").arg(name, *moved));
+    log::warning(QStringLiteral("Moved unreadable %1 aside to %2").arg(name, *moved));
     stuckUnreadable_.remove(name);
     return true;
 }

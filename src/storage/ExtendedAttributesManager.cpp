@@ -1,6 +1,6 @@
 #include "storage/ExtendedAttributesManager.h"
 
-#include "model/Log.h"
+#include "base/Log.h"
 #include "model/StyleJson.h"
 #include "xattr/ExtendedAttributeHandler.h"
 
@@ -48,7 +48,7 @@ std::optional<ColorizationData> ExtendedAttributesManager::readSettings(const QU
         }
         error = failure.description();
     }
-    log::print(QStringLiteral("Error reading extended attribute %1 for %2: %3").arg(quotedName(), path, error));
+    log::warning(QStringLiteral("Error reading extended attribute %1 for %2: %3").arg(quotedName(), path, error));
     return std::nullopt;
 }
 
@@ -68,7 +68,7 @@ void ExtendedAttributesManager::writeSettings(const ColorizationData& data, cons
     } else {
         error = bytes.error();
     }
-    log::print(QStringLiteral("Error writing extended attribute %1 for %2: %3").arg(quotedName(), path, error));
+    log::warning(QStringLiteral("Error writing extended attribute %1 for %2: %3").arg(quotedName(), path, error));
 }
 
 void ExtendedAttributesManager::removeSettings(const QUrl& folder) const
@@ -81,8 +81,8 @@ void ExtendedAttributesManager::removeSettings(const QUrl& folder) const
         if (failure.isAbsentAttribute())
             log::print(QStringLiteral("No extended attribute %1 to remove for %2.").arg(quotedName(), path));
         else
-            log::print(QStringLiteral("Error removing extended attribute %1 for %2: %3")
-                           .arg(quotedName(), path, failure.description()));
+            log::warning(QStringLiteral("Error removing extended attribute %1 for %2: %3")
+                             .arg(quotedName(), path, failure.description()));
     }
 }
 

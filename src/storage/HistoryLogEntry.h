@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Result.h"
 #include "model/ColorizationData.h"
-#include "model/Result.h"
 #include "model/StyleJson.h"
 
 #include <QByteArray>

@@ -1,7 +1,7 @@
 // ColorizationHistoryStore::migrateLegacyHistoryIfNeeded: the one-time move of the history that earlier
 // versions kept in the preferences (with rendered images in Documents/ColorizedImages) into the store.
 
-#include "model/Log.h"
+#include "base/Log.h"
 #include "model/StyleJson.h"
 #include "storage/ColorizationHistoryStore.h"
 #include "storage/Preferences.h"

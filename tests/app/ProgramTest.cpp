@@ -163,3 +163,46 @@ TEST_F(ProgramTest, HelpVersionAndMistakesNeedNoDisplay)
     EXPECT_EQ(nothing.exitCode(), 1);
     EXPECT_TRUE(nothing.readAllStandardError().contains("No folders found."));
 }
+
+TEST_F(ProgramTest, AStartPrintsDiagnosticLinesOnlyWhenAskedTo)
+{
+    const QString socket = root.filePath(QStringLiteral("run/io.velmar.pigmo2.instance"));
+    const auto runUntilIndexBuilt = [&](const QStringList& arguments, bool expectLines) {
+        QProcess program;
+        start(program, arguments);
+        QByteArray out;
+        QByteArray err;
+        const auto gather = [&] {
+            out += program.readAllStandardOutput();
+            err += program.readAllStandardError();
+        };
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(socket); }, 10'000));
+        if (expectLines) {
+            EXPECT_TRUE(QTest::qWaitFor(
+                [&] {
+                    gather();
+                    return err.contains("[SmartIcon] \xe2\x9c\x85 Keyword index built");
+                },
+                20'000));
+        } else {
+            QTest::qWait(2000); // long past the index build, which prints when switched on
+        }
+        ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+        EXPECT_TRUE(program.waitForFinished(10'000));
+        gather();
+        return std::pair{out, err};
+    };
+
+    const auto [quietOut, quietErr] = runUntilIndexBuilt({}, false);
+    EXPECT_EQ(quietOut, QByteArray());
+    for (const char* marker : {"@&@&@&", "[SmartIcon]", "Full Disk Access", "FDAPermissionManager"})
+        EXPECT_FALSE(quietErr.contains(marker)) << marker << "\n" << quietErr.toStdString();
+
+    const auto [verboseOut, verboseErr] = runUntilIndexBuilt({"--verbose"}, true);
+    EXPECT_TRUE(verboseErr.contains("@&@&@& \xe2\x9c\x85 FDAPermissionManager updated: hasAccess = true"));
+    EXPECT_TRUE(verboseErr.contains("[SmartIcon] \xf0\x9f\x94\x84 Building keyword index..."));
+
+    environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("pigmo2.diagnostics=true"));
+    const auto [rulesOut, rulesErr] = runUntilIndexBuilt({}, true);
+    EXPECT_TRUE(rulesErr.contains("@&@&@& \xe2\x9c\x85 FDAPermissionManager updated: hasAccess = true"));
+}

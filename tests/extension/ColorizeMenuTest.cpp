@@ -19,20 +19,8 @@ using namespace pigmo::test;
 
 namespace {
 
-class ColorizeMenuTest : public ::testing::Test {
+class ColorizeMenuTest : public EntriesTest {
 protected:
-    QString makeFolder(const QString& relative)
-    {
-        EXPECT_TRUE(QDir(root.path()).mkpath(relative));
-        return root.filePath(relative);
-    }
-    QString makeFile(const QString& relative)
-    {
-        QFile file(root.filePath(relative));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        return root.filePath(relative);
-    }
-
     // A NULL-terminated array of the URIs, valid while `uris` lives.
     static std::vector<const gchar*> strv(const std::vector<QByteArray>& uris)
     {
@@ -64,32 +52,6 @@ protected:
         const std::vector<QByteArray> uris = urisOf(paths);
         pigmo_colorize_folders(strv(uris).data());
     }
-
-    // The paths the program makes of the written URL strings.
-    static QStringList pathsOf(const QStringList& urls)
-    {
-        QStringList paths;
-        for (const QString& url : urls)
-            paths.append(QUrl(url, QUrl::StrictMode).toLocalFile());
-        return paths;
-    }
-
-    // A program that records each start in "starts" (one line of arguments per start).
-    QString installRecordingProgram()
-    {
-        const QString script = root.filePath(QStringLiteral("fake-program"));
-        EXPECT_TRUE(writeScript(script, QStringLiteral("#!/bin/sh\necho \"started $*\" >> '%1'\n").arg(startsFile())));
-        EXPECT_TRUE(installProgram(script));
-        return script;
-    }
-    QString startsFile() const { return root.filePath(QStringLiteral("starts")); }
-    int starts() const
-    {
-        QFile file(startsFile());
-        return file.open(QIODevice::ReadOnly) ? static_cast<int>(file.readAll().count('\n')) : 0;
-    }
-
-    QTemporaryDir root;
 };
 
 } // namespace
@@ -163,7 +125,7 @@ TEST_F(ColorizeMenuTest, FoldersGoneSinceTheMenuAreDroppedAndNothingIsLeftDoesNo
     const std::vector<QByteArray> uris = urisOf({gone, kept});
     ASSERT_TRUE(QDir(gone).removeRecursively());
     pigmo_colorize_folders(strv(uris).data());
-    EXPECT_EQ(pathsOf(takeStore().folderURLs.value_or(QStringList{})), QStringList{kept});
+    EXPECT_EQ(takeFolderPaths(), QStringList{kept});
     ASSERT_TRUE(QTest::qWaitFor([&] { return starts() == 1; }, 5000));
 
     ASSERT_TRUE(QDir(kept).removeRecursively());
@@ -181,7 +143,7 @@ TEST_F(ColorizeMenuTest, ASecondChoiceReplacesTheFirstList)
     const QString third = makeFolder(QStringLiteral("third"));
     chooseFolders({first, second});
     chooseFolders({third});
-    EXPECT_EQ(pathsOf(takeStore().folderURLs.value_or(QStringList{})), QStringList{third});
+    EXPECT_EQ(takeFolderPaths(), QStringList{third});
 }
 
 TEST_F(ColorizeMenuTest, TheContainerEntryLeavesTheFolderListAsItIs)
@@ -206,7 +168,7 @@ TEST_F(ColorizeMenuTest, WithoutTheProgramNothingStartsNothingIsLoggedAndTheEntr
     EXPECT_FALSE(pigmo_colorize_launch_program());
     chooseFolders({folder});
     EXPECT_TRUE(errors.text().isEmpty()) << errors.text().toStdString();
-    EXPECT_EQ(pathsOf(takeStore().folderURLs.value_or(QStringList{})), QStringList{folder});
+    EXPECT_EQ(takeFolderPaths(), QStringList{folder});
 }
 
 TEST_F(ColorizeMenuTest, TheInstalledProgramIsStartedAndLendsItsIcon)
@@ -237,7 +199,7 @@ TEST_F(ColorizeMenuTest, AFailedStartIsLoggedAndTheEntriesStayForTheNextStart)
     chooseFolders({folder});
     EXPECT_TRUE(errors.text().startsWith(QStringLiteral("Failed to launch main app: "))) << errors.text().toStdString();
     EXPECT_GT(errors.text().size(), QStringLiteral("Failed to launch main app: \n").size()); // with the reason
-    EXPECT_EQ(pathsOf(takeStore().folderURLs.value_or(QStringList{})), QStringList{folder});
+    EXPECT_EQ(takeFolderPaths(), QStringList{folder});
     QTest::qWait(200);
     EXPECT_EQ(starts(), 0);
 }

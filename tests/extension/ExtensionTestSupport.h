@@ -7,11 +7,14 @@
 
 #include <glib.h>
 
+#include <gtest/gtest.h>
+
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QUrl>
 
 namespace pigmo::test {
@@ -77,6 +80,50 @@ private:
     static void collect(const gchar* text) { collected() += QString::fromUtf8(text); }
 
     GPrintFunc previous_ = nullptr;
+};
+
+// A scratch folder to make folders and files in, a program that records its starts, and the store read as
+// the program reads it.
+class EntriesTest : public ::testing::Test {
+protected:
+    QString makeFolder(const QString& relative)
+    {
+        EXPECT_TRUE(QDir(root.path()).mkpath(relative));
+        return root.filePath(relative);
+    }
+    QString makeFile(const QString& relative)
+    {
+        QFile file(root.filePath(relative));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        return root.filePath(relative);
+    }
+
+    // The paths the program makes of the written URL strings.
+    static QStringList pathsOf(const QStringList& urls)
+    {
+        QStringList paths;
+        for (const QString& url : urls)
+            paths.append(QUrl(url, QUrl::StrictMode).toLocalFile());
+        return paths;
+    }
+    static QStringList takeFolderPaths() { return pathsOf(takeStore().folderURLs.value_or(QStringList{})); }
+
+    // A program that records each start in "starts" (one line of arguments per start).
+    QString installRecordingProgram()
+    {
+        const QString script = root.filePath(QStringLiteral("fake-program"));
+        EXPECT_TRUE(writeScript(script, QStringLiteral("#!/bin/sh\necho \"started $*\" >> '%1'\n").arg(startsFile())));
+        EXPECT_TRUE(installProgram(script));
+        return script;
+    }
+    QString startsFile() const { return root.filePath(QStringLiteral("starts")); }
+    int starts() const
+    {
+        QFile file(startsFile());
+        return file.open(QIODevice::ReadOnly) ? static_cast<int>(file.readAll().count('\n')) : 0;
+    }
+
+    QTemporaryDir root;
 };
 
 } // namespace pigmo::test

@@ -37,6 +37,19 @@ TEST_F(CommandLineTest, PlainStartAndAutostart)
     EXPECT_EQ(parse({QStringLiteral("--autostart")}).request->action, Action::autostart);
 }
 
+TEST_F(CommandLineTest, VerboseGoesWithAnyRequestAndIsNotHandedOver)
+{
+    EXPECT_FALSE(parse({}).verbose);
+    const CommandLineResult smart = parse({QStringLiteral("--smart"), QStringLiteral("--verbose"), a});
+    EXPECT_TRUE(smart.verbose);
+    ASSERT_TRUE(smart.request);
+    EXPECT_EQ(smart.request->action, Action::smart);
+    EXPECT_EQ(smart.request->folders, QStringList{a});
+    EXPECT_EQ(LaunchRequest::fromBytes(smart.request->toBytes()), smart.request);
+    EXPECT_TRUE(parse({QStringLiteral("--verbose")}).verbose);
+    EXPECT_EQ(parse({QStringLiteral("--verbose")}).request, LaunchRequest{});
+}
+
 TEST_F(CommandLineTest, OpenAndSmartKeepOnlyExistingLocalFoldersInOrder)
 {
     const QString file = dir.filePath(QStringLiteral("file.txt"));

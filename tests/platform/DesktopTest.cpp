@@ -14,9 +14,9 @@ namespace {
 
 TEST(DesktopTest, LaunchingFailsClearlyWhenNotInstalled)
 {
-    const Outcome outcome = Desktop::launchMainProgram();
+    const Result<void> outcome = Desktop::launchMainProgram();
     EXPECT_FALSE(outcome);
-    EXPECT_EQ(outcome.reason(), QStringLiteral("io.velmar.pigmo2.desktop is not installed"));
+    EXPECT_EQ(outcome.error(), QStringLiteral("io.velmar.pigmo2.desktop is not installed"));
 }
 
 TEST(DesktopTest, LaunchesTheInstalledDesktopFile)
@@ -30,8 +30,8 @@ TEST(DesktopTest, LaunchesTheInstalledDesktopFile)
     entry.write("[Desktop Entry]\nType=Application\nName=Pigmo 2\nExec=touch " + QFile::encodeName(marker) + "\n");
     entry.close();
 
-    const Outcome outcome = Desktop::launchMainProgram();
-    ASSERT_TRUE(outcome) << outcome.reason().toStdString();
+    const Result<void> outcome = Desktop::launchMainProgram();
+    ASSERT_TRUE(outcome) << outcome.error().toStdString();
     EXPECT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(marker); }, 10000));
 }
 

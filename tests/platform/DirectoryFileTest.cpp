@@ -80,9 +80,9 @@ TEST_F(DirectoryFileTest, UnparseableFileIsNeverOverwritten)
 {
     const QByteArray garbage("this is not a key file\n\x01\x02");
     writeAll(file(), garbage);
-    const Outcome outcome = DirectoryFile::setIcon(folder(), QStringLiteral("/x.png"));
+    const Result<void> outcome = DirectoryFile::setIcon(folder(), QStringLiteral("/x.png"));
     EXPECT_FALSE(outcome);
-    EXPECT_TRUE(outcome.reason().contains(QStringLiteral(".directory")));
+    EXPECT_TRUE(outcome.error().contains(QStringLiteral(".directory")));
     EXPECT_FALSE(DirectoryFile::removeIcon(folder()));
     EXPECT_EQ(readAll(file()), garbage);
 }
@@ -103,9 +103,9 @@ TEST_F(DirectoryFileTest, ReadOnlyOrMissingFolderFailsWithReason)
     const test::ReadOnlyFolder readOnly(folder());
     if (!readOnly.isEffective())
         GTEST_SKIP() << "cannot make a folder read-only here";
-    const Outcome outcome = DirectoryFile::setIcon(folder(), QStringLiteral("/x.png"));
+    const Result<void> outcome = DirectoryFile::setIcon(folder(), QStringLiteral("/x.png"));
     EXPECT_FALSE(outcome);
-    EXPECT_FALSE(outcome.reason().isEmpty());
+    EXPECT_FALSE(outcome.error().isEmpty());
     EXPECT_FALSE(QFileInfo::exists(file()));
     EXPECT_FALSE(DirectoryFile::setIcon(folder() + QStringLiteral("/missing"), QStringLiteral("/x.png")));
 }

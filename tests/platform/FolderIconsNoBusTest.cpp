@@ -31,9 +31,9 @@ TEST(FolderIconsNoBusTest, GvfsFailsWithReasonAndDirectoryStillWorks)
     QTemporaryDir dir;
     test::LogCapture logs;
 
-    const Outcome gvfs = GvfsMetadata::setCustomIcon(dir.path(), QStringLiteral("file:///x.png"));
+    const Result<void> gvfs = GvfsMetadata::setCustomIcon(dir.path(), QStringLiteral("file:///x.png"));
     EXPECT_FALSE(gvfs);
-    EXPECT_TRUE(gvfs.reason().contains(QStringLiteral("not supported"))) << gvfs.reason().toStdString();
+    EXPECT_TRUE(gvfs.error().contains(QStringLiteral("not supported"))) << gvfs.error().toStdString();
 
     EXPECT_TRUE(FolderIcons::setIcon(redImage(), dir.path())) << ".directory took effect";
     EXPECT_TRUE(logs.contains(QStringLiteral("FolderIcons: gvfs metadata failed for ")));

@@ -1,6 +1,6 @@
 #include "render/ColorizationService.h"
 #include "CompositingReference.h"
-#include "render/IconsModel.h"
+#include "catalogue/IconsModel.h"
 #include "storage/BundleResources.h"
 
 #include <gtest/gtest.h>

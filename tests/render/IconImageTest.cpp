@@ -1,5 +1,5 @@
 #include "render/IconImage.h"
-#include "render/IconsModel.h"
+#include "catalogue/IconsModel.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "smart/SmartIconService.h"
 
 #include "SmartTestSupport.h"
-#include "render/IconsModel.h"
+#include "catalogue/IconsModel.h"
 #include "storage/BundleResources.h"
 #include "storage/Preferences.h"
 #include "support/LogCapture.h"

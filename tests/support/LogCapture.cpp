@@ -2,8 +2,11 @@
 
 namespace pigmo::test {
 
-LogCapture::LogCapture()
+LogCapture::LogCapture(bool withDiagnostics)
+    : diagnosticsBefore_(log::diagnosticsEnabled())
 {
+    if (withDiagnostics)
+        log::setDiagnosticsEnabled(true);
     previous_ = log::setSink([this](log::Channel channel, const QString& line) {
         std::lock_guard lock(mutex_);
         lines_.append({channel, line});
@@ -13,6 +16,7 @@ LogCapture::LogCapture()
 LogCapture::~LogCapture()
 {
     log::setSink(std::move(previous_));
+    log::setDiagnosticsEnabled(diagnosticsBefore_);
 }
 
 QStringList LogCapture::lines() const

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/Log.h"
+#include "base/Log.h"
 
 #include <QString>
 #include <QStringList>
@@ -9,10 +9,11 @@
 
 namespace pigmo::test {
 
-// Captures every log line written while it lives (from any thread) instead of printing it.
+// Captures every log line written while it lives (from any thread) instead of printing it. Diagnostic
+// lines are switched on while it lives unless `withDiagnostics` is false.
 class LogCapture {
 public:
-    LogCapture();
+    explicit LogCapture(bool withDiagnostics = true);
     ~LogCapture();
     LogCapture(const LogCapture&) = delete;
     LogCapture& operator=(const LogCapture&) = delete;
@@ -27,6 +28,7 @@ private:
     mutable std::mutex mutex_;
     QList<std::pair<log::Channel, QString>> lines_;
     log::Sink previous_;
+    bool diagnosticsBefore_ = false;
 };
 
 } // namespace pigmo::test

@@ -14,7 +14,7 @@ static gchar* uri_of(gpointer file_info)
 
 static GObject* new_item(const gchar* name, const gchar* label, const gchar* icon)
 {
-    return G_OBJECT(nemo_menu_item_new(name, label, NULL, icon));
+    return G_OBJECT(nemo_menu_item_new(name, label, "", icon));
 }
 
 static GList* get_file_items(NemoMenuProvider* provider, GtkWidget* window, GList* files)

@@ -1,6 +1,6 @@
 #include "ui/main/ScreenshotScenario.h"
 
-#include "render/IconsModel.h"
+#include "catalogue/IconsModel.h"
 #include "services/ColorizationModelsGroup.h"
 #include "services/LocalizationManager.h"
 #include "storage/BundleResources.h"

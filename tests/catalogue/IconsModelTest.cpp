@@ -1,4 +1,4 @@
-#include "render/IconsModel.h"
+#include "catalogue/IconsModel.h"
 #include "storage/BundleResources.h"
 #include "support/LogCapture.h"
 
@@ -67,7 +67,7 @@ TEST_F(IconsModelTest, MissingLucideFolderIsReportedAndLeavesNoRandomIcon)
     EXPECT_TRUE(model.lucideIcons().isEmpty());
     EXPECT_FALSE(model.randomIcon());
     EXPECT_FALSE(model.lucideIcon(QStringLiteral("folder")));
-    ASSERT_EQ(log.lines(pigmo::log::Channel::standardOutput).size(), 1);
+    ASSERT_EQ(log.lines(pigmo::log::Channel::systemLog).size(), 1); // an error: standard error, always
     EXPECT_TRUE(log.lines().first().startsWith("Error reading bundle resources: "));
 }
 

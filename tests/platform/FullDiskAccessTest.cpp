@@ -1,4 +1,4 @@
-#include "fulldiskaccess/FullDiskAccess.h"
+#include "platform/FullDiskAccess.h"
 #include "storage/Preferences.h"
 #include "support/LogCapture.h"
 

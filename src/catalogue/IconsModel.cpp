@@ -1,6 +1,6 @@
-#include "render/IconsModel.h"
+#include "catalogue/IconsModel.h"
 
-#include "model/Log.h"
+#include "base/Log.h"
 #include "storage/BundleResources.h"
 
 #include <QDir>
@@ -109,10 +109,10 @@ QList<Icon> IconsModel::loadLucideIcons(const QString& directory)
 {
     const QFileInfo info(directory);
     if (!info.isDir() || !info.isReadable()) {
-        log::print(QStringLiteral("Error reading bundle resources: ") +
-                   (info.exists() ? QStringLiteral("The folder “%1” cannot be read.")
-                                  : QStringLiteral("The folder “%1” doesn’t exist."))
-                       .arg(directory));
+        log::warning(QStringLiteral("Error reading bundle resources: ") +
+                     (info.exists() ? QStringLiteral("The folder “%1” cannot be read.")
+                                    : QStringLiteral("The folder “%1” doesn’t exist."))
+                         .arg(directory));
         return {};
     }
     const QFileInfoList files =

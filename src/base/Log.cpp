@@ -1,10 +1,15 @@
-#include "model/Log.h"
+#include "base/Log.h"
+
+#include <QLoggingCategory>
 
 #include <cstdio>
 #include <mutex>
 
 namespace pigmo::log {
 namespace {
+
+// Off below warnings: diagnostic lines are debug messages of this category.
+Q_LOGGING_CATEGORY(diagnostics, "pigmo2.diagnostics", QtWarningMsg)
 
 std::mutex& sinkMutex()
 {
@@ -16,6 +21,12 @@ Sink& installedSink()
 {
     static Sink sink;
     return sink;
+}
+
+void diagnostic(Channel channel, const QString& line)
+{
+    if (diagnosticsEnabled())
+        write(channel, line);
 }
 
 } // namespace
@@ -36,12 +47,32 @@ void write(Channel channel, const QString& line)
 
 void print(const QString& line)
 {
-    write(Channel::standardOutput, line);
+    diagnostic(Channel::standardOutput, line);
 }
 
 void system(const QString& line)
 {
+    diagnostic(Channel::systemLog, line);
+}
+
+void warning(const QString& line)
+{
     write(Channel::systemLog, line);
+}
+
+void answer(const QString& line)
+{
+    write(Channel::standardOutput, line);
+}
+
+bool diagnosticsEnabled()
+{
+    return diagnostics().isDebugEnabled();
+}
+
+void setDiagnosticsEnabled(bool enabled)
+{
+    QLoggingCategory::setFilterRules(enabled ? QStringLiteral("pigmo2.diagnostics.debug=true") : QString());
 }
 
 Sink setSink(Sink sink)

@@ -1,6 +1,6 @@
-#include "services/DirectoryEventSource.h"
+#include "platform/DirectoryEventSource.h"
 
-#include "model/Log.h"
+#include "base/Log.h"
 
 #include <QFile>
 
@@ -79,10 +79,10 @@ bool DirectoryEventSource::watchOne(const QString& path)
     if (wd < 0) {
         if (errno == ENOSPC && !exhaustionLogged_) {
             exhaustionLogged_ = true;
-            log::system(QStringLiteral("FolderWatcherService: Out of inotify watches after %1 directories; "
-                                       "directories beyond them are not watched (raise "
-                                       "fs.inotify.max_user_watches to watch them)")
-                            .arg(pathsByWatch_.size()));
+            log::warning(QStringLiteral("FolderWatcherService: Out of inotify watches after %1 directories; "
+                                        "directories beyond them are not watched (raise "
+                                        "fs.inotify.max_user_watches to watch them)")
+                             .arg(pathsByWatch_.size()));
         }
         return false;
     }
@@ -168,7 +168,7 @@ void DirectoryEventSource::readEvents()
             const auto* event = reinterpret_cast<const inotify_event*>(buffer + offset);
             offset += ssize_t(sizeof(inotify_event) + event->len);
             if (event->mask & IN_Q_OVERFLOW) {
-                log::system(QStringLiteral("FolderWatcherService: Event queue overflowed; some events were lost"));
+                log::warning(QStringLiteral("FolderWatcherService: Event queue overflowed; some events were lost"));
                 continue;
             }
             const QString directory = pathsByWatch_.value(event->wd);

@@ -1,6 +1,6 @@
-#include "fulldiskaccess/FullDiskAccess.h"
+#include "platform/FullDiskAccess.h"
 
-#include "model/Log.h"
+#include "base/Log.h"
 #include "storage/Preferences.h"
 
 #include <dirent.h>

@@ -1,4 +1,4 @@
-#include "smart/SerialQueue.h"
+#include "base/SerialQueue.h"
 
 #include <pthread.h>
 #include <sys/resource.h>

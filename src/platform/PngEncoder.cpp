@@ -1,4 +1,4 @@
-#include "render/PngEncoder.h"
+#include "platform/PngEncoder.h"
 
 #include <png.h>
 

@@ -1,4 +1,4 @@
-#include "smart/IconLibrary.h"
+#include "catalogue/IconLibrary.h"
 
 namespace pigmo {
 

@@ -93,7 +93,7 @@ SingleInstance::Delivery SingleInstance::forward(const LaunchRequest& request)
             error == QLocalSocket::SocketAccessError)
             return Delivery::nobodyListens;
         log::warning(QStringLiteral("SingleInstance: the running instance did not accept the connection: %1")
-                        .arg(socket.errorString()));
+                         .arg(socket.errorString()));
         return Delivery::unanswered;
     }
     const QByteArray payload = request.toBytes();
@@ -102,7 +102,7 @@ SingleInstance::Delivery SingleInstance::forward(const LaunchRequest& request)
     socket.write(payload);
     if (!socket.waitForBytesWritten(answerTimeoutMs) || !socket.waitForReadyRead(answerTimeoutMs)) {
         log::warning(QStringLiteral("SingleInstance: the running instance did not answer in time: %1")
-                        .arg(socket.errorString()));
+                         .arg(socket.errorString()));
         return Delivery::unanswered;
     }
     if (socket.read(1) != QByteArray(1, acknowledgement)) {

@@ -62,7 +62,7 @@ std::optional<ColorizationData> styleNewFolder(const QString& folderPath, const 
     // Checked before the folder is touched: a style that cannot be recorded is not applied either.
     if (!data.isFinite()) {
         log::warning(logPrefix +
-                    QStringLiteral("Refused to style %1: the style holds a non-finite number.").arg(folderPath));
+                     QStringLiteral("Refused to style %1: the style holds a non-finite number.").arg(folderPath));
         return std::nullopt;
     }
     const std::optional<QImage> image = ColorizationService::generateIcon(data);

@@ -4,16 +4,17 @@
 // Run: (cd tools && npm ci) && node tools/generate-keywords.mjs
 //
 // Relevance says how telling a keyword is for its icon: 3 for the hand-written folder vocabulary
-// (tools/vocabulary/folders.json) and an emoji's own name as a single word, 2 for whole keywords, 1 for
-// the words of longer phrases and for widely shared Lucide tags. Phrases are split into words the way the
-// program splits a folder name, since only single words are ever looked up.
+// (tools/vocabulary/folders.json, with the compounds of tools/vocabulary/compounds.json) and an emoji's own
+// name as a single word, 2 for whole keywords and the vocabulary's weak words, 1 for the words of longer
+// phrases and for widely shared Lucide tags. A word of the vocabulary outranks the same word found for
+// another icon elsewhere: that one is lowered below the vocabulary's relevance. Phrases are split into words
+// the way the program splits a folder name, since only single words are ever looked up.
 import fs from 'node:fs';
 import path from 'node:path';
 import {
     LANGUAGES, byCodePoint, modulesDir, readJson, resourcesDir, stableJson, toolsDir, writeFile,
 } from './lib.mjs';
-
-const VOCABULARY = path.join(toolsDir, 'vocabulary', 'folders.json');
+import { expandVocabulary, readVocabularyFiles } from './vocabulary/vocabulary.mjs';
 const FE0F = /\uFE0F/g;
 const SKIN_TONE = /[\u{1F3FB}-\u{1F3FF}]/u;
 // A Lucide tag shared by more icons than this says little about any one of them.
@@ -151,24 +152,46 @@ function emojiKeywords(annotations, language, qualify) {
     return table;
 }
 
-function readVocabulary() {
-    if (!fs.existsSync(VOCABULARY)) return [];
-    return readJson(VOCABULARY);
-}
-
-// Merges the folder vocabulary at relevance 3; returns the number of concepts it used.
+// Merges the folder vocabulary, each word at its own relevance.
 function mergeVocabulary(vocabulary, language, lucide, emoji, names, qualify, warnings) {
-    for (const concept of vocabulary) {
-        const list = concept.words?.[language] ?? [];
+    for (const concept of vocabulary.concepts) {
+        const list = vocabulary.expanded.get(concept.concept)[language];
         if (names.has(concept.lucide)) {
-            for (const phrase of list) addPhrase(lucide, concept.lucide, phrase, language, 3, 3);
+            for (const { word, relevance } of list) addPhrase(lucide, concept.lucide, word, language, relevance, relevance);
         } else {
             warnings.add(`concept "${concept.concept}": no Lucide icon "${concept.lucide}"`);
         }
         if (!concept.emoji) continue;
         const qualified = qualify(concept.emoji);
-        if (qualified) for (const phrase of list) addPhrase(emoji, qualified, phrase, language, 3, 3);
+        if (qualified) for (const { word, relevance } of list) addPhrase(emoji, qualified, word, language, relevance, relevance);
         else warnings.add(`concept "${concept.concept}": emoji ${concept.emoji} is not in the catalogue`);
+    }
+}
+
+// Folded vocabulary word -> { lucide, emoji, relevance } of the concept that claims it, in any language.
+function vocabularyOwners(vocabulary, qualify) {
+    const owners = new Map();
+    for (const concept of vocabulary.concepts) {
+        const emoji = concept.emoji ? qualify(concept.emoji) : undefined;
+        for (const list of Object.values(vocabulary.expanded.get(concept.concept))) {
+            for (const { word, relevance } of list) {
+                const key = normalisedName(word);
+                const known = owners.get(key);
+                if (!known || known.relevance < relevance) owners.set(key, { lucide: concept.lucide, emoji, relevance });
+            }
+        }
+    }
+    return owners;
+}
+
+// Lowers a keyword that the vocabulary gives to another icon below the vocabulary's relevance, so that the
+// hand-written meaning wins over a chance match of the same word.
+function yieldToVocabulary(table, owners, ownerOf) {
+    for (const [icon, keywords] of Object.entries(table)) {
+        for (const [keyword, relevance] of Object.entries(keywords)) {
+            const owner = owners.get(normalisedName(keyword));
+            if (owner && ownerOf(owner) !== icon && relevance >= owner.relevance) keywords[keyword] = owner.relevance - 1;
+        }
     }
 }
 
@@ -188,6 +211,8 @@ function keywordFiles(catalogue, qualify, vocabulary, warnings) {
                 addPhrase(lucide, name, phrase, code, relevance, 1);
         }
         mergeVocabulary(vocabulary, code, lucide, emoji, names, qualify, warnings);
+        yieldToVocabulary(lucide, vocabulary.owners, (owner) => owner.lucide);
+        yieldToVocabulary(emoji, vocabulary.owners, (owner) => owner.emoji);
         writeFile(`keywords/lucide_keywords_${code}.json`, stableJson(lucide));
         writeFile(`keywords/emoji_keywords_${code}.json`, stableJson(emoji));
         const keywordCount = (t) => Object.values(t).reduce((n, e) => n + Object.keys(e).length, 0);
@@ -253,9 +278,11 @@ fs.copyFileSync(path.join(modulesDir, 'cldr-annotations-full', 'LICENSE'),
                 path.join(resourcesDir, 'licenses', 'cldr-unicode-license-v3.txt'));
 const catalogue = emojiCatalogue();
 const qualify = qualifier(catalogue);
-const vocabulary = readVocabulary();
+const vocabulary = readVocabularyFiles();
+vocabulary.expanded = expandVocabulary(vocabulary, LANGUAGES.map(([code]) => code));
+vocabulary.owners = vocabularyOwners(vocabulary, qualify);
 const warnings = new Set();
 for (const line of keywordFiles(catalogue, qualify, vocabulary, warnings)) console.log(line);
-console.log(`vocabulary: ${vocabulary.length} concepts`);
+console.log(`vocabulary: ${vocabulary.concepts.length} concepts, ${vocabulary.owners.size} words`);
 console.log(`country_flags: ${countryFlags(catalogue)}`);
 for (const warning of [...warnings].sort(byCodePoint)) console.warn(`warning: ${warning}`);

@@ -1,46 +1,62 @@
 #include "app/Application.h"
 
 #include "app/AppDelegate.h"
+#include "app/SmartPaintOnce.h"
 #include "app/TerminationSignals.h"
 #include "base/Log.h"
+#include "platform/Display.h"
 #include "platform/Product.h"
 #include "platform/ProgramStart.h"
 #include "platform/SingleInstance.h"
 
 #include <QApplication>
 
-#include <optional>
+#include <variant>
 
 namespace pigmo {
 namespace {
 
-// Help, version, mistakes and "No folders found." are answered before the GUI starts, so they work
-// without a display too. Nothing when the program is to run.
-std::optional<int> answerWithoutGui(int argc, char** argv)
+// What a start does once the command line is read without any window platform loaded.
+using Decision = std::variant<int, LaunchRequest>; // an exit status, or the request this process runs with
+
+// Help, version, mistakes and "No folders found." are answered here, as is every request that needs no
+// window of this process: --smart handed to the running program, and any request when there is no display
+// (handed to the running program, else refused).
+Decision decideWithoutGui(int argc, char** argv)
 {
-    const QCoreApplication core(argc, argv); // gone before the GUI application exists
+    const QCoreApplication core(argc, argv); // gone before any other application object exists
     QCoreApplication::setApplicationName(QLatin1String(product::executableName));
     QCoreApplication::setApplicationVersion(product::version());
     const CommandLineResult parsed = CommandLine::parse(QCoreApplication::arguments());
     if (parsed.verbose)
         log::setDiagnosticsEnabled(true); // for the whole run
-    if (parsed.request)
-        return std::nullopt;
     if (!parsed.output.isEmpty())
         log::answer(parsed.output.trimmed());
     if (!parsed.errorOutput.isEmpty())
         log::warning(parsed.errorOutput);
-    return parsed.exitCode;
+    if (!parsed.request)
+        return parsed.exitCode;
+
+    const LaunchRequest& request = *parsed.request;
+    const bool smart = request.action == LaunchRequest::Action::smart;
+    if (!smart && Display::available(QCoreApplication::arguments()))
+        return request; // the window's start claims the single instance itself
+    if (SingleInstance().handOver(request))
+        return 0;
+    if (smart)
+        return request; // styled by this process alone
+    log::warning(Display::noDisplayMessage);
+    return 1;
 }
 
-} // namespace
-
-int runApplication(int argc, char** argv)
+int runWithWindow(int argc, char** argv)
 {
-    if (const std::optional<int> status = answerWithoutGui(argc, argv))
-        return *status;
-
-    QApplication application(argc, argv);
+    std::optional<QApplication> made;
+    {
+        const NoDisplayExit noDisplay; // a display that does not answer ends the start with our message
+        made.emplace(argc, argv);
+    }
+    QApplication& application = *made;
     // A later start ends here once the running program has its request.
     SingleInstance instance;
     const ProgramStart start = ProgramStart::begin(QApplication::arguments(), instance);
@@ -59,6 +75,19 @@ int runApplication(int argc, char** argv)
     const int status = QApplication::exec();
     delegate.finishPendingWork();
     return status;
+}
+
+} // namespace
+
+int runApplication(int argc, char** argv)
+{
+    const Decision decision = decideWithoutGui(argc, argv);
+    if (const int* status = std::get_if<int>(&decision))
+        return *status;
+    const LaunchRequest& request = std::get<LaunchRequest>(decision);
+    if (request.action == LaunchRequest::Action::smart)
+        return SmartPaintOnce::run(argc, argv, request.folders);
+    return runWithWindow(argc, argv);
 }
 
 } // namespace pigmo

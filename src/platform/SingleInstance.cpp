@@ -81,6 +81,14 @@ SingleInstance::Role SingleInstance::claim(const LaunchRequest& request)
     return listen() ? Role::primary : Role::failed;
 }
 
+bool SingleInstance::handOver(const LaunchRequest& request)
+{
+    // The lock is only waited for: an instance that is starting listens once it lets go of it.
+    QLockFile lock(lockPath(serverName_));
+    lock.tryLock(answerTimeoutMs);
+    return forward(request) == Delivery::acknowledged;
+}
+
 SingleInstance::Delivery SingleInstance::forward(const LaunchRequest& request)
 {
     QLocalSocket socket;

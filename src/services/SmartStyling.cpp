@@ -47,8 +47,8 @@ bool waitUntilIndexReady(std::chrono::milliseconds timeout)
     return SmartIconService::shared().waitUntilReady(timeout);
 }
 
-std::optional<ColorizationData> styleNewFolder(const QString& folderPath, const QString& logPrefix,
-                                               std::chrono::milliseconds indexWait)
+Result<ColorizationData> styleFolder(const QString& folderPath, const QString& logPrefix,
+                                     std::chrono::milliseconds indexWait)
 {
     const QString name = folderPath.section(u'/', -1);
     const SiblingProposal proposal = proposeFromSiblings(folderPath, {});
@@ -68,15 +68,21 @@ std::optional<ColorizationData> styleNewFolder(const QString& folderPath, const 
     const std::optional<QImage> image = ColorizationService::generateIcon(data);
     if (!image) {
         log::warning(logPrefix + QStringLiteral("Failed to generate icon for ") + folderPath);
-        return std::nullopt;
+        return Result<ColorizationData>::failure(QStringLiteral("its icon could not be drawn"));
     }
     if (!FolderIcons::setIcon(*image, folderPath)) {
         log::warning(logPrefix + QStringLiteral("❌ Failed to set icon on ") + folderPath);
-        return std::nullopt;
+        return Result<ColorizationData>::failure(QStringLiteral("its icon could not be set"));
     }
     log::system(logPrefix + QStringLiteral("✅ Applied smart icon to ") + folderPath);
     ExtendedAttributesManager::shared().writeSettings(data, QUrl::fromLocalFile(folderPath));
     return data;
+}
+
+std::optional<ColorizationData> styleNewFolder(const QString& folderPath, const QString& logPrefix,
+                                               std::chrono::milliseconds indexWait)
+{
+    return styleFolder(folderPath, logPrefix, indexWait).toOptional();
 }
 
 } // namespace pigmo::smart

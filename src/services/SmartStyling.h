@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Result.h"
 #include "model/ColorizationData.h"
 
 #include <QImage>
@@ -38,9 +39,12 @@ QObject* indexNotifier();
 // Blocks the calling thread (never the GUI thread) until the index is ready or the timeout passed.
 bool waitUntilIndexReady(std::chrono::milliseconds timeout);
 
-// Styles one folder completely on the calling worker thread: waits (bounded) for the keyword index, proposes
-// the style, renders it, sets it as the folder's icon and writes the folder's attribute. The style applied,
-// or nothing when rendering or setting the icon failed (logged with `logPrefix`).
+// Styles one folder completely on the calling thread (never the GUI thread while windows are up): waits
+// (bounded) for the keyword index, proposes the style, renders it, sets it as the folder's icon and writes the
+// folder's attribute. The style applied, or why the folder was not styled (also logged with `logPrefix`).
+Result<ColorizationData> styleFolder(const QString& folderPath, const QString& logPrefix,
+                                     std::chrono::milliseconds indexWait = std::chrono::seconds(10));
+// The same, for callers that only need the style applied or nothing.
 std::optional<ColorizationData> styleNewFolder(const QString& folderPath, const QString& logPrefix,
                                                std::chrono::milliseconds indexWait = std::chrono::seconds(10));
 

@@ -1,7 +1,9 @@
-// The real program, started as a user would: `pigmo2 --smart` in a private session bus (gvfs metadata),
-// a second start that forwards its folders and exits, and the end on SIGTERM.
+// The real program, started as a user would, in a private session bus (gvfs metadata): the running program
+// taking `--smart` requests of later starts and ending on SIGTERM; `--smart` with nothing running, which
+// styles by itself without a window or a display and ends; starts that need a window and have no display.
 
 #include "platform/GvfsMetadata.h"
+#include "platform/ReadOnlyFolder.h"
 #include "storage/ExtendedAttributesManager.h"
 
 #include <gtest/gtest.h>
@@ -56,6 +58,35 @@ protected:
         return ExtendedAttributesManager::shared().readSettings(QUrl::fromLocalFile(path)).has_value();
     }
 
+    // As over SSH or in a cron job: no X11, no Wayland, no platform named.
+    void withoutDisplay()
+    {
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    }
+
+    struct Finished {
+        int exitCode = -1;
+        QStringList out; // lines
+        QByteArray err;
+    };
+
+    Finished run(const QStringList& arguments, int timeoutMs = 10'000)
+    {
+        QProcess process;
+        start(process, arguments);
+        Finished finished;
+        EXPECT_TRUE(process.waitForFinished(timeoutMs)) << arguments.join(u' ').toStdString();
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        finished.exitCode = process.exitCode();
+        finished.out = QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        finished.err = process.readAllStandardError();
+        return finished;
+    }
+
+    QString socket() const { return root.filePath(QStringLiteral("run/io.velmar.pigmo2.instance")); }
+
     static QJsonObject currentStyles()
     {
         QFile file(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
@@ -84,12 +115,16 @@ TEST_F(ProgramTest, SmartStylesForwardsAndEndsCleanlyOnSigterm)
         paths.append(makeFolder(name));
 
     QProcess program;
+    start(program, {});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(socket()); }, 10'000));
     QElapsedTimer clock;
     clock.start();
-    start(program, QStringList{"--smart"} + names); // relative to the working directory
+    const Finished first = run(QStringList{"--smart"} + names); // relative to the working directory
+    EXPECT_EQ(first.exitCode, 0);
+    EXPECT_EQ(first.out, QStringList()) << "the running program styles them";
     ASSERT_TRUE(QTest::qWaitFor([&] { return std::all_of(paths.cbegin(), paths.cend(), styled); }, 30'000))
         << program.readAllStandardError().toStdString();
-    std::cout << "[ INFO     ] first --smart request styled three folders in " << clock.elapsed() << " ms\n";
+    std::cout << "[ INFO     ] a forwarded --smart request styled three folders in " << clock.elapsed() << " ms\n";
     for (const QString& path : paths) {
         const std::optional<ColorizationData> data =
             ExtendedAttributesManager::shared().readSettings(QUrl::fromLocalFile(path));
@@ -100,8 +135,6 @@ TEST_F(ProgramTest, SmartStylesForwardsAndEndsCleanlyOnSigterm)
         EXPECT_TRUE(GvfsMetadata::customIcon(path).startsWith(QStringLiteral("file://"))) << path.toStdString();
     }
     ASSERT_TRUE(QTest::qWaitFor([&] { return currentStyles().size() == 3; }, 10'000));
-    const QString socket = root.filePath(QStringLiteral("run/io.velmar.pigmo2.instance"));
-    EXPECT_TRUE(QFile::exists(socket));
     for (const QString& path : paths)
         EXPECT_TRUE(currentStyles().contains(path)) << path.toStdString();
 
@@ -142,14 +175,12 @@ TEST_F(ProgramTest, SmartStylesForwardsAndEndsCleanlyOnSigterm)
     for (const QString& file : files)
         EXPECT_TRUE(file.endsWith(QStringLiteral(".json")) || file.endsWith(QStringLiteral(".lock")))
             << file.toStdString();
-    EXPECT_FALSE(QFile::exists(socket));
+    EXPECT_FALSE(QFile::exists(socket()));
 }
 
 TEST_F(ProgramTest, HelpVersionAndMistakesNeedNoDisplay)
 {
-    environment.remove(QStringLiteral("DISPLAY"));
-    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    withoutDisplay();
     QProcess version;
     start(version, {"--version"});
     ASSERT_TRUE(version.waitForFinished(10'000));
@@ -166,7 +197,6 @@ TEST_F(ProgramTest, HelpVersionAndMistakesNeedNoDisplay)
 
 TEST_F(ProgramTest, AStartPrintsDiagnosticLinesOnlyWhenAskedTo)
 {
-    const QString socket = root.filePath(QStringLiteral("run/io.velmar.pigmo2.instance"));
     const auto runUntilIndexBuilt = [&](const QStringList& arguments, bool expectLines) {
         QProcess program;
         start(program, arguments);
@@ -176,7 +206,7 @@ TEST_F(ProgramTest, AStartPrintsDiagnosticLinesOnlyWhenAskedTo)
             out += program.readAllStandardOutput();
             err += program.readAllStandardError();
         };
-        EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(socket); }, 10'000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(socket()); }, 10'000));
         if (expectLines) {
             EXPECT_TRUE(QTest::qWaitFor(
                 [&] {
@@ -205,4 +235,95 @@ TEST_F(ProgramTest, AStartPrintsDiagnosticLinesOnlyWhenAskedTo)
     environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("pigmo2.diagnostics=true"));
     const auto [rulesOut, rulesErr] = runUntilIndexBuilt({}, true);
     EXPECT_TRUE(rulesErr.contains("@&@&@& \xe2\x9c\x85 FDAPermissionManager updated: hasAccess = true"));
+}
+
+TEST_F(ProgramTest, SmartWithNothingRunningStylesWithoutADisplayAndEnds)
+{
+    withoutDisplay();
+    const QString invoices = makeFolder(QStringLiteral("Invoices"));
+    const QString music = makeFolder(QStringLiteral("Music"));
+    QElapsedTimer clock;
+    clock.start();
+    const Finished smart = run({"--smart", "Invoices", music});
+    std::cout << "[ INFO     ] --smart alone styled two folders in " << clock.elapsed() << " ms\n";
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_EQ(smart.exitCode, 0) << smart.err.toStdString();
+    ASSERT_EQ(smart.out.size(), 2) << smart.out.join(u'\n').toStdString();
+    for (int i = 0; i < 2; ++i) {
+        const QString path = i == 0 ? invoices : music;
+        const std::optional<ColorizationData> data =
+            ExtendedAttributesManager::shared().readSettings(QUrl::fromLocalFile(path));
+        ASSERT_TRUE(data) << path.toStdString();
+        ASSERT_TRUE(data->icon) << "a glyph for a name the keyword index knows";
+        const QString glyph = data->icon->emoji.value_or(data->icon->name);
+        EXPECT_EQ(smart.out[i], path + QStringLiteral(": ") + glyph);
+        EXPECT_TRUE(GvfsMetadata::customIcon(path).startsWith(QStringLiteral("file://"))) << path.toStdString();
+        EXPECT_TRUE(currentStyles().contains(path)) << "recorded in the history";
+    }
+    EXPECT_FALSE(smart.err.contains("[Smart]")) << "diagnostic lines stay off";
+    EXPECT_FALSE(QFile::exists(socket())) << "never the running program";
+
+    // --verbose: the same work, with its diagnostic lines.
+    const Finished verbose = run({"--smart", "--verbose", "Invoices"});
+    EXPECT_EQ(verbose.exitCode, 0);
+    const auto isAnswer = [&](const QString& line) { return line.startsWith(invoices + QStringLiteral(": ")); };
+    EXPECT_EQ(std::count_if(verbose.out.cbegin(), verbose.out.cend(), isAnswer), 1);
+    EXPECT_GT(verbose.out.size(), 1) << "the printed diagnostic lines are on standard output too";
+    EXPECT_TRUE(verbose.err.contains("[Smart] \xe2\x9c\x85 Applied smart icon to " + invoices.toUtf8()));
+}
+
+TEST_F(ProgramTest, SmartWithNothingRunningReportsARefusedFolderAndGoesOn)
+{
+    withoutDisplay();
+    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent/bus"));
+    const QString locked = makeFolder(QStringLiteral("Recipes"));
+    const QString music = makeFolder(QStringLiteral("Music"));
+    const test::ReadOnlyFolder readOnly(locked);
+    ASSERT_TRUE(readOnly.isEffective());
+
+    const Finished smart = run({"--smart", locked, music});
+    EXPECT_EQ(smart.exitCode, 2) << "some failed";
+    ASSERT_EQ(smart.out.size(), 2);
+    EXPECT_EQ(smart.out[0], locked + QStringLiteral(": not styled: its icon could not be set"));
+    EXPECT_TRUE(smart.out[1].startsWith(music + QStringLiteral(": "))) << "the others go on";
+    EXPECT_TRUE(styled(music)) << "without a bus, the .directory file still carries the icon";
+    EXPECT_FALSE(styled(locked));
+    EXPECT_FALSE(currentStyles().contains(locked));
+    EXPECT_TRUE(smart.err.contains("FolderIcons: .directory failed for " + locked.toUtf8())) << "the reason";
+}
+
+TEST_F(ProgramTest, StartsThatNeedAWindowSayThereIsNoDisplay)
+{
+    withoutDisplay();
+    const QString music = makeFolder(QStringLiteral("Music"));
+    for (const QStringList& arguments : {QStringList{}, QStringList{"--open", music}, QStringList{music}}) {
+        const Finished refused = run(arguments);
+        EXPECT_EQ(refused.exitCode, 1) << arguments.join(u' ').toStdString();
+        EXPECT_EQ(refused.err, QByteArray("cannot open a window: no display\n"));
+        EXPECT_EQ(refused.out, QStringList());
+    }
+
+    // A display that is named but does not answer: the same line instead of an abort.
+    environment.insert(QStringLiteral("DISPLAY"), QStringLiteral(":4711"));
+    const Finished unanswered = run({});
+    EXPECT_EQ(unanswered.exitCode, 1);
+    EXPECT_TRUE(unanswered.err.endsWith("cannot open a window: no display\n")) << unanswered.err.toStdString();
+}
+
+TEST_F(ProgramTest, WithoutADisplayRequestsStillReachTheRunningProgram)
+{
+    QProcess program;
+    start(program, {});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(socket()); }, 10'000));
+
+    withoutDisplay();
+    const QString garden = makeFolder(QStringLiteral("Garden"));
+    const Finished smart = run({"--smart", garden});
+    EXPECT_EQ(smart.exitCode, 0);
+    EXPECT_EQ(smart.out, QStringList()) << "styled by the running program, which prints nothing";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return styled(garden); }, 30'000));
+    EXPECT_EQ(run({"--open", garden}).exitCode, 0);
+
+    ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+    EXPECT_TRUE(program.waitForFinished(10'000));
 }

@@ -299,6 +299,19 @@ TEST_F(SingleInstanceTest, ServerListensAgainWhenItsSocketIsRemoved)
     ASSERT_TRUE(received.wait(2000));
 }
 
+TEST_F(SingleInstanceTest, HandingOverReachesTheRunningInstanceAndNeverBecomesIt)
+{
+    const LaunchRequest request{LaunchRequest::Action::smart, {folder}};
+    EXPECT_FALSE(SingleInstance(socket).handOver(request)) << "nobody runs";
+    EXPECT_FALSE(QFile::exists(socket)) << "and nobody listens afterwards";
+
+    QProcess primary;
+    startPrimary(primary);
+    EXPECT_TRUE(SingleInstance(socket).handOver(request));
+    EXPECT_EQ(nextLine(primary), QStringLiteral("RECEIVED smart %1").arg(folder).toUtf8());
+    EXPECT_TRUE(primary.waitForFinished(20000));
+}
+
 TEST_F(SingleInstanceTest, DefaultNameIsPerUser)
 {
     const QString name = SingleInstance::defaultServerName();

@@ -1,7 +1,14 @@
 #!/usr/bin/env node
-// Validates the hand-written folder vocabulary (folders.json next to this script).
+// Validates the hand-written folder vocabulary (folders.json next to this script), and tells how well the
+// generated keyword files style the folder names of a list.
 //
-//   node tools/vocabulary/check.mjs [--icons <dir of Lucide *.svg>] [--emoji-test <emoji-test.txt>] [file]
+//   node tools/vocabulary/check.mjs [--icons <dir of Lucide *.svg>] [--emoji-test <emoji-test.txt>]
+//                                   [--names <list>] [--misses] [file]
+//
+// With a folder-name list (by default tests/data/smart/folder-names.tsv), prints per language how many of its
+// names get a fitting Lucide glyph, for the language with English (the program's default selection) and for
+// all eleven languages; --misses lists the names that do not, with what they get. Below 90 % in any
+// language is an error. It also lists the vocabulary words that the own name of another icon outranks.
 //
 // Without --icons, tools/node_modules/lucide-static/icons (after `npm ci` in tools/) or else resources/lucide/
 // is used; when the icons folder sits in the lucide-static package, its tags.json also rejects names that are
@@ -12,9 +19,11 @@
 import { existsSync, readFileSync, readdirSync } from 'node:fs';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
+import { buildIndex, propose, readFolderNames } from './matching.mjs';
+import { expandVocabulary, handWrittenOwners } from './vocabulary.mjs';
 
 export const LANGUAGES = ['en', 'fr', 'it', 'de', 'es', 'pt-BR', 'zh-Hans', 'ja', 'ko', 'ru', 'cs'];
-const CONCEPT_KEYS = ['concept', 'lucide', 'emoji', 'words'];
+const CONCEPT_KEYS = ['concept', 'lucide', 'emoji', 'words', 'weak'];
 
 const here = dirname(fileURLToPath(import.meta.url));
 const repoRoot = resolve(here, '..', '..');
@@ -30,10 +39,18 @@ const graphemes = new Intl.Segmenter('und', { granularity: 'grapheme' });
 const graphemeCount = (text) => [...graphemes.segment(text)].length;
 
 function parseArgs(argv) {
-    const args = { file: join(here, 'folders.json'), icons: null, emojiTest: null };
+    const args = {
+        file: join(here, 'folders.json'),
+        icons: null,
+        emojiTest: null,
+        names: join(repoRoot, 'tests', 'data', 'smart', 'folder-names.tsv'),
+        misses: false,
+    };
     for (let i = 0; i < argv.length; ++i) {
         if (argv[i] === '--icons') args.icons = argv[++i];
         else if (argv[i] === '--emoji-test') args.emojiTest = argv[++i];
+        else if (argv[i] === '--names') args.names = argv[++i];
+        else if (argv[i] === '--misses') args.misses = true;
         else args.file = argv[i];
     }
     // The pinned npm package (after `npm ci` in tools/) also knows which names are only aliases.
@@ -69,8 +86,8 @@ function loadFullyQualifiedEmoji(file) {
     return set;
 }
 
-function checkWords(where, lang, words, errors) {
-    if (!Array.isArray(words) || words.length === 0) {
+function checkWords(where, lang, words, errors, mayBeEmpty = false) {
+    if (!Array.isArray(words) || (words.length === 0 && !mayBeEmpty)) {
         errors.push(`${where}: "${lang}" must be a non-empty array`);
         return [];
     }
@@ -130,17 +147,68 @@ function checkConcept(entry, index, ctx) {
             errors.push(`${where}: language "${lang}" missing`);
             continue;
         }
-        const good = checkWords(where, lang, words[lang], errors);
+        // A language may name a concept with weak words only.
+        const good = checkWords(where, lang, words[lang], errors, (entry.weak?.[lang] ?? []).length > 0);
         ctx.wordCount[lang] += good.length;
-        for (const key of good) {
-            if (!ctx.owners.has(key)) ctx.owners.set(key, new Set());
-            ctx.owners.get(key).add(entry.concept);
+        claim(ctx, good, entry.concept);
+        const weak = entry.weak?.[lang];
+        if (weak === undefined) continue;
+        const goodWeak = checkWords(`${where} weak`, lang, weak, errors);
+        for (const key of goodWeak) if (good.includes(key)) errors.push(`${where}/${lang}: "${key}" is both a word and a weak word`);
+        ctx.wordCount[lang] += goodWeak.length;
+        claim(ctx, goodWeak, entry.concept);
+    }
+    if ('weak' in entry) {
+        if (typeof entry.weak !== 'object' || entry.weak === null || Array.isArray(entry.weak))
+            errors.push(`${where}: "weak" must be an object`);
+        else for (const lang of Object.keys(entry.weak)) if (!LANGUAGES.includes(lang)) errors.push(`${where}: unknown weak language "${lang}"`);
+    }
+}
+
+function claim(ctx, keys, concept) {
+    for (const key of keys) {
+        if (!ctx.owners.has(key)) ctx.owners.set(key, new Set());
+        ctx.owners.get(key).add(concept);
+    }
+}
+
+// compounds.json: per language, "heads" joined to every stem of "modifiers" (concept -> stems).
+function checkCompounds(compounds, ctx) {
+    const { errors } = ctx;
+    if (typeof compounds !== 'object' || compounds === null || Array.isArray(compounds)) {
+        errors.push('compounds: top level must be an object');
+        return;
+    }
+    const handWritten = handWrittenOwners(ctx.data);
+    for (const [lang, rules] of Object.entries(compounds)) {
+        const where = `compounds/${lang}`;
+        if (!LANGUAGES.includes(lang)) errors.push(`${where}: unknown language`);
+        if (!rules || !Array.isArray(rules.heads) || typeof rules.modifiers !== 'object' || Array.isArray(rules.modifiers)) {
+            errors.push(`${where}: needs "heads" (an array) and "modifiers" (an object)`);
+            continue;
+        }
+        for (const key of Object.keys(rules)) if (!['heads', 'modifiers'].includes(key)) errors.push(`${where}: unknown key "${key}"`);
+        const heads = rules.heads.filter((head) => typeof head === 'string' && head === head.toLowerCase() && !SEPARATORS.test(head));
+        if (heads.length !== rules.heads.length) errors.push(`${where}: heads must be lower-case strings without separators`);
+        for (const [concept, stems] of Object.entries(rules.modifiers)) {
+            if (!ctx.concepts.has(concept)) errors.push(`${where}: no concept "${concept}"`);
+            if (!Array.isArray(stems)) {
+                errors.push(`${where}/${concept}: stems must be an array`);
+                continue;
+            }
+            const words = stems.flatMap((stem) => heads.map((head) => stem + head))
+                .filter((word) => (handWritten.get(normalise(word)) ?? concept) === concept);
+            const good = checkWords(`${where}/${concept}`, lang, words, errors);
+            ctx.compoundCount[lang] = (ctx.compoundCount[lang] ?? 0) + good.length;
+            claim(ctx, good, concept);
         }
     }
 }
 
-export function check(data, { lucide = null, emoji = null } = {}) {
+export function check(data, { lucide = null, emoji = null, compounds = {} } = {}) {
     const ctx = {
+        compoundCount: {},
+        data,
         errors: [],
         concepts: new Set(),
         owners: new Map(), // folded word -> concepts that list it (in any language)
@@ -150,10 +218,67 @@ export function check(data, { lucide = null, emoji = null } = {}) {
     };
     if (!Array.isArray(data)) return { errors: ['top level must be an array'], ctx };
     data.forEach((entry, i) => checkConcept(entry, i, ctx));
+    checkCompounds(compounds, ctx);
     // One word leading to two concepts would leave the index with a tie between two glyphs.
     for (const [word, owners] of ctx.owners)
         if (owners.size > 1) ctx.errors.push(`"${word}" is a word of several concepts: ${[...owners].join(', ')}`);
     return { errors: ctx.errors, ctx };
+}
+
+export const REQUIRED_RATE = 0.9;
+
+// Per language, the share of the list's names whose proposal fits; returns the languages below the mark.
+function reportRates(entries, showMisses) {
+    const resources = join(repoRoot, 'resources');
+    const selections = [
+        ...LANGUAGES.map((language) => ({ label: language, languages: [...new Set(['en', language])], only: language })),
+        { label: 'all', languages: LANGUAGES, only: null },
+    ];
+    const failing = [];
+    const all = buildIndex(resources, LANGUAGES);
+    for (const selection of selections) {
+        const index = selection.only ? buildIndex(resources, selection.languages) : all;
+        const lines = [];
+        for (const language of LANGUAGES) {
+            if (selection.only && language !== selection.only) continue;
+            const list = entries.filter((e) => e.language === language);
+            let fitting = 0;
+            for (const entry of list) {
+                const { glyphs, how } = propose(index, entry.name);
+                if (glyphs.length && glyphs.every((g) => entry.fits.has(g))) ++fitting;
+                else if (showMisses) console.log(`  miss [${selection.label}] ${language} "${entry.name}": ${how}`);
+            }
+            const rate = list.length ? fitting / list.length : 1;
+            lines.push(`${language} ${fitting}/${list.length} ${(100 * rate).toFixed(0)} %`);
+            if (rate < REQUIRED_RATE) failing.push(`${language} (${selection.only ? 'with en' : 'all languages'})`);
+        }
+        console.log(`fitting glyphs, ${selection.only ? `${selection.label} with en` : 'all eleven languages'}: ${lines.join(', ')}`);
+    }
+    return failing;
+}
+
+// Vocabulary words that are also a name token of other Lucide icons but not of the concept's own: the
+// icon's own name scores above any keyword, so such a word alone never leads to its concept's glyph.
+function outrankedWords(vocabulary, icons) {
+    const tokenOwners = new Map();
+    for (const name of icons) {
+        for (const token of name.split('-')) {
+            if (!tokenOwners.has(token)) tokenOwners.set(token, []);
+            tokenOwners.get(token).push(name);
+        }
+    }
+    const expanded = expandVocabulary(vocabulary, LANGUAGES);
+    const found = [];
+    for (const concept of vocabulary.concepts) {
+        for (const language of LANGUAGES) {
+            for (const { word } of expanded.get(concept.concept)[language]) {
+                const owners = tokenOwners.get(normalise(word)) ?? [];
+                if (owners.length && !owners.includes(concept.lucide))
+                    found.push(`${language} "${word}" (${concept.concept}, ${concept.lucide}) → ${owners.slice(0, 3).join(', ')}`);
+            }
+        }
+    }
+    return found;
 }
 
 function main() {
@@ -170,7 +295,15 @@ function main() {
     if (!lucide) console.log('skipped: Lucide names (no icons folder; pass --icons)');
     if (!emoji) console.log('skipped: emoji (no emoji-test.txt; pass --emoji-test)');
 
-    const { errors, ctx } = check(data, { lucide, emoji });
+    const compoundsFile = join(dirname(resolve(args.file)), 'compounds.json');
+    let compounds = {};
+    try {
+        if (existsSync(compoundsFile)) compounds = JSON.parse(readFileSync(compoundsFile, 'utf8'));
+    } catch (e) {
+        console.error(`${compoundsFile}: ${e.message}`);
+        process.exit(1);
+    }
+    const { errors, ctx } = check(data, { lucide, emoji, compounds });
     for (const e of errors) console.error(`error: ${e}`);
     if (errors.length) {
         console.error(`${errors.length} error(s)`);
@@ -179,6 +312,23 @@ function main() {
     const withEmoji = data.filter((c) => c.emoji).length;
     console.log(`ok: ${data.length} concepts (${withEmoji} with an emoji)`);
     console.log(`words: ${LANGUAGES.map((l) => `${l} ${ctx.wordCount[l]}`).join(', ')}`);
+    const compounded = Object.entries(ctx.compoundCount);
+    if (compounded.length) console.log(`compounds: ${compounded.map(([l, n]) => `${l} ${n}`).join(', ')}`);
+
+    if (lucide) {
+        const outranked = outrankedWords({ concepts: data, compounds }, lucide.names);
+        console.log(`words outranked by another icon's own name: ${outranked.length}`);
+        if (args.misses) for (const line of outranked) console.log(`  outranked ${line}`);
+    }
+    if (!existsSync(args.names)) {
+        console.log(`skipped: folder-name rates (no ${args.names})`);
+        return;
+    }
+    const failing = reportRates(readFolderNames(args.names), args.misses);
+    if (failing.length) {
+        console.error(`error: fewer than ${100 * REQUIRED_RATE} % fitting glyphs: ${failing.join(', ')}`);
+        process.exit(1);
+    }
 }
 
 if (process.argv[1] && resolve(process.argv[1]) === fileURLToPath(import.meta.url)) main();

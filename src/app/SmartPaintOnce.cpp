@@ -1,0 +1,72 @@
+#include "app/SmartPaintOnce.h"
+
+#include "app/TerminationSignals.h"
+#include "base/Log.h"
+#include "platform/Product.h"
+#include "services/SmartStyling.h"
+#include "storage/ColorizationHistoryStore.h"
+
+#include <QGuiApplication>
+
+namespace pigmo {
+namespace {
+
+QString glyph(const std::optional<Icon>& icon)
+{
+    if (!icon)
+        return QStringLiteral("no glyph");
+    if (icon->emoji)
+        return *icon->emoji;
+    if (!icon->name.isEmpty())
+        return icon->name;
+    return icon->systemName.value_or(QStringLiteral("a glyph"));
+}
+
+} // namespace
+
+int SmartPaintOnce::run(int argc, char** argv, const QStringList& folders)
+{
+    // No window system is reached: neither an X11 nor a Wayland connection is tried.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_QPA_OFFSCREEN_NO_GLX", "1");
+    const QGuiApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QLatin1String(product::executableName));
+    QCoreApplication::setApplicationVersion(product::version());
+
+    // As at every start: old history first, so that it never overwrites what this run records.
+    ColorizationHistoryStore::shared().migrateLegacyHistoryIfNeeded();
+    smart::requestIndex();
+    return paint(folders, [](const QString& path) { return smart::styleFolder(path, QStringLiteral("[Smart] ")); });
+}
+
+int SmartPaintOnce::paint(const QStringList& folders, const StyleFolder& style)
+{
+    if (folders.isEmpty()) {
+        log::warning(QStringLiteral("No folders found."));
+        return noneFound;
+    }
+    TerminationSignals termination;
+    bool stopped = false;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, [&stopped] { stopped = true; });
+
+    bool failed = false;
+    for (const QString& path : folders) {
+        QCoreApplication::processEvents(); // a termination signal arrives through the event loop
+        const Result<ColorizationData> outcome =
+            stopped ? Result<ColorizationData>::failure(QStringLiteral("the program was asked to end")) : style(path);
+        if (outcome)
+            ColorizationHistoryStore::shared().record(path, *outcome);
+        failed |= !outcome;
+        log::answer(line(path, outcome));
+    }
+    return failed ? someFailed : allStyled;
+}
+
+QString SmartPaintOnce::line(const QString& folderPath, const Result<ColorizationData>& outcome)
+{
+    if (!outcome)
+        return folderPath + QStringLiteral(": not styled: ") + outcome.error();
+    return folderPath + QStringLiteral(": ") + glyph(outcome->icon);
+}
+
+} // namespace pigmo

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "base/Result.h"
+#include "model/ColorizationData.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace pigmo {
+
+// `pigmo2 --smart FOLDER...` when no Pigmo 2 runs: styles the folders one after the other, each with the
+// smart style, records each styled folder in the history, writes one line per folder on standard output
+// ("FOLDER: GLYPH", or "FOLDER: not styled: REASON") and ends. No window is made and no display is needed.
+class SmartPaintOnce {
+public:
+    // The exit statuses.
+    static constexpr int allStyled = 0;
+    static constexpr int noneFound = 1;
+    static constexpr int someFailed = 2;
+
+    // Styles one folder completely (icon set, attribute written): the style applied, or why not.
+    using StyleFolder = std::function<Result<ColorizationData>(const QString& folderPath)>;
+
+    // The whole run, in a process that has no application object yet: makes its own on Qt's offscreen
+    // platform, which still has the fonts and colour emoji the icons are drawn with. Returns the exit status.
+    static int run(int argc, char** argv, const QStringList& folders);
+
+    // Styles `folders` in order with `style` inside a running application, on its thread. SIGTERM or SIGINT
+    // let the folder being styled finish; the folders after it are reported as not styled. Returns the exit
+    // status.
+    static int paint(const QStringList& folders, const StyleFolder& style);
+
+    // The line reported for one folder.
+    static QString line(const QString& folderPath, const Result<ColorizationData>& outcome);
+};
+
+} // namespace pigmo

@@ -1,0 +1,117 @@
+#include "app/SmartPaintOnce.h"
+
+#include "services/SmartStyling.h"
+#include "storage/ColorizationHistoryStore.h"
+#include "support/LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <csignal>
+
+using namespace pigmo;
+using test::LogCapture;
+
+namespace {
+
+ColorizationData withGlyph(std::optional<Icon> icon)
+{
+    return ColorizationData{HSL{200, 60, 50}, 0.6, std::move(icon), 170.0, IconStyle::vibrant()};
+}
+
+Icon emoji(const QString& character)
+{
+    Icon icon;
+    icon.emoji = character;
+    icon.name = QStringLiteral("musical note");
+    return icon;
+}
+
+Icon lucide(const QString& name)
+{
+    Icon icon;
+    icon.url = QUrl::fromLocalFile(QStringLiteral("/icons/") + name + QStringLiteral(".svg"));
+    icon.name = name;
+    return icon;
+}
+
+} // namespace
+
+TEST(SmartPaintOnceTest, OneLinePerFolderWithItsGlyphOrWhyNot)
+{
+    const QString music = QStringLiteral("/home/u/Music");
+    EXPECT_EQ(SmartPaintOnce::line(music, withGlyph(emoji(QStringLiteral("🎵")))), music + QStringLiteral(": 🎵"));
+    EXPECT_EQ(SmartPaintOnce::line(music, withGlyph(lucide(QStringLiteral("receipt")))),
+              music + QStringLiteral(": receipt"));
+    EXPECT_EQ(SmartPaintOnce::line(music, withGlyph(std::nullopt)), music + QStringLiteral(": no glyph"));
+    EXPECT_EQ(
+        SmartPaintOnce::line(music, Result<ColorizationData>::failure(QStringLiteral("its icon could not be set"))),
+        music + QStringLiteral(": not styled: its icon could not be set"));
+}
+
+TEST(SmartPaintOnceTest, StylesInOrderRecordsTheStyledAndAnswersWithTheStatus)
+{
+    LogCapture log(false);
+    QStringList asked;
+    const auto style = [&asked](const QString& path) -> Result<ColorizationData> {
+        asked.append(path);
+        if (path.endsWith(QStringLiteral("broken")))
+            return Result<ColorizationData>::failure(QStringLiteral("its icon could not be drawn"));
+        return withGlyph(lucide(path.section(u'/', -1).toLower()));
+    };
+
+    EXPECT_EQ(SmartPaintOnce::paint({"/a/Invoices", "/a/Receipt"}, style), SmartPaintOnce::allStyled);
+    EXPECT_EQ(log.lines(log::Channel::standardOutput), (QStringList{"/a/Invoices: invoices", "/a/Receipt: receipt"}));
+    EXPECT_TRUE(log.lines(log::Channel::systemLog).isEmpty());
+
+    log.clear();
+    EXPECT_EQ(SmartPaintOnce::paint({"/a/broken", "/a/Music"}, style), SmartPaintOnce::someFailed);
+    EXPECT_EQ(log.lines(log::Channel::standardOutput),
+              (QStringList{"/a/broken: not styled: its icon could not be drawn", "/a/Music: music"}));
+    EXPECT_EQ(asked, (QStringList{"/a/Invoices", "/a/Receipt", "/a/broken", "/a/Music"}));
+
+    const QMap<QString, ColorizationData>& styles = ColorizationHistoryStore::shared().folderStyles();
+    EXPECT_EQ(styles.value(QStringLiteral("/a/Music")), withGlyph(lucide(QStringLiteral("music"))));
+    EXPECT_TRUE(styles.contains(QStringLiteral("/a/Invoices")));
+    EXPECT_FALSE(styles.contains(QStringLiteral("/a/broken"))) << "a failure is not recorded";
+
+    log.clear();
+    EXPECT_EQ(SmartPaintOnce::paint({}, style), SmartPaintOnce::noneFound);
+    EXPECT_EQ(log.lines(log::Channel::systemLog), QStringList{"No folders found."});
+}
+
+TEST(SmartPaintOnceTest, ATerminationSignalLetsTheCurrentFolderFinishAndStopsTheRest)
+{
+    LogCapture log(false);
+    QStringList styled;
+    const auto style = [&styled](const QString& path) -> Result<ColorizationData> {
+        styled.append(path);
+        std::raise(SIGTERM); // arrives while this folder is being styled
+        return withGlyph(std::nullopt);
+    };
+    EXPECT_EQ(SmartPaintOnce::paint({"/a/One", "/a/Two", "/a/Three"}, style), SmartPaintOnce::someFailed);
+    EXPECT_EQ(styled, QStringList{"/a/One"});
+    EXPECT_EQ(log.lines(log::Channel::standardOutput),
+              (QStringList{"/a/One: no glyph", "/a/Two: not styled: the program was asked to end",
+                           "/a/Three: not styled: the program was asked to end"}));
+}
+
+TEST(SmartPaintOnceTest, TheSmartStyleOfAFolderThatWentAwayIsRefusedWithItsReason)
+{
+    QTemporaryDir dir;
+    const QString gone = dir.filePath(QStringLiteral("Music"));
+    const QString music = dir.filePath(QStringLiteral("Invoices"));
+    ASSERT_TRUE(QDir().mkdir(music));
+    LogCapture log(false);
+    const auto style = [](const QString& path) { return smart::styleFolder(path, QStringLiteral("[Smart] ")); };
+    EXPECT_EQ(SmartPaintOnce::paint({gone, music}, style), SmartPaintOnce::someFailed);
+    const QStringList lines = log.lines(log::Channel::standardOutput);
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], gone + QStringLiteral(": not styled: its icon could not be set"));
+    EXPECT_TRUE(lines[1].startsWith(music + QStringLiteral(": ")));
+    EXPECT_NE(lines[1], music + QStringLiteral(": no glyph")) << "the keyword index knows invoices";
+    EXPECT_TRUE(log.contains(QStringLiteral("[Smart] ❌ Failed to set icon on ") + gone)) << "warned, always";
+    EXPECT_FALSE(log.contains(QStringLiteral("Applied smart icon"))) << "diagnostic lines are off";
+}

@@ -63,7 +63,7 @@ Result<ColorizationData> styleFolder(const QString& folderPath, const QString& l
     if (!data.isFinite()) {
         log::warning(logPrefix +
                      QStringLiteral("Refused to style %1: the style holds a non-finite number.").arg(folderPath));
-        return std::nullopt;
+        return Result<ColorizationData>::failure(QStringLiteral("its style holds a non-finite number"));
     }
     const std::optional<QImage> image = ColorizationService::generateIcon(data);
     if (!image) {

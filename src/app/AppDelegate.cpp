@@ -104,7 +104,7 @@ void AppDelegate::applicationDidFinishLaunching(const LaunchRequest& request)
     }
     step(LaunchStep::servicesProvider);
 
-    if (!urlsFromExtension_.isEmpty()) {
+    if (!foldersFromExtension_.isEmpty()) {
         QTimer::singleShot(waitingFoldersDelayMs, this, &AppDelegate::confirmWaitingFolders);
         step(LaunchStep::pendingFoldersScheduled);
     }
@@ -127,7 +127,7 @@ QWidget* AppDelegate::createContent()
         contentView_ = new MainView(*scenario);
         return contentView_;
     }
-    contentView_ = new MainView(QList<QUrl>(), false);
+    contentView_ = new MainView(QList<Folder>(), false);
     if (Preferences::value(prefs::hasCompletedOnboarding))
         return contentView_;
     return new OnboardingView([self = QPointer<AppDelegate>(this)] {
@@ -169,9 +169,9 @@ void AppDelegate::onboardingDidComplete()
 
 void AppDelegate::confirmWaitingFolders()
 {
-    if (urlsFromExtension_.isEmpty())
+    if (foldersFromExtension_.isEmpty())
         return;
-    const QList<QUrl> waiting = std::exchange(urlsFromExtension_, {});
+    const QList<Folder> waiting = std::exchange(foldersFromExtension_, {});
     if (contentView_)
         contentView_->confirmAndAddFolders(waiting);
 }
@@ -182,21 +182,21 @@ void AppDelegate::takeFoldersFromExtension()
     if (!handOver)
         return;
     if (handOver->folderURLs)
-        urlsFromExtension_ = FolderIntake::folders(HandOver{handOver->folderURLs, std::nullopt});
+        foldersFromExtension_ = FolderIntake::folders(HandOver{handOver->folderURLs, std::nullopt});
     if (handOver->containerURL)
-        urlsFromExtension_.append(FolderIntake::folders(HandOver{std::nullopt, handOver->containerURL}));
+        foldersFromExtension_.append(FolderIntake::folders(HandOver{std::nullopt, handOver->containerURL}));
 }
 
 bool AppDelegate::applicationShouldHandleReopen()
 {
     takeFoldersFromExtension();
-    if (urlsFromExtension_.isEmpty()) {
+    if (foldersFromExtension_.isEmpty()) {
         // Without a tray icon a new start is the only way back to a hidden window.
         if (!trayShown() && mainWindow_ && !mainWindow_->isVisible())
             toggleWindow();
         return false;
     }
-    showWindowForPendingFolders(std::exchange(urlsFromExtension_, {}));
+    showWindowForPendingFolders(std::exchange(foldersFromExtension_, {}));
     return true;
 }
 
@@ -208,9 +208,10 @@ void AppDelegate::handleForwardedRequest(const LaunchRequest& request)
 
 void AppDelegate::takeRequestedFolders(const LaunchRequest& request)
 {
-    QList<QUrl> folders;
+    // The paths were folders when the command line was read; one that went away since fails when styled.
+    QList<Folder> folders;
     for (const QString& path : request.folders)
-        folders.append(QUrl::fromLocalFile(path));
+        folders.append(Folder::unchecked(path));
     if (request.action == LaunchRequest::Action::open)
         paintDirs(folders);
     else if (request.action == LaunchRequest::Action::smart)
@@ -229,26 +230,26 @@ void AppDelegate::toggleWindow()
     QTimer::singleShot(0, mainWindow_.get(), &MainWindow::centre);
 }
 
-void AppDelegate::showWindowForPendingFolders(const QList<QUrl>& urls)
+void AppDelegate::showWindowForPendingFolders(const QList<Folder>& folders)
 {
     if (!mainWindow_)
         return;
-    contentView_ = new MainView(urls, false);
+    contentView_ = new MainView(folders, false);
     mainWindow_->setContent(contentView_);
     mainWindow_->centre();
     mainWindow_->bringToFront();
 }
 
-void AppDelegate::paintDirs(const QList<QUrl>& urls)
+void AppDelegate::paintDirs(const QList<Folder>& folders)
 {
-    if (urls.isEmpty())
+    if (folders.isEmpty())
         return;
-    QTimer::singleShot(0, this, [this, urls] { showWindowForPendingFolders(urls); });
+    QTimer::singleShot(0, this, [this, folders] { showWindowForPendingFolders(folders); });
 }
 
-void AppDelegate::smartPaintDirs(const QList<QUrl>& urls)
+void AppDelegate::smartPaintDirs(const QList<Folder>& folders)
 {
-    if (urls.isEmpty())
+    if (folders.isEmpty())
         return;
     if (!smartPainter_) {
         smartPainter_ = std::make_unique<SmartPainter>(
@@ -257,7 +258,7 @@ void AppDelegate::smartPaintDirs(const QList<QUrl>& urls)
                 ColorizationHistoryStore::shared().record(path, data);
             });
     }
-    smartPainter_->paint(urls);
+    smartPainter_->paint(folders);
 }
 
 void AppDelegate::quitApp()

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "base/Folder.h"
 #include "platform/CommandLine.h"
 #include "ui/main/MainView.h"
 
 #include <QList>
 #include <QObject>
 #include <QPointer>
-#include <QUrl>
 
 #include <memory>
 
@@ -58,14 +58,14 @@ public:
 
     // Hides the window when it is visible; otherwise shows it in front and centres it right after.
     void toggleWindow();
-    // Shows the main window with a new main view holding exactly `urls`, centred, in front.
-    void showWindowForPendingFolders(const QList<QUrl>& urls);
-    // Reads and removes the file manager's hand-over entries into `urlsFromExtension()`.
+    // Shows the main window with a new main view holding exactly `folders`, centred, in front.
+    void showWindowForPendingFolders(const QList<Folder>& folders);
+    // Reads and removes the file manager's hand-over entries into `foldersFromExtension()`.
     void takeFoldersFromExtension();
-    // Opens `urls` in the main window (the "open" request); nothing when the list is empty.
-    void paintDirs(const QList<QUrl>& urls);
-    // Styles `urls` at once, in the background, one after the other (the "smart" request).
-    void smartPaintDirs(const QList<QUrl>& urls);
+    // Opens `folders` in the main window (the "open" request); nothing when the list is empty.
+    void paintDirs(const QList<Folder>& folders);
+    // Styles `folders` at once, in the background, one after the other (the "smart" request).
+    void smartPaintDirs(const QList<Folder>& folders);
     // Ends the program through the event loop.
     void quitApp();
     // Waits for background styling to finish its current folder and records what it styled; called when
@@ -76,7 +76,7 @@ public:
     StatusItem* statusItem() const { return statusItem_.get(); }
     MainView* contentView() const { return contentView_; }
     SmartPainter* smartPainter() const { return smartPainter_.get(); }
-    const QList<QUrl>& urlsFromExtension() const { return urlsFromExtension_; }
+    const QList<Folder>& foldersFromExtension() const { return foldersFromExtension_; }
 
 Q_SIGNALS:
     void launchStepFinished(AppDelegate::LaunchStep step);
@@ -97,7 +97,7 @@ private:
     std::unique_ptr<StatusItem> statusItem_;
     std::unique_ptr<MainWindow> mainWindow_;
     QPointer<MainView> contentView_;
-    QList<QUrl> urlsFromExtension_;
+    QList<Folder> foldersFromExtension_;
     std::unique_ptr<SmartPainter> smartPainter_; // made on the first smart request
     SingleInstance* requestChannel_ = nullptr;
 };

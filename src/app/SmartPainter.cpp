@@ -19,11 +19,11 @@ SmartPainter::~SmartPainter()
     finish();
 }
 
-void SmartPainter::paint(const QList<QUrl>& folders)
+void SmartPainter::paint(const QList<Folder>& folders)
 {
     QPointer<SmartPainter> self(this);
-    for (const QUrl& folder : folders) {
-        const QString path = folder.toLocalFile();
+    for (const Folder& folder : folders) {
+        const QString path = folder.path();
         worker_.start([this, self, path] {
             if (stopping_)
                 return;

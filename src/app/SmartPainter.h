@@ -1,11 +1,11 @@
 #pragma once
 
+#include "base/Folder.h"
 #include "model/ColorizationData.h"
 
 #include <QList>
 #include <QObject>
 #include <QThreadPool>
-#include <QUrl>
 
 #include <atomic>
 #include <functional>
@@ -31,7 +31,7 @@ public:
     ~SmartPainter() override;
 
     // Queues the folders behind any still being styled.
-    void paint(const QList<QUrl>& folders);
+    void paint(const QList<Folder>& folders);
     // Styles no further folder, waits for the one being styled, then records on the calling (GUI) thread
     // what was styled but not yet recorded. Used when the program ends.
     void finish();

@@ -26,11 +26,11 @@ QThreadPool& ColorizationViewModel::iconQueue()
 }
 
 std::shared_ptr<ColorizationViewModel>
-ColorizationViewModel::create(const QUrl& folderURL, bool autoApplySmartIfEmpty,
+ColorizationViewModel::create(const Folder& folder, bool autoApplySmartIfEmpty,
                               std::shared_ptr<SmartAutoApplyCoordinator> coordinator)
 {
     // Released with deleteLater, so a worker thread dropping the last reference never deletes a QObject.
-    std::shared_ptr<ColorizationViewModel> model(new ColorizationViewModel(folderURL),
+    std::shared_ptr<ColorizationViewModel> model(new ColorizationViewModel(folder),
                                                  [](ColorizationViewModel* m) { m->deleteLater(); });
     const bool found = model->loadStoredStyle();
     model->rendering_ = true;
@@ -45,8 +45,8 @@ ColorizationViewModel::create(const QUrl& folderURL, bool autoApplySmartIfEmpty,
     return model;
 }
 
-ColorizationViewModel::ColorizationViewModel(const QUrl& folderURL)
-    : folderURL_(folderURL)
+ColorizationViewModel::ColorizationViewModel(const Folder& folder)
+    : folder_(folder)
 {
     workflowTimer_.setTimerType(Qt::PreciseTimer);
     workflowTimer_.setInterval(frameInterval);
@@ -58,7 +58,7 @@ ColorizationViewModel::~ColorizationViewModel() = default;
 bool ColorizationViewModel::loadStoredStyle()
 {
     const QString path = folderPath();
-    if (std::optional<ColorizationData> stored = ExtendedAttributesManager::shared().readSettings(folderURL_)) {
+    if (std::optional<ColorizationData> stored = ExtendedAttributesManager::shared().readSettings(path)) {
         apply(*stored);
         log::print(QStringLiteral("Loaded settings from extended attributes for ") + path);
         return true;
@@ -224,7 +224,7 @@ void ColorizationViewModel::finishLoading()
 
 void ColorizationViewModel::runFullSmartWorkflow(const QList<ColorizationData>& extraSiblings)
 {
-    const QString name = folderURL_.fileName();
+    const QString name = folder_.name();
     log::system(QStringLiteral("[Smart] 🧠 Running full smart workflow for: ") + name);
     const smart::SiblingProposal proposal = smart::proposeFromSiblings(folderPath(), extraSiblings);
     setColor(proposal.color);
@@ -256,7 +256,7 @@ void ColorizationViewModel::setFolderIcon(const QImage& image, const Colorizatio
     const bool ok = storable && FolderIcons::setIcon(image, path);
     if (ok) {
         log::print(QStringLiteral("Successfully set folder icon on ") + path);
-        ExtendedAttributesManager::shared().writeSettings(data, folderURL_);
+        ExtendedAttributesManager::shared().writeSettings(data, path);
     } else {
         log::warning(QStringLiteral("Failed to set folder icon on ") + path);
     }
@@ -274,7 +274,7 @@ void ColorizationViewModel::removeFolderIcon(Completion completion)
     const bool ok = FolderIcons::removeIcon(path);
     if (ok) {
         log::print(QStringLiteral("Folder icon reset successfully for ") + path + u'!');
-        ExtendedAttributesManager::shared().removeSettings(folderURL_);
+        ExtendedAttributesManager::shared().removeSettings(path);
     } else {
         log::warning(QStringLiteral("Failed to reset folder icon on ") + path);
     }

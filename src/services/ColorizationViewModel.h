@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Folder.h"
 #include "model/ColorizationData.h"
 
 #include <QImage>
@@ -7,7 +8,6 @@
 #include <QObject>
 #include <QThreadPool>
 #include <QTimer>
-#include <QUrl>
 
 #include <functional>
 #include <memory>
@@ -28,7 +28,7 @@ struct SmartAutoApplyCoordinator {
 // defaults) and may start the smart workflow for a folder without one.
 //
 // Lives on the GUI thread; every property change re-renders the preview synchronously. `setFolderIcon` and
-// `removeFolderIcon` run on worker threads (they read only `folderURL`) and hand the history update and their
+// `removeFolderIcon` run on worker threads (they read only `folder`) and hand the history update and their
 // completion back to the GUI thread, in that order. Owners hold models through `create`'s shared pointer so
 // that pending work keeps a model alive; the last owner releases it on the GUI thread.
 class ColorizationViewModel : public QObject, public std::enable_shared_from_this<ColorizationViewModel> {
@@ -47,12 +47,12 @@ public:
     static QThreadPool& iconQueue();
 
     static std::shared_ptr<ColorizationViewModel>
-    create(const QUrl& folderURL, bool autoApplySmartIfEmpty,
+    create(const Folder& folder, bool autoApplySmartIfEmpty,
            std::shared_ptr<SmartAutoApplyCoordinator> coordinator = nullptr);
     ~ColorizationViewModel() override;
 
-    const QUrl& folderURL() const { return folderURL_; }
-    QString folderPath() const { return folderURL_.toLocalFile(); }
+    const Folder& folder() const { return folder_; }
+    const QString& folderPath() const { return folder_.path(); }
 
     const HSL& color() const { return color_; }
     double intensity() const { return intensity_; }
@@ -101,7 +101,7 @@ Q_SIGNALS:
     void smartLoadingStateChanged(pigmo::SmartLoadingState state);
 
 private:
-    explicit ColorizationViewModel(const QUrl& folderURL);
+    explicit ColorizationViewModel(const Folder& folder);
     // True when a stored style was found and applied.
     bool loadStoredStyle();
     void render();
@@ -112,7 +112,7 @@ private:
     Q_SLOT void finishLoading();
     void onMainThread(std::function<void()> work) const;
 
-    QUrl folderURL_;
+    Folder folder_;
     HSL color_ = defaultColor;
     double intensity_ = defaultIntensity;
     std::optional<Icon> icon_;

@@ -146,10 +146,12 @@ void FolderWatcherService::setEnabled(bool enabled)
         stop();
 }
 
-void FolderWatcherService::setWatchedDirectories(const QList<QUrl>& directories)
+void FolderWatcherService::setWatchedDirectories(const QStringList& directories)
 {
-    watchedDirectories_ = directories;
-    Q_EMIT watchedDirectoriesChanged(directories);
+    watchedDirectories_.clear();
+    for (const QString& directory : directories)
+        watchedDirectories_.append(QDir::cleanPath(directory));
+    Q_EMIT watchedDirectoriesChanged(watchedDirectories_);
     saveDirectories();
     if (isEnabled_) {
         stop();
@@ -158,17 +160,17 @@ void FolderWatcherService::setWatchedDirectories(const QList<QUrl>& directories)
     }
 }
 
-void FolderWatcherService::addDirectory(const QUrl& directory)
+void FolderWatcherService::addDirectory(const QString& directory)
 {
-    if (watchedDirectories_.contains(directory))
+    if (watchedDirectories_.contains(QDir::cleanPath(directory)))
         return;
-    setWatchedDirectories(watchedDirectories_ + QList<QUrl>{directory});
+    setWatchedDirectories(watchedDirectories_ + QStringList{directory});
 }
 
-void FolderWatcherService::removeDirectory(const QUrl& directory)
+void FolderWatcherService::removeDirectory(const QString& directory)
 {
-    QList<QUrl> remaining = watchedDirectories_;
-    remaining.removeAll(directory);
+    QStringList remaining = watchedDirectories_;
+    remaining.removeAll(QDir::cleanPath(directory));
     setWatchedDirectories(remaining);
 }
 
@@ -176,12 +178,12 @@ void FolderWatcherService::setupDefaultDirectories()
 {
     if (!watchedDirectories_.isEmpty())
         return;
-    QList<QUrl> defaults;
+    QStringList defaults;
     const QStringList candidates{QDir::homePath(), QDir::homePath() + QStringLiteral("/Desktop"),
                                  QDir::homePath() + QStringLiteral("/Documents")};
     for (const QString& path : candidates) {
         if (QFileInfo(path).isDir())
-            defaults.append(QUrl::fromLocalFile(path));
+            defaults.append(path);
     }
     if (!defaults.isEmpty())
         setWatchedDirectories(defaults);
@@ -189,20 +191,14 @@ void FolderWatcherService::setupDefaultDirectories()
 
 void FolderWatcherService::saveDirectories()
 {
-    QStringList paths;
-    for (const QUrl& url : std::as_const(watchedDirectories_))
-        paths.append(url.toLocalFile());
-    Preferences::setValue(prefs::folderWatcherDirectories, paths);
+    Preferences::setValue(prefs::folderWatcherDirectories, watchedDirectories_);
 }
 
 void FolderWatcherService::loadDirectories()
 {
     if (!Preferences::contains(prefs::folderWatcherDirectories))
         return;
-    QList<QUrl> directories;
-    for (const QString& path : Preferences::value(prefs::folderWatcherDirectories))
-        directories.append(QUrl::fromLocalFile(path));
-    setWatchedDirectories(directories);
+    setWatchedDirectories(Preferences::value(prefs::folderWatcherDirectories));
 }
 
 void FolderWatcherService::start()
@@ -217,10 +213,7 @@ void FolderWatcherService::start()
         say(QStringLiteral("No directories to watch"));
         return;
     }
-    QStringList roots;
-    for (const QUrl& url : std::as_const(watchedDirectories_))
-        roots.append(QDir::cleanPath(url.toLocalFile()));
-    if (!source_.start(roots)) {
+    if (!source_.start(watchedDirectories_)) {
         warn(QStringLiteral("Failed to create FSEventStream"));
         return;
     }

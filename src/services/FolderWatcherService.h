@@ -11,7 +11,6 @@
 #include <QStringList>
 #include <QThreadPool>
 #include <QTimer>
-#include <QUrl>
 
 #include <chrono>
 #include <functional>
@@ -29,7 +28,7 @@ namespace pigmo {
 class FolderWatcherService : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool isEnabled READ isEnabled WRITE setEnabled NOTIFY isEnabledChanged)
-    Q_PROPERTY(QList<QUrl> watchedDirectories READ watchedDirectories WRITE setWatchedDirectories NOTIFY
+    Q_PROPERTY(QStringList watchedDirectories READ watchedDirectories WRITE setWatchedDirectories NOTIFY
                    watchedDirectoriesChanged)
     Q_PROPERTY(bool isRunning READ isRunning NOTIFY isRunningChanged)
 
@@ -59,11 +58,12 @@ public:
     // Stores the switch, then starts (true) or stops (false); on every set.
     void setEnabled(bool enabled);
 
-    QList<QUrl> watchedDirectories() const { return watchedDirectories_; }
-    // Stores the list; when enabled, restarts watching.
-    void setWatchedDirectories(const QList<QUrl>& directories);
-    void addDirectory(const QUrl& directory);
-    void removeDirectory(const QUrl& directory);
+    // The absolute paths of the watched directories.
+    QStringList watchedDirectories() const { return watchedDirectories_; }
+    // Stores the list (paths cleaned); when enabled, restarts watching.
+    void setWatchedDirectories(const QStringList& directories);
+    void addDirectory(const QString& directory);
+    void removeDirectory(const QString& directory);
 
     bool isRunning() const { return source_.isRunning(); }
     void start();
@@ -91,7 +91,7 @@ public:
 
 Q_SIGNALS:
     void isEnabledChanged(bool enabled);
-    void watchedDirectoriesChanged(const QList<QUrl>& directories);
+    void watchedDirectoriesChanged(const QStringList& directories);
     void isRunningChanged(bool running);
     // After a styling ended, its history recorded when it succeeded; GUI thread.
     void folderColorized(const QString& path, bool succeeded);
@@ -104,7 +104,7 @@ private:
 
     Dependencies dependencies_;
     bool isEnabled_ = false;
-    QList<QUrl> watchedDirectories_;
+    QStringList watchedDirectories_;
     QStringList skippedPrefixes_;
     DirectoryEventSource source_;
     QSet<QString> recentlyColorized_;

@@ -14,7 +14,7 @@ namespace pigmo::smart {
 SiblingProposal proposeFromSiblings(const QString& folderPath, const QList<ColorizationData>& extraSiblings)
 {
     SiblingProposal proposal;
-    proposal.siblings = SmartSiblingAnalysis::siblingColorizations(QUrl::fromLocalFile(folderPath)) + extraSiblings;
+    proposal.siblings = SmartSiblingAnalysis::siblingColorizations(folderPath) + extraSiblings;
     proposal.color = SmartSiblingAnalysis::suggestedColor(proposal.siblings);
     proposal.intensity = SmartSiblingAnalysis::suggestedIntensity(proposal.siblings);
     proposal.iconSize = SmartSiblingAnalysis::suggestedIconSize(proposal.siblings);
@@ -75,7 +75,7 @@ Result<ColorizationData> styleFolder(const QString& folderPath, const QString& l
         return Result<ColorizationData>::failure(QStringLiteral("its icon could not be set"));
     }
     log::system(logPrefix + QStringLiteral("✅ Applied smart icon to ") + folderPath);
-    ExtendedAttributesManager::shared().writeSettings(data, QUrl::fromLocalFile(folderPath));
+    ExtendedAttributesManager::shared().writeSettings(data, folderPath);
     return data;
 }
 

@@ -73,9 +73,9 @@ QString describe(const IconStyle& style)
         .arg(shortest(c.hue), shortest(c.saturation), shortest(c.lightness));
 }
 
-QString standardizedPath(const QUrl& url)
+QString standardizedPath(const QString& path)
 {
-    return QDir::cleanPath(url.toLocalFile());
+    return QDir::cleanPath(path);
 }
 
 void logSibling(const QString& name, const std::optional<ColorizationData>& data)
@@ -92,9 +92,9 @@ void logSibling(const QString& name, const std::optional<ColorizationData>& data
 
 } // namespace
 
-QList<ColorizationData> SmartSiblingAnalysis::siblingColorizations(const QUrl& folder)
+QList<ColorizationData> SmartSiblingAnalysis::siblingColorizations(const QString& folderPath)
 {
-    const QString parent = QFileInfo(standardizedPath(folder)).path();
+    const QString parent = QFileInfo(standardizedPath(folderPath)).path();
     log::system(QStringLiteral("[Smart] 📂 Scanning siblings in: ") + parent);
     std::error_code error;
     std::filesystem::directory_iterator listing(QFile::encodeName(parent).toStdString(), error);
@@ -102,20 +102,19 @@ QList<ColorizationData> SmartSiblingAnalysis::siblingColorizations(const QUrl& f
         log::warning(QStringLiteral("[Smart] ⚠️ Could not read directory contents"));
         return {};
     }
-    QList<QUrl> siblings;
+    QStringList siblings;
     for (const std::filesystem::directory_entry& entry : listing) {
         const QString path = QFile::decodeName(entry.path().c_str());
         if (QFileInfo(path).fileName().startsWith(u'.'))
             continue; // hidden
-        const QUrl candidate = QUrl::fromLocalFile(path);
-        if (isSiblingFolder(candidate, folder))
-            siblings.append(candidate);
+        if (isSiblingFolder(path, folderPath))
+            siblings.append(path);
     }
     log::system(QStringLiteral("[Smart] 📁 Found %1 sibling folders").arg(siblings.size()));
     QList<ColorizationData> results;
-    for (const QUrl& sibling : std::as_const(siblings)) {
+    for (const QString& sibling : std::as_const(siblings)) {
         const std::optional<ColorizationData> data = ExtendedAttributesManager::shared().readSettings(sibling);
-        logSibling(QFileInfo(sibling.toLocalFile()).fileName(), data);
+        logSibling(QFileInfo(sibling).fileName(), data);
         if (data)
             results.append(*data);
     }
@@ -124,13 +123,12 @@ QList<ColorizationData> SmartSiblingAnalysis::siblingColorizations(const QUrl& f
     return results;
 }
 
-bool SmartSiblingAnalysis::isSiblingFolder(const QUrl& candidate, const QUrl& folder)
+bool SmartSiblingAnalysis::isSiblingFolder(const QString& candidatePath, const QString& folderPath)
 {
-    if (standardizedPath(candidate) == standardizedPath(folder))
+    if (standardizedPath(candidatePath) == standardizedPath(folderPath))
         return false;
     std::error_code error;
-    const auto status =
-        std::filesystem::symlink_status(QFile::encodeName(candidate.toLocalFile()).toStdString(), error);
+    const auto status = std::filesystem::symlink_status(QFile::encodeName(candidatePath).toStdString(), error);
     return !error && status.type() == std::filesystem::file_type::directory;
 }
 

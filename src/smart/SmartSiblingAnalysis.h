@@ -25,9 +25,9 @@ public:
 
     // The stored styles of the visible sibling folders, in directory order (the folder itself, hidden
     // entries and files are no siblings). An unreadable parent gives an empty list.
-    static QList<ColorizationData> siblingColorizations(const QUrl& folder);
+    static QList<ColorizationData> siblingColorizations(const QString& folderPath);
     // A directory other than the folder itself (symbolic links are not followed).
-    static bool isSiblingFolder(const QUrl& candidate, const QUrl& folder);
+    static bool isSiblingFolder(const QString& candidatePath, const QString& folderPath);
 
     // The midpoint of the widest gap between the distinct hues, or a random hue for none.
     static double largestHueGapMidpoint(const QList<HSL>& colors);

@@ -160,11 +160,6 @@ ssize_t FilePathAttributes::list(char* buffer, size_t size, bool noFollow) const
     return noFollow ? ::llistxattr(path_.constData(), buffer, size) : ::listxattr(path_.constData(), buffer, size);
 }
 
-UrlAttributes::UrlAttributes(const QUrl& url)
-    : FilePathAttributes(url.isLocalFile() ? url.toLocalFile() : QString())
-{
-}
-
 FileDescriptorAttributes::FileDescriptorAttributes(int descriptor)
     : descriptor_(descriptor)
 {

@@ -67,12 +67,6 @@ private:
     QByteArray path_; // the file-system representation, NUL-terminated by QByteArray
 };
 
-// A file named by a URL; a URL that names no local file fails every call as a missing file would.
-class UrlAttributes final : public FilePathAttributes {
-public:
-    explicit UrlAttributes(const QUrl& url);
-};
-
 // An open file. The descriptor is borrowed, never closed; `noFollow` has no meaning for it and is ignored.
 class FileDescriptorAttributes final : public ExtendedAttributeHandler {
 public:

@@ -38,10 +38,10 @@ TEST_P(ScreenshotScenesTest, BuildsTheDemoGroupAndShowsIt)
     MainView* view = delegate.contentView();
     ASSERT_TRUE(view);
     ASSERT_EQ(delegate.mainWindow()->content(), view);
-    EXPECT_EQ(view->folderURLs().size(), GetParam().folders);
-    for (const QUrl& url : view->folderURLs())
-        EXPECT_TRUE(url.toLocalFile().startsWith(QStringLiteral("/tmp/")));
-    EXPECT_FALSE(QDir(view->folderURLs().first().toLocalFile()).exists()); // nothing is written
+    EXPECT_EQ(view->folders().size(), GetParam().folders);
+    for (const Folder& folder : view->folders())
+        EXPECT_TRUE(folder.path().startsWith(QStringLiteral("/tmp/")));
+    EXPECT_FALSE(QDir(view->folders().first().path()).exists()); // nothing is written
 
     QTest::qWait(300); // previews render as the models publish them
     const QImage shot = delegate.mainWindow()->grab().toImage();

@@ -48,8 +48,8 @@ TEST(SmartPainterTest, StylesInOrderOffTheGuiThreadAndRecordsOnIt)
             EXPECT_EQ(data, styleFor(path));
         });
     QSignalSpy painted(&painter, &SmartPainter::folderPainted);
-    painter.paint({QUrl::fromLocalFile(QStringLiteral("/a/Invoices")), QUrl::fromLocalFile(QStringLiteral("/a/broken")),
-                   QUrl::fromLocalFile(QStringLiteral("/a/Music"))});
+    painter.paint({Folder::unchecked(QStringLiteral("/a/Invoices")), Folder::unchecked(QStringLiteral("/a/broken")),
+                   Folder::unchecked(QStringLiteral("/a/Music"))});
     ASSERT_TRUE(QTest::qWaitFor([&] { return painted.count() == 3; }, 5000));
     EXPECT_EQ(styled, (QStringList{"/a/Invoices", "/a/broken", "/a/Music"}));
     EXPECT_FALSE(styledOnGuiThread);
@@ -71,7 +71,7 @@ TEST(SmartPainterTest, FinishingStopsAfterTheCurrentFolderAndRecordsIt)
             return styleFor(path);
         },
         [&](const QString& path, const ColorizationData&) { recorded.append(path); });
-    painter.paint({QUrl::fromLocalFile(QStringLiteral("/a/first")), QUrl::fromLocalFile(QStringLiteral("/a/second"))});
+    painter.paint({Folder::unchecked(QStringLiteral("/a/first")), Folder::unchecked(QStringLiteral("/a/second"))});
     ASSERT_TRUE(QTest::qWaitFor([&] { return started == 1; }, 5000));
     std::thread releaser([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));

@@ -73,21 +73,18 @@ protected:
         test::FileManagerModuleTest<Nautilus>::TearDown();
     }
 
-    QList<QUrl> editedFolders() const
+    QStringList editedFolders() const
     {
-        return delegate->contentView() ? delegate->contentView()->folderURLs() : QList<QUrl>{};
+        return delegate->contentView() ? pigmo::pathsOf(delegate->contentView()->folders()) : QStringList{};
     }
     bool waitForEditedFolders(const QStringList& paths) const
     {
-        QList<QUrl> expected;
-        for (const QString& path : paths)
-            expected.append(QUrl::fromLocalFile(path));
-        return QTest::qWaitFor([&] { return editedFolders() == expected; }, 30'000);
+        return QTest::qWaitFor([&] { return editedFolders() == paths; }, 30'000);
     }
     static bool untouched(const QString& path)
     {
-        return !ExtendedAttributesManager::shared().readSettings(QUrl::fromLocalFile(path)) &&
-               GvfsMetadata::customIcon(path).isEmpty() && !QFile::exists(path + QStringLiteral("/.directory"));
+        return !ExtendedAttributesManager::shared().readSettings(path) && GvfsMetadata::customIcon(path).isEmpty() &&
+               !QFile::exists(path + QStringLiteral("/.directory"));
     }
 
     std::unique_ptr<SingleInstance> channel;

@@ -111,8 +111,7 @@ TEST_F(FolderWatcherServiceTest, RenamedFolderGetsIconAttributeAndHistoryForReal
     ASSERT_TRUE(colorized.first().at(1).toBool());
 
     const QString path = root + "/Invoices";
-    const std::optional<ColorizationData> stored =
-        ExtendedAttributesManager::shared().readSettings(QUrl::fromLocalFile(path));
+    const std::optional<ColorizationData> stored = ExtendedAttributesManager::shared().readSettings(path);
     ASSERT_TRUE(stored);
     EXPECT_TRUE(stored->icon.has_value()); // the glyph waited for the index
     EXPECT_EQ(ColorizationHistoryStore::shared().folderStyles().value(path), *stored);
@@ -236,10 +235,9 @@ TEST_F(FolderWatcherServiceTest, StoredEmptyListStaysEmptyAndAbsentListGetsDefau
     QDir().mkpath(QDir::homePath() + "/Documents");
     {
         FolderWatcherService fresh(dependencies());
-        EXPECT_EQ(fresh.watchedDirectories(), (QList<QUrl>{QUrl::fromLocalFile(QDir::homePath()),
-                                                           QUrl::fromLocalFile(QDir::homePath() + "/Documents")}));
-        fresh.removeDirectory(QUrl::fromLocalFile(QDir::homePath()));
-        fresh.removeDirectory(QUrl::fromLocalFile(QDir::homePath() + "/Documents"));
+        EXPECT_EQ(fresh.watchedDirectories(), (QStringList{QDir::homePath(), QDir::homePath() + "/Documents"}));
+        fresh.removeDirectory(QDir::homePath());
+        fresh.removeDirectory(QDir::homePath() + "/Documents");
     }
     EXPECT_TRUE(FolderWatcherService(dependencies()).watchedDirectories().isEmpty());
 }
@@ -249,9 +247,9 @@ TEST_F(FolderWatcherServiceTest, ChangingTheListDropsPendingFolders)
     auto watcher = startedWatcher(30s);
     ASSERT_TRUE(QDir(root).mkdir("untitled folder"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return watcher->pendingCount() == 1; }, 3000));
-    watcher->addDirectory(QUrl::fromLocalFile(root)); // already present: nothing happens
+    watcher->addDirectory(root); // already present: nothing happens
     EXPECT_EQ(watcher->pendingCount(), 1);
-    watcher->removeDirectory(QUrl::fromLocalFile(root + "/absent")); // saves and restarts
+    watcher->removeDirectory(root + "/absent"); // saves and restarts
     EXPECT_EQ(watcher->pendingCount(), 0);
     EXPECT_TRUE(watcher->isRunning());
     ASSERT_TRUE(QDir(root).rename("untitled folder", "Invoices"));

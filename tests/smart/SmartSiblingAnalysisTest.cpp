@@ -132,7 +132,7 @@ protected:
         EXPECT_TRUE(QDir(root.path()).mkpath(name));
         return QDir(root.path()).filePath(name);
     }
-    QUrl url(const QString& name) const { return QUrl::fromLocalFile(QDir(root.path()).filePath(name)); }
+    QString path(const QString& name) const { return QDir(root.path()).filePath(name); }
 
     QTemporaryDir root;
 };
@@ -151,12 +151,12 @@ TEST_F(SiblingFoldersTest, CollectsTheStylesOfVisibleSiblingFolders)
     receipt.url = QUrl::fromLocalFile("/opt/receipt.svg");
     invoices.icon = receipt;
     const auto& attributes = ExtendedAttributesManager::shared();
-    attributes.writeSettings(invoices, url("Invoices"));
-    attributes.writeSettings(style(20), url(".hidden"));
-    attributes.writeSettings(style(30), url("New Folder")); // the folder itself never counts
+    attributes.writeSettings(invoices, path("Invoices"));
+    attributes.writeSettings(style(20), path(".hidden"));
+    attributes.writeSettings(style(30), path("New Folder")); // the folder itself never counts
 
     test::LogCapture log;
-    const QList<ColorizationData> found = SmartSiblingAnalysis::siblingColorizations(url("New Folder"));
+    const QList<ColorizationData> found = SmartSiblingAnalysis::siblingColorizations(path("New Folder"));
 
     EXPECT_EQ(found, QList<ColorizationData>{invoices});
     const QStringList lines = log.lines(log::Channel::systemLog);
@@ -210,14 +210,14 @@ TEST_F(SiblingFoldersTest, SiblingTestAndUnreadableParent)
     make("a");
     make("b");
     QFile::link(QDir(root.path()).filePath("b"), QDir(root.path()).filePath("link"));
-    EXPECT_TRUE(SmartSiblingAnalysis::isSiblingFolder(url("b"), url("a")));
-    EXPECT_FALSE(SmartSiblingAnalysis::isSiblingFolder(url("a"), url("a")));
-    EXPECT_FALSE(SmartSiblingAnalysis::isSiblingFolder(QUrl::fromLocalFile(url("a").toLocalFile() + "/"), url("a")));
-    EXPECT_FALSE(SmartSiblingAnalysis::isSiblingFolder(url("link"), url("a")));
-    EXPECT_FALSE(SmartSiblingAnalysis::isSiblingFolder(url("missing"), url("a")));
+    EXPECT_TRUE(SmartSiblingAnalysis::isSiblingFolder(path("b"), path("a")));
+    EXPECT_FALSE(SmartSiblingAnalysis::isSiblingFolder(path("a"), path("a")));
+    EXPECT_FALSE(SmartSiblingAnalysis::isSiblingFolder(path("a") + "/", path("a")));
+    EXPECT_FALSE(SmartSiblingAnalysis::isSiblingFolder(path("link"), path("a")));
+    EXPECT_FALSE(SmartSiblingAnalysis::isSiblingFolder(path("missing"), path("a")));
 
     test::LogCapture log;
-    EXPECT_TRUE(SmartSiblingAnalysis::siblingColorizations(url("missing/child")).isEmpty());
+    EXPECT_TRUE(SmartSiblingAnalysis::siblingColorizations(path("missing/child")).isEmpty());
     EXPECT_TRUE(log.contains(QString::fromUtf8("[Smart] ⚠️ Could not read directory contents")));
 }
 

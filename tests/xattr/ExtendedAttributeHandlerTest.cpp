@@ -19,9 +19,9 @@ namespace {
 
 const QString settings = QStringLiteral("io.velmar.PaintDirs.settings");
 
-enum class Target { path, url, descriptor };
+enum class Target { path, descriptor };
 
-// One real file in a fresh temporary directory, reachable through each of the three targets.
+// One real file in a fresh temporary directory, reachable through each of the two targets.
 class AttributeTargetTest : public ::testing::TestWithParam<Target> {
 protected:
     void SetUp() override
@@ -49,8 +49,6 @@ protected:
         switch (target) {
         case Target::path:
             return std::make_unique<FilePathAttributes>(filePath());
-        case Target::url:
-            return std::make_unique<UrlAttributes>(QUrl::fromLocalFile(filePath()));
         case Target::descriptor:
             return std::make_unique<FileDescriptorAttributes>(descriptor);
         }
@@ -170,13 +168,11 @@ TEST_P(AttributeTargetTest, WriteProtectedFileRefusesChanges)
     EXPECT_EQ(handler->extendedAttribute(settings), "kept");
 }
 
-INSTANTIATE_TEST_SUITE_P(Targets, AttributeTargetTest, ::testing::Values(Target::path, Target::url, Target::descriptor),
+INSTANTIATE_TEST_SUITE_P(Targets, AttributeTargetTest, ::testing::Values(Target::path, Target::descriptor),
                          [](const auto& info) {
                              switch (info.param) {
                              case Target::path:
                                  return "Path";
-                             case Target::url:
-                                 return "Url";
                              case Target::descriptor:
                                  return "Descriptor";
                              }
@@ -280,11 +276,4 @@ TEST_F(ExtendedAttributeHandlerTest, NoFollowActsOnTheLinkItself)
                     FilePathAttributes(link).extendedAttribute(settings, XAttrOptions::noFollow);
                 }).isAbsentAttribute());
     EXPECT_TRUE(FilePathAttributes(link).listExtendedAttributes(XAttrOptions::noFollow).isEmpty());
-}
-
-TEST_F(ExtendedAttributeHandlerTest, NonFileUrlNamesNoFile)
-{
-    const XAttrError error =
-        caught([&] { UrlAttributes(QUrl(QStringLiteral("https://example.org/x"))).extendedAttribute(settings); });
-    EXPECT_EQ(error.code(), ENOENT);
 }

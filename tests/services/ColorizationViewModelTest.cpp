@@ -137,7 +137,7 @@ TEST_F(ColorizationViewModelTest, RefusedSetIconTouchesNothingAndReportsFalse)
 
 TEST_F(ColorizationViewModelTest, NonFiniteStyleIsRefusedBeforeTheFolderIsTouched)
 {
-    const QUrl url = folder("Infinite");
+    const Folder url = folder("Infinite");
     auto model = ColorizationViewModel::create(url, false);
     ColorizationData data = style(30);
     data.iconSize = std::numeric_limits<double>::infinity();
@@ -148,10 +148,10 @@ TEST_F(ColorizationViewModelTest, NonFiniteStyleIsRefusedBeforeTheFolderIsTouche
     });
     waitForCompletion(done);
     EXPECT_FALSE(succeeded);
-    EXPECT_TRUE(log.contains("Refused to style " + url.toLocalFile() + ": the style holds a non-finite number."));
-    EXPECT_FALSE(QFileInfo::exists(url.toLocalFile() + "/.directory")) << "no icon set";
-    EXPECT_FALSE(ExtendedAttributesManager::shared().readSettings(url));
-    EXPECT_FALSE(ColorizationHistoryStore::shared().folderStyles().contains(url.toLocalFile()));
+    EXPECT_TRUE(log.contains("Refused to style " + url.path() + ": the style holds a non-finite number."));
+    EXPECT_FALSE(QFileInfo::exists(url.path() + "/.directory")) << "no icon set";
+    EXPECT_FALSE(ExtendedAttributesManager::shared().readSettings(url.path()));
+    EXPECT_FALSE(ColorizationHistoryStore::shared().folderStyles().contains(url.path()));
 }
 
 TEST_F(ColorizationViewModelTest, ResetShowsDefaultsAtOnceAndForgetsTheCurrentStyleOnly)

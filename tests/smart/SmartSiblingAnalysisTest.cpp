@@ -177,16 +177,16 @@ TEST_F(SiblingFoldersTest, HugeSiblingNumbersGiveFiniteProposalsInRange)
     huge.iconSize = 1e308;
     for (const char* name : {"a", "b"}) {
         make(name);
-        ExtendedAttributesManager::shared().writeSettings(huge, url(name));
+        ExtendedAttributesManager::shared().writeSettings(huge, path(name));
     }
     ColorizationData negative = huge;
     negative.color.saturation = -1e308;
     negative.intensity = -1e308;
     make("c");
-    ExtendedAttributesManager::shared().writeSettings(negative, url("c"));
+    ExtendedAttributesManager::shared().writeSettings(negative, path("c"));
 
     test::LogCapture log;
-    const QList<ColorizationData> siblings = SmartSiblingAnalysis::siblingColorizations(url("New Folder"));
+    const QList<ColorizationData> siblings = SmartSiblingAnalysis::siblingColorizations(path("New Folder"));
     ASSERT_EQ(siblings.size(), 3) << "read back from the folders' attributes";
     const ColorizationData proposal{SmartSiblingAnalysis::suggestedColor(siblings),
                                     SmartSiblingAnalysis::suggestedIntensity(siblings), std::nullopt,

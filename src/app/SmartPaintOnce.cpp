@@ -26,9 +26,9 @@ QString glyph(const std::optional<Icon>& icon)
 
 int SmartPaintOnce::run(int argc, char** argv, const QStringList& folders)
 {
-    // No window system is reached: neither an X11 nor a Wayland connection is tried.
+    // No window system is reached: neither an X11 nor a Wayland connection is tried, whatever the
+    // environment names.
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    qputenv("QT_QPA_OFFSCREEN_NO_GLX", "1");
     const QGuiApplication application(argc, argv);
     QCoreApplication::setApplicationName(QLatin1String(product::executableName));
     QCoreApplication::setApplicationVersion(product::version());

@@ -123,6 +123,31 @@ QList<QString> OnboardingSuggestionsModel::candidateFolders(int limit, const Roo
     }
 }
 
+QList<OnboardingSuggestionsModel::Group>
+OnboardingSuggestionsModel::groupedByParent(const QList<Suggestion>& suggestions)
+{
+    QList<Group> groups;
+    for (const Suggestion& suggestion : suggestions) {
+        const QString parent = parentOf(suggestion.path);
+        const auto found =
+            std::find_if(groups.begin(), groups.end(), [&](const Group& group) { return group.parent == parent; });
+        if (found == groups.end())
+            groups.append(Group{parent, {suggestion}});
+        else
+            found->items.append(suggestion);
+    }
+    return groups;
+}
+
+QString OnboardingSuggestionsModel::displayPath(const QString& path, const QString& home)
+{
+    QString shown = path;
+    const QString homeWithSlash = home.endsWith(u'/') ? home : home + u'/';
+    if (!home.isEmpty() && (shown == home || shown.startsWith(homeWithSlash)))
+        shown = QStringLiteral("~/") + shown.mid(homeWithSlash.size());
+    return shown.split(u'/', Qt::SkipEmptyParts).join(QStringLiteral(" \u203A "));
+}
+
 void OnboardingSuggestionsModel::startScan()
 {
     if (hasStartedScan_)

@@ -101,6 +101,17 @@ public:
     // By name, case-insensitively in the user's locale; stable.
     static void sortByName(QStringList& paths);
 
+    // The proposals of one parent folder, in list order.
+    struct Group {
+        QString parent;
+        QList<Suggestion> items;
+    };
+    // Groups in the order of their first proposals.
+    static QList<Group> groupedByParent(const QList<Suggestion>& suggestions);
+    // The short path shown above a group: the home as "~" (only a whole leading path, so "/home/alice" is
+    // no "~ice" of "/home/al"), then the components joined by " › ", without a leading separator.
+    static QString displayPath(const QString& path, const QString& home);
+
 Q_SIGNALS:
     void suggestionsChanged();
     void isScanReadyChanged();

@@ -297,3 +297,35 @@ TEST_F(OnboardingSuggestionsModelTest, ApplyingNothingSelectedFinishesAtOnceTouc
     EXPECT_EQ(model->appliedCount(), 0);
     EXPECT_FALSE(attributes.readSettings(photos));
 }
+
+TEST_F(OnboardingSuggestionsModelTest, ShortPathsReplaceTheHomeOnlyAtAPathBoundary)
+{
+    const QString separator = QStringLiteral(" \u203A ");
+    EXPECT_EQ(Model::displayPath(QStringLiteral("/home/al"), QStringLiteral("/home/al")), QStringLiteral("~"));
+    EXPECT_EQ(Model::displayPath(QStringLiteral("/home/al/"), QStringLiteral("/home/al")), QStringLiteral("~"));
+    EXPECT_EQ(Model::displayPath(QStringLiteral("/home/al/Schreibtisch"), QStringLiteral("/home/al")),
+              QStringLiteral("~") + separator + QStringLiteral("Schreibtisch"));
+    EXPECT_EQ(Model::displayPath(QStringLiteral("/home/alice/Desktop"), QStringLiteral("/home/al")),
+              QStringLiteral("home") + separator + QStringLiteral("alice") + separator + QStringLiteral("Desktop"))
+        << "another user's home that merely begins alike";
+    EXPECT_EQ(Model::displayPath(QStringLiteral("/srv/data"), QStringLiteral("/home/al/")),
+              QStringLiteral("srv") + separator + QStringLiteral("data"));
+}
+
+TEST_F(OnboardingSuggestionsModelTest, ProposalsAreGroupedByParentInTheOrderOfTheirFirstProposal)
+{
+    folder(QStringLiteral("Schreibtisch/Photos"));
+    folder(QStringLiteral("Schreibtisch/Travel"));
+    folder(QStringLiteral("Dokumente/Invoices"));
+    style(folder(QStringLiteral("Schreibtisch")));
+    folder(QStringLiteral("Dokumente")); // a proposal of the home: its name is no keyword but long enough
+    auto model = scanned();
+    const QList<Model::Group> groups = Model::groupedByParent(model->suggestions());
+    ASSERT_EQ(groups.size(), 3);
+    EXPECT_EQ(groups[0].parent, scratch.filePath(QStringLiteral("Schreibtisch")));
+    EXPECT_EQ(names({groups[0].items[0].path, groups[0].items[1].path}), (QStringList{"Photos", "Travel"}));
+    EXPECT_EQ(groups[1].parent, scratch.filePath(QStringLiteral("Dokumente")));
+    EXPECT_EQ(groups[1].items.size(), 1);
+    EXPECT_EQ(groups[2].parent, scratch.path());
+    EXPECT_EQ(names({groups[2].items[0].path}), (QStringList{"Dokumente"}));
+}

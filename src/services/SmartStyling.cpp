@@ -73,6 +73,12 @@ Result<ColorizationData> styleFolder(const QString& folderPath, SmartSiblingAnal
     }
     const ColorizationData data{proposal.color, proposal.intensity, proposeIcon(folderPath, proposal.siblings),
                                 proposal.iconSize, proposal.iconStyle};
+    // Checked before the folder is touched: a style that cannot be recorded is not applied either.
+    if (!data.isFinite()) {
+        log::warning(logPrefix +
+                     QStringLiteral("Refused to style %1: the style holds a non-finite number.").arg(folderPath));
+        return Result<ColorizationData>::failure(QStringLiteral("its style holds a non-finite number"));
+    }
     const std::optional<QImage> image = ColorizationService::generateIcon(data);
     if (!image) {
         log::warning(logPrefix + QStringLiteral("Failed to generate icon for ") + folderPath);

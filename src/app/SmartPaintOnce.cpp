@@ -3,9 +3,12 @@
 #include "app/TerminationSignals.h"
 #include "base/Log.h"
 #include "platform/Product.h"
-#include "services/SmartStyling.h"
+#include "services/FolderStyler.h"
+#include "smart/SmartProposal.h"
 #include "storage/ColorizationHistoryStore.h"
+#include "storage/ExtendedAttributesManager.h"
 
+#include <QEventLoop>
 #include <QGuiApplication>
 
 namespace pigmo {
@@ -34,9 +37,29 @@ int SmartPaintOnce::run(int argc, char** argv, const QStringList& folders)
     QCoreApplication::setApplicationVersion(product::version());
 
     // As at every start: old history first, so that it never overwrites what this run records.
-    ColorizationHistoryStore::shared().migrateLegacyHistoryIfNeeded();
+    ColorizationHistoryStore& history = ColorizationHistoryStore::shared();
+    history.migrateLegacyHistoryIfNeeded();
     smart::requestIndex();
-    return paint(folders, [](const QString& path) { return smart::styleFolder(path, QStringLiteral("[Smart] ")); });
+    FolderStyler styler(history, ExtendedAttributesManager::shared());
+    return paint(folders, through(styler));
+}
+
+SmartPaintOnce::StyleFolder SmartPaintOnce::through(FolderStyler& styler)
+{
+    return [&styler](const QString& path) {
+        std::optional<FolderStyler::Outcome> outcome;
+        QEventLoop loop;
+        styler.styleByName(Folder::unchecked(path), QStringLiteral("[Smart] "),
+                           [&outcome, &loop](const FolderStyler::Outcome& finished) {
+                               outcome = finished;
+                               loop.quit();
+                           });
+        if (!outcome)
+            loop.exec();
+        if (!outcome->succeeded())
+            return Result<ColorizationData>::failure(outcome->error);
+        return Result<ColorizationData>(*outcome->style);
+    };
 }
 
 int SmartPaintOnce::paint(const QStringList& folders, const StyleFolder& style)
@@ -54,8 +77,6 @@ int SmartPaintOnce::paint(const QStringList& folders, const StyleFolder& style)
         QCoreApplication::processEvents(); // a termination signal arrives through the event loop
         const Result<ColorizationData> outcome =
             stopped ? Result<ColorizationData>::failure(QStringLiteral("the program was asked to end")) : style(path);
-        if (outcome)
-            ColorizationHistoryStore::shared().record(path, *outcome);
         failed |= !outcome;
         log::answer(line(path, outcome));
     }

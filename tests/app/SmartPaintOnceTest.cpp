@@ -1,7 +1,8 @@
 #include "app/SmartPaintOnce.h"
 
-#include "services/SmartStyling.h"
+#include "services/FolderStyler.h"
 #include "storage/ColorizationHistoryStore.h"
+#include "storage/ExtendedAttributesManager.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
@@ -51,7 +52,7 @@ TEST(SmartPaintOnceTest, OneLinePerFolderWithItsGlyphOrWhyNot)
         music + QStringLiteral(": not styled: its icon could not be set"));
 }
 
-TEST(SmartPaintOnceTest, StylesInOrderRecordsTheStyledAndAnswersWithTheStatus)
+TEST(SmartPaintOnceTest, StylesInOrderAndAnswersWithTheStatus)
 {
     LogCapture log(false);
     QStringList asked;
@@ -71,11 +72,6 @@ TEST(SmartPaintOnceTest, StylesInOrderRecordsTheStyledAndAnswersWithTheStatus)
     EXPECT_EQ(log.lines(log::Channel::standardOutput),
               (QStringList{"/a/broken: not styled: its icon could not be drawn", "/a/Music: music"}));
     EXPECT_EQ(asked, (QStringList{"/a/Invoices", "/a/Receipt", "/a/broken", "/a/Music"}));
-
-    const QMap<QString, ColorizationData>& styles = ColorizationHistoryStore::shared().folderStyles();
-    EXPECT_EQ(styles.value(QStringLiteral("/a/Music")), withGlyph(lucide(QStringLiteral("music"))));
-    EXPECT_TRUE(styles.contains(QStringLiteral("/a/Invoices")));
-    EXPECT_FALSE(styles.contains(QStringLiteral("/a/broken"))) << "a failure is not recorded";
 
     log.clear();
     EXPECT_EQ(SmartPaintOnce::paint({}, style), SmartPaintOnce::noneFound);
@@ -105,8 +101,8 @@ TEST(SmartPaintOnceTest, TheSmartStyleOfAFolderThatWentAwayIsRefusedWithItsReaso
     const QString music = dir.filePath(QStringLiteral("Invoices"));
     ASSERT_TRUE(QDir().mkdir(music));
     LogCapture log(false);
-    const auto style = [](const QString& path) { return smart::styleFolder(path, QStringLiteral("[Smart] ")); };
-    EXPECT_EQ(SmartPaintOnce::paint({gone, music}, style), SmartPaintOnce::someFailed);
+    FolderStyler styler(ColorizationHistoryStore::shared(), ExtendedAttributesManager::shared());
+    EXPECT_EQ(SmartPaintOnce::paint({gone, music}, SmartPaintOnce::through(styler)), SmartPaintOnce::someFailed);
     const QStringList lines = log.lines(log::Channel::standardOutput);
     ASSERT_EQ(lines.size(), 2);
     EXPECT_EQ(lines[0], gone + QStringLiteral(": not styled: its icon could not be set"));
@@ -114,4 +110,7 @@ TEST(SmartPaintOnceTest, TheSmartStyleOfAFolderThatWentAwayIsRefusedWithItsReaso
     EXPECT_NE(lines[1], music + QStringLiteral(": no glyph")) << "the keyword index knows invoices";
     EXPECT_TRUE(log.contains(QStringLiteral("[Smart] ❌ Failed to set icon on ") + gone)) << "warned, always";
     EXPECT_FALSE(log.contains(QStringLiteral("Applied smart icon"))) << "diagnostic lines are off";
+    const QMap<QString, ColorizationData>& styles = ColorizationHistoryStore::shared().folderStyles();
+    EXPECT_TRUE(styles.contains(music)) << "the styler records what it styled";
+    EXPECT_FALSE(styles.contains(gone)) << "a failure is not recorded";
 }

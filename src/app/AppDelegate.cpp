@@ -250,8 +250,7 @@ void AppDelegate::smartPaintDirs(const QList<Folder>& folders)
 {
     if (folders.isEmpty())
         return;
-    for (const Folder& folder : folders)
-        services_.styler().styleByName(folder, QStringLiteral("[Smart] "));
+    services_.styler().styleByName(folders, QStringLiteral("[Smart] "));
 }
 
 void AppDelegate::quitApp()
@@ -262,6 +261,7 @@ void AppDelegate::quitApp()
 void AppDelegate::finishPendingWork()
 {
     services_.styler().finish();
+    services_.history().flush(); // whatever a batch still holds reaches the disk
 }
 
 void AppDelegate::checkForUpdates()

@@ -61,13 +61,37 @@ void FolderStyler::remove(const Folder& folder, Completion completion)
         folder, Operation::remove, [this, folder] { return removeIcon(folder); }, std::move(completion));
 }
 
-void FolderStyler::styleByName(const Folder& folder, const QString& logPrefix, Completion completion,
-                               std::chrono::milliseconds indexWait)
+void FolderStyler::styleByName(const QList<Folder>& folders, const QString& logPrefix, Completion completion,
+                               std::chrono::milliseconds indexWait, SmartSiblingAnalysis::Batch* siblings)
 {
-    submit(
-        folder, Operation::styleByName,
-        [this, folder, logPrefix, indexWait] { return styleFromName(folder, logPrefix, indexWait); },
-        std::move(completion));
+    if (folders.isEmpty())
+        return;
+    // `scans` is used on the queue only, `unfinished` on this thread only.
+    struct Batch {
+        SmartSiblingAnalysis::Batch own;
+        SmartSiblingAnalysis::Batch* scans = nullptr;
+        qsizetype unfinished = 0;
+    };
+    auto batch = std::make_shared<Batch>();
+    batch->scans = siblings ? siblings : &batch->own;
+    batch->unfinished = folders.size();
+    history_.beginBatch();
+    for (const Folder& folder : folders) {
+        submit(
+            folder, Operation::styleByName,
+            [this, batch, folder, logPrefix, indexWait] {
+                Outcome outcome = styleFromName(folder, logPrefix, indexWait, *batch->scans);
+                if (outcome.style)
+                    batch->scans->remember(folder.path(), *outcome.style);
+                return outcome;
+            },
+            [this, batch, completion](const Outcome& outcome) {
+                if (completion)
+                    completion(outcome);
+                if (--batch->unfinished == 0)
+                    history_.endBatch();
+            });
+    }
 }
 
 void FolderStyler::submit(const Folder& folder, Operation operation, Work work, Completion completion)
@@ -133,10 +157,11 @@ FolderStyler::Outcome FolderStyler::removeIcon(const Folder& folder) const
 }
 
 FolderStyler::Outcome FolderStyler::styleFromName(const Folder& folder, const QString& logPrefix,
-                                                  std::chrono::milliseconds indexWait) const
+                                                  std::chrono::milliseconds indexWait,
+                                                  SmartSiblingAnalysis::Batch& siblings) const
 {
     const QString& path = folder.path();
-    const ColorizationData style = smart::proposeStyle(path, logPrefix, indexWait);
+    const ColorizationData style = smart::proposeStyle(siblings, path, logPrefix, indexWait);
     const std::optional<QImage> image = ColorizationService::generateIcon(style);
     if (!image) {
         log::warning(logPrefix + QStringLiteral("Failed to generate icon for ") + path);

@@ -2,6 +2,7 @@
 
 #include "base/Folder.h"
 #include "model/ColorizationData.h"
+#include "smart/SmartSiblingAnalysis.h"
 
 #include <QImage>
 #include <QObject>
@@ -55,10 +56,21 @@ public:
     void apply(const Folder& folder, const QImage& image, const ColorizationData& style, Completion completion = {});
     // Removes the folder's icon, its attribute and its current history style.
     void remove(const Folder& folder, Completion completion = {});
-    // Proposes the folder's style from its name and its styled siblings (waiting at most `indexWait` for the
-    // keyword index), renders it and applies it. Log lines start with `logPrefix`.
+    // Proposes each folder's style from its name and its styled siblings (waiting at most `indexWait` for the
+    // keyword index), renders it and applies it, in order. The folders are one batch: their sibling scans are
+    // shared (each parent listed once, each folder styled counting for the next) and their history
+    // recordings reach the disk together once the last one ended. `completion` runs for each folder. Log
+    // lines start with `logPrefix`. With `siblings` the scans are the caller's, who keeps them alive and
+    // leaves them alone until this folder's completion ran (a run that waits for each folder in turn).
+    void styleByName(const QList<Folder>& folders, const QString& logPrefix, Completion completion = {},
+                     std::chrono::milliseconds indexWait = std::chrono::seconds(10),
+                     SmartSiblingAnalysis::Batch* siblings = nullptr);
     void styleByName(const Folder& folder, const QString& logPrefix, Completion completion = {},
-                     std::chrono::milliseconds indexWait = std::chrono::seconds(10));
+                     std::chrono::milliseconds indexWait = std::chrono::seconds(10),
+                     SmartSiblingAnalysis::Batch* siblings = nullptr)
+    {
+        styleByName(QList<Folder>{folder}, logPrefix, std::move(completion), indexWait, siblings);
+    }
 
     // Takes no further request: those still queued end at once as failures ("the program is ending"), the
     // one being written finishes, and every outcome is delivered (history, completion, signal) before this
@@ -77,7 +89,8 @@ private:
     void deliver(const Outcome& outcome, const Completion& completion);
     Outcome setIcon(const Folder& folder, const QImage& image, const ColorizationData& style) const;
     Outcome removeIcon(const Folder& folder) const;
-    Outcome styleFromName(const Folder& folder, const QString& logPrefix, std::chrono::milliseconds indexWait) const;
+    Outcome styleFromName(const Folder& folder, const QString& logPrefix, std::chrono::milliseconds indexWait,
+                          SmartSiblingAnalysis::Batch& siblings) const;
 
     ColorizationHistoryStore& history_;
     const ExtendedAttributesManager& attributes_;

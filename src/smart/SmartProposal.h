@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/ColorizationData.h"
+#include "smart/SmartSiblingAnalysis.h"
 
 #include <QList>
 #include <QObject>
@@ -25,14 +26,17 @@ struct SiblingProposal {
 
 // Reads the folder's siblings (a directory listing and one attribute read each) on the calling thread.
 SiblingProposal proposeFromSiblings(const QString& folderPath, const QList<ColorizationData>& extraSiblings);
+// The same for a folder of a batch, its siblings taken from the batch's scans.
+SiblingProposal proposeFromSiblings(SmartSiblingAnalysis::Batch& batch, const QString& folderPath,
+                                    const QList<ColorizationData>& extraSiblings);
 
 // The glyph for the folder's name, or nothing (also while the keyword index is not ready).
 std::optional<Icon> proposeIcon(const QString& folderPath, const QList<ColorizationData>& siblings);
 
 // The whole style of a folder that has none: waits (bounded by `indexWait`) for the keyword index, then
-// proposes from the siblings and the name. A folder proposed without a ready index gets no glyph, which is
-// logged with `logPrefix`. Blocks: never on the GUI thread.
-ColorizationData proposeStyle(const QString& folderPath, const QString& logPrefix,
+// proposes from the siblings (taken from `batch`'s scans) and the name. A folder proposed without a ready
+// index gets no glyph, which is logged with `logPrefix`. Blocks: never on the GUI thread.
+ColorizationData proposeStyle(SmartSiblingAnalysis::Batch& batch, const QString& folderPath, const QString& logPrefix,
                               std::chrono::milliseconds indexWait = std::chrono::seconds(10));
 
 bool isIndexReady();

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <csignal>
@@ -56,7 +57,7 @@ TEST(SmartPaintOnceTest, StylesInOrderAndAnswersWithTheStatus)
 {
     LogCapture log(false);
     QStringList asked;
-    const auto style = [&asked](const QString& path) -> Result<ColorizationData> {
+    const auto style = [&asked](const QString& path, SmartSiblingAnalysis::Batch&) -> Result<ColorizationData> {
         asked.append(path);
         if (path.endsWith(QStringLiteral("broken")))
             return Result<ColorizationData>::failure(QStringLiteral("its icon could not be drawn"));
@@ -82,7 +83,7 @@ TEST(SmartPaintOnceTest, ATerminationSignalLetsTheCurrentFolderFinishAndStopsThe
 {
     LogCapture log(false);
     QStringList styled;
-    const auto style = [&styled](const QString& path) -> Result<ColorizationData> {
+    const auto style = [&styled](const QString& path, SmartSiblingAnalysis::Batch&) -> Result<ColorizationData> {
         styled.append(path);
         std::raise(SIGTERM); // arrives while this folder is being styled
         return withGlyph(std::nullopt);
@@ -113,4 +114,30 @@ TEST(SmartPaintOnceTest, TheSmartStyleOfAFolderThatWentAwayIsRefusedWithItsReaso
     const QMap<QString, ColorizationData>& styles = ColorizationHistoryStore::shared().folderStyles();
     EXPECT_TRUE(styles.contains(music)) << "the styler records what it styled";
     EXPECT_FALSE(styles.contains(gone)) << "a failure is not recorded";
+}
+
+TEST(SmartPaintOnceTest, TheFoldersOfARunAreOneBatch)
+{
+    QTemporaryDir dir;
+    for (const char* name : {"Invoices", "Music", "Photos"})
+        ASSERT_TRUE(QDir(dir.path()).mkdir(QString::fromLatin1(name)));
+    LogCapture log; // with the diagnostic lines, which count the siblings
+    const QString logFile = ColorizationHistoryStore::shared().storageDirectory() + QStringLiteral("/") +
+                            ColorizationHistoryStore::logFileName;
+    const QByteArray escapedParent = dir.path().toUtf8().replace("/", "\\/"); // as the log writes it
+    FolderStyler styler(ColorizationHistoryStore::shared(), ExtendedAttributesManager::shared());
+    QList<bool> recordedSoFar;
+    QObject::connect(&styler, &FolderStyler::folderFinished, [&](const FolderStyler::Outcome&) {
+        QFile file(logFile);
+        recordedSoFar.append(file.open(QIODevice::ReadOnly) && file.readAll().contains(escapedParent));
+    });
+    EXPECT_EQ(SmartPaintOnce::paint({dir.filePath("Invoices"), dir.filePath("Music"), dir.filePath("Photos")},
+                                    SmartPaintOnce::through(styler)),
+              SmartPaintOnce::allStyled);
+    EXPECT_EQ(recordedSoFar, (QList<bool>{false, false, false})) << "the history is written when the run ends";
+    QFile file(logFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().count(escapedParent), 3);
+    EXPECT_TRUE(log.contains(QString::fromUtf8("[Smart] 📊 2/2 siblings have colorization data")))
+        << "each folder styled counts for the next";
 }

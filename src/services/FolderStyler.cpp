@@ -19,6 +19,11 @@ FolderStyler::Outcome failed(const Folder& folder, FolderStyler::Operation opera
     return FolderStyler::Outcome{folder, operation, std::nullopt, std::move(error)};
 }
 
+QString nonFinite()
+{
+    return QStringLiteral("its style holds a non-finite number");
+}
+
 QString threadDescription()
 {
     const QThread* thread = QThread::currentThread();
@@ -135,6 +140,11 @@ FolderStyler::Outcome FolderStyler::setIcon(const Folder& folder, const QImage& 
 {
     const QString& path = folder.path();
     log::print(QStringLiteral("setting icon for: ") + path + QStringLiteral(" on thread: ") + threadDescription());
+    // Checked before the folder is touched: a style that cannot be recorded is not applied either.
+    if (!style.isFinite()) {
+        log::warning(QStringLiteral("Refused to style %1: the style holds a non-finite number.").arg(path));
+        return failed(folder, Operation::apply, nonFinite());
+    }
     if (!FolderIcons::setIcon(image, path)) {
         log::print(QStringLiteral("Failed to set folder icon on ") + path);
         return failed(folder, Operation::apply, QStringLiteral("its icon could not be set"));
@@ -162,6 +172,10 @@ FolderStyler::Outcome FolderStyler::styleFromName(const Folder& folder, const QS
 {
     const QString& path = folder.path();
     const ColorizationData style = smart::proposeStyle(siblings, path, logPrefix, indexWait);
+    if (!style.isFinite()) {
+        log::warning(logPrefix + QStringLiteral("Refused to style %1: the style holds a non-finite number.").arg(path));
+        return failed(folder, Operation::styleByName, nonFinite());
+    }
     const std::optional<QImage> image = ColorizationService::generateIcon(style);
     if (!image) {
         log::warning(logPrefix + QStringLiteral("Failed to generate icon for ") + path);

@@ -89,6 +89,8 @@ QImage photograph(QWidget* widget, int width, int height)
     if (height > 0)
         frame.setFixedHeight(height + 32);
     frame.adjustSize();
+    if (height == 0 && margin->hasHeightForWidth()) // a flow of items takes the rows its width needs
+        frame.resize(frame.width(), margin->totalHeightForWidth(frame.width()));
     frame.show();
     settle();
     const QImage picture = render(&frame);

@@ -50,12 +50,26 @@ private:
     double radius_;
 };
 
-LocalizedText* switchTitle(LocalizationManager& localization, const QString& key)
+// A card holding a column (`spacing` between children) whose first row is a switch with its title.
+std::pair<QVBoxLayout*, ToggleSwitch*> switchCard(SettingsCard* card, LocalizationManager& localization,
+                                                  const QString& titleKey, int spacing)
 {
-    auto* title = new LocalizedText(localization, key);
+    auto* column = new QVBoxLayout(card);
+    column->setContentsMargins(16, 14, 16, 14);
+    column->setSpacing(spacing);
+    auto* row = new QHBoxLayout;
+    auto* title = new LocalizedText(localization, titleKey);
     title->setFont(ui::systemFont(13, QFont::DemiBold));
     ui::setTextOpacity(*title, 0.5);
-    return title;
+    row->addWidget(title);
+    row->addStretch(1);
+    auto* toggle = new ToggleSwitch;
+    toggle->setAccessibleName(title->text());
+    QObject::connect(&localization, &LocalizationManager::currentLanguageChanged, toggle,
+                     [toggle, title] { toggle->setAccessibleName(title->text()); });
+    row->addWidget(toggle);
+    column->addLayout(row);
+    return {column, toggle};
 }
 
 QString lastComponent(const QString& path)
@@ -89,18 +103,9 @@ QWidget* AutomationSection::buildLaunchCard()
 {
     LaunchAtLoginManager& launch = services_.launchAtLogin;
     auto* card = new SettingsCard;
-    auto* column = new QVBoxLayout(card);
-    column->setContentsMargins(16, 14, 16, 14);
-    column->setSpacing(6);
-    auto* row = new QHBoxLayout;
-    LocalizedText* title = switchTitle(services_.localization, u"launch_at_login"_key);
-    row->addWidget(title);
-    row->addStretch(1);
-    launchSwitch_ = new ToggleSwitch;
-    launchSwitch_->setAccessibleName(title->text());
+    QVBoxLayout* column = nullptr;
+    std::tie(column, launchSwitch_) = switchCard(card, services_.localization, u"launch_at_login"_key, 6);
     launchSwitch_->setChecked(launch.isEnabled());
-    row->addWidget(launchSwitch_);
-    column->addLayout(row);
     launchFailure_ = new LocalizedText(services_.localization, u"launch_at_login_failed"_key);
     launchFailure_->setFont(ui::textFont(ui::TextStyle::caption));
     launchFailure_->setWordWrap(true);
@@ -123,18 +128,8 @@ QWidget* AutomationSection::buildLaunchCard()
 QWidget* AutomationSection::buildWatcherCard()
 {
     auto* card = new SettingsCard;
-    auto* column = new QVBoxLayout(card);
-    column->setContentsMargins(16, 14, 16, 14);
-    column->setSpacing(12);
-
-    auto* row = new QHBoxLayout;
-    LocalizedText* title = switchTitle(services_.localization, u"auto_colorize"_key);
-    row->addWidget(title);
-    row->addStretch(1);
-    watcherSwitch_ = new ToggleSwitch;
-    watcherSwitch_->setAccessibleName(title->text());
-    row->addWidget(watcherSwitch_);
-    column->addLayout(row);
+    QVBoxLayout* column = nullptr;
+    std::tie(column, watcherSwitch_) = switchCard(card, services_.localization, u"auto_colorize"_key, 12);
     connect(watcherSwitch_, &QAbstractButton::clicked, this,
             [this](bool on) { services_.folderWatcher.setEnabled(on); });
 

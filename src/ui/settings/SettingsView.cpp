@@ -26,15 +26,17 @@ namespace {
 
 using Preference = IconStylePreferenceManager::Preference;
 
-struct ThemeOption {
-    AppTheme theme;
+// One entry of a menu with fixed options: its value, symbol and text key.
+template <typename Value>
+struct MenuOption {
+    Value value;
     const char* symbol;
     QString key;
 };
 
-const QList<ThemeOption>& themeOptions()
+const QList<MenuOption<AppTheme>>& themeOptions()
 {
-    static const QList<ThemeOption> options{
+    static const QList<MenuOption<AppTheme>> options{
         {AppTheme::light, "sun.max", u"light"_key},
         {AppTheme::dark, "moon", u"dark"_key},
         {AppTheme::system, "circle.lefthalf.filled", u"system"_key},
@@ -42,15 +44,9 @@ const QList<ThemeOption>& themeOptions()
     return options;
 }
 
-struct DisplayOption {
-    AppDisplayMode mode;
-    const char* symbol;
-    QString key;
-};
-
-const QList<DisplayOption>& displayOptions()
+const QList<MenuOption<AppDisplayMode>>& displayOptions()
 {
-    static const QList<DisplayOption> options{
+    static const QList<MenuOption<AppDisplayMode>> options{
         {AppDisplayMode::menuBar, "menubar.rectangle", u"menu_bar"_key},
         {AppDisplayMode::dock, "dock.rectangle", u"dock"_key},
         {AppDisplayMode::both, "menubar.dock.rectangle", u"menu_bar_dock"_key},
@@ -58,15 +54,9 @@ const QList<DisplayOption>& displayOptions()
     return options;
 }
 
-struct IconStyleOption {
-    Preference preference;
-    const char* symbol;
-    QString key;
-};
-
-const QList<IconStyleOption>& iconStyleOptions()
+const QList<MenuOption<Preference>>& iconStyleOptions()
 {
-    static const QList<IconStyleOption> options{
+    static const QList<MenuOption<Preference>> options{
         {Preference::lucide, "square.grid.2x2.fill", u"onboarding_style_icon"_key},
         {Preference::emoji, "face.smiling", u"onboarding_style_emoji"_key},
     };
@@ -137,16 +127,15 @@ void openSitePage(const char* address)
 
 } // namespace
 
+// The same eleven languages as the interface, in the same order, each named in its own language.
 const QList<SettingsView::FolderLanguage>& SettingsView::availableFolderLanguages()
 {
-    static const QList<FolderLanguage> languages{
-        {QStringLiteral("en"), QStringLiteral("English")},       {QStringLiteral("fr"), QStringLiteral("Français")},
-        {QStringLiteral("it"), QStringLiteral("Italiano")},      {QStringLiteral("de"), QStringLiteral("Deutsch")},
-        {QStringLiteral("es"), QStringLiteral("Español")},       {QStringLiteral("pt-BR"), QStringLiteral("Português")},
-        {QStringLiteral("zh-Hans"), QStringLiteral("简体中文")}, {QStringLiteral("ja"), QStringLiteral("日本語")},
-        {QStringLiteral("ko"), QStringLiteral("한국어")},        {QStringLiteral("ru"), QStringLiteral("Русский")},
-        {QStringLiteral("cs"), QStringLiteral("Čeština")},
-    };
+    static const QList<FolderLanguage> languages = [] {
+        QList<FolderLanguage> offered;
+        for (const LocalizationManager::Language& language : LocalizationManager::supportedLanguages())
+            offered.append({language.code, language.name});
+        return offered;
+    }();
     return languages;
 }
 
@@ -309,8 +298,8 @@ SettingsMenuRow* SettingsView::buildThemeRow()
     AppearanceManager& appearance = services_.appearance;
     LocalizationManager& localization = services_.localization;
     auto* row = new SettingsMenuRow(localization, u"appearance"_key, [&appearance, &localization](QHBoxLayout& label) {
-        for (const ThemeOption& option : themeOptions()) {
-            if (option.theme != appearance.currentTheme())
+        for (const MenuOption<AppTheme>& option : themeOptions()) {
+            if (option.value != appearance.currentTheme())
                 continue;
             addSymbol(label, option.symbol);
             addLocalized(label, localization, option.key);
@@ -318,15 +307,15 @@ SettingsMenuRow* SettingsView::buildThemeRow()
         addChevron(label);
     });
     auto fillMenu = [&appearance, &localization, row](SettingsMenuPopup& menu) {
-        for (const ThemeOption& option : themeOptions()) {
+        for (const MenuOption<AppTheme>& option : themeOptions()) {
             menu.addOption(
                 [&](QHBoxLayout& entry) {
                     addLeadingColumn(entry,
                                      new SymbolView(QString::fromLatin1(option.symbol), symbolSize, ui::primary()));
                     addLocalized(entry, localization, option.key);
-                    addCheckmark(entry, option.theme == appearance.currentTheme());
+                    addCheckmark(entry, option.value == appearance.currentTheme());
                 },
-                [&appearance, row, theme = option.theme] {
+                [&appearance, row, theme = option.value] {
                     appearance.setCurrentTheme(theme);
                     appearance.setStoredTheme(rawValue(theme));
                     appearance.applyTheme(theme);
@@ -344,8 +333,8 @@ SettingsMenuRow* SettingsView::buildDisplayRow()
     DisplayModeManager& displayMode = services_.displayMode;
     LocalizationManager& localization = services_.localization;
     auto* row = new SettingsMenuRow(localization, u"display"_key, [&displayMode, &localization](QHBoxLayout& label) {
-        for (const DisplayOption& option : displayOptions()) {
-            if (option.mode != displayMode.displayMode())
+        for (const MenuOption<AppDisplayMode>& option : displayOptions()) {
+            if (option.value != displayMode.displayMode())
                 continue;
             addSymbol(label, option.symbol);
             addLocalized(label, localization, option.key);
@@ -353,15 +342,15 @@ SettingsMenuRow* SettingsView::buildDisplayRow()
         addChevron(label);
     });
     row->setFillMenu([&displayMode, &localization, row](SettingsMenuPopup& menu) {
-        for (const DisplayOption& option : displayOptions()) {
+        for (const MenuOption<AppDisplayMode>& option : displayOptions()) {
             menu.addOption(
                 [&](QHBoxLayout& entry) {
                     addLeadingColumn(entry,
                                      new SymbolView(QString::fromLatin1(option.symbol), symbolSize, ui::primary()));
                     addLocalized(entry, localization, option.key);
-                    addCheckmark(entry, option.mode == displayMode.displayMode());
+                    addCheckmark(entry, option.value == displayMode.displayMode());
                 },
-                [&displayMode, row, mode = option.mode] {
+                [&displayMode, row, mode = option.value] {
                     displayMode.setDisplayMode(mode);
                     row->setMenuPresented(false);
                 });
@@ -457,8 +446,8 @@ SettingsMenuRow* SettingsView::buildIconStyleRow()
     LocalizationManager& localization = services_.localization;
     auto* row =
         new SettingsMenuRow(localization, u"default_icon_style"_key, [&iconStyle, &localization](QHBoxLayout& label) {
-            for (const IconStyleOption& option : iconStyleOptions()) {
-                if (option.preference != iconStyle.preferredLibrary())
+            for (const MenuOption<Preference>& option : iconStyleOptions()) {
+                if (option.value != iconStyle.preferredLibrary())
                     continue;
                 addSymbol(label, option.symbol);
                 addLocalized(label, localization, option.key);
@@ -466,15 +455,15 @@ SettingsMenuRow* SettingsView::buildIconStyleRow()
             addChevron(label);
         });
     row->setFillMenu([&iconStyle, &localization, row](SettingsMenuPopup& menu) {
-        for (const IconStyleOption& option : iconStyleOptions()) {
+        for (const MenuOption<Preference>& option : iconStyleOptions()) {
             menu.addOption(
                 [&](QHBoxLayout& entry) {
                     addLeadingColumn(entry,
                                      new SymbolView(QString::fromLatin1(option.symbol), symbolSize, ui::primary()));
                     addLocalized(entry, localization, option.key);
-                    addCheckmark(entry, option.preference == iconStyle.preferredLibrary());
+                    addCheckmark(entry, option.value == iconStyle.preferredLibrary());
                 },
-                [&iconStyle, row, preference = option.preference] {
+                [&iconStyle, row, preference = option.value] {
                     iconStyle.setPreferredLibrary(preference);
                     row->setMenuPresented(false);
                 });

@@ -1,5 +1,6 @@
 #include "ui/controls/SymbolView.h"
 
+#include <QFocusEvent>
 #include <QLayout>
 #include <QPainter>
 
@@ -33,6 +34,9 @@ void SymbolView::paintEvent(QPaintEvent*)
 PlainButton::PlainButton(QWidget* parent)
     : QAbstractButton(parent)
 {
+    // A plain button has no face of its own: its labels are drawn as text on the window, not on a button.
+    setBackgroundRole(QPalette::Window);
+    setForegroundRole(QPalette::WindowText);
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
 }
@@ -67,8 +71,15 @@ void PlainButton::paintEvent(QPaintEvent*)
     const QRectF bounds = QRectF(rect());
     if (background_)
         painter.fillPath(ui::continuousRoundedRect(bounds, radius_), (*background_)(*this));
-    if (hasFocus())
+    if (hasFocus() && keyboardFocus_)
         ui::drawFocusRing(painter, *this, bounds.adjusted(1, 1, -1, -1), radius_);
+}
+
+void PlainButton::focusInEvent(QFocusEvent* event)
+{
+    keyboardFocus_ = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason ||
+                     event->reason() == Qt::ShortcutFocusReason;
+    QAbstractButton::focusInEvent(event);
 }
 
 } // namespace pigmo

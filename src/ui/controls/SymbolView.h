@@ -33,7 +33,8 @@ private:
 
 // A plain-style button: whatever its layout holds is its face, its whole rectangle takes clicks, and its
 // children never take the mouse. `background` (absent: none) fills a rounded rectangle of `radius` behind the
-// face (a capsule when the radius is at least half the height); a focused button shows the focus ring.
+// face (a capsule when the radius is at least half the height); a button focused from the keyboard shows the focus
+// ring.
 class PlainButton : public QAbstractButton {
     Q_OBJECT
 
@@ -49,9 +50,11 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     std::optional<ui::ThemeColor> background_;
+    bool keyboardFocus_ = false; // the ring shows for focus that came from the keyboard only
     double radius_ = 0;
 };
 

@@ -42,6 +42,7 @@ private:
         QPalette palette = widget_.palette();
         palette.setColor(QPalette::WindowText, color);
         palette.setColor(QPalette::Text, color);
+        palette.setColor(QPalette::ButtonText, color);
         widget_.setPalette(palette);
     }
 

@@ -116,24 +116,27 @@ private:
     QListView& view_;
 };
 
-// Where the parts of a group stand inside its item rectangle.
+// Where the parts of a group stand inside its item rectangle. The list is padded 16 on every side: the
+// first group's item carries the top padding, every item the sides and the 20 below its card.
 struct GroupGeometry {
+    static constexpr int listPadding = 16;
+
     QRect card;
     double columnWidth = 0;
 
-    GroupGeometry(const QRect& item)
-        : card(item.adjusted(0, 0, 0, -groupGap))
+    GroupGeometry(const QRect& item, bool first)
+        : card(item.adjusted(listPadding, first ? listPadding : 0, -listPadding, -groupGap))
         , columnWidth(
               std::max(10.0, (card.width() - 2 * groupPadding - (FolderStylesModel::columns - 1) * cellSpacing) /
                                  double(FolderStylesModel::columns)))
     {
     }
 
-    static int height(int folders)
+    static int height(int folders, bool first)
     {
         const int rows = (folders + FolderStylesModel::columns - 1) / FolderStylesModel::columns;
-        return groupPadding + groupHeader + groupSpacing + rows * cellHeight + std::max(0, rows - 1) * cellSpacing +
-               groupPadding + groupGap;
+        return (first ? listPadding : 0) + groupPadding + groupHeader + groupSpacing + rows * cellHeight +
+               std::max(0, rows - 1) * cellSpacing + groupPadding + groupGap;
     }
 
     QRectF cell(int position) const
@@ -159,14 +162,15 @@ public:
 
     QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex& index) const override
     {
-        return {view_.viewport()->width(), GroupGeometry::height(int(model_.group(index.row()).folders.size()))};
+        return {view_.viewport()->width(),
+                GroupGeometry::height(int(model_.group(index.row()).folders.size()), index.row() == 0)};
     }
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         const ColorizationHistoryStore::FolderGroup& group = model_.group(index.row());
         const QWidget& widget = *view_.viewport();
-        const GroupGeometry geometry(option.rect);
+        const GroupGeometry geometry(option.rect, index.row() == 0);
         painter->save();
         painter->setRenderHint(QPainter::Antialiasing);
         painter->setRenderHint(QPainter::SmoothPixmapTransform);
@@ -207,6 +211,15 @@ private:
     Thumbnails& thumbnails_;
     QListView& view_;
     std::optional<TemplateImage> folderSymbol_ = symbolImage(QStringLiteral("folder"));
+};
+
+// A one-point rule in the text colour at 10 %.
+class Divider : public QWidget {
+public:
+    Divider() { setFixedHeight(1); }
+
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), ui::quaternaryColor(*this)); }
 };
 
 QListView* makeList()
@@ -252,11 +265,7 @@ HistoryView::HistoryView(ColorizationHistoryStore& store, LocalizationManager& l
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     column->addWidget(buildTabBar());
-    auto* divider = new QFrame;
-    divider->setFrameShape(QFrame::HLine);
-    divider->setFixedHeight(1);
-    divider->setAutoFillBackground(true);
-    column->addWidget(divider);
+    column->addWidget(new Divider);
 
     pages_ = new QStackedWidget;
     logList_ = makeList();
@@ -264,7 +273,6 @@ HistoryView::HistoryView(ColorizationHistoryStore& store, LocalizationManager& l
     logList_->setModel(logModel_);
     logList_->setItemDelegate(new LogDelegate(*logModel_, *logThumbnails_, localization_, *logList_));
     stylesList_ = makeList();
-    stylesList_->setContentsMargins(16, 16, 16, 0);
     stylesList_->setModel(stylesModel_);
     stylesList_->setItemDelegate(new GroupDelegate(*stylesModel_, *styleThumbnails_, *stylesList_));
     noHistory_ = buildEmptyState(u"no_history"_key);
@@ -425,7 +433,7 @@ void HistoryView::activateAt(const QPoint& position)
     const QModelIndex index = stylesList_->indexAt(position);
     if (!index.isValid())
         return;
-    const GroupGeometry geometry(stylesList_->visualRect(index));
+    const GroupGeometry geometry(stylesList_->visualRect(index), index.row() == 0);
     const QList<ColorizationHistoryStore::StyledFolder>& folders = stylesModel_->group(index.row()).folders;
     for (int cell = 0; cell < folders.size(); ++cell) {
         if (geometry.cell(cell).contains(position)) {

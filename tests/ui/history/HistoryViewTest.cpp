@@ -169,16 +169,17 @@ TEST_F(HistoryViewTest, CurrentStylesAreGroupedByParentAndSortedAndCellsTakeClic
     QStringList selected;
     QObject::connect(view.get(), &HistoryView::folderSelected,
                      [&](const Folder& folder) { selected.append(folder.path()); });
-    const QRect group = view->stylesList()->visualRect(model.index(0));
+    // The list is padded 16 (the first group also at its top); each card is padded 12 inside.
+    const QRect group = view->stylesList()->visualRect(model.index(0)).adjusted(16, 16, -16, 0);
     const double column = (group.width() - 24 - 4 * 12) / 5.0;
     const int y = group.top() + 12 + 16 + 8 + 20;
     view->activateAt(QPoint(int(group.left() + 12 + 2.5 * column + 2 * 12), y));
-    EXPECT_EQ(selected.count(), 0);
+    EXPECT_TRUE(selected.isEmpty());
     view->activateAt(QPoint(int(group.left() + 12 + 1.5 * column + 12), y));
     EXPECT_EQ(selected, QStringList{a + QStringLiteral("/zeta")});
-    const QRect second = view->stylesList()->visualRect(model.index(1));
+    const QRect second = view->stylesList()->visualRect(model.index(1)).adjusted(16, 0, -16, 0);
     view->activateAt(QPoint(int(second.left() + 12 + 0.5 * column), second.top() + 12 + 16 + 8 + 20));
-    EXPECT_EQ(selected.count(), 1);
+    EXPECT_EQ(selected.size(), 1);
 
     // A change of the store shows at once, and switching tabs loses nothing.
     store.record(b + QStringLiteral("/two"), test::styleWithHue(4));

@@ -249,7 +249,11 @@ void ColorizationViewModel::setFolderIcon(const QImage& image, const Colorizatio
                QStringLiteral("QThread(0x%1, name = \"%2\")")
                    .arg(quintptr(thread), 0, 16)
                    .arg(thread->objectName().isEmpty() ? QStringLiteral("worker") : thread->objectName()));
-    const bool ok = FolderIcons::setIcon(image, path);
+    // Checked before the folder is touched: a style that cannot be recorded is not applied either.
+    const bool storable = data.isFinite();
+    if (!storable)
+        log::warning(QStringLiteral("Refused to style %1: the style holds a non-finite number.").arg(path));
+    const bool ok = storable && FolderIcons::setIcon(image, path);
     if (ok) {
         log::print(QStringLiteral("Successfully set folder icon on ") + path);
         ExtendedAttributesManager::shared().writeSettings(data, path);

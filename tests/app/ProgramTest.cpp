@@ -261,6 +261,13 @@ TEST_F(ProgramTest, SmartWithNothingRunningStylesWithoutADisplayAndEnds)
     EXPECT_FALSE(smart.err.contains("[Smart]")) << "diagnostic lines stay off";
     EXPECT_FALSE(QFile::exists(socket())) << "never the running program";
 
+    // A display that is named but does not answer is never asked.
+    environment.insert(QStringLiteral("DISPLAY"), QStringLiteral(":4711"));
+    const Finished deadDisplay = run({"--smart", "Music"});
+    EXPECT_EQ(deadDisplay.exitCode, 0) << deadDisplay.err.toStdString();
+    EXPECT_EQ(deadDisplay.out, QStringList{smart.out[1]});
+    environment.remove(QStringLiteral("DISPLAY"));
+
     // --verbose: the same work, with its diagnostic lines.
     const Finished verbose = run({"--smart", "--verbose", "Invoices"});
     EXPECT_EQ(verbose.exitCode, 0);

@@ -8,9 +8,12 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <limits>
 
 using namespace pigmo;
 using namespace std::chrono_literals;
@@ -130,6 +133,25 @@ TEST_F(ColorizationViewModelTest, RefusedSetIconTouchesNothingAndReportsFalse)
     EXPECT_FALSE(succeeded);
     EXPECT_FALSE(ColorizationHistoryStore::shared().folderStyles().contains(url.path()));
     EXPECT_TRUE(log.contains("Failed to set folder icon on " + url.path()));
+}
+
+TEST_F(ColorizationViewModelTest, NonFiniteStyleIsRefusedBeforeTheFolderIsTouched)
+{
+    const Folder url = folder("Infinite");
+    auto model = ColorizationViewModel::create(url, false);
+    ColorizationData data = style(30);
+    data.iconSize = std::numeric_limits<double>::infinity();
+    bool done = false, succeeded = true;
+    model->setFolderIcon(model->image(), data, [&](bool ok) {
+        succeeded = ok;
+        done = true;
+    });
+    waitForCompletion(done);
+    EXPECT_FALSE(succeeded);
+    EXPECT_TRUE(log.contains("Refused to style " + url.path() + ": the style holds a non-finite number."));
+    EXPECT_FALSE(QFileInfo::exists(url.path() + "/.directory")) << "no icon set";
+    EXPECT_FALSE(ExtendedAttributesManager::shared().readSettings(url.path()));
+    EXPECT_FALSE(ColorizationHistoryStore::shared().folderStyles().contains(url.path()));
 }
 
 TEST_F(ColorizationViewModelTest, ResetShowsDefaultsAtOnceAndForgetsTheCurrentStyleOnly)

@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 using namespace pigmo;
@@ -170,6 +172,41 @@ TEST_F(SiblingFoldersTest, CollectsTheStylesOfVisibleSiblingFolders)
     EXPECT_EQ(lines[4], QString::fromUtf8("[Smart] 📊 1/2 siblings have colorization data"));
 }
 
+TEST_F(SiblingFoldersTest, HugeSiblingNumbersGiveFiniteProposalsInRange)
+{
+    make("New Folder");
+    ColorizationData huge = style(1e308, 1e308, -1e308, 1e308);
+    huge.iconSize = 1e308;
+    for (const char* name : {"a", "b"}) {
+        make(name);
+        ExtendedAttributesManager::shared().writeSettings(huge, path(name));
+    }
+    ColorizationData negative = huge;
+    negative.color.saturation = -1e308;
+    negative.intensity = -1e308;
+    make("c");
+    ExtendedAttributesManager::shared().writeSettings(negative, path("c"));
+
+    test::LogCapture log;
+    const QList<ColorizationData> siblings = SmartSiblingAnalysis::siblingColorizations(path("New Folder"));
+    ASSERT_EQ(siblings.size(), 3) << "read back from the folders' attributes";
+    const ColorizationData proposal{SmartSiblingAnalysis::suggestedColor(siblings),
+                                    SmartSiblingAnalysis::suggestedIntensity(siblings), std::nullopt,
+                                    SmartSiblingAnalysis::suggestedIconSize(siblings),
+                                    SmartSiblingAnalysis::suggestedStyle(siblings)};
+    EXPECT_TRUE(proposal.isFinite());
+    EXPECT_DOUBLE_EQ(proposal.intensity, 1);
+    EXPECT_DOUBLE_EQ(*proposal.iconSize, 240);
+    EXPECT_DOUBLE_EQ(proposal.color.saturation, 100);
+    EXPECT_DOUBLE_EQ(proposal.color.lightness, 25);
+    EXPECT_TRUE(proposal.color.hue >= 0 && proposal.color.hue <= 360);
+
+    ColorizationData low = style(0, 50, 50, -0.5);
+    low.iconSize = 20;
+    EXPECT_DOUBLE_EQ(SmartSiblingAnalysis::suggestedIntensity({low}), 0);
+    EXPECT_DOUBLE_EQ(SmartSiblingAnalysis::suggestedIconSize({low}), 100);
+}
+
 TEST_F(SiblingFoldersTest, SiblingTestAndUnreadableParent)
 {
     make("a");
@@ -187,3 +224,53 @@ TEST_F(SiblingFoldersTest, SiblingTestAndUnreadableParent)
 }
 
 } // namespace
+
+TEST_F(SiblingFoldersTest, BatchListsEachParentOnceAndCountsTheStylesItApplies)
+{
+    make("Invoices");
+    make("New 1");
+    make("New 2");
+    make("other/Deep");
+    ExtendedAttributesManager::shared().writeSettings(style(200), path("Invoices"));
+
+    SmartSiblingAnalysis::Batch batch;
+    EXPECT_EQ(batch.siblingColorizations(path("New 1")), QList<ColorizationData>{style(200)});
+
+    // Written by someone else after the listing: the batch keeps what it listed.
+    make("Later");
+    ExtendedAttributesManager::shared().writeSettings(style(90), path("Later"));
+    ExtendedAttributesManager::shared().writeSettings(style(300), path("Invoices"));
+    EXPECT_EQ(batch.siblingColorizations(path("New 2")), QList<ColorizationData>{style(200)});
+
+    // What the batch applies counts at once, where a fresh listing would show it.
+    batch.remember(path("New 1"), style(20));
+    QList<ColorizationData> seen = batch.siblingColorizations(path("New 2"));
+    std::ranges::sort(seen, {}, [](const ColorizationData& d) { return d.color.hue; });
+    EXPECT_EQ(seen, (QList<ColorizationData>{style(20), style(200)}));
+    batch.remember(path("Later"), style(45)); // not listed yet: joins the list
+    batch.remember(path(".Hidden"), style(46));
+    EXPECT_EQ(batch.siblingColorizations(path("New 2")).size(), 3);
+    EXPECT_EQ(batch.siblingColorizations(path("Later")).size(), 2);
+
+    // Another parent is listed on its own; a fresh analysis sees the disk as it is now.
+    EXPECT_TRUE(batch.siblingColorizations(path("other/Deep")).isEmpty());
+    EXPECT_EQ(SmartSiblingAnalysis::siblingColorizations(path("New 2")).size(), 2);
+}
+
+TEST_F(SiblingFoldersTest, LinesAreDiagnosticAndAnAbsentAttributeIsNoEvent)
+{
+    make("a");
+    make("b");
+    make("c");
+    ExtendedAttributesManager::shared().writeSettings(style(10), path("b"));
+    {
+        test::LogCapture quiet(false);
+        EXPECT_EQ(SmartSiblingAnalysis::siblingColorizations(path("a")).size(), 1);
+        EXPECT_TRUE(quiet.lines().isEmpty()) << quiet.lines().join('\n').toStdString();
+    }
+    test::LogCapture log;
+    SmartSiblingAnalysis::siblingColorizations(path("a"));
+    EXPECT_EQ(log.lines().size(), 5);
+    EXPECT_TRUE(log.contains(QString::fromUtf8("[Smart]   ⬜ c: no colorization data")));
+    EXPECT_FALSE(log.contains("No extended attribute")) << "one line per sibling, not two";
+}

@@ -1,27 +1,18 @@
 #include "ui/onboarding/LoopingVideoView.h"
 
+#include "support/WaitUntil.h"
+
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <QImage>
 #include <QMovie>
 #include <QPalette>
 #include <QTest>
 
 using namespace pigmo;
+using pigmo::test::waitUntil;
 
 namespace {
-
-// Runs the event loop until `done` holds or `milliseconds` pass; true when it held.
-template <typename Condition>
-bool waitUntil(Condition done, int milliseconds = 5000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < milliseconds)
-        QTest::qWait(10);
-    return done();
-}
 
 QImage grabbed(QWidget& view)
 {

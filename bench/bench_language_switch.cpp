@@ -34,8 +34,7 @@ void BM_LanguageSwitchRelabelsOpenViews(benchmark::State& state)
     IconStylePreferenceManager iconStyle;
     FDAPermissionManager fullDiskAccess;
     FolderWatcherService folderWatcher{FolderWatcherService::Dependencies{
-        [] { return true; }, [](const QString&) { return std::optional<ColorizationData>(); },
-        [](const QString&, const ColorizationData&) {}}};
+        [] { return true; }, [](const QString&, std::function<void(bool)> finished) { finished(false); }}};
     LaunchAtLoginManager launchAtLogin{LoginItemService{[] { return false; }, [] { return std::optional<QString>(); },
                                                         [] { return std::optional<QString>(); }}};
     ColorizationHistoryStore store;

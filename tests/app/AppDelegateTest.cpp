@@ -257,7 +257,8 @@ TEST_F(AppDelegateTest, TheTrayMenuSpeaksTheInterfaceLanguage)
 TEST_F(AppDelegateTest, TheDisplayModeTakesEffectAtOnceOnTheTrayAndTheTaskbarEntry)
 {
     completeOnboarding();
-    AppDelegate delegate;
+    AppServices services;
+    AppDelegate delegate(services);
     delegate.applicationDidFinishLaunching({});
     DisplayModeManager& displayMode = DisplayModeManager::shared();
     MainWindow* window = delegate.mainWindow();

@@ -30,10 +30,9 @@ struct SettingsManagers {
     FolderLanguagesManager folderLanguages{QStringLiteral("en"), [this] { ++indexRebuilds; }};
     IconStylePreferenceManager iconStyle;
     FDAPermissionManager fullDiskAccess;
-    FolderWatcherService folderWatcher{
-        FolderWatcherService::Dependencies{[this] { return fullDiskAccess.hasFullDiskAccess(); },
-                                           [](const QString&) { return std::optional<ColorizationData>(); },
-                                           [](const QString&, const ColorizationData&) {}}};
+    FolderWatcherService folderWatcher{FolderWatcherService::Dependencies{
+        [this] { return fullDiskAccess.hasFullDiskAccess(); },
+        [](const QString&, std::function<void(bool)> finished) { finished(false); }}};
     LaunchAtLoginManager launchAtLogin{LoginItemService{
         [] { return Autostart::isEnabled(); },
         [] { return Autostart::enable() ? std::nullopt : std::optional<QString>(QStringLiteral("refused")); },

@@ -29,7 +29,8 @@ public:
 protected:
     bool eventFilter(QObject*, QEvent* event) override
     {
-        if (event->type() == QEvent::ApplicationPaletteChange)
+        // A new application palette reaches a child as the change of the palette it inherits.
+        if (!applying_ && (event->type() == QEvent::ApplicationPaletteChange || event->type() == QEvent::PaletteChange))
             apply();
         return false;
     }
@@ -37,6 +38,7 @@ protected:
 private:
     void apply()
     {
+        applying_ = true;
         QColor color = QApplication::palette(&widget_).color(QPalette::WindowText);
         color.setAlphaF(float(color.alphaF() * opacity_));
         QPalette palette = widget_.palette();
@@ -44,10 +46,12 @@ private:
         palette.setColor(QPalette::Text, color);
         palette.setColor(QPalette::ButtonText, color);
         widget_.setPalette(palette);
+        applying_ = false;
     }
 
     QWidget& widget_;
     double opacity_;
+    bool applying_ = false;
 };
 
 } // namespace

@@ -253,10 +253,14 @@ void AppDelegate::smartPaintDirs(const QList<Folder>& folders)
         return;
     if (!smartPainter_) {
         smartPainter_ = std::make_unique<SmartPainter>(
-            [](const QString& path) { return smart::styleNewFolder(path, QStringLiteral("[Smart] ")); },
+            [](const QString& path, SmartSiblingAnalysis::Batch& siblings) {
+                return smart::styleFolder(path, siblings, QStringLiteral("[Smart] ")).toOptional();
+            },
             [](const QString& path, const ColorizationData& data) {
                 ColorizationHistoryStore::shared().record(path, data);
-            });
+            },
+            SmartPainter::HistoryBatch{[] { ColorizationHistoryStore::shared().beginBatch(); },
+                                       [] { ColorizationHistoryStore::shared().endBatch(); }});
     }
     smartPainter_->paint(folders);
 }
@@ -274,6 +278,7 @@ void AppDelegate::finishPendingWork()
     FolderWatcherService& watcher = FolderWatcherService::shared();
     watcher.waitForStylings();
     QCoreApplication::sendPostedEvents(&watcher, QEvent::MetaCall);
+    ColorizationHistoryStore::shared().flush(); // whatever a batch still holds reaches the disk
 }
 
 void AppDelegate::checkForUpdates()

@@ -36,7 +36,9 @@ int SmartPaintOnce::run(int argc, char** argv, const QStringList& folders)
     // As at every start: old history first, so that it never overwrites what this run records.
     ColorizationHistoryStore::shared().migrateLegacyHistoryIfNeeded();
     smart::requestIndex();
-    return paint(folders, [](const QString& path) { return smart::styleFolder(path, QStringLiteral("[Smart] ")); });
+    return paint(folders, [](const QString& path, SmartSiblingAnalysis::Batch& siblings) {
+        return smart::styleFolder(path, siblings, QStringLiteral("[Smart] "));
+    });
 }
 
 int SmartPaintOnce::paint(const QStringList& folders, const StyleFolder& style)
@@ -49,16 +51,24 @@ int SmartPaintOnce::paint(const QStringList& folders, const StyleFolder& style)
     bool stopped = false;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, [&stopped] { stopped = true; });
 
+    ColorizationHistoryStore& history = ColorizationHistoryStore::shared();
+    history.beginBatch();
+    SmartSiblingAnalysis::Batch siblings;
     bool failed = false;
     for (const QString& path : folders) {
-        QCoreApplication::processEvents(); // a termination signal arrives through the event loop
+        // A termination signal, and the history's timed writes, arrive through the event loop.
+        QCoreApplication::processEvents();
         const Result<ColorizationData> outcome =
-            stopped ? Result<ColorizationData>::failure(QStringLiteral("the program was asked to end")) : style(path);
-        if (outcome)
-            ColorizationHistoryStore::shared().record(path, *outcome);
+            stopped ? Result<ColorizationData>::failure(QStringLiteral("the program was asked to end"))
+                    : style(path, siblings);
+        if (outcome) {
+            siblings.remember(path, *outcome);
+            history.record(path, *outcome);
+        }
         failed |= !outcome;
         log::answer(line(path, outcome));
     }
+    history.endBatch();
     return failed ? someFailed : allStyled;
 }
 

@@ -117,6 +117,9 @@ public:
         close();
     }
 
+    // A JSON string alone.
+    void quote(const QString& value) { text(value.toUtf8()); }
+
     QByteArray bytes() const { return QByteArray(out_.data(), static_cast<qsizetype>(out_.size())); }
 
 private:
@@ -523,6 +526,13 @@ Result<QByteArray> encode(const ColorizationData& data)
         return Result<QByteArray>::failure(QStringLiteral("Unable to encode a non-finite number in JSON."));
     StyleWriter writer;
     writer.write(data);
+    return writer.bytes();
+}
+
+QByteArray quoted(const QString& text)
+{
+    StyleWriter writer;
+    writer.quote(text);
     return writer.bytes();
 }
 

@@ -44,6 +44,8 @@ Result<Element> parse(const QByteArray& bytes);
 // The style as stored in the folder attribute and the history files.
 Result<QByteArray> encode(const ColorizationData& data);
 Result<ColorizationData> decode(const QByteArray& bytes);
+// A text as a JSON string, escaped as every string of these records is (forward slashes too).
+QByteArray quoted(const QString& text);
 
 // Helpers for records that embed a style: a member read by name, with the same failure texts.
 QString missingMemberError(const char* member);

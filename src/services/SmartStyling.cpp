@@ -13,8 +13,15 @@ namespace pigmo::smart {
 
 SiblingProposal proposeFromSiblings(const QString& folderPath, const QList<ColorizationData>& extraSiblings)
 {
+    SmartSiblingAnalysis::Batch batch;
+    return proposeFromSiblings(batch, folderPath, extraSiblings);
+}
+
+SiblingProposal proposeFromSiblings(SmartSiblingAnalysis::Batch& batch, const QString& folderPath,
+                                    const QList<ColorizationData>& extraSiblings)
+{
     SiblingProposal proposal;
-    proposal.siblings = SmartSiblingAnalysis::siblingColorizations(folderPath) + extraSiblings;
+    proposal.siblings = batch.siblingColorizations(folderPath) + extraSiblings;
     proposal.color = SmartSiblingAnalysis::suggestedColor(proposal.siblings);
     proposal.intensity = SmartSiblingAnalysis::suggestedIntensity(proposal.siblings);
     proposal.iconSize = SmartSiblingAnalysis::suggestedIconSize(proposal.siblings);
@@ -50,8 +57,15 @@ bool waitUntilIndexReady(std::chrono::milliseconds timeout)
 Result<ColorizationData> styleFolder(const QString& folderPath, const QString& logPrefix,
                                      std::chrono::milliseconds indexWait)
 {
+    SmartSiblingAnalysis::Batch batch;
+    return styleFolder(folderPath, batch, logPrefix, indexWait);
+}
+
+Result<ColorizationData> styleFolder(const QString& folderPath, SmartSiblingAnalysis::Batch& batch,
+                                     const QString& logPrefix, std::chrono::milliseconds indexWait)
+{
     const QString name = folderPath.section(u'/', -1);
-    const SiblingProposal proposal = proposeFromSiblings(folderPath, {});
+    const SiblingProposal proposal = proposeFromSiblings(batch, folderPath, {});
     if (!waitUntilIndexReady(indexWait)) {
         log::warning(logPrefix + QStringLiteral("Keyword index not ready after %1 ms; styling %2 without a glyph")
                                      .arg(indexWait.count())

@@ -2,6 +2,7 @@
 
 #include "base/Result.h"
 #include "model/ColorizationData.h"
+#include "smart/SmartSiblingAnalysis.h"
 
 #include <QImage>
 #include <QList>
@@ -27,6 +28,9 @@ struct SiblingProposal {
 
 // Reads the folder's siblings (a directory listing and one attribute read each) on the calling thread.
 SiblingProposal proposeFromSiblings(const QString& folderPath, const QList<ColorizationData>& extraSiblings);
+// The same for a folder of a batch, its siblings taken from the batch's scans.
+SiblingProposal proposeFromSiblings(SmartSiblingAnalysis::Batch& batch, const QString& folderPath,
+                                    const QList<ColorizationData>& extraSiblings);
 
 // The glyph for the folder's name, or nothing (also while the keyword index is not ready).
 std::optional<Icon> proposeIcon(const QString& folderPath, const QList<ColorizationData>& siblings);
@@ -47,6 +51,10 @@ Result<ColorizationData> styleFolder(const QString& folderPath, const QString& l
 // The same, for callers that only need the style applied or nothing.
 std::optional<ColorizationData> styleNewFolder(const QString& folderPath, const QString& logPrefix,
                                                std::chrono::milliseconds indexWait = std::chrono::seconds(10));
+// The same for a folder of a batch; the caller `remember`s the style applied in the batch.
+Result<ColorizationData> styleFolder(const QString& folderPath, SmartSiblingAnalysis::Batch& batch,
+                                     const QString& logPrefix,
+                                     std::chrono::milliseconds indexWait = std::chrono::seconds(10));
 
 } // namespace smart
 } // namespace pigmo

@@ -72,35 +72,71 @@ void logSibling(const QString& name, const std::optional<ColorizationData>& data
 
 } // namespace
 
-QList<ColorizationData> SmartSiblingAnalysis::siblingColorizations(const QString& folderPath)
+SmartSiblingAnalysis::Batch::Listing& SmartSiblingAnalysis::Batch::listing(const QString& parentPath)
 {
-    const QString parent = QFileInfo(standardizedPath(folderPath)).path();
-    log::system(QStringLiteral("[Smart] 📂 Scanning siblings in: ") + parent);
+    if (const auto found = listings_.find(parentPath); found != listings_.end())
+        return *found;
+    Listing& listed = listings_[parentPath];
     std::error_code error;
-    std::filesystem::directory_iterator listing(QFile::encodeName(parent).toStdString(), error);
-    if (error) {
+    std::filesystem::directory_iterator entries(QFile::encodeName(parentPath).toStdString(), error);
+    if (error)
+        return listed;
+    listed.readable = true;
+    for (const std::filesystem::directory_entry& entry : entries) {
+        const QString name = QFile::decodeName(entry.path().filename().c_str());
+        // The type comes with the listing on most file systems; links are never followed.
+        if (name.startsWith(u'.') || entry.symlink_status(error).type() != std::filesystem::file_type::directory)
+            continue;
+        const QString path = QDir::cleanPath(QFile::decodeName(entry.path().c_str()));
+        listed.places.insert(path, listed.folders.size());
+        listed.folders.append({path, name, ExtendedAttributesManager::shared().storedSettings(path)});
+    }
+    return listed;
+}
+
+QList<ColorizationData> SmartSiblingAnalysis::Batch::siblingColorizations(const QString& folderPath)
+{
+    const QString folder = QDir::cleanPath(folderPath);
+    const QString parent = QFileInfo(folder).path();
+    log::system(QStringLiteral("[Smart] 📂 Scanning siblings in: ") + parent);
+    const Listing& listed = listing(parent);
+    if (!listed.readable) {
         log::warning(QStringLiteral("[Smart] ⚠️ Could not read directory contents"));
         return {};
     }
-    QStringList siblings;
-    for (const std::filesystem::directory_entry& entry : listing) {
-        const QString path = QFile::decodeName(entry.path().c_str());
-        if (QFileInfo(path).fileName().startsWith(u'.'))
-            continue; // hidden
-        if (isSiblingFolder(path, folderPath))
-            siblings.append(path);
-    }
-    log::system(QStringLiteral("[Smart] 📁 Found %1 sibling folders").arg(siblings.size()));
+    const qsizetype siblingCount = listed.folders.size() - (listed.places.contains(folder) ? 1 : 0);
+    log::system(QStringLiteral("[Smart] 📁 Found %1 sibling folders").arg(siblingCount));
+    const bool detailed = log::diagnosticsEnabled();
     QList<ColorizationData> results;
-    for (const QString& sibling : std::as_const(siblings)) {
-        const std::optional<ColorizationData> data = ExtendedAttributesManager::shared().readSettings(sibling);
-        logSibling(QFileInfo(sibling).fileName(), data);
-        if (data)
-            results.append(*data);
+    for (const Entry& sibling : listed.folders) {
+        if (sibling.path == folder)
+            continue;
+        if (detailed)
+            logSibling(sibling.name, sibling.style);
+        if (sibling.style)
+            results.append(*sibling.style);
     }
     log::system(
-        QStringLiteral("[Smart] 📊 %1/%2 siblings have colorization data").arg(results.size()).arg(siblings.size()));
+        QStringLiteral("[Smart] 📊 %1/%2 siblings have colorization data").arg(results.size()).arg(siblingCount));
     return results;
+}
+
+void SmartSiblingAnalysis::Batch::remember(const QString& folderPath, const ColorizationData& applied)
+{
+    const QString folder = QDir::cleanPath(folderPath);
+    const QFileInfo info(folder);
+    Listing& listed = listing(info.path());
+    if (const auto place = listed.places.constFind(folder); place != listed.places.cend()) {
+        listed.folders[*place].style = applied;
+    } else if (listed.readable && !info.fileName().startsWith(u'.')) {
+        listed.places.insert(folder, listed.folders.size());
+        listed.folders.append({folder, info.fileName(), applied});
+    }
+}
+
+QList<ColorizationData> SmartSiblingAnalysis::siblingColorizations(const QString& folderPath)
+{
+    return Batch().siblingColorizations(folderPath);
 }
 
 bool SmartSiblingAnalysis::isSiblingFolder(const QString& candidatePath, const QString& folderPath)

@@ -52,6 +52,26 @@ std::optional<ColorizationData> ExtendedAttributesManager::readSettings(const QS
     return std::nullopt;
 }
 
+std::optional<ColorizationData> ExtendedAttributesManager::storedSettings(const QString& folderPath) const
+{
+    QString error;
+    try {
+        const std::optional<QByteArray> bytes =
+            xattr::FilePathAttributes(folderPath).extendedAttributeIfPresent(attributeName);
+        if (!bytes)
+            return std::nullopt;
+        auto data = json::decode(*bytes);
+        if (data)
+            return std::move(data).value();
+        error = data.error();
+    } catch (const xattr::XAttrError& failure) {
+        error = failure.description();
+    }
+    log::warning(QStringLiteral("Error reading extended attribute %1 for %2: %3")
+                     .arg(quotedName(), displayPath(folderPath), error));
+    return std::nullopt;
+}
+
 void ExtendedAttributesManager::writeSettings(const ColorizationData& data, const QString& folderPath) const
 {
     const QString path = displayPath(folderPath);

@@ -25,6 +25,10 @@ public:
 
     // `folderPath`: the folder's absolute path; a symbolic link there is followed.
     virtual std::optional<ColorizationData> readSettings(const QString& folderPath) const;
+    // The style stored on a folder, read for a scan over many folders: one system call, and no line for an
+    // absent attribute or a valid style (the caller says what it needs). An attribute that cannot be read or
+    // decoded gives nothing and its error line, as `readSettings` prints it.
+    std::optional<ColorizationData> storedSettings(const QString& folderPath) const;
     virtual void writeSettings(const ColorizationData& data, const QString& folderPath) const;
     virtual void removeSettings(const QString& folderPath) const;
 };

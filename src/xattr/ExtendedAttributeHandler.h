@@ -28,6 +28,9 @@ public:
     // Names of all attributes, in the system's order, never an empty one.
     QStringList listExtendedAttributes(XAttrOptions options = {}) const;
     QByteArray extendedAttribute(const QString& name, XAttrOptions options = {}) const;
+    // As `extendedAttribute`, but an absent attribute is nothing rather than an error: the read for callers
+    // to whom absence is the common case (one system call for a value of up to 4 KiB). Other errors throw.
+    std::optional<QByteArray> extendedAttributeIfPresent(const QString& name, XAttrOptions options = {}) const;
     // With the empty option set this creates the attribute or replaces its whole value.
     void setExtendedAttribute(const QByteArray& value, const QString& name, XAttrOptions options = {}) const;
     void removeExtendedAttribute(const QString& name, XAttrOptions options = {}) const;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <csignal>
@@ -55,7 +56,7 @@ TEST(SmartPaintOnceTest, StylesInOrderRecordsTheStyledAndAnswersWithTheStatus)
 {
     LogCapture log(false);
     QStringList asked;
-    const auto style = [&asked](const QString& path) -> Result<ColorizationData> {
+    const auto style = [&asked](const QString& path, SmartSiblingAnalysis::Batch&) -> Result<ColorizationData> {
         asked.append(path);
         if (path.endsWith(QStringLiteral("broken")))
             return Result<ColorizationData>::failure(QStringLiteral("its icon could not be drawn"));
@@ -86,7 +87,7 @@ TEST(SmartPaintOnceTest, ATerminationSignalLetsTheCurrentFolderFinishAndStopsThe
 {
     LogCapture log(false);
     QStringList styled;
-    const auto style = [&styled](const QString& path) -> Result<ColorizationData> {
+    const auto style = [&styled](const QString& path, SmartSiblingAnalysis::Batch&) -> Result<ColorizationData> {
         styled.append(path);
         std::raise(SIGTERM); // arrives while this folder is being styled
         return withGlyph(std::nullopt);
@@ -105,7 +106,9 @@ TEST(SmartPaintOnceTest, TheSmartStyleOfAFolderThatWentAwayIsRefusedWithItsReaso
     const QString music = dir.filePath(QStringLiteral("Invoices"));
     ASSERT_TRUE(QDir().mkdir(music));
     LogCapture log(false);
-    const auto style = [](const QString& path) { return smart::styleFolder(path, QStringLiteral("[Smart] ")); };
+    const auto style = [](const QString& path, SmartSiblingAnalysis::Batch& siblings) {
+        return smart::styleFolder(path, siblings, QStringLiteral("[Smart] "));
+    };
     EXPECT_EQ(SmartPaintOnce::paint({gone, music}, style), SmartPaintOnce::someFailed);
     const QStringList lines = log.lines(log::Channel::standardOutput);
     ASSERT_EQ(lines.size(), 2);
@@ -114,4 +117,34 @@ TEST(SmartPaintOnceTest, TheSmartStyleOfAFolderThatWentAwayIsRefusedWithItsReaso
     EXPECT_NE(lines[1], music + QStringLiteral(": no glyph")) << "the keyword index knows invoices";
     EXPECT_TRUE(log.contains(QStringLiteral("[Smart] ❌ Failed to set icon on ") + gone)) << "warned, always";
     EXPECT_FALSE(log.contains(QStringLiteral("Applied smart icon"))) << "diagnostic lines are off";
+}
+
+TEST(SmartPaintOnceTest, TheFoldersOfARunAreOneBatch)
+{
+    QTemporaryDir dir;
+    for (const char* name : {"Invoices", "Music", "Photos"})
+        ASSERT_TRUE(QDir(dir.path()).mkdir(QString::fromLatin1(name)));
+    LogCapture log(false);
+    const QString logFile = ColorizationHistoryStore::shared().storageDirectory() + QStringLiteral("/") +
+                            ColorizationHistoryStore::logFileName;
+    const QByteArray escapedParent = dir.path().toUtf8().replace("/", "\\/"); // as the log writes it
+    QList<const SmartSiblingAnalysis::Batch*> batches;
+    QList<qsizetype> siblingsSeen;
+    QList<bool> recordedSoFar;
+    const auto style = [&](const QString& path, SmartSiblingAnalysis::Batch& siblings) {
+        batches.append(&siblings);
+        siblingsSeen.append(siblings.siblingColorizations(path).size());
+        QFile file(logFile);
+        recordedSoFar.append(file.open(QIODevice::ReadOnly) && file.readAll().contains(escapedParent));
+        return Result<ColorizationData>(withGlyph(std::nullopt));
+    };
+    EXPECT_EQ(SmartPaintOnce::paint({dir.filePath("Invoices"), dir.filePath("Music"), dir.filePath("Photos")}, style),
+              SmartPaintOnce::allStyled);
+    EXPECT_EQ(batches.size(), 3);
+    EXPECT_TRUE(batches[0] == batches[1] && batches[1] == batches[2]);
+    EXPECT_EQ(siblingsSeen, (QList<qsizetype>{0, 1, 2})) << "each folder styled counts for the next";
+    EXPECT_EQ(recordedSoFar, (QList<bool>{false, false, false})) << "the history is written when the run ends";
+    QFile file(logFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().count(escapedParent), 3);
 }

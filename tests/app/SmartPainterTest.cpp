@@ -34,7 +34,7 @@ TEST(SmartPainterTest, StylesInOrderOffTheGuiThreadAndRecordsOnIt)
     QThread* gui = QThread::currentThread();
 
     SmartPainter painter(
-        [&](const QString& path) -> std::optional<ColorizationData> {
+        [&](const QString& path, SmartSiblingAnalysis::Batch&) -> std::optional<ColorizationData> {
             std::lock_guard lock(mutex);
             styled.append(path);
             styledOnGuiThread |= QThread::currentThread() == gui;
@@ -64,13 +64,14 @@ TEST(SmartPainterTest, FinishingStopsAfterTheCurrentFolderAndRecordsIt)
     std::atomic<bool> release{false};
     QStringList recorded;
     SmartPainter painter(
-        [&](const QString& path) -> std::optional<ColorizationData> {
+        [&](const QString& path, SmartSiblingAnalysis::Batch&) -> std::optional<ColorizationData> {
             ++started;
             while (!release)
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             return styleFor(path);
         },
-        [&](const QString& path, const ColorizationData&) { recorded.append(path); });
+        [&](const QString& path, const ColorizationData&) { recorded.append(path); },
+        SmartPainter::HistoryBatch{[&] { recorded.append("begin"); }, [&] { recorded.append("end"); }});
     painter.paint({Folder::unchecked(QStringLiteral("/a/first")), Folder::unchecked(QStringLiteral("/a/second"))});
     ASSERT_TRUE(QTest::qWaitFor([&] { return started == 1; }, 5000));
     std::thread releaser([&] {
@@ -80,5 +81,28 @@ TEST(SmartPainterTest, FinishingStopsAfterTheCurrentFolderAndRecordsIt)
     painter.finish(); // no event loop runs after this: the recording must already be done
     releaser.join();
     EXPECT_EQ(started, 1);
-    EXPECT_EQ(recorded, QStringList{"/a/first"});
+    EXPECT_EQ(recorded, (QStringList{"begin", "/a/first", "end"})) << "the cut batch still ends";
+}
+
+TEST(SmartPainterTest, EachPaintIsOneBatchOfSiblingScansAndHistory)
+{
+    std::mutex mutex;
+    QList<const SmartSiblingAnalysis::Batch*> scans;
+    QStringList events;
+    SmartPainter painter(
+        [&](const QString& path, SmartSiblingAnalysis::Batch& siblings) -> std::optional<ColorizationData> {
+            std::lock_guard lock(mutex);
+            scans.append(&siblings);
+            return path.endsWith("broken") ? std::nullopt : std::optional(styleFor(path));
+        },
+        [&](const QString& path, const ColorizationData&) { events.append(path); },
+        SmartPainter::HistoryBatch{[&] { events.append("begin"); }, [&] { events.append("end"); }});
+    QSignalSpy painted(&painter, &SmartPainter::folderPainted);
+    painter.paint({Folder::unchecked("/p/a"), Folder::unchecked("/p/broken")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return painted.count() == 2; }, 5000));
+    painter.paint({Folder::unchecked("/p/b")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return painted.count() == 3; }, 5000));
+    EXPECT_EQ(events, (QStringList{"begin", "/p/a", "end", "begin", "/p/b", "end"}));
+    ASSERT_EQ(scans.size(), 3);
+    EXPECT_EQ(scans[0], scans[1]) << "one paint, one set of sibling scans";
 }

@@ -143,6 +143,8 @@ TEST(StyleJsonTest, DirectWriterMatchesTreeWriter)
         EXPECT_EQ(*direct, *tree);
         EXPECT_EQ(decoded(direct->constData()).icon, style.icon);
     }
+    EXPECT_EQ(json::quoted(awkward), *json::serialize(json::Json(awkward.toStdString())));
+    EXPECT_EQ(json::quoted(QString()), "\"\"");
 }
 
 TEST(StyleJsonTest, ReadingRefusesWhatTheFormatForbidsAndAcceptsWhatItAllows)

@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 using namespace pigmo;
@@ -187,3 +189,53 @@ TEST_F(SiblingFoldersTest, SiblingTestAndUnreadableParent)
 }
 
 } // namespace
+
+TEST_F(SiblingFoldersTest, BatchListsEachParentOnceAndCountsTheStylesItApplies)
+{
+    make("Invoices");
+    make("New 1");
+    make("New 2");
+    make("other/Deep");
+    ExtendedAttributesManager::shared().writeSettings(style(200), path("Invoices"));
+
+    SmartSiblingAnalysis::Batch batch;
+    EXPECT_EQ(batch.siblingColorizations(path("New 1")), QList<ColorizationData>{style(200)});
+
+    // Written by someone else after the listing: the batch keeps what it listed.
+    make("Later");
+    ExtendedAttributesManager::shared().writeSettings(style(90), path("Later"));
+    ExtendedAttributesManager::shared().writeSettings(style(300), path("Invoices"));
+    EXPECT_EQ(batch.siblingColorizations(path("New 2")), QList<ColorizationData>{style(200)});
+
+    // What the batch applies counts at once, where a fresh listing would show it.
+    batch.remember(path("New 1"), style(20));
+    QList<ColorizationData> seen = batch.siblingColorizations(path("New 2"));
+    std::ranges::sort(seen, {}, [](const ColorizationData& d) { return d.color.hue; });
+    EXPECT_EQ(seen, (QList<ColorizationData>{style(20), style(200)}));
+    batch.remember(path("Later"), style(45)); // not listed yet: joins the list
+    batch.remember(path(".Hidden"), style(46));
+    EXPECT_EQ(batch.siblingColorizations(path("New 2")).size(), 3);
+    EXPECT_EQ(batch.siblingColorizations(path("Later")).size(), 2);
+
+    // Another parent is listed on its own; a fresh analysis sees the disk as it is now.
+    EXPECT_TRUE(batch.siblingColorizations(path("other/Deep")).isEmpty());
+    EXPECT_EQ(SmartSiblingAnalysis::siblingColorizations(path("New 2")).size(), 2);
+}
+
+TEST_F(SiblingFoldersTest, LinesAreDiagnosticAndAnAbsentAttributeIsNoEvent)
+{
+    make("a");
+    make("b");
+    make("c");
+    ExtendedAttributesManager::shared().writeSettings(style(10), path("b"));
+    {
+        test::LogCapture quiet(false);
+        EXPECT_EQ(SmartSiblingAnalysis::siblingColorizations(path("a")).size(), 1);
+        EXPECT_TRUE(quiet.lines().isEmpty()) << quiet.lines().join('\n').toStdString();
+    }
+    test::LogCapture log;
+    SmartSiblingAnalysis::siblingColorizations(path("a"));
+    EXPECT_EQ(log.lines().size(), 5);
+    EXPECT_TRUE(log.contains(QString::fromUtf8("[Smart]   ⬜ c: no colorization data")));
+    EXPECT_FALSE(log.contains("No extended attribute")) << "one line per sibling, not two";
+}

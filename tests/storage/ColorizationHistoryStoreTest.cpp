@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLockFile>
 #include <QRegularExpression>
@@ -15,6 +17,7 @@
 #include <QTemporaryDir>
 
 #include <cmath>
+#include <csignal>
 #include <limits>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -311,4 +314,109 @@ TEST_F(ColorizationHistoryStoreTest, UnreadableFileThatCannotBeMovedIsNeverOverw
     store->record("/b", styleWithHue(2));
     EXPECT_EQ(contents(corruptCopies(ColorizationHistoryStore::stylesFileName).value(0)), "garbage");
     EXPECT_EQ(ColorizationHistoryStore().folderStyles().keys(), (QStringList{"/a", "/b"}));
+}
+
+namespace {
+
+QStringList pathsOf(const QList<HistoryLogEntry>& entries)
+{
+    QStringList paths;
+    for (const HistoryLogEntry& entry : entries)
+        paths.append(entry.folderPath);
+    return paths;
+}
+
+// Runs the event loop (the batch's write timer) for a while.
+void runEvents(std::chrono::milliseconds duration)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < duration.count())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+} // namespace
+
+TEST_F(ColorizationHistoryStoreTest, BatchWritesBothFilesOnceWhenItEnds)
+{
+    ColorizationHistoryStore earlier;
+    earlier.record("/a/first", styleWithHue(1));
+    const QByteArray styledBefore = contents(ColorizationHistoryStore::stylesFileName);
+
+    ColorizationHistoryStore store;
+    store.beginBatch();
+    store.beginBatch(); // batches nest
+    store.record("/a/z", styleWithHue(10));
+    store.record("/a/b", styleWithHue(20));
+    store.endBatch();
+    store.record("/a/z", styleWithHue(30));
+    EXPECT_EQ(pathsOf(logOnDisk()), QStringList{"/a/first"}) << "nothing written while a batch runs";
+    EXPECT_EQ(contents(ColorizationHistoryStore::stylesFileName), styledBefore);
+    EXPECT_EQ(store.folderStyles().value("/a/z"), styleWithHue(30));
+
+    store.endBatch();
+    EXPECT_EQ(pathsOf(logOnDisk()), (QStringList{"/a/first", "/a/z", "/a/b", "/a/z"}));
+    // The styles file: members in path order, each in the style's own compact form.
+    json::Json expected = json::Json::object();
+    for (const auto& [path, hue] : {std::pair{"/a/b", 20}, {"/a/first", 1}, {"/a/z", 30}})
+        expected[path] = json::toJson(styleWithHue(hue));
+    EXPECT_EQ(contents(ColorizationHistoryStore::stylesFileName), *json::serialize(expected));
+    EXPECT_EQ(ColorizationHistoryStore().folderStyles(), store.folderStyles());
+    EXPECT_FALSE(log.contains("Error")) << log.lines().join('\n').toStdString();
+}
+
+TEST_F(ColorizationHistoryStoreTest, BatchKilledMidwayLosesAtMostTheLastInterval)
+{
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) { // styles a long batch and is killed before it ends
+        ColorizationHistoryStore store;
+        store.beginBatch();
+        store.record("/batch/one", styleWithHue(1));
+        store.record("/batch/two", styleWithHue(2));
+        runEvents(ColorizationHistoryStore::batchWriteInterval + std::chrono::milliseconds(600));
+        store.record("/batch/three", styleWithHue(3));
+        ::raise(SIGKILL);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    EXPECT_EQ(pathsOf(logOnDisk()), (QStringList{"/batch/one", "/batch/two"}));
+    EXPECT_EQ(ColorizationHistoryStore().folderStyles().keys(), (QStringList{"/batch/one", "/batch/two"}));
+}
+
+TEST_F(ColorizationHistoryStoreTest, BatchKeepsWhatOthersWroteAndWhatTheLogLoadsMidway)
+{
+    ColorizationHistoryStore store;
+    store.beginBatch();
+    store.record("/mine/1", styleWithHue(1));
+    store.flush();
+    ColorizationHistoryStore other; // another process, as far as the files go
+    other.record("/other", styleWithHue(2));
+    store.record("/mine/2", styleWithHue(3));
+    store.flush();
+    EXPECT_EQ(pathsOf(logOnDisk()), (QStringList{"/mine/1", "/other", "/mine/2"}));
+
+    store.record("/mine/3", styleWithHue(4));
+    store.loadChronologicalLog(); // the view opens: it reads the file, which then holds every entry
+    EXPECT_EQ(pathsOf(store.chronologicalLog()), (QStringList{"/mine/1", "/other", "/mine/2", "/mine/3"}));
+    store.record("/mine/4", styleWithHue(5));
+    EXPECT_EQ(logOnDisk().size(), 4);
+    store.endBatch();
+    EXPECT_EQ(logOnDisk(), store.chronologicalLog());
+    EXPECT_EQ(logOnDisk().size(), 5);
+}
+
+TEST_F(ColorizationHistoryStoreTest, BatchMovesAnUnreadableLogAsideOnce)
+{
+    put(ColorizationHistoryStore::logFileName, "[{\"folderPath\":");
+    ColorizationHistoryStore store;
+    store.beginBatch();
+    store.record("/x", styleWithHue(1));
+    store.flush();
+    store.record("/y", styleWithHue(2));
+    store.endBatch();
+    EXPECT_EQ(pathsOf(logOnDisk()), (QStringList{"/x", "/y"}));
+    EXPECT_EQ(corruptCopies(ColorizationHistoryStore::logFileName).size(), 1);
+    EXPECT_EQ(log.count("Error appending to chronological log: "), 1);
 }

@@ -160,3 +160,20 @@ TEST_F(ExtendedAttributesManagerTest, LinkedFolderIsFollowed)
     EXPECT_EQ(log.lines().first(),
               "Successfully wrote settings to extended attribute 'io.velmar.PaintDirs.settings' for " + link);
 }
+
+TEST_F(ExtendedAttributesManagerTest, StoredSettingsSpeakOnlyOfErrors)
+{
+    EXPECT_EQ(manager.storedSettings(path), std::nullopt);
+    xattr::FilePathAttributes(path).setExtendedAttribute(*json::encode(style),
+                                                         ExtendedAttributesManager::attributeName);
+    EXPECT_EQ(manager.storedSettings(path), style);
+    EXPECT_TRUE(log.lines().isEmpty()) << log.lines().join('\n').toStdString();
+
+    xattr::FilePathAttributes(path).setExtendedAttribute("{\"color\":", ExtendedAttributesManager::attributeName);
+    EXPECT_EQ(manager.storedSettings(path), std::nullopt);
+    EXPECT_EQ(manager.storedSettings(dir.filePath("missing")), std::nullopt);
+    ASSERT_EQ(log.lines().size(), 2);
+    EXPECT_TRUE(
+        log.lines()[0].startsWith("Error reading extended attribute 'io.velmar.PaintDirs.settings' for " + path));
+    EXPECT_TRUE(log.lines()[1].endsWith("missing: No such file or directory")) << log.lines()[1].toStdString();
+}

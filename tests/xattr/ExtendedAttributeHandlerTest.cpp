@@ -277,3 +277,23 @@ TEST_F(ExtendedAttributeHandlerTest, NoFollowActsOnTheLinkItself)
                 }).isAbsentAttribute());
     EXPECT_TRUE(FilePathAttributes(link).listExtendedAttributes(XAttrOptions::noFollow).isEmpty());
 }
+
+TEST_F(ExtendedAttributeHandlerTest, ReadIfPresentGivesNothingForAbsentAndAnyLengthOtherwise)
+{
+    const FilePathAttributes file(path);
+    EXPECT_EQ(file.extendedAttributeIfPresent(settings), std::nullopt);
+    file.setExtendedAttribute("", settings);
+    EXPECT_EQ(file.extendedAttributeIfPresent(settings), QByteArray());
+    const QByteArray full(4000, 'f'); // about the most ext4 keeps
+    file.setExtendedAttribute(full, settings);
+    EXPECT_EQ(file.extendedAttributeIfPresent(settings), full);
+    EXPECT_EQ(caught([&] { FilePathAttributes(dir.filePath("missing")).extendedAttributeIfPresent(settings); }).code(),
+              ENOENT);
+    const QByteArray large(6000, 'x'); // beyond the first read's buffer (tmpfs, XFS)
+    try {
+        file.setExtendedAttribute(large, settings);
+    } catch (const XAttrError&) {
+        return; // ext4 keeps no value this long
+    }
+    EXPECT_EQ(file.extendedAttributeIfPresent(settings), large);
+}

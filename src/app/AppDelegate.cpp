@@ -154,6 +154,8 @@ bool AppDelegate::trayShown() const
     return statusItem_ && statusItem_->isVisible();
 }
 
+// The main view takes the window, then the folders that waited during the onboarding: those taken at
+// launch or by a later start, and those the file manager left in the hand-over store meanwhile.
 void AppDelegate::onboardingDidComplete()
 {
     if (!mainWindow_ || !contentView_)
@@ -164,12 +166,23 @@ void AppDelegate::onboardingDidComplete()
     FolderWatcherService& watcher = FolderWatcherService::shared();
     if (watcher.isEnabled() && FDAPermissionManager::shared().hasFullDiskAccess())
         watcher.start();
+    const QList<Folder> waiting = std::exchange(foldersFromExtension_, {});
+    takeFoldersFromExtension();
+    foldersFromExtension_ = waiting + foldersFromExtension_;
+    if (!foldersFromExtension_.isEmpty())
+        QTimer::singleShot(waitingFoldersDelayMs, this, &AppDelegate::confirmWaitingFolders);
     Q_EMIT onboardingCompleted();
+}
+
+bool AppDelegate::isOnboardingShown() const
+{
+    return mainWindow_ && qobject_cast<OnboardingView*>(mainWindow_->content());
 }
 
 void AppDelegate::confirmWaitingFolders()
 {
-    if (foldersFromExtension_.isEmpty())
+    // Folders wait for the end of the onboarding; it hands them over itself.
+    if (foldersFromExtension_.isEmpty() || isOnboardingShown())
         return;
     const QList<Folder> waiting = std::exchange(foldersFromExtension_, {});
     if (contentView_)
@@ -189,6 +202,11 @@ void AppDelegate::takeFoldersFromExtension()
 
 bool AppDelegate::applicationShouldHandleReopen()
 {
+    if (isOnboardingShown()) {
+        // The onboarding stays; the folders wait in the hand-over store until it ends.
+        mainWindow_->bringToFront();
+        return false;
+    }
     takeFoldersFromExtension();
     if (foldersFromExtension_.isEmpty()) {
         // Without a tray icon a new start is the only way back to a hidden window.
@@ -234,6 +252,11 @@ void AppDelegate::showWindowForPendingFolders(const QList<Folder>& folders)
 {
     if (!mainWindow_)
         return;
+    if (isOnboardingShown()) {
+        foldersFromExtension_.append(folders);
+        mainWindow_->bringToFront();
+        return;
+    }
     contentView_ = new MainView(folders, false);
     mainWindow_->setContent(contentView_);
     mainWindow_->centre();

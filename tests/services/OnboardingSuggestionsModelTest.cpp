@@ -27,14 +27,6 @@ using Model = OnboardingSuggestionsModel;
 
 namespace {
 
-Icon bundledLucide(const QString& name)
-{
-    Icon icon;
-    icon.url = QUrl::fromLocalFile(BundleResources::path(QStringLiteral("lucide/%1.svg").arg(name)));
-    icon.name = name;
-    return icon;
-}
-
 ColorizationData styleOf(double hue)
 {
     ColorizationData data;
@@ -57,8 +49,9 @@ protected:
     OnboardingSuggestionsModelTest()
     {
         EXPECT_TRUE(scratch.isValid());
-        sources.catalogues.lucide = {bundledLucide(QStringLiteral("receipt")), bundledLucide(QStringLiteral("camera")),
-                                     bundledLucide(QStringLiteral("plane"))};
+        sources.catalogues.lucide = {test::bundledLucideIcon(QStringLiteral("receipt")),
+                                     test::bundledLucideIcon(QStringLiteral("camera")),
+                                     test::bundledLucideIcon(QStringLiteral("plane"))};
         sources.languages = {QStringLiteral("en")};
         sources.writeFile(QStringLiteral("lucide_keywords_en"),
                           R"({"receipt": {"invoices": 3}, "camera": {"photos": 3}, "plane": {"travel": 3}})");

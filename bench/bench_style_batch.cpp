@@ -3,10 +3,10 @@
 // once per batch). Targets: at most 6 ms a folder in a batch of 100 or 1,000 new folders in one parent,
 // growing linearly; ten folders with a 10,000-entry history at most 1.2 times ten with an empty one.
 // Run it under a session bus (dbus-run-session) so the gvfs metadata is set as in real use.
-#include "app/SmartPainter.h"
-#include "services/SmartStyling.h"
+#include "services/FolderStyler.h"
 #include "smart/SmartIconService.h"
 #include "storage/ColorizationHistoryStore.h"
+#include "storage/ExtendedAttributesManager.h"
 
 #include <benchmark/benchmark.h>
 
@@ -70,17 +70,9 @@ QList<Folder> makeFolders(const QString& parent, int count)
 // Styles the folders as one batch and returns when the last one is recorded and the history written.
 void styleBatch(ColorizationHistoryStore& store, const QList<Folder>& folders)
 {
-    qsizetype painted = 0;
-    SmartPainter painter(
-        [](const QString& path, SmartSiblingAnalysis::Batch& siblings) {
-            return smart::styleFolder(path, siblings, QStringLiteral("bench: ")).toOptional();
-        },
-        [&store](const QString& path, const ColorizationData& data) { store.record(path, data); },
-        SmartPainter::HistoryBatch{[&store] { store.beginBatch(); }, [&store] { store.endBatch(); }});
-    QObject::connect(&painter, &SmartPainter::folderPainted, [&painted] { ++painted; });
-    painter.paint(folders);
-    while (painted < folders.size())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    FolderStyler styler(store, ExtendedAttributesManager::shared());
+    styler.styleByName(folders, QStringLiteral("bench: "));
+    styler.waitForIdle();
 }
 
 void prepareIndex()

@@ -1,9 +1,9 @@
 #include "app/AppDelegate.h"
 
+#include "app/AppServices.h"
 #include "app/FolderIntake.h"
 #include "app/MainMenu.h"
 #include "app/MainWindow.h"
-#include "app/SmartPainter.h"
 #include "app/StatusItem.h"
 #include "fulldiskaccess/FDAPermissionManager.h"
 #include "platform/AppGroupStore.h"
@@ -12,8 +12,6 @@
 #include "platform/SingleInstance.h"
 #include "services/AppearanceManager.h"
 #include "services/DisplayModeManager.h"
-#include "services/FolderWatcherService.h"
-#include "services/SmartStyling.h"
 #include "smart/SmartIconService.h"
 #include "storage/ColorizationHistoryStore.h"
 #include "storage/Preferences.h"
@@ -33,8 +31,9 @@ constexpr int waitingFoldersDelayMs = 100;
 
 } // namespace
 
-AppDelegate::AppDelegate(QObject* parent)
+AppDelegate::AppDelegate(AppServices& services, QObject* parent)
     : QObject(parent)
+    , services_(services)
 {
 }
 
@@ -61,13 +60,13 @@ void AppDelegate::applicationDidFinishLaunching(const LaunchRequest& request)
     QMenuBar* menu = MainMenu{[this] { checkForUpdates(); }, [this] { quitApp(); }}.build();
     step(LaunchStep::mainMenu);
 
-    ColorizationHistoryStore::shared().migrateLegacyHistoryIfNeeded();
+    services_.history().migrateLegacyHistoryIfNeeded();
     step(LaunchStep::historyMigration);
 
-    FDAPermissionManager::shared().checkPermission();
+    services_.fullDiskAccess().checkPermission();
     step(LaunchStep::fullDiskAccessCheck);
 
-    FolderWatcherService& watcher = FolderWatcherService::shared();
+    FolderWatcherService& watcher = services_.watcher();
     if (watcher.isEnabled())
         watcher.start();
     step(LaunchStep::folderWatcher);
@@ -127,7 +126,7 @@ QWidget* AppDelegate::createContent()
         contentView_ = new MainView(*scenario);
         return contentView_;
     }
-    contentView_ = new MainView(QList<Folder>(), false);
+    contentView_ = new MainView(QList<Folder>(), false, &services_.styler());
     if (Preferences::value(prefs::hasCompletedOnboarding))
         return contentView_;
     return new OnboardingView([self = QPointer<AppDelegate>(this)] {
@@ -163,8 +162,8 @@ void AppDelegate::onboardingDidComplete()
     mainWindow_->setContent(contentView_);
     mainWindow_->setContentSize(mainViewContentSize);
     mainWindow_->centre();
-    FolderWatcherService& watcher = FolderWatcherService::shared();
-    if (watcher.isEnabled() && FDAPermissionManager::shared().hasFullDiskAccess())
+    FolderWatcherService& watcher = services_.watcher();
+    if (watcher.isEnabled() && services_.fullDiskAccess().hasFullDiskAccess())
         watcher.start();
     const QList<Folder> waiting = std::exchange(foldersFromExtension_, {});
     takeFoldersFromExtension();
@@ -257,7 +256,7 @@ void AppDelegate::showWindowForPendingFolders(const QList<Folder>& folders)
         mainWindow_->bringToFront();
         return;
     }
-    contentView_ = new MainView(folders, false);
+    contentView_ = new MainView(folders, false, &services_.styler());
     mainWindow_->setContent(contentView_);
     mainWindow_->centre();
     mainWindow_->bringToFront();
@@ -274,18 +273,7 @@ void AppDelegate::smartPaintDirs(const QList<Folder>& folders)
 {
     if (folders.isEmpty())
         return;
-    if (!smartPainter_) {
-        smartPainter_ = std::make_unique<SmartPainter>(
-            [](const QString& path, SmartSiblingAnalysis::Batch& siblings) {
-                return smart::styleFolder(path, siblings, QStringLiteral("[Smart] ")).toOptional();
-            },
-            [](const QString& path, const ColorizationData& data) {
-                ColorizationHistoryStore::shared().record(path, data);
-            },
-            SmartPainter::HistoryBatch{[] { ColorizationHistoryStore::shared().beginBatch(); },
-                                       [] { ColorizationHistoryStore::shared().endBatch(); }});
-    }
-    smartPainter_->paint(folders);
+    services_.styler().styleByName(folders, QStringLiteral("[Smart] "));
 }
 
 void AppDelegate::quitApp()
@@ -295,13 +283,8 @@ void AppDelegate::quitApp()
 
 void AppDelegate::finishPendingWork()
 {
-    if (smartPainter_)
-        smartPainter_->finish();
-    // The watcher's stylings in flight: finished, and their history recorded, before the program goes.
-    FolderWatcherService& watcher = FolderWatcherService::shared();
-    watcher.waitForStylings();
-    QCoreApplication::sendPostedEvents(&watcher, QEvent::MetaCall);
-    ColorizationHistoryStore::shared().flush(); // whatever a batch still holds reaches the disk
+    services_.styler().finish();
+    services_.history().flush(); // whatever a batch still holds reaches the disk
 }
 
 void AppDelegate::checkForUpdates()

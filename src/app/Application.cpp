@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include "app/AppDelegate.h"
+#include "app/AppServices.h"
 #include "app/SmartPaintOnce.h"
 #include "app/TerminationSignals.h"
 #include "base/Log.h"
@@ -62,7 +63,8 @@ int runWithWindow(int argc, char** argv, const LaunchRequest& request)
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &application, &QApplication::quit);
 
-    AppDelegate delegate;
+    AppServices services;
+    AppDelegate delegate(services);
     delegate.setRequestChannel(&instance);
     delegate.applicationDidFinishLaunching(*start.request);
     const int status = QApplication::exec();

@@ -3,9 +3,12 @@
 #include "app/TerminationSignals.h"
 #include "base/Log.h"
 #include "platform/Product.h"
-#include "services/SmartStyling.h"
+#include "services/FolderStyler.h"
+#include "smart/SmartProposal.h"
 #include "storage/ColorizationHistoryStore.h"
+#include "storage/ExtendedAttributesManager.h"
 
+#include <QEventLoop>
 #include <QGuiApplication>
 
 namespace pigmo {
@@ -34,11 +37,31 @@ int SmartPaintOnce::run(int argc, char** argv, const QStringList& folders)
     QCoreApplication::setApplicationVersion(product::version());
 
     // As at every start: old history first, so that it never overwrites what this run records.
-    ColorizationHistoryStore::shared().migrateLegacyHistoryIfNeeded();
+    ColorizationHistoryStore& history = ColorizationHistoryStore::shared();
+    history.migrateLegacyHistoryIfNeeded();
     smart::requestIndex();
-    return paint(folders, [](const QString& path, SmartSiblingAnalysis::Batch& siblings) {
-        return smart::styleFolder(path, siblings, QStringLiteral("[Smart] "));
-    });
+    FolderStyler styler(history, ExtendedAttributesManager::shared());
+    return paint(folders, through(styler));
+}
+
+SmartPaintOnce::StyleFolder SmartPaintOnce::through(FolderStyler& styler)
+{
+    return [&styler](const QString& path, SmartSiblingAnalysis::Batch& siblings) {
+        std::optional<FolderStyler::Outcome> outcome;
+        QEventLoop loop;
+        styler.styleByName(
+            Folder::unchecked(path), QStringLiteral("[Smart] "),
+            [&outcome, &loop](const FolderStyler::Outcome& finished) {
+                outcome = finished;
+                loop.quit();
+            },
+            std::chrono::seconds(10), &siblings);
+        if (!outcome)
+            loop.exec();
+        if (!outcome->succeeded())
+            return Result<ColorizationData>::failure(outcome->error);
+        return Result<ColorizationData>(*outcome->style);
+    };
 }
 
 int SmartPaintOnce::paint(const QStringList& folders, const StyleFolder& style)
@@ -61,10 +84,6 @@ int SmartPaintOnce::paint(const QStringList& folders, const StyleFolder& style)
         const Result<ColorizationData> outcome =
             stopped ? Result<ColorizationData>::failure(QStringLiteral("the program was asked to end"))
                     : style(path, siblings);
-        if (outcome) {
-            siblings.remember(path, *outcome);
-            history.record(path, *outcome);
-        }
         failed |= !outcome;
         log::answer(line(path, outcome));
     }

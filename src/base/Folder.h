@@ -33,6 +33,9 @@ public:
     // went away since it was named).
     static Folder unchecked(const QString& absolutePath);
 
+    // No folder (an empty path): only for containers and queued signals that need a default value.
+    Folder() = default;
+
     const QString& path() const { return path_; }
     // The last component of the path ("/" for the root).
     QString name() const;

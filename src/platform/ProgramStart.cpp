@@ -47,6 +47,8 @@ ProgramStart ProgramStart::claim(const LaunchRequest& request, SingleInstance& i
         return {request, 0};
     case SingleInstance::Role::forwarded:
         return {std::nullopt, 0};
+    case SingleInstance::Role::unanswered:
+        return {std::nullopt, 1}; // logged; never a second instance beside a busy one
     case SingleInstance::Role::failed:
         break; // logged; run on without forwarding rather than not at all
     }

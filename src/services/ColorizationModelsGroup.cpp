@@ -3,9 +3,10 @@
 namespace pigmo {
 
 ColorizationModelsGroup::ColorizationModelsGroup(const QList<Folder>& folders, bool autoApplySmartIfEmpty,
-                                                 QObject* parent)
+                                                 FolderStyler* styler, QObject* parent)
     : QObject(parent)
     , autoApplySmartIfEmpty_(autoApplySmartIfEmpty)
+    , styler_(styler)
 {
     appendModels(modelsFor(folders));
 }
@@ -37,7 +38,7 @@ QList<ColorizationModelsGroup::Model> ColorizationModelsGroup::modelsFor(const Q
     }
     QList<Model> models;
     for (const Folder& folder : fresh)
-        models.append(ColorizationViewModel::create(folder, autoApplySmartIfEmpty_, coordinator));
+        models.append(ColorizationViewModel::create(folder, autoApplySmartIfEmpty_, coordinator, styler_));
     return models;
 }
 

@@ -20,7 +20,9 @@ class ColorizationModelsGroup : public QObject {
 public:
     using Model = std::shared_ptr<ColorizationViewModel>;
 
-    ColorizationModelsGroup(const QList<Folder>& folders, bool autoApplySmartIfEmpty, QObject* parent = nullptr);
+    // The models write through `styler` (not owned; nullptr: they write nothing).
+    ColorizationModelsGroup(const QList<Folder>& folders, bool autoApplySmartIfEmpty, FolderStyler* styler = nullptr,
+                            QObject* parent = nullptr);
 
     const QList<Model>& models() const { return models_; }
     std::optional<int> currentIndex() const { return currentIndex_; }
@@ -46,6 +48,7 @@ private:
     QList<Model> models_;
     std::optional<int> currentIndex_;
     bool autoApplySmartIfEmpty_;
+    FolderStyler* styler_;
 };
 
 } // namespace pigmo

@@ -17,6 +17,26 @@ namespace {
 constexpr double minimumHueSeparation = 5.0;
 constexpr double defaultIntensity = 0.6;
 constexpr double defaultIconSize = 170;
+// The ranges a proposal keeps to (those of the editor's controls), whatever the siblings hold.
+constexpr double minimumIntensity = 0, maximumIntensity = 1;
+constexpr double minimumIconSize = 100, maximumIconSize = 240;
+
+// The arithmetic mean of a non-empty list. When the plain sum overflows, it is summed again in parts, so
+// that finite values always give a finite mean.
+template <class Values, class Value>
+double mean(const Values& values, Value value)
+{
+    const auto count = static_cast<double>(values.size());
+    double sum = 0;
+    for (const auto& item : values)
+        sum += value(item);
+    if (std::isfinite(sum))
+        return sum / count;
+    sum = 0;
+    for (const auto& item : values)
+        sum += value(item) / count;
+    return sum;
+}
 
 QString degrees(double value)
 {
@@ -202,15 +222,8 @@ HSL SmartSiblingAnalysis::suggestedColor(const QList<ColorizationData>& siblings
     log::system(QStringLiteral("[Smart] 🎨 Computing color from %1 sibling colors").arg(colors.size()));
     log::system(QStringLiteral("[Smart]   Sibling hues: ") + hueTexts.join(u", "));
     const double hue = largestHueGapMidpoint(colors);
-    double saturation = 0;
-    double lightness = 0;
-    for (const HSL& color : std::as_const(colors)) {
-        saturation += color.saturation;
-        lightness += color.lightness;
-    }
-    const auto count = static_cast<double>(colors.size());
-    const double averageSaturation = saturation / count;
-    const double averageLightness = lightness / count;
+    const double averageSaturation = mean(colors, [](const HSL& color) { return color.saturation; });
+    const double averageLightness = mean(colors, [](const HSL& color) { return color.lightness; });
     const double s = std::clamp(averageSaturation, 30.0, 100.0);
     const double l = std::clamp(averageLightness, 25.0, 75.0);
     log::system(QStringLiteral("[Smart]   → Largest gap midpoint: ") + degrees(hue));
@@ -226,14 +239,11 @@ double SmartSiblingAnalysis::suggestedIntensity(const QList<ColorizationData>& s
         log::system(QStringLiteral("[Smart] 💪 No siblings, using default intensity: 0.6"));
         return defaultIntensity;
     }
-    double sum = 0;
-    for (const ColorizationData& sibling : siblings)
-        sum += sibling.intensity;
-    const double average = sum / static_cast<double>(siblings.size());
+    const double average = mean(siblings, [](const ColorizationData& sibling) { return sibling.intensity; });
     log::system(QStringLiteral("[Smart] 💪 Avg intensity from %1 siblings: %2")
                     .arg(siblings.size())
                     .arg(QString::asprintf("%.2f", average)));
-    return average;
+    return std::clamp(average, minimumIntensity, maximumIntensity);
 }
 
 double SmartSiblingAnalysis::suggestedIconSize(const QList<ColorizationData>& siblings)
@@ -247,12 +257,9 @@ double SmartSiblingAnalysis::suggestedIconSize(const QList<ColorizationData>& si
         log::system(QStringLiteral("[Smart] 📐 No siblings with icon size, using default: 170"));
         return defaultIconSize;
     }
-    double sum = 0;
-    for (double size : std::as_const(sizes))
-        sum += size;
-    const double average = sum / static_cast<double>(sizes.size());
+    const double average = mean(sizes, [](double size) { return size; });
     log::system(QStringLiteral("[Smart] 📐 Avg icon size from %1 siblings: %2").arg(sizes.size()).arg(whole(average)));
-    return average;
+    return std::clamp(average, minimumIconSize, maximumIconSize);
 }
 
 IconStyle SmartSiblingAnalysis::suggestedStyle(const QList<ColorizationData>& siblings)

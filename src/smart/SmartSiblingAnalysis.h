@@ -64,6 +64,8 @@ public:
     // The midpoint of the widest gap between the distinct hues, or a random hue for none.
     static double largestHueGapMidpoint(const QList<HSL>& colors);
     static HSL suggestedColor(const QList<ColorizationData>& siblings);
+    // The siblings' mean, kept to 0...1 (intensity) and 100...240 (icon size); finite siblings always give a
+    // finite proposal.
     static double suggestedIntensity(const QList<ColorizationData>& siblings);
     static double suggestedIconSize(const QList<ColorizationData>& siblings);
     static IconStyle suggestedStyle(const QList<ColorizationData>& siblings);

@@ -1,4 +1,5 @@
 #include "app/AppDelegate.h"
+#include "app/AppServices.h"
 #include "app/MainWindow.h"
 #include "app/StatusItem.h"
 #include "platform/AppGroupStore.h"
@@ -45,7 +46,8 @@ protected:
 
 TEST_F(AppDelegateTest, FirstStartShowsTheOnboardingThenTheMainViewAt900By560)
 {
-    AppDelegate delegate;
+    AppServices services;
+    AppDelegate delegate(services);
     delegate.applicationDidFinishLaunching({});
     MainWindow* window = delegate.mainWindow();
     ASSERT_TRUE(window);
@@ -70,7 +72,8 @@ TEST_F(AppDelegateTest, LaunchRunsItsStepsInOrder)
 {
     completeOnboarding();
     ASSERT_TRUE(AppGroupStore::setFolderURLs({makeFolder(QStringLiteral("one")).url().toString()}));
-    AppDelegate delegate;
+    AppServices services;
+    AppDelegate delegate(services);
     QList<Step> steps;
     QObject::connect(&delegate, &AppDelegate::launchStepFinished, [&](Step s) { steps.append(s); });
     delegate.applicationDidFinishLaunching({});
@@ -95,7 +98,8 @@ TEST_F(AppDelegateTest, LaunchRunsItsStepsInOrder)
 TEST_F(AppDelegateTest, LaterStartsShowTheMainViewAndNoConfirmationIsScheduled)
 {
     completeOnboarding();
-    AppDelegate delegate;
+    AppServices services;
+    AppDelegate delegate(services);
     QList<Step> steps;
     QObject::connect(&delegate, &AppDelegate::launchStepFinished, [&](Step s) { steps.append(s); });
     delegate.applicationDidFinishLaunching({});
@@ -109,13 +113,15 @@ TEST_F(AppDelegateTest, ScreenshotScenarioSkipsTheOnboardingAndWrongCaseDoesNot)
 {
     qputenv("SCREENSHOT_SCENARIO", "history");
     {
-        AppDelegate delegate;
+        AppServices services;
+        AppDelegate delegate(services);
         delegate.applicationDidFinishLaunching({});
         ASSERT_EQ(delegate.mainWindow()->content(), delegate.contentView());
         EXPECT_EQ(delegate.contentView()->folders().size(), 3);
     }
     qputenv("SCREENSHOT_SCENARIO", "History");
-    AppDelegate delegate;
+    AppServices services;
+    AppDelegate delegate(services);
     delegate.applicationDidFinishLaunching({});
     EXPECT_TRUE(qobject_cast<OnboardingView*>(delegate.mainWindow()->content()));
 }
@@ -123,7 +129,8 @@ TEST_F(AppDelegateTest, ScreenshotScenarioSkipsTheOnboardingAndWrongCaseDoesNot)
 TEST_F(AppDelegateTest, ClosingHidesTheWindowAndToggleBringsItBack)
 {
     completeOnboarding();
-    AppDelegate delegate;
+    AppServices services;
+    AppDelegate delegate(services);
     delegate.applicationDidFinishLaunching({});
     MainWindow* window = delegate.mainWindow();
     QWidget* content = window->content();
@@ -146,7 +153,8 @@ TEST_F(AppDelegateTest, HandedOverFoldersAreConfirmedAfterLaunchAndTheKeysRemove
     ASSERT_TRUE(AppGroupStore::setFolderURLs({picked.url().toString(), other.url().toString()}));
     ASSERT_TRUE(AppGroupStore::setContainerURL(container.url().toString()));
 
-    AppDelegate delegate;
+    AppServices services;
+    AppDelegate delegate(services);
     delegate.applicationDidFinishLaunching({});
     EXPECT_EQ(delegate.foldersFromExtension(), (QList<Folder>{picked, other, inner}));
     const Result<HandOver> left = AppGroupStore::take();
@@ -209,7 +217,8 @@ TEST_F(AppDelegateTest, FoldersHandedOverDuringTheOnboardingWaitForItsEnd)
 TEST_F(AppDelegateTest, ReopenShowsHandedOverFoldersAtOnce)
 {
     completeOnboarding();
-    AppDelegate delegate;
+    AppServices services;
+    AppDelegate delegate(services);
     delegate.applicationDidFinishLaunching({});
     delegate.mainWindow()->hide();
 
@@ -228,7 +237,8 @@ TEST_F(AppDelegateTest, ReopenShowsHandedOverFoldersAtOnce)
 TEST_F(AppDelegateTest, ReopenWithoutHandOverAnswersFalse)
 {
     completeOnboarding();
-    AppDelegate delegate;
+    AppServices services;
+    AppDelegate delegate(services);
     delegate.applicationDidFinishLaunching({});
     MainView* before = delegate.contentView();
     delegate.mainWindow()->hide();
@@ -242,7 +252,8 @@ TEST_F(AppDelegateTest, ReopenWithoutHandOverAnswersFalse)
 TEST_F(AppDelegateTest, LoginItemStartWithoutTrayStillShowsTheWindow)
 {
     completeOnboarding();
-    AppDelegate delegate;
+    AppServices services;
+    AppDelegate delegate(services);
     LaunchRequest request;
     request.action = LaunchRequest::Action::autostart;
     delegate.applicationDidFinishLaunching(request);
@@ -254,7 +265,8 @@ TEST_F(AppDelegateTest, LoginItemStartWithoutTrayStillShowsTheWindow)
 TEST_F(AppDelegateTest, OpenRequestShowsTheFoldersInANewMainView)
 {
     completeOnboarding();
-    AppDelegate delegate;
+    AppServices services;
+    AppDelegate delegate(services);
     delegate.applicationDidFinishLaunching({});
     const Folder a = makeFolder(QStringLiteral("a"));
     LaunchRequest request;
@@ -272,7 +284,8 @@ TEST_F(AppDelegateTest, OpenRequestShowsTheFoldersInANewMainView)
 TEST_F(AppDelegateTest, TheTrayMenuSpeaksTheInterfaceLanguage)
 {
     qputenv("TEST_LOCALE", "fr");
-    AppDelegate delegate;
+    AppServices services;
+    AppDelegate delegate(services);
     delegate.applicationDidFinishLaunching({});
     ASSERT_EQ(delegate.statusItem()->menu()->actions().size(), 1);
     EXPECT_EQ(delegate.statusItem()->menu()->actions().first()->text(), QStringLiteral("Quitter"));

@@ -1,4 +1,5 @@
 #include "app/AppDelegate.h"
+#include "app/AppServices.h"
 #include "app/MainWindow.h"
 #include "ui/main/MainView.h"
 #include "ui/main/ScreenshotScenario.h"
@@ -33,7 +34,8 @@ class ScreenshotScenesTest : public ::testing::TestWithParam<Scene> {};
 TEST_P(ScreenshotScenesTest, BuildsTheDemoGroupAndShowsIt)
 {
     qputenv("SCREENSHOT_SCENARIO", GetParam().scenario);
-    AppDelegate delegate;
+    AppServices services;
+    AppDelegate delegate(services);
     delegate.applicationDidFinishLaunching({});
     MainView* view = delegate.contentView();
     ASSERT_TRUE(view);

@@ -1,5 +1,5 @@
 #include "app/AppDelegate.h"
-#include "app/SmartPainter.h"
+#include "app/AppServices.h"
 #include "platform/GvfsMetadata.h"
 #include "smart/SmartIconService.h"
 #include "storage/ColorizationHistoryStore.h"
@@ -46,11 +46,12 @@ protected:
     {
         const LaunchRequest request = smartRequest(folders);
         delegate.applicationDidFinishLaunching(request);
-        ASSERT_TRUE(delegate.smartPainter());
-        QSignalSpy painted(delegate.smartPainter(), &SmartPainter::folderPainted);
+        QSignalSpy painted(&services.styler(), &FolderStyler::folderFinished);
         ASSERT_TRUE(QTest::qWaitFor([&] { return painted.count() == folders.size(); }, 60'000));
-        for (const QList<QVariant>& arguments : painted)
-            EXPECT_TRUE(arguments.at(1).toBool()) << arguments.at(0).toString().toStdString();
+        for (const QList<QVariant>& arguments : painted) {
+            const auto outcome = arguments.at(0).value<FolderStyler::Outcome>();
+            EXPECT_TRUE(outcome.succeeded()) << outcome.folder.path().toStdString();
+        }
     }
 
     static void expectStyledWithGlyph(const Folder& folder)
@@ -64,6 +65,7 @@ protected:
     }
 
     QTemporaryDir root;
+    AppServices services;
 };
 
 } // namespace
@@ -71,7 +73,7 @@ protected:
 TEST_F(SmartIntakeTest, EveryFolderGetsAGlyphWhileTheIndexIsStillBuilding)
 {
     const QList<Folder> folders = makeFolders({"Invoices", "Music", "Recipes"});
-    AppDelegate delegate;
+    AppDelegate delegate(services);
     QElapsedTimer clock;
     clock.start();
     styleAtLaunch(delegate, folders);
@@ -85,7 +87,7 @@ TEST_F(SmartIntakeTest, ASlowIndexBuildStillGivesGlyphs)
     SmartIconService::shared().setBuildDelayForTesting(std::chrono::milliseconds(3000));
     const QList<Folder> folders = makeFolders({"Invoices", "Music", "Recipes"});
     test::LogCapture log;
-    AppDelegate delegate;
+    AppDelegate delegate(services);
     QElapsedTimer clock;
     clock.start();
     styleAtLaunch(delegate, folders);
@@ -99,13 +101,14 @@ TEST_F(SmartIntakeTest, AFolderThatCannotTakeAnIconIsSkippedAndTheOthersGoOn)
 {
     const QList<Folder> folders = makeFolders({"Garden"});
     const Folder missing = Folder::unchecked(root.filePath(QStringLiteral("gone")));
-    AppDelegate delegate;
+    AppDelegate delegate(services);
     const LaunchRequest request = smartRequest({missing, folders.first()});
     delegate.applicationDidFinishLaunching(request);
-    QSignalSpy painted(delegate.smartPainter(), &SmartPainter::folderPainted);
+    QSignalSpy painted(&services.styler(), &FolderStyler::folderFinished);
     ASSERT_TRUE(QTest::qWaitFor([&] { return painted.count() == 2; }, 60'000));
-    EXPECT_FALSE(painted.at(0).at(1).toBool());
-    EXPECT_TRUE(painted.at(1).at(1).toBool());
+    EXPECT_EQ(painted.at(0).at(0).value<FolderStyler::Outcome>().folder, missing);
+    EXPECT_FALSE(painted.at(0).at(0).value<FolderStyler::Outcome>().succeeded());
+    EXPECT_TRUE(painted.at(1).at(0).value<FolderStyler::Outcome>().succeeded());
     EXPECT_FALSE(ColorizationHistoryStore::shared().folderStyles().contains(missing.path()));
     expectStyledWithGlyph(folders.first());
 }
@@ -115,7 +118,7 @@ TEST_F(SmartIntakeTest, AnOpenedFolderProposedBeforeTheIndexIsReadyEndsWithAGlyp
 {
     SmartIconService::shared().setBuildDelayForTesting(std::chrono::milliseconds(1500));
     const QList<Folder> folders = makeFolders({"Music"});
-    AppDelegate delegate;
+    AppDelegate delegate(services);
     LaunchRequest request{LaunchRequest::Action::open, {folders.first().path()}};
     delegate.applicationDidFinishLaunching(request);
     ASSERT_TRUE(QTest::qWaitFor([&] { return delegate.contentView()->folders() == folders; }, 5000));

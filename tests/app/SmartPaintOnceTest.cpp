@@ -1,7 +1,8 @@
 #include "app/SmartPaintOnce.h"
 
-#include "services/SmartStyling.h"
+#include "services/FolderStyler.h"
 #include "storage/ColorizationHistoryStore.h"
+#include "storage/ExtendedAttributesManager.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
@@ -52,7 +53,7 @@ TEST(SmartPaintOnceTest, OneLinePerFolderWithItsGlyphOrWhyNot)
         music + QStringLiteral(": not styled: its icon could not be set"));
 }
 
-TEST(SmartPaintOnceTest, StylesInOrderRecordsTheStyledAndAnswersWithTheStatus)
+TEST(SmartPaintOnceTest, StylesInOrderAndAnswersWithTheStatus)
 {
     LogCapture log(false);
     QStringList asked;
@@ -72,11 +73,6 @@ TEST(SmartPaintOnceTest, StylesInOrderRecordsTheStyledAndAnswersWithTheStatus)
     EXPECT_EQ(log.lines(log::Channel::standardOutput),
               (QStringList{"/a/broken: not styled: its icon could not be drawn", "/a/Music: music"}));
     EXPECT_EQ(asked, (QStringList{"/a/Invoices", "/a/Receipt", "/a/broken", "/a/Music"}));
-
-    const QMap<QString, ColorizationData>& styles = ColorizationHistoryStore::shared().folderStyles();
-    EXPECT_EQ(styles.value(QStringLiteral("/a/Music")), withGlyph(lucide(QStringLiteral("music"))));
-    EXPECT_TRUE(styles.contains(QStringLiteral("/a/Invoices")));
-    EXPECT_FALSE(styles.contains(QStringLiteral("/a/broken"))) << "a failure is not recorded";
 
     log.clear();
     EXPECT_EQ(SmartPaintOnce::paint({}, style), SmartPaintOnce::noneFound);
@@ -106,10 +102,8 @@ TEST(SmartPaintOnceTest, TheSmartStyleOfAFolderThatWentAwayIsRefusedWithItsReaso
     const QString music = dir.filePath(QStringLiteral("Invoices"));
     ASSERT_TRUE(QDir().mkdir(music));
     LogCapture log(false);
-    const auto style = [](const QString& path, SmartSiblingAnalysis::Batch& siblings) {
-        return smart::styleFolder(path, siblings, QStringLiteral("[Smart] "));
-    };
-    EXPECT_EQ(SmartPaintOnce::paint({gone, music}, style), SmartPaintOnce::someFailed);
+    FolderStyler styler(ColorizationHistoryStore::shared(), ExtendedAttributesManager::shared());
+    EXPECT_EQ(SmartPaintOnce::paint({gone, music}, SmartPaintOnce::through(styler)), SmartPaintOnce::someFailed);
     const QStringList lines = log.lines(log::Channel::standardOutput);
     ASSERT_EQ(lines.size(), 2);
     EXPECT_EQ(lines[0], gone + QStringLiteral(": not styled: its icon could not be set"));
@@ -117,6 +111,9 @@ TEST(SmartPaintOnceTest, TheSmartStyleOfAFolderThatWentAwayIsRefusedWithItsReaso
     EXPECT_NE(lines[1], music + QStringLiteral(": no glyph")) << "the keyword index knows invoices";
     EXPECT_TRUE(log.contains(QStringLiteral("[Smart] ❌ Failed to set icon on ") + gone)) << "warned, always";
     EXPECT_FALSE(log.contains(QStringLiteral("Applied smart icon"))) << "diagnostic lines are off";
+    const QMap<QString, ColorizationData>& styles = ColorizationHistoryStore::shared().folderStyles();
+    EXPECT_TRUE(styles.contains(music)) << "the styler records what it styled";
+    EXPECT_FALSE(styles.contains(gone)) << "a failure is not recorded";
 }
 
 TEST(SmartPaintOnceTest, TheFoldersOfARunAreOneBatch)
@@ -124,27 +121,23 @@ TEST(SmartPaintOnceTest, TheFoldersOfARunAreOneBatch)
     QTemporaryDir dir;
     for (const char* name : {"Invoices", "Music", "Photos"})
         ASSERT_TRUE(QDir(dir.path()).mkdir(QString::fromLatin1(name)));
-    LogCapture log(false);
+    LogCapture log; // with the diagnostic lines, which count the siblings
     const QString logFile = ColorizationHistoryStore::shared().storageDirectory() + QStringLiteral("/") +
                             ColorizationHistoryStore::logFileName;
     const QByteArray escapedParent = dir.path().toUtf8().replace("/", "\\/"); // as the log writes it
-    QList<const SmartSiblingAnalysis::Batch*> batches;
-    QList<qsizetype> siblingsSeen;
+    FolderStyler styler(ColorizationHistoryStore::shared(), ExtendedAttributesManager::shared());
     QList<bool> recordedSoFar;
-    const auto style = [&](const QString& path, SmartSiblingAnalysis::Batch& siblings) {
-        batches.append(&siblings);
-        siblingsSeen.append(siblings.siblingColorizations(path).size());
+    QObject::connect(&styler, &FolderStyler::folderFinished, [&](const FolderStyler::Outcome&) {
         QFile file(logFile);
         recordedSoFar.append(file.open(QIODevice::ReadOnly) && file.readAll().contains(escapedParent));
-        return Result<ColorizationData>(withGlyph(std::nullopt));
-    };
-    EXPECT_EQ(SmartPaintOnce::paint({dir.filePath("Invoices"), dir.filePath("Music"), dir.filePath("Photos")}, style),
+    });
+    EXPECT_EQ(SmartPaintOnce::paint({dir.filePath("Invoices"), dir.filePath("Music"), dir.filePath("Photos")},
+                                    SmartPaintOnce::through(styler)),
               SmartPaintOnce::allStyled);
-    EXPECT_EQ(batches.size(), 3);
-    EXPECT_TRUE(batches[0] == batches[1] && batches[1] == batches[2]);
-    EXPECT_EQ(siblingsSeen, (QList<qsizetype>{0, 1, 2})) << "each folder styled counts for the next";
     EXPECT_EQ(recordedSoFar, (QList<bool>{false, false, false})) << "the history is written when the run ends";
     QFile file(logFile);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll().count(escapedParent), 3);
+    EXPECT_TRUE(log.contains(QString::fromUtf8("[Smart] 📊 2/2 siblings have colorization data")))
+        << "each folder styled counts for the next";
 }

@@ -34,6 +34,7 @@ INSTANTIATE_TYPED_TEST_SUITE_P(Nautilus, FileManagerModuleTest, Nautilus);
 // holds the folders. Nothing is applied to them before the user does so.
 
 #include "app/AppDelegate.h"
+#include "app/AppServices.h"
 #include "app/MainWindow.h"
 #include "colorize_menu.h"
 #include "platform/GvfsMetadata.h"
@@ -61,7 +62,8 @@ protected:
         Preferences::setValue(prefs::hasCompletedOnboarding, true);
         channel = std::make_unique<SingleInstance>();
         ASSERT_EQ(channel->claim(LaunchRequest{}), SingleInstance::Role::primary);
-        delegate = std::make_unique<AppDelegate>();
+        services = std::make_unique<AppServices>();
+        delegate = std::make_unique<AppDelegate>(*services);
         delegate->setRequestChannel(channel.get());
         delegate->applicationDidFinishLaunching({});
         delegate->mainWindow()->hide();
@@ -69,6 +71,7 @@ protected:
     void TearDown() override
     {
         delegate.reset();
+        services.reset();
         channel.reset();
         test::FileManagerModuleTest<Nautilus>::TearDown();
     }
@@ -88,6 +91,7 @@ protected:
     }
 
     std::unique_ptr<SingleInstance> channel;
+    std::unique_ptr<AppServices> services;
     std::unique_ptr<AppDelegate> delegate;
 };
 

@@ -1,4 +1,5 @@
 #include "services/ColorizationViewModel.h"
+#include "services/FolderStyler.h"
 #include "smart/SmartIconService.h"
 #include "storage/ColorizationHistoryStore.h"
 #include "storage/ExtendedAttributesManager.h"
@@ -8,9 +9,12 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <limits>
 
 using namespace pigmo;
 using namespace std::chrono_literals;
@@ -37,6 +41,7 @@ protected:
 
     QTemporaryDir dir{QDir::homePath() + "/folders-XXXXXX"};
     test::LogCapture log;
+    FolderStyler styler{ColorizationHistoryStore::shared(), ExtendedAttributesManager::shared()};
 };
 
 TEST_F(ColorizationViewModelTest, AttributeStyleWinsOverTheHistory)
@@ -98,15 +103,13 @@ TEST_F(ColorizationViewModelTest, EachChangeRendersTheWholeCurrentStyle)
 TEST_F(ColorizationViewModelTest, SetIconWritesAttributeAndHistoryBeforeTheCompletion)
 {
     const Folder url = folder("Invoices");
-    auto model = ColorizationViewModel::create(url, false);
+    auto model = ColorizationViewModel::create(url, false, nullptr, &styler);
     const ColorizationData data = style(30);
     bool done = false, succeeded = false, recordedFirst = false;
-    ColorizationViewModel::iconQueue().start([&] {
-        model->setFolderIcon(model->image(), data, [&](bool ok) {
-            recordedFirst = ColorizationHistoryStore::shared().folderStyles().contains(url.path());
-            succeeded = ok;
-            done = true;
-        });
+    model->setFolderIcon(model->image(), data, [&](bool ok) {
+        recordedFirst = ColorizationHistoryStore::shared().folderStyles().contains(url.path());
+        succeeded = ok;
+        done = true;
     });
     waitForCompletion(done);
     EXPECT_TRUE(succeeded);
@@ -119,7 +122,7 @@ TEST_F(ColorizationViewModelTest, SetIconWritesAttributeAndHistoryBeforeTheCompl
 TEST_F(ColorizationViewModelTest, RefusedSetIconTouchesNothingAndReportsFalse)
 {
     const Folder url = folder("Gone");
-    auto model = ColorizationViewModel::create(url, false);
+    auto model = ColorizationViewModel::create(url, false, nullptr, &styler);
     QDir(url.path()).removeRecursively();
     bool done = false, succeeded = true;
     model->setFolderIcon(model->image(), style(30), [&](bool ok) {
@@ -132,10 +135,29 @@ TEST_F(ColorizationViewModelTest, RefusedSetIconTouchesNothingAndReportsFalse)
     EXPECT_TRUE(log.contains("Failed to set folder icon on " + url.path()));
 }
 
+TEST_F(ColorizationViewModelTest, NonFiniteStyleIsRefusedBeforeTheFolderIsTouched)
+{
+    const Folder url = folder("Infinite");
+    auto model = ColorizationViewModel::create(url, false, nullptr, &styler);
+    ColorizationData data = style(30);
+    data.iconSize = std::numeric_limits<double>::infinity();
+    bool done = false, succeeded = true;
+    model->setFolderIcon(model->image(), data, [&](bool ok) {
+        succeeded = ok;
+        done = true;
+    });
+    waitForCompletion(done);
+    EXPECT_FALSE(succeeded);
+    EXPECT_TRUE(log.contains("Refused to style " + url.path() + ": the style holds a non-finite number."));
+    EXPECT_FALSE(QFileInfo::exists(url.path() + "/.directory")) << "no icon set";
+    EXPECT_FALSE(ExtendedAttributesManager::shared().readSettings(url.path()));
+    EXPECT_FALSE(ColorizationHistoryStore::shared().folderStyles().contains(url.path()));
+}
+
 TEST_F(ColorizationViewModelTest, ResetShowsDefaultsAtOnceAndForgetsTheCurrentStyleOnly)
 {
     const Folder url = folder("Reset");
-    auto model = ColorizationViewModel::create(url, false);
+    auto model = ColorizationViewModel::create(url, false, nullptr, &styler);
     bool done = false;
     model->setFolderIcon(model->image(), style(30), [&](bool) { done = true; });
     waitForCompletion(done);
@@ -161,7 +183,7 @@ TEST_F(ColorizationViewModelTest, FailedResetShowsTheStyleTheFolderStillHas)
 {
     const Folder url = folder("Stuck");
     ColorizationHistoryStore::shared().record(url.path(), style(300));
-    auto model = ColorizationViewModel::create(url, false);
+    auto model = ColorizationViewModel::create(url, false, nullptr, &styler);
     QDir(url.path()).removeRecursively(); // the removal will be refused
     bool done = false, succeeded = true;
     model->resetFolderIcon([&](bool ok) {
@@ -212,3 +234,16 @@ TEST_F(ColorizationViewModelTest, SmartWorkflowStartedBeforeTheIndexIsReadyEndsW
 }
 
 } // namespace
+
+TEST_F(ColorizationViewModelTest, AModelWithoutAStylerWritesNothing)
+{
+    const Folder url = folder("Scene");
+    auto model = ColorizationViewModel::create(url, false);
+    bool applied = true, removed = true;
+    model->setFolderIcon(model->image(), style(30), [&](bool ok) { applied = ok; });
+    model->removeFolderIcon([&](bool ok) { removed = ok; });
+    EXPECT_FALSE(applied);
+    EXPECT_FALSE(removed);
+    EXPECT_FALSE(ExtendedAttributesManager::shared().readSettings(url.path()));
+    EXPECT_FALSE(ColorizationHistoryStore::shared().folderStyles().contains(url.path()));
+}

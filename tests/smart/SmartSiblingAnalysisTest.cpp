@@ -172,6 +172,41 @@ TEST_F(SiblingFoldersTest, CollectsTheStylesOfVisibleSiblingFolders)
     EXPECT_EQ(lines[4], QString::fromUtf8("[Smart] 📊 1/2 siblings have colorization data"));
 }
 
+TEST_F(SiblingFoldersTest, HugeSiblingNumbersGiveFiniteProposalsInRange)
+{
+    make("New Folder");
+    ColorizationData huge = style(1e308, 1e308, -1e308, 1e308);
+    huge.iconSize = 1e308;
+    for (const char* name : {"a", "b"}) {
+        make(name);
+        ExtendedAttributesManager::shared().writeSettings(huge, path(name));
+    }
+    ColorizationData negative = huge;
+    negative.color.saturation = -1e308;
+    negative.intensity = -1e308;
+    make("c");
+    ExtendedAttributesManager::shared().writeSettings(negative, path("c"));
+
+    test::LogCapture log;
+    const QList<ColorizationData> siblings = SmartSiblingAnalysis::siblingColorizations(path("New Folder"));
+    ASSERT_EQ(siblings.size(), 3) << "read back from the folders' attributes";
+    const ColorizationData proposal{SmartSiblingAnalysis::suggestedColor(siblings),
+                                    SmartSiblingAnalysis::suggestedIntensity(siblings), std::nullopt,
+                                    SmartSiblingAnalysis::suggestedIconSize(siblings),
+                                    SmartSiblingAnalysis::suggestedStyle(siblings)};
+    EXPECT_TRUE(proposal.isFinite());
+    EXPECT_DOUBLE_EQ(proposal.intensity, 1);
+    EXPECT_DOUBLE_EQ(*proposal.iconSize, 240);
+    EXPECT_DOUBLE_EQ(proposal.color.saturation, 100);
+    EXPECT_DOUBLE_EQ(proposal.color.lightness, 25);
+    EXPECT_TRUE(proposal.color.hue >= 0 && proposal.color.hue <= 360);
+
+    ColorizationData low = style(0, 50, 50, -0.5);
+    low.iconSize = 20;
+    EXPECT_DOUBLE_EQ(SmartSiblingAnalysis::suggestedIntensity({low}), 0);
+    EXPECT_DOUBLE_EQ(SmartSiblingAnalysis::suggestedIconSize({low}), 100);
+}
+
 TEST_F(SiblingFoldersTest, SiblingTestAndUnreadableParent)
 {
     make("a");

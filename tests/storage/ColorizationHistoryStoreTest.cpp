@@ -182,6 +182,50 @@ TEST_F(ColorizationHistoryStoreTest, UnreadableStylesAreMovedAsideAndTheStoreSta
     EXPECT_EQ(ColorizationHistoryStore().folderStyles().keys(), QStringList{"/b"});
 }
 
+TEST_F(ColorizationHistoryStoreTest, FilesNestedTooDeepAreMovedAsideByteForByte)
+{
+    const QByteArray deep = QByteArray(100000, '[') + QByteArray(100000, ']');
+    const QByteArray deepStyles =
+        "{\"/a\":" + QByteArray(100000, '{').replace("{", "{\"x\":") + "1" + QByteArray(100000, '}') + "}";
+    put(ColorizationHistoryStore::stylesFileName, deepStyles);
+    put(ColorizationHistoryStore::logFileName, deep);
+    ColorizationHistoryStore store;
+    EXPECT_TRUE(store.folderStyles().isEmpty());
+    store.loadChronologicalLog();
+    EXPECT_TRUE(store.chronologicalLog().isEmpty());
+    ASSERT_EQ(log.lines().size(), 4);
+    EXPECT_TRUE(log.lines()[0].startsWith("Error loading folder styles: "));
+    EXPECT_TRUE(log.lines()[2].startsWith("Error loading chronological log: "));
+    EXPECT_EQ(contents(corruptCopies(ColorizationHistoryStore::stylesFileName).value(0)), deepStyles);
+    EXPECT_EQ(contents(corruptCopies(ColorizationHistoryStore::logFileName).value(0)), deep);
+}
+
+TEST_F(ColorizationHistoryStoreTest, DeepLogBeforeLoadingIsMovedAsideOnAppending)
+{
+    const QByteArray deep = QByteArray(100000, '[');
+    put(ColorizationHistoryStore::logFileName, deep);
+    ColorizationHistoryStore store;
+    store.record("/a", styleWithHue(1));
+    EXPECT_EQ(contents(corruptCopies(ColorizationHistoryStore::logFileName).value(0)), deep);
+    EXPECT_EQ(logOnDisk().size(), 1);
+}
+
+TEST_F(ColorizationHistoryStoreTest, AnEntryBeyondYear9999InUtcMakesTheLogUnreadableAsItIs)
+{
+    const QByteArray beyond =
+        R"([{"folderPath":"\/old","data":{"color":{"hue":1,"saturation":2,"lightness":3},"intensity":1,)"
+        R"("iconStyle":{"type":"vibrant"}},"timestamp":"9999-12-31T23:30:00-01:00"}])";
+    put(ColorizationHistoryStore::logFileName, beyond);
+    ColorizationHistoryStore store;
+    store.loadChronologicalLog();
+    EXPECT_TRUE(store.chronologicalLog().isEmpty());
+    EXPECT_EQ(contents(corruptCopies(ColorizationHistoryStore::logFileName).value(0)), beyond);
+    store.record("/new", styleWithHue(2));
+    store.record("/newer", styleWithHue(3));
+    EXPECT_EQ(logOnDisk().size(), 2) << "the appends after it keep the new log";
+    EXPECT_EQ(corruptCopies(ColorizationHistoryStore::logFileName).size(), 1);
+}
+
 TEST_F(ColorizationHistoryStoreTest, NonFiniteStyleIsRefusedWhole)
 {
     ColorizationHistoryStore store;

@@ -43,8 +43,8 @@ QList<Folder> droppedFolders(const QMimeData* mime)
 
 } // namespace
 
-MainView::MainView(const QList<Folder>& folders, bool fileAboutToBeDropped, QWidget* parent)
-    : MainView(std::make_unique<ColorizationModelsGroup>(folders, true), parent)
+MainView::MainView(const QList<Folder>& folders, bool fileAboutToBeDropped, FolderStyler* styler, QWidget* parent)
+    : MainView(std::make_unique<ColorizationModelsGroup>(folders, true, styler), parent)
 {
     setFileAboutToBeDropped(fileAboutToBeDropped);
 }

@@ -22,9 +22,10 @@ namespace pigmo {
 class MainView : public QWidget {
     Q_OBJECT
 public:
-    // A view editing `folders`, in order (empty: the drop zone). `fileAboutToBeDropped` starts the drop
-    // zone in its hover state.
-    explicit MainView(const QList<Folder>& folders, bool fileAboutToBeDropped = false, QWidget* parent = nullptr);
+    // A view editing `folders`, in order (empty: the drop zone), written through `styler` (not owned).
+    // `fileAboutToBeDropped` starts the drop zone in its hover state.
+    explicit MainView(const QList<Folder>& folders, bool fileAboutToBeDropped = false, FolderStyler* styler = nullptr,
+                      QWidget* parent = nullptr);
     // A view showing the demo folders of a screenshot scenario.
     explicit MainView(ScreenshotScenario scenario, QWidget* parent = nullptr);
     // A view over a group made elsewhere.

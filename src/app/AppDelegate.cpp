@@ -8,12 +8,20 @@
 #include "fulldiskaccess/FDAPermissionManager.h"
 #include "platform/AppGroupStore.h"
 #include "platform/Desktop.h"
+#include "platform/FullDiskAccess.h"
 #include "platform/Product.h"
 #include "platform/SingleInstance.h"
 #include "services/AppearanceManager.h"
 #include "services/DisplayModeManager.h"
+#include "services/FolderLanguagesManager.h"
+#include "services/FolderStyler.h"
+#include "services/FolderWatcherService.h"
+#include "services/IconStylePreferenceManager.h"
+#include "services/LocalizationManager.h"
+#include "services/OnboardingSuggestionsModel.h"
 #include "smart/SmartIconService.h"
 #include "storage/ColorizationHistoryStore.h"
+#include "storage/ExtendedAttributesManager.h"
 #include "storage/Preferences.h"
 #include "ui/Localized.h"
 #include "ui/main/MainView.h"
@@ -129,7 +137,18 @@ QWidget* AppDelegate::createContent()
     contentView_ = new MainView(QList<Folder>(), false, &services_.styler());
     if (Preferences::value(prefs::hasCompletedOnboarding))
         return contentView_;
-    return new OnboardingView([self = QPointer<AppDelegate>(this)] {
+    OnboardingView::Services services{
+        services_.watcher(),
+        IconStylePreferenceManager::shared(),
+        FolderLanguagesManager::shared(),
+        services_.fullDiskAccess(),
+        LocalizationManager::shared(),
+        [] { return FullDiskAccess::isGranted(); },
+        [this] {
+            return std::make_unique<OnboardingSuggestionsModel>(OnboardingSuggestionsModel::Services{
+                SmartIconService::shared(), ExtendedAttributesManager::shared(), services_.styler()});
+        }};
+    return new OnboardingView(std::move(services), [self = QPointer<AppDelegate>(this)] {
         if (self)
             self->onboardingDidComplete();
     });

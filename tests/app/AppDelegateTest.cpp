@@ -179,7 +179,8 @@ TEST_F(AppDelegateTest, FoldersHandedOverDuringTheOnboardingWaitForItsEnd)
     const Folder early = makeFolder(QStringLiteral("early"));
     const Folder late = makeFolder(QStringLiteral("late"));
     ASSERT_TRUE(AppGroupStore::setFolderURLs({early.url().toString()}));
-    AppDelegate delegate;
+    AppServices services;
+    AppDelegate delegate(services);
     delegate.applicationDidFinishLaunching({});
     auto* onboarding = qobject_cast<OnboardingView*>(delegate.mainWindow()->content());
     ASSERT_TRUE(onboarding);

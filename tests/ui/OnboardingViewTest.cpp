@@ -3,6 +3,7 @@
 #include "fulldiskaccess/FDAPermissionManager.h"
 #include "platform/FolderIcons.h"
 #include "services/FolderLanguagesManager.h"
+#include "services/FolderStyler.h"
 #include "services/FolderWatcherService.h"
 #include "services/IconStylePreferenceManager.h"
 #include "services/LocalizationManager.h"
@@ -90,12 +91,7 @@ protected:
                 [this] {
                     const QString root = home.path();
                     return std::make_unique<OnboardingSuggestionsModel>(
-                        OnboardingSuggestionsModel::Services{icons, ExtendedAttributesManager::shared(), history,
-                                                             [this](const QImage& image, const QString& path) {
-                                                                 // The travel folder refuses its icon.
-                                                                 return path != travel &&
-                                                                        FolderIcons::setIcon(image, path);
-                                                             }},
+                        OnboardingSuggestionsModel::Services{icons, ExtendedAttributesManager::shared(), styler},
                         OnboardingSuggestionsModel::Roots::of(
                             {root, root + QStringLiteral("/Desktop"), root + QStringLiteral("/Documents"), {}, {}}));
                 }};
@@ -149,11 +145,10 @@ protected:
     pigmo::test::TestSources sources;
     SmartIconService icons{[this] { return sources.sources(); }};
     ColorizationHistoryStore history;
+    FolderStyler styler{history, ExtendedAttributesManager::shared()};
+    // A real watcher over the home; it styles nothing in these tests.
     FolderWatcherService watcher{
-        FolderWatcherService::Dependencies{[] { return true; },
-                                           [](const QString&) { return std::optional<ColorizationData>(); },
-                                           [](const QString&, const ColorizationData&) {},
-                                           {}}};
+        FolderWatcherService::Dependencies{[] { return true; }, [](const QString&, std::function<void(bool)>) {}, {}}};
     IconStylePreferenceManager iconStyle;
     int rebuilds = 0;
     FolderLanguagesManager languages{QStringLiteral("en"), [this] { ++rebuilds; }};
@@ -280,6 +275,7 @@ TEST_F(OnboardingViewTest, AFullRunThroughAllElevenStepsResumingAfterEachRestart
     EXPECT_FALSE(suggestions->cards()[1]->isSelected());
     click(suggestions->cards()[1]);
     EXPECT_EQ(suggestions->applyButton()->text(), QStringLiteral("Apply (5)"));
+    ASSERT_TRUE(QDir(travel).removeRecursively()); // gone while the user chose: its icon cannot be set
     pressReturn(*view);
 
     // Applying: icons, attributes and history where the icon took; the refused folder is counted.

@@ -1,17 +1,8 @@
 #include "ui/onboarding/OnboardingView.h"
 
-#include "fulldiskaccess/FDAPermissionManager.h"
-#include "platform/FolderIcons.h"
-#include "platform/FullDiskAccess.h"
-#include "services/FolderLanguagesManager.h"
-#include "services/FolderWatcherService.h"
-#include "services/IconStylePreferenceManager.h"
 #include "services/LocalizationManager.h"
 #include "services/OnboardingLoadingSequence.h"
 #include "services/OnboardingSuggestionsModel.h"
-#include "smart/SmartIconService.h"
-#include "storage/ColorizationHistoryStore.h"
-#include "storage/ExtendedAttributesManager.h"
 #include "ui/Localized.h"
 #include "ui/controls/BundleImage.h"
 #include "ui/controls/ControlStyle.h"
@@ -118,26 +109,6 @@ protected:
 private:
     const OnboardingView& view_;
 };
-
-OnboardingView::Services OnboardingView::Services::shared()
-{
-    return {FolderWatcherService::shared(),
-            IconStylePreferenceManager::shared(),
-            FolderLanguagesManager::shared(),
-            FDAPermissionManager::shared(),
-            LocalizationManager::shared(),
-            [] { return FullDiskAccess::isGranted(); },
-            [] {
-                return std::make_unique<OnboardingSuggestionsModel>(OnboardingSuggestionsModel::Services{
-                    SmartIconService::shared(), ExtendedAttributesManager::shared(), ColorizationHistoryStore::shared(),
-                    FolderIcons::setIcon});
-            }};
-}
-
-OnboardingView::OnboardingView(std::function<void()> onComplete, QWidget* parent)
-    : OnboardingView(Services::shared(), std::move(onComplete), parent)
-{
-}
 
 OnboardingView::OnboardingView(Services services, std::function<void()> onComplete, QWidget* parent)
     : QWidget(parent)

@@ -41,9 +41,6 @@ public:
         // Whether the program may read the user's folders, probed when the view is made.
         std::function<bool()> isFolderAccessGranted;
         std::function<std::unique_ptr<OnboardingSuggestionsModel>()> makeSuggestionsModel;
-
-        // The program's shared services, with the suggestions of the user's own folders.
-        static Services shared();
     };
 
     static constexpr int fadeOutMs = 180;
@@ -54,7 +51,6 @@ public:
 
     // `onComplete` runs once, after the completed flag is stored and the resume keys are removed.
     OnboardingView(Services services, std::function<void()> onComplete, QWidget* parent = nullptr);
-    explicit OnboardingView(std::function<void()> onComplete, QWidget* parent = nullptr);
     ~OnboardingView() override;
 
     OnboardingFlow& flow() { return *flow_; }

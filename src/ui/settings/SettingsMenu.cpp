@@ -17,7 +17,6 @@ SettingsMenuPopup::SettingsMenuPopup(QWidget* parent)
 {
     // A press outside only closes the menu: pressed on the row's own button it must not reopen it.
     setAttribute(Qt::WA_NoMouseReplay);
-    setAttribute(Qt::WA_DeleteOnClose);
     setFixedWidth(menuWidth);
     column_ = new QVBoxLayout(this);
     column_->setContentsMargins(0, 8, 0, 8);
@@ -148,12 +147,15 @@ void SettingsMenuRow::setMenuPresented(bool presented)
         menu_->close();
         return;
     }
+    // A closed menu is kept until the next one opens: whoever still holds it (a test, a picture) may read it.
+    delete closedMenu_.data();
     menu_ = new SettingsMenuPopup(window());
     if (fillMenu_)
         fillMenu_(*menu_);
     connect(menu_, &SettingsMenuPopup::closed, this, [this, menu = menu_.data()] {
         if (menu_ != menu)
             return;
+        closedMenu_ = menu;
         menu_ = nullptr;
         Q_EMIT menuClosed();
     });

@@ -7,6 +7,7 @@
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPainter>
 #include <QVBoxLayout>
 
@@ -32,6 +33,12 @@ PlainButton* SettingsMenuPopup::addOption(const std::function<void(QHBoxLayout& 
     row->setContentsMargins(12, 8, 12, 8);
     fill(*row);
     option->makeChildrenTransparent();
+    QStringList words;
+    for (const QLabel* label : option->findChildren<QLabel*>()) {
+        if (!label->text().isEmpty())
+            words.append(label->text());
+    }
+    option->setAccessibleName(words.join(u' '));
     connect(option, &QAbstractButton::clicked, this, [action = std::move(action)] { action(); });
     column_->addWidget(option);
     options_.append(option);

@@ -113,7 +113,7 @@ void AppDelegate::applicationDidFinishLaunching(const LaunchRequest& request)
 
 void AppDelegate::createStatusItem()
 {
-    statusItem_ = std::make_unique<StatusItem>(ui::localized(QStringLiteral("quit")));
+    statusItem_ = std::make_unique<StatusItem>(ui::localized(u"quit"_key));
     connect(statusItem_.get(), &StatusItem::clicked, this, &AppDelegate::toggleWindow);
     connect(statusItem_.get(), &StatusItem::quitRequested, this, &AppDelegate::quitApp);
 }

@@ -5,14 +5,6 @@
 #include <cmath>
 
 namespace pigmo {
-namespace {
-
-bool finite(const HSL& hsl)
-{
-    return std::isfinite(hsl.hue) && std::isfinite(hsl.saturation) && std::isfinite(hsl.lightness);
-}
-
-} // namespace
 
 QString IconStyle::rawValue(StyleType type)
 {
@@ -40,8 +32,8 @@ std::optional<IconStyle::StyleType> IconStyle::styleType(const QString& rawValue
 
 bool ColorizationData::isFinite() const
 {
-    return finite(color) && std::isfinite(intensity) && (!iconSize || std::isfinite(*iconSize)) &&
-           (!iconStyle.isColor() || finite(iconStyle.colorValue()));
+    return color.isFinite() && std::isfinite(intensity) && (!iconSize || std::isfinite(*iconSize)) &&
+           (!iconStyle.isColor() || iconStyle.colorValue().isFinite());
 }
 
 size_t qHash(const Icon& icon, size_t seed) noexcept

@@ -13,12 +13,17 @@ int channelByte(double channel)
     return static_cast<int>(std::round(std::clamp(channel, 0.0, 1.0) * 255.0));
 }
 
-bool isFinite(const Color& color)
+bool isFiniteColor(const Color& color)
 {
     return std::isfinite(color.red) && std::isfinite(color.green) && std::isfinite(color.blue);
 }
 
 } // namespace
+
+bool HSL::isFinite() const
+{
+    return std::isfinite(hue) && std::isfinite(saturation) && std::isfinite(lightness);
+}
 
 Color HSL::color() const
 {
@@ -44,7 +49,7 @@ Color HSL::color() const
 
 QString Color::hexString() const
 {
-    if (!isFinite(*this))
+    if (!isFiniteColor(*this))
         return QStringLiteral("#FFFFFF");
     return QString::asprintf("%02X%02X%02X", channelByte(red), channelByte(green), channelByte(blue));
 }
@@ -78,7 +83,7 @@ std::optional<Color> Color::fromHex(QStringView text)
 
 std::optional<HSL> HSL::fromColor(const Color& color)
 {
-    if (!isFinite(color))
+    if (!isFiniteColor(color))
         return std::nullopt;
     const double r = std::clamp(color.red, 0.0, 1.0);
     const double g = std::clamp(color.green, 0.0, 1.0);

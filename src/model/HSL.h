@@ -40,6 +40,8 @@ struct HSL {
 
     // The display colour of this HSL value, sRGB, opacity 1, unclamped.
     Color color() const;
+    // True when all three channels are finite numbers.
+    bool isFinite() const;
 
     // The HSL value of a display colour through its HSV form; nothing when a channel is not finite.
     static std::optional<HSL> fromColor(const Color& color);

@@ -2,10 +2,23 @@
 
 #include <QString>
 
-namespace pigmo::ui {
+#include <cstddef>
+
+namespace pigmo {
+
+// A string-table key written in the code: u"recently_used"_key. Every key the program uses is written this
+// way, so that the test of the string tables finds each one and checks that every table has it (a counted
+// key through its ".one", ".few" and ".many" forms).
+inline QString operator""_key(const char16_t* text, std::size_t size)
+{
+    return QString(reinterpret_cast<const QChar*>(text), qsizetype(size));
+}
+
+namespace ui {
 
 // The text of `key` in the interface language's "General" table; the key itself when the table has no
 // entry. Views look their texts up through this one function when they are built.
 QString localized(const QString& key);
 
-} // namespace pigmo::ui
+} // namespace ui
+} // namespace pigmo

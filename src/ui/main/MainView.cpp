@@ -97,11 +97,11 @@ void MainView::buildLayout()
     auto* zone = new QVBoxLayout(dropZone_);
     zone->setSpacing(20);
     zone->addStretch();
-    auto* hint = new QLabel(ui::localized(QStringLiteral("drag_drop_here")));
+    auto* hint = new QLabel(ui::localized(u"drag_drop_here"_key));
     hint->setAlignment(Qt::AlignCenter);
     hint->setForegroundRole(QPalette::PlaceholderText);
     zone->addWidget(hint);
-    auto* select = new QPushButton(ui::localized(QStringLiteral("select_folder")));
+    auto* select = new QPushButton(ui::localized(u"select_folder"_key));
     connect(select, &QPushButton::clicked, this, &MainView::selectFolders);
     zone->addWidget(select, 0, Qt::AlignHCenter);
     zone->addStretch();
@@ -172,7 +172,7 @@ void MainView::confirmAndAddFolders(const QList<Folder>& folders)
     if (folders.isEmpty())
         return;
     const QString start = QFileInfo(folders.first().path()).absolutePath();
-    const QList<Folder> chosen = runDirectoryPanel(ui::localized(QStringLiteral("confirm_folders_edit")), start);
+    const QList<Folder> chosen = runDirectoryPanel(ui::localized(u"confirm_folders_edit"_key), start);
     if (chosen.isEmpty())
         return;
     colorizers_->addFolders(chosen);

@@ -26,7 +26,7 @@ OnboardingView::OnboardingView(std::function<void()> onComplete, QWidget* parent
     icon->setAlignment(Qt::AlignCenter);
     layout->addWidget(icon);
 
-    auto* title = new QLabel(ui::localized(QStringLiteral("onboarding_welcome_title")));
+    auto* title = new QLabel(ui::localized(u"onboarding_welcome_title"_key));
     QFont titleFont = title->font();
     titleFont.setPointSizeF(titleFont.pointSizeF() * 2);
     titleFont.setBold(true);
@@ -34,12 +34,12 @@ OnboardingView::OnboardingView(std::function<void()> onComplete, QWidget* parent
     title->setAlignment(Qt::AlignCenter);
     layout->addWidget(title);
 
-    auto* subtitle = new QLabel(ui::localized(QStringLiteral("onboarding_welcome_subtitle")));
+    auto* subtitle = new QLabel(ui::localized(u"onboarding_welcome_subtitle"_key));
     subtitle->setAlignment(Qt::AlignCenter);
     subtitle->setWordWrap(true);
     layout->addWidget(subtitle);
 
-    continueButton_ = new QPushButton(ui::localized(QStringLiteral("onboarding_get_started")));
+    continueButton_ = new QPushButton(ui::localized(u"onboarding_get_started"_key));
     continueButton_->setDefault(true);
     continueButton_->setMinimumWidth(200);
     connect(continueButton_, &QPushButton::clicked, this, &OnboardingView::finish);

@@ -1,0 +1,138 @@
+#include "ui/controls/ControlStyle.h"
+
+#include <QPainter>
+#include <QPalette>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace pigmo::ui {
+
+QColor primaryColor(const QWidget& widget, double opacity)
+{
+    QColor color = widget.palette().color(QPalette::WindowText);
+    color.setAlphaF(float(std::clamp(color.alphaF() * opacity, 0.0, 1.0)));
+    return color;
+}
+
+QColor secondaryColor(const QWidget& widget)
+{
+    return primaryColor(widget, 0.5);
+}
+
+QColor tertiaryColor(const QWidget& widget)
+{
+    return primaryColor(widget, 0.25);
+}
+
+QColor quaternaryColor(const QWidget& widget)
+{
+    return primaryColor(widget, 0.1);
+}
+
+QFont systemFont(double size, QFont::Weight weight)
+{
+    QFont font;
+    font.setPixelSize(int(size + 0.5));
+    font.setWeight(weight);
+    return font;
+}
+
+QFont textFont(TextStyle style, QFont::Weight weight)
+{
+    switch (style) {
+    case TextStyle::caption:
+        return systemFont(11, weight);
+    case TextStyle::callout:
+        return systemFont(12, weight);
+    case TextStyle::body:
+        return systemFont(13, weight);
+    case TextStyle::title3:
+        return systemFont(15, weight);
+    }
+    return systemFont(13, weight);
+}
+
+QPainterPath continuousRoundedRect(const QRectF& rect, double radius)
+{
+    // Corner curves reach 1.28 times further along the edges than a circular arc of the same radius, which
+    // gives the smooth shoulder of a continuous corner.
+    const double r = std::min({radius, rect.width() / 2, rect.height() / 2});
+    if (r <= 0) {
+        QPainterPath square;
+        square.addRect(rect);
+        return square;
+    }
+    const double reach = std::min({r * 1.28, rect.width() / 2, rect.height() / 2});
+    const double l = rect.left(), t = rect.top(), rr = rect.right(), b = rect.bottom();
+    QPainterPath path;
+    path.moveTo(l + reach, t);
+    path.lineTo(rr - reach, t);
+    path.cubicTo(rr - reach * 0.36, t, rr, t + reach * 0.36, rr, t + reach);
+    path.lineTo(rr, b - reach);
+    path.cubicTo(rr, b - reach * 0.36, rr - reach * 0.36, b, rr - reach, b);
+    path.lineTo(l + reach, b);
+    path.cubicTo(l + reach * 0.36, b, l, b - reach * 0.36, l, b - reach);
+    path.lineTo(l, t + reach);
+    path.cubicTo(l, t + reach * 0.36, l + reach * 0.36, t, l + reach, t);
+    path.closeSubpath();
+    return path;
+}
+
+void drawFocusRing(QPainter& painter, const QWidget& widget, const QRectF& rect, double radius)
+{
+    painter.save();
+    QColor ring = widget.palette().color(QPalette::Highlight);
+    ring.setAlphaF(0.7f);
+    painter.setPen(QPen(ring, 2));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(continuousRoundedRect(rect.adjusted(1, 1, -1, -1), radius));
+    painter.restore();
+}
+
+} // namespace pigmo::ui
+
+#include "model/HSL.h"
+
+#include <cmath>
+
+namespace pigmo::ui {
+namespace {
+
+float channel(double value)
+{
+    return std::isfinite(value) ? float(std::clamp(value, 0.0, 1.0)) : 0.0f;
+}
+
+} // namespace
+
+QColor qColor(const Color& color)
+{
+    return QColor::fromRgbF(channel(color.red), channel(color.green), channel(color.blue), channel(color.opacity));
+}
+
+Color displayColor(const QColor& color)
+{
+    return {color.redF(), color.greenF(), color.blueF(), color.alphaF()};
+}
+
+} // namespace pigmo::ui
+
+namespace pigmo::ui {
+
+ThemeColor primary(double opacity)
+{
+    return [opacity](const QWidget& widget) { return primaryColor(widget, opacity); };
+}
+
+ThemeColor windowBackground()
+{
+    return [](const QWidget& widget) { return widget.palette().color(QPalette::Window); };
+}
+
+ThemeColor fixedColor(const QColor& color)
+{
+    return [color](const QWidget&) { return color; };
+}
+
+} // namespace pigmo::ui

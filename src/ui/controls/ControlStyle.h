@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPainterPath>
+#include <QRectF>
+
+class QPainter;
+class QWidget;
+
+namespace pigmo::ui {
+
+// The text colour of the widget's palette at `opacity` of its own alpha: "primary" is 1, "secondary" 0.5,
+// "tertiary" 0.25, and "an N % tint" is N / 100.
+QColor primaryColor(const QWidget& widget, double opacity = 1.0);
+QColor secondaryColor(const QWidget& widget);
+QColor tertiaryColor(const QWidget& widget);
+// The quaternary foreground style: the text colour at 10 % of its alpha.
+QColor quaternaryColor(const QWidget& widget);
+
+// The interface's text styles; 1 pt is one device-independent pixel.
+enum class TextStyle { caption, callout, body, title3 };
+QFont textFont(TextStyle style, QFont::Weight weight = QFont::Normal);
+QFont systemFont(double size, QFont::Weight weight = QFont::Normal);
+
+// A rounded rectangle with smooth ("continuous") corners.
+QPainterPath continuousRoundedRect(const QRectF& rect, double radius);
+
+// The keyboard-focus ring drawn around `rect` in the palette's highlight colour.
+void drawFocusRing(QPainter& painter, const QWidget& widget, const QRectF& rect, double radius);
+
+} // namespace pigmo::ui
+
+namespace pigmo {
+struct Color;
+}
+
+namespace pigmo::ui {
+
+// A display colour as a Qt colour, channels limited to 0...1 (a channel that is not a number gives 0).
+QColor qColor(const Color& color);
+// A Qt colour as a display colour.
+Color displayColor(const QColor& color);
+
+} // namespace pigmo::ui
+
+#include <functional>
+
+namespace pigmo::ui {
+
+// A colour that may follow the light or dark appearance, resolved against a widget when it is drawn.
+using ThemeColor = std::function<QColor(const QWidget& widget)>;
+// The text colour at `opacity`.
+ThemeColor primary(double opacity = 1.0);
+// The window background of the widget's palette.
+ThemeColor windowBackground();
+// One colour whatever the appearance.
+ThemeColor fixedColor(const QColor& color);
+
+} // namespace pigmo::ui

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QLabel>
+
+#include <optional>
+
+namespace pigmo {
+
+class LocalizationManager;
+
+// A label showing a string-table key in the interface language, following every change of that language.
+// Without a count it shows the key's text of the "General" table; with one, the text of the count's plural
+// key used as a format that takes the count. A missing entry shows the key (or the plural key) itself.
+// Shown as plain text; font and colour are the caller's.
+class LocalizedText : public QLabel {
+    Q_OBJECT
+
+public:
+    LocalizedText(LocalizationManager& localizationManager, QString key, std::optional<qint64> count = std::nullopt,
+                  QWidget* parent = nullptr);
+
+    const QString& key() const { return key_; }
+    std::optional<qint64> count() const { return count_; }
+    void setKey(const QString& key);
+    void setCount(std::optional<qint64> count);
+
+    // The text a key and count give in the manager's current language.
+    static QString textOf(const LocalizationManager& manager, const QString& key, std::optional<qint64> count);
+
+private:
+    void retranslate();
+
+    LocalizationManager& manager_;
+    QString key_;
+    std::optional<qint64> count_;
+};
+
+} // namespace pigmo

@@ -1,0 +1,160 @@
+#include "ui/editor/DetailsTab.h"
+
+#include "catalogue/IconsModel.h"
+#include "services/ColorizationViewModel.h"
+#include "services/LocalizationManager.h"
+#include "services/PalettesManager.h"
+#include "support/WidgetInput.h"
+#include "ui/controls/ColorPickerPopup.h"
+#include "ui/controls/ColorSwatch.h"
+#include "ui/controls/ControlStyle.h"
+#include "ui/controls/HexColorField.h"
+#include "ui/controls/SizeSlider.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace pigmo;
+
+namespace {
+
+struct DetailsTabFixture : ::testing::Test {
+    QTemporaryDir folder;
+    std::shared_ptr<ColorizationViewModel> model =
+        ColorizationViewModel::create(*Folder::fromPath(folder.path()), false);
+    PalettesManager palettes;
+    LocalizationManager localization{QStringList{QStringLiteral("en")}};
+
+    std::unique_ptr<DetailsTab> makeTab()
+    {
+        auto tab = std::make_unique<DetailsTab>(model, palettes, localization);
+        tab->resize(380, 420);
+        tab->show();
+        return tab;
+    }
+    static Icon lucide(const char* name)
+    {
+        const std::optional<Icon> icon = IconsModel::shared().lucideIcon(QString::fromLatin1(name));
+        EXPECT_TRUE(icon) << name;
+        return icon.value_or(Icon{});
+    }
+};
+
+} // namespace
+
+TEST_F(DetailsTabFixture, WithoutAGlyphOnlyTheHintShows)
+{
+    model->setIcon(std::nullopt);
+    auto tab = makeTab();
+    EXPECT_TRUE(tab->isShowingHint());
+    EXPECT_FALSE(tab->sizeSlider()->isVisible());
+    EXPECT_FALSE(tab->preview()->isVisible());
+    const QList<QLabel*> labels = tab->findChildren<QLabel*>();
+    const bool hintShown = std::any_of(labels.begin(), labels.end(), [](QLabel* label) {
+        return label->isVisible() &&
+               label->text() == QStringLiteral("Choose an icon to adjust its size, style and color");
+    });
+    EXPECT_TRUE(hintShown);
+}
+
+TEST_F(DetailsTabFixture, AnEmojiGlyphShowsItselfAndOnlyTheSizeRow)
+{
+    Icon emoji;
+    emoji.emoji = QStringLiteral("🚀");
+    emoji.name = QStringLiteral("rocket");
+    model->setIcon(emoji);
+    auto tab = makeTab();
+    EXPECT_EQ(tab->preview()->text(), QStringLiteral("🚀"));
+    EXPECT_EQ(tab->preview()->font().pixelSize(), 48);
+    EXPECT_TRUE(tab->sizeSlider()->isVisible());
+    EXPECT_FALSE(tab->styleMenu()->isVisible());
+    EXPECT_FALSE(tab->hexField()->isVisible());
+}
+
+TEST_F(DetailsTabFixture, ChoosingColourFromVibrantUsesTheDefaultGlyphColourAndShowsItsRow)
+{
+    model->setIcon(lucide("folder"));
+    model->setIconStyle(IconStyle::vibrant());
+    auto tab = makeTab();
+    EXPECT_FALSE(tab->preview()->pixmap().isNull());
+    EXPECT_TRUE(tab->styleMenu()->isVisible());
+    EXPECT_FALSE(tab->hexField()->isVisible());
+    EXPECT_EQ(tab->styleMenu()->currentText(), QStringLiteral("Vibrant"));
+    tab->styleMenu()->setFocus();
+    QTest::keyClick(tab->styleMenu(), Qt::Key_Down); // "Original"
+    EXPECT_EQ(model->iconStyle(), IconStyle::original());
+    QTest::keyClick(tab->styleMenu(), Qt::Key_Down); // "Color"
+    EXPECT_EQ(model->iconStyle(), IconStyle::color({200, 70, 50}));
+    EXPECT_TRUE(tab->hexField()->isVisible());
+    EXPECT_EQ(tab->hexField()->text(), HSL(200, 70, 50).color().hexString());
+}
+
+TEST_F(DetailsTabFixture, AColourStyleSeedsTheSwatchAndSurvivesASwitchAway)
+{
+    model->setIcon(lucide("folder"));
+    model->setIconStyle(IconStyle::color({10, 80, 40}));
+    auto tab = makeTab();
+    EXPECT_EQ(tab->iconColor(), (HSL{10, 80, 40}));
+    EXPECT_EQ(tab->colorButton()->color(), ui::qColor(HSL{10, 80, 40}.color()));
+    EXPECT_EQ(tab->hexField()->text(), HSL(10, 80, 40).color().hexString());
+    model->setIconStyle(IconStyle::inverted()); // from elsewhere: the tab's colour stays
+    EXPECT_FALSE(tab->isColorRowShown());
+    EXPECT_EQ(tab->iconColor(), (HSL{10, 80, 40}));
+    tab->styleMenu()->setFocus();
+    QTest::keyClick(tab->styleMenu(), Qt::Key_Up); // from "Inverted" to "Color"
+    EXPECT_EQ(model->iconStyle(), IconStyle::color({10, 80, 40}));
+}
+
+TEST_F(DetailsTabFixture, TheSizeSliderSpansOneHundredToTwoHundredForty)
+{
+    model->setIcon(lucide("folder"));
+    EXPECT_EQ(DetailsTab::sizeFraction(100), 0);
+    EXPECT_EQ(DetailsTab::sizeFraction(240), 1);
+    EXPECT_EQ(DetailsTab::sizeFraction(170), 0.5);
+    auto tab = makeTab();
+    SizeSlider* slider = tab->sizeSlider();
+    EXPECT_EQ(slider->value(), DetailsTab::sizeFraction(model->iconSize()));
+    test::drag(slider, {0, 12}, {slider->usableLength() / 4, 12});
+    EXPECT_DOUBLE_EQ(model->iconSize(), 135);
+    test::drag(slider, {0, 12}, {-50, 12});
+    EXPECT_EQ(model->iconSize(), 100);
+}
+
+TEST_F(DetailsTabFixture, TypingAValidHexSwitchesToTheColourStyleEvenWhenEqual)
+{
+    model->setIcon(lucide("folder"));
+    model->setIconStyle(IconStyle::color({10, 80, 40}));
+    auto tab = makeTab();
+    const QString same = HSL(10, 80, 40).color().hexString();
+    const HSL parsed = *HexColorField::colorOfText(same);
+    int styleWrites = 0;
+    QObject::connect(model.get(), &ColorizationViewModel::styleChanged, [&styleWrites] { ++styleWrites; });
+    test::retype(tab->hexField(), same);
+    EXPECT_GE(styleWrites, 1);
+    EXPECT_EQ(model->iconStyle(), IconStyle::color(parsed));
+    const int before = styleWrites;
+    test::retype(tab->hexField(), QStringLiteral("12345"));
+    EXPECT_EQ(styleWrites, before);
+}
+
+TEST_F(DetailsTabFixture, TheColourPopupUpdatesSwatchHexAndStyleAtOnce)
+{
+    model->setIcon(lucide("folder"));
+    model->setIconStyle(IconStyle::color({10, 80, 40}));
+    auto tab = makeTab();
+    EXPECT_FALSE(tab->isColorPickerPresented());
+    QTest::mouseClick(tab->colorButton(), Qt::LeftButton);
+    ASSERT_TRUE(tab->isColorPickerPresented());
+    test::retype(tab->colorPicker()->hexField(), QStringLiteral("00FF00"));
+    const HSL green = *HSL::fromColor({0, 1, 0, 1});
+    EXPECT_EQ(model->iconStyle(), IconStyle::color(green));
+    EXPECT_EQ(tab->iconColor(), green);
+    EXPECT_EQ(tab->hexField()->text(), QStringLiteral("00FF00"));
+    EXPECT_EQ(tab->colorButton()->color(), QColor(0, 255, 0));
+    tab->colorPicker()->close();
+    EXPECT_FALSE(tab->isColorPickerPresented());
+}

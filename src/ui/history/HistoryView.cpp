@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QListView>
 #include <QMouseEvent>
 #include <QPainter>
@@ -229,6 +230,7 @@ QListView* makeList()
     list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list->setSelectionMode(QAbstractItemView::NoSelection);
+    list->setFocusPolicy(Qt::StrongFocus);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->setResizeMode(QListView::Adjust);
     list->setMouseTracking(false);
@@ -282,6 +284,7 @@ HistoryView::HistoryView(ColorizationHistoryStore& store, LocalizationManager& l
     pages_->addWidget(new QWidget); // while the log loads
     column->addWidget(pages_, 1);
     logList_->viewport()->installEventFilter(this);
+    logList_->installEventFilter(this); // Return on the current row opens it as a click does
     stylesList_->viewport()->installEventFilter(this);
 
     repaintOnPicture(*logThumbnails_, *logList_, [this](const QString& key) { return logModel_->rowOfKey(key); });
@@ -413,6 +416,13 @@ void HistoryView::showEvent(QShowEvent* event)
 
 bool HistoryView::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == logList_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && logList_->currentIndex().isValid()) {
+            select(logModel_->entry(logList_->currentIndex().row()).folderPath);
+            return true;
+        }
+    }
     if (event->type() == QEvent::MouseButtonRelease &&
         (watched == logList_->viewport() || watched == stylesList_->viewport())) {
         auto* mouse = static_cast<QMouseEvent*>(event);

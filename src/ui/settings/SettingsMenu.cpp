@@ -6,6 +6,7 @@
 #include "ui/controls/TextTint.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QVBoxLayout>
 
@@ -47,6 +48,38 @@ void SettingsMenuPopup::paintEvent(QPaintEvent*)
     painter.fillPath(shape, palette().color(QPalette::Window));
     painter.setPen(QPen(ui::primaryColor(*this, 0.15), 1));
     painter.drawPath(shape);
+}
+
+void SettingsMenuPopup::showEvent(QShowEvent* event)
+{
+    QFrame::showEvent(event);
+    if (!options_.isEmpty())
+        options_.first()->setFocus(Qt::PopupFocusReason);
+}
+
+void SettingsMenuPopup::keyPressEvent(QKeyEvent* event)
+{
+    const int current = int(options_.indexOf(qobject_cast<PlainButton*>(focusWidget())));
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        close();
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (current >= 0)
+            options_[current]->click();
+        return;
+    case Qt::Key_Down:
+    case Qt::Key_Up:
+        if (!options_.isEmpty()) {
+            const int step = event->key() == Qt::Key_Down ? 1 : -1;
+            const int next = (std::max(current, 0) + step + int(options_.size())) % int(options_.size());
+            options_[next]->setFocus(Qt::TabFocusReason);
+        }
+        return;
+    default:
+        QFrame::keyPressEvent(event);
+    }
 }
 
 void SettingsMenuPopup::hideEvent(QHideEvent* event)

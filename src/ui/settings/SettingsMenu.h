@@ -15,8 +15,9 @@ namespace pigmo {
 class LocalizationManager;
 
 // The small menu a settings row opens under its button: a popup column of entries, 200 points wide, 8
-// points between entries and above and below them. Closing it for any reason (an entry chosen, a click
-// outside, Escape) emits `closed`.
+// points between entries and above and below them. The keyboard moves between entries (arrows, Tab) and
+// chooses one (Return, Space). Closing it for any reason (an entry chosen, a click outside, Escape) emits
+// `closed`.
 class SettingsMenuPopup : public QFrame {
     Q_OBJECT
 
@@ -35,7 +36,9 @@ Q_SIGNALS:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QVBoxLayout* column_ = nullptr;

@@ -140,6 +140,10 @@ TEST_F(HistoryViewTest, AClickOpensAnExistingFolderAndDoesNothingForADeletedOne)
     const QRect older = view->logList()->visualRect(view->logModel()->index(1));
     QTest::mouseClick(view->logList()->viewport(), Qt::LeftButton, {}, older.center());
     EXPECT_EQ(selected, QStringList{kept.path()});
+    // Return on the current row opens it too.
+    view->logList()->setCurrentIndex(view->logModel()->index(1));
+    QTest::keyClick(view->logList(), Qt::Key_Return);
+    EXPECT_EQ(selected, (QStringList{kept.path(), kept.path()}));
 }
 
 TEST_F(HistoryViewTest, CurrentStylesAreGroupedByParentAndSortedAndCellsTakeClicks)

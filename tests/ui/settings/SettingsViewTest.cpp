@@ -192,3 +192,25 @@ TEST(SettingsViewFunctionsTest, TheVersionIsPrefixedOnlyWhenThereIsOne)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(SettingsViewTest, MenusAreUsableFromTheKeyboard)
+{
+    view.displayRow()->menuButton()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(view.displayRow()->menuButton(), Qt::Key_Space);
+    SettingsMenuPopup* menu = view.displayRow()->menu();
+    ASSERT_NE(menu, nullptr);
+    QTest::keyClick(menu, Qt::Key_Down);
+    QTest::keyClick(menu, Qt::Key_Return); // the second entry: the taskbar alone
+    EXPECT_EQ(managers.displayMode.displayMode(), AppDisplayMode::dock);
+    EXPECT_FALSE(view.displayRow()->isMenuPresented());
+
+    QTest::keyClick(view.displayRow()->menuButton(), Qt::Key_Space);
+    ASSERT_TRUE(view.displayRow()->isMenuPresented());
+    QTest::keyClick(view.displayRow()->menu(), Qt::Key_Escape);
+    EXPECT_FALSE(view.displayRow()->isMenuPresented());
+    EXPECT_EQ(managers.displayMode.displayMode(), AppDisplayMode::dock);
+}
+
+} // namespace

@@ -4,11 +4,14 @@
 #include "storage/HistoryFiles.h"
 #include "storage/HistoryLogEntry.h"
 
+#include <QFutureWatcher>
 #include <QList>
 #include <QMap>
 #include <QObject>
 #include <QSet>
 #include <QString>
+
+#include <optional>
 
 namespace pigmo {
 
@@ -66,6 +69,12 @@ public:
     void migrateLegacyHistoryIfNeeded();
 
     void loadChronologicalLog();
+    // The same load with the file read and decoded on a worker thread; the entries are published on the
+    // store's thread (`chronologicalLogChanged`), and `chronologicalLogLoaded()` turns true then. Does nothing
+    // when the log is loaded or such a load is under way. When an entry is recorded while the file is read,
+    // the read starts again, so the published log never misses it.
+    void loadChronologicalLogInBackground();
+    bool isLoadingChronologicalLog() const { return logLoadWatcher_ != nullptr; }
     void appendToChronologicalLog(const HistoryLogEntry& entry);
     void saveChronologicalLog();
     void loadFolderStyles();
@@ -77,6 +86,8 @@ Q_SIGNALS:
 
 private:
     void appendToFile(const HistoryLogEntry& entry);
+    // Takes the log file's bytes as the loaded log, or logs why they are no log and keeps the file aside.
+    void publishLoadedLog(const Result<QByteArray>& bytes);
     // Appends to the loaded log in memory (and to its encoded text) and notifies observers.
     void appendToLoadedLog(const HistoryLogEntry& entry);
     // Writes a whole file under the lock; refuses while an unreadable file could not be moved aside.
@@ -90,6 +101,9 @@ private:
     HistoryFiles files_;
     QList<HistoryLogEntry> chronologicalLog_;
     bool chronologicalLogLoaded_ = false;
+    quint64 recordCount_ = 0;
+    QFutureWatcher<std::optional<Result<QByteArray>>>* logLoadWatcher_ = nullptr; // the background load
+
     // The JSON text of chronologicalLog_, kept in step with it so that saving a long log does not encode
     // every entry again; empty when it has to be rebuilt from the entries.
     QByteArray chronologicalLogText_;

@@ -1,6 +1,6 @@
 #include "ui/editor/DetailsTab.h"
 
-#include "render/IconsModel.h"
+#include "catalogue/IconsModel.h"
 #include "services/ColorizationViewModel.h"
 #include "services/LocalizationManager.h"
 #include "services/PalettesManager.h"

@@ -128,7 +128,7 @@ void CellGrid::paintEvent(QPaintEvent* event)
 void CellGrid::mousePressEvent(QMouseEvent* event)
 {
     pressed_ = event->button() == Qt::LeftButton ? indexAt(event->position()) : -1;
-    QWidget::mousePressEvent(event);
+    event->setAccepted(pressed_ >= 0);
 }
 
 void CellGrid::mouseReleaseEvent(QMouseEvent* event)

@@ -195,6 +195,22 @@ void PreviewCell::paintEvent(QPaintEvent*)
         ui::drawFocusRing(painter, *this, rect(), 10);
 }
 
+int PreviewCell::heightForWidth(int width) const
+{
+    return int(std::ceil(cellPadding + std::max(1.0, width - 2 * thumbnailPadding) + nameSpacing + nameHeight(10) +
+                         cellPadding));
+}
+
+QSize PreviewCell::sizeHint() const
+{
+    return {80, heightForWidth(80)};
+}
+
+void PreviewCell::mousePressEvent(QMouseEvent* event)
+{
+    event->setAccepted(event->button() == Qt::LeftButton);
+}
+
 void PreviewCell::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
@@ -263,7 +279,8 @@ FolderPreviewColumn::FolderPreviewColumn(Actions actions, LocalizationManager& l
     connect(siblings_, &SiblingFolders::changed, this, &FolderPreviewColumn::updateSiblings);
     connect(siblingIcons_.get(), &LazyImageCache::imageReady, siblingGrid_, qOverload<>(&QWidget::update));
     connect(&localization_, &LocalizationManager::currentLanguageChanged, this, &FolderPreviewColumn::updateLocation);
-    setPreviews({});
+    updateLocation();
+    updateSiblings();
 }
 
 FolderPreviewColumn::~FolderPreviewColumn() = default;
@@ -576,7 +593,5 @@ bool FolderPreviewColumn::handleFolderDrop(const QMimeData& data)
     });
     return true;
 }
-
-void FolderPreviewColumn::paintEvent(QPaintEvent*) {}
 
 } // namespace pigmo

@@ -51,9 +51,10 @@ CustomIconView::CustomIconView(Binding<std::optional<Icon>> icon, LocalizationMa
     imageLayout->setContentsMargins(0, 12, 0, 12);
     auto* framed = new QWidget;
     auto* framedLayout = new QGridLayout(framed);
-    framedLayout->setContentsMargins(8, 8, 8, 8); // room for the remove button moved out of the corner
+    framedLayout->setContentsMargins(0, 0, 0, 0);
     image_ = new QLabel;
     image_->setAlignment(Qt::AlignCenter);
+    image_->setContentsMargins(8, 8, 8, 0); // the remove button stands 8 points out of the picture's corner
     framedLayout->addWidget(image_, 0, 0);
     remove_ = new SymbolButton(QStringLiteral("xmark"), 20, 8);
     remove_->setSymbolOpacity(0.6);

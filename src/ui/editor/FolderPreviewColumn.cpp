@@ -191,7 +191,7 @@ void PreviewCell::paintEvent(QPaintEvent*)
         painter.drawPolyline(QList<QPointF>{centre + QPointF(-6 * u, 0.5 * u), centre + QPointF(-1.8 * u, 4.6 * u),
                                             centre + QPointF(6.2 * u, -4.6 * u)});
     }
-    if (hasFocus())
+    if (hasFocus() && keyboardFocus_)
         ui::drawFocusRing(painter, *this, rect(), 10);
 }
 
@@ -204,6 +204,12 @@ int PreviewCell::heightForWidth(int width) const
 QSize PreviewCell::sizeHint() const
 {
     return {80, heightForWidth(80)};
+}
+
+void PreviewCell::focusInEvent(QFocusEvent* event)
+{
+    keyboardFocus_ = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+    QWidget::focusInEvent(event);
 }
 
 void PreviewCell::mousePressEvent(QMouseEvent* event)

@@ -7,6 +7,7 @@
 #include "ui/controls/ControlStyle.h"
 #include "ui/controls/LocalizedText.h"
 #include "ui/editor/PillButton.h"
+#include "ui/editor/TabLabel.h"
 
 #include <QFileDialog>
 #include <QGridLayout>
@@ -73,9 +74,7 @@ CustomIconView::CustomIconView(Binding<std::optional<Icon>> icon, LocalizationMa
     auto* hint = new LocalizedText(localization, u"drag_drop_icon"_key);
     hint->setAlignment(Qt::AlignCenter);
     hint->setWordWrap(true);
-    QPalette faint = hint->palette();
-    faint.setColor(QPalette::WindowText, ui::primaryColor(*this, 0.4));
-    hint->setPalette(faint);
+    setTextColor(*hint, ui::primaryColor(*this, 0.4));
     prompt->addWidget(hint);
     choose_ =
         new PillButton({}, u"choose_icon"_key,

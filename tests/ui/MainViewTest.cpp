@@ -19,10 +19,10 @@ namespace {
 
 class MainViewTest : public ::testing::Test {
 protected:
-    QUrl makeFolder(const QString& relative)
+    Folder makeFolder(const QString& relative)
     {
         EXPECT_TRUE(QDir(root.path()).mkpath(relative));
-        return QUrl::fromLocalFile(root.filePath(relative));
+        return *Folder::fromPath(root.filePath(relative));
     }
     // Answers the next panel with `folders` (empty: cancel) and records where it opened.
     void answerNextPanel(MainView& view, const QStringList& folders)
@@ -41,33 +41,33 @@ protected:
 
 TEST_F(MainViewTest, EmptyViewShowsTheDropZone)
 {
-    MainView view(QList<QUrl>{}, false);
+    MainView view(QList<Folder>{}, false);
     EXPECT_TRUE(view.isShowingDropZone());
     EXPECT_EQ(view.currentFolder(), std::nullopt);
-    const QUrl a = makeFolder(QStringLiteral("a"));
-    MainView withFolder(QList<QUrl>{a, a}, false);
+    const Folder a = makeFolder(QStringLiteral("a"));
+    MainView withFolder(QList<Folder>{a, a}, false);
     EXPECT_FALSE(withFolder.isShowingDropZone());
     EXPECT_EQ(withFolder.currentFolder(), a);
 }
 
 TEST_F(MainViewTest, ConfirmingOpensInTheFirstFoldersParentAndAddsOnlyTheChosenOne)
 {
-    const QUrl first = makeFolder(QStringLiteral("parent/first"));
-    const QUrl second = makeFolder(QStringLiteral("parent/second"));
-    const QUrl present = makeFolder(QStringLiteral("present"));
-    MainView view(QList<QUrl>{present}, false);
-    answerNextPanel(view, {second.toLocalFile()});
+    const Folder first = makeFolder(QStringLiteral("parent/first"));
+    const Folder second = makeFolder(QStringLiteral("parent/second"));
+    const Folder present = makeFolder(QStringLiteral("present"));
+    MainView view(QList<Folder>{present}, false);
+    answerNextPanel(view, {second.path()});
     view.confirmAndAddFolders({first, second});
     EXPECT_EQ(openedIn, root.filePath(QStringLiteral("parent")));
     EXPECT_EQ(message, QStringLiteral("Confirm the folders you want to colorize"));
-    EXPECT_EQ(view.folderURLs(), (QList<QUrl>{present, second}));
+    EXPECT_EQ(view.folders(), (QList<Folder>{present, second}));
     EXPECT_EQ(view.currentFolder(), second);
 }
 
 TEST_F(MainViewTest, CancellingOrAnEmptyListChangesNothing)
 {
-    const QUrl a = makeFolder(QStringLiteral("a"));
-    MainView view(QList<QUrl>{}, false);
+    const Folder a = makeFolder(QStringLiteral("a"));
+    MainView view(QList<Folder>{}, false);
     qRegisterMetaType<QFileDialog*>();
     QSignalSpy panels(&view, &MainView::directoryPanelOpened);
     view.confirmAndAddFolders({});
@@ -75,16 +75,16 @@ TEST_F(MainViewTest, CancellingOrAnEmptyListChangesNothing)
     answerNextPanel(view, {});
     view.confirmAndAddFolders({a});
     EXPECT_EQ(panels.count(), 1);
-    EXPECT_TRUE(view.folderURLs().isEmpty());
+    EXPECT_TRUE(view.folders().isEmpty());
     EXPECT_TRUE(view.isShowingDropZone());
 }
 
 TEST_F(MainViewTest, DropsTakeOnlyFoldersAndHoverMarksTheZone)
 {
-    const QUrl folder = makeFolder(QStringLiteral("dropped"));
+    const Folder folder = makeFolder(QStringLiteral("dropped"));
     QFile file(root.filePath(QStringLiteral("note.txt")));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    MainView view(QList<QUrl>{}, false);
+    MainView view(QList<Folder>{}, false);
 
     QMimeData onlyFile;
     onlyFile.setUrls({QUrl::fromLocalFile(file.fileName())});
@@ -94,7 +94,7 @@ TEST_F(MainViewTest, DropsTakeOnlyFoldersAndHoverMarksTheZone)
     EXPECT_FALSE(view.fileAboutToBeDropped());
 
     QMimeData mixed;
-    mixed.setUrls({QUrl::fromLocalFile(file.fileName()), folder});
+    mixed.setUrls({QUrl::fromLocalFile(file.fileName()), folder.url()});
     QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mixed, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&view, &enter);
     EXPECT_TRUE(enter.isAccepted());
@@ -102,6 +102,6 @@ TEST_F(MainViewTest, DropsTakeOnlyFoldersAndHoverMarksTheZone)
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mixed, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&view, &drop);
     EXPECT_FALSE(view.fileAboutToBeDropped());
-    EXPECT_EQ(view.folderURLs(), QList<QUrl>{folder});
+    EXPECT_EQ(view.folders(), QList<Folder>{folder});
     EXPECT_FALSE(view.isShowingDropZone());
 }

@@ -41,7 +41,7 @@ void FolderTile::showPreview()
 void FolderTile::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        Q_EMIT clicked(model_->folderURL());
+        Q_EMIT clicked(model_->folder());
 }
 
 } // namespace pigmo

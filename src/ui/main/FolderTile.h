@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/Folder.h"
 #include "services/ColorizationModelsGroup.h"
 
-#include <QUrl>
 #include <QWidget>
 
 class QLabel;
@@ -19,7 +19,7 @@ public:
     FolderTile(ColorizationModelsGroup::Model model, bool isCurrent, QWidget* parent = nullptr);
 
 Q_SIGNALS:
-    void clicked(const QUrl& folder);
+    void clicked(const pigmo::Folder& folder);
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;

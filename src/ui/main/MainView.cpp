@@ -23,23 +23,28 @@ namespace {
 constexpr QSize contentSize{900, 560};
 constexpr int columns = 5;
 
-// The dragged URLs that name existing local directories, in order.
-QList<QUrl> droppedFolders(const QMimeData* mime)
+// The URLs, in order, that name existing local directories (a dropped or chosen link is followed).
+QList<Folder> foldersOf(const QList<QUrl>& urls)
 {
-    QList<QUrl> folders;
-    if (!mime || !mime->hasUrls())
-        return folders;
-    for (const QUrl& url : mime->urls()) {
-        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isDir())
-            folders.append(url);
+    QList<Folder> folders;
+    for (const QUrl& url : urls) {
+        if (std::optional<Folder> folder = Folder::fromUrl(url))
+            folders.append(*folder);
     }
     return folders;
 }
 
+QList<Folder> droppedFolders(const QMimeData* mime)
+{
+    if (!mime || !mime->hasUrls())
+        return {};
+    return foldersOf(mime->urls());
+}
+
 } // namespace
 
-MainView::MainView(const QList<QUrl>& urls, bool fileAboutToBeDropped, QWidget* parent)
-    : MainView(std::make_unique<ColorizationModelsGroup>(urls, true), parent)
+MainView::MainView(const QList<Folder>& folders, bool fileAboutToBeDropped, FolderStyler* styler, QWidget* parent)
+    : MainView(std::make_unique<ColorizationModelsGroup>(folders, true, styler), parent)
 {
     setFileAboutToBeDropped(fileAboutToBeDropped);
 }
@@ -61,18 +66,18 @@ MainView::MainView(std::unique_ptr<ColorizationModelsGroup> colorizers, QWidget*
 
 MainView::~MainView() = default;
 
-QList<QUrl> MainView::folderURLs() const
+QList<Folder> MainView::folders() const
 {
-    QList<QUrl> urls;
+    QList<Folder> folders;
     for (const ColorizationModelsGroup::Model& model : colorizers_->models())
-        urls.append(model->folderURL());
-    return urls;
+        folders.append(model->folder());
+    return folders;
 }
 
-std::optional<QUrl> MainView::currentFolder() const
+std::optional<Folder> MainView::currentFolder() const
 {
     if (const ColorizationModelsGroup::Model current = colorizers_->currentModel())
-        return current->folderURL();
+        return current->folder();
     return std::nullopt;
 }
 
@@ -155,19 +160,19 @@ void MainView::dragLeaveEvent(QDragLeaveEvent*)
 void MainView::dropEvent(QDropEvent* event)
 {
     setFileAboutToBeDropped(false);
-    const QList<QUrl> folders = droppedFolders(event->mimeData());
+    const QList<Folder> folders = droppedFolders(event->mimeData());
     if (folders.isEmpty())
         return;
     event->acceptProposedAction();
     colorizers_->addFolders(folders);
 }
 
-void MainView::confirmAndAddFolders(const QList<QUrl>& urls)
+void MainView::confirmAndAddFolders(const QList<Folder>& folders)
 {
-    if (urls.isEmpty())
+    if (folders.isEmpty())
         return;
-    const QString start = QFileInfo(urls.first().toLocalFile()).absolutePath();
-    const QList<QUrl> chosen = runDirectoryPanel(ui::localized(u"confirm_folders_edit"_key), start);
+    const QString start = QFileInfo(folders.first().path()).absolutePath();
+    const QList<Folder> chosen = runDirectoryPanel(ui::localized(u"confirm_folders_edit"_key), start);
     if (chosen.isEmpty())
         return;
     colorizers_->addFolders(chosen);
@@ -177,14 +182,14 @@ void MainView::confirmAndAddFolders(const QList<QUrl>& urls)
 
 void MainView::selectFolders()
 {
-    const QList<QUrl> chosen = runDirectoryPanel(QString(), QDir::homePath());
+    const QList<Folder> chosen = runDirectoryPanel(QString(), QDir::homePath());
     if (!chosen.isEmpty())
         colorizers_->addFolders(chosen);
 }
 
 // A modal panel that chooses directories only, several at once. Qt's own dialog is used because the
 // portal and native dialogs choose at most one directory. Empty when the user cancels.
-QList<QUrl> MainView::runDirectoryPanel(const QString& message, const QString& startDirectory)
+QList<Folder> MainView::runDirectoryPanel(const QString& message, const QString& startDirectory)
 {
     QFileDialog panel(this, message, startDirectory);
     panel.setFileMode(QFileDialog::Directory);
@@ -197,7 +202,7 @@ QList<QUrl> MainView::runDirectoryPanel(const QString& message, const QString& s
     Q_EMIT directoryPanelOpened(&panel);
     if (panel.exec() != QDialog::Accepted)
         return {};
-    return panel.selectedUrls();
+    return foldersOf(panel.selectedUrls());
 }
 
 } // namespace pigmo

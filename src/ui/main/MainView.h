@@ -4,7 +4,6 @@
 #include "ui/main/ScreenshotScenario.h"
 
 #include <QList>
-#include <QUrl>
 #include <QWidget>
 
 #include <memory>
@@ -23,9 +22,10 @@ namespace pigmo {
 class MainView : public QWidget {
     Q_OBJECT
 public:
-    // A view editing `urls`, in order (empty: the drop zone). `fileAboutToBeDropped` starts the drop
-    // zone in its hover state.
-    explicit MainView(const QList<QUrl>& urls, bool fileAboutToBeDropped = false, QWidget* parent = nullptr);
+    // A view editing `folders`, in order (empty: the drop zone), written through `styler` (not owned).
+    // `fileAboutToBeDropped` starts the drop zone in its hover state.
+    explicit MainView(const QList<Folder>& folders, bool fileAboutToBeDropped = false, FolderStyler* styler = nullptr,
+                      QWidget* parent = nullptr);
     // A view showing the demo folders of a screenshot scenario.
     explicit MainView(ScreenshotScenario scenario, QWidget* parent = nullptr);
     // A view over a group made elsewhere.
@@ -34,13 +34,13 @@ public:
 
     // The folders being edited and the current one; owned by the view for its whole life.
     ColorizationModelsGroup& colorizers() const { return *colorizers_; }
-    QList<QUrl> folderURLs() const;
-    std::optional<QUrl> currentFolder() const;
+    QList<Folder> folders() const;
+    std::optional<Folder> currentFolder() const;
 
-    // Asks the user, in a directory panel opened in the parent of the first URL, which of the incoming
+    // Asks the user, in a directory panel opened in the parent of the first folder, which of the incoming
     // folders to edit; adds the chosen ones (once each) and, when exactly one was chosen, makes it
     // current. Cancelling changes nothing; an empty list opens nothing.
-    void confirmAndAddFolders(const QList<QUrl>& urls);
+    void confirmAndAddFolders(const QList<Folder>& folders);
     // The drop zone's button: a directory panel whose chosen folders are added.
     void selectFolders();
 
@@ -60,7 +60,7 @@ private:
     void buildLayout();
     void refresh();
     void setFileAboutToBeDropped(bool hovering);
-    QList<QUrl> runDirectoryPanel(const QString& message, const QString& startDirectory);
+    QList<Folder> runDirectoryPanel(const QString& message, const QString& startDirectory);
 
     std::unique_ptr<ColorizationModelsGroup> colorizers_;
     bool fileAboutToBeDropped_ = false;

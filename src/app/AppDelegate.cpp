@@ -142,6 +142,11 @@ void AppDelegate::applyDisplayMode()
     AppearanceManager::shared().updateWindowBackgrounds();
     DisplayModeManager& displayMode = DisplayModeManager::shared();
     displayMode.setStatusItem([item = statusItem_.get()](bool visible) { item->setVisible(visible); });
+    // "menu_bar" keeps the window out of the taskbar; the tray icon follows the mode through the function above.
+    connect(&displayMode, &DisplayModeManager::activationPolicyApplied, mainWindow_.get(),
+            [window = mainWindow_.get()](ActivationPolicy policy) {
+                window->setShownInTaskbar(policy == ActivationPolicy::regular);
+            });
     displayMode.applyDisplayMode();
     mainWindow_->winId(); // the window system's window exists from here on
     displayMode.setMainWindow(mainWindow_->windowHandle());

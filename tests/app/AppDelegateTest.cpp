@@ -3,6 +3,8 @@
 #include "app/MainWindow.h"
 #include "app/StatusItem.h"
 #include "platform/AppGroupStore.h"
+#include "platform/TaskbarHint.h"
+#include "services/DisplayModeManager.h"
 #include "storage/Preferences.h"
 #include "support/DirectoryPanelAnswer.h"
 #include "ui/main/MainView.h"
@@ -250,4 +252,29 @@ TEST_F(AppDelegateTest, TheTrayMenuSpeaksTheInterfaceLanguage)
     EXPECT_TRUE(qobject_cast<OnboardingView*>(delegate.mainWindow()->content()));
     auto* onboarding = qobject_cast<OnboardingView*>(delegate.mainWindow()->content());
     EXPECT_EQ(onboarding->continueButton()->text(), QStringLiteral("Commencer"));
+}
+
+TEST_F(AppDelegateTest, TheDisplayModeTakesEffectAtOnceOnTheTrayAndTheTaskbarEntry)
+{
+    completeOnboarding();
+    AppServices services;
+    AppDelegate delegate(services);
+    delegate.applicationDidFinishLaunching({});
+    DisplayModeManager& displayMode = DisplayModeManager::shared();
+    MainWindow* window = delegate.mainWindow();
+
+    displayMode.setDisplayMode(AppDisplayMode::menuBar);
+    EXPECT_FALSE(window->isShownInTaskbar());
+    EXPECT_EQ(delegate.statusItem()->isVisible(), StatusItem::isAvailable());
+
+    displayMode.setDisplayMode(AppDisplayMode::dock);
+    EXPECT_TRUE(window->isShownInTaskbar());
+    EXPECT_FALSE(delegate.statusItem()->isVisible());
+
+    displayMode.setDisplayMode(AppDisplayMode::both);
+    EXPECT_TRUE(window->isShownInTaskbar());
+    EXPECT_EQ(delegate.statusItem()->isVisible(), StatusItem::isAvailable());
+    // Without X11 (offscreen here, or Wayland) the window system is not asked: the entry stays.
+    EXPECT_FALSE(TaskbarHint::isSupported());
+    EXPECT_FALSE(TaskbarHint::setSkipTaskbar(*window->windowHandle(), true));
 }

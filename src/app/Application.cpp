@@ -35,8 +35,15 @@ Decision decideWithoutGui(int argc, char** argv)
     const bool smart = request.action == LaunchRequest::Action::smart;
     if (!smart && Display::available(QCoreApplication::arguments()))
         return request; // the window's start claims the single instance itself
-    if (SingleInstance().handOver(request))
+    switch (SingleInstance().handOver(request)) {
+    case SingleInstance::Role::forwarded:
         return 0;
+    case SingleInstance::Role::unanswered:
+        return 1; // logged; a busy running program may still take the request, so nothing is styled twice
+    case SingleInstance::Role::primary:
+    case SingleInstance::Role::failed:
+        break;
+    }
     if (smart)
         return request; // styled by this process alone
     log::warning(Display::noDisplayMessage);

@@ -36,10 +36,11 @@ int SmartPaintOnce::run(int argc, char** argv, const QStringList& folders)
     QCoreApplication::setApplicationName(QLatin1String(product::executableName));
     QCoreApplication::setApplicationVersion(product::version());
 
+    // The keyword index builds on its own thread while the history loads and the first folder is scanned.
+    smart::requestIndex();
     // As at every start: old history first, so that it never overwrites what this run records.
     ColorizationHistoryStore& history = ColorizationHistoryStore::shared();
     history.migrateLegacyHistoryIfNeeded();
-    smart::requestIndex();
     FolderStyler styler(history, ExtendedAttributesManager::shared());
     return paint(folders, through(styler));
 }

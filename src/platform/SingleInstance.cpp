@@ -81,12 +81,20 @@ SingleInstance::Role SingleInstance::claim(const LaunchRequest& request)
     return listen() ? Role::primary : Role::failed;
 }
 
-bool SingleInstance::handOver(const LaunchRequest& request)
+SingleInstance::Role SingleInstance::handOver(const LaunchRequest& request)
 {
     // The lock is only waited for: an instance that is starting listens once it lets go of it.
     QLockFile lock(lockPath(serverName_));
     lock.tryLock(answerTimeoutMs);
-    return forward(request) == Delivery::acknowledged;
+    switch (forward(request)) {
+    case Delivery::acknowledged:
+        return Role::forwarded;
+    case Delivery::unanswered:
+        return Role::unanswered;
+    case Delivery::nobodyListens:
+        break;
+    }
+    return Role::failed;
 }
 
 SingleInstance::Delivery SingleInstance::forward(const LaunchRequest& request)

@@ -45,8 +45,9 @@ public:
     static QString defaultServerName();
     Role claim(const LaunchRequest& request);
     // Hands the request to the running instance when there is one; never becomes the running instance
-    // itself. True when the running instance confirmed it has the request.
-    bool handOver(const LaunchRequest& request);
+    // itself. `forwarded` when the running instance confirmed it has the request, `unanswered` when one
+    // runs but did not confirm in time (logged), `failed` when none runs.
+    Role handOver(const LaunchRequest& request);
 
 Q_SIGNALS:
     void requestReceived(const pigmo::LaunchRequest& request);

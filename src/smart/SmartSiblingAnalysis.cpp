@@ -43,6 +43,16 @@ QString degrees(double value)
     return QString::asprintf("%.0f°", value);
 }
 
+// "10°, 200°": each value as whole degrees.
+QString degreeList(const std::vector<double>& values)
+{
+    QStringList texts;
+    texts.reserve(qsizetype(values.size()));
+    for (double value : values)
+        texts.append(degrees(value));
+    return texts.join(u", ");
+}
+
 QString whole(double value)
 {
     return QString::asprintf("%.0f", value);
@@ -181,10 +191,10 @@ double SmartSiblingAnalysis::largestHueGapMidpoint(const QList<HSL>& colors)
         if (hues[i] - kept.back() > minimumHueSeparation)
             kept.push_back(hues[i]);
     }
-    QStringList keptTexts;
-    for (double hue : kept)
-        keptTexts.append(degrees(hue));
-    log::system(QStringLiteral("[Smart]   Deduped hues (%1): ").arg(kept.size()) + keptTexts.join(u", "));
+    // The lines grow with the siblings: they are built only when someone reads them.
+    const bool detailed = log::diagnosticsEnabled();
+    if (detailed)
+        log::system(QStringLiteral("[Smart]   Deduped hues (%1): ").arg(kept.size()) + degreeList(kept));
     if (kept.size() == 1) {
         const double opposite = std::fmod(kept.front() + 180.0, 360.0);
         log::system(QStringLiteral("[Smart]   Only 1 hue, picking opposite: ") + degrees(opposite));
@@ -196,7 +206,9 @@ double SmartSiblingAnalysis::largestHueGapMidpoint(const QList<HSL>& colors)
         const bool last = i + 1 == kept.size();
         const double farEnd = last ? kept.front() : kept[i + 1];
         const double gap = last ? 360.0 - kept[i] + kept.front() : kept[i + 1] - kept[i];
-        log::system(QStringLiteral("[Smart]   Gap %1 → %2: %3").arg(degrees(kept[i]), degrees(farEnd), degrees(gap)));
+        if (detailed)
+            log::system(
+                QStringLiteral("[Smart]   Gap %1 → %2: %3").arg(degrees(kept[i]), degrees(farEnd), degrees(gap)));
         if (gap > largest) {
             largest = gap;
             midpoint = std::fmod(kept[i] + gap * 0.5, 360.0);
@@ -214,13 +226,14 @@ HSL SmartSiblingAnalysis::suggestedColor(const QList<ColorizationData>& siblings
         return {hue, 70, 50};
     }
     QList<HSL> colors;
-    QStringList hueTexts;
+    std::vector<double> hues;
     for (const ColorizationData& sibling : siblings) {
         colors.append(sibling.color);
-        hueTexts.append(degrees(sibling.color.hue));
+        hues.push_back(sibling.color.hue);
     }
     log::system(QStringLiteral("[Smart] 🎨 Computing color from %1 sibling colors").arg(colors.size()));
-    log::system(QStringLiteral("[Smart]   Sibling hues: ") + hueTexts.join(u", "));
+    if (log::diagnosticsEnabled()) // a line as long as the siblings are many
+        log::system(QStringLiteral("[Smart]   Sibling hues: ") + degreeList(hues));
     const double hue = largestHueGapMidpoint(colors);
     const double averageSaturation = mean(colors, [](const HSL& color) { return color.saturation; });
     const double averageLightness = mean(colors, [](const HSL& color) { return color.lightness; });

@@ -193,13 +193,16 @@ void ColorizationHistoryStore::prepareBatchWrites()
 {
     if (batchDepth_ == 0)
         return;
+    if (!chronologicalLogLoaded_ && !knownLog_ && files_.exists(logFileName)) {
+        const auto identity = fileIdentity(files_.filePath(logFileName));
+        if (const auto bytes = files_.read(logFileName)) { // when not, the batch's write says why
+            // Decoding a long log takes a while: a worker checks it while this thread encodes the styles.
+            auto readable =
+                std::async(std::launch::async, [text = *bytes] { return json::decodeLog(text).hasValue(); });
+            knownLog_ = KnownLog{bytes->trimmed(), identity, readable.share()};
+        }
+    }
     encodeStyles(folderStyles_, encodedStyles_);
-    if (chronologicalLogLoaded_ || knownLog_ || !files_.exists(logFileName))
-        return;
-    const auto identity = fileIdentity(files_.filePath(logFileName));
-    const auto bytes = files_.read(logFileName);
-    if (bytes && json::decodeLog(*bytes)) // an unreadable file is dealt with when the batch writes
-        knownLog_ = KnownLog{bytes->trimmed(), identity};
 }
 
 void ColorizationHistoryStore::endBatch()
@@ -293,7 +296,9 @@ void ColorizationHistoryStore::appendUnwrittenEntries()
         knownLog_.reset();
         return;
     }
-    knownLog_ = KnownLog{std::move(*text), fileIdentity(files_.filePath(logFileName))};
+    std::promise<bool> readable;
+    readable.set_value(true);
+    knownLog_ = KnownLog{std::move(*text), fileIdentity(files_.filePath(logFileName)), readable.get_future().share()};
 }
 
 // The caller holds the lock. A file this batch wrote last is taken from memory; any other is read and
@@ -305,7 +310,7 @@ std::optional<QByteArray> ColorizationHistoryStore::logTextToAppendTo(QString& p
         return QByteArray("[]");
     }
     const auto identity = fileIdentity(files_.filePath(logFileName));
-    if (knownLog_ && knownLog_->identity == identity)
+    if (knownLog_ && knownLog_->identity == identity && knownLog_->readable.get())
         return knownLog_->text;
     knownLog_.reset();
     auto bytes = files_.read(logFileName);

@@ -15,6 +15,7 @@
 
 #include <array>
 #include <chrono>
+#include <future>
 #include <optional>
 
 namespace pigmo {
@@ -147,7 +148,8 @@ private:
     // appending needs no new read.
     struct KnownLog {
         QByteArray text;
-        std::array<qint64, 4> identity{}; // device, inode, size, modification time (ns)
+        std::array<qint64, 4> identity{};  // device, inode, size, modification time (ns)
+        std::shared_future<bool> readable; // whether every entry decodes; checked off this thread
     };
     std::optional<KnownLog> knownLog_;
 };

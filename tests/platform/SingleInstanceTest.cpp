@@ -165,7 +165,7 @@ TEST_F(SingleInstanceTest, BusyRunningInstanceIsNeitherReplacedNorJoinedByASecon
 {
     QProcess primary;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("PROBE_BUSY_MS"), QString::number(SingleInstance::answerTimeoutMs + 2500));
+    environment.insert(QStringLiteral("PROBE_BUSY_MS"), QString::number(2 * SingleInstance::answerTimeoutMs + 3000));
     primary.setProcessEnvironment(environment);
     startPrimary(primary);
     const auto inode = [this] {
@@ -180,6 +180,10 @@ TEST_F(SingleInstanceTest, BusyRunningInstanceIsNeitherReplacedNorJoinedByASecon
     EXPECT_TRUE(errors.contains("did not answer in time")) << errors.toStdString();
     EXPECT_EQ(inode(), before) << "the live socket stays as it was";
     EXPECT_EQ(primary.state(), QProcess::Running);
+    EXPECT_EQ(SingleInstance(socket).handOver(LaunchRequest{LaunchRequest::Action::smart, {folder}}),
+              SingleInstance::Role::unanswered)
+        << "a start that only hands over tells a busy instance from none";
+    EXPECT_EQ(inode(), before);
 
     // Once free again, the running instance still takes what was sent to it.
     EXPECT_EQ(nextLine(primary), QStringLiteral("RECEIVED open %1").arg(folder).toUtf8());
@@ -302,12 +306,12 @@ TEST_F(SingleInstanceTest, ServerListensAgainWhenItsSocketIsRemoved)
 TEST_F(SingleInstanceTest, HandingOverReachesTheRunningInstanceAndNeverBecomesIt)
 {
     const LaunchRequest request{LaunchRequest::Action::smart, {folder}};
-    EXPECT_FALSE(SingleInstance(socket).handOver(request)) << "nobody runs";
+    EXPECT_EQ(SingleInstance(socket).handOver(request), SingleInstance::Role::failed) << "nobody runs";
     EXPECT_FALSE(QFile::exists(socket)) << "and nobody listens afterwards";
 
     QProcess primary;
     startPrimary(primary);
-    EXPECT_TRUE(SingleInstance(socket).handOver(request));
+    EXPECT_EQ(SingleInstance(socket).handOver(request), SingleInstance::Role::forwarded);
     EXPECT_EQ(nextLine(primary), QStringLiteral("RECEIVED smart %1").arg(folder).toUtf8());
     EXPECT_TRUE(primary.waitForFinished(20000));
 }

@@ -522,3 +522,22 @@ TEST_F(ColorizationHistoryStoreTest, BatchMovesAnUnreadableLogAsideOnce)
     EXPECT_EQ(corruptCopies(ColorizationHistoryStore::logFileName).size(), 1);
     EXPECT_EQ(log.count("Error appending to chronological log: "), 1);
 }
+
+TEST_F(ColorizationHistoryStoreTest, BatchChecksTheLogWhileItRunsAndStillRefusesABadEntry)
+{
+    put(ColorizationHistoryStore::logFileName, R"([{"folderPath":"\/old","timestamp":"2025-03-01T09:30:00Z"}])");
+    ColorizationHistoryStore store;
+    store.beginBatch();
+    runEvents(std::chrono::milliseconds(50)); // the batch reads and checks the log meanwhile
+    store.record("/new", styleWithHue(1));
+    store.endBatch();
+    EXPECT_EQ(pathsOf(logOnDisk()), QStringList{"/new"});
+    EXPECT_EQ(corruptCopies(ColorizationHistoryStore::logFileName).size(), 1) << "the entry without data is kept aside";
+
+    ColorizationHistoryStore().record("/second", styleWithHue(2));
+    store.beginBatch();
+    runEvents(std::chrono::milliseconds(50));
+    store.record("/third", styleWithHue(3));
+    store.endBatch();
+    EXPECT_EQ(pathsOf(logOnDisk()), (QStringList{"/new", "/second", "/third"}));
+}

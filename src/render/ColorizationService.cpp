@@ -17,9 +17,6 @@ namespace {
 
 constexpr QRect canvasRect{0, 0, ColorizationService::canvasSize, ColorizationService::canvasSize};
 const QColor glyphUnderFill = QColor::fromRgbF(0.4f, 0.4f, 0.4f, 1.0f);
-// Emoji larger than this are drawn at this size: the canvas shows less than half of one anyway, and the
-// colour font's bitmaps are scaled in memory.
-constexpr int maximumEmojiPixelSize = 1024;
 
 std::optional<QImage> loadBaseImage(const QString& name)
 {
@@ -149,29 +146,6 @@ QColor emojiColor(const ColorizationData& data, const Color& tintColor)
     return Qt::black;
 }
 
-void drawEmoji(QPainter& painter, QString emoji, double size, const QColor& color)
-{
-    // Qt draws a joined sequence as separate pictures when a variation selector sits inside it.
-    emoji.remove(QChar(0xFE0F));
-    if (emoji.isEmpty() || !std::isfinite(size))
-        return;
-    QFont font(QStringLiteral("Noto Color Emoji"));
-    font.setPixelSize(std::clamp(static_cast<int>(std::lround(std::min(size, 1e6))), 1, maximumEmojiPixelSize));
-    const QFontMetricsF metrics(font);
-    const QSizeF textSize(metrics.horizontalAdvance(emoji), metrics.height());
-    const QPointF topLeft(ColorizationService::glyphCentre.x() - textSize.width() / 2,
-                          ColorizationService::glyphCentre.y() - textSize.height() / 2);
-
-    painter.save();
-    painter.setFont(font);
-    // The colour's opacity goes to the painter, not the pen: a colour font ignores the pen but not the
-    // painter's opacity, and a plain glyph then gets it once.
-    painter.setPen(QColor(color.red(), color.green(), color.blue()));
-    painter.setOpacity(color.alphaF());
-    painter.drawText(QPointF(topLeft.x(), topLeft.y() + metrics.ascent()), emoji);
-    painter.restore();
-}
-
 } // namespace
 
 bool ColorizationService::usesBlueBase(const ColorizationData& data)
@@ -198,8 +172,8 @@ std::optional<QImage> ColorizationService::generateIcon(const ColorizationData& 
             return canvas;
         }
         if (data.icon->emoji)
-            drawEmoji(painter, *data.icon->emoji, data.iconSize.value_or(defaultEmojiSize),
-                      emojiColor(data, tintColor));
+            drawEmoji(painter, *data.icon->emoji, data.iconSize.value_or(defaultEmojiSize), emojiColor(data, tintColor),
+                      ColorizationService::glyphCentre);
     }
     painter.end();
     return canvas;

@@ -7,6 +7,8 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFont>
+#include <QFontMetricsF>
 #include <QHash>
 #include <QImageReader>
 #include <QImageWriter>
@@ -14,7 +16,9 @@
 #include <QStandardPaths>
 #include <QSvgRenderer>
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <mutex>
 
 #include <sys/stat.h>
@@ -286,6 +290,31 @@ std::optional<Icon> iconFromCustomImage(const QImage& image)
     icon.name = Icon::customName;
     icon.imageData = std::move(png);
     return icon;
+}
+
+void drawEmoji(QPainter& painter, QString emoji, double size, const QColor& color, QPointF centre)
+{
+    // Emoji larger than this are drawn at this size: a canvas shows less than half of one anyway, and the
+    // colour font's bitmaps are scaled in memory.
+    constexpr int maximumEmojiPixelSize = 1024;
+    // Qt draws a joined sequence as separate pictures when a variation selector sits inside it.
+    emoji.remove(QChar(0xFE0F));
+    if (emoji.isEmpty() || !std::isfinite(size))
+        return;
+    QFont font(QStringLiteral("Noto Color Emoji"));
+    font.setPixelSize(std::clamp(static_cast<int>(std::lround(std::min(size, 1e6))), 1, maximumEmojiPixelSize));
+    const QFontMetricsF metrics(font);
+    const QSizeF textSize(metrics.horizontalAdvance(emoji), metrics.height());
+    const QPointF topLeft(centre.x() - textSize.width() / 2, centre.y() - textSize.height() / 2);
+
+    painter.save();
+    painter.setFont(font);
+    // The colour's opacity goes to the painter, not the pen: a colour font ignores the pen but not the
+    // painter's opacity, and a plain glyph then gets it once.
+    painter.setPen(QColor(color.red(), color.green(), color.blue()));
+    painter.setOpacity(color.alphaF());
+    painter.drawText(QPointF(topLeft.x(), topLeft.y() + metrics.ascent()), emoji);
+    painter.restore();
 }
 
 } // namespace pigmo

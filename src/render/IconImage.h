@@ -2,7 +2,9 @@
 
 #include "model/ColorizationData.h"
 
+#include <QColor>
 #include <QImage>
+#include <QPointF>
 #include <QRectF>
 #include <QSize>
 #include <QSizeF>
@@ -43,5 +45,9 @@ std::optional<QImage> iconImage(const Icon& icon, QSize size = {});
 // An icon of an image the user supplied: `name` "<custom>" and `imageData` its PNG encoding; nothing when
 // the image is null or cannot be encoded.
 std::optional<Icon> iconFromCustomImage(const QImage& image);
+
+// Draws an emoji as text of `size` pixels centred on `centre` in `color` (its opacity too, which the colour
+// font would ignore). Safe from any thread, into images of the caller's.
+void drawEmoji(QPainter& painter, QString emoji, double size, const QColor& color, QPointF centre);
 
 } // namespace pigmo

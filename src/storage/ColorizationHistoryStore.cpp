@@ -5,9 +5,12 @@
 #include <QCollator>
 #include <QFile>
 #include <QFileInfo>
+#include <QFutureWatcher>
 #include <QHash>
+#include <QPromise>
 #include <QStandardPaths>
 #include <QThread>
+#include <QThreadPool>
 
 #include <algorithm>
 #include <sys/stat.h>
@@ -158,6 +161,7 @@ void ColorizationHistoryStore::record(const QString& folderPath, const Colorizat
         return;
     }
     const HistoryLogEntry entry{folderPath, data, historyTimestampNow()};
+    ++recordCount_;
     if (chronologicalLogLoaded_)
         appendToLoadedLog(entry);
     if (batchDepth_ == 0)
@@ -347,20 +351,54 @@ void ColorizationHistoryStore::loadChronologicalLog()
     assertOwnerThread();
     if (!unwrittenEntries_.isEmpty())
         appendUnwrittenEntries(); // the file is read next, so it has to hold them
-    if (files_.exists(logFileName)) {
-        auto bytes = files_.read(logFileName);
-        auto entries = bytes ? json::decodeLog(*bytes) : Result<QList<HistoryLogEntry>>::failure(bytes.error());
-        if (entries) {
-            chronologicalLog_ = std::move(entries).value();
-            chronologicalLogText_ = bytes->trimmed(); // a valid array: what saving these entries writes
-            log::print(QStringLiteral("Loaded %1 chronological history entries").arg(chronologicalLog_.size()));
-            Q_EMIT chronologicalLogChanged();
-        } else {
-            log::warning(QStringLiteral("Error loading chronological log: ") + entries.error());
-            preserveAfterFailedLoad(logFileName);
-        }
-    }
+    if (files_.exists(logFileName))
+        publishLoadedLog(files_.read(logFileName));
     chronologicalLogLoaded_ = true;
+}
+
+void ColorizationHistoryStore::loadChronologicalLogInBackground()
+{
+    assertOwnerThread();
+    if (chronologicalLogLoaded_ || logLoadWatcher_)
+        return;
+    if (!unwrittenEntries_.isEmpty())
+        appendUnwrittenEntries(); // the file is read next, so it has to hold them
+    const quint64 recordsBefore = recordCount_;
+    auto promise = std::make_shared<QPromise<std::optional<Result<QByteArray>>>>();
+    logLoadWatcher_ = new QFutureWatcher<std::optional<Result<QByteArray>>>(this);
+    connect(logLoadWatcher_, &QFutureWatcherBase::finished, this, [this, recordsBefore] {
+        const std::optional<Result<QByteArray>> bytes = logLoadWatcher_->result();
+        logLoadWatcher_->deleteLater();
+        logLoadWatcher_ = nullptr;
+        if (chronologicalLogLoaded_)
+            return; // a synchronous load came first
+        if (recordCount_ != recordsBefore)
+            return loadChronologicalLogInBackground(); // the file read may predate an entry recorded since
+        if (bytes)
+            publishLoadedLog(*bytes);
+        chronologicalLogLoaded_ = true;
+    });
+    logLoadWatcher_->setFuture(promise->future());
+    promise->start();
+    QThreadPool::globalInstance()->start([files = files_, promise] {
+        // Nothing for a missing file; the file is replaced whole by writers, so it reads consistently.
+        promise->addResult(files.exists(logFileName) ? std::optional(files.read(logFileName)) : std::nullopt);
+        promise->finish();
+    });
+}
+
+void ColorizationHistoryStore::publishLoadedLog(const Result<QByteArray>& bytes)
+{
+    auto entries = bytes ? json::decodeLog(*bytes) : Result<QList<HistoryLogEntry>>::failure(bytes.error());
+    if (entries) {
+        chronologicalLog_ = std::move(entries).value();
+        chronologicalLogText_ = bytes->trimmed(); // a valid array: what saving these entries writes
+        log::print(QStringLiteral("Loaded %1 chronological history entries").arg(chronologicalLog_.size()));
+        Q_EMIT chronologicalLogChanged();
+    } else {
+        log::warning(QStringLiteral("Error loading chronological log: ") + entries.error());
+        preserveAfterFailedLoad(logFileName);
+    }
 }
 
 void ColorizationHistoryStore::loadFolderStyles()

@@ -4,6 +4,7 @@
 #include "storage/HistoryFiles.h"
 #include "storage/HistoryLogEntry.h"
 
+#include <QFutureWatcher>
 #include <QHash>
 #include <QList>
 #include <QMap>
@@ -85,6 +86,12 @@ public:
     void migrateLegacyHistoryIfNeeded();
 
     void loadChronologicalLog();
+    // The same load with the file read and decoded on a worker thread; the entries are published on the
+    // store's thread (`chronologicalLogChanged`), and `chronologicalLogLoaded()` turns true then. Does nothing
+    // when the log is loaded or such a load is under way. When an entry is recorded while the file is read,
+    // the read starts again, so the published log never misses it.
+    void loadChronologicalLogInBackground();
+    bool isLoadingChronologicalLog() const { return logLoadWatcher_ != nullptr; }
     void appendToChronologicalLog(const HistoryLogEntry& entry);
     void saveChronologicalLog();
     void loadFolderStyles();
@@ -96,6 +103,8 @@ Q_SIGNALS:
 
 private:
     void appendToFile(const HistoryLogEntry& entry);
+    // Takes the log file's bytes as the loaded log, or logs why they are no log and keeps the file aside.
+    void publishLoadedLog(const Result<QByteArray>& bytes);
     // Appends the entries recorded in a batch while the log is not loaded: one read of the file per batch
     // (again only when someone else changed it), one whole write.
     void appendUnwrittenEntries();
@@ -117,6 +126,9 @@ private:
     HistoryFiles files_;
     QList<HistoryLogEntry> chronologicalLog_;
     bool chronologicalLogLoaded_ = false;
+    quint64 recordCount_ = 0;
+    QFutureWatcher<std::optional<Result<QByteArray>>>* logLoadWatcher_ = nullptr; // the background load
+
     // The JSON text of chronologicalLog_, kept in step with it so that saving a long log does not encode
     // every entry again; empty when it has to be rebuilt from the entries.
     QByteArray chronologicalLogText_;

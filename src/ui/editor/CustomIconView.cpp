@@ -1,0 +1,132 @@
+#include "ui/editor/CustomIconView.h"
+
+#include "render/IconImage.h"
+#include "services/LocalizationManager.h"
+#include "ui/Localized.h"
+#include "ui/controls/ColorSwatch.h"
+#include "ui/controls/ControlStyle.h"
+#include "ui/controls/LocalizedText.h"
+#include "ui/editor/PillButton.h"
+#include "ui/editor/TabLabel.h"
+
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QImageReader>
+#include <QLabel>
+#include <QStackedLayout>
+#include <QVBoxLayout>
+
+namespace pigmo {
+namespace {
+
+QString openImageDialog(QWidget* parent)
+{
+    QStringList patterns;
+    for (const QByteArray& format : QImageReader::supportedImageFormats())
+        patterns.append(QStringLiteral("*.") + QString::fromLatin1(format));
+    return QFileDialog::getOpenFileName(parent, ui::localized(u"choose_icon"_key), QString(),
+                                        ui::localized(u"images"_key) + QStringLiteral(" (") + patterns.join(u' ') +
+                                            u')');
+}
+
+// The picture of a custom glyph, when the glyph is one and its data is an image.
+std::optional<QImage> customPicture(const std::optional<Icon>& icon)
+{
+    if (!icon || icon->name != Icon::customName)
+        return std::nullopt;
+    return iconImage(*icon);
+}
+
+} // namespace
+
+CustomIconView::CustomIconView(Binding<std::optional<Icon>> icon, LocalizationManager& localization,
+                               ChooseFile chooseFile, QWidget* parent)
+    : QWidget(parent)
+    , icon_(std::move(icon))
+    , chooseFile_(chooseFile ? std::move(chooseFile) : ChooseFile(&openImageDialog))
+{
+    states_ = new QStackedLayout(this);
+
+    imageState_ = new QWidget;
+    auto* imageLayout = new QGridLayout(imageState_);
+    imageLayout->setContentsMargins(0, 12, 0, 12);
+    auto* framed = new QWidget;
+    auto* framedLayout = new QGridLayout(framed);
+    framedLayout->setContentsMargins(0, 0, 0, 0);
+    image_ = new QLabel;
+    image_->setAlignment(Qt::AlignCenter);
+    image_->setContentsMargins(8, 8, 8, 0); // the remove button stands 8 points out of the picture's corner
+    framedLayout->addWidget(image_, 0, 0);
+    remove_ = new SymbolButton(QStringLiteral("xmark"), 20, 8);
+    remove_->setSymbolOpacity(0.6);
+    remove_->setBackgroundOpacity(0.1);
+    remove_->setAccessibleName(localization.string(u"remove"_key));
+    framedLayout->addWidget(remove_, 0, 0, Qt::AlignTop | Qt::AlignRight);
+    connect(remove_, &QAbstractButton::clicked, this, &CustomIconView::removeImage);
+    imageLayout->addWidget(framed, 0, 0, Qt::AlignHCenter | Qt::AlignTop);
+    imageLayout->setRowStretch(1, 1);
+    states_->addWidget(imageState_);
+
+    promptState_ = new QWidget;
+    auto* prompt = new QVBoxLayout(promptState_);
+    prompt->setContentsMargins(16, 24, 16, 0);
+    prompt->setSpacing(20);
+    auto* hint = new LocalizedText(localization, u"drag_drop_icon"_key);
+    hint->setAlignment(Qt::AlignCenter);
+    hint->setWordWrap(true);
+    setTextColor(*hint, ui::primaryColor(*this, 0.4));
+    prompt->addWidget(hint);
+    choose_ =
+        new PillButton({}, u"choose_icon"_key,
+                       {ui::systemFont(13), ui::primary(), ui::primary(0.1), QMarginsF(16, 8, 16, 8), 8}, localization);
+    connect(choose_, &QAbstractButton::clicked, this, &CustomIconView::chooseImage);
+    prompt->addWidget(choose_, 0, Qt::AlignHCenter);
+    prompt->addStretch(1);
+    states_->addWidget(promptState_);
+
+    refresh();
+}
+
+bool CustomIconView::isShowingImage() const
+{
+    return states_->currentWidget() == imageState_;
+}
+
+void CustomIconView::refresh()
+{
+    const std::optional<QImage> picture = customPicture(icon_.get());
+    if (!picture) {
+        image_->clear();
+        states_->setCurrentWidget(promptState_);
+        return;
+    }
+    const qreal ratio = devicePixelRatioF();
+    QImage shown = picture->scaled(QSize(int(maximumImageSide * ratio), int(maximumImageSide * ratio)),
+                                   Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    shown.setDevicePixelRatio(ratio);
+    image_->setPixmap(QPixmap::fromImage(shown));
+    states_->setCurrentWidget(imageState_);
+}
+
+void CustomIconView::chooseImage()
+{
+    const QString path = chooseFile_(this);
+    if (path.isEmpty())
+        return;
+    QImageReader reader(path);
+    const QImage image = reader.read();
+    if (image.isNull())
+        return;
+    if (std::optional<Icon> icon = iconFromCustomImage(image)) {
+        icon_.set(icon);
+        refresh();
+    }
+}
+
+void CustomIconView::removeImage()
+{
+    icon_.set(std::nullopt);
+    refresh();
+}
+
+} // namespace pigmo

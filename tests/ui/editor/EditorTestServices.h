@@ -1,0 +1,47 @@
+#pragma once
+
+#include "catalogue/IconsModel.h"
+#include "services/LocalizationManager.h"
+#include "services/PalettesManager.h"
+#include "smart/SmartIconService.h"
+#include "storage/BundleResources.h"
+#include "storage/ColorizationHistoryStore.h"
+#include "ui/editor/EditorServices.h"
+
+#include <chrono>
+#include <memory>
+
+namespace pigmo::test {
+
+// The editor's services over the program's own bundle data, with a keyword index of every folder-name
+// language (built once per test program) and English texts.
+struct EditorTestServices {
+    LocalizationManager localization{QStringList{QStringLiteral("en")}};
+    ColorizationHistoryStore history;
+    PalettesManager palettes;
+
+    static const IconsModel& icons()
+    {
+        static const IconsModel catalogues(BundleResources::directory());
+        return catalogues;
+    }
+    static SmartIconService& smartIcons()
+    {
+        static SmartIconService* service = [] {
+            auto* built = new SmartIconService([] {
+                const QStringList languages = {"en",      "fr", "it", "de", "es", "pt-BR",
+                                               "zh-Hans", "ja", "ko", "ru", "cs"};
+                return IndexSources{{icons().lucideIcons(), icons().sfIcons(), icons().emojisIcons()},
+                                    QSet<QString>(languages.cbegin(), languages.cend()),
+                                    BundleResources::path(QStringLiteral("keywords"))};
+            });
+            built->waitUntilReady(std::chrono::seconds(90));
+            return built;
+        }();
+        return *service;
+    }
+
+    EditorServices services() { return {localization, history, palettes, icons(), smartIcons()}; }
+};
+
+} // namespace pigmo::test

@@ -36,6 +36,7 @@ struct GalleryScene {
 // The scenes of each area, in the order they are written.
 QList<GalleryScene> controlScenes();
 QList<GalleryScene> editorScenes();
+QList<GalleryScene> paneScenes();
 QList<GalleryScene> pageScenes();
 
 } // namespace pigmo::gallery

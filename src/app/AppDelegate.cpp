@@ -233,8 +233,13 @@ void AppDelegate::showWindowForPendingFolders(const QList<QUrl>& urls)
 {
     if (!mainWindow_)
         return;
-    contentView_ = new MainView(urls, false);
-    mainWindow_->setContent(contentView_);
+    if (contentView_ && mainWindow_->content() == contentView_) {
+        // The open editor takes them in: a new view would drop the folders being edited.
+        contentView_->colorizers().addFolders(urls);
+    } else {
+        contentView_ = new MainView(urls, false);
+        mainWindow_->setContent(contentView_);
+    }
     mainWindow_->centre();
     mainWindow_->bringToFront();
 }

@@ -7,7 +7,10 @@
 
 #include <benchmark/benchmark.h>
 
-#if defined(PIGMO_BENCH_GUI)
+#if defined(PIGMO_BENCH_WIDGETS)
+#include <QApplication>
+using BenchApplication = QApplication;
+#elif defined(PIGMO_BENCH_GUI)
 #include <QGuiApplication>
 using BenchApplication = QGuiApplication;
 #else
@@ -20,7 +23,7 @@ int main(int argc, char** argv)
     const pigmo::test::ScratchHome home(QStringLiteral("pigmo-bench"));
     if (!home.isValid())
         return 2;
-#if defined(PIGMO_BENCH_GUI)
+#if defined(PIGMO_BENCH_GUI) || defined(PIGMO_BENCH_WIDGETS)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 #endif

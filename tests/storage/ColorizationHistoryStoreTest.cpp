@@ -13,6 +13,7 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <cmath>
 #include <limits>
@@ -311,4 +312,61 @@ TEST_F(ColorizationHistoryStoreTest, UnreadableFileThatCannotBeMovedIsNeverOverw
     store->record("/b", styleWithHue(2));
     EXPECT_EQ(contents(corruptCopies(ColorizationHistoryStore::stylesFileName).value(0)), "garbage");
     EXPECT_EQ(ColorizationHistoryStore().folderStyles().keys(), (QStringList{"/a", "/b"}));
+}
+
+TEST_F(ColorizationHistoryStoreTest, TheLogLoadsOffTheCallingThreadAndIsPublishedOnce)
+{
+    QDir(directory()).removeRecursively();
+    {
+        ColorizationHistoryStore writer;
+        writer.record("/a", styleWithHue(10));
+        writer.record("/b", styleWithHue(20));
+    }
+    log.clear();
+    ColorizationHistoryStore store;
+    QSignalSpy published(&store, &ColorizationHistoryStore::chronologicalLogChanged);
+    store.loadChronologicalLogInBackground();
+    EXPECT_FALSE(store.chronologicalLogLoaded()); // nothing was read on this thread
+    EXPECT_TRUE(store.isLoadingChronologicalLog());
+    store.loadChronologicalLogInBackground(); // a second request joins the first
+    ASSERT_TRUE(published.wait(5000));
+    EXPECT_TRUE(store.chronologicalLogLoaded());
+    EXPECT_FALSE(store.isLoadingChronologicalLog());
+    EXPECT_EQ(store.chronologicalLog(), logOnDisk());
+    EXPECT_EQ(store.chronologicalLog().size(), 2);
+    EXPECT_EQ(log.count("Loaded 2 chronological history entries"), 1);
+    store.loadChronologicalLogInBackground(); // loaded: nothing more
+    EXPECT_FALSE(store.isLoadingChronologicalLog());
+    EXPECT_EQ(published.count(), 1);
+}
+
+TEST_F(ColorizationHistoryStoreTest, AnEntryRecordedWhileTheLogLoadsInTheBackgroundIsKept)
+{
+    QDir(directory()).removeRecursively();
+    {
+        ColorizationHistoryStore writer;
+        writer.record("/a", styleWithHue(10));
+    }
+    ColorizationHistoryStore store;
+    store.loadChronologicalLogInBackground();
+    store.record("/b", styleWithHue(20)); // while the file may be being read
+    QSignalSpy published(&store, &ColorizationHistoryStore::chronologicalLogChanged);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return store.chronologicalLogLoaded(); }, 5000));
+    EXPECT_EQ(store.chronologicalLog().size(), 2);
+    EXPECT_EQ(store.chronologicalLog(), logOnDisk());
+    store.record("/c", styleWithHue(30));
+    EXPECT_EQ(store.chronologicalLog().size(), 3);
+    EXPECT_EQ(store.chronologicalLog(), logOnDisk());
+}
+
+TEST_F(ColorizationHistoryStoreTest, AnUnreadableLogLoadedInTheBackgroundIsMovedAside)
+{
+    QDir(directory()).removeRecursively();
+    put(ColorizationHistoryStore::logFileName, "[{ not json");
+    ColorizationHistoryStore store;
+    store.loadChronologicalLogInBackground();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return store.chronologicalLogLoaded(); }, 5000));
+    EXPECT_TRUE(store.chronologicalLog().isEmpty());
+    EXPECT_EQ(corruptCopies(ColorizationHistoryStore::logFileName).size(), 1);
+    EXPECT_TRUE(log.contains("Error loading chronological log: "));
 }

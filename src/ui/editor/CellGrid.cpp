@@ -2,6 +2,7 @@
 
 #include "ui/controls/ControlStyle.h"
 
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -121,14 +122,20 @@ void CellGrid::paintEvent(QPaintEvent* event)
             ++paintedCells_;
         }
     }
-    if (hasFocus() && current_ >= 0)
+    if (hasFocus() && keyboardFocus_ && current_ >= 0)
         ui::drawFocusRing(painter, *this, cellRect(current_).adjusted(-2, -2, 2, 2), 6);
+}
+
+void CellGrid::focusInEvent(QFocusEvent* event)
+{
+    keyboardFocus_ = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+    QWidget::focusInEvent(event);
 }
 
 void CellGrid::mousePressEvent(QMouseEvent* event)
 {
     pressed_ = event->button() == Qt::LeftButton ? indexAt(event->position()) : -1;
-    QWidget::mousePressEvent(event);
+    event->setAccepted(pressed_ >= 0);
 }
 
 void CellGrid::mouseReleaseEvent(QMouseEvent* event)
@@ -170,6 +177,7 @@ void CellGrid::keyPressEvent(QKeyEvent* event)
         return QWidget::keyPressEvent(event);
     }
     current_ = std::max(0, next);
+    keyboardFocus_ = true;
     update();
 }
 

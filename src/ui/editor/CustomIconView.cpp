@@ -7,6 +7,7 @@
 #include "ui/controls/ControlStyle.h"
 #include "ui/controls/LocalizedText.h"
 #include "ui/editor/PillButton.h"
+#include "ui/editor/TabLabel.h"
 
 #include <QFileDialog>
 #include <QGridLayout>
@@ -51,9 +52,10 @@ CustomIconView::CustomIconView(Binding<std::optional<Icon>> icon, LocalizationMa
     imageLayout->setContentsMargins(0, 12, 0, 12);
     auto* framed = new QWidget;
     auto* framedLayout = new QGridLayout(framed);
-    framedLayout->setContentsMargins(8, 8, 8, 8); // room for the remove button moved out of the corner
+    framedLayout->setContentsMargins(0, 0, 0, 0);
     image_ = new QLabel;
     image_->setAlignment(Qt::AlignCenter);
+    image_->setContentsMargins(8, 8, 8, 0); // the remove button stands 8 points out of the picture's corner
     framedLayout->addWidget(image_, 0, 0);
     remove_ = new SymbolButton(QStringLiteral("xmark"), 20, 8);
     remove_->setSymbolOpacity(0.6);
@@ -72,9 +74,7 @@ CustomIconView::CustomIconView(Binding<std::optional<Icon>> icon, LocalizationMa
     auto* hint = new LocalizedText(localization, u"drag_drop_icon"_key);
     hint->setAlignment(Qt::AlignCenter);
     hint->setWordWrap(true);
-    QPalette faint = hint->palette();
-    faint.setColor(QPalette::WindowText, ui::primaryColor(*this, 0.4));
-    hint->setPalette(faint);
+    setTextColor(*hint, ui::primaryColor(*this, 0.4));
     prompt->addWidget(hint);
     choose_ =
         new PillButton({}, u"choose_icon"_key,

@@ -98,7 +98,7 @@ QStringList FolderLocation::listSiblings(const QString& parent, const QSet<QStri
     QList<std::pair<QCollatorSortKey, qsizetype>> keys;
     keys.reserve(folders.size());
     for (qsizetype i = 0; i < folders.size(); ++i)
-        keys.append({collator.sortKey(lastComponent(folders[i])), i});
+        keys.append({collator.sortKey(lastComponent(folders[i]).toCaseFolded()), i}); // folded: also in "C"
     std::stable_sort(keys.begin(), keys.end(),
                      [](const auto& a, const auto& b) { return a.first.compare(b.first) < 0; });
     QStringList sorted;

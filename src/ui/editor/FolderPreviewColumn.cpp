@@ -14,6 +14,7 @@
 #include "ui/editor/FolderLocation.h"
 #include "ui/editor/LazyImageCache.h"
 #include "ui/editor/PillButton.h"
+#include "ui/editor/TabLabel.h"
 
 #include <QContextMenuEvent>
 #include <QDir>
@@ -55,13 +56,6 @@ QString folderName(const QUrl& url)
 {
     const QString path = FolderLocation::standardized(url.toLocalFile());
     return path == QStringLiteral("/") ? path : path.mid(path.lastIndexOf(u'/') + 1);
-}
-
-void setTextColor(QWidget* widget, const QColor& color)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, color);
-    widget->setPalette(palette);
 }
 
 } // namespace
@@ -108,7 +102,7 @@ void PreviewCell::setPreview(const PreviewData& preview)
     setAccessibleName(name);
     name_->setText(QFontMetricsF(name_->font()).elidedText(name, Qt::ElideMiddle, std::max(10, width() - 4)));
     name_->setToolTip(name);
-    setTextColor(name_, preview_.isSelected ? ui::primaryColor(*this) : ui::secondaryColor(*this));
+    setTextColor(*name_, preview_.isSelected ? ui::primaryColor(*this) : ui::secondaryColor(*this));
     if (previous != preview_.smartLoadingState)
         updateMark(previous);
     update();
@@ -191,8 +185,30 @@ void PreviewCell::paintEvent(QPaintEvent*)
         painter.drawPolyline(QList<QPointF>{centre + QPointF(-6 * u, 0.5 * u), centre + QPointF(-1.8 * u, 4.6 * u),
                                             centre + QPointF(6.2 * u, -4.6 * u)});
     }
-    if (hasFocus())
+    if (hasFocus() && keyboardFocus_)
         ui::drawFocusRing(painter, *this, rect(), 10);
+}
+
+int PreviewCell::heightForWidth(int width) const
+{
+    return int(std::ceil(cellPadding + std::max(1.0, width - 2 * thumbnailPadding) + nameSpacing + nameHeight(10) +
+                         cellPadding));
+}
+
+QSize PreviewCell::sizeHint() const
+{
+    return {80, heightForWidth(80)};
+}
+
+void PreviewCell::focusInEvent(QFocusEvent* event)
+{
+    keyboardFocus_ = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+    QWidget::focusInEvent(event);
+}
+
+void PreviewCell::mousePressEvent(QMouseEvent* event)
+{
+    event->setAccepted(event->button() == Qt::LeftButton);
 }
 
 void PreviewCell::mouseReleaseEvent(QMouseEvent* event)
@@ -263,7 +279,8 @@ FolderPreviewColumn::FolderPreviewColumn(Actions actions, LocalizationManager& l
     connect(siblings_, &SiblingFolders::changed, this, &FolderPreviewColumn::updateSiblings);
     connect(siblingIcons_.get(), &LazyImageCache::imageReady, siblingGrid_, qOverload<>(&QWidget::update));
     connect(&localization_, &LocalizationManager::currentLanguageChanged, this, &FolderPreviewColumn::updateLocation);
-    setPreviews({});
+    updateLocation();
+    updateSiblings();
 }
 
 FolderPreviewColumn::~FolderPreviewColumn() = default;
@@ -289,7 +306,7 @@ QWidget* FolderPreviewColumn::makeLocationLine()
     location_->setFont(ui::systemFont(12, QFont::Medium));
     location_->setMinimumWidth(20);
     location_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    setTextColor(location_, ui::secondaryColor(*this));
+    setTextColor(*location_, ui::secondaryColor(*this));
     row->addWidget(location_, 1);
     const PillButton::Look look{ui::systemFont(13, QFont::Medium), ui::primary(0.5), ui::primary(0.05),
                                 QMarginsF(10, 6, 10, 6), 7};
@@ -314,7 +331,7 @@ QWidget* FolderPreviewColumn::makeSiblingSection()
     hint->setFont(ui::systemFont(10, QFont::Medium));
     hint->setContentsMargins(14, 0, 14, 0);
     hint->setWordWrap(true);
-    setTextColor(hint, ui::tertiaryColor(*this));
+    setTextColor(*hint, ui::tertiaryColor(*this));
     layout->addWidget(hint);
     const double nameLine = nameHeight(9);
     siblingGrid_ =
@@ -576,7 +593,5 @@ bool FolderPreviewColumn::handleFolderDrop(const QMimeData& data)
     });
     return true;
 }
-
-void FolderPreviewColumn::paintEvent(QPaintEvent*) {}
 
 } // namespace pigmo

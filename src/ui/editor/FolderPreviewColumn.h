@@ -115,7 +115,6 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -166,6 +165,10 @@ public:
     double successMarkAmount() const { return markAmount_; }
     QRectF thumbnailRect() const;
 
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override;
+    QSize sizeHint() const override;
+
 Q_SIGNALS:
     void clicked();
     void removeClicked();
@@ -173,8 +176,10 @@ Q_SIGNALS:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
@@ -187,6 +192,7 @@ private:
     QWidget* remove_ = nullptr;
     QWidget* spinner_ = nullptr;
     double markAmount_ = 0;
+    bool keyboardFocus_ = false; // the ring shows only for focus that came from the keyboard
     QVariantAnimation* markAnimation_ = nullptr;
 };
 

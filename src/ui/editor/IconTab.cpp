@@ -258,9 +258,7 @@ void IconTab::addSection(const QString& titleKey, const QList<Icon>& icons, Glyp
     auto* caption = new LocalizedText(services_.localization, titleKey);
     caption->setFont(ui::systemFont(11, QFont::Medium));
     caption->setContentsMargins(4, 0, 0, 0);
-    QPalette faint = caption->palette();
-    faint.setColor(QPalette::WindowText, ui::tertiaryColor(*this));
-    caption->setPalette(faint);
+    setTextColor(*caption, ui::tertiaryColor(*this));
     layout->addWidget(caption);
     *grid = makeGrid();
     (*grid)->setIcons(icons);
@@ -290,9 +288,7 @@ void IconTab::rebuildSuggestions()
         message->setFont(ui::systemFont(12));
         message->setWordWrap(true);
         message->setContentsMargins(4, 20, 0, 30);
-        QPalette faint = message->palette();
-        faint.setColor(QPalette::WindowText, ui::tertiaryColor(*this));
-        message->setPalette(faint);
+        setTextColor(*message, ui::tertiaryColor(*this));
         suggestions_->addWidget(message);
         noSuggestions_ = message;
     }

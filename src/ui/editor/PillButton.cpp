@@ -2,6 +2,7 @@
 
 #include "services/LocalizationManager.h"
 
+#include <QFocusEvent>
 #include <QFontMetricsF>
 #include <QPainter>
 
@@ -62,8 +63,14 @@ void PillButton::paintEvent(QPaintEvent*)
     painter.setPen(color);
     painter.drawText(QRectF(x, bounds.top(), bounds.right() - x, bounds.height()), Qt::AlignLeft | Qt::AlignVCenter,
                      text());
-    if (hasFocus())
+    if (hasFocus() && keyboardFocus_)
         ui::drawFocusRing(painter, *this, bounds, look_.radius);
+}
+
+void PillButton::focusInEvent(QFocusEvent* event)
+{
+    keyboardFocus_ = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+    QAbstractButton::focusInEvent(event);
 }
 
 } // namespace pigmo

@@ -5,6 +5,7 @@
 #include "ui/controls/BundleImage.h"
 #include "ui/controls/ColorSwatch.h"
 #include "ui/controls/ControlStyle.h"
+#include "ui/controls/LocalizedText.h"
 #include "ui/controls/Spinner.h"
 #include "ui/controls/TextButton.h"
 
@@ -56,7 +57,6 @@ BottomBar::BottomBar(std::function<void()> save, std::function<void()> apply, Lo
     setFixedHeight(height);
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
-    outer->addStretch();
     pages_ = new QStackedLayout;
     outer->addLayout(pages_);
 
@@ -66,10 +66,12 @@ BottomBar::BottomBar(std::function<void()> save, std::function<void()> apply, Lo
     row->setSpacing(12);
     save_ = new SymbolButton(QStringLiteral("square.and.arrow.down"), 18 + 2 * 8, 18);
     connect(save_, &QAbstractButton::clicked, this, [save] { save(); });
-    row->addWidget(save_, 0, Qt::AlignVCenter);
+    row->addWidget(save_, 0, Qt::AlignBottom);
     apply_ = new TextButton(std::move(apply), std::nullopt, QStringLiteral("change_icons"), 0, ui::windowBackground(),
                             ui::primary(), true, 12, localization);
-    row->addWidget(apply_, 1, Qt::AlignVCenter);
+    // Inside a button a label would draw in the button-text role; the apply button's text is the window colour.
+    apply_->label()->setForegroundRole(QPalette::WindowText);
+    row->addWidget(apply_, 1, Qt::AlignBottom);
     pages_->addWidget(buttons_);
 
     loading_ = new QWidget;
@@ -79,12 +81,16 @@ BottomBar::BottomBar(std::function<void()> save, std::function<void()> apply, Lo
     centre->addWidget(spinner_, 0, Qt::AlignCenter);
     pages_->addWidget(loading_);
 
-    success_ = new SuccessBadge;
+    success_ = new QWidget;
+    auto* badgeBox = new QVBoxLayout(success_);
+    badgeBox->setContentsMargins(0, 0, 0, 0);
+    badgeBox->addStretch();
+    badgeBox->addWidget(new SuccessBadge);
     pages_->addWidget(success_);
     setFolderCount(0);
 }
 
-void BottomBar::show(bool isLoading, bool isSuccess)
+void BottomBar::showState(bool isLoading, bool isSuccess)
 {
     state_ = isSuccess ? State::success : isLoading ? State::loading : State::buttons;
     pages_->setCurrentWidget(state_ == State::success ? success_ : state_ == State::loading ? loading_ : buttons_);

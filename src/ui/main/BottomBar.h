@@ -28,7 +28,7 @@ public:
 
     State state() const { return state_; }
     // Success wins over loading, loading over the buttons.
-    void show(bool isLoading, bool isSuccess);
+    void showState(bool isLoading, bool isSuccess);
     // The number of folders: the apply button's count, and whether there is anything to save.
     void setFolderCount(int count);
 

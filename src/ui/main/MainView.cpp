@@ -192,7 +192,7 @@ QWidget* MainView::makeToolbar(const EditorServices& services)
     if (const std::optional<TemplateImage> arrow = loadBundleSVGImage(QStringLiteral("arrow-left")))
         backButton_->setIcon(arrow->pixmap(QSize(16, 16), ui::primaryColor(*this), devicePixelRatioF()));
     backButton_->setIconSize(QSize(16, 16));
-    backButton_->setStyleSheet(QStringLiteral("QToolButton { padding: 0 6px; }"));
+    backButton_->setStyleSheet(QStringLiteral("QToolButton { padding: 0 6px; border: none; }"));
     connect(backButton_, &QToolButton::clicked, this, &MainView::askToDiscard);
     row->addWidget(backButton_);
     row->addStretch();
@@ -581,7 +581,7 @@ void MainView::resetAll()
 void MainView::setLoading(bool loading)
 {
     isLoading_ = loading;
-    bottomBar_->show(isLoading_, isSuccess_);
+    bottomBar_->showState(isLoading_, isSuccess_);
     previewColumn_->resetButton()->setEnabled(!loading);
     if (colorizerView_) {
         colorizerView_->setAttribute(Qt::WA_TransparentForMouseEvents, loading);
@@ -705,7 +705,7 @@ QImage MainView::randomStyleImage()
 void MainView::setSuccess(bool success)
 {
     isSuccess_ = success;
-    bottomBar_->show(isLoading_, isSuccess_);
+    bottomBar_->showState(isLoading_, isSuccess_);
 }
 
 // Each success keeps the badge up for its full time: an earlier success's timer never hides a later one.

@@ -2,7 +2,7 @@
 # `make run` builds only the program; `make test` and `make bench` build the tests and the benchmarks.
 PRESET ?= debug
 
-.PHONY: run test deps configure build bench format check-format
+.PHONY: run test deps configure build bench fuzz format check-format
 
 run: PRESET = release
 run: configure
@@ -26,6 +26,12 @@ bench: PRESET = release
 bench: configure
 	@cmake --build --preset $(PRESET) --target benchmarks
 	@scripts/run-benchmarks build/$(PRESET)
+
+# Every fuzz target for FUZZ_SECONDS (default 20) each, built with clang, ASan and UBSan.
+FUZZ_SECONDS ?= 20
+fuzz: PRESET = fuzz
+fuzz: build
+	@scripts/run-fuzzers build/fuzz $(FUZZ_SECONDS)
 
 format:
 	@git ls-files --cached --others --exclude-standard '*.cpp' '*.h' '*.c' | xargs clang-format -i

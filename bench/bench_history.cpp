@@ -1,5 +1,6 @@
-// The history store's hot paths: recording with a long loaded log (every record rewrites the whole log)
-// and loading that log.
+// The history store's hot paths: recording with a long loaded log (every record rewrites the whole log),
+// loading that log, and a batch of ten recordings before the log is loaded (as a smart request records),
+// with a long history and with none.
 #include "base/Log.h"
 #include "storage/ColorizationHistoryStore.h"
 
@@ -51,6 +52,40 @@ void BM_RecordWithLoadedLog(benchmark::State& state)
     state.counters["entries"] = double(store.chronologicalLog().size());
 }
 BENCHMARK(BM_RecordWithLoadedLog)->Unit(benchmark::kMillisecond);
+
+// Replaces the styles file with `count` styles.
+void writeStyles(const QString& directory, int count)
+{
+    json::Json styles = json::Json::object();
+    for (int n = 0; n < count; ++n)
+        styles[QStringLiteral("/home/ana/Projects/folder %1").arg(n).toStdString()] = json::toJson(sampleStyle(n));
+    QFile file(directory + QLatin1Char('/') + ColorizationHistoryStore::stylesFileName);
+    file.open(QIODevice::WriteOnly);
+    file.write(*json::serialize(styles));
+}
+
+void BM_BatchOfTen(benchmark::State& state)
+{
+    const int historySize = int(state.range(0));
+    const QString directory = ColorizationHistoryStore().storageDirectory();
+    int n = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        QFile::remove(directory + QLatin1Char('/') + ColorizationHistoryStore::logFileName);
+        QFile::remove(directory + QLatin1Char('/') + ColorizationHistoryStore::stylesFileName);
+        if (historySize > 0) {
+            writeLog(directory, historySize);
+            writeStyles(directory, historySize);
+        }
+        ColorizationHistoryStore store;
+        state.ResumeTiming();
+        store.beginBatch();
+        for (int i = 0; i < 10; ++i, ++n)
+            store.record(QStringLiteral("/home/ana/New/folder %1").arg(n), sampleStyle(n));
+        store.endBatch();
+    }
+}
+BENCHMARK(BM_BatchOfTen)->Arg(0)->Arg(logSize)->Unit(benchmark::kMillisecond);
 
 void BM_LoadLog(benchmark::State& state)
 {

@@ -5,6 +5,9 @@
 
 #include "base/Log.h"
 #include "platform/FolderIcons.h"
+#include "services/FolderStyler.h"
+#include "storage/ColorizationHistoryStore.h"
+#include "storage/ExtendedAttributesManager.h"
 
 #include <benchmark/benchmark.h>
 
@@ -17,13 +20,13 @@
 
 namespace {
 
-QList<QUrl> makeFolders(const QTemporaryDir& root, int count)
+QList<pigmo::Folder> makeFolders(const QTemporaryDir& root, int count)
 {
-    QList<QUrl> folders;
+    QList<pigmo::Folder> folders;
     for (int i = 0; i < count; ++i) {
         const QString path = root.filePath(QStringLiteral("folder %1").arg(i));
         QDir().mkpath(path);
-        folders.append(QUrl::fromLocalFile(path));
+        folders.append(pigmo::Folder::unchecked(path));
     }
     return folders;
 }
@@ -31,12 +34,13 @@ QList<QUrl> makeFolders(const QTemporaryDir& root, int count)
 void BM_ApplyHundredFolders(benchmark::State& state)
 {
     QTemporaryDir root(QDir::homePath() + QStringLiteral("/bench-apply-XXXXXX"));
-    const QList<QUrl> folders = makeFolders(root, 100);
-    pigmo::MainView view(std::make_unique<pigmo::ColorizationModelsGroup>(folders, false),
+    const QList<pigmo::Folder> folders = makeFolders(root, 100);
+    pigmo::FolderStyler styler(pigmo::ColorizationHistoryStore::shared(), pigmo::ExtendedAttributesManager::shared());
+    pigmo::MainView view(std::make_unique<pigmo::ColorizationModelsGroup>(folders, false, &styler),
                          pigmo::MainView::sharedServices());
     view.show();
     // The first gvfs call starts its daemon; that start is not the view's.
-    benchmark::DoNotOptimize(pigmo::FolderIcons::icon(folders.first().toLocalFile()));
+    benchmark::DoNotOptimize(pigmo::FolderIcons::icon(folders.first().path()));
     qint64 longestGap = 0;
     for (auto _ : state) {
         QEventLoop loop;
@@ -66,11 +70,12 @@ BENCHMARK(BM_ApplyHundredFolders)->Unit(benchmark::kMillisecond)->Iterations(3);
 void BM_OpenHundredFoldersToFirstPaint(benchmark::State& state)
 {
     QTemporaryDir root(QDir::homePath() + QStringLiteral("/bench-open-XXXXXX"));
-    const QList<QUrl> folders = makeFolders(root, 100);
+    const QList<pigmo::Folder> folders = makeFolders(root, 100);
     const pigmo::EditorServices services = pigmo::MainView::sharedServices();
+    pigmo::FolderStyler styler(pigmo::ColorizationHistoryStore::shared(), pigmo::ExtendedAttributesManager::shared());
     for (auto _ : state) {
         // As handed over: folders without a style start their smart styling.
-        pigmo::MainView view(folders, false, services);
+        pigmo::MainView view(folders, false, &styler, services);
         view.show();
         benchmark::DoNotOptimize(view.grab());
     }

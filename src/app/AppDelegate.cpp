@@ -1,9 +1,9 @@
 #include "app/AppDelegate.h"
 
+#include "app/AppServices.h"
 #include "app/FolderIntake.h"
 #include "app/MainMenu.h"
 #include "app/MainWindow.h"
-#include "app/SmartPainter.h"
 #include "app/StatusItem.h"
 #include "fulldiskaccess/FDAPermissionManager.h"
 #include "platform/AppGroupStore.h"
@@ -12,8 +12,6 @@
 #include "platform/SingleInstance.h"
 #include "services/AppearanceManager.h"
 #include "services/DisplayModeManager.h"
-#include "services/FolderWatcherService.h"
-#include "services/SmartStyling.h"
 #include "smart/SmartIconService.h"
 #include "storage/ColorizationHistoryStore.h"
 #include "storage/Preferences.h"
@@ -33,8 +31,9 @@ constexpr int waitingFoldersDelayMs = 100;
 
 } // namespace
 
-AppDelegate::AppDelegate(QObject* parent)
+AppDelegate::AppDelegate(AppServices& services, QObject* parent)
     : QObject(parent)
+    , services_(services)
 {
 }
 
@@ -61,13 +60,13 @@ void AppDelegate::applicationDidFinishLaunching(const LaunchRequest& request)
     QMenuBar* menu = MainMenu{[this] { checkForUpdates(); }, [this] { quitApp(); }}.build();
     step(LaunchStep::mainMenu);
 
-    ColorizationHistoryStore::shared().migrateLegacyHistoryIfNeeded();
+    services_.history().migrateLegacyHistoryIfNeeded();
     step(LaunchStep::historyMigration);
 
-    FDAPermissionManager::shared().checkPermission();
+    services_.fullDiskAccess().checkPermission();
     step(LaunchStep::fullDiskAccessCheck);
 
-    FolderWatcherService& watcher = FolderWatcherService::shared();
+    FolderWatcherService& watcher = services_.watcher();
     if (watcher.isEnabled())
         watcher.start();
     step(LaunchStep::folderWatcher);
@@ -104,7 +103,7 @@ void AppDelegate::applicationDidFinishLaunching(const LaunchRequest& request)
     }
     step(LaunchStep::servicesProvider);
 
-    if (!urlsFromExtension_.isEmpty()) {
+    if (!foldersFromExtension_.isEmpty()) {
         QTimer::singleShot(waitingFoldersDelayMs, this, &AppDelegate::confirmWaitingFolders);
         step(LaunchStep::pendingFoldersScheduled);
     }
@@ -127,7 +126,7 @@ QWidget* AppDelegate::createContent()
         contentView_ = new MainView(*scenario);
         return contentView_;
     }
-    contentView_ = new MainView(QList<QUrl>(), false);
+    contentView_ = new MainView(QList<Folder>(), false, &services_.styler());
     if (Preferences::value(prefs::hasCompletedOnboarding))
         return contentView_;
     return new OnboardingView([self = QPointer<AppDelegate>(this)] {
@@ -143,6 +142,11 @@ void AppDelegate::applyDisplayMode()
     AppearanceManager::shared().updateWindowBackgrounds();
     DisplayModeManager& displayMode = DisplayModeManager::shared();
     displayMode.setStatusItem([item = statusItem_.get()](bool visible) { item->setVisible(visible); });
+    // "menu_bar" keeps the window out of the taskbar; the tray icon follows the mode through the function above.
+    connect(&displayMode, &DisplayModeManager::activationPolicyApplied, mainWindow_.get(),
+            [window = mainWindow_.get()](ActivationPolicy policy) {
+                window->setShownInTaskbar(policy == ActivationPolicy::regular);
+            });
     displayMode.applyDisplayMode();
     mainWindow_->winId(); // the window system's window exists from here on
     displayMode.setMainWindow(mainWindow_->windowHandle());
@@ -161,17 +165,17 @@ void AppDelegate::onboardingDidComplete()
     mainWindow_->setContent(contentView_);
     mainWindow_->setContentSize(mainViewContentSize);
     mainWindow_->centre();
-    FolderWatcherService& watcher = FolderWatcherService::shared();
-    if (watcher.isEnabled() && FDAPermissionManager::shared().hasFullDiskAccess())
+    FolderWatcherService& watcher = services_.watcher();
+    if (watcher.isEnabled() && services_.fullDiskAccess().hasFullDiskAccess())
         watcher.start();
     Q_EMIT onboardingCompleted();
 }
 
 void AppDelegate::confirmWaitingFolders()
 {
-    if (urlsFromExtension_.isEmpty())
+    if (foldersFromExtension_.isEmpty())
         return;
-    const QList<QUrl> waiting = std::exchange(urlsFromExtension_, {});
+    const QList<Folder> waiting = std::exchange(foldersFromExtension_, {});
     if (contentView_)
         contentView_->confirmAndAddFolders(waiting);
 }
@@ -182,21 +186,21 @@ void AppDelegate::takeFoldersFromExtension()
     if (!handOver)
         return;
     if (handOver->folderURLs)
-        urlsFromExtension_ = FolderIntake::folders(HandOver{handOver->folderURLs, std::nullopt});
+        foldersFromExtension_ = FolderIntake::folders(HandOver{handOver->folderURLs, std::nullopt});
     if (handOver->containerURL)
-        urlsFromExtension_.append(FolderIntake::folders(HandOver{std::nullopt, handOver->containerURL}));
+        foldersFromExtension_.append(FolderIntake::folders(HandOver{std::nullopt, handOver->containerURL}));
 }
 
 bool AppDelegate::applicationShouldHandleReopen()
 {
     takeFoldersFromExtension();
-    if (urlsFromExtension_.isEmpty()) {
+    if (foldersFromExtension_.isEmpty()) {
         // Without a tray icon a new start is the only way back to a hidden window.
         if (!trayShown() && mainWindow_ && !mainWindow_->isVisible())
             toggleWindow();
         return false;
     }
-    showWindowForPendingFolders(std::exchange(urlsFromExtension_, {}));
+    showWindowForPendingFolders(std::exchange(foldersFromExtension_, {}));
     return true;
 }
 
@@ -208,9 +212,10 @@ void AppDelegate::handleForwardedRequest(const LaunchRequest& request)
 
 void AppDelegate::takeRequestedFolders(const LaunchRequest& request)
 {
-    QList<QUrl> folders;
+    // The paths were folders when the command line was read; one that went away since fails when styled.
+    QList<Folder> folders;
     for (const QString& path : request.folders)
-        folders.append(QUrl::fromLocalFile(path));
+        folders.append(Folder::unchecked(path));
     if (request.action == LaunchRequest::Action::open)
         paintDirs(folders);
     else if (request.action == LaunchRequest::Action::smart)
@@ -229,40 +234,33 @@ void AppDelegate::toggleWindow()
     QTimer::singleShot(0, mainWindow_.get(), &MainWindow::centre);
 }
 
-void AppDelegate::showWindowForPendingFolders(const QList<QUrl>& urls)
+void AppDelegate::showWindowForPendingFolders(const QList<Folder>& folders)
 {
     if (!mainWindow_)
         return;
     if (contentView_ && mainWindow_->content() == contentView_) {
         // The open editor takes them in: a new view would drop the folders being edited.
-        contentView_->colorizers().addFolders(urls);
+        contentView_->colorizers().addFolders(folders);
     } else {
-        contentView_ = new MainView(urls, false);
+        contentView_ = new MainView(folders, false, &services_.styler());
         mainWindow_->setContent(contentView_);
     }
     mainWindow_->centre();
     mainWindow_->bringToFront();
 }
 
-void AppDelegate::paintDirs(const QList<QUrl>& urls)
+void AppDelegate::paintDirs(const QList<Folder>& folders)
 {
-    if (urls.isEmpty())
+    if (folders.isEmpty())
         return;
-    QTimer::singleShot(0, this, [this, urls] { showWindowForPendingFolders(urls); });
+    QTimer::singleShot(0, this, [this, folders] { showWindowForPendingFolders(folders); });
 }
 
-void AppDelegate::smartPaintDirs(const QList<QUrl>& urls)
+void AppDelegate::smartPaintDirs(const QList<Folder>& folders)
 {
-    if (urls.isEmpty())
+    if (folders.isEmpty())
         return;
-    if (!smartPainter_) {
-        smartPainter_ = std::make_unique<SmartPainter>(
-            [](const QString& path) { return smart::styleNewFolder(path, QStringLiteral("[Smart] ")); },
-            [](const QString& path, const ColorizationData& data) {
-                ColorizationHistoryStore::shared().record(path, data);
-            });
-    }
-    smartPainter_->paint(urls);
+    services_.styler().styleByName(folders, QStringLiteral("[Smart] "));
 }
 
 void AppDelegate::quitApp()
@@ -272,12 +270,8 @@ void AppDelegate::quitApp()
 
 void AppDelegate::finishPendingWork()
 {
-    if (smartPainter_)
-        smartPainter_->finish();
-    // The watcher's stylings in flight: finished, and their history recorded, before the program goes.
-    FolderWatcherService& watcher = FolderWatcherService::shared();
-    watcher.waitForStylings();
-    QCoreApplication::sendPostedEvents(&watcher, QEvent::MetaCall);
+    services_.styler().finish();
+    services_.history().flush(); // whatever a batch still holds reaches the disk
 }
 
 void AppDelegate::checkForUpdates()

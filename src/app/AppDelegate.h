@@ -1,25 +1,25 @@
 #pragma once
 
+#include "base/Folder.h"
 #include "platform/CommandLine.h"
 #include "ui/main/MainView.h"
 
 #include <QList>
 #include <QObject>
 #include <QPointer>
-#include <QUrl>
 
 #include <memory>
 
 namespace pigmo {
 
+class AppServices;
 class MainWindow;
 class SingleInstance;
-class SmartPainter;
 class StatusItem;
 
 // The application delegate: starts the program's services in a fixed order, owns the one main window
 // and the tray icon, and takes folders from the file manager's hand-over and the command line. One
-// instance lives for the whole run, on the GUI thread.
+// instance lives for the whole run, on the GUI thread; the services it uses outlive it.
 class AppDelegate : public QObject {
     Q_OBJECT
 public:
@@ -42,7 +42,7 @@ public:
     };
     Q_ENUM(LaunchStep)
 
-    explicit AppDelegate(QObject* parent = nullptr);
+    explicit AppDelegate(AppServices& services, QObject* parent = nullptr);
     ~AppDelegate() override;
 
     // Where later starts' requests arrive; set before the launch, which connects to it.
@@ -58,25 +58,24 @@ public:
 
     // Hides the window when it is visible; otherwise shows it in front and centres it right after.
     void toggleWindow();
-    // Shows the main window with a new main view holding exactly `urls`, centred, in front.
-    void showWindowForPendingFolders(const QList<QUrl>& urls);
-    // Reads and removes the file manager's hand-over entries into `urlsFromExtension()`.
+    // Shows the main window with a new main view holding exactly `folders`, centred, in front.
+    void showWindowForPendingFolders(const QList<Folder>& folders);
+    // Reads and removes the file manager's hand-over entries into `foldersFromExtension()`.
     void takeFoldersFromExtension();
-    // Opens `urls` in the main window (the "open" request); nothing when the list is empty.
-    void paintDirs(const QList<QUrl>& urls);
-    // Styles `urls` at once, in the background, one after the other (the "smart" request).
-    void smartPaintDirs(const QList<QUrl>& urls);
+    // Opens `folders` in the main window (the "open" request); nothing when the list is empty.
+    void paintDirs(const QList<Folder>& folders);
+    // Styles `folders` at once, one after the other, through the folder styler (the "smart" request).
+    void smartPaintDirs(const QList<Folder>& folders);
     // Ends the program through the event loop.
     void quitApp();
-    // Waits for background styling to finish its current folder and records what it styled; called when
-    // the event loop has ended.
+    // Lets the folder styler finish the folder it is writing and record what it wrote, and drops the rest;
+    // called when the event loop has ended.
     void finishPendingWork();
 
     MainWindow* mainWindow() const { return mainWindow_.get(); }
     StatusItem* statusItem() const { return statusItem_.get(); }
     MainView* contentView() const { return contentView_; }
-    SmartPainter* smartPainter() const { return smartPainter_.get(); }
-    const QList<QUrl>& urlsFromExtension() const { return urlsFromExtension_; }
+    const QList<Folder>& foldersFromExtension() const { return foldersFromExtension_; }
 
 Q_SIGNALS:
     void launchStepFinished(AppDelegate::LaunchStep step);
@@ -94,11 +93,11 @@ private:
     void checkForUpdates();
     bool trayShown() const;
 
+    AppServices& services_;
     std::unique_ptr<StatusItem> statusItem_;
     std::unique_ptr<MainWindow> mainWindow_;
     QPointer<MainView> contentView_;
-    QList<QUrl> urlsFromExtension_;
-    std::unique_ptr<SmartPainter> smartPainter_; // made on the first smart request
+    QList<Folder> foldersFromExtension_;
     SingleInstance* requestChannel_ = nullptr;
 };
 

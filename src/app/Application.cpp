@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include "app/AppDelegate.h"
+#include "app/AppServices.h"
 #include "app/SmartPaintOnce.h"
 #include "app/TerminationSignals.h"
 #include "base/Log.h"
@@ -25,15 +26,8 @@ using Decision = std::variant<int, LaunchRequest>; // an exit status, or the req
 Decision decideWithoutGui(int argc, char** argv)
 {
     const QCoreApplication core(argc, argv); // gone before any other application object exists
-    QCoreApplication::setApplicationName(QLatin1String(product::executableName));
-    QCoreApplication::setApplicationVersion(product::version());
-    const CommandLineResult parsed = CommandLine::parse(QCoreApplication::arguments());
-    if (parsed.verbose)
-        log::setDiagnosticsEnabled(true); // for the whole run
-    if (!parsed.output.isEmpty())
-        log::answer(parsed.output.trimmed());
-    if (!parsed.errorOutput.isEmpty())
-        log::warning(parsed.errorOutput);
+    // The one reading of the command line.
+    const CommandLineResult parsed = ProgramStart::read(QCoreApplication::arguments());
     if (!parsed.request)
         return parsed.exitCode;
 
@@ -41,15 +35,22 @@ Decision decideWithoutGui(int argc, char** argv)
     const bool smart = request.action == LaunchRequest::Action::smart;
     if (!smart && Display::available(QCoreApplication::arguments()))
         return request; // the window's start claims the single instance itself
-    if (SingleInstance().handOver(request))
+    switch (SingleInstance().handOver(request)) {
+    case SingleInstance::Role::forwarded:
         return 0;
+    case SingleInstance::Role::unanswered:
+        return 1; // logged; a busy running program may still take the request, so nothing is styled twice
+    case SingleInstance::Role::primary:
+    case SingleInstance::Role::failed:
+        break;
+    }
     if (smart)
         return request; // styled by this process alone
     log::warning(Display::noDisplayMessage);
     return 1;
 }
 
-int runWithWindow(int argc, char** argv)
+int runWithWindow(int argc, char** argv, const LaunchRequest& request)
 {
     std::optional<QApplication> made;
     {
@@ -59,7 +60,7 @@ int runWithWindow(int argc, char** argv)
     QApplication& application = *made;
     // A later start ends here once the running program has its request.
     SingleInstance instance;
-    const ProgramStart start = ProgramStart::begin(QApplication::arguments(), instance);
+    const ProgramStart start = ProgramStart::claim(request, instance);
     if (!start.request)
         return start.exitCode;
 
@@ -69,7 +70,8 @@ int runWithWindow(int argc, char** argv)
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &application, &QApplication::quit);
 
-    AppDelegate delegate;
+    AppServices services;
+    AppDelegate delegate(services);
     delegate.setRequestChannel(&instance);
     delegate.applicationDidFinishLaunching(*start.request);
     const int status = QApplication::exec();
@@ -87,7 +89,7 @@ int runApplication(int argc, char** argv)
     const LaunchRequest& request = std::get<LaunchRequest>(decision);
     if (request.action == LaunchRequest::Action::smart)
         return SmartPaintOnce::run(argc, argv, request.folders);
-    return runWithWindow(argc, argv);
+    return runWithWindow(argc, argv, request);
 }
 
 } // namespace pigmo

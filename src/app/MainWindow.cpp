@@ -1,5 +1,7 @@
 #include "app/MainWindow.h"
 
+#include "platform/TaskbarHint.h"
+
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLayout>
@@ -67,6 +69,25 @@ void MainWindow::closeEvent(QCloseEvent* event)
     event->ignore();
     hide();
     Q_EMIT hiddenByClose();
+}
+
+void MainWindow::setShownInTaskbar(bool shown)
+{
+    shownInTaskbar_ = shown;
+    applyTaskbarHint();
+}
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    // Shown before the native window is mapped, so the state is read when it maps.
+    applyTaskbarHint();
+    QMainWindow::showEvent(event);
+}
+
+void MainWindow::applyTaskbarHint()
+{
+    if (QWindow* handle = windowHandle())
+        TaskbarHint::setSkipTaskbar(*handle, !shownInTaskbar_);
 }
 
 } // namespace pigmo

@@ -34,15 +34,24 @@ public:
     // Shows the window, raised and with the keyboard focus.
     void bringToFront();
 
+    // Whether the window has a taskbar entry. Kept out of the taskbar only where the window system allows
+    // it (X11); the choice is applied again each time the window is shown.
+    void setShownInTaskbar(bool shown);
+    bool isShownInTaskbar() const { return shownInTaskbar_; }
+
 Q_SIGNALS:
     // The user closed the window; it is hidden already.
     void hiddenByClose();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    void applyTaskbarHint();
+
     QSize contentSize_ = launchContentSize;
+    bool shownInTaskbar_ = true;
 };
 
 } // namespace pigmo

@@ -3,9 +3,12 @@
 #include "app/TerminationSignals.h"
 #include "base/Log.h"
 #include "platform/Product.h"
-#include "services/SmartStyling.h"
+#include "services/FolderStyler.h"
+#include "smart/SmartProposal.h"
 #include "storage/ColorizationHistoryStore.h"
+#include "storage/ExtendedAttributesManager.h"
 
+#include <QEventLoop>
 #include <QGuiApplication>
 
 namespace pigmo {
@@ -26,17 +29,40 @@ QString glyph(const std::optional<Icon>& icon)
 
 int SmartPaintOnce::run(int argc, char** argv, const QStringList& folders)
 {
-    // No window system is reached: neither an X11 nor a Wayland connection is tried.
+    // No window system is reached: neither an X11 nor a Wayland connection is tried, whatever the
+    // environment names.
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    qputenv("QT_QPA_OFFSCREEN_NO_GLX", "1");
     const QGuiApplication application(argc, argv);
     QCoreApplication::setApplicationName(QLatin1String(product::executableName));
     QCoreApplication::setApplicationVersion(product::version());
 
-    // As at every start: old history first, so that it never overwrites what this run records.
-    ColorizationHistoryStore::shared().migrateLegacyHistoryIfNeeded();
+    // The keyword index builds on its own thread while the history loads and the first folder is scanned.
     smart::requestIndex();
-    return paint(folders, [](const QString& path) { return smart::styleFolder(path, QStringLiteral("[Smart] ")); });
+    // As at every start: old history first, so that it never overwrites what this run records.
+    ColorizationHistoryStore& history = ColorizationHistoryStore::shared();
+    history.migrateLegacyHistoryIfNeeded();
+    FolderStyler styler(history, ExtendedAttributesManager::shared());
+    return paint(folders, through(styler));
+}
+
+SmartPaintOnce::StyleFolder SmartPaintOnce::through(FolderStyler& styler)
+{
+    return [&styler](const QString& path, SmartSiblingAnalysis::Batch& siblings) {
+        std::optional<FolderStyler::Outcome> outcome;
+        QEventLoop loop;
+        styler.styleByName(
+            Folder::unchecked(path), QStringLiteral("[Smart] "),
+            [&outcome, &loop](const FolderStyler::Outcome& finished) {
+                outcome = finished;
+                loop.quit();
+            },
+            std::chrono::seconds(10), &siblings);
+        if (!outcome)
+            loop.exec();
+        if (!outcome->succeeded())
+            return Result<ColorizationData>::failure(outcome->error);
+        return Result<ColorizationData>(*outcome->style);
+    };
 }
 
 int SmartPaintOnce::paint(const QStringList& folders, const StyleFolder& style)
@@ -49,16 +75,20 @@ int SmartPaintOnce::paint(const QStringList& folders, const StyleFolder& style)
     bool stopped = false;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, [&stopped] { stopped = true; });
 
+    ColorizationHistoryStore& history = ColorizationHistoryStore::shared();
+    history.beginBatch();
+    SmartSiblingAnalysis::Batch siblings;
     bool failed = false;
     for (const QString& path : folders) {
-        QCoreApplication::processEvents(); // a termination signal arrives through the event loop
+        // A termination signal, and the history's timed writes, arrive through the event loop.
+        QCoreApplication::processEvents();
         const Result<ColorizationData> outcome =
-            stopped ? Result<ColorizationData>::failure(QStringLiteral("the program was asked to end")) : style(path);
-        if (outcome)
-            ColorizationHistoryStore::shared().record(path, *outcome);
+            stopped ? Result<ColorizationData>::failure(QStringLiteral("the program was asked to end"))
+                    : style(path, siblings);
         failed |= !outcome;
         log::answer(line(path, outcome));
     }
+    history.endBatch();
     return failed ? someFailed : allStyled;
 }
 

@@ -14,9 +14,15 @@ namespace {
 namespace dom = simdjson::dom;
 
 // The parser of the calling thread; its buffers are reused from one document to the next.
+// Refuses texts nested deeper than `maxNestingDepth` (simdjson counts the levels while it parses).
 dom::parser& threadParser()
 {
-    thread_local dom::parser parser;
+    thread_local dom::parser parser = [] {
+        dom::parser made;
+        if (made.allocate(simdjson::dom::MINIMAL_DOCUMENT_CAPACITY, maxNestingDepth))
+            qFatal("Out of memory for the JSON parser");
+        return made;
+    }();
     return parser;
 }
 
@@ -116,6 +122,9 @@ public:
         close();
         close();
     }
+
+    // A JSON string alone.
+    void quote(const QString& value) { text(value.toUtf8()); }
 
     QByteArray bytes() const { return QByteArray(out_.data(), static_cast<qsizetype>(out_.size())); }
 
@@ -499,6 +508,29 @@ Result<QByteArray> serialize(const Json& json)
     return bytes;
 }
 
+bool nestsTooDeep(const QByteArray& bytes)
+{
+    int depth = 0;
+    bool inString = false;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (inString) {
+            if (c == '\\')
+                ++i; // the escaped character cannot end the string
+            else if (c == '"')
+                inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > static_cast<int>(maxNestingDepth))
+                return true;
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return false;
+}
+
 Result<Element> parse(const QByteArray& bytes)
 {
     dom::parser& parser = threadParser();
@@ -506,6 +538,9 @@ Result<Element> parse(const QByteArray& bytes)
     const auto error = parser.parse(bytes.constData(), static_cast<size_t>(bytes.size()), true).get(root);
     if (!error)
         return root;
+    // Too deep a text is refused before anything else builds a tree of it.
+    if (error == simdjson::DEPTH_ERROR || nestsTooDeep(bytes))
+        return Result<Element>::failure(notInTheCorrectFormat(simdjson::error_message(simdjson::DEPTH_ERROR)));
     // simdjson refuses a few texts the format allows: integers beyond 64 bits, a leading byte order mark.
     // Such a text is read as written in its canonical form, where every number fits.
     const Json tree = Json::parse(bytes.constBegin(), bytes.constEnd(), nullptr, false);
@@ -523,6 +558,13 @@ Result<QByteArray> encode(const ColorizationData& data)
         return Result<QByteArray>::failure(QStringLiteral("Unable to encode a non-finite number in JSON."));
     StyleWriter writer;
     writer.write(data);
+    return writer.bytes();
+}
+
+QByteArray quoted(const QString& text)
+{
+    StyleWriter writer;
+    writer.quote(text);
     return writer.bytes();
 }
 

@@ -37,13 +37,22 @@ Result<Icon> iconFromJson(const Json& json);
 
 // Compact UTF-8 text of a JSON value, forward slashes escaped; fails on non-finite numbers.
 Result<QByteArray> serialize(const Json& json);
-// Parses JSON text with this thread's parser; fails with the parser's description. The element (and every
-// element reached from it) stays valid until the next `parse` on the same thread.
+// The deepest nesting of arrays and objects a reader accepts; our formats need five levels. A deeper text
+// is unreadable: nothing recursive ever runs over a tree read from outside.
+inline constexpr size_t maxNestingDepth = 256;
+// True when arrays and objects in `bytes` nest deeper than `maxNestingDepth` (strings skipped). One pass
+// without recursion over any text, well-formed or not.
+bool nestsTooDeep(const QByteArray& bytes);
+// Parses JSON text with this thread's parser; fails with the parser's description, also for a text nested
+// deeper than `maxNestingDepth`. The element (and every element reached from it) stays valid until the
+// next `parse` on the same thread.
 Result<Element> parse(const QByteArray& bytes);
 
 // The style as stored in the folder attribute and the history files.
 Result<QByteArray> encode(const ColorizationData& data);
 Result<ColorizationData> decode(const QByteArray& bytes);
+// A text as a JSON string, escaped as every string of these records is (forward slashes too).
+QByteArray quoted(const QString& text);
 
 // Helpers for records that embed a style: a member read by name, with the same failure texts.
 QString missingMemberError(const char* member);

@@ -1,11 +1,10 @@
 #include "platform/CommandLine.h"
 
+#include "base/Folder.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QIODevice>
-#include <QRegularExpression>
-#include <QUrl>
 #include <QtEndian>
 
 namespace pigmo {
@@ -19,13 +18,6 @@ CommandLineResult failure(QString message)
     result.exitCode = 1;
     result.errorOutput = std::move(message);
     return result;
-}
-
-bool looksLikeUri(const QString& argument)
-{
-    const qsizetype colon = argument.indexOf(u':');
-    return colon > 1 && !argument.startsWith(u'/') && QUrl(argument).isValid() &&
-           argument.left(colon).contains(QRegularExpression(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*$")));
 }
 
 } // namespace
@@ -76,21 +68,6 @@ std::optional<LaunchRequest> LaunchRequest::fromBytes(const QByteArray& bytes)
     return request;
 }
 
-QString CommandLine::folderFromArgument(const QString& argument, const QString& workingDirectory)
-{
-    QString path = argument;
-    if (looksLikeUri(argument)) {
-        const QUrl url(argument);
-        if (!url.isLocalFile())
-            return {};
-        path = url.toLocalFile();
-    }
-    if (path.isEmpty())
-        return {};
-    const QFileInfo info(QDir(workingDirectory), path);
-    return info.isDir() ? QDir::cleanPath(info.absoluteFilePath()) : QString();
-}
-
 CommandLineResult CommandLine::parse(const QStringList& arguments, const QString& workingDirectory)
 {
     QCommandLineParser parser;
@@ -131,8 +108,8 @@ CommandLineResult CommandLine::parse(const QStringList& arguments, const QString
         request.action = LaunchRequest::Action::open;
     if (request.action == LaunchRequest::Action::open || request.action == LaunchRequest::Action::smart) {
         for (const QString& argument : given) {
-            if (const QString folder = folderFromArgument(argument, workingDirectory); !folder.isEmpty())
-                request.folders.append(folder);
+            if (const std::optional<Folder> folder = Folder::fromArgument(argument, workingDirectory))
+                request.folders.append(folder->path());
         }
         if (request.folders.isEmpty())
             return failure(QStringLiteral("No folders found."));

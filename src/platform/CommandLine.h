@@ -37,12 +37,11 @@ struct CommandLineResult {
 class CommandLine {
 public:
     // `arguments` includes the program name first. Relative paths are taken from `workingDirectory`.
-    // Arguments that are not existing local directories are dropped; when none is left for --open or
+    // Arguments are taken as `Folder::fromArgument` takes them (a symbolic link named here is followed to
+    // its folder); those that name no existing local directory are dropped. When none is left for --open or
     // --smart the result is "No folders found." with exit status 1. Folders without --open or --smart
     // are opened, as a file manager's "Open With" passes them.
     static CommandLineResult parse(const QStringList& arguments, const QString& workingDirectory = QDir::currentPath());
-    // The absolute path of an argument (path or file:// URI) naming an existing local directory, else empty.
-    static QString folderFromArgument(const QString& argument, const QString& workingDirectory);
 };
 
 } // namespace pigmo

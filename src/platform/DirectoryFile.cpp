@@ -3,6 +3,8 @@
 
 #include "platform/DirectoryFile.h"
 
+#include <QSaveFile>
+
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -51,17 +53,19 @@ Result<void> load(const QByteArray& path, GKeyFile* file)
     return Result<void>::success();
 }
 
+// Replaces the file whole: a temporary file beside it, synced, then renamed over it. The folder itself is
+// not synced; after a crash the folder holds the old file or the new one, never a part of either.
 Result<void> save(const QByteArray& path, GKeyFile* file)
 {
     gsize length = 0;
     gchar* data = g_key_file_to_data(file, &length, nullptr);
-    GError* error = nullptr;
-    const gboolean ok =
-        g_file_set_contents_full(path.constData(), data, gssize(length), G_FILE_SET_CONTENTS_CONSISTENT, 0644, &error);
+    QSaveFile target(QString::fromUtf8(path));
+    const bool ok =
+        target.open(QIODevice::WriteOnly) && target.write(data, qint64(length)) == qint64(length) && target.commit();
     g_free(data);
     if (!ok)
         return Result<void>::failure(
-            QStringLiteral("cannot write %1: %2").arg(QString::fromUtf8(path), consume(error)));
+            QStringLiteral("cannot write %1: %2").arg(QString::fromUtf8(path), target.errorString()));
     return Result<void>::success();
 }
 

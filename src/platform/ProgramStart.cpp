@@ -9,26 +9,50 @@ namespace pigmo {
 
 ProgramStart ProgramStart::begin(const QStringList& arguments, SingleInstance& instance)
 {
+    const CommandLineResult parsed = read(arguments);
+    if (!parsed.request)
+        return {std::nullopt, parsed.exitCode};
+    return claim(*parsed.request, instance);
+}
+
+namespace {
+
+void nameApplication()
+{
     QCoreApplication::setApplicationName(QLatin1String(product::executableName));
     QCoreApplication::setApplicationVersion(product::version());
+}
+
+} // namespace
+
+CommandLineResult ProgramStart::read(const QStringList& arguments)
+{
+    nameApplication();
 
     const CommandLineResult parsed = CommandLine::parse(arguments);
+    if (parsed.verbose)
+        log::setDiagnosticsEnabled(true);
     if (!parsed.output.isEmpty())
         log::answer(parsed.output.trimmed());
     if (!parsed.errorOutput.isEmpty())
         log::warning(parsed.errorOutput);
-    if (!parsed.request)
-        return {std::nullopt, parsed.exitCode};
+    return parsed;
+}
 
-    switch (instance.claim(*parsed.request)) {
+ProgramStart ProgramStart::claim(const LaunchRequest& request, SingleInstance& instance)
+{
+    nameApplication(); // the GUI application object is a new one
+    switch (instance.claim(request)) {
     case SingleInstance::Role::primary:
-        return {parsed.request, 0};
+        return {request, 0};
     case SingleInstance::Role::forwarded:
         return {std::nullopt, 0};
+    case SingleInstance::Role::unanswered:
+        return {std::nullopt, 1}; // logged; never a second instance beside a busy one
     case SingleInstance::Role::failed:
         break; // logged; run on without forwarding rather than not at all
     }
-    return {parsed.request, 0};
+    return {request, 0};
 }
 
 } // namespace pigmo

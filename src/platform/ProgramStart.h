@@ -19,12 +19,19 @@ namespace pigmo {
 //
 // It names the application (name and version for --version), reads the command line, prints help, version
 // and errors ("No folders found." on standard error, status 1), and hands the request of a second start
-// to the running instance (status 0). When the instance socket cannot be used at all, this process runs.
+// to the running instance (status 0). A running instance that does not confirm in time is reported and
+// this process ends with status 1. When the instance socket cannot be used at all, this process runs.
+// The program itself reads the command line once with `read`, before its GUI exists, and claims the
+// instance with `claim` afterwards.
 struct ProgramStart {
     std::optional<LaunchRequest> request; // present: this process is the running instance
     int exitCode = 0;
 
     static ProgramStart begin(const QStringList& arguments, SingleInstance& instance);
+    // Names the application, parses `arguments` and prints what the parse answers; `--verbose` switches the
+    // diagnostic lines on for the whole process.
+    static CommandLineResult read(const QStringList& arguments);
+    static ProgramStart claim(const LaunchRequest& request, SingleInstance& instance);
 };
 
 } // namespace pigmo

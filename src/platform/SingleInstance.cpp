@@ -4,20 +4,24 @@
 #include "platform/Product.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QtEndian>
 
+#include <utility>
+
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace pigmo {
 namespace {
 
 constexpr int connectTimeoutMs = 1000;
-constexpr int answerTimeoutMs = 5000;
 constexpr char acknowledgement = '\x06';
 constexpr quint32 maxRequestBytes = 1 << 20;
+constexpr qint64 lengthBytes = sizeof(quint32);
 
 // The lock beside the socket (QLocalServer puts plain names into the temporary directory).
 QString lockPath(const QString& serverName)
@@ -26,15 +30,30 @@ QString lockPath(const QString& serverName)
     return socket + QStringLiteral(".lock");
 }
 
+// The inode of the file at `path`, or 0 when there is none.
+quint64 inodeOf(const QString& path)
+{
+    struct stat status {};
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return 0;
+    return quint64(status.st_ino);
+}
+
 } // namespace
 
 SingleInstance::SingleInstance(QString serverName, QObject* parent)
     : QObject(parent)
     , serverName_(std::move(serverName))
 {
+    listenCheck_.setInterval(listenCheckMs);
+    connect(&listenCheck_, &QTimer::timeout, this, &SingleInstance::keepListening);
 }
 
-SingleInstance::~SingleInstance() = default;
+// The server goes first: its connections, deleted with it, still reach `open_` as they disconnect.
+SingleInstance::~SingleInstance()
+{
+    server_.reset();
+}
 
 QString SingleInstance::defaultServerName()
 {
@@ -51,35 +70,62 @@ SingleInstance::Role SingleInstance::claim(const LaunchRequest& request)
         log::warning(QStringLiteral("SingleInstance: cannot lock %1").arg(lockPath(serverName_)));
         return Role::failed;
     }
-    if (forward(request))
+    switch (forward(request)) {
+    case Delivery::acknowledged:
         return Role::forwarded;
+    case Delivery::unanswered:
+        return Role::unanswered;
+    case Delivery::nobodyListens:
+        break;
+    }
     return listen() ? Role::primary : Role::failed;
 }
 
-bool SingleInstance::handOver(const LaunchRequest& request)
+SingleInstance::Role SingleInstance::handOver(const LaunchRequest& request)
 {
     // The lock is only waited for: an instance that is starting listens once it lets go of it.
     QLockFile lock(lockPath(serverName_));
     lock.tryLock(answerTimeoutMs);
-    return forward(request);
+    switch (forward(request)) {
+    case Delivery::acknowledged:
+        return Role::forwarded;
+    case Delivery::unanswered:
+        return Role::unanswered;
+    case Delivery::nobodyListens:
+        break;
+    }
+    return Role::failed;
 }
 
-bool SingleInstance::forward(const LaunchRequest& request)
+SingleInstance::Delivery SingleInstance::forward(const LaunchRequest& request)
 {
     QLocalSocket socket;
     socket.connectToServer(serverName_);
-    if (!socket.waitForConnected(connectTimeoutMs))
-        return false; // nobody runs, or a stale socket
+    if (!socket.waitForConnected(connectTimeoutMs)) {
+        // Refused or missing: nobody runs (a stale socket refuses). Anything else, a full queue of pending
+        // connections included, means a running instance too busy to accept.
+        const auto error = socket.error();
+        if (error == QLocalSocket::ServerNotFoundError || error == QLocalSocket::ConnectionRefusedError ||
+            error == QLocalSocket::SocketAccessError)
+            return Delivery::nobodyListens;
+        log::warning(QStringLiteral("SingleInstance: the running instance did not accept the connection: %1")
+                         .arg(socket.errorString()));
+        return Delivery::unanswered;
+    }
     const QByteArray payload = request.toBytes();
     const quint32 length = qToBigEndian(quint32(payload.size()));
     socket.write(reinterpret_cast<const char*>(&length), sizeof length);
     socket.write(payload);
     if (!socket.waitForBytesWritten(answerTimeoutMs) || !socket.waitForReadyRead(answerTimeoutMs)) {
-        log::warning(
-            QStringLiteral("SingleInstance: the running instance did not answer: %1").arg(socket.errorString()));
-        return false;
+        log::warning(QStringLiteral("SingleInstance: the running instance did not answer in time: %1")
+                         .arg(socket.errorString()));
+        return Delivery::unanswered;
     }
-    return socket.read(1) == QByteArray(1, acknowledgement);
+    if (socket.read(1) != QByteArray(1, acknowledgement)) {
+        log::warning(QStringLiteral("SingleInstance: the running instance refused the request"));
+        return Delivery::unanswered;
+    }
+    return Delivery::acknowledged;
 }
 
 bool SingleInstance::listen()
@@ -91,27 +137,72 @@ bool SingleInstance::listen()
         log::warning(
             QStringLiteral("SingleInstance: cannot listen on %1: %2").arg(serverName_, server_->errorString()));
         server_.reset();
+        socketInode_ = 0;
         return false;
     }
+    socketPath_ = server_->fullServerName();
+    socketInode_ = inodeOf(socketPath_);
     connect(server_.get(), &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);
+    listenCheck_.start();
     return true;
+}
+
+// QLocalServer closes itself, and removes its socket, when accepting fails (for example when the process
+// runs out of file descriptors); the socket file may also be removed by hand. Either way, later starts
+// would find nobody: listen again, unless another instance has taken the name meanwhile.
+void SingleInstance::keepListening()
+{
+    const quint64 inode = inodeOf(socketPath_);
+    if (server_ && server_->isListening() && inode == socketInode_)
+        return;
+    if (inode != 0 && inode != socketInode_) {
+        log::warning(QStringLiteral("SingleInstance: %1 was taken over; no longer listening").arg(socketPath_));
+        listenCheck_.stop();
+        return;
+    }
+    QLockFile lock(lockPath(serverName_));
+    if (!lock.tryLock(0))
+        return; // a start is deciding right now; look again later
+    log::warning(QStringLiteral("SingleInstance: listening again on %1").arg(serverName_));
+    for (QLocalSocket* socket : std::exchange(open_, {}))
+        socket->abort();
+    listen(); // on failure the next check tries again
 }
 
 void SingleInstance::acceptConnections()
 {
-    while (QLocalSocket* socket = server_->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readRequest(socket); });
-        if (socket->bytesAvailable() > 0)
-            readRequest(socket);
-    }
+    while (QLocalSocket* socket = server_->nextPendingConnection())
+        admit(socket);
+}
+
+// Every connection gets `requestTimeoutMs` to deliver its whole request; the oldest one gives way when
+// `maxConnections` are open.
+void SingleInstance::admit(QLocalSocket* socket)
+{
+    socket->setReadBufferSize(lengthBytes + maxRequestBytes);
+    if (open_.size() >= maxConnections)
+        open_.takeFirst()->abort();
+    open_.append(socket);
+    connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
+        open_.removeOne(socket);
+        socket->deleteLater();
+    });
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readRequest(socket); });
+    QTimer::singleShot(requestTimeoutMs, socket, [this, socket] {
+        if (!open_.removeOne(socket))
+            return; // answered already
+        log::warning(QStringLiteral("SingleInstance: dropped a connection that sent no whole request in time"));
+        socket->abort();
+    });
+    if (socket->bytesAvailable() > 0)
+        readRequest(socket);
 }
 
 // A request is framed by its 32-bit big-endian length; the frame is read once it has arrived whole.
 void SingleInstance::readRequest(QLocalSocket* socket)
 {
     quint32 length = 0;
-    if (socket->peek(reinterpret_cast<char*>(&length), sizeof length) < qint64(sizeof length))
+    if (socket->peek(reinterpret_cast<char*>(&length), sizeof length) < lengthBytes)
         return;
     length = qFromBigEndian(length);
     if (length > maxRequestBytes) {
@@ -119,14 +210,15 @@ void SingleInstance::readRequest(QLocalSocket* socket)
         socket->abort();
         return;
     }
-    if (socket->bytesAvailable() < qint64(sizeof length) + qint64(length))
-        return; // the rest is still on its way
-    socket->skip(sizeof length);
+    if (socket->bytesAvailable() < lengthBytes + qint64(length))
+        return;              // the rest is still on its way
+    open_.removeOne(socket); // answered from here on, one way or the other
+    socket->skip(lengthBytes);
     const QByteArray bytes = socket->read(qint64(length));
     const std::optional<LaunchRequest> request = LaunchRequest::fromBytes(bytes);
     if (!request) {
         log::warning(QStringLiteral("SingleInstance: ignored a malformed request"));
-        socket->disconnectFromServer();
+        socket->abort();
         return;
     }
     socket->write(QByteArray(1, acknowledgement));

@@ -1,19 +1,14 @@
 #include "services/ColorizationModelsGroup.h"
 
-#include <QDir>
-
 namespace pigmo {
 
-ColorizationModelsGroup::ColorizationModelsGroup(const QList<QUrl>& urls, bool autoApplySmartIfEmpty, QObject* parent)
+ColorizationModelsGroup::ColorizationModelsGroup(const QList<Folder>& folders, bool autoApplySmartIfEmpty,
+                                                 FolderStyler* styler, QObject* parent)
     : QObject(parent)
     , autoApplySmartIfEmpty_(autoApplySmartIfEmpty)
+    , styler_(styler)
 {
-    appendModels(modelsFor(urls));
-}
-
-QUrl ColorizationModelsGroup::normalized(const QUrl& url)
-{
-    return url.isLocalFile() ? QUrl::fromLocalFile(QDir::cleanPath(url.toLocalFile())) : url;
+    appendModels(modelsFor(folders));
 }
 
 ColorizationModelsGroup::Model ColorizationModelsGroup::currentModel() const
@@ -23,35 +18,33 @@ ColorizationModelsGroup::Model ColorizationModelsGroup::currentModel() const
     return models_[*currentIndex_];
 }
 
-qsizetype ColorizationModelsGroup::indexOf(const QUrl& url) const
+qsizetype ColorizationModelsGroup::indexOf(const Folder& folder) const
 {
-    const QUrl wanted = normalized(url);
     for (qsizetype i = 0; i < models_.size(); ++i) {
-        if (models_[i]->folderURL() == wanted)
+        if (models_[i]->folder() == folder)
             return i;
     }
     return -1;
 }
 
-QList<ColorizationModelsGroup::Model> ColorizationModelsGroup::modelsFor(const QList<QUrl>& urls)
+QList<ColorizationModelsGroup::Model> ColorizationModelsGroup::modelsFor(const QList<Folder>& folders)
 {
     // One coordinator per batch: each call's folders count each other's proposals, not earlier batches'.
     auto coordinator = autoApplySmartIfEmpty_ ? std::make_shared<SmartAutoApplyCoordinator>() : nullptr;
-    QList<QUrl> fresh;
-    for (const QUrl& url : urls) {
-        const QUrl folder = normalized(url);
+    QList<Folder> fresh;
+    for (const Folder& folder : folders) {
         if (indexOf(folder) < 0 && !fresh.contains(folder))
             fresh.append(folder);
     }
     QList<Model> models;
-    for (const QUrl& folder : fresh)
-        models.append(ColorizationViewModel::create(folder, autoApplySmartIfEmpty_, coordinator));
+    for (const Folder& folder : fresh)
+        models.append(ColorizationViewModel::create(folder, autoApplySmartIfEmpty_, coordinator, styler_));
     return models;
 }
 
-void ColorizationModelsGroup::addFolders(const QList<QUrl>& urls)
+void ColorizationModelsGroup::addFolders(const QList<Folder>& folders)
 {
-    appendModels(modelsFor(urls));
+    appendModels(modelsFor(folders));
     Q_EMIT changed();
 }
 
@@ -68,15 +61,15 @@ void ColorizationModelsGroup::appendModels(const QList<Model>& models)
         connect(model.get(), &ColorizationViewModel::changed, this, &ColorizationModelsGroup::changed);
 }
 
-void ColorizationModelsGroup::select(const QUrl& url)
+void ColorizationModelsGroup::select(const Folder& folder)
 {
-    if (const qsizetype index = indexOf(url); index >= 0)
+    if (const qsizetype index = indexOf(folder); index >= 0)
         setCurrentIndex(int(index));
 }
 
-void ColorizationModelsGroup::remove(const QUrl& url)
+void ColorizationModelsGroup::remove(const Folder& folder)
 {
-    const qsizetype index = indexOf(url);
+    const qsizetype index = indexOf(folder);
     if (index < 0)
         return;
     disconnect(models_[index].get(), nullptr, this, nullptr);

@@ -4,15 +4,14 @@
 
 #include <QList>
 #include <QObject>
-#include <QUrl>
 
 #include <memory>
 #include <optional>
 
 namespace pigmo {
 
-// The folders edited together, one model each in arrival order, and the current one. A folder (its cleaned
-// local path) is never edited twice, also when a list names it twice. Removing a folder keeps the current
+// The folders edited together, one model each in arrival order, and the current one. A folder is never
+// edited twice, also when a list names it twice. Removing a folder keeps the current
 // folder current when it stays; when the current folder itself goes, the one after it (else the last)
 // becomes current. Forwards every change of its models as `changed()`. GUI thread only.
 class ColorizationModelsGroup : public QObject {
@@ -21,7 +20,9 @@ class ColorizationModelsGroup : public QObject {
 public:
     using Model = std::shared_ptr<ColorizationViewModel>;
 
-    ColorizationModelsGroup(const QList<QUrl>& urls, bool autoApplySmartIfEmpty, QObject* parent = nullptr);
+    // The models write through `styler` (not owned; nullptr: they write nothing).
+    ColorizationModelsGroup(const QList<Folder>& folders, bool autoApplySmartIfEmpty, FolderStyler* styler = nullptr,
+                            QObject* parent = nullptr);
 
     const QList<Model>& models() const { return models_; }
     std::optional<int> currentIndex() const { return currentIndex_; }
@@ -29,13 +30,10 @@ public:
     bool autoApplySmartIfEmpty() const { return autoApplySmartIfEmpty_; }
 
     // Adds the folders not yet present (one smart batch); always notifies once.
-    void addFolders(const QList<QUrl>& urls);
-    void select(const QUrl& url);
-    void remove(const QUrl& url);
+    void addFolders(const QList<Folder>& folders);
+    void select(const Folder& folder);
+    void remove(const Folder& folder);
     void appendModels(const QList<Model>& models);
-
-    // The form folders are compared in: a local file URL of the cleaned path.
-    static QUrl normalized(const QUrl& url);
 
 Q_SIGNALS:
     void changed();
@@ -43,13 +41,14 @@ Q_SIGNALS:
     void currentIndexChanged(std::optional<int> index);
 
 private:
-    QList<Model> modelsFor(const QList<QUrl>& urls);
-    qsizetype indexOf(const QUrl& url) const;
+    QList<Model> modelsFor(const QList<Folder>& folders);
+    qsizetype indexOf(const Folder& folder) const;
     void setCurrentIndex(std::optional<int> index);
 
     QList<Model> models_;
     std::optional<int> currentIndex_;
     bool autoApplySmartIfEmpty_;
+    FolderStyler* styler_;
 };
 
 } // namespace pigmo

@@ -2,35 +2,22 @@
 
 #include "base/Log.h"
 #include "catalogue/IconsModel.h"
-#include "platform/FolderIcons.h"
 #include "render/ColorizationService.h"
-#include "services/SmartStyling.h"
+#include "services/FolderStyler.h"
+#include "smart/SmartProposal.h"
 #include "storage/ColorizationHistoryStore.h"
 #include "storage/ExtendedAttributesManager.h"
 
-#include <QCoreApplication>
 #include <QRandomGenerator>
-#include <QThread>
 
 namespace pigmo {
 
-QThreadPool& ColorizationViewModel::iconQueue()
-{
-    static QThreadPool* queue = [] {
-        auto* pool = new QThreadPool;
-        pool->setObjectName(QStringLiteral("com.paintDirs.iconQueue"));
-        pool->setMaxThreadCount(1);
-        return pool;
-    }();
-    return *queue;
-}
-
 std::shared_ptr<ColorizationViewModel>
-ColorizationViewModel::create(const QUrl& folderURL, bool autoApplySmartIfEmpty,
-                              std::shared_ptr<SmartAutoApplyCoordinator> coordinator)
+ColorizationViewModel::create(const Folder& folder, bool autoApplySmartIfEmpty,
+                              std::shared_ptr<SmartAutoApplyCoordinator> coordinator, FolderStyler* styler)
 {
     // Released with deleteLater, so a worker thread dropping the last reference never deletes a QObject.
-    std::shared_ptr<ColorizationViewModel> model(new ColorizationViewModel(folderURL),
+    std::shared_ptr<ColorizationViewModel> model(new ColorizationViewModel(folder, styler),
                                                  [](ColorizationViewModel* m) { m->deleteLater(); });
     const bool found = model->loadStoredStyle();
     model->rendering_ = true;
@@ -45,8 +32,9 @@ ColorizationViewModel::create(const QUrl& folderURL, bool autoApplySmartIfEmpty,
     return model;
 }
 
-ColorizationViewModel::ColorizationViewModel(const QUrl& folderURL)
-    : folderURL_(folderURL)
+ColorizationViewModel::ColorizationViewModel(const Folder& folder, FolderStyler* styler)
+    : folder_(folder)
+    , styler_(styler)
 {
     workflowTimer_.setTimerType(Qt::PreciseTimer);
     workflowTimer_.setInterval(frameInterval);
@@ -58,7 +46,7 @@ ColorizationViewModel::~ColorizationViewModel() = default;
 bool ColorizationViewModel::loadStoredStyle()
 {
     const QString path = folderPath();
-    if (std::optional<ColorizationData> stored = ExtendedAttributesManager::shared().readSettings(folderURL_)) {
+    if (std::optional<ColorizationData> stored = ExtendedAttributesManager::shared().readSettings(path)) {
         apply(*stored);
         log::print(QStringLiteral("Loaded settings from extended attributes for ") + path);
         return true;
@@ -224,7 +212,7 @@ void ColorizationViewModel::finishLoading()
 
 void ColorizationViewModel::runFullSmartWorkflow(const QList<ColorizationData>& extraSiblings)
 {
-    const QString name = folderURL_.fileName();
+    const QString name = folder_.name();
     log::system(QStringLiteral("[Smart] 🧠 Running full smart workflow for: ") + name);
     const smart::SiblingProposal proposal = smart::proposeFromSiblings(folderPath(), extraSiblings);
     setColor(proposal.color);
@@ -236,68 +224,46 @@ void ColorizationViewModel::runFullSmartWorkflow(const QList<ColorizationData>& 
     log::system(QStringLiteral("[Smart] ✅ Smart workflow complete for: ") + name);
 }
 
-void ColorizationViewModel::onMainThread(std::function<void()> work) const
-{
-    QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(work), Qt::QueuedConnection);
-}
-
 void ColorizationViewModel::setFolderIcon(const QImage& image, const ColorizationData& data, Completion completion)
 {
-    const QString path = folderPath();
-    const QThread* thread = QThread::currentThread();
-    log::print(QStringLiteral("setting icon for: ") + path + QStringLiteral(" on thread: ") +
-               QStringLiteral("QThread(0x%1, name = \"%2\")")
-                   .arg(quintptr(thread), 0, 16)
-                   .arg(thread->objectName().isEmpty() ? QStringLiteral("worker") : thread->objectName()));
-    const bool ok = FolderIcons::setIcon(image, path);
-    if (ok) {
-        log::print(QStringLiteral("Successfully set folder icon on ") + path);
-        ExtendedAttributesManager::shared().writeSettings(data, folderURL_);
-    } else {
-        log::warning(QStringLiteral("Failed to set folder icon on ") + path);
-    }
-    onMainThread([self = weak_from_this().lock(), ok, path, data, completion = std::move(completion)] {
-        if (ok)
-            ColorizationHistoryStore::shared().record(path, data);
+    if (!styler_) {
         if (completion)
-            completion(ok);
-    });
+            completion(false);
+        return;
+    }
+    styler_->apply(
+        folder_, image, data,
+        [self = shared_from_this(), completion = std::move(completion)](const FolderStyler::Outcome& outcome) {
+            if (completion)
+                completion(outcome.succeeded());
+        });
 }
 
 void ColorizationViewModel::removeFolderIcon(Completion completion)
 {
-    const QString path = folderPath();
-    const bool ok = FolderIcons::removeIcon(path);
-    if (ok) {
-        log::print(QStringLiteral("Folder icon reset successfully for ") + path + u'!');
-        ExtendedAttributesManager::shared().removeSettings(folderURL_);
-    } else {
-        log::warning(QStringLiteral("Failed to reset folder icon on ") + path);
-    }
-    onMainThread([self = weak_from_this().lock(), ok, path, completion = std::move(completion)] {
-        if (ok) {
-            ColorizationHistoryStore::shared().removeFolderStyle(path);
-            ColorizationHistoryStore::shared().saveFolderStyles();
-        }
+    if (!styler_) {
         if (completion)
-            completion(ok);
-    });
+            completion(false);
+        return;
+    }
+    styler_->remove(
+        folder_, [self = shared_from_this(), completion = std::move(completion)](const FolderStyler::Outcome& outcome) {
+            if (completion)
+                completion(outcome.succeeded());
+        });
 }
 
 void ColorizationViewModel::resetFolderIcon(Completion completion)
 {
     resetToDefaults();
-    std::shared_ptr<ColorizationViewModel> self = shared_from_this();
-    QThreadPool::globalInstance()->start([self, completion = std::move(completion)]() mutable {
-        self->removeFolderIcon([self, completion = std::move(completion)](bool ok) {
-            if (!ok) {
-                // The folder still carries its style: show it rather than defaults it does not have.
-                self->rendering_ = true;
-                self->loadStoredStyle();
-            }
-            if (completion)
-                completion(ok);
-        });
+    removeFolderIcon([self = shared_from_this(), completion = std::move(completion)](bool ok) {
+        if (!ok) {
+            // The folder still carries its style: show it rather than defaults it does not have.
+            self->rendering_ = true;
+            self->loadStoredStyle();
+        }
+        if (completion)
+            completion(ok);
     });
 }
 

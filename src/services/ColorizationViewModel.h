@@ -1,19 +1,20 @@
 #pragma once
 
+#include "base/Folder.h"
 #include "model/ColorizationData.h"
 
 #include <QImage>
 #include <QList>
 #include <QObject>
-#include <QThreadPool>
 #include <QTimer>
-#include <QUrl>
 
 #include <functional>
 #include <memory>
 #include <optional>
 
 namespace pigmo {
+
+class FolderStyler;
 
 enum class SmartLoadingState { idle, loading, success };
 
@@ -27,10 +28,11 @@ struct SmartAutoApplyCoordinator {
 // remove and reset the folder's icon. Construction loads the stored style (attribute, then history, else the
 // defaults) and may start the smart workflow for a folder without one.
 //
-// Lives on the GUI thread; every property change re-renders the preview synchronously. `setFolderIcon` and
-// `removeFolderIcon` run on worker threads (they read only `folderURL`) and hand the history update and their
-// completion back to the GUI thread, in that order. Owners hold models through `create`'s shared pointer so
-// that pending work keeps a model alive; the last owner releases it on the GUI thread.
+// Lives on the GUI thread; every property change re-renders the preview synchronously. The folder writes
+// (`setFolderIcon`, `removeFolderIcon`, `resetFolderIcon`) go to the folder styler given at creation, which
+// writes on its queue and completes on the GUI thread after the history followed; a model made without a
+// styler (a prepared scene) writes nothing and completes with false. Owners hold models through `create`'s
+// shared pointer so that pending work keeps a model alive; the last owner releases it on the GUI thread.
 class ColorizationViewModel : public QObject, public std::enable_shared_from_this<ColorizationViewModel> {
     Q_OBJECT
 
@@ -43,16 +45,13 @@ public:
     static constexpr std::chrono::milliseconds frameInterval{80};
     static constexpr std::chrono::milliseconds successDisplay{700};
 
-    // "com.paintDirs.iconQueue": applies icons one folder at a time, in submission order.
-    static QThreadPool& iconQueue();
-
     static std::shared_ptr<ColorizationViewModel>
-    create(const QUrl& folderURL, bool autoApplySmartIfEmpty,
-           std::shared_ptr<SmartAutoApplyCoordinator> coordinator = nullptr);
+    create(const Folder& folder, bool autoApplySmartIfEmpty,
+           std::shared_ptr<SmartAutoApplyCoordinator> coordinator = nullptr, FolderStyler* styler = nullptr);
     ~ColorizationViewModel() override;
 
-    const QUrl& folderURL() const { return folderURL_; }
-    QString folderPath() const { return folderURL_.toLocalFile(); }
+    const Folder& folder() const { return folder_; }
+    const QString& folderPath() const { return folder_.path(); }
 
     const HSL& color() const { return color_; }
     double intensity() const { return intensity_; }
@@ -83,14 +82,14 @@ public:
     void apply(const ColorizationData& data);
 
     using Completion = std::function<void(bool succeeded)>;
-    // Shows the defaults at once, then removes the folder's icon on a worker thread. When the removal fails,
-    // the folder's stored style is loaded again, so the editor shows what the folder still carries.
+    // Shows the defaults at once, then removes the folder's icon. When the removal fails, the folder's stored
+    // style is loaded again, so the editor shows what the folder still carries.
     void resetFolderIcon(Completion completion);
     // Removes the folder's icon, attribute and current history style; the completion (GUI thread) says
-    // whether the icon was removed. Any thread.
+    // whether the icon was removed.
     void removeFolderIcon(Completion completion);
-    // Sets the folder's icon; on success writes the attribute here and records the history on the GUI thread
-    // before the completion runs there. Any thread (the icon queue).
+    // Sets the folder's icon; on success the attribute is written and the history recorded before the
+    // completion runs (GUI thread).
     void setFolderIcon(const QImage& image, const ColorizationData& data, Completion completion);
 
 Q_SIGNALS:
@@ -101,7 +100,7 @@ Q_SIGNALS:
     void smartLoadingStateChanged(pigmo::SmartLoadingState state);
 
 private:
-    explicit ColorizationViewModel(const QUrl& folderURL);
+    ColorizationViewModel(const Folder& folder, FolderStyler* styler);
     // True when a stored style was found and applied.
     bool loadStoredStyle();
     void render();
@@ -110,9 +109,9 @@ private:
     void setSmartLoadingState(SmartLoadingState state);
     void showNextFrame();
     Q_SLOT void finishLoading();
-    void onMainThread(std::function<void()> work) const;
 
-    QUrl folderURL_;
+    Folder folder_;
+    FolderStyler* styler_; // not owned; nullptr: writes nothing
     HSL color_ = defaultColor;
     double intensity_ = defaultIntensity;
     std::optional<Icon> icon_;

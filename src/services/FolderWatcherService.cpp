@@ -1,9 +1,7 @@
 #include "services/FolderWatcherService.h"
 
 #include "base/Log.h"
-#include "fulldiskaccess/FDAPermissionManager.h"
-#include "services/SmartStyling.h"
-#include "storage/ColorizationHistoryStore.h"
+#include "services/FolderStyler.h"
 #include "storage/Preferences.h"
 
 #include <QDir>
@@ -96,16 +94,17 @@ bool FolderWatcherService::isUntitledName(const QString& name)
     return lowered.contains(lower) || lower.startsWith(QStringLiteral("untitled folder"));
 }
 
-FolderWatcherService& FolderWatcherService::shared()
+FolderWatcherService::Dependencies FolderWatcherService::through(FolderStyler& styler,
+                                                                 std::function<bool()> hasFullDiskAccess)
 {
-    static auto* instance = new FolderWatcherService(Dependencies{
-        [] { return FDAPermissionManager::shared().hasFullDiskAccess(); },
-        [](const QString& path) { return smart::styleNewFolder(path, prefix); },
-        [](const QString& path, const ColorizationData& data) {
-            ColorizationHistoryStore::shared().record(path, data);
-        },
-    });
-    return *instance;
+    Dependencies dependencies;
+    dependencies.hasFullDiskAccess = std::move(hasFullDiskAccess);
+    dependencies.styleFolder = [&styler](const QString& path, std::function<void(bool)> finished) {
+        styler.styleByName(
+            Folder::unchecked(path), prefix,
+            [finished = std::move(finished)](const FolderStyler::Outcome& outcome) { finished(outcome.succeeded()); });
+    };
+    return dependencies;
 }
 
 QStringList FolderWatcherService::defaultSkippedPrefixes()
@@ -121,17 +120,14 @@ FolderWatcherService::FolderWatcherService(Dependencies dependencies, QObject* p
     , source_(skippedPrefixes_)
 {
     connect(&source_, &DirectoryEventSource::eventsReceived, this, &FolderWatcherService::handleEvents);
-    setEnabled(Preferences::value(prefs::folderWatcherEnabled));
+    isEnabled_ = Preferences::value(prefs::folderWatcherEnabled);
     loadDirectories();
     // A stored list, even an empty one, is the user's: defaults only when nothing was ever stored.
     if (!Preferences::contains(prefs::folderWatcherDirectories))
         setupDefaultDirectories();
 }
 
-FolderWatcherService::~FolderWatcherService()
-{
-    stylingPool_.waitForDone();
-}
+FolderWatcherService::~FolderWatcherService() = default;
 
 void FolderWatcherService::setEnabled(bool enabled)
 {
@@ -146,10 +142,12 @@ void FolderWatcherService::setEnabled(bool enabled)
         stop();
 }
 
-void FolderWatcherService::setWatchedDirectories(const QList<QUrl>& directories)
+void FolderWatcherService::setWatchedDirectories(const QStringList& directories)
 {
-    watchedDirectories_ = directories;
-    Q_EMIT watchedDirectoriesChanged(directories);
+    watchedDirectories_.clear();
+    for (const QString& directory : directories)
+        watchedDirectories_.append(QDir::cleanPath(directory));
+    Q_EMIT watchedDirectoriesChanged(watchedDirectories_);
     saveDirectories();
     if (isEnabled_) {
         stop();
@@ -158,17 +156,17 @@ void FolderWatcherService::setWatchedDirectories(const QList<QUrl>& directories)
     }
 }
 
-void FolderWatcherService::addDirectory(const QUrl& directory)
+void FolderWatcherService::addDirectory(const QString& directory)
 {
-    if (watchedDirectories_.contains(directory))
+    if (watchedDirectories_.contains(QDir::cleanPath(directory)))
         return;
-    setWatchedDirectories(watchedDirectories_ + QList<QUrl>{directory});
+    setWatchedDirectories(watchedDirectories_ + QStringList{directory});
 }
 
-void FolderWatcherService::removeDirectory(const QUrl& directory)
+void FolderWatcherService::removeDirectory(const QString& directory)
 {
-    QList<QUrl> remaining = watchedDirectories_;
-    remaining.removeAll(directory);
+    QStringList remaining = watchedDirectories_;
+    remaining.removeAll(QDir::cleanPath(directory));
     setWatchedDirectories(remaining);
 }
 
@@ -176,12 +174,12 @@ void FolderWatcherService::setupDefaultDirectories()
 {
     if (!watchedDirectories_.isEmpty())
         return;
-    QList<QUrl> defaults;
+    QStringList defaults;
     const QStringList candidates{QDir::homePath(), QDir::homePath() + QStringLiteral("/Desktop"),
                                  QDir::homePath() + QStringLiteral("/Documents")};
     for (const QString& path : candidates) {
         if (QFileInfo(path).isDir())
-            defaults.append(QUrl::fromLocalFile(path));
+            defaults.append(path);
     }
     if (!defaults.isEmpty())
         setWatchedDirectories(defaults);
@@ -189,20 +187,14 @@ void FolderWatcherService::setupDefaultDirectories()
 
 void FolderWatcherService::saveDirectories()
 {
-    QStringList paths;
-    for (const QUrl& url : std::as_const(watchedDirectories_))
-        paths.append(url.toLocalFile());
-    Preferences::setValue(prefs::folderWatcherDirectories, paths);
+    Preferences::setValue(prefs::folderWatcherDirectories, watchedDirectories_);
 }
 
 void FolderWatcherService::loadDirectories()
 {
     if (!Preferences::contains(prefs::folderWatcherDirectories))
         return;
-    QList<QUrl> directories;
-    for (const QString& path : Preferences::value(prefs::folderWatcherDirectories))
-        directories.append(QUrl::fromLocalFile(path));
-    setWatchedDirectories(directories);
+    setWatchedDirectories(Preferences::value(prefs::folderWatcherDirectories));
 }
 
 void FolderWatcherService::start()
@@ -217,10 +209,7 @@ void FolderWatcherService::start()
         say(QStringLiteral("No directories to watch"));
         return;
     }
-    QStringList roots;
-    for (const QUrl& url : std::as_const(watchedDirectories_))
-        roots.append(QDir::cleanPath(url.toLocalFile()));
-    if (!source_.start(roots)) {
+    if (!source_.start(watchedDirectories_)) {
         warn(QStringLiteral("Failed to create FSEventStream"));
         return;
     }
@@ -320,22 +309,12 @@ void FolderWatcherService::colorizeNewFolder(const QString& path)
     recentlyColorized_.insert(path);
     QTimer::singleShot(debounceInterval, this, [this, path] { recentlyColorized_.remove(path); });
 
-    const auto styleFolder = dependencies_.styleFolder;
-    QPointer<FolderWatcherService> self(this);
-    stylingPool_.start([self, path, styleFolder] {
-        say(QStringLiteral("🧠 Running smart colorization for ") + lastComponent(path));
-        std::optional<ColorizationData> applied = styleFolder ? styleFolder(path) : std::nullopt;
-        // The service outlives its stylings (its destructor waits for them), so `self` is valid here.
-        QMetaObject::invokeMethod(
-            self.data(),
-            [self, path, applied] {
-                if (!self)
-                    return;
-                if (applied && self->dependencies_.recordHistory)
-                    self->dependencies_.recordHistory(path, *applied);
-                Q_EMIT self->folderColorized(path, applied.has_value());
-            },
-            Qt::QueuedConnection);
+    if (!dependencies_.styleFolder)
+        return;
+    say(QStringLiteral("🧠 Running smart colorization for ") + lastComponent(path));
+    dependencies_.styleFolder(path, [self = QPointer<FolderWatcherService>(this), path](bool styled) {
+        if (self)
+            Q_EMIT self->folderColorized(path, styled);
     });
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "model/ColorizationData.h"
 #include "platform/DirectoryEventSource.h"
 
 #include <QHash>
@@ -9,27 +8,28 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
-#include <QThreadPool>
 #include <QTimer>
-#include <QUrl>
 
 #include <chrono>
 #include <functional>
 #include <memory>
-#include <optional>
 
 namespace pigmo {
+
+class FolderStyler;
 
 // Styles the folders the user creates while the program runs. Follows the watched directories recursively;
 // a new folder that carries a file manager's untitled name waits for its rename (at most 30 s) and is then
 // styled without asking, under its final name. Folders created under any other name are left alone.
 //
-// Every field lives on the GUI thread (events arrive through the event loop); only the styling itself runs
-// on the service's worker pool, touches no field and hands the history record back to the GUI thread.
+// Every field lives on the GUI thread (events arrive through the event loop); the styling itself goes to the
+// folder styler, which writes on its queue and reports back on the GUI thread. Constructing the service reads
+// the stored switch and directories but starts nothing: its owner calls `start()` once folder access was
+// checked.
 class FolderWatcherService : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool isEnabled READ isEnabled WRITE setEnabled NOTIFY isEnabledChanged)
-    Q_PROPERTY(QList<QUrl> watchedDirectories READ watchedDirectories WRITE setWatchedDirectories NOTIFY
+    Q_PROPERTY(QStringList watchedDirectories READ watchedDirectories WRITE setWatchedDirectories NOTIFY
                    watchedDirectoriesChanged)
     Q_PROPERTY(bool isRunning READ isRunning NOTIFY isRunningChanged)
 
@@ -37,11 +37,9 @@ public:
     struct Dependencies {
         // The Full Disk Access flag, read (not probed) when starting.
         std::function<bool()> hasFullDiskAccess;
-        // Styles one folder completely (icon set, attribute written) on a worker thread; the style applied,
-        // or nothing when it failed (the styler logs why).
-        std::function<std::optional<ColorizationData>(const QString& path)> styleFolder;
-        // Records an applied style in the history; GUI thread.
-        std::function<void(const QString& path, const ColorizationData& data)> recordHistory;
+        // Styles one folder completely (icon, attribute, history) without blocking, then calls `finished` on
+        // the GUI thread with whether it was styled (the styler logs why not).
+        std::function<void(const QString& path, std::function<void(bool styled)> finished)> styleFolder;
         // Paths under these prefixes are neither watched nor styled.
         QStringList skippedPrefixes = defaultSkippedPrefixes();
     };
@@ -49,9 +47,10 @@ public:
     // System and scratch locations: /System, /Library, /private, /tmp, /var and ~/Library.
     static QStringList defaultSkippedPrefixes();
 
-    static FolderWatcherService& shared();
-    // Reads the stored switch (and starts when it is on), the stored directories, and the default directories
-    // when none are stored.
+    // The dependencies of the program: access from `hasFullDiskAccess`, styling through `styler`.
+    static Dependencies through(FolderStyler& styler, std::function<bool()> hasFullDiskAccess);
+
+    // Reads the stored switch, the stored directories, and the default directories when none are stored.
     explicit FolderWatcherService(Dependencies dependencies, QObject* parent = nullptr);
     ~FolderWatcherService() override;
 
@@ -59,11 +58,12 @@ public:
     // Stores the switch, then starts (true) or stops (false); on every set.
     void setEnabled(bool enabled);
 
-    QList<QUrl> watchedDirectories() const { return watchedDirectories_; }
-    // Stores the list; when enabled, restarts watching.
-    void setWatchedDirectories(const QList<QUrl>& directories);
-    void addDirectory(const QUrl& directory);
-    void removeDirectory(const QUrl& directory);
+    // The absolute paths of the watched directories.
+    QStringList watchedDirectories() const { return watchedDirectories_; }
+    // Stores the list (paths cleaned); when enabled, restarts watching.
+    void setWatchedDirectories(const QStringList& directories);
+    void addDirectory(const QString& directory);
+    void removeDirectory(const QString& directory);
 
     bool isRunning() const { return source_.isRunning(); }
     void start();
@@ -86,14 +86,12 @@ public:
     int pendingCount() const { return int(pendingRename_.size()); }
     // Directories with a watch right now (the watched trees without hidden and skipped ones).
     int watchedDirectoryCount() const { return source_.watchCount(); }
-    // Blocks until every styling started so far has finished (tests and shutdown).
-    void waitForStylings() { stylingPool_.waitForDone(); }
 
 Q_SIGNALS:
     void isEnabledChanged(bool enabled);
-    void watchedDirectoriesChanged(const QList<QUrl>& directories);
+    void watchedDirectoriesChanged(const QStringList& directories);
     void isRunningChanged(bool running);
-    // After a styling ended, its history recorded when it succeeded; GUI thread.
+    // After a styling ended (its history recorded when it succeeded); GUI thread.
     void folderColorized(const QString& path, bool succeeded);
 
 private:
@@ -104,7 +102,7 @@ private:
 
     Dependencies dependencies_;
     bool isEnabled_ = false;
-    QList<QUrl> watchedDirectories_;
+    QStringList watchedDirectories_;
     QStringList skippedPrefixes_;
     DirectoryEventSource source_;
     QSet<QString> recentlyColorized_;
@@ -112,7 +110,6 @@ private:
     QHash<quint32, QString> renameSources_; // old paths of directories renamed while something was pending
     std::chrono::milliseconds renameTimeout_{30000};
     static constexpr std::chrono::milliseconds debounceInterval{2000};
-    QThreadPool stylingPool_;
 };
 
 } // namespace pigmo

@@ -46,6 +46,8 @@ void LaunchAtLoginManager::setEnabled(bool enabled)
     // Observers (a switch bound to the value) are told even when the value did not change, so a refused
     // change snaps the switch back.
     Q_EMIT isEnabledChanged(actual);
+    if (error || actual != enabled)
+        Q_EMIT changeFailed(enabled);
 }
 
 } // namespace pigmo

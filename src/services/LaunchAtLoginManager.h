@@ -34,6 +34,8 @@ public:
 
 Q_SIGNALS:
     void isEnabledChanged(bool enabled);
+    // A change was refused; emitted after `isEnabledChanged` has published the registration as it is.
+    void changeFailed(bool requested);
 
 private:
     LoginItemService service_;

@@ -1,5 +1,6 @@
 #include "services/PalettesManager.h"
 
+#include "model/StyleJson.h"
 #include "storage/Preferences.h"
 
 #include <nlohmann/json.hpp>
@@ -91,6 +92,8 @@ void PalettesManager::loadCustomColors()
     if (!Preferences::contains(prefs::customColors))
         return;
     const QByteArray stored = Preferences::value(prefs::customColors);
+    if (json::nestsTooDeep(stored))
+        return;
     const nlohmann::json json = nlohmann::json::parse(stored.begin(), stored.end(), nullptr, false);
     if (!json.is_array())
         return;

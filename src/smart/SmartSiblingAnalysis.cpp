@@ -17,10 +17,40 @@ namespace {
 constexpr double minimumHueSeparation = 5.0;
 constexpr double defaultIntensity = 0.6;
 constexpr double defaultIconSize = 170;
+// The ranges a proposal keeps to (those of the editor's controls), whatever the siblings hold.
+constexpr double minimumIntensity = 0, maximumIntensity = 1;
+constexpr double minimumIconSize = 100, maximumIconSize = 240;
+
+// The arithmetic mean of a non-empty list. When the plain sum overflows, it is summed again in parts, so
+// that finite values always give a finite mean.
+template <class Values, class Value>
+double mean(const Values& values, Value value)
+{
+    const auto count = static_cast<double>(values.size());
+    double sum = 0;
+    for (const auto& item : values)
+        sum += value(item);
+    if (std::isfinite(sum))
+        return sum / count;
+    sum = 0;
+    for (const auto& item : values)
+        sum += value(item) / count;
+    return sum;
+}
 
 QString degrees(double value)
 {
     return QString::asprintf("%.0f°", value);
+}
+
+// "10°, 200°": each value as whole degrees.
+QString degreeList(const std::vector<double>& values)
+{
+    QStringList texts;
+    texts.reserve(qsizetype(values.size()));
+    for (double value : values)
+        texts.append(degrees(value));
+    return texts.join(u", ");
 }
 
 QString whole(double value)
@@ -53,9 +83,9 @@ QString describe(const IconStyle& style)
         .arg(shortest(c.hue), shortest(c.saturation), shortest(c.lightness));
 }
 
-QString standardizedPath(const QUrl& url)
+QString standardizedPath(const QString& path)
 {
-    return QDir::cleanPath(url.toLocalFile());
+    return QDir::cleanPath(path);
 }
 
 void logSibling(const QString& name, const std::optional<ColorizationData>& data)
@@ -72,45 +102,79 @@ void logSibling(const QString& name, const std::optional<ColorizationData>& data
 
 } // namespace
 
-QList<ColorizationData> SmartSiblingAnalysis::siblingColorizations(const QUrl& folder)
+SmartSiblingAnalysis::Batch::Listing& SmartSiblingAnalysis::Batch::listing(const QString& parentPath)
 {
-    const QString parent = QFileInfo(standardizedPath(folder)).path();
-    log::system(QStringLiteral("[Smart] 📂 Scanning siblings in: ") + parent);
+    if (const auto found = listings_.find(parentPath); found != listings_.end())
+        return *found;
+    Listing& listed = listings_[parentPath];
     std::error_code error;
-    std::filesystem::directory_iterator listing(QFile::encodeName(parent).toStdString(), error);
-    if (error) {
+    std::filesystem::directory_iterator entries(QFile::encodeName(parentPath).toStdString(), error);
+    if (error)
+        return listed;
+    listed.readable = true;
+    for (const std::filesystem::directory_entry& entry : entries) {
+        const QString name = QFile::decodeName(entry.path().filename().c_str());
+        // The type comes with the listing on most file systems; links are never followed.
+        if (name.startsWith(u'.') || entry.symlink_status(error).type() != std::filesystem::file_type::directory)
+            continue;
+        const QString path = QDir::cleanPath(QFile::decodeName(entry.path().c_str()));
+        listed.places.insert(path, listed.folders.size());
+        listed.folders.append({path, name, ExtendedAttributesManager::shared().storedSettings(path)});
+    }
+    return listed;
+}
+
+QList<ColorizationData> SmartSiblingAnalysis::Batch::siblingColorizations(const QString& folderPath)
+{
+    const QString folder = QDir::cleanPath(folderPath);
+    const QString parent = QFileInfo(folder).path();
+    log::system(QStringLiteral("[Smart] 📂 Scanning siblings in: ") + parent);
+    const Listing& listed = listing(parent);
+    if (!listed.readable) {
         log::warning(QStringLiteral("[Smart] ⚠️ Could not read directory contents"));
         return {};
     }
-    QList<QUrl> siblings;
-    for (const std::filesystem::directory_entry& entry : listing) {
-        const QString path = QFile::decodeName(entry.path().c_str());
-        if (QFileInfo(path).fileName().startsWith(u'.'))
-            continue; // hidden
-        const QUrl candidate = QUrl::fromLocalFile(path);
-        if (isSiblingFolder(candidate, folder))
-            siblings.append(candidate);
-    }
-    log::system(QStringLiteral("[Smart] 📁 Found %1 sibling folders").arg(siblings.size()));
+    const qsizetype siblingCount = listed.folders.size() - (listed.places.contains(folder) ? 1 : 0);
+    log::system(QStringLiteral("[Smart] 📁 Found %1 sibling folders").arg(siblingCount));
+    const bool detailed = log::diagnosticsEnabled();
     QList<ColorizationData> results;
-    for (const QUrl& sibling : std::as_const(siblings)) {
-        const std::optional<ColorizationData> data = ExtendedAttributesManager::shared().readSettings(sibling);
-        logSibling(QFileInfo(sibling.toLocalFile()).fileName(), data);
-        if (data)
-            results.append(*data);
+    for (const Entry& sibling : listed.folders) {
+        if (sibling.path == folder)
+            continue;
+        if (detailed)
+            logSibling(sibling.name, sibling.style);
+        if (sibling.style)
+            results.append(*sibling.style);
     }
     log::system(
-        QStringLiteral("[Smart] 📊 %1/%2 siblings have colorization data").arg(results.size()).arg(siblings.size()));
+        QStringLiteral("[Smart] 📊 %1/%2 siblings have colorization data").arg(results.size()).arg(siblingCount));
     return results;
 }
 
-bool SmartSiblingAnalysis::isSiblingFolder(const QUrl& candidate, const QUrl& folder)
+void SmartSiblingAnalysis::Batch::remember(const QString& folderPath, const ColorizationData& applied)
 {
-    if (standardizedPath(candidate) == standardizedPath(folder))
+    const QString folder = QDir::cleanPath(folderPath);
+    const QFileInfo info(folder);
+    Listing& listed = listing(info.path());
+    if (const auto place = listed.places.constFind(folder); place != listed.places.cend()) {
+        listed.folders[*place].style = applied;
+    } else if (listed.readable && !info.fileName().startsWith(u'.')) {
+        listed.places.insert(folder, listed.folders.size());
+        listed.folders.append({folder, info.fileName(), applied});
+    }
+}
+
+QList<ColorizationData> SmartSiblingAnalysis::siblingColorizations(const QString& folderPath)
+{
+    return Batch().siblingColorizations(folderPath);
+}
+
+bool SmartSiblingAnalysis::isSiblingFolder(const QString& candidatePath, const QString& folderPath)
+{
+    if (standardizedPath(candidatePath) == standardizedPath(folderPath))
         return false;
     std::error_code error;
-    const auto status =
-        std::filesystem::symlink_status(QFile::encodeName(candidate.toLocalFile()).toStdString(), error);
+    const auto status = std::filesystem::symlink_status(QFile::encodeName(candidatePath).toStdString(), error);
     return !error && status.type() == std::filesystem::file_type::directory;
 }
 
@@ -127,10 +191,10 @@ double SmartSiblingAnalysis::largestHueGapMidpoint(const QList<HSL>& colors)
         if (hues[i] - kept.back() > minimumHueSeparation)
             kept.push_back(hues[i]);
     }
-    QStringList keptTexts;
-    for (double hue : kept)
-        keptTexts.append(degrees(hue));
-    log::system(QStringLiteral("[Smart]   Deduped hues (%1): ").arg(kept.size()) + keptTexts.join(u", "));
+    // The lines grow with the siblings: they are built only when someone reads them.
+    const bool detailed = log::diagnosticsEnabled();
+    if (detailed)
+        log::system(QStringLiteral("[Smart]   Deduped hues (%1): ").arg(kept.size()) + degreeList(kept));
     if (kept.size() == 1) {
         const double opposite = std::fmod(kept.front() + 180.0, 360.0);
         log::system(QStringLiteral("[Smart]   Only 1 hue, picking opposite: ") + degrees(opposite));
@@ -142,7 +206,9 @@ double SmartSiblingAnalysis::largestHueGapMidpoint(const QList<HSL>& colors)
         const bool last = i + 1 == kept.size();
         const double farEnd = last ? kept.front() : kept[i + 1];
         const double gap = last ? 360.0 - kept[i] + kept.front() : kept[i + 1] - kept[i];
-        log::system(QStringLiteral("[Smart]   Gap %1 → %2: %3").arg(degrees(kept[i]), degrees(farEnd), degrees(gap)));
+        if (detailed)
+            log::system(
+                QStringLiteral("[Smart]   Gap %1 → %2: %3").arg(degrees(kept[i]), degrees(farEnd), degrees(gap)));
         if (gap > largest) {
             largest = gap;
             midpoint = std::fmod(kept[i] + gap * 0.5, 360.0);
@@ -160,23 +226,17 @@ HSL SmartSiblingAnalysis::suggestedColor(const QList<ColorizationData>& siblings
         return {hue, 70, 50};
     }
     QList<HSL> colors;
-    QStringList hueTexts;
+    std::vector<double> hues;
     for (const ColorizationData& sibling : siblings) {
         colors.append(sibling.color);
-        hueTexts.append(degrees(sibling.color.hue));
+        hues.push_back(sibling.color.hue);
     }
     log::system(QStringLiteral("[Smart] 🎨 Computing color from %1 sibling colors").arg(colors.size()));
-    log::system(QStringLiteral("[Smart]   Sibling hues: ") + hueTexts.join(u", "));
+    if (log::diagnosticsEnabled()) // a line as long as the siblings are many
+        log::system(QStringLiteral("[Smart]   Sibling hues: ") + degreeList(hues));
     const double hue = largestHueGapMidpoint(colors);
-    double saturation = 0;
-    double lightness = 0;
-    for (const HSL& color : std::as_const(colors)) {
-        saturation += color.saturation;
-        lightness += color.lightness;
-    }
-    const auto count = static_cast<double>(colors.size());
-    const double averageSaturation = saturation / count;
-    const double averageLightness = lightness / count;
+    const double averageSaturation = mean(colors, [](const HSL& color) { return color.saturation; });
+    const double averageLightness = mean(colors, [](const HSL& color) { return color.lightness; });
     const double s = std::clamp(averageSaturation, 30.0, 100.0);
     const double l = std::clamp(averageLightness, 25.0, 75.0);
     log::system(QStringLiteral("[Smart]   → Largest gap midpoint: ") + degrees(hue));
@@ -192,14 +252,11 @@ double SmartSiblingAnalysis::suggestedIntensity(const QList<ColorizationData>& s
         log::system(QStringLiteral("[Smart] 💪 No siblings, using default intensity: 0.6"));
         return defaultIntensity;
     }
-    double sum = 0;
-    for (const ColorizationData& sibling : siblings)
-        sum += sibling.intensity;
-    const double average = sum / static_cast<double>(siblings.size());
+    const double average = mean(siblings, [](const ColorizationData& sibling) { return sibling.intensity; });
     log::system(QStringLiteral("[Smart] 💪 Avg intensity from %1 siblings: %2")
                     .arg(siblings.size())
                     .arg(QString::asprintf("%.2f", average)));
-    return average;
+    return std::clamp(average, minimumIntensity, maximumIntensity);
 }
 
 double SmartSiblingAnalysis::suggestedIconSize(const QList<ColorizationData>& siblings)
@@ -213,12 +270,9 @@ double SmartSiblingAnalysis::suggestedIconSize(const QList<ColorizationData>& si
         log::system(QStringLiteral("[Smart] 📐 No siblings with icon size, using default: 170"));
         return defaultIconSize;
     }
-    double sum = 0;
-    for (double size : std::as_const(sizes))
-        sum += size;
-    const double average = sum / static_cast<double>(sizes.size());
+    const double average = mean(sizes, [](double size) { return size; });
     log::system(QStringLiteral("[Smart] 📐 Avg icon size from %1 siblings: %2").arg(sizes.size()).arg(whole(average)));
-    return average;
+    return std::clamp(average, minimumIconSize, maximumIconSize);
 }
 
 IconStyle SmartSiblingAnalysis::suggestedStyle(const QList<ColorizationData>& siblings)

@@ -2,10 +2,13 @@
 
 #include "model/ColorizationData.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+
+#include <optional>
 
 namespace pigmo {
 
@@ -23,15 +26,46 @@ public:
         IconStyle style;
     };
 
+    // The sibling scans of a batch of folders styled one after the other: each parent is listed once, on the
+    // first question about one of its folders, and each sibling's attribute read once, then; later questions
+    // answer from that listing. A style the batch applies is `remember`ed and counts as that folder's stored
+    // style from then on, so every folder sees what a fresh scan would show. Changes made by others after
+    // the listing are not seen. One batch belongs to one thread at a time.
+    class Batch {
+    public:
+        // As `siblingColorizations(of:)`, with the same lines (per-sibling lines are diagnostic).
+        QList<ColorizationData> siblingColorizations(const QString& folderPath);
+        // The style just applied to a folder of the batch (a folder not listed yet joins its parent's list).
+        void remember(const QString& folderPath, const ColorizationData& applied);
+
+    private:
+        struct Entry {
+            QString path; // cleaned
+            QString name;
+            std::optional<ColorizationData> style;
+        };
+        struct Listing {
+            bool readable = false;
+            QList<Entry> folders; // the visible subfolders, in directory order
+            QHash<QString, qsizetype> places;
+        };
+        Listing& listing(const QString& parentPath);
+
+        QHash<QString, Listing> listings_;
+    };
+
     // The stored styles of the visible sibling folders, in directory order (the folder itself, hidden
-    // entries and files are no siblings). An unreadable parent gives an empty list.
-    static QList<ColorizationData> siblingColorizations(const QUrl& folder);
+    // entries and files are no siblings). An unreadable parent gives an empty list. One listing of the
+    // parent and one attribute read per sibling; a line per sibling only in the diagnostic log.
+    static QList<ColorizationData> siblingColorizations(const QString& folderPath);
     // A directory other than the folder itself (symbolic links are not followed).
-    static bool isSiblingFolder(const QUrl& candidate, const QUrl& folder);
+    static bool isSiblingFolder(const QString& candidatePath, const QString& folderPath);
 
     // The midpoint of the widest gap between the distinct hues, or a random hue for none.
     static double largestHueGapMidpoint(const QList<HSL>& colors);
     static HSL suggestedColor(const QList<ColorizationData>& siblings);
+    // The siblings' mean, kept to 0...1 (intensity) and 100...240 (icon size); finite siblings always give a
+    // finite proposal.
     static double suggestedIntensity(const QList<ColorizationData>& siblings);
     static double suggestedIconSize(const QList<ColorizationData>& siblings);
     static IconStyle suggestedStyle(const QList<ColorizationData>& siblings);

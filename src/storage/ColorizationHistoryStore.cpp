@@ -3,6 +3,7 @@
 #include "base/Log.h"
 
 #include <QCollator>
+#include <QFile>
 #include <QFileInfo>
 #include <QFutureWatcher>
 #include <QHash>
@@ -12,6 +13,7 @@
 #include <QThreadPool>
 
 #include <algorithm>
+#include <sys/stat.h>
 
 namespace pigmo {
 namespace {
@@ -21,12 +23,47 @@ QString defaultStorageDirectory()
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/io.velmar.pigmo2");
 }
 
-Result<QByteArray> encodeStyles(const QMap<QString, ColorizationData>& styles)
+// One JSON object, members in the map's order. Each member's text ("path":style) comes from `members` or is
+// encoded once and kept there, so a save costs one pass over the styles.
+Result<QByteArray> encodeStyles(const QMap<QString, ColorizationData>& styles, QHash<QString, QByteArray>& members)
 {
-    json::Json object = json::Json::object();
-    for (auto it = styles.cbegin(); it != styles.cend(); ++it)
-        object[it.key().toStdString()] = json::toJson(it.value());
-    return json::serialize(object);
+    QByteArray text("{");
+    for (auto it = styles.cbegin(); it != styles.cend(); ++it) {
+        auto member = members.constFind(it.key());
+        if (member == members.cend()) {
+            const auto value = json::encode(it.value());
+            if (!value)
+                return Result<QByteArray>::failure(value.error());
+            member = members.insert(it.key(), json::quoted(it.key()) + ':' + *value);
+        }
+        if (text.size() > 1)
+            text += ',';
+        text += *member;
+    }
+    return text + '}';
+}
+
+// Appends an entry to the text of a valid JSON array.
+bool appendToArrayText(QByteArray& array, const HistoryLogEntry& entry)
+{
+    const auto encoded = json::serialize(json::toJson(entry));
+    if (!encoded || !array.endsWith(']'))
+        return false;
+    array.chop(1);
+    if (!array.trimmed().endsWith('['))
+        array.append(',');
+    array.append(*encoded).append(']');
+    return true;
+}
+
+// What identifies one version of a file: a replaced or rewritten file differs in one of these.
+std::array<qint64, 4> fileIdentity(const QString& path)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return {};
+    return {qint64(info.st_dev), qint64(info.st_ino), qint64(info.st_size),
+            qint64(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
 }
 
 Result<QMap<QString, ColorizationData>> decodeStyles(const QByteArray& bytes)
@@ -91,6 +128,8 @@ ColorizationHistoryStore::ColorizationHistoryStore(QObject* parent)
     : QObject(parent)
     , files_(defaultStorageDirectory())
 {
+    batchWriteTimer_.setSingleShot(true);
+    connect(&batchWriteTimer_, &QTimer::timeout, this, &ColorizationHistoryStore::flush);
     loadFolderStyles();
 }
 
@@ -108,6 +147,7 @@ QString ColorizationHistoryStore::storageDirectory() const
 void ColorizationHistoryStore::removeFolderStyle(const QString& folderPath)
 {
     assertOwnerThread();
+    encodedStyles_.remove(folderPath);
     if (folderStyles_.remove(folderPath) > 0)
         Q_EMIT folderStylesChanged();
 }
@@ -124,24 +164,74 @@ void ColorizationHistoryStore::record(const QString& folderPath, const Colorizat
     ++recordCount_;
     if (chronologicalLogLoaded_)
         appendToLoadedLog(entry);
-    appendToChronologicalLog(entry);
+    if (batchDepth_ == 0)
+        appendToChronologicalLog(entry);
+    else if (chronologicalLogLoaded_)
+        loadedLogUnsaved_ = true;
+    else
+        unwrittenEntries_.append(entry);
+    encodedStyles_.remove(folderPath);
     folderStyles_.insert(folderPath, data);
     Q_EMIT folderStylesChanged();
-    saveFolderStyles();
+    if (batchDepth_ == 0) {
+        saveFolderStyles();
+        return;
+    }
+    stylesUnsaved_ = true;
+    if (!batchWriteTimer_.isActive())
+        batchWriteTimer_.start(batchWriteInterval);
+}
+
+void ColorizationHistoryStore::beginBatch()
+{
+    assertOwnerThread();
+    if (batchDepth_++ == 0)
+        QTimer::singleShot(0, this, &ColorizationHistoryStore::prepareBatchWrites);
+}
+
+void ColorizationHistoryStore::prepareBatchWrites()
+{
+    if (batchDepth_ == 0)
+        return;
+    if (!chronologicalLogLoaded_ && !knownLog_ && files_.exists(logFileName)) {
+        const auto identity = fileIdentity(files_.filePath(logFileName));
+        if (const auto bytes = files_.read(logFileName)) { // when not, the batch's write says why
+            // Decoding a long log takes a while: a worker checks it while this thread encodes the styles.
+            auto readable =
+                std::async(std::launch::async, [text = *bytes] { return json::decodeLog(text).hasValue(); });
+            knownLog_ = KnownLog{bytes->trimmed(), identity, readable.share()};
+        }
+    }
+    encodeStyles(folderStyles_, encodedStyles_);
+}
+
+void ColorizationHistoryStore::endBatch()
+{
+    assertOwnerThread();
+    Q_ASSERT(batchDepth_ > 0);
+    if (batchDepth_ > 0 && --batchDepth_ == 0) {
+        flush();
+        knownLog_.reset(); // outside a batch every append reads the file again
+    }
+}
+
+void ColorizationHistoryStore::flush()
+{
+    assertOwnerThread();
+    batchWriteTimer_.stop();
+    if (std::exchange(loadedLogUnsaved_, false))
+        saveChronologicalLog();
+    if (!unwrittenEntries_.isEmpty())
+        appendUnwrittenEntries();
+    if (std::exchange(stylesUnsaved_, false))
+        saveFolderStyles();
 }
 
 void ColorizationHistoryStore::appendToLoadedLog(const HistoryLogEntry& entry)
 {
     chronologicalLog_.append(entry);
-    const auto encoded = json::serialize(json::toJson(entry));
-    if (encoded && chronologicalLogText_.endsWith(']')) {
-        chronologicalLogText_.chop(1);
-        if (chronologicalLog_.size() > 1)
-            chronologicalLogText_.append(',');
-        chronologicalLogText_.append(*encoded).append(']');
-    } else {
+    if (!appendToArrayText(chronologicalLogText_, entry))
         chronologicalLogText_.clear();
-    }
     Q_EMIT chronologicalLogChanged();
 }
 
@@ -185,6 +275,55 @@ void ColorizationHistoryStore::appendToFile(const HistoryLogEntry& entry)
         log::warning(prefix + written.error());
 }
 
+void ColorizationHistoryStore::appendUnwrittenEntries()
+{
+    QString prefix = QStringLiteral("Error appending to chronological log: ");
+    const HistoryFiles::Lock lock = files_.lock();
+    std::optional<QByteArray> text = lock.held() ? logTextToAppendTo(prefix) : std::nullopt;
+    if (!lock.held())
+        log::warning(prefix + lock.error());
+    const QList<HistoryLogEntry> entries = std::exchange(unwrittenEntries_, {});
+    if (!text)
+        return; // said why; these entries are lost, as a single append's would be
+    for (const HistoryLogEntry& entry : entries) {
+        if (!appendToArrayText(*text, entry)) {
+            log::warning(prefix + QStringLiteral("an entry could not be encoded."));
+            return;
+        }
+    }
+    if (const Done written = files_.write(logFileName, *text); !written) {
+        log::warning(prefix + written.error());
+        knownLog_.reset();
+        return;
+    }
+    std::promise<bool> readable;
+    readable.set_value(true);
+    knownLog_ = KnownLog{std::move(*text), fileIdentity(files_.filePath(logFileName)), readable.get_future().share()};
+}
+
+// The caller holds the lock. A file this batch wrote last is taken from memory; any other is read and
+// decoded whole, and moved aside (starting a new log) when it cannot be read.
+std::optional<QByteArray> ColorizationHistoryStore::logTextToAppendTo(QString& prefix)
+{
+    if (!files_.exists(logFileName)) {
+        prefix = QStringLiteral("Error creating chronological log: ");
+        return QByteArray("[]");
+    }
+    const auto identity = fileIdentity(files_.filePath(logFileName));
+    if (knownLog_ && knownLog_->identity == identity && knownLog_->readable.get())
+        return knownLog_->text;
+    knownLog_.reset();
+    auto bytes = files_.read(logFileName);
+    auto decoded = bytes ? json::decodeLog(*bytes) : Result<QList<HistoryLogEntry>>::failure(bytes.error());
+    if (decoded)
+        return bytes->trimmed();
+    log::warning(prefix + decoded.error());
+    if (!preserveUnreadable(logFileName))
+        return std::nullopt;
+    prefix = QStringLiteral("Error creating chronological log: ");
+    return QByteArray("[]");
+}
+
 void ColorizationHistoryStore::saveChronologicalLog()
 {
     assertOwnerThread();
@@ -203,13 +342,15 @@ void ColorizationHistoryStore::saveChronologicalLog()
 void ColorizationHistoryStore::saveFolderStyles()
 {
     assertOwnerThread();
-    if (auto written = writeWhole(stylesFileName, encodeStyles(folderStyles_)); !written)
+    if (auto written = writeWhole(stylesFileName, encodeStyles(folderStyles_, encodedStyles_)); !written)
         log::warning(QStringLiteral("Error saving folder styles: ") + written.error());
 }
 
 void ColorizationHistoryStore::loadChronologicalLog()
 {
     assertOwnerThread();
+    if (!unwrittenEntries_.isEmpty())
+        appendUnwrittenEntries(); // the file is read next, so it has to hold them
     if (files_.exists(logFileName))
         publishLoadedLog(files_.read(logFileName));
     chronologicalLogLoaded_ = true;
@@ -220,6 +361,8 @@ void ColorizationHistoryStore::loadChronologicalLogInBackground()
     assertOwnerThread();
     if (chronologicalLogLoaded_ || logLoadWatcher_)
         return;
+    if (!unwrittenEntries_.isEmpty())
+        appendUnwrittenEntries(); // the file is read next, so it has to hold them
     const quint64 recordsBefore = recordCount_;
     auto promise = std::make_shared<QPromise<std::optional<Result<QByteArray>>>>();
     logLoadWatcher_ = new QFutureWatcher<std::optional<Result<QByteArray>>>(this);
@@ -264,6 +407,7 @@ void ColorizationHistoryStore::loadFolderStyles()
     if (files_.exists(stylesFileName)) {
         if (auto styles = readAndDecode(files_, stylesFileName, &decodeStyles)) {
             folderStyles_ = std::move(styles).value();
+            encodedStyles_.clear();
             log::print(QStringLiteral("Loaded %1 folder styles").arg(folderStyles_.size()));
             Q_EMIT folderStylesChanged();
         } else {

@@ -5,12 +5,17 @@
 #include "storage/HistoryLogEntry.h"
 
 #include <QFutureWatcher>
+#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QTimer>
 
+#include <array>
+#include <chrono>
+#include <future>
 #include <optional>
 
 namespace pigmo {
@@ -19,6 +24,11 @@ namespace pigmo {
 // $XDG_DATA_HOME/io.velmar.pigmo2: "history_log.json" (every applied style, oldest first) and
 // "folder_styles.json" (the current style of each folder path). The styles are loaded on construction,
 // the log only on `loadChronologicalLog()`; until then `record` appends to the file alone.
+//
+// Styling many folders at once runs as a batch (`beginBatch()` ... `endBatch()`): `record` then keeps its
+// work in memory, and the files are written when the last open batch ends, `batchWriteInterval` after the
+// first change not yet written while a batch runs, and on `flush()` (the program calls it when it ends,
+// SIGTERM included). A batch killed outright loses at most that interval of history.
 //
 // Confined to the thread it lives on (the GUI thread): every call and every file operation runs there,
 // synchronously. No operation throws or reports failure to its caller; each failure is one line on
@@ -60,8 +70,15 @@ public:
     QString storageDirectory() const;
 
     // Appends one applied style to the log and makes it the folder's current style. A style with a
-    // non-finite number is refused whole.
+    // non-finite number is refused whole. Outside a batch both files are written at once.
     void record(const QString& folderPath, const ColorizationData& data);
+
+    static constexpr std::chrono::milliseconds batchWriteInterval{2000};
+    // Batches nest; the files are written when the outermost one ends.
+    void beginBatch();
+    void endBatch();
+    // Writes now whatever a batch recorded and has not written yet.
+    void flush();
     // The current styles grouped by parent folder; groups and folders sorted by the locale's
     // case-insensitive order (ties keep the order of the paths' code points).
     QList<FolderGroup> groupedFolderStyles() const;
@@ -88,6 +105,14 @@ private:
     void appendToFile(const HistoryLogEntry& entry);
     // Takes the log file's bytes as the loaded log, or logs why they are no log and keeps the file aside.
     void publishLoadedLog(const Result<QByteArray>& bytes);
+    // Appends the entries recorded in a batch while the log is not loaded: one read of the file per batch
+    // (again only when someone else changed it), one whole write.
+    void appendUnwrittenEntries();
+    // The log file's text with the entries appended; what to say on failure goes to `prefix`.
+    std::optional<QByteArray> logTextToAppendTo(QString& prefix);
+    // Done while a batch's first folders are styled, so its writes need not: the log file read and checked
+    // once, every current style encoded once.
+    void prepareBatchWrites();
     // Appends to the loaded log in memory (and to its encoded text) and notifies observers.
     void appendToLoadedLog(const HistoryLogEntry& entry);
     // Writes a whole file under the lock; refuses while an unreadable file could not be moved aside.
@@ -110,6 +135,23 @@ private:
     QMap<QString, ColorizationData> folderStyles_;
     bool folderStylesLoaded_ = false;
     QSet<QString> stuckUnreadable_; // unreadable files whose move aside failed: never overwritten
+
+    // The compact text of each current style, kept so that saving many styles encodes only the changed ones.
+    QHash<QString, QByteArray> encodedStyles_;
+
+    int batchDepth_ = 0;
+    QTimer batchWriteTimer_;
+    QList<HistoryLogEntry> unwrittenEntries_; // recorded in a batch before the log was loaded
+    bool loadedLogUnsaved_ = false;
+    bool stylesUnsaved_ = false;
+    // The log file as this store last read or wrote it in a batch; while the file is still that one,
+    // appending needs no new read.
+    struct KnownLog {
+        QByteArray text;
+        std::array<qint64, 4> identity{};  // device, inode, size, modification time (ns)
+        std::shared_future<bool> readable; // whether every entry decodes; checked off this thread
+    };
+    std::optional<KnownLog> knownLog_;
 };
 
 } // namespace pigmo

@@ -8,9 +8,9 @@ namespace pigmo {
 namespace {
 
 // The folder's decoded file-system path as log lines show it, without a trailing slash.
-QString displayPath(const QUrl& folder)
+QString displayPath(const QString& folderPath)
 {
-    QString path = folder.isLocalFile() ? folder.toLocalFile() : folder.path();
+    QString path = folderPath;
     while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
         path.chop(1);
     return path;
@@ -29,12 +29,12 @@ ExtendedAttributesManager& ExtendedAttributesManager::shared()
     return instance;
 }
 
-std::optional<ColorizationData> ExtendedAttributesManager::readSettings(const QUrl& folder) const
+std::optional<ColorizationData> ExtendedAttributesManager::readSettings(const QString& folderPath) const
 {
-    const QString path = displayPath(folder);
+    const QString path = displayPath(folderPath);
     QString error;
     try {
-        auto data = json::decode(xattr::UrlAttributes(folder).extendedAttribute(attributeName));
+        auto data = json::decode(xattr::FilePathAttributes(folderPath).extendedAttribute(attributeName));
         if (data) {
             log::print(QStringLiteral("Successfully read settings from extended attributes for ") + path);
             return std::move(data).value();
@@ -52,13 +52,33 @@ std::optional<ColorizationData> ExtendedAttributesManager::readSettings(const QU
     return std::nullopt;
 }
 
-void ExtendedAttributesManager::writeSettings(const ColorizationData& data, const QUrl& folder) const
+std::optional<ColorizationData> ExtendedAttributesManager::storedSettings(const QString& folderPath) const
 {
-    const QString path = displayPath(folder);
+    QString error;
+    try {
+        const std::optional<QByteArray> bytes =
+            xattr::FilePathAttributes(folderPath).extendedAttributeIfPresent(attributeName);
+        if (!bytes)
+            return std::nullopt;
+        auto data = json::decode(*bytes);
+        if (data)
+            return std::move(data).value();
+        error = data.error();
+    } catch (const xattr::XAttrError& failure) {
+        error = failure.description();
+    }
+    log::warning(QStringLiteral("Error reading extended attribute %1 for %2: %3")
+                     .arg(quotedName(), displayPath(folderPath), error));
+    return std::nullopt;
+}
+
+void ExtendedAttributesManager::writeSettings(const ColorizationData& data, const QString& folderPath) const
+{
+    const QString path = displayPath(folderPath);
     QString error;
     if (auto bytes = json::encode(data)) {
         try {
-            xattr::UrlAttributes(folder).setExtendedAttribute(*bytes, attributeName);
+            xattr::FilePathAttributes(folderPath).setExtendedAttribute(*bytes, attributeName);
             log::print(
                 QStringLiteral("Successfully wrote settings to extended attribute %1 for %2").arg(quotedName(), path));
             return;
@@ -71,11 +91,11 @@ void ExtendedAttributesManager::writeSettings(const ColorizationData& data, cons
     log::warning(QStringLiteral("Error writing extended attribute %1 for %2: %3").arg(quotedName(), path, error));
 }
 
-void ExtendedAttributesManager::removeSettings(const QUrl& folder) const
+void ExtendedAttributesManager::removeSettings(const QString& folderPath) const
 {
-    const QString path = displayPath(folder);
+    const QString path = displayPath(folderPath);
     try {
-        xattr::UrlAttributes(folder).removeExtendedAttribute(attributeName);
+        xattr::FilePathAttributes(folderPath).removeExtendedAttribute(attributeName);
         log::print(QStringLiteral("Successfully removed extended attribute %1 for %2").arg(quotedName(), path));
     } catch (const xattr::XAttrError& failure) {
         if (failure.isAbsentAttribute())

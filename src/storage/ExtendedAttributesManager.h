@@ -3,7 +3,6 @@
 #include "model/ColorizationData.h"
 
 #include <QString>
-#include <QUrl>
 
 #include <optional>
 
@@ -24,9 +23,14 @@ public:
 
     virtual ~ExtendedAttributesManager() = default;
 
-    virtual std::optional<ColorizationData> readSettings(const QUrl& folder) const;
-    virtual void writeSettings(const ColorizationData& data, const QUrl& folder) const;
-    virtual void removeSettings(const QUrl& folder) const;
+    // `folderPath`: the folder's absolute path; a symbolic link there is followed.
+    virtual std::optional<ColorizationData> readSettings(const QString& folderPath) const;
+    // The style stored on a folder, read for a scan over many folders: one system call, and no line for an
+    // absent attribute or a valid style (the caller says what it needs). An attribute that cannot be read or
+    // decoded gives nothing and its error line, as `readSettings` prints it.
+    std::optional<ColorizationData> storedSettings(const QString& folderPath) const;
+    virtual void writeSettings(const ColorizationData& data, const QString& folderPath) const;
+    virtual void removeSettings(const QString& folderPath) const;
 };
 
 } // namespace pigmo

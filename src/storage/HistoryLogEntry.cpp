@@ -67,7 +67,11 @@ std::optional<QDateTime> timestampFromText(std::string_view text)
     if (std::ranges::any_of(fields, [](int field) { return field < 0; }) || !date.isValid() || !time.isValid() ||
         !offset)
         return std::nullopt;
-    return QDateTime(date, time, Qt::UTC).addSecs(-*offset);
+    // Only a time whose UTC form has a four-digit year can be written back as it was read.
+    const QDateTime utc = QDateTime(date, time, Qt::UTC).addSecs(-*offset);
+    if (const int year = utc.date().year(); year < 1 || year > 9999)
+        return std::nullopt;
+    return utc;
 }
 
 Json toJson(const HistoryLogEntry& entry)

@@ -26,7 +26,8 @@ QDateTime historyTimestampNow();
 namespace json {
 
 // ISO 8601 internet date-time: written "2025-03-01T09:30:00Z"; read with "Z" or a "+hh:mm" offset and
-// never with fractional seconds.
+// never with fractional seconds; a time whose UTC year falls outside 1 to 9999 (which could not be
+// written back in the same form) is not read.
 QString timestampText(const QDateTime& timestamp);
 std::optional<QDateTime> timestampFromText(const QString& text);
 std::optional<QDateTime> timestampFromText(std::string_view utf8);

@@ -20,7 +20,7 @@ struct HistoryColorizationData {
     std::optional<QUrl> url;
     QString imageID; // read, never used
 
-    friend bool operator==(const HistoryColorizationData&, const HistoryColorizationData&) = default;
+    [[maybe_unused]] friend bool operator==(const HistoryColorizationData&, const HistoryColorizationData&) = default;
 };
 
 Result<HistoryColorizationData> legacyRecordFromJson(const json::Element& json)

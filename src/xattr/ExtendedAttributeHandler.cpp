@@ -81,6 +81,27 @@ QByteArray ExtendedAttributeHandler::extendedAttribute(const QString& name, XAtt
     return value;
 }
 
+std::optional<QByteArray> ExtendedAttributeHandler::extendedAttributeIfPresent(const QString& name,
+                                                                               XAttrOptions options) const
+{
+    const QByteArray key = systemName(name);
+    char buffer[4096];
+    const ssize_t size = get(key.constData(), buffer, sizeof buffer, noFollow(options));
+    if (size >= 0)
+        return QByteArray(buffer, size);
+    if (errno == absentAttributeCode)
+        return std::nullopt;
+    if (errno != ERANGE)
+        throw XAttrError::posix(errno, name);
+    try { // larger than the buffer: the general read sizes it
+        return extendedAttribute(name, options);
+    } catch (const XAttrError& error) {
+        if (error.isAbsentAttribute()) // removed in between
+            return std::nullopt;
+        throw;
+    }
+}
+
 void ExtendedAttributeHandler::setExtendedAttribute(const QByteArray& value, const QString& name,
                                                     XAttrOptions options) const
 {
@@ -158,11 +179,6 @@ int FilePathAttributes::remove(const char* name, bool noFollow) const
 ssize_t FilePathAttributes::list(char* buffer, size_t size, bool noFollow) const
 {
     return noFollow ? ::llistxattr(path_.constData(), buffer, size) : ::listxattr(path_.constData(), buffer, size);
-}
-
-UrlAttributes::UrlAttributes(const QUrl& url)
-    : FilePathAttributes(url.isLocalFile() ? url.toLocalFile() : QString())
-{
 }
 
 FileDescriptorAttributes::FileDescriptorAttributes(int descriptor)

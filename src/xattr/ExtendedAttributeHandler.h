@@ -28,6 +28,9 @@ public:
     // Names of all attributes, in the system's order, never an empty one.
     QStringList listExtendedAttributes(XAttrOptions options = {}) const;
     QByteArray extendedAttribute(const QString& name, XAttrOptions options = {}) const;
+    // As `extendedAttribute`, but an absent attribute is nothing rather than an error: the read for callers
+    // to whom absence is the common case (one system call for a value of up to 4 KiB). Other errors throw.
+    std::optional<QByteArray> extendedAttributeIfPresent(const QString& name, XAttrOptions options = {}) const;
     // With the empty option set this creates the attribute or replaces its whole value.
     void setExtendedAttribute(const QByteArray& value, const QString& name, XAttrOptions options = {}) const;
     void removeExtendedAttribute(const QString& name, XAttrOptions options = {}) const;
@@ -65,12 +68,6 @@ protected:
 
 private:
     QByteArray path_; // the file-system representation, NUL-terminated by QByteArray
-};
-
-// A file named by a URL; a URL that names no local file fails every call as a missing file would.
-class UrlAttributes final : public FilePathAttributes {
-public:
-    explicit UrlAttributes(const QUrl& url);
 };
 
 // An open file. The descriptor is borrowed, never closed; `noFollow` has no meaning for it and is ignored.

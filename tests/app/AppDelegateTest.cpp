@@ -1,7 +1,10 @@
 #include "app/AppDelegate.h"
+#include "app/AppServices.h"
 #include "app/MainWindow.h"
 #include "app/StatusItem.h"
 #include "platform/AppGroupStore.h"
+#include "platform/TaskbarHint.h"
+#include "services/DisplayModeManager.h"
 #include "storage/Preferences.h"
 #include "support/DirectoryPanelAnswer.h"
 #include "ui/main/MainView.h"
@@ -29,10 +32,10 @@ class AppDelegateTest : public ::testing::Test {
 protected:
     void SetUp() override { qunsetenv("SCREENSHOT_SCENARIO"); }
 
-    QUrl makeFolder(const QString& relative)
+    Folder makeFolder(const QString& relative)
     {
         EXPECT_TRUE(QDir(root.path()).mkpath(relative));
-        return QUrl::fromLocalFile(root.filePath(relative));
+        return *Folder::fromPath(root.filePath(relative));
     }
     static void completeOnboarding() { Preferences::setValue(prefs::hasCompletedOnboarding, true); }
 
@@ -43,7 +46,8 @@ protected:
 
 TEST_F(AppDelegateTest, FirstStartShowsTheOnboardingThenTheMainViewAt900By560)
 {
-    AppDelegate delegate;
+    AppServices services;
+    AppDelegate delegate(services);
     delegate.applicationDidFinishLaunching({});
     MainWindow* window = delegate.mainWindow();
     ASSERT_TRUE(window);
@@ -67,8 +71,9 @@ TEST_F(AppDelegateTest, FirstStartShowsTheOnboardingThenTheMainViewAt900By560)
 TEST_F(AppDelegateTest, LaunchRunsItsStepsInOrder)
 {
     completeOnboarding();
-    ASSERT_TRUE(AppGroupStore::setFolderURLs({makeFolder(QStringLiteral("one")).toString()}));
-    AppDelegate delegate;
+    ASSERT_TRUE(AppGroupStore::setFolderURLs({makeFolder(QStringLiteral("one")).url().toString()}));
+    AppServices services;
+    AppDelegate delegate(services);
     QList<Step> steps;
     QObject::connect(&delegate, &AppDelegate::launchStepFinished, [&](Step s) { steps.append(s); });
     delegate.applicationDidFinishLaunching({});
@@ -93,7 +98,8 @@ TEST_F(AppDelegateTest, LaunchRunsItsStepsInOrder)
 TEST_F(AppDelegateTest, LaterStartsShowTheMainViewAndNoConfirmationIsScheduled)
 {
     completeOnboarding();
-    AppDelegate delegate;
+    AppServices services;
+    AppDelegate delegate(services);
     QList<Step> steps;
     QObject::connect(&delegate, &AppDelegate::launchStepFinished, [&](Step s) { steps.append(s); });
     delegate.applicationDidFinishLaunching({});
@@ -107,13 +113,15 @@ TEST_F(AppDelegateTest, ScreenshotScenarioSkipsTheOnboardingAndWrongCaseDoesNot)
 {
     qputenv("SCREENSHOT_SCENARIO", "history");
     {
-        AppDelegate delegate;
+        AppServices services;
+        AppDelegate delegate(services);
         delegate.applicationDidFinishLaunching({});
         ASSERT_EQ(delegate.mainWindow()->content(), delegate.contentView());
-        EXPECT_EQ(delegate.contentView()->folderURLs().size(), 3);
+        EXPECT_EQ(delegate.contentView()->folders().size(), 3);
     }
     qputenv("SCREENSHOT_SCENARIO", "History");
-    AppDelegate delegate;
+    AppServices services;
+    AppDelegate delegate(services);
     delegate.applicationDidFinishLaunching({});
     EXPECT_TRUE(qobject_cast<OnboardingView*>(delegate.mainWindow()->content()));
 }
@@ -121,7 +129,8 @@ TEST_F(AppDelegateTest, ScreenshotScenarioSkipsTheOnboardingAndWrongCaseDoesNot)
 TEST_F(AppDelegateTest, ClosingHidesTheWindowAndToggleBringsItBack)
 {
     completeOnboarding();
-    AppDelegate delegate;
+    AppServices services;
+    AppDelegate delegate(services);
     delegate.applicationDidFinishLaunching({});
     MainWindow* window = delegate.mainWindow();
     QWidget* content = window->content();
@@ -137,16 +146,17 @@ TEST_F(AppDelegateTest, ClosingHidesTheWindowAndToggleBringsItBack)
 TEST_F(AppDelegateTest, HandedOverFoldersAreConfirmedAfterLaunchAndTheKeysRemoved)
 {
     completeOnboarding();
-    const QUrl picked = makeFolder(QStringLiteral("picked"));
-    const QUrl other = makeFolder(QStringLiteral("other"));
-    const QUrl container = makeFolder(QStringLiteral("box"));
-    const QUrl inner = makeFolder(QStringLiteral("box/inner"));
-    ASSERT_TRUE(AppGroupStore::setFolderURLs({picked.toString(), other.toString()}));
-    ASSERT_TRUE(AppGroupStore::setContainerURL(container.toString()));
+    const Folder picked = makeFolder(QStringLiteral("picked"));
+    const Folder other = makeFolder(QStringLiteral("other"));
+    const Folder container = makeFolder(QStringLiteral("box"));
+    const Folder inner = makeFolder(QStringLiteral("box/inner"));
+    ASSERT_TRUE(AppGroupStore::setFolderURLs({picked.url().toString(), other.url().toString()}));
+    ASSERT_TRUE(AppGroupStore::setContainerURL(container.url().toString()));
 
-    AppDelegate delegate;
+    AppServices services;
+    AppDelegate delegate(services);
     delegate.applicationDidFinishLaunching({});
-    EXPECT_EQ(delegate.urlsFromExtension(), (QList<QUrl>{picked, other, inner}));
+    EXPECT_EQ(delegate.foldersFromExtension(), (QList<Folder>{picked, other, inner}));
     const Result<HandOver> left = AppGroupStore::take();
     ASSERT_TRUE(left);
     EXPECT_TRUE(left->isEmpty());
@@ -154,39 +164,41 @@ TEST_F(AppDelegateTest, HandedOverFoldersAreConfirmedAfterLaunchAndTheKeysRemove
     MainView* view = delegate.contentView();
     qRegisterMetaType<QFileDialog*>();
     QSignalSpy panels(view, &MainView::directoryPanelOpened);
-    test::answerNextDirectoryPanel(view, {picked.toLocalFile()});
+    test::answerNextDirectoryPanel(view, {picked.path()});
     QTest::qWait(50);
     EXPECT_EQ(panels.count(), 0); // not before 0.1 s
     ASSERT_TRUE(QTest::qWaitFor([&] { return panels.count() == 1; }, 3000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !view->folderURLs().isEmpty(); }, 3000));
-    EXPECT_EQ(view->folderURLs(), QList<QUrl>{picked});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !view->folders().isEmpty(); }, 3000));
+    EXPECT_EQ(view->folders(), QList<Folder>{picked});
     EXPECT_EQ(view->currentFolder(), picked);
-    EXPECT_TRUE(delegate.urlsFromExtension().isEmpty());
+    EXPECT_TRUE(delegate.foldersFromExtension().isEmpty());
 }
 
 TEST_F(AppDelegateTest, ReopenShowsHandedOverFoldersAtOnce)
 {
     completeOnboarding();
-    AppDelegate delegate;
+    AppServices services;
+    AppDelegate delegate(services);
     delegate.applicationDidFinishLaunching({});
     delegate.mainWindow()->hide();
 
-    const QUrl a = makeFolder(QStringLiteral("a"));
-    const QUrl box = makeFolder(QStringLiteral("box"));
-    const QUrl b = makeFolder(QStringLiteral("box/b"));
-    ASSERT_TRUE(AppGroupStore::setFolderURLs({a.toString()}));
-    ASSERT_TRUE(AppGroupStore::setContainerURL(box.toString()));
+    const Folder a = makeFolder(QStringLiteral("a"));
+    const Folder box = makeFolder(QStringLiteral("box"));
+    const Folder b = makeFolder(QStringLiteral("box/b"));
+    ASSERT_TRUE(AppGroupStore::setFolderURLs({a.url().toString()}));
+    ASSERT_TRUE(AppGroupStore::setContainerURL(box.url().toString()));
     EXPECT_TRUE(delegate.applicationShouldHandleReopen());
     EXPECT_TRUE(delegate.mainWindow()->isVisible());
     EXPECT_EQ(delegate.mainWindow()->content(), delegate.contentView());
-    EXPECT_EQ(delegate.contentView()->folderURLs(), (QList<QUrl>{a, b}));
-    EXPECT_TRUE(delegate.urlsFromExtension().isEmpty());
+    EXPECT_EQ(delegate.contentView()->folders(), (QList<Folder>{a, b}));
+    EXPECT_TRUE(delegate.foldersFromExtension().isEmpty());
 }
 
 TEST_F(AppDelegateTest, ReopenWithoutHandOverAnswersFalse)
 {
     completeOnboarding();
-    AppDelegate delegate;
+    AppServices services;
+    AppDelegate delegate(services);
     delegate.applicationDidFinishLaunching({});
     MainView* before = delegate.contentView();
     delegate.mainWindow()->hide();
@@ -200,7 +212,8 @@ TEST_F(AppDelegateTest, ReopenWithoutHandOverAnswersFalse)
 TEST_F(AppDelegateTest, LoginItemStartWithoutTrayStillShowsTheWindow)
 {
     completeOnboarding();
-    AppDelegate delegate;
+    AppServices services;
+    AppDelegate delegate(services);
     LaunchRequest request;
     request.action = LaunchRequest::Action::autostart;
     delegate.applicationDidFinishLaunching(request);
@@ -212,14 +225,15 @@ TEST_F(AppDelegateTest, LoginItemStartWithoutTrayStillShowsTheWindow)
 TEST_F(AppDelegateTest, OpenRequestsShowTheFoldersAndLaterOnesJoinTheOpenEditor)
 {
     completeOnboarding();
-    AppDelegate delegate;
+    AppServices services;
+    AppDelegate delegate(services);
     delegate.applicationDidFinishLaunching({});
-    const QUrl a = makeFolder(QStringLiteral("a"));
+    const Folder a = makeFolder(QStringLiteral("a"));
     LaunchRequest request;
     request.action = LaunchRequest::Action::open;
-    request.folders = {a.toLocalFile()};
+    request.folders = {a.path()};
     delegate.handleForwardedRequest(request);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return delegate.contentView()->folderURLs() == QList<QUrl>{a}; }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return delegate.contentView()->folders() == QList<Folder>{a}; }, 2000));
     EXPECT_EQ(delegate.mainWindow()->content(), delegate.contentView());
     // Centred with the new content's size, not with a size taken before the content was laid out.
     const QRect frame = delegate.mainWindow()->frameGeometry();
@@ -227,21 +241,47 @@ TEST_F(AppDelegateTest, OpenRequestsShowTheFoldersAndLaterOnesJoinTheOpenEditor)
     EXPECT_LE(std::abs(frame.center().x() - delegate.mainWindow()->screen()->availableGeometry().center().x()), 2);
 
     MainView* editing = delegate.contentView();
-    const QUrl b = makeFolder(QStringLiteral("b"));
-    request.folders = {b.toLocalFile()};
+    const Folder b = makeFolder(QStringLiteral("b"));
+    request.folders = {b.path()};
     delegate.handleForwardedRequest(request);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return editing->folderURLs() == QList<QUrl>{a, b}; }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return editing->folders() == QList<Folder>{a, b}; }, 2000));
     EXPECT_EQ(delegate.contentView(), editing) << "the open editor keeps its folders and takes the new one";
 }
 
 TEST_F(AppDelegateTest, TheTrayMenuSpeaksTheInterfaceLanguage)
 {
     qputenv("TEST_LOCALE", "fr");
-    AppDelegate delegate;
+    AppServices services;
+    AppDelegate delegate(services);
     delegate.applicationDidFinishLaunching({});
     ASSERT_EQ(delegate.statusItem()->menu()->actions().size(), 1);
     EXPECT_EQ(delegate.statusItem()->menu()->actions().first()->text(), QStringLiteral("Quitter"));
     EXPECT_TRUE(qobject_cast<OnboardingView*>(delegate.mainWindow()->content()));
     auto* onboarding = qobject_cast<OnboardingView*>(delegate.mainWindow()->content());
     EXPECT_EQ(onboarding->continueButton()->text(), QStringLiteral("Commencer"));
+}
+
+TEST_F(AppDelegateTest, TheDisplayModeTakesEffectAtOnceOnTheTrayAndTheTaskbarEntry)
+{
+    completeOnboarding();
+    AppServices services;
+    AppDelegate delegate(services);
+    delegate.applicationDidFinishLaunching({});
+    DisplayModeManager& displayMode = DisplayModeManager::shared();
+    MainWindow* window = delegate.mainWindow();
+
+    displayMode.setDisplayMode(AppDisplayMode::menuBar);
+    EXPECT_FALSE(window->isShownInTaskbar());
+    EXPECT_EQ(delegate.statusItem()->isVisible(), StatusItem::isAvailable());
+
+    displayMode.setDisplayMode(AppDisplayMode::dock);
+    EXPECT_TRUE(window->isShownInTaskbar());
+    EXPECT_FALSE(delegate.statusItem()->isVisible());
+
+    displayMode.setDisplayMode(AppDisplayMode::both);
+    EXPECT_TRUE(window->isShownInTaskbar());
+    EXPECT_EQ(delegate.statusItem()->isVisible(), StatusItem::isAvailable());
+    // Without X11 (offscreen here, or Wayland) the window system is not asked: the entry stays.
+    EXPECT_FALSE(TaskbarHint::isSupported());
+    EXPECT_FALSE(TaskbarHint::setSkipTaskbar(*window->windowHandle(), true));
 }

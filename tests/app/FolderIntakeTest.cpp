@@ -1,11 +1,10 @@
 #include "app/FolderIntake.h"
 #include "platform/AppGroupStore.h"
+#include "support/ScratchTree.h"
 
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
+#include <QFileInfo>
 
 using namespace pigmo;
 
@@ -13,18 +12,16 @@ namespace {
 
 class FolderIntakeTest : public ::testing::Test {
 protected:
-    QUrl makeFolder(const QString& relative)
+    QUrl makeFolder(const QString& relative) const { return QUrl::fromLocalFile(tree.makeFolder(relative)); }
+    static QList<QUrl> urls(const QList<Folder>& folders)
     {
-        EXPECT_TRUE(QDir(root.path()).mkpath(relative));
-        return QUrl::fromLocalFile(root.filePath(relative));
+        QList<QUrl> result;
+        for (const Folder& folder : folders)
+            result.append(folder.url());
+        return result;
     }
-    QUrl makeFile(const QString& relative)
-    {
-        QFile file(root.filePath(relative));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        return QUrl::fromLocalFile(file.fileName());
-    }
-    QTemporaryDir root;
+    QUrl makeFile(const QString& relative) const { return QUrl::fromLocalFile(tree.makeFile(relative)); }
+    test::ScratchTree tree;
 };
 
 } // namespace
@@ -41,7 +38,7 @@ TEST_F(FolderIntakeTest, ArrayComesFirstThenTheContainersVisibleSubfolders)
     makeFolder(QStringLiteral("box/one/nested"));
 
     const HandOver handOver{QStringList{b.toString(), a.toString()}, container.toString()};
-    EXPECT_EQ(FolderIntake::folders(handOver), (QList<QUrl>{b, a, one, two}));
+    EXPECT_EQ(urls(FolderIntake::folders(handOver)), (QList<QUrl>{b, a, one, two}));
 }
 
 TEST_F(FolderIntakeTest, DropsWhatIsNoExistingLocalDirectory)
@@ -54,7 +51,7 @@ TEST_F(FolderIntakeTest, DropsWhatIsNoExistingLocalDirectory)
                               QStringLiteral("::not a url::"),
                               QString(),
                               folder.toString()};
-    EXPECT_EQ(FolderIntake::folders(HandOver{entries, std::nullopt}), QList<QUrl>{folder});
+    EXPECT_EQ(urls(FolderIntake::folders(HandOver{entries, std::nullopt})), QList<QUrl>{folder});
 }
 
 TEST_F(FolderIntakeTest, ContainerWithOnlyFilesAndHiddenFoldersGivesNothing)
@@ -62,22 +59,18 @@ TEST_F(FolderIntakeTest, ContainerWithOnlyFilesAndHiddenFoldersGivesNothing)
     const QUrl container = makeFolder(QStringLiteral("box"));
     makeFolder(QStringLiteral("box/.git"));
     makeFile(QStringLiteral("box/readme"));
-    EXPECT_TRUE(FolderIntake::visibleSubfolders(container).isEmpty());
-    EXPECT_TRUE(FolderIntake::visibleSubfolders(QUrl::fromLocalFile(root.filePath(QStringLiteral("gone")))).isEmpty());
     EXPECT_TRUE(FolderIntake::folders(HandOver{std::nullopt, container.toString()}).isEmpty());
 }
 
-TEST_F(FolderIntakeTest, ArgumentsArePathsOrFileURIs)
+TEST_F(FolderIntakeTest, ALinkedEntryIsFollowedAndLinksInTheContainerAreSkipped)
 {
-    const QString cwd = root.path();
-    EXPECT_EQ(FolderIntake::argumentURL(QStringLiteral("/srv/data/"), cwd),
-              QUrl::fromLocalFile(QStringLiteral("/srv/data")));
-    EXPECT_EQ(FolderIntake::argumentURL(QStringLiteral("Music"), cwd),
-              QUrl::fromLocalFile(cwd + QStringLiteral("/Music")));
-    EXPECT_EQ(FolderIntake::argumentURL(QStringLiteral("../x"), cwd),
-              QUrl::fromLocalFile(QDir::cleanPath(cwd + QStringLiteral("/../x"))));
-    EXPECT_EQ(FolderIntake::argumentURL(QStringLiteral("file:///home/me/My%20Files"), cwd),
-              QUrl::fromLocalFile(QStringLiteral("/home/me/My Files")));
-    EXPECT_EQ(FolderIntake::argumentURL(QStringLiteral("smb://server/share"), cwd), std::nullopt);
-    EXPECT_EQ(FolderIntake::argumentURL(QString(), cwd), std::nullopt);
+    const QUrl target = makeFolder(QStringLiteral("target"));
+    const QUrl container = makeFolder(QStringLiteral("box"));
+    const QUrl inside = makeFolder(QStringLiteral("box/inside"));
+    const QString entry =
+        QUrl::fromLocalFile(tree.makeLink(target.toLocalFile(), QStringLiteral("entry-link"))).toString();
+    tree.makeLink(target.toLocalFile(), QStringLiteral("box/link"));
+    const QUrl canonicalTarget = QUrl::fromLocalFile(QFileInfo(target.toLocalFile()).canonicalFilePath());
+    EXPECT_EQ(urls(FolderIntake::folders(HandOver{QStringList{entry}, container.toString()})),
+              (QList<QUrl>{canonicalTarget, inside}));
 }

@@ -55,7 +55,7 @@ protected:
 
     static bool styled(const QString& path)
     {
-        return ExtendedAttributesManager::shared().readSettings(QUrl::fromLocalFile(path)).has_value();
+        return ExtendedAttributesManager::shared().readSettings(path).has_value();
     }
 
     // As over SSH or in a cron job: no X11, no Wayland, no platform named.
@@ -108,7 +108,7 @@ TEST_F(ProgramTest, SmartStylesForwardsAndEndsCleanlyOnSigterm)
     // A styled sibling: the new folders take their intensity and style from it.
     const QString photos = makeFolder(QStringLiteral("Photos"));
     ColorizationData sibling{HSL{30, 80, 50}, 0.8, std::nullopt, 150.0, IconStyle::vibrant()};
-    ExtendedAttributesManager::shared().writeSettings(sibling, QUrl::fromLocalFile(photos));
+    ExtendedAttributesManager::shared().writeSettings(sibling, photos);
     const QStringList names{"Invoices", "Music", "Recipes"};
     QStringList paths;
     for (const QString& name : names)
@@ -126,8 +126,7 @@ TEST_F(ProgramTest, SmartStylesForwardsAndEndsCleanlyOnSigterm)
         << program.readAllStandardError().toStdString();
     std::cout << "[ INFO     ] a forwarded --smart request styled three folders in " << clock.elapsed() << " ms\n";
     for (const QString& path : paths) {
-        const std::optional<ColorizationData> data =
-            ExtendedAttributesManager::shared().readSettings(QUrl::fromLocalFile(path));
+        const std::optional<ColorizationData> data = ExtendedAttributesManager::shared().readSettings(path);
         ASSERT_TRUE(data);
         EXPECT_TRUE(data->icon) << path.toStdString();
         EXPECT_DOUBLE_EQ(data->intensity, 0.8); // from the styled siblings
@@ -251,8 +250,7 @@ TEST_F(ProgramTest, SmartWithNothingRunningStylesWithoutADisplayAndEnds)
     ASSERT_EQ(smart.out.size(), 2) << smart.out.join(u'\n').toStdString();
     for (int i = 0; i < 2; ++i) {
         const QString path = i == 0 ? invoices : music;
-        const std::optional<ColorizationData> data =
-            ExtendedAttributesManager::shared().readSettings(QUrl::fromLocalFile(path));
+        const std::optional<ColorizationData> data = ExtendedAttributesManager::shared().readSettings(path);
         ASSERT_TRUE(data) << path.toStdString();
         ASSERT_TRUE(data->icon) << "a glyph for a name the keyword index knows";
         const QString glyph = data->icon->emoji.value_or(data->icon->name);
@@ -262,6 +260,13 @@ TEST_F(ProgramTest, SmartWithNothingRunningStylesWithoutADisplayAndEnds)
     }
     EXPECT_FALSE(smart.err.contains("[Smart]")) << "diagnostic lines stay off";
     EXPECT_FALSE(QFile::exists(socket())) << "never the running program";
+
+    // A display that is named but does not answer is never asked.
+    environment.insert(QStringLiteral("DISPLAY"), QStringLiteral(":4711"));
+    const Finished deadDisplay = run({"--smart", "Music"});
+    EXPECT_EQ(deadDisplay.exitCode, 0) << deadDisplay.err.toStdString();
+    EXPECT_EQ(deadDisplay.out, QStringList{smart.out[1]});
+    environment.remove(QStringLiteral("DISPLAY"));
 
     // --verbose: the same work, with its diagnostic lines.
     const Finished verbose = run({"--smart", "--verbose", "Invoices"});

@@ -1,4 +1,5 @@
 #include "app/AppDelegate.h"
+#include "app/AppServices.h"
 #include "app/MainWindow.h"
 #include "ui/main/MainView.h"
 #include "ui/main/ScreenshotScenario.h"
@@ -33,15 +34,16 @@ class ScreenshotScenesTest : public ::testing::TestWithParam<Scene> {};
 TEST_P(ScreenshotScenesTest, BuildsTheDemoGroupAndShowsIt)
 {
     qputenv("SCREENSHOT_SCENARIO", GetParam().scenario);
-    AppDelegate delegate;
+    AppServices services;
+    AppDelegate delegate(services);
     delegate.applicationDidFinishLaunching({});
     MainView* view = delegate.contentView();
     ASSERT_TRUE(view);
     ASSERT_EQ(delegate.mainWindow()->content(), view);
-    EXPECT_EQ(view->folderURLs().size(), GetParam().folders);
-    for (const QUrl& url : view->folderURLs())
-        EXPECT_TRUE(url.toLocalFile().startsWith(QStringLiteral("/tmp/")));
-    EXPECT_FALSE(QDir(view->folderURLs().first().toLocalFile()).exists()); // nothing is written
+    EXPECT_EQ(view->folders().size(), GetParam().folders);
+    for (const Folder& folder : view->folders())
+        EXPECT_TRUE(folder.path().startsWith(QStringLiteral("/tmp/")));
+    EXPECT_FALSE(QDir(view->folders().first().path()).exists()); // nothing is written
 
     QTest::qWait(300); // previews render as the models publish them
     const QImage shot = delegate.mainWindow()->grab().toImage();

@@ -1,5 +1,5 @@
 #include "app/AppDelegate.h"
-#include "app/SmartPainter.h"
+#include "app/AppServices.h"
 #include "platform/GvfsMetadata.h"
 #include "smart/SmartIconService.h"
 #include "storage/ColorizationHistoryStore.h"
@@ -22,94 +22,94 @@ namespace {
 
 // What `pigmo2 --smart` asks for (the command line keeps only existing folders; a folder may still go
 // before it is styled).
-LaunchRequest smartRequest(const QList<QUrl>& folders)
+LaunchRequest smartRequest(const QList<Folder>& folders)
 {
-    LaunchRequest request{LaunchRequest::Action::smart, {}};
-    for (const QUrl& folder : folders)
-        request.folders.append(folder.toLocalFile());
-    return request;
+    return LaunchRequest{LaunchRequest::Action::smart, pathsOf(folders)};
 }
 
 class SmartIntakeTest : public ::testing::Test {
 protected:
     void SetUp() override { Preferences::setValue(prefs::hasCompletedOnboarding, true); }
 
-    QList<QUrl> makeFolders(const QStringList& names)
+    QList<Folder> makeFolders(const QStringList& names)
     {
-        QList<QUrl> urls;
+        QList<Folder> folders;
         for (const QString& name : names) {
             EXPECT_TRUE(QDir(root.path()).mkpath(name));
-            urls.append(QUrl::fromLocalFile(root.filePath(name)));
+            folders.append(*Folder::fromPath(root.filePath(name)));
         }
-        return urls;
+        return folders;
     }
 
     // Styles the folders the way `pigmo2 --smart` does and waits until every one was styled or skipped.
-    void styleAtLaunch(AppDelegate& delegate, const QList<QUrl>& folders)
+    void styleAtLaunch(AppDelegate& delegate, const QList<Folder>& folders)
     {
         const LaunchRequest request = smartRequest(folders);
         delegate.applicationDidFinishLaunching(request);
-        ASSERT_TRUE(delegate.smartPainter());
-        QSignalSpy painted(delegate.smartPainter(), &SmartPainter::folderPainted);
+        QSignalSpy painted(&services.styler(), &FolderStyler::folderFinished);
         ASSERT_TRUE(QTest::qWaitFor([&] { return painted.count() == folders.size(); }, 60'000));
-        for (const QList<QVariant>& arguments : painted)
-            EXPECT_TRUE(arguments.at(1).toBool()) << arguments.at(0).toString().toStdString();
+        for (const QList<QVariant>& arguments : painted) {
+            const auto outcome = arguments.at(0).value<FolderStyler::Outcome>();
+            EXPECT_TRUE(outcome.succeeded()) << outcome.folder.path().toStdString();
+        }
     }
 
-    static void expectStyledWithGlyph(const QUrl& folder)
+    static void expectStyledWithGlyph(const Folder& folder)
     {
-        const std::optional<ColorizationData> stored = ExtendedAttributesManager::shared().readSettings(folder);
-        ASSERT_TRUE(stored) << folder.toLocalFile().toStdString();
-        EXPECT_TRUE(stored->icon) << "no glyph for " << folder.fileName().toStdString();
+        const std::optional<ColorizationData> stored = ExtendedAttributesManager::shared().readSettings(folder.path());
+        ASSERT_TRUE(stored) << folder.path().toStdString();
+        EXPECT_TRUE(stored->icon) << "no glyph for " << folder.name().toStdString();
         EXPECT_TRUE(stored->iconSize);
-        EXPECT_TRUE(GvfsMetadata::customIcon(folder.toLocalFile()).startsWith(QStringLiteral("file://")));
-        EXPECT_EQ(ColorizationHistoryStore::shared().folderStyles().value(folder.toLocalFile()), *stored);
+        EXPECT_TRUE(GvfsMetadata::customIcon(folder.path()).startsWith(QStringLiteral("file://")));
+        EXPECT_EQ(ColorizationHistoryStore::shared().folderStyles().value(folder.path()), *stored);
     }
 
     QTemporaryDir root;
+    AppServices services;
 };
 
 } // namespace
 
 TEST_F(SmartIntakeTest, EveryFolderGetsAGlyphWhileTheIndexIsStillBuilding)
 {
-    const QList<QUrl> folders = makeFolders({"Invoices", "Music", "Recipes"});
-    AppDelegate delegate;
+    const QList<Folder> folders = makeFolders({"Invoices", "Music", "Recipes"});
+    AppDelegate delegate(services);
     QElapsedTimer clock;
     clock.start();
     styleAtLaunch(delegate, folders);
     std::cout << "[ INFO     ] three folders styled " << clock.elapsed() << " ms after launch\n";
-    for (const QUrl& folder : folders)
+    for (const Folder& folder : folders)
         expectStyledWithGlyph(folder);
 }
 
 TEST_F(SmartIntakeTest, ASlowIndexBuildStillGivesGlyphs)
 {
     SmartIconService::shared().setBuildDelayForTesting(std::chrono::milliseconds(3000));
-    const QList<QUrl> folders = makeFolders({"Invoices", "Music", "Recipes"});
+    const QList<Folder> folders = makeFolders({"Invoices", "Music", "Recipes"});
     test::LogCapture log;
-    AppDelegate delegate;
+    AppDelegate delegate(services);
     QElapsedTimer clock;
     clock.start();
     styleAtLaunch(delegate, folders);
     EXPECT_GE(clock.elapsed(), 3000);
-    for (const QUrl& folder : folders)
+    for (const Folder& folder : folders)
         expectStyledWithGlyph(folder);
     EXPECT_FALSE(log.contains(QStringLiteral("without a glyph")));
 }
 
 TEST_F(SmartIntakeTest, AFolderThatCannotTakeAnIconIsSkippedAndTheOthersGoOn)
 {
-    const QList<QUrl> folders = makeFolders({"Garden"});
-    const QUrl missing = QUrl::fromLocalFile(root.filePath(QStringLiteral("gone")));
-    AppDelegate delegate;
+    const QList<Folder> folders = makeFolders({"Garden"});
+    const Folder missing = Folder::unchecked(root.filePath(QStringLiteral("gone")));
+    AppDelegate delegate(services);
     const LaunchRequest request = smartRequest({missing, folders.first()});
     delegate.applicationDidFinishLaunching(request);
-    QSignalSpy painted(delegate.smartPainter(), &SmartPainter::folderPainted);
+    QSignalSpy painted(&services.styler(), &FolderStyler::folderFinished);
     ASSERT_TRUE(QTest::qWaitFor([&] { return painted.count() == 2; }, 60'000));
-    EXPECT_FALSE(painted.at(0).at(1).toBool());
-    EXPECT_TRUE(painted.at(1).at(1).toBool());
-    EXPECT_FALSE(ColorizationHistoryStore::shared().folderStyles().contains(missing.toLocalFile()));
+    EXPECT_EQ(painted.at(0).at(0).value<FolderStyler::Outcome>().folder, missing);
+    EXPECT_FALSE(painted.at(0).at(0).value<FolderStyler::Outcome>().succeeded());
+    EXPECT_TRUE(painted.at(1).at(0).value<FolderStyler::Outcome>().succeeded());
+    EXPECT_FALSE(ColorizationHistoryStore::shared().folderStyles().contains(missing.path()));
     expectStyledWithGlyph(folders.first());
 }
 
@@ -117,13 +117,14 @@ TEST_F(SmartIntakeTest, AFolderThatCannotTakeAnIconIsSkippedAndTheOthersGoOn)
 TEST_F(SmartIntakeTest, AnOpenedFolderProposedBeforeTheIndexIsReadyEndsWithAGlyph)
 {
     SmartIconService::shared().setBuildDelayForTesting(std::chrono::milliseconds(1500));
-    const QList<QUrl> folders = makeFolders({"Music"});
-    AppDelegate delegate;
-    LaunchRequest request{LaunchRequest::Action::open, {folders.first().toLocalFile()}};
+    const QList<Folder> folders = makeFolders({"Music"});
+    AppDelegate delegate(services);
+    LaunchRequest request{LaunchRequest::Action::open, {folders.first().path()}};
     delegate.applicationDidFinishLaunching(request);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return delegate.contentView()->folderURLs() == folders; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return delegate.contentView()->folders() == folders; }, 5000));
     const ColorizationModelsGroup::Model model = delegate.contentView()->colorizers().models().first();
     ASSERT_TRUE(QTest::qWaitFor([&] { return model->icon().has_value(); }, 30'000));
     EXPECT_TRUE(SmartIconService::shared().isReady());
-    EXPECT_FALSE(ExtendedAttributesManager::shared().readSettings(folders.first())); // only proposed, not applied
+    EXPECT_FALSE(
+        ExtendedAttributesManager::shared().readSettings(folders.first().path())); // only proposed, not applied
 }

@@ -1,12 +1,14 @@
 #include "app/SmartPaintOnce.h"
 
-#include "services/SmartStyling.h"
+#include "services/FolderStyler.h"
 #include "storage/ColorizationHistoryStore.h"
+#include "storage/ExtendedAttributesManager.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <csignal>
@@ -51,11 +53,11 @@ TEST(SmartPaintOnceTest, OneLinePerFolderWithItsGlyphOrWhyNot)
         music + QStringLiteral(": not styled: its icon could not be set"));
 }
 
-TEST(SmartPaintOnceTest, StylesInOrderRecordsTheStyledAndAnswersWithTheStatus)
+TEST(SmartPaintOnceTest, StylesInOrderAndAnswersWithTheStatus)
 {
     LogCapture log(false);
     QStringList asked;
-    const auto style = [&asked](const QString& path) -> Result<ColorizationData> {
+    const auto style = [&asked](const QString& path, SmartSiblingAnalysis::Batch&) -> Result<ColorizationData> {
         asked.append(path);
         if (path.endsWith(QStringLiteral("broken")))
             return Result<ColorizationData>::failure(QStringLiteral("its icon could not be drawn"));
@@ -72,11 +74,6 @@ TEST(SmartPaintOnceTest, StylesInOrderRecordsTheStyledAndAnswersWithTheStatus)
               (QStringList{"/a/broken: not styled: its icon could not be drawn", "/a/Music: music"}));
     EXPECT_EQ(asked, (QStringList{"/a/Invoices", "/a/Receipt", "/a/broken", "/a/Music"}));
 
-    const QMap<QString, ColorizationData>& styles = ColorizationHistoryStore::shared().folderStyles();
-    EXPECT_EQ(styles.value(QStringLiteral("/a/Music")), withGlyph(lucide(QStringLiteral("music"))));
-    EXPECT_TRUE(styles.contains(QStringLiteral("/a/Invoices")));
-    EXPECT_FALSE(styles.contains(QStringLiteral("/a/broken"))) << "a failure is not recorded";
-
     log.clear();
     EXPECT_EQ(SmartPaintOnce::paint({}, style), SmartPaintOnce::noneFound);
     EXPECT_EQ(log.lines(log::Channel::systemLog), QStringList{"No folders found."});
@@ -86,7 +83,7 @@ TEST(SmartPaintOnceTest, ATerminationSignalLetsTheCurrentFolderFinishAndStopsThe
 {
     LogCapture log(false);
     QStringList styled;
-    const auto style = [&styled](const QString& path) -> Result<ColorizationData> {
+    const auto style = [&styled](const QString& path, SmartSiblingAnalysis::Batch&) -> Result<ColorizationData> {
         styled.append(path);
         std::raise(SIGTERM); // arrives while this folder is being styled
         return withGlyph(std::nullopt);
@@ -105,8 +102,8 @@ TEST(SmartPaintOnceTest, TheSmartStyleOfAFolderThatWentAwayIsRefusedWithItsReaso
     const QString music = dir.filePath(QStringLiteral("Invoices"));
     ASSERT_TRUE(QDir().mkdir(music));
     LogCapture log(false);
-    const auto style = [](const QString& path) { return smart::styleFolder(path, QStringLiteral("[Smart] ")); };
-    EXPECT_EQ(SmartPaintOnce::paint({gone, music}, style), SmartPaintOnce::someFailed);
+    FolderStyler styler(ColorizationHistoryStore::shared(), ExtendedAttributesManager::shared());
+    EXPECT_EQ(SmartPaintOnce::paint({gone, music}, SmartPaintOnce::through(styler)), SmartPaintOnce::someFailed);
     const QStringList lines = log.lines(log::Channel::standardOutput);
     ASSERT_EQ(lines.size(), 2);
     EXPECT_EQ(lines[0], gone + QStringLiteral(": not styled: its icon could not be set"));
@@ -114,4 +111,33 @@ TEST(SmartPaintOnceTest, TheSmartStyleOfAFolderThatWentAwayIsRefusedWithItsReaso
     EXPECT_NE(lines[1], music + QStringLiteral(": no glyph")) << "the keyword index knows invoices";
     EXPECT_TRUE(log.contains(QStringLiteral("[Smart] ❌ Failed to set icon on ") + gone)) << "warned, always";
     EXPECT_FALSE(log.contains(QStringLiteral("Applied smart icon"))) << "diagnostic lines are off";
+    const QMap<QString, ColorizationData>& styles = ColorizationHistoryStore::shared().folderStyles();
+    EXPECT_TRUE(styles.contains(music)) << "the styler records what it styled";
+    EXPECT_FALSE(styles.contains(gone)) << "a failure is not recorded";
+}
+
+TEST(SmartPaintOnceTest, TheFoldersOfARunAreOneBatch)
+{
+    QTemporaryDir dir;
+    for (const char* name : {"Invoices", "Music", "Photos"})
+        ASSERT_TRUE(QDir(dir.path()).mkdir(QString::fromLatin1(name)));
+    LogCapture log; // with the diagnostic lines, which count the siblings
+    const QString logFile = ColorizationHistoryStore::shared().storageDirectory() + QStringLiteral("/") +
+                            ColorizationHistoryStore::logFileName;
+    const QByteArray escapedParent = dir.path().toUtf8().replace("/", "\\/"); // as the log writes it
+    FolderStyler styler(ColorizationHistoryStore::shared(), ExtendedAttributesManager::shared());
+    QList<bool> recordedSoFar;
+    QObject::connect(&styler, &FolderStyler::folderFinished, [&](const FolderStyler::Outcome&) {
+        QFile file(logFile);
+        recordedSoFar.append(file.open(QIODevice::ReadOnly) && file.readAll().contains(escapedParent));
+    });
+    EXPECT_EQ(SmartPaintOnce::paint({dir.filePath("Invoices"), dir.filePath("Music"), dir.filePath("Photos")},
+                                    SmartPaintOnce::through(styler)),
+              SmartPaintOnce::allStyled);
+    EXPECT_EQ(recordedSoFar, (QList<bool>{false, false, false})) << "the history is written when the run ends";
+    QFile file(logFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().count(escapedParent), 3);
+    EXPECT_TRUE(log.contains(QString::fromUtf8("[Smart] 📊 2/2 siblings have colorization data")))
+        << "each folder styled counts for the next";
 }

@@ -85,7 +85,8 @@ TEST_F(ColorizeMenuTest, OnlyLocalFoldersAndLinksToThemCount)
     ASSERT_TRUE(QFile::link(real, root.filePath(QStringLiteral("link"))));
     const std::vector<QByteArray> uris{QByteArrayLiteral("trash:///real"), QByteArrayLiteral("not a uri"),
                                        fileURI(root.filePath(QStringLiteral("link"))).toUtf8(),
-                                       QByteArrayLiteral("sftp://host/home")};
+                                       QByteArrayLiteral("sftp://host/home"),
+                                       "file://elsewhere" + fileURI(real).toUtf8().mid(7)};
     gchar** folders = pigmo_colorize_existing_folders(strv(uris).data());
     ASSERT_EQ(g_strv_length(folders), 1u);
     EXPECT_EQ(QUrl(QString::fromUtf8(folders[0])).toLocalFile(), root.filePath(QStringLiteral("link")));

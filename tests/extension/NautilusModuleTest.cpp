@@ -34,6 +34,7 @@ INSTANTIATE_TYPED_TEST_SUITE_P(Nautilus, FileManagerModuleTest, Nautilus);
 // holds the folders. Nothing is applied to them before the user does so.
 
 #include "app/AppDelegate.h"
+#include "app/AppServices.h"
 #include "app/MainWindow.h"
 #include "colorize_menu.h"
 #include "platform/GvfsMetadata.h"
@@ -61,7 +62,8 @@ protected:
         Preferences::setValue(prefs::hasCompletedOnboarding, true);
         channel = std::make_unique<SingleInstance>();
         ASSERT_EQ(channel->claim(LaunchRequest{}), SingleInstance::Role::primary);
-        delegate = std::make_unique<AppDelegate>();
+        services = std::make_unique<AppServices>();
+        delegate = std::make_unique<AppDelegate>(*services);
         delegate->setRequestChannel(channel.get());
         delegate->applicationDidFinishLaunching({});
         delegate->mainWindow()->hide();
@@ -69,28 +71,27 @@ protected:
     void TearDown() override
     {
         delegate.reset();
+        services.reset();
         channel.reset();
         test::FileManagerModuleTest<Nautilus>::TearDown();
     }
 
-    QList<QUrl> editedFolders() const
+    QStringList editedFolders() const
     {
-        return delegate->contentView() ? delegate->contentView()->folderURLs() : QList<QUrl>{};
+        return delegate->contentView() ? pigmo::pathsOf(delegate->contentView()->folders()) : QStringList{};
     }
     bool waitForEditedFolders(const QStringList& paths) const
     {
-        QList<QUrl> expected;
-        for (const QString& path : paths)
-            expected.append(QUrl::fromLocalFile(path));
-        return QTest::qWaitFor([&] { return editedFolders() == expected; }, 30'000);
+        return QTest::qWaitFor([&] { return editedFolders() == paths; }, 30'000);
     }
     static bool untouched(const QString& path)
     {
-        return !ExtendedAttributesManager::shared().readSettings(QUrl::fromLocalFile(path)) &&
-               GvfsMetadata::customIcon(path).isEmpty() && !QFile::exists(path + QStringLiteral("/.directory"));
+        return !ExtendedAttributesManager::shared().readSettings(path) && GvfsMetadata::customIcon(path).isEmpty() &&
+               !QFile::exists(path + QStringLiteral("/.directory"));
     }
 
     std::unique_ptr<SingleInstance> channel;
+    std::unique_ptr<AppServices> services;
     std::unique_ptr<AppDelegate> delegate;
 };
 

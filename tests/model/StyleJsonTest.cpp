@@ -143,6 +143,8 @@ TEST(StyleJsonTest, DirectWriterMatchesTreeWriter)
         EXPECT_EQ(*direct, *tree);
         EXPECT_EQ(decoded(direct->constData()).icon, style.icon);
     }
+    EXPECT_EQ(json::quoted(awkward), *json::serialize(json::Json(awkward.toStdString())));
+    EXPECT_EQ(json::quoted(QString()), "\"\"");
 }
 
 TEST(StyleJsonTest, ReadingRefusesWhatTheFormatForbidsAndAcceptsWhatItAllows)
@@ -201,4 +203,34 @@ TEST(StyleJsonTest, DecodesOnSeveralThreadsAtOnce)
     for (auto& thread : threads)
         thread.join();
     EXPECT_EQ(mismatches, 0);
+}
+
+TEST(StyleJsonTest, NestingBeyondTheLimitIsRefusedOnEveryReadingPath)
+{
+    const auto nested = [](size_t levels, const char* open, const char* close) {
+        QByteArray text;
+        for (size_t i = 0; i < levels; ++i)
+            text += open;
+        for (size_t i = 0; i < levels; ++i)
+            text += close;
+        return text;
+    };
+    const QByteArray deepest = nested(json::maxNestingDepth, "[", "]");
+    EXPECT_TRUE(json::parse(deepest)) << "the limit itself is read";
+    EXPECT_FALSE(json::nestsTooDeep(deepest));
+    for (const QByteArray& tooDeep : {nested(json::maxNestingDepth + 1, "[", "]"), nested(100000, "[", "]"),
+                                      nested(100000, "{\"a\":", "}"), nested(100000, "[", "")}) {
+        EXPECT_TRUE(json::nestsTooDeep(tooDeep));
+        const auto parsed = json::parse(tooDeep);
+        ASSERT_FALSE(parsed);
+        EXPECT_TRUE(parsed.error().startsWith("The data couldn't be read because it isn't in the correct format."));
+    }
+    // A byte order mark or an integer beyond 64 bits sends the text down the second reader, which must
+    // refuse the depth too.
+    const QByteArray huge = "[99999999999999999999," + nested(100000, "[", "]") + "]";
+    EXPECT_FALSE(json::parse(huge));
+    EXPECT_FALSE(json::parse("\xEF\xBB\xBF" + nested(100000, "[", "]")));
+    EXPECT_FALSE(json::decode("\xEF\xBB\xBF" + nested(100000, "{\"color\":", "}")));
+    EXPECT_FALSE(json::nestsTooDeep("[\"" + QByteArray(1000, '[') + "\\\"" + QByteArray(1000, '{') + "\"]"))
+        << "brackets inside strings, escaped quotes included, do not count";
 }

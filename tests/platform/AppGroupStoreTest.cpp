@@ -5,10 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+
+#include <sys/stat.h>
 
 using namespace pigmo;
 
@@ -77,6 +80,60 @@ TEST(AppGroupStoreTest, UnreadableStoreReadsEmptyAndIsReplacedByTheNextWrite)
     EXPECT_TRUE(AppGroupStore::take()->isEmpty());
     ASSERT_TRUE(AppGroupStore::setContainerURL(QStringLiteral("file:///c")));
     EXPECT_EQ(AppGroupStore::take()->containerURL, QStringLiteral("file:///c"));
+}
+
+TEST(AppGroupStoreTest, AKeyWrittenTwiceIsTakenOnceWithEveryCopy)
+{
+    QDir().mkpath(QFileInfo(AppGroupStore::filePath()).path());
+    QFile file(AppGroupStore::filePath());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[Shared]\nsharedFolderURLsToOpen=file:///a;\nsharedContainerURLToOpen=file:///c\n"
+               "other=kept\nsharedFolderURLsToOpen=file:///b;\n[Shared]\nsharedContainerURLToOpen=file:///d\n"
+               "[Elsewhere]\nsharedFolderURLsToOpen=file:///e;\n");
+    file.close();
+    const Result<HandOver> taken = AppGroupStore::take();
+    ASSERT_TRUE(taken);
+    EXPECT_TRUE(taken->folderURLs && taken->folderURLs->size() == 1);
+    EXPECT_TRUE(taken->containerURL);
+    const Result<HandOver> again = AppGroupStore::take();
+    ASSERT_TRUE(again);
+    EXPECT_TRUE(again->isEmpty()) << "no copy is left to be handed over again";
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray rest = file.readAll();
+    EXPECT_TRUE(rest.contains("other=kept")) << rest.toStdString();
+    EXPECT_TRUE(rest.contains("[Elsewhere]\nsharedFolderURLsToOpen=file:///e;")) << "other groups are not ours";
+    EXPECT_FALSE(rest.contains("[Shared]\nsharedFolderURLsToOpen")) << rest.toStdString();
+    file.close();
+    QFile::remove(AppGroupStore::filePath());
+}
+
+TEST(AppGroupStoreTest, AFifoOrFolderAtTheStorePathReadsEmptyWithoutBlocking)
+{
+    const QString path = AppGroupStore::filePath();
+    QDir().mkpath(QFileInfo(path).path());
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    QElapsedTimer clock;
+    clock.start();
+    const Result<HandOver> fromFifo = AppGroupStore::take();
+    ASSERT_TRUE(fromFifo);
+    EXPECT_TRUE(fromFifo->isEmpty());
+    EXPECT_LT(clock.elapsed(), 2000);
+    ASSERT_TRUE(AppGroupStore::setContainerURL(QStringLiteral("file:///c"))) << "a write replaces the FIFO";
+    EXPECT_EQ(AppGroupStore::take()->containerURL, QStringLiteral("file:///c"));
+
+    ASSERT_TRUE(QDir().mkpath(path));
+    const Result<HandOver> fromFolder = AppGroupStore::take();
+    ASSERT_TRUE(fromFolder);
+    EXPECT_TRUE(fromFolder->isEmpty());
+    ASSERT_TRUE(QDir().rmdir(path));
+
+    const QString lock = path + QStringLiteral(".lock");
+    QFile::remove(lock);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(lock).constData(), 0600), 0);
+    test::LogCapture logs;
+    EXPECT_FALSE(AppGroupStore::take()) << "a FIFO in place of the lock fails at once";
+    EXPECT_LT(clock.elapsed(), 4000);
+    QFile::remove(lock);
 }
 
 TEST(AppGroupStoreTest, UnwritableStoreFailsWithLogAndKeepsNothingHalfWritten)

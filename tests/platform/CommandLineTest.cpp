@@ -111,3 +111,12 @@ TEST_F(CommandLineTest, RequestSurvivesItsWireFormOnlyWhenWellFormed)
 }
 
 } // namespace
+
+TEST_F(CommandLineTest, ALinkToAFolderIsFollowedToThatFolder)
+{
+    const QString link = dir.filePath(QStringLiteral("link"));
+    ASSERT_TRUE(QFile::link(a, link));
+    const CommandLineResult smart = parse({QStringLiteral("--smart"), QStringLiteral("link")});
+    ASSERT_TRUE(smart.request);
+    EXPECT_EQ(smart.request->folders, QStringList{QFileInfo(a).canonicalFilePath()});
+}

@@ -1,10 +1,12 @@
 // Test helper: a stand-in for the program's main() that uses the real start-up path.
 //   single_instance_probe SOCKET [program arguments...]
 // The instance that runs prints "PRIMARY <action> <folders...>", then "RECEIVED <action> <folders...>" for each
-// request of a later start, and ends after the first received request or after 20 seconds.
+// request of a later start, and ends after the first received request or after 20 seconds. With PROBE_BUSY_MS
+// set, the running instance is unresponsive for that many milliseconds after it printed its first line.
 #include "platform/ProgramStart.h"
 
 #include <QCoreApplication>
+#include <QThread>
 #include <QTimer>
 
 #include <cstdio>
@@ -36,6 +38,9 @@ int main(int argc, char** argv)
     if (!start.request)
         return start.exitCode;
     report("PRIMARY", *start.request);
+    // PROBE_BUSY_MS: the running instance's event loop is blocked that long after it starts listening.
+    if (const int busy = qEnvironmentVariableIntValue("PROBE_BUSY_MS"); busy > 0)
+        QThread::msleep(static_cast<unsigned long>(busy));
     QObject::connect(&instance, &SingleInstance::requestReceived, &app, [&app](const LaunchRequest& request) {
         report("RECEIVED", request);
         app.quit();

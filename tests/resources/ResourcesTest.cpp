@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QImageReader>
 #include <QRegularExpression>
 #include <QSet>
 #include <QStringList>
@@ -293,6 +294,44 @@ TEST(ResourcesTest, ApplicationAndTrayIconsExistAtTheirSizes)
     EXPECT_TRUE(hasLight && hasDark) << "a light body and a dark rim keep it readable on any panel";
     for (const char* svg : {"folder-neutral", "folder-blue", "app-icon", "menu-bar-icon"})
         EXPECT_TRUE(readResource(QStringLiteral("images/%1.svg").arg(QLatin1String(svg))).contains("<svg")) << svg;
+}
+
+TEST(ResourcesTest, TutorialAnimationsLoopAndStyleImagesAreFolders)
+{
+    qint64 total = 0;
+    for (const char* name : {"onboarding_drag", "onboarding_rightclick", "onboarding_watcher"}) {
+        const QString path = BundleResources::path(QStringLiteral("images/%1.webp").arg(QLatin1String(name)));
+        total += QFileInfo(path).size();
+        QImageReader reader(path);
+        ASSERT_TRUE(reader.supportsAnimation()) << name << ": " << reader.errorString().toStdString();
+        EXPECT_EQ(reader.loopCount(), -1) << name << " loops forever";
+        int frames = 0;
+        QImage first;
+        QImage middle;
+        while (reader.canRead()) {
+            const QImage image = reader.read();
+            ASSERT_FALSE(image.isNull()) << name << " frame " << frames;
+            EXPECT_EQ(image.size(), QSize(720, 450)) << name;
+            if (frames == 0)
+                first = image;
+            if (frames == 20)
+                middle = image;
+            ++frames;
+        }
+        EXPECT_GT(frames, 20) << name;
+        EXPECT_NE(first, middle) << name << " moves";
+    }
+    for (const char* kind : {"icon", "emoji"})
+        for (int i = 1; i <= 3; ++i) {
+            const QString path = BundleResources::path(
+                QStringLiteral("images/onboarding-style-%1-%2.png").arg(QLatin1String(kind)).arg(i));
+            total += QFileInfo(path).size();
+            const QImage image(path);
+            ASSERT_EQ(image.size(), QSize(256, 256)) << kind << i;
+            EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0) << kind << i;
+            EXPECT_EQ(qAlpha(image.pixel(128, 143)), 255) << kind << i << ": a folder in the middle";
+        }
+    EXPECT_LT(total, 6 * 1024 * 1024);
 }
 
 TEST(ResourcesTest, BundleDataStaysUnderTwentyMegabytes)

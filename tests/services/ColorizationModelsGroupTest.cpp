@@ -17,12 +17,12 @@ protected:
         for (const char* name : {"A", "B", "C"})
             QDir(dir.path()).mkdir(name);
     }
-    QUrl url(const QString& name) const { return QUrl::fromLocalFile(dir.filePath(name)); }
+    Folder url(const QString& name) const { return *Folder::fromPath(dir.filePath(name)); }
     QStringList names(const ColorizationModelsGroup& group) const
     {
         QStringList result;
         for (const auto& model : group.models())
-            result.append(model->folderURL().fileName());
+            result.append(model->folder().name());
         return result;
     }
     QTemporaryDir dir{QDir::homePath() + "/group-XXXXXX"};
@@ -36,17 +36,17 @@ TEST_F(ColorizationModelsGroupTest, EmptyGroupThenAddingSelectsTheFirst)
     EXPECT_FALSE(group.currentModel());
     group.addFolders({url("A"), url("B")});
     EXPECT_EQ(group.currentIndex(), 0);
-    EXPECT_EQ(group.currentModel()->folderURL(), url("A"));
+    EXPECT_EQ(group.currentModel()->folder(), url("A"));
 }
 
 TEST_F(ColorizationModelsGroupTest, AFolderIsNeverAddedTwice)
 {
-    ColorizationModelsGroup group({url("A"), QUrl::fromLocalFile(dir.path() + "/./A/"), url("B")}, false);
+    ColorizationModelsGroup group({url("A"), *Folder::fromPath(dir.path() + "/./A/"), url("B")}, false);
     EXPECT_EQ(names(group), (QStringList{"A", "B"}));
     QSignalSpy changed(&group, &ColorizationModelsGroup::changed);
     group.addFolders({url("A")});
     EXPECT_EQ(changed.count(), 1); // nothing added, still one notification
-    group.addFolders({url("C"), url("C"), QUrl::fromLocalFile(dir.path() + "//C")});
+    group.addFolders({url("C"), url("C"), *Folder::fromPath(dir.path() + "//C")});
     EXPECT_EQ(names(group), (QStringList{"A", "B", "C"}));
 }
 
@@ -60,9 +60,9 @@ TEST_F(ColorizationModelsGroupTest, RemovingKeepsTheCurrentFolderCurrent)
     ColorizationModelsGroup second({url("A"), url("B"), url("C")}, false);
     second.select(url("B"));
     second.remove(url("A"));
-    EXPECT_EQ(second.currentModel()->folderURL(), url("B"));
+    EXPECT_EQ(second.currentModel()->folder(), url("B"));
     second.remove(url("B"));
-    EXPECT_EQ(second.currentModel()->folderURL(), url("C"));
+    EXPECT_EQ(second.currentModel()->folder(), url("C"));
     second.remove(url("C"));
     EXPECT_FALSE(second.currentIndex());
     second.remove(url("C")); // absent: nothing
@@ -72,7 +72,7 @@ TEST_F(ColorizationModelsGroupTest, SelectingAnAbsentFolderChangesNothing)
 {
     ColorizationModelsGroup group({url("A"), url("B")}, false);
     group.select(url("B"));
-    group.select(QUrl::fromLocalFile("/nowhere"));
+    group.select(Folder::unchecked("/nowhere"));
     EXPECT_EQ(group.currentIndex(), 1);
 }
 

@@ -1,4 +1,5 @@
 #include "services/ColorizationViewModel.h"
+#include "services/FolderStyler.h"
 #include "smart/SmartIconService.h"
 #include "storage/ColorizationHistoryStore.h"
 #include "storage/ExtendedAttributesManager.h"
@@ -8,9 +9,12 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <limits>
 
 using namespace pigmo;
 using namespace std::chrono_literals;
@@ -25,10 +29,10 @@ ColorizationData style(double hue, std::optional<double> size = 120)
 // Folders of its own in a temporary directory of the test's home (a real file system with user attributes).
 class ColorizationViewModelTest : public ::testing::Test {
 protected:
-    QUrl folder(const QString& name)
+    Folder folder(const QString& name)
     {
         QDir(dir.path()).mkpath(name);
-        return QUrl::fromLocalFile(dir.filePath(name));
+        return *Folder::fromPath(dir.filePath(name));
     }
     void waitForCompletion(bool& done)
     {
@@ -37,18 +41,19 @@ protected:
 
     QTemporaryDir dir{QDir::homePath() + "/folders-XXXXXX"};
     test::LogCapture log;
+    FolderStyler styler{ColorizationHistoryStore::shared(), ExtendedAttributesManager::shared()};
 };
 
 TEST_F(ColorizationViewModelTest, AttributeStyleWinsOverTheHistory)
 {
-    const QUrl url = folder("Both");
-    ExtendedAttributesManager::shared().writeSettings(style(10), url);
-    ColorizationHistoryStore::shared().record(url.toLocalFile(), style(200));
+    const Folder url = folder("Both");
+    ExtendedAttributesManager::shared().writeSettings(style(10), url.path());
+    ColorizationHistoryStore::shared().record(url.path(), style(200));
     log.clear();
     auto model = ColorizationViewModel::create(url, true);
     EXPECT_NEAR(model->color().hue, 10, 1e-9);
     EXPECT_EQ(model->iconStyle(), IconStyle::inverted());
-    EXPECT_TRUE(log.contains("Loaded settings from extended attributes for " + url.toLocalFile()));
+    EXPECT_TRUE(log.contains("Loaded settings from extended attributes for " + url.path()));
     EXPECT_FALSE(log.contains("Loaded settings from history store"));
     QTest::qWait(50);
     EXPECT_EQ(model->smartLoadingState(), SmartLoadingState::idle); // a styled folder never runs it
@@ -56,20 +61,19 @@ TEST_F(ColorizationViewModelTest, AttributeStyleWinsOverTheHistory)
 
 TEST_F(ColorizationViewModelTest, HistoryStyleWithoutSizeKeepsTheDefaultSize)
 {
-    const QUrl url = folder("History");
-    ColorizationHistoryStore::shared().record(url.toLocalFile(), style(200, std::nullopt));
+    const Folder url = folder("History");
+    ColorizationHistoryStore::shared().record(url.path(), style(200, std::nullopt));
     auto model = ColorizationViewModel::create(url, false);
     EXPECT_NEAR(model->color().hue, 200, 1e-9);
     EXPECT_EQ(model->iconSize(), 170);
-    EXPECT_TRUE(log.contains("Loaded settings from history store for " + url.toLocalFile()));
+    EXPECT_TRUE(log.contains("Loaded settings from history store for " + url.path()));
 }
 
 TEST_F(ColorizationViewModelTest, UnstyledFolderShowsDefaultsAndRunsSmartOnlyWhenAsked)
 {
-    const QUrl url = folder("Fresh");
+    const Folder url = folder("Fresh");
     auto quiet = ColorizationViewModel::create(url, false);
-    EXPECT_TRUE(
-        log.contains("No settings found in attributes or history for " + url.toLocalFile() + ". Using defaults."));
+    EXPECT_TRUE(log.contains("No settings found in attributes or history for " + url.path() + ". Using defaults."));
     EXPECT_EQ(quiet->lastUsedData(),
               (ColorizationData{HSL{195, 100, 50}, 0.6, std::nullopt, 170, IconStyle::vibrant()}));
     EXPECT_FALSE(quiet->image().isNull());
@@ -98,30 +102,28 @@ TEST_F(ColorizationViewModelTest, EachChangeRendersTheWholeCurrentStyle)
 
 TEST_F(ColorizationViewModelTest, SetIconWritesAttributeAndHistoryBeforeTheCompletion)
 {
-    const QUrl url = folder("Invoices");
-    auto model = ColorizationViewModel::create(url, false);
+    const Folder url = folder("Invoices");
+    auto model = ColorizationViewModel::create(url, false, nullptr, &styler);
     const ColorizationData data = style(30);
     bool done = false, succeeded = false, recordedFirst = false;
-    ColorizationViewModel::iconQueue().start([&] {
-        model->setFolderIcon(model->image(), data, [&](bool ok) {
-            recordedFirst = ColorizationHistoryStore::shared().folderStyles().contains(url.toLocalFile());
-            succeeded = ok;
-            done = true;
-        });
+    model->setFolderIcon(model->image(), data, [&](bool ok) {
+        recordedFirst = ColorizationHistoryStore::shared().folderStyles().contains(url.path());
+        succeeded = ok;
+        done = true;
     });
     waitForCompletion(done);
     EXPECT_TRUE(succeeded);
     EXPECT_TRUE(recordedFirst);
-    EXPECT_EQ(ExtendedAttributesManager::shared().readSettings(url), data);
-    EXPECT_TRUE(log.contains("Successfully set folder icon on " + url.toLocalFile()));
-    EXPECT_TRUE(log.contains("setting icon for: " + url.toLocalFile() + " on thread: "));
+    EXPECT_EQ(ExtendedAttributesManager::shared().readSettings(url.path()), data);
+    EXPECT_TRUE(log.contains("Successfully set folder icon on " + url.path()));
+    EXPECT_TRUE(log.contains("setting icon for: " + url.path() + " on thread: "));
 }
 
 TEST_F(ColorizationViewModelTest, RefusedSetIconTouchesNothingAndReportsFalse)
 {
-    const QUrl url = folder("Gone");
-    auto model = ColorizationViewModel::create(url, false);
-    QDir(url.toLocalFile()).removeRecursively();
+    const Folder url = folder("Gone");
+    auto model = ColorizationViewModel::create(url, false, nullptr, &styler);
+    QDir(url.path()).removeRecursively();
     bool done = false, succeeded = true;
     model->setFolderIcon(model->image(), style(30), [&](bool ok) {
         succeeded = ok;
@@ -129,14 +131,33 @@ TEST_F(ColorizationViewModelTest, RefusedSetIconTouchesNothingAndReportsFalse)
     });
     waitForCompletion(done);
     EXPECT_FALSE(succeeded);
-    EXPECT_FALSE(ColorizationHistoryStore::shared().folderStyles().contains(url.toLocalFile()));
-    EXPECT_TRUE(log.contains("Failed to set folder icon on " + url.toLocalFile()));
+    EXPECT_FALSE(ColorizationHistoryStore::shared().folderStyles().contains(url.path()));
+    EXPECT_TRUE(log.contains("Failed to set folder icon on " + url.path()));
+}
+
+TEST_F(ColorizationViewModelTest, NonFiniteStyleIsRefusedBeforeTheFolderIsTouched)
+{
+    const Folder url = folder("Infinite");
+    auto model = ColorizationViewModel::create(url, false, nullptr, &styler);
+    ColorizationData data = style(30);
+    data.iconSize = std::numeric_limits<double>::infinity();
+    bool done = false, succeeded = true;
+    model->setFolderIcon(model->image(), data, [&](bool ok) {
+        succeeded = ok;
+        done = true;
+    });
+    waitForCompletion(done);
+    EXPECT_FALSE(succeeded);
+    EXPECT_TRUE(log.contains("Refused to style " + url.path() + ": the style holds a non-finite number."));
+    EXPECT_FALSE(QFileInfo::exists(url.path() + "/.directory")) << "no icon set";
+    EXPECT_FALSE(ExtendedAttributesManager::shared().readSettings(url.path()));
+    EXPECT_FALSE(ColorizationHistoryStore::shared().folderStyles().contains(url.path()));
 }
 
 TEST_F(ColorizationViewModelTest, ResetShowsDefaultsAtOnceAndForgetsTheCurrentStyleOnly)
 {
-    const QUrl url = folder("Reset");
-    auto model = ColorizationViewModel::create(url, false);
+    const Folder url = folder("Reset");
+    auto model = ColorizationViewModel::create(url, false, nullptr, &styler);
     bool done = false;
     model->setFolderIcon(model->image(), style(30), [&](bool) { done = true; });
     waitForCompletion(done);
@@ -151,19 +172,19 @@ TEST_F(ColorizationViewModelTest, ResetShowsDefaultsAtOnceAndForgetsTheCurrentSt
     EXPECT_EQ(model->color(), (HSL{195, 100, 50})); // before the removal ran
     waitForCompletion(done);
     EXPECT_TRUE(succeeded);
-    EXPECT_FALSE(ColorizationHistoryStore::shared().folderStyles().contains(url.toLocalFile()));
-    EXPECT_FALSE(ExtendedAttributesManager::shared().readSettings(url));
+    EXPECT_FALSE(ColorizationHistoryStore::shared().folderStyles().contains(url.path()));
+    EXPECT_FALSE(ExtendedAttributesManager::shared().readSettings(url.path()));
     ColorizationHistoryStore::shared().loadChronologicalLog();
     EXPECT_EQ(ColorizationHistoryStore::shared().chronologicalLog().size(), 1);
-    EXPECT_TRUE(log.contains("Folder icon reset successfully for " + url.toLocalFile() + "!"));
+    EXPECT_TRUE(log.contains("Folder icon reset successfully for " + url.path() + "!"));
 }
 
 TEST_F(ColorizationViewModelTest, FailedResetShowsTheStyleTheFolderStillHas)
 {
-    const QUrl url = folder("Stuck");
-    ColorizationHistoryStore::shared().record(url.toLocalFile(), style(300));
-    auto model = ColorizationViewModel::create(url, false);
-    QDir(url.toLocalFile()).removeRecursively(); // the removal will be refused
+    const Folder url = folder("Stuck");
+    ColorizationHistoryStore::shared().record(url.path(), style(300));
+    auto model = ColorizationViewModel::create(url, false, nullptr, &styler);
+    QDir(url.path()).removeRecursively(); // the removal will be refused
     bool done = false, succeeded = true;
     model->resetFolderIcon([&](bool ok) {
         succeeded = ok;
@@ -172,7 +193,7 @@ TEST_F(ColorizationViewModelTest, FailedResetShowsTheStyleTheFolderStillHas)
     waitForCompletion(done);
     EXPECT_FALSE(succeeded);
     EXPECT_NEAR(model->color().hue, 300, 1e-9);
-    EXPECT_TRUE(log.contains("Failed to reset folder icon on " + url.toLocalFile()));
+    EXPECT_TRUE(log.contains("Failed to reset folder icon on " + url.path()));
 }
 
 TEST_F(ColorizationViewModelTest, SmartWorkflowTimeline)
@@ -213,3 +234,16 @@ TEST_F(ColorizationViewModelTest, SmartWorkflowStartedBeforeTheIndexIsReadyEndsW
 }
 
 } // namespace
+
+TEST_F(ColorizationViewModelTest, AModelWithoutAStylerWritesNothing)
+{
+    const Folder url = folder("Scene");
+    auto model = ColorizationViewModel::create(url, false);
+    bool applied = true, removed = true;
+    model->setFolderIcon(model->image(), style(30), [&](bool ok) { applied = ok; });
+    model->removeFolderIcon([&](bool ok) { removed = ok; });
+    EXPECT_FALSE(applied);
+    EXPECT_FALSE(removed);
+    EXPECT_FALSE(ExtendedAttributesManager::shared().readSettings(url.path()));
+    EXPECT_FALSE(ColorizationHistoryStore::shared().folderStyles().contains(url.path()));
+}

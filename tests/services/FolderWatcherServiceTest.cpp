@@ -1,5 +1,5 @@
 #include "services/FolderWatcherService.h"
-#include "services/SmartStyling.h"
+#include "services/FolderStyler.h"
 #include "smart/SmartIconService.h"
 #include "storage/ColorizationHistoryStore.h"
 #include "storage/ExtendedAttributesManager.h"
@@ -12,8 +12,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <mutex>
+#include <QTimer>
 
 using namespace pigmo;
 using namespace std::chrono_literals;
@@ -35,13 +34,15 @@ protected:
 
     FolderWatcherService::Dependencies dependencies()
     {
+        // Styling answers later, through the event loop, as the folder styler does.
         return {[this] { return fullDiskAccess; },
-                [this](const QString& path) -> std::optional<ColorizationData> {
-                    std::lock_guard lock(mutex);
+                [this](const QString& path, std::function<void(bool)> finished) {
                     styled.append(path);
-                    return ColorizationData{};
+                    QTimer::singleShot(0, [this, path, finished] {
+                        recorded.append(path);
+                        finished(true);
+                    });
                 },
-                [this](const QString& path, const ColorizationData&) { recorded.append(path); },
                 {skippedRoot}};
     }
 
@@ -56,17 +57,12 @@ protected:
         return watcher;
     }
 
-    QStringList styledPaths()
-    {
-        std::lock_guard lock(mutex);
-        return styled;
-    }
+    QStringList styledPaths() const { return styled; }
 
     QTemporaryDir tree{scratchTemplate()};
     QString root;
     const QString skippedRoot = QStringLiteral(PIGMO_TEST_SCRATCH_DIR "/skipped");
     bool fullDiskAccess = true;
-    std::mutex mutex;
     QStringList styled;
     QStringList recorded;
     test::LogCapture log;
@@ -95,13 +91,10 @@ TEST_F(FolderWatcherServiceTest, RenamedFolderGetsIconAttributeAndHistoryForReal
     SmartIconService::shared().setBuildDelayForTesting(500ms); // the index is still being built at first
     SmartIconService::shared().buildIndexIfNeeded();
     Preferences::setValue(prefs::folderWatcherDirectories, QStringList{root});
-    FolderWatcherService watcher(
-        {[] { return true; },
-         [](const QString& path) { return smart::styleNewFolder(path, "FolderWatcherService: "); },
-         [](const QString& path, const ColorizationData& data) {
-             ColorizationHistoryStore::shared().record(path, data);
-         },
-         {skippedRoot}});
+    FolderStyler styler(ColorizationHistoryStore::shared(), ExtendedAttributesManager::shared());
+    FolderWatcherService::Dependencies dependencies = FolderWatcherService::through(styler, [] { return true; });
+    dependencies.skippedPrefixes = {skippedRoot};
+    FolderWatcherService watcher(dependencies);
     watcher.setEnabled(true);
     QSignalSpy colorized(&watcher, &FolderWatcherService::folderColorized);
     ASSERT_TRUE(QDir(root).mkdir("untitled folder"));
@@ -111,26 +104,12 @@ TEST_F(FolderWatcherServiceTest, RenamedFolderGetsIconAttributeAndHistoryForReal
     ASSERT_TRUE(colorized.first().at(1).toBool());
 
     const QString path = root + "/Invoices";
-    const std::optional<ColorizationData> stored =
-        ExtendedAttributesManager::shared().readSettings(QUrl::fromLocalFile(path));
+    const std::optional<ColorizationData> stored = ExtendedAttributesManager::shared().readSettings(path);
     ASSERT_TRUE(stored);
     EXPECT_TRUE(stored->icon.has_value()); // the glyph waited for the index
     EXPECT_EQ(ColorizationHistoryStore::shared().folderStyles().value(path), *stored);
     EXPECT_TRUE(log.contains("FolderWatcherService: ✅ Applied smart icon to " + path));
     EXPECT_FALSE(log.contains("without a glyph"));
-}
-
-TEST_F(FolderWatcherServiceTest, StylingWithoutAReadyIndexWaitsBoundedAndSaysSo)
-{
-    SmartIconService::shared().setBuildDelayForTesting(3000ms);
-    SmartIconService::shared().rebuildIndex();
-    const QString path = root + "/Recipes";
-    ASSERT_TRUE(QDir(root).mkdir("Recipes"));
-    const std::optional<ColorizationData> applied = smart::styleNewFolder(path, "FolderWatcherService: ", 300ms);
-    ASSERT_TRUE(applied);
-    EXPECT_FALSE(applied->icon);
-    EXPECT_EQ(log.count("FolderWatcherService: Keyword index not ready after 300 ms; styling Recipes without a glyph"),
-              1);
 }
 
 TEST_F(FolderWatcherServiceTest, FolderCreatedUnderAnyOtherNameIsLeftAlone)
@@ -236,10 +215,9 @@ TEST_F(FolderWatcherServiceTest, StoredEmptyListStaysEmptyAndAbsentListGetsDefau
     QDir().mkpath(QDir::homePath() + "/Documents");
     {
         FolderWatcherService fresh(dependencies());
-        EXPECT_EQ(fresh.watchedDirectories(), (QList<QUrl>{QUrl::fromLocalFile(QDir::homePath()),
-                                                           QUrl::fromLocalFile(QDir::homePath() + "/Documents")}));
-        fresh.removeDirectory(QUrl::fromLocalFile(QDir::homePath()));
-        fresh.removeDirectory(QUrl::fromLocalFile(QDir::homePath() + "/Documents"));
+        EXPECT_EQ(fresh.watchedDirectories(), (QStringList{QDir::homePath(), QDir::homePath() + "/Documents"}));
+        fresh.removeDirectory(QDir::homePath());
+        fresh.removeDirectory(QDir::homePath() + "/Documents");
     }
     EXPECT_TRUE(FolderWatcherService(dependencies()).watchedDirectories().isEmpty());
 }
@@ -249,9 +227,9 @@ TEST_F(FolderWatcherServiceTest, ChangingTheListDropsPendingFolders)
     auto watcher = startedWatcher(30s);
     ASSERT_TRUE(QDir(root).mkdir("untitled folder"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return watcher->pendingCount() == 1; }, 3000));
-    watcher->addDirectory(QUrl::fromLocalFile(root)); // already present: nothing happens
+    watcher->addDirectory(root); // already present: nothing happens
     EXPECT_EQ(watcher->pendingCount(), 1);
-    watcher->removeDirectory(QUrl::fromLocalFile(root + "/absent")); // saves and restarts
+    watcher->removeDirectory(root + "/absent"); // saves and restarts
     EXPECT_EQ(watcher->pendingCount(), 0);
     EXPECT_TRUE(watcher->isRunning());
     ASSERT_TRUE(QDir(root).rename("untitled folder", "Invoices"));

@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 using namespace pigmo;
@@ -132,7 +134,7 @@ protected:
         EXPECT_TRUE(QDir(root.path()).mkpath(name));
         return QDir(root.path()).filePath(name);
     }
-    QUrl url(const QString& name) const { return QUrl::fromLocalFile(QDir(root.path()).filePath(name)); }
+    QString path(const QString& name) const { return QDir(root.path()).filePath(name); }
 
     QTemporaryDir root;
 };
@@ -151,12 +153,12 @@ TEST_F(SiblingFoldersTest, CollectsTheStylesOfVisibleSiblingFolders)
     receipt.url = QUrl::fromLocalFile("/opt/receipt.svg");
     invoices.icon = receipt;
     const auto& attributes = ExtendedAttributesManager::shared();
-    attributes.writeSettings(invoices, url("Invoices"));
-    attributes.writeSettings(style(20), url(".hidden"));
-    attributes.writeSettings(style(30), url("New Folder")); // the folder itself never counts
+    attributes.writeSettings(invoices, path("Invoices"));
+    attributes.writeSettings(style(20), path(".hidden"));
+    attributes.writeSettings(style(30), path("New Folder")); // the folder itself never counts
 
     test::LogCapture log;
-    const QList<ColorizationData> found = SmartSiblingAnalysis::siblingColorizations(url("New Folder"));
+    const QList<ColorizationData> found = SmartSiblingAnalysis::siblingColorizations(path("New Folder"));
 
     EXPECT_EQ(found, QList<ColorizationData>{invoices});
     const QStringList lines = log.lines(log::Channel::systemLog);
@@ -170,20 +172,105 @@ TEST_F(SiblingFoldersTest, CollectsTheStylesOfVisibleSiblingFolders)
     EXPECT_EQ(lines[4], QString::fromUtf8("[Smart] 📊 1/2 siblings have colorization data"));
 }
 
+TEST_F(SiblingFoldersTest, HugeSiblingNumbersGiveFiniteProposalsInRange)
+{
+    make("New Folder");
+    ColorizationData huge = style(1e308, 1e308, -1e308, 1e308);
+    huge.iconSize = 1e308;
+    for (const char* name : {"a", "b"}) {
+        make(name);
+        ExtendedAttributesManager::shared().writeSettings(huge, path(name));
+    }
+    ColorizationData negative = huge;
+    negative.color.saturation = -1e308;
+    negative.intensity = -1e308;
+    make("c");
+    ExtendedAttributesManager::shared().writeSettings(negative, path("c"));
+
+    test::LogCapture log;
+    const QList<ColorizationData> siblings = SmartSiblingAnalysis::siblingColorizations(path("New Folder"));
+    ASSERT_EQ(siblings.size(), 3) << "read back from the folders' attributes";
+    const ColorizationData proposal{SmartSiblingAnalysis::suggestedColor(siblings),
+                                    SmartSiblingAnalysis::suggestedIntensity(siblings), std::nullopt,
+                                    SmartSiblingAnalysis::suggestedIconSize(siblings),
+                                    SmartSiblingAnalysis::suggestedStyle(siblings)};
+    EXPECT_TRUE(proposal.isFinite());
+    EXPECT_DOUBLE_EQ(proposal.intensity, 1);
+    EXPECT_DOUBLE_EQ(*proposal.iconSize, 240);
+    EXPECT_DOUBLE_EQ(proposal.color.saturation, 100);
+    EXPECT_DOUBLE_EQ(proposal.color.lightness, 25);
+    EXPECT_TRUE(proposal.color.hue >= 0 && proposal.color.hue <= 360);
+
+    ColorizationData low = style(0, 50, 50, -0.5);
+    low.iconSize = 20;
+    EXPECT_DOUBLE_EQ(SmartSiblingAnalysis::suggestedIntensity({low}), 0);
+    EXPECT_DOUBLE_EQ(SmartSiblingAnalysis::suggestedIconSize({low}), 100);
+}
+
 TEST_F(SiblingFoldersTest, SiblingTestAndUnreadableParent)
 {
     make("a");
     make("b");
     QFile::link(QDir(root.path()).filePath("b"), QDir(root.path()).filePath("link"));
-    EXPECT_TRUE(SmartSiblingAnalysis::isSiblingFolder(url("b"), url("a")));
-    EXPECT_FALSE(SmartSiblingAnalysis::isSiblingFolder(url("a"), url("a")));
-    EXPECT_FALSE(SmartSiblingAnalysis::isSiblingFolder(QUrl::fromLocalFile(url("a").toLocalFile() + "/"), url("a")));
-    EXPECT_FALSE(SmartSiblingAnalysis::isSiblingFolder(url("link"), url("a")));
-    EXPECT_FALSE(SmartSiblingAnalysis::isSiblingFolder(url("missing"), url("a")));
+    EXPECT_TRUE(SmartSiblingAnalysis::isSiblingFolder(path("b"), path("a")));
+    EXPECT_FALSE(SmartSiblingAnalysis::isSiblingFolder(path("a"), path("a")));
+    EXPECT_FALSE(SmartSiblingAnalysis::isSiblingFolder(path("a") + "/", path("a")));
+    EXPECT_FALSE(SmartSiblingAnalysis::isSiblingFolder(path("link"), path("a")));
+    EXPECT_FALSE(SmartSiblingAnalysis::isSiblingFolder(path("missing"), path("a")));
 
     test::LogCapture log;
-    EXPECT_TRUE(SmartSiblingAnalysis::siblingColorizations(url("missing/child")).isEmpty());
+    EXPECT_TRUE(SmartSiblingAnalysis::siblingColorizations(path("missing/child")).isEmpty());
     EXPECT_TRUE(log.contains(QString::fromUtf8("[Smart] ⚠️ Could not read directory contents")));
 }
 
 } // namespace
+
+TEST_F(SiblingFoldersTest, BatchListsEachParentOnceAndCountsTheStylesItApplies)
+{
+    make("Invoices");
+    make("New 1");
+    make("New 2");
+    make("other/Deep");
+    ExtendedAttributesManager::shared().writeSettings(style(200), path("Invoices"));
+
+    SmartSiblingAnalysis::Batch batch;
+    EXPECT_EQ(batch.siblingColorizations(path("New 1")), QList<ColorizationData>{style(200)});
+
+    // Written by someone else after the listing: the batch keeps what it listed.
+    make("Later");
+    ExtendedAttributesManager::shared().writeSettings(style(90), path("Later"));
+    ExtendedAttributesManager::shared().writeSettings(style(300), path("Invoices"));
+    EXPECT_EQ(batch.siblingColorizations(path("New 2")), QList<ColorizationData>{style(200)});
+
+    // What the batch applies counts at once, where a fresh listing would show it.
+    batch.remember(path("New 1"), style(20));
+    QList<ColorizationData> seen = batch.siblingColorizations(path("New 2"));
+    std::ranges::sort(seen, {}, [](const ColorizationData& d) { return d.color.hue; });
+    EXPECT_EQ(seen, (QList<ColorizationData>{style(20), style(200)}));
+    batch.remember(path("Later"), style(45)); // not listed yet: joins the list
+    batch.remember(path(".Hidden"), style(46));
+    EXPECT_EQ(batch.siblingColorizations(path("New 2")).size(), 3);
+    EXPECT_EQ(batch.siblingColorizations(path("Later")).size(), 2);
+
+    // Another parent is listed on its own; a fresh analysis sees the disk as it is now.
+    EXPECT_TRUE(batch.siblingColorizations(path("other/Deep")).isEmpty());
+    EXPECT_EQ(SmartSiblingAnalysis::siblingColorizations(path("New 2")).size(), 2);
+}
+
+TEST_F(SiblingFoldersTest, LinesAreDiagnosticAndAnAbsentAttributeIsNoEvent)
+{
+    make("a");
+    make("b");
+    make("c");
+    ExtendedAttributesManager::shared().writeSettings(style(10), path("b"));
+    {
+        test::LogCapture quiet(false);
+        EXPECT_EQ(SmartSiblingAnalysis::siblingColorizations(path("a")).size(), 1);
+        EXPECT_TRUE(quiet.lines().isEmpty()) << quiet.lines().join('\n').toStdString();
+    }
+    test::LogCapture log;
+    SmartSiblingAnalysis::siblingColorizations(path("a"));
+    EXPECT_EQ(log.lines().size(), 5);
+    EXPECT_TRUE(log.contains(QString::fromUtf8("[Smart]   ⬜ c: no colorization data")));
+    EXPECT_FALSE(log.contains("No extended attribute")) << "one line per sibling, not two";
+}

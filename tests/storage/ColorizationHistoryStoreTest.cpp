@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLockFile>
 #include <QRegularExpression>
@@ -16,6 +18,7 @@
 #include <QTest>
 
 #include <cmath>
+#include <csignal>
 #include <limits>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -180,6 +183,50 @@ TEST_F(ColorizationHistoryStoreTest, UnreadableStylesAreMovedAsideAndTheStoreSta
     EXPECT_EQ(ColorizationHistoryStore().folderStyles().keys(), QStringList{"/b"});
 }
 
+TEST_F(ColorizationHistoryStoreTest, FilesNestedTooDeepAreMovedAsideByteForByte)
+{
+    const QByteArray deep = QByteArray(100000, '[') + QByteArray(100000, ']');
+    const QByteArray deepStyles =
+        "{\"/a\":" + QByteArray(100000, '{').replace("{", "{\"x\":") + "1" + QByteArray(100000, '}') + "}";
+    put(ColorizationHistoryStore::stylesFileName, deepStyles);
+    put(ColorizationHistoryStore::logFileName, deep);
+    ColorizationHistoryStore store;
+    EXPECT_TRUE(store.folderStyles().isEmpty());
+    store.loadChronologicalLog();
+    EXPECT_TRUE(store.chronologicalLog().isEmpty());
+    ASSERT_EQ(log.lines().size(), 4);
+    EXPECT_TRUE(log.lines()[0].startsWith("Error loading folder styles: "));
+    EXPECT_TRUE(log.lines()[2].startsWith("Error loading chronological log: "));
+    EXPECT_EQ(contents(corruptCopies(ColorizationHistoryStore::stylesFileName).value(0)), deepStyles);
+    EXPECT_EQ(contents(corruptCopies(ColorizationHistoryStore::logFileName).value(0)), deep);
+}
+
+TEST_F(ColorizationHistoryStoreTest, DeepLogBeforeLoadingIsMovedAsideOnAppending)
+{
+    const QByteArray deep = QByteArray(100000, '[');
+    put(ColorizationHistoryStore::logFileName, deep);
+    ColorizationHistoryStore store;
+    store.record("/a", styleWithHue(1));
+    EXPECT_EQ(contents(corruptCopies(ColorizationHistoryStore::logFileName).value(0)), deep);
+    EXPECT_EQ(logOnDisk().size(), 1);
+}
+
+TEST_F(ColorizationHistoryStoreTest, AnEntryBeyondYear9999InUtcMakesTheLogUnreadableAsItIs)
+{
+    const QByteArray beyond =
+        R"([{"folderPath":"\/old","data":{"color":{"hue":1,"saturation":2,"lightness":3},"intensity":1,)"
+        R"("iconStyle":{"type":"vibrant"}},"timestamp":"9999-12-31T23:30:00-01:00"}])";
+    put(ColorizationHistoryStore::logFileName, beyond);
+    ColorizationHistoryStore store;
+    store.loadChronologicalLog();
+    EXPECT_TRUE(store.chronologicalLog().isEmpty());
+    EXPECT_EQ(contents(corruptCopies(ColorizationHistoryStore::logFileName).value(0)), beyond);
+    store.record("/new", styleWithHue(2));
+    store.record("/newer", styleWithHue(3));
+    EXPECT_EQ(logOnDisk().size(), 2) << "the appends after it keep the new log";
+    EXPECT_EQ(corruptCopies(ColorizationHistoryStore::logFileName).size(), 1);
+}
+
 TEST_F(ColorizationHistoryStoreTest, NonFiniteStyleIsRefusedWhole)
 {
     ColorizationHistoryStore store;
@@ -222,11 +269,11 @@ TEST_F(ColorizationHistoryStoreTest, StyleTooLargeForTheAttributeLivesInTheHisto
     ColorizationData custom = styleWithHue(40);
     custom.icon = Icon{{}, {}, {}, Icon::customName, QByteArray(20 * 1024, '\x42')};
 
-    ExtendedAttributesManager::shared().writeSettings(custom, QUrl::fromLocalFile(folder));
+    ExtendedAttributesManager::shared().writeSettings(custom, folder);
     ColorizationHistoryStore().record(folder, custom);
     EXPECT_TRUE(log.lines().first().startsWith("Error writing extended attribute 'io.velmar.PaintDirs.settings' for "));
 
-    EXPECT_EQ(ExtendedAttributesManager::shared().readSettings(QUrl::fromLocalFile(folder)), std::nullopt);
+    EXPECT_EQ(ExtendedAttributesManager::shared().readSettings(folder), std::nullopt);
     ColorizationHistoryStore reloaded;
     EXPECT_EQ(reloaded.folderStyles().value(folder), custom);
     reloaded.loadChronologicalLog();
@@ -369,4 +416,128 @@ TEST_F(ColorizationHistoryStoreTest, AnUnreadableLogLoadedInTheBackgroundIsMoved
     EXPECT_TRUE(store.chronologicalLog().isEmpty());
     EXPECT_EQ(corruptCopies(ColorizationHistoryStore::logFileName).size(), 1);
     EXPECT_TRUE(log.contains("Error loading chronological log: "));
+}
+
+namespace {
+
+QStringList pathsOf(const QList<HistoryLogEntry>& entries)
+{
+    QStringList paths;
+    for (const HistoryLogEntry& entry : entries)
+        paths.append(entry.folderPath);
+    return paths;
+}
+
+// Runs the event loop (the batch's write timer) for a while.
+void runEvents(std::chrono::milliseconds duration)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < duration.count())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+} // namespace
+
+TEST_F(ColorizationHistoryStoreTest, BatchWritesBothFilesOnceWhenItEnds)
+{
+    ColorizationHistoryStore earlier;
+    earlier.record("/a/first", styleWithHue(1));
+    const QByteArray styledBefore = contents(ColorizationHistoryStore::stylesFileName);
+
+    ColorizationHistoryStore store;
+    store.beginBatch();
+    store.beginBatch(); // batches nest
+    store.record("/a/z", styleWithHue(10));
+    store.record("/a/b", styleWithHue(20));
+    store.endBatch();
+    store.record("/a/z", styleWithHue(30));
+    EXPECT_EQ(pathsOf(logOnDisk()), QStringList{"/a/first"}) << "nothing written while a batch runs";
+    EXPECT_EQ(contents(ColorizationHistoryStore::stylesFileName), styledBefore);
+    EXPECT_EQ(store.folderStyles().value("/a/z"), styleWithHue(30));
+
+    store.endBatch();
+    EXPECT_EQ(pathsOf(logOnDisk()), (QStringList{"/a/first", "/a/z", "/a/b", "/a/z"}));
+    // The styles file: members in path order, each in the style's own compact form.
+    json::Json expected = json::Json::object();
+    for (const auto& [path, hue] : {std::pair{"/a/b", 20}, {"/a/first", 1}, {"/a/z", 30}})
+        expected[path] = json::toJson(styleWithHue(hue));
+    EXPECT_EQ(contents(ColorizationHistoryStore::stylesFileName), *json::serialize(expected));
+    EXPECT_EQ(ColorizationHistoryStore().folderStyles(), store.folderStyles());
+    EXPECT_FALSE(log.contains("Error")) << log.lines().join('\n').toStdString();
+}
+
+TEST_F(ColorizationHistoryStoreTest, BatchKilledMidwayLosesAtMostTheLastInterval)
+{
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) { // styles a long batch and is killed before it ends
+        ColorizationHistoryStore store;
+        store.beginBatch();
+        store.record("/batch/one", styleWithHue(1));
+        store.record("/batch/two", styleWithHue(2));
+        runEvents(ColorizationHistoryStore::batchWriteInterval + std::chrono::milliseconds(600));
+        store.record("/batch/three", styleWithHue(3));
+        ::raise(SIGKILL);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    EXPECT_EQ(pathsOf(logOnDisk()), (QStringList{"/batch/one", "/batch/two"}));
+    EXPECT_EQ(ColorizationHistoryStore().folderStyles().keys(), (QStringList{"/batch/one", "/batch/two"}));
+}
+
+TEST_F(ColorizationHistoryStoreTest, BatchKeepsWhatOthersWroteAndWhatTheLogLoadsMidway)
+{
+    ColorizationHistoryStore store;
+    store.beginBatch();
+    store.record("/mine/1", styleWithHue(1));
+    store.flush();
+    ColorizationHistoryStore other; // another process, as far as the files go
+    other.record("/other", styleWithHue(2));
+    store.record("/mine/2", styleWithHue(3));
+    store.flush();
+    EXPECT_EQ(pathsOf(logOnDisk()), (QStringList{"/mine/1", "/other", "/mine/2"}));
+
+    store.record("/mine/3", styleWithHue(4));
+    store.loadChronologicalLog(); // the view opens: it reads the file, which then holds every entry
+    EXPECT_EQ(pathsOf(store.chronologicalLog()), (QStringList{"/mine/1", "/other", "/mine/2", "/mine/3"}));
+    store.record("/mine/4", styleWithHue(5));
+    EXPECT_EQ(logOnDisk().size(), 4);
+    store.endBatch();
+    EXPECT_EQ(logOnDisk(), store.chronologicalLog());
+    EXPECT_EQ(logOnDisk().size(), 5);
+}
+
+TEST_F(ColorizationHistoryStoreTest, BatchMovesAnUnreadableLogAsideOnce)
+{
+    put(ColorizationHistoryStore::logFileName, "[{\"folderPath\":");
+    ColorizationHistoryStore store;
+    store.beginBatch();
+    store.record("/x", styleWithHue(1));
+    store.flush();
+    store.record("/y", styleWithHue(2));
+    store.endBatch();
+    EXPECT_EQ(pathsOf(logOnDisk()), (QStringList{"/x", "/y"}));
+    EXPECT_EQ(corruptCopies(ColorizationHistoryStore::logFileName).size(), 1);
+    EXPECT_EQ(log.count("Error appending to chronological log: "), 1);
+}
+
+TEST_F(ColorizationHistoryStoreTest, BatchChecksTheLogWhileItRunsAndStillRefusesABadEntry)
+{
+    put(ColorizationHistoryStore::logFileName, R"([{"folderPath":"\/old","timestamp":"2025-03-01T09:30:00Z"}])");
+    ColorizationHistoryStore store;
+    store.beginBatch();
+    runEvents(std::chrono::milliseconds(50)); // the batch reads and checks the log meanwhile
+    store.record("/new", styleWithHue(1));
+    store.endBatch();
+    EXPECT_EQ(pathsOf(logOnDisk()), QStringList{"/new"});
+    EXPECT_EQ(corruptCopies(ColorizationHistoryStore::logFileName).size(), 1) << "the entry without data is kept aside";
+
+    ColorizationHistoryStore().record("/second", styleWithHue(2));
+    store.beginBatch();
+    runEvents(std::chrono::milliseconds(50));
+    store.record("/third", styleWithHue(3));
+    store.endBatch();
+    EXPECT_EQ(pathsOf(logOnDisk()), (QStringList{"/new", "/second", "/third"}));
 }

@@ -39,7 +39,7 @@ protected:
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Mes dossiers/été 2024"));
-    const QUrl folder = QUrl::fromLocalFile(path);
+    const QString folder = path;
     const ExtendedAttributesManager& manager = ExtendedAttributesManager::shared();
     test::LogCapture log;
 };
@@ -97,7 +97,7 @@ TEST_F(ExtendedAttributesManagerTest, RemovingTwiceReportsSuccessThenAbsence)
 TEST_F(ExtendedAttributesManagerTest, MissingFolderGivesErrorLines)
 {
     const QString missing = dir.filePath(QStringLiteral("gone"));
-    const QUrl url = QUrl::fromLocalFile(missing);
+    const QString url = missing;
     const QString reason = QString::fromLocal8Bit(std::strerror(ENOENT));
     EXPECT_EQ(manager.readSettings(url), std::nullopt);
     manager.writeSettings(style, url);
@@ -155,8 +155,25 @@ TEST_F(ExtendedAttributesManagerTest, LinkedFolderIsFollowed)
 {
     const QString link = dir.filePath(QStringLiteral("link"));
     ASSERT_TRUE(QFile::link(path, link));
-    manager.writeSettings(style, QUrl::fromLocalFile(link + "/"));
+    manager.writeSettings(style, link + "/");
     EXPECT_EQ(manager.readSettings(folder), style);
     EXPECT_EQ(log.lines().first(),
               "Successfully wrote settings to extended attribute 'io.velmar.PaintDirs.settings' for " + link);
+}
+
+TEST_F(ExtendedAttributesManagerTest, StoredSettingsSpeakOnlyOfErrors)
+{
+    EXPECT_EQ(manager.storedSettings(path), std::nullopt);
+    xattr::FilePathAttributes(path).setExtendedAttribute(*json::encode(style),
+                                                         ExtendedAttributesManager::attributeName);
+    EXPECT_EQ(manager.storedSettings(path), style);
+    EXPECT_TRUE(log.lines().isEmpty()) << log.lines().join('\n').toStdString();
+
+    xattr::FilePathAttributes(path).setExtendedAttribute("{\"color\":", ExtendedAttributesManager::attributeName);
+    EXPECT_EQ(manager.storedSettings(path), std::nullopt);
+    EXPECT_EQ(manager.storedSettings(dir.filePath("missing")), std::nullopt);
+    ASSERT_EQ(log.lines().size(), 2);
+    EXPECT_TRUE(
+        log.lines()[0].startsWith("Error reading extended attribute 'io.velmar.PaintDirs.settings' for " + path));
+    EXPECT_TRUE(log.lines()[1].endsWith("missing: No such file or directory")) << log.lines()[1].toStdString();
 }

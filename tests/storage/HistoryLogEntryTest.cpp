@@ -45,6 +45,19 @@ TEST(HistoryLogEntryTest, ReadsInternetDateTimesOnly)
     EXPECT_TRUE(json::decodeLog(logWith("2025-03-01T09:30:00Z")));
 }
 
+TEST(HistoryLogEntryTest, ReadsOnlyTimesWhoseUtcYearCanBeWrittenBack)
+{
+    for (const char* writable :
+         {"9999-12-31T23:30:00+01:00", "9999-12-31T23:59:59Z", "0001-01-01T00:30:00-01:00", "0001-01-01T00:00:00Z"}) {
+        const auto read = json::timestampFromText(QString::fromLatin1(writable));
+        ASSERT_TRUE(read) << writable;
+        EXPECT_EQ(json::timestampFromText(json::timestampText(*read)), read) << writable;
+    }
+    for (const char* beyond : {"9999-12-31T23:30:00-01:00", "0001-01-01T00:30:00+01:00"})
+        EXPECT_FALSE(json::timestampFromText(QString::fromLatin1(beyond))) << beyond;
+    EXPECT_FALSE(json::decodeLog(logWith("9999-12-31T23:30:00-01:00")));
+}
+
 TEST(HistoryLogEntryTest, EveryMemberIsRequiredAndUnknownOnesIgnored)
 {
     const char* style =

@@ -80,6 +80,18 @@ TEST_F(LegacyHistoryMigrationTest, NothingToMigrateOnlySetsTheFlag)
     EXPECT_TRUE(QDir(store->storageDirectory()).isEmpty());
 }
 
+TEST_F(LegacyHistoryMigrationTest, DeeplyNestedLegacyBytesCountAsUndecodable)
+{
+    const QByteArray deep = "[{\"data\":" + QByteArray(100000, '[') + QByteArray(100000, ']') + "}]";
+    Preferences::setValue(prefs::legacyHistoryIDs, deep);
+    store = std::make_unique<ColorizationHistoryStore>();
+    store->migrateLegacyHistoryIfNeeded();
+    EXPECT_TRUE(log.lines().isEmpty());
+    EXPECT_TRUE(Preferences::value(prefs::historyStoreMigrated)) << "marked done: the next start reads only the flag";
+    EXPECT_EQ(Preferences::value(prefs::legacyHistoryIDs), deep);
+    EXPECT_TRUE(QDir(store->storageDirectory()).isEmpty());
+}
+
 TEST_F(LegacyHistoryMigrationTest, UndecodableLegacyBytesStayWhereTheyAre)
 {
     Preferences::setValue(prefs::legacyHistoryIDs, QByteArray(R"({"data":1})"));

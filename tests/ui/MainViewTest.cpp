@@ -3,6 +3,7 @@
 #include "editor/EditorTestServices.h"
 #include "platform/FolderIconStore.h"
 #include "platform/GvfsMetadata.h"
+#include "services/FolderStyler.h"
 #include "storage/ExtendedAttributesManager.h"
 #include "support/DirectoryPanelAnswer.h"
 #include "support/FileSystem.h"
@@ -37,15 +38,16 @@ namespace {
 
 class MainViewTest : public ::testing::Test {
 protected:
-    QUrl makeFolder(const QString& relative)
+    Folder makeFolder(const QString& relative)
     {
         EXPECT_TRUE(QDir(root.path()).mkpath(relative));
-        return QUrl::fromLocalFile(root.filePath(relative));
+        return Folder::unchecked(root.filePath(relative));
     }
-    std::unique_ptr<MainView> makeView(const QList<QUrl>& urls)
+    std::unique_ptr<MainView> makeView(const QList<Folder>& urls)
     {
         // Smart styling off: the tests set every style themselves.
-        return std::make_unique<MainView>(std::make_unique<ColorizationModelsGroup>(urls, false), services.services());
+        return std::make_unique<MainView>(std::make_unique<ColorizationModelsGroup>(urls, false, &styler),
+                                          services.services());
     }
     // Answers the next panel with `files` (empty: cancel) and records where it opened and what it showed.
     void answerNextPanel(MainView& view, const QStringList& files)
@@ -81,6 +83,7 @@ protected:
     }
 
     test::EditorTestServices services;
+    FolderStyler styler{ColorizationHistoryStore::shared(), ExtendedAttributesManager::shared()};
     QTemporaryDir root;
     QString openedIn;
     QString message;
@@ -94,7 +97,7 @@ TEST_F(MainViewTest, RouterPrefersSettingsThenHistoryThenDropZoneThenEditor)
     const auto view = makeView({});
     EXPECT_EQ(view->page(), MainView::Page::dropZone);
     EXPECT_TRUE(view->backButton()->isHidden());
-    view->colorizers().addFolders({makeFolder(QStringLiteral("a"))});
+    view->colorizers().addFolders(QList<Folder>{makeFolder(QStringLiteral("a"))});
     EXPECT_EQ(view->page(), MainView::Page::editor);
     EXPECT_FALSE(view->backButton()->isHidden());
     EXPECT_NE(view->colorizerView(), nullptr);
@@ -115,26 +118,26 @@ TEST_F(MainViewTest, RouterPrefersSettingsThenHistoryThenDropZoneThenEditor)
 
 TEST_F(MainViewTest, OpeningFromHistoryAddsOnceAndMakesCurrent)
 {
-    const QUrl a = makeFolder(QStringLiteral("a"));
-    const QUrl b = makeFolder(QStringLiteral("b"));
+    const Folder a = makeFolder(QStringLiteral("a"));
+    const Folder b = makeFolder(QStringLiteral("b"));
     const auto view = makeView({a, b});
     view->setHistoryOpened(true);
     view->openFromHistory(a);
-    EXPECT_EQ(view->folderURLs(), (QList<QUrl>{a, b}));
+    EXPECT_EQ(view->folders(), (QList<Folder>{a, b}));
     EXPECT_EQ(view->currentFolder(), a);
     EXPECT_EQ(view->page(), MainView::Page::editor);
 }
 
 TEST_F(MainViewTest, BackButtonDiscardsOnlyAfterTheAlertSaysSo)
 {
-    const QUrl a = makeFolder(QStringLiteral("a"));
-    const QUrl b = makeFolder(QStringLiteral("b"));
+    const Folder a = makeFolder(QStringLiteral("a"));
+    const Folder b = makeFolder(QStringLiteral("b"));
     const auto view = makeView({a, b});
     view->show();
     view->backButton()->click();
     ASSERT_NE(view->discardAlert(), nullptr);
     EXPECT_EQ(view->discardAlert()->text(), QStringLiteral("Discard changes?"));
-    EXPECT_EQ(view->folderURLs().size(), 2) << "nothing goes before the answer";
+    EXPECT_EQ(view->folders().size(), 2) << "nothing goes before the answer";
     const auto click = [&](QMessageBox::ButtonRole role) {
         for (QAbstractButton* button : view->discardAlert()->buttons()) {
             if (view->discardAlert()->buttonRole(button) == role)
@@ -142,20 +145,20 @@ TEST_F(MainViewTest, BackButtonDiscardsOnlyAfterTheAlertSaysSo)
         }
     };
     click(QMessageBox::RejectRole);
-    EXPECT_EQ(view->folderURLs().size(), 2);
+    EXPECT_EQ(view->folders().size(), 2);
     ASSERT_TRUE(QTest::qWaitFor([&] { return view->discardAlert() == nullptr; }));
 
     view->backButton()->click();
     ASSERT_NE(view->discardAlert(), nullptr);
     click(QMessageBox::DestructiveRole);
-    EXPECT_TRUE(view->folderURLs().isEmpty());
+    EXPECT_TRUE(view->folders().isEmpty());
     EXPECT_TRUE(view->isShowingDropZone());
-    EXPECT_TRUE(GvfsMetadata::customIcon(a.toLocalFile()).isEmpty()) << "discarding touches no folder";
+    EXPECT_TRUE(GvfsMetadata::customIcon(a.path()).isEmpty()) << "discarding touches no folder";
 }
 
 TEST_F(MainViewTest, DropsTakeOnlyFoldersAndHoverMarksTheZone)
 {
-    const QUrl folder = makeFolder(QStringLiteral("dropped"));
+    const Folder folder = makeFolder(QStringLiteral("dropped"));
     QFile file(root.filePath(QStringLiteral("note.txt")));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     const auto view = makeView({});
@@ -173,7 +176,7 @@ TEST_F(MainViewTest, DropsTakeOnlyFoldersAndHoverMarksTheZone)
     EXPECT_FALSE(view->fileAboutToBeDropped());
 
     QMimeData mixed;
-    mixed.setUrls({QUrl::fromLocalFile(file.fileName()), folder});
+    mixed.setUrls({QUrl::fromLocalFile(file.fileName()), folder.url()});
     QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mixed, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(view.get(), &enter);
     EXPECT_TRUE(enter.isAccepted());
@@ -189,23 +192,23 @@ TEST_F(MainViewTest, DropsTakeOnlyFoldersAndHoverMarksTheZone)
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mixed, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(view.get(), &drop);
     EXPECT_FALSE(view->fileAboutToBeDropped());
-    EXPECT_EQ(view->folderURLs(), QList<QUrl>{folder});
+    EXPECT_EQ(view->folders(), QList<Folder>{folder});
     EXPECT_EQ(view->page(), MainView::Page::editor);
 }
 
 TEST_F(MainViewTest, IncomingFoldersAreOfferedSelectedInTheirCommonParent)
 {
-    const QUrl first = makeFolder(QStringLiteral("parent/first"));
-    const QUrl second = makeFolder(QStringLiteral("parent/second"));
-    const QUrl present = makeFolder(QStringLiteral("present"));
+    const Folder first = makeFolder(QStringLiteral("parent/first"));
+    const Folder second = makeFolder(QStringLiteral("parent/second"));
+    const Folder present = makeFolder(QStringLiteral("present"));
     const auto view = makeView({present});
-    answerNextPanel(*view, {second.toLocalFile()});
+    answerNextPanel(*view, {second.path()});
     view->confirmAndAddFolders({first, second});
     EXPECT_EQ(openedIn, root.filePath(QStringLiteral("parent")));
     EXPECT_EQ(message, QStringLiteral("Confirm the folders you want to colorize"));
-    EXPECT_TRUE(preselected.contains(first.toLocalFile())) << preselected.join(u' ').toStdString();
-    EXPECT_TRUE(preselected.contains(second.toLocalFile()));
-    EXPECT_EQ(view->folderURLs(), (QList<QUrl>{present, second}));
+    EXPECT_TRUE(preselected.contains(first.path())) << preselected.join(u' ').toStdString();
+    EXPECT_TRUE(preselected.contains(second.path()));
+    EXPECT_EQ(view->folders(), (QList<Folder>{present, second}));
     EXPECT_EQ(view->currentFolder(), second);
 
     qRegisterMetaType<QFileDialog*>();
@@ -215,11 +218,11 @@ TEST_F(MainViewTest, IncomingFoldersAreOfferedSelectedInTheirCommonParent)
     answerNextPanel(*view, {});
     view->confirmAndAddFolders({first});
     EXPECT_EQ(panels.count(), 1);
-    EXPECT_EQ(view->folderURLs().size(), 2) << "cancelling adds nothing";
+    EXPECT_EQ(view->folders().size(), 2) << "cancelling adds nothing";
 
     // Folders of different parents: the panel opens in the deepest folder holding them all.
-    const QUrl deepA = makeFolder(QStringLiteral("deep/one/a"));
-    const QUrl deepB = makeFolder(QStringLiteral("deep/two/b"));
+    const Folder deepA = makeFolder(QStringLiteral("deep/one/a"));
+    const Folder deepB = makeFolder(QStringLiteral("deep/two/b"));
     answerNextPanel(*view, {});
     view->confirmAndAddFolders({deepA, deepB});
     EXPECT_EQ(openedIn, root.filePath(QStringLiteral("deep")));
@@ -227,9 +230,9 @@ TEST_F(MainViewTest, IncomingFoldersAreOfferedSelectedInTheirCommonParent)
 
 TEST_F(MainViewTest, BulkActionsCopyRandomiseAndColourEveryFolder)
 {
-    const QUrl a = makeFolder(QStringLiteral("a"));
-    const QUrl b = makeFolder(QStringLiteral("b"));
-    const QUrl c = makeFolder(QStringLiteral("c"));
+    const Folder a = makeFolder(QStringLiteral("a"));
+    const Folder b = makeFolder(QStringLiteral("b"));
+    const Folder c = makeFolder(QStringLiteral("c"));
     const auto view = makeView({a, b, c});
     const auto& models = view->colorizers().models();
     models[0]->setColor(HSL{10, 80, 40});
@@ -266,8 +269,8 @@ TEST_F(MainViewTest, BulkActionsCopyRandomiseAndColourEveryFolder)
 
 TEST_F(MainViewTest, ApplySetsIconsAttributesAndHistoryThenShowsTheCheckmark)
 {
-    const QUrl a = makeFolder(QStringLiteral("apply/a"));
-    const QUrl b = makeFolder(QStringLiteral("apply/b"));
+    const Folder a = makeFolder(QStringLiteral("apply/a"));
+    const Folder b = makeFolder(QStringLiteral("apply/b"));
     const auto view = makeView({a, b});
     view->show();
     view->colorizers().models()[0]->setColor(HSL{300, 80, 50});
@@ -289,10 +292,10 @@ TEST_F(MainViewTest, ApplySetsIconsAttributesAndHistoryThenShowsTheCheckmark)
     EXPECT_EQ(view->bottomBar()->state(), BottomBar::State::buttons) << "applying never shows the save badge";
     EXPECT_TRUE(view->lastApplyFailures().isEmpty());
 
-    for (const QUrl& folder : {a, b}) {
-        const QString path = folder.toLocalFile();
+    for (const Folder& folder : {a, b}) {
+        const QString path = folder.path();
         EXPECT_FALSE(GvfsMetadata::customIcon(path).isEmpty()) << path.toStdString();
-        const std::optional<ColorizationData> stored = ExtendedAttributesManager::shared().readSettings(folder);
+        const std::optional<ColorizationData> stored = ExtendedAttributesManager::shared().readSettings(folder.path());
         ASSERT_TRUE(stored);
         const ColorizationViewModel& model = *view->colorizers().models()[folder == a ? 0 : 1];
         EXPECT_EQ(stored->color, model.color());
@@ -302,8 +305,8 @@ TEST_F(MainViewTest, ApplySetsIconsAttributesAndHistoryThenShowsTheCheckmark)
         QFile file(history.filePath(name));
         ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
         const QByteArray text = file.readAll().replace("\\/", "/");
-        EXPECT_TRUE(text.contains(QFile::encodeName(a.toLocalFile())));
-        EXPECT_TRUE(text.contains(QFile::encodeName(b.toLocalFile())));
+        EXPECT_TRUE(text.contains(QFile::encodeName(a.path())));
+        EXPECT_TRUE(text.contains(QFile::encodeName(b.path())));
     }
     ASSERT_TRUE(outcome.count() > 0 || outcome.wait(5000));
     EXPECT_TRUE(outcome.first().first().toBool());
@@ -315,8 +318,8 @@ TEST_F(MainViewTest, ApplySetsIconsAttributesAndHistoryThenShowsTheCheckmark)
 
 TEST_F(MainViewTest, AFolderThatRefusesItsIconIsNamedUnderAFailureBadge)
 {
-    const QUrl kept = makeFolder(QStringLiteral("refused/kept"));
-    const QUrl gone = makeFolder(QStringLiteral("refused/gone"));
+    const Folder kept = makeFolder(QStringLiteral("refused/kept"));
+    const Folder gone = makeFolder(QStringLiteral("refused/gone"));
     const auto view = makeView({kept, gone});
     view->show();
     QSignalSpy outcome(&view->sequencer(), &ApplySequencer::outcomeShown);
@@ -327,7 +330,7 @@ TEST_F(MainViewTest, AFolderThatRefusesItsIconIsNamedUnderAFailureBadge)
             GTEST_SKIP() << "cannot protect the icon store here";
         ASSERT_TRUE(waitForApply(*view));
     }
-    EXPECT_EQ(view->lastApplyFailures(), (QList<QUrl>{kept, gone}));
+    EXPECT_EQ(view->lastApplyFailures(), (QList<Folder>{kept, gone}));
     ASSERT_TRUE(outcome.wait(5000));
     EXPECT_FALSE(outcome.first().first().toBool());
     EXPECT_FALSE(view->applyOverlay()->showCheckmark()) << "no checkmark over a failure";
@@ -342,17 +345,17 @@ TEST_F(MainViewTest, AFolderThatRefusesItsIconIsNamedUnderAFailureBadge)
 
 TEST_F(MainViewTest, ResetAllRemovesEveryIconAndRestoresTheDefaults)
 {
-    const QUrl a = makeFolder(QStringLiteral("reset/a"));
-    const QUrl b = makeFolder(QStringLiteral("reset/b"));
+    const Folder a = makeFolder(QStringLiteral("reset/a"));
+    const Folder b = makeFolder(QStringLiteral("reset/b"));
     const auto view = makeView({a, b});
     view->colorizers().models()[0]->setColor(HSL{300, 80, 50});
     ASSERT_TRUE(waitForApply(*view));
-    ASSERT_FALSE(GvfsMetadata::customIcon(a.toLocalFile()).isEmpty());
+    ASSERT_FALSE(GvfsMetadata::customIcon(a.path()).isEmpty());
     view->resetAll();
     EXPECT_EQ(view->colorizers().models()[0]->color(), ColorizationViewModel::defaultColor);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return GvfsMetadata::customIcon(a.toLocalFile()).isEmpty(); }, 5000));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return GvfsMetadata::customIcon(b.toLocalFile()).isEmpty(); }, 5000));
-    EXPECT_FALSE(ExtendedAttributesManager::shared().readSettings(a));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return GvfsMetadata::customIcon(a.path()).isEmpty(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return GvfsMetadata::customIcon(b.path()).isEmpty(); }, 5000));
+    EXPECT_FALSE(ExtendedAttributesManager::shared().readSettings(a.path()));
     // The removals hand their completions back to this thread: let them all arrive.
     ASSERT_TRUE(QTest::qWaitFor([] { return QThreadPool::globalInstance()->activeThreadCount() == 0; }, 5000));
     QTest::qWait(50);
@@ -360,7 +363,7 @@ TEST_F(MainViewTest, ResetAllRemovesEveryIconAndRestoresTheDefaults)
 
 TEST_F(MainViewTest, SavingOneDesignWritesItsPngAndShowsTheBadge)
 {
-    const QUrl folder = makeFolder(QStringLiteral("Photos.2024"));
+    const Folder folder = makeFolder(QStringLiteral("Photos.2024"));
     const auto view = makeView({folder});
     const QString target = root.filePath(QStringLiteral("out.png"));
     answerNextPanel(*view, {target});
@@ -381,8 +384,8 @@ TEST_F(MainViewTest, SavingOneDesignWritesItsPngAndShowsTheBadge)
 
 TEST_F(MainViewTest, SavingAllKeepsCollidingNamesApartAndAsksOnceBeforeReplacing)
 {
-    const QList<QUrl> folders = {makeFolder(QStringLiteral("x/v1.2")), makeFolder(QStringLiteral("x/v1.5")),
-                                 makeFolder(QStringLiteral("y/v1.2"))};
+    const QList<Folder> folders = {makeFolder(QStringLiteral("x/v1.2")), makeFolder(QStringLiteral("x/v1.5")),
+                                   makeFolder(QStringLiteral("y/v1.2"))};
     const auto view = makeView(folders);
     const QString out = root.filePath(QStringLiteral("designs"));
     ASSERT_TRUE(QDir().mkpath(out));

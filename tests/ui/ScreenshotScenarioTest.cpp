@@ -37,9 +37,9 @@ TEST(ScreenshotScenarioTest, EmojiSceneNamesItsFoldersFromTheTable)
 {
     const QList<DemoScene> scenes = ScreenshotSceneBuilder::buildScenes(ScreenshotScenario::iconEmoji, tableName);
     ASSERT_EQ(scenes.size(), 3);
-    EXPECT_EQ(scenes.at(0).first, QUrl::fromLocalFile(QStringLiteral("/tmp/«life»")));
-    EXPECT_EQ(scenes.at(1).first, QUrl::fromLocalFile(QStringLiteral("/tmp/«love»")));
-    EXPECT_EQ(scenes.at(2).first, QUrl::fromLocalFile(QStringLiteral("/tmp/«games»")));
+    EXPECT_EQ(scenes.at(0).first.path(), QStringLiteral("/tmp/«life»"));
+    EXPECT_EQ(scenes.at(1).first.path(), QStringLiteral("/tmp/«love»"));
+    EXPECT_EQ(scenes.at(2).first.path(), QStringLiteral("/tmp/«games»"));
     const ColorizationData& love = scenes.at(1).second;
     EXPECT_EQ(love.color, (HSL{321, 84, 51}));
     EXPECT_EQ(love.intensity, 0.6);
@@ -87,7 +87,7 @@ TEST(ScreenshotScenarioTest, LucideScenesPointAtBundleFiles)
             ScreenshotSceneBuilder::buildScenes(e.scenario, [](const QString& k) { return k; });
         ASSERT_EQ(scenes.size(), 3);
         for (int i = 0; i < 3; ++i) {
-            EXPECT_EQ(scenes.at(i).first.toLocalFile(), QStringLiteral("/tmp/") + e.keys.at(i));
+            EXPECT_EQ(scenes.at(i).first.path(), QStringLiteral("/tmp/") + e.keys.at(i));
             ASSERT_TRUE(scenes.at(i).second.icon) << e.icons.at(i).toStdString();
             EXPECT_EQ(scenes.at(i).second.icon->name, e.icons.at(i));
             ASSERT_TRUE(scenes.at(i).second.icon->url);

@@ -3,12 +3,13 @@
 // generated keyword files style the folder names of a list.
 //
 //   node tools/vocabulary/check.mjs [--icons <dir of Lucide *.svg>] [--emoji-test <emoji-test.txt>]
-//                                   [--names <list>] [--misses] [file]
+//                                   [--names <list>] [--misses] [--resources <dir>] [file]
 //
 // With a folder-name list (by default tests/data/smart/folder-names.tsv), prints per language how many of its
 // names get a fitting Lucide glyph, for the language with English (the program's default selection) and for
 // all eleven languages; --misses lists the names that do not, with what they get. Below 90 % in any
 // language is an error. It also lists the vocabulary words that the own name of another icon outranks.
+// --resources measures another copy of the bundle data (by default resources/ of this checkout).
 //
 // Without --icons, tools/node_modules/lucide-static/icons (after `npm ci` in tools/) or else resources/lucide/
 // is used; when the icons folder sits in the lucide-static package, its tags.json also rejects names that are
@@ -20,7 +21,7 @@ import { existsSync, readFileSync, readdirSync } from 'node:fs';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { buildIndex, propose, readFolderNames } from './matching.mjs';
-import { expandVocabulary, handWrittenOwners } from './vocabulary.mjs';
+import { expandVocabulary, handWrittenOwners, ruleStems } from './vocabulary.mjs';
 
 export const LANGUAGES = ['en', 'fr', 'it', 'de', 'es', 'pt-BR', 'zh-Hans', 'ja', 'ko', 'ru', 'cs'];
 const CONCEPT_KEYS = ['concept', 'lucide', 'emoji', 'words', 'weak'];
@@ -45,12 +46,14 @@ function parseArgs(argv) {
         emojiTest: null,
         names: join(repoRoot, 'tests', 'data', 'smart', 'folder-names.tsv'),
         misses: false,
+        resources: join(repoRoot, 'resources'),
     };
     for (let i = 0; i < argv.length; ++i) {
         if (argv[i] === '--icons') args.icons = argv[++i];
         else if (argv[i] === '--emoji-test') args.emojiTest = argv[++i];
         else if (argv[i] === '--names') args.names = argv[++i];
         else if (argv[i] === '--misses') args.misses = true;
+        else if (argv[i] === '--resources') args.resources = argv[++i];
         else args.file = argv[i];
     }
     // The pinned npm package (after `npm ci` in tools/) also knows which names are only aliases.
@@ -172,7 +175,8 @@ function claim(ctx, keys, concept) {
     }
 }
 
-// compounds.json: per language, "heads" joined to every stem of "modifiers" (concept -> stems).
+// compounds.json: per language, a list of rules joining every modifier stem to every head; the compound belongs
+// to the rule's "concept" (stems a list) or to the concept each stem is listed under (stems an object).
 function checkCompounds(compounds, ctx) {
     const { errors } = ctx;
     if (typeof compounds !== 'object' || compounds === null || Array.isArray(compounds)) {
@@ -181,27 +185,37 @@ function checkCompounds(compounds, ctx) {
     }
     const handWritten = handWrittenOwners(ctx.data);
     for (const [lang, rules] of Object.entries(compounds)) {
-        const where = `compounds/${lang}`;
-        if (!LANGUAGES.includes(lang)) errors.push(`${where}: unknown language`);
-        if (!rules || !Array.isArray(rules.heads) || typeof rules.modifiers !== 'object' || Array.isArray(rules.modifiers)) {
-            errors.push(`${where}: needs "heads" (an array) and "modifiers" (an object)`);
+        if (!LANGUAGES.includes(lang)) errors.push(`compounds/${lang}: unknown language`);
+        if (!Array.isArray(rules)) {
+            errors.push(`compounds/${lang}: must be a list of rules`);
             continue;
         }
-        for (const key of Object.keys(rules)) if (!['heads', 'modifiers'].includes(key)) errors.push(`${where}: unknown key "${key}"`);
-        const heads = rules.heads.filter((head) => typeof head === 'string' && head === head.toLowerCase() && !SEPARATORS.test(head));
-        if (heads.length !== rules.heads.length) errors.push(`${where}: heads must be lower-case strings without separators`);
-        for (const [concept, stems] of Object.entries(rules.modifiers)) {
-            if (!ctx.concepts.has(concept)) errors.push(`${where}: no concept "${concept}"`);
-            if (!Array.isArray(stems)) {
-                errors.push(`${where}/${concept}: stems must be an array`);
-                continue;
-            }
-            const words = stems.flatMap((stem) => heads.map((head) => stem + head))
-                .filter((word) => (handWritten.get(normalise(word)) ?? concept) === concept);
-            const good = checkWords(`${where}/${concept}`, lang, words, errors);
-            ctx.compoundCount[lang] = (ctx.compoundCount[lang] ?? 0) + good.length;
-            claim(ctx, good, concept);
-        }
+        rules.forEach((rule, i) => checkCompoundRule(rule, `compounds/${lang}#${i}`, lang, handWritten, ctx));
+    }
+}
+
+function checkCompoundRule(rule, where, lang, handWritten, ctx) {
+    const { errors } = ctx;
+    const headed = typeof rule?.concept === 'string';
+    const stemsOk = headed ? Array.isArray(rule.modifiers) : typeof rule?.modifiers === 'object' && !Array.isArray(rule.modifiers);
+    if (!rule || !Array.isArray(rule.heads) || rule.heads.length === 0 || !rule.modifiers || !stemsOk) {
+        errors.push(`${where}: needs "heads" and "modifiers" (a list with "concept", else an object of concepts)`);
+        return;
+    }
+    for (const key of Object.keys(rule)) if (!['concept', 'heads', 'modifiers'].includes(key)) errors.push(`${where}: unknown key "${key}"`);
+    if (rule.heads.some((head) => typeof head !== 'string' || head !== head.toLowerCase() || SEPARATORS.test(head)))
+        errors.push(`${where}: heads must be lower-case strings without separators`);
+    const byConcept = new Map();
+    for (const [concept, stem] of ruleStems(rule)) {
+        if (!byConcept.has(concept)) byConcept.set(concept, []);
+        byConcept.get(concept).push(...rule.heads.map((head) => String(stem) + head));
+    }
+    for (const [concept, words] of byConcept) {
+        if (!ctx.concepts.has(concept)) errors.push(`${where}: no concept "${concept}"`);
+        const own = words.filter((word) => (handWritten.get(normalise(word)) ?? concept) === concept);
+        const good = checkWords(`${where}/${concept}`, lang, own, errors);
+        ctx.compoundCount[lang] = (ctx.compoundCount[lang] ?? 0) + good.length;
+        claim(ctx, good, concept);
     }
 }
 
@@ -228,8 +242,7 @@ export function check(data, { lucide = null, emoji = null, compounds = {} } = {}
 export const REQUIRED_RATE = 0.9;
 
 // Per language, the share of the list's names whose proposal fits; returns the languages below the mark.
-function reportRates(entries, showMisses) {
-    const resources = join(repoRoot, 'resources');
+function reportRates(entries, resources, showMisses) {
     const selections = [
         ...LANGUAGES.map((language) => ({ label: language, languages: [...new Set(['en', language])], only: language })),
         { label: 'all', languages: LANGUAGES, only: null },
@@ -324,7 +337,7 @@ function main() {
         console.log(`skipped: folder-name rates (no ${args.names})`);
         return;
     }
-    const failing = reportRates(readFolderNames(args.names), args.misses);
+    const failing = reportRates(readFolderNames(args.names), args.resources, args.misses);
     if (failing.length) {
         console.error(`error: fewer than ${100 * REQUIRED_RATE} % fitting glyphs: ${failing.join(', ')}`);
         process.exit(1);

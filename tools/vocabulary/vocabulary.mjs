@@ -1,5 +1,5 @@
 // The folder vocabulary as the keyword files get it: the hand-written words of folders.json (relevance 3,
-// its "weak" words 2) and the compounds that compounds.json builds from a language's modifiers and heads.
+// its "weak" words 2) and the compounds that the rules of compounds.json build from modifiers and heads.
 
 import { existsSync, readFileSync } from 'node:fs';
 import { dirname, join } from 'node:path';
@@ -14,13 +14,18 @@ export function readVocabularyFiles(dir = here) {
     return { concepts: read('folders.json', []), compounds: read('compounds.json', {}) };
 }
 
-// Every compound of one language: { concept, word } for each modifier stem of a concept joined to each head.
+// The concept of each modifier stem of a rule: the rule's own concept when the head tells the folder apart
+// ("concept" given, "modifiers" a list), else the concept the stem is listed under ("modifiers" an object).
+export function ruleStems(rule) {
+    if (typeof rule.concept === 'string') return (Array.isArray(rule.modifiers) ? rule.modifiers : []).map((stem) => [rule.concept, stem]);
+    return Object.entries(rule.modifiers ?? {}).flatMap(([concept, stems]) => (Array.isArray(stems) ? stems : []).map((stem) => [concept, stem]));
+}
+
+// Every compound of one language: { concept, word } for each stem of a rule joined to each of its heads.
 export function compoundWords(compounds, language) {
-    const rules = compounds[language];
-    if (!rules) return [];
     const out = [];
-    for (const [concept, stems] of Object.entries(rules.modifiers ?? {}))
-        for (const stem of stems) for (const head of rules.heads ?? []) out.push({ concept, word: stem + head });
+    for (const rule of compounds[language] ?? [])
+        for (const [concept, stem] of ruleStems(rule)) for (const head of rule.heads ?? []) out.push({ concept, word: stem + head });
     return out;
 }
 

@@ -4,12 +4,15 @@
 
 #include <gio/gdesktopappinfo.h>
 
-/* The local path of a URI when it names an existing directory, else NULL. */
+/* The local path of a URI when it names an existing directory on this computer, else NULL. */
 static gchar* existing_folder_path(const gchar* uri)
 {
-    gchar* path = g_filename_from_uri(uri, NULL, NULL);
-    if (path != NULL && !g_file_test(path, G_FILE_TEST_IS_DIR))
+    gchar* host = NULL;
+    gchar* path = g_filename_from_uri(uri, &host, NULL);
+    const gboolean elsewhere = host != NULL && host[0] != '\0' && g_strcmp0(host, "localhost") != 0;
+    if (path != NULL && (elsewhere || !g_file_test(path, G_FILE_TEST_IS_DIR)))
         g_clear_pointer(&path, g_free);
+    g_free(host);
     return path;
 }
 

@@ -5,6 +5,7 @@
 #include <glib/gstdio.h>
 #include <string.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #define GROUP "Shared"
@@ -21,7 +22,14 @@ static gboolean fail_with_errno(GError** error, const char* what, const gchar* p
     return FALSE;
 }
 
-/* Opens and exclusively locks the lock file beside the store; returns its descriptor or -1. */
+static gboolean is_regular(int fd)
+{
+    struct stat status;
+    return fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+}
+
+/* Opens and exclusively locks the lock file beside the store; returns its descriptor or -1. The lock
+ * must be a regular file: opening never blocks, and anything else at its path fails. */
 static int lock_store(const gchar* store_path, GError** error)
 {
     gchar* directory = g_path_get_dirname(store_path);
@@ -29,8 +37,13 @@ static int lock_store(const gchar* store_path, GError** error)
     int fd = -1;
     if (g_mkdir_with_parents(directory, 0700) != 0) {
         fail_with_errno(error, "Cannot create", directory);
-    } else if ((fd = open(lock_path, O_RDWR | O_CREAT | O_CLOEXEC, 0600)) < 0) {
+    } else if ((fd = open(lock_path, O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0600)) < 0) {
         fail_with_errno(error, "Cannot open", lock_path);
+    } else if (!is_regular(fd)) {
+        errno = EINVAL;
+        fail_with_errno(error, "Not a regular file:", lock_path);
+        close(fd);
+        fd = -1;
     } else {
         int rc;
         while ((rc = flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
@@ -52,15 +65,63 @@ static void unlock_store(int fd)
     close(fd);
 }
 
-/* The stored entries; a missing or unreadable file reads as empty (a hand-over is transient, and the next
- * write replaces an unreadable file). */
+/* The largest store read; a hand-over of thousands of folders stays far below it. */
+#define MAX_STORE_BYTES (4 * 1024 * 1024)
+
+/* The whole content of the regular file at path, or NULL (set errno) when there is no such file, it is
+ * something else (a FIFO, a device, a directory) or larger than MAX_STORE_BYTES. Never blocks on open. */
+static gchar* read_regular_file(const gchar* path, gsize* length)
+{
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return NULL;
+    struct stat status;
+    gchar* data = NULL;
+    if (fstat(fd, &status) != 0) {
+        /* errno set */
+    } else if (!S_ISREG(status.st_mode)) {
+        errno = EINVAL;
+    } else if (status.st_size > MAX_STORE_BYTES) {
+        errno = EFBIG;
+    } else {
+        data = g_malloc((gsize)status.st_size + 1);
+        gsize total = 0;
+        for (;;) {
+            const ssize_t got = read(fd, data + total, (gsize)status.st_size + 1 - total);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                break;
+            total += (gsize)got;
+            if (total > (gsize)status.st_size) /* grew while being read */
+                break;
+        }
+        if (total > (gsize)status.st_size) {
+            g_free(data);
+            data = NULL;
+            errno = EFBIG;
+        } else {
+            *length = total;
+        }
+    }
+    const int saved = errno;
+    close(fd);
+    errno = saved;
+    return data;
+}
+
+/* The stored entries; a missing, unreadable or non-regular file reads as empty (a hand-over is transient,
+ * and the next write replaces such a file). */
 static GKeyFile* load(const gchar* path)
 {
     GKeyFile* file = g_key_file_new();
-    if (!g_key_file_load_from_file(file, path, G_KEY_FILE_KEEP_COMMENTS, NULL)) {
+    gsize length = 0;
+    gchar* data = read_regular_file(path, &length);
+    if (data != NULL && !g_key_file_load_from_data(file, data, length, G_KEY_FILE_KEEP_COMMENTS, NULL)) {
         g_key_file_free(file);
         file = g_key_file_new();
     }
+    g_free(data);
     return file;
 }
 
@@ -115,22 +176,43 @@ gboolean pigmo_app_group_set_container_url(const gchar* url, GError** error)
     return update_locked(put_container_url, url, 0, error);
 }
 
+/* Every entry of file except both hand-over keys, each copy of them (a key written twice in a group, or a
+ * group written twice, must not hand the same folders over again). */
+static GKeyFile* without_hand_over(GKeyFile* file)
+{
+    GKeyFile* rest = g_key_file_new();
+    gchar** groups = g_key_file_get_groups(file, NULL);
+    for (gchar** group = groups; *group != NULL; ++group) {
+        gchar** keys = g_key_file_get_keys(file, *group, NULL, NULL);
+        for (gchar** key = keys; keys != NULL && *key != NULL; ++key) {
+            if (g_str_equal(*group, GROUP) && (g_str_equal(*key, PIGMO_APP_GROUP_FOLDER_URLS_KEY) ||
+                                               g_str_equal(*key, PIGMO_APP_GROUP_CONTAINER_URL_KEY)))
+                continue;
+            gchar* value = g_key_file_get_value(file, *group, *key, NULL);
+            if (value != NULL)
+                g_key_file_set_value(rest, *group, *key, value);
+            g_free(value);
+        }
+        g_strfreev(keys);
+    }
+    g_strfreev(groups);
+    return rest;
+}
+
 /* Writes what is left after taking; a file left without entries is deleted. */
 static gboolean store_remainder(GKeyFile* file, const gchar* path, GError** error)
 {
-    gsize keys = 0;
-    gchar** names = g_key_file_get_keys(file, GROUP, &keys, NULL);
-    g_strfreev(names);
-    if (keys == 0)
-        g_key_file_remove_group(file, GROUP, NULL);
+    GKeyFile* rest = without_hand_over(file);
     gsize groups = 0;
-    gchar** group_names = g_key_file_get_groups(file, &groups);
+    gchar** group_names = g_key_file_get_groups(rest, &groups);
     g_strfreev(group_names);
+    gboolean ok = TRUE;
     if (groups > 0)
-        return save(file, path, error);
-    if (g_unlink(path) != 0 && errno != ENOENT)
-        return fail_with_errno(error, "Cannot delete", path);
-    return TRUE;
+        ok = save(rest, path, error);
+    else if (g_unlink(path) != 0 && errno != ENOENT)
+        ok = fail_with_errno(error, "Cannot delete", path);
+    g_key_file_free(rest);
+    return ok;
 }
 
 gboolean pigmo_app_group_take(gchar*** folder_urls, gchar** container_url, GError** error)
@@ -149,8 +231,6 @@ gboolean pigmo_app_group_take(gchar*** folder_urls, gchar** container_url, GErro
     if (urls == NULL && g_key_file_has_key(file, GROUP, PIGMO_APP_GROUP_FOLDER_URLS_KEY, NULL))
         urls = g_new0(gchar*, 1); /* an empty list is present, not absent */
     gchar* container = g_key_file_get_string(file, GROUP, PIGMO_APP_GROUP_CONTAINER_URL_KEY, NULL);
-    g_key_file_remove_key(file, GROUP, PIGMO_APP_GROUP_FOLDER_URLS_KEY, NULL);
-    g_key_file_remove_key(file, GROUP, PIGMO_APP_GROUP_CONTAINER_URL_KEY, NULL);
     const gboolean ok = (urls == NULL && container == NULL) || store_remainder(file, path, error);
     g_key_file_free(file);
     unlock_store(lock);

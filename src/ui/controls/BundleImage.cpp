@@ -80,6 +80,19 @@ QString lucideNameOfSymbol(const QString& systemName)
         {QStringLiteral("folder"), QStringLiteral("folder")},
         {QStringLiteral("checkmark.circle.fill"), QStringLiteral("circle-check")},
         {QStringLiteral("square.and.arrow.down"), QStringLiteral("download")},
+        {QStringLiteral("folder.fill"), QStringLiteral("folder")},
+        {QStringLiteral("clock"), QStringLiteral("clock")},
+        {QStringLiteral("checkmark"), QStringLiteral("check")},
+        {QStringLiteral("chevron.up.chevron.down"), QStringLiteral("chevrons-up-down")},
+        {QStringLiteral("sun.max"), QStringLiteral("sun")},
+        {QStringLiteral("moon"), QStringLiteral("moon")},
+        {QStringLiteral("circle.lefthalf.filled"), QStringLiteral("contrast")},
+        {QStringLiteral("menubar.rectangle"), QStringLiteral("panel-top")},
+        {QStringLiteral("dock.rectangle"), QStringLiteral("panel-bottom")},
+        {QStringLiteral("menubar.dock.rectangle"), QStringLiteral("panel-top-bottom-dashed")},
+        {QStringLiteral("square.grid.2x2.fill"), QStringLiteral("grid-2x2")},
+        {QStringLiteral("face.smiling"), QStringLiteral("face-slightly-smiling")},
+        {QStringLiteral("exclamationmark.triangle.fill"), QStringLiteral("triangle-exclamation-point")},
     };
     return lucideBySymbol.value(systemName);
 }

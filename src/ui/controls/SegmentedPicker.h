@@ -23,6 +23,7 @@ public:
     double selectionAmount(int index) const;
     QRect segmentRect(int index) const;
     bool isAnimating() const { return animation_.state() == QAbstractAnimation::Running; }
+    const QVariantAnimation& selectionAnimation() const { return animation_; }
     QSize sizeHint() const override;
 
 protected:

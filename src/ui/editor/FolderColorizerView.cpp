@@ -200,7 +200,7 @@ void FolderColorizerView::showTab()
     case Tab::icon:
         tabView_ = new IconTab(
             {[model] { return model->icon(); }, [model](const std::optional<Icon>& icon) { model->setIcon(icon); }},
-            model->folderURL().fileName(), services_, glyphImages_.get());
+            model->folder().name(), services_, glyphImages_.get());
         break;
     case Tab::details:
         tabView_ = new DetailsTab(colorizer_, services_.palettes, services_.localization);

@@ -1,5 +1,6 @@
 #include "ui/editor/FolderPreviewColumn.h"
 
+#include "base/Folder.h"
 #include "base/Log.h"
 #include "platform/FolderIcons.h"
 #include "services/ColorizationModelsGroup.h"
@@ -291,7 +292,7 @@ QList<PreviewData> FolderPreviewColumn::previewsOf(const ColorizationModelsGroup
     const std::optional<int> current = group.currentIndex();
     for (qsizetype i = 0; i < group.models().size(); ++i) {
         const ColorizationViewModel& model = *group.models()[i];
-        previews.append({model.image(), model.folderURL(), current && *current == i, model.smartLoadingState()});
+        previews.append({model.image(), model.folder().url(), current && *current == i, model.smartLoadingState()});
     }
     return previews;
 }
@@ -583,8 +584,8 @@ bool FolderPreviewColumn::handleFolderDrop(const QMimeData& data)
     QThreadPool::globalInstance()->start([urls, promise] {
         QList<QUrl> folders;
         for (const QUrl& url : urls) {
-            if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isDir())
-                folders.append(url);
+            if (const std::optional<Folder> folder = Folder::fromUrl(url))
+                folders.append(folder->url());
             else
                 log::print(QStringLiteral("Not a directory!!"));
         }

@@ -42,27 +42,27 @@ namespace pigmo {
 namespace {
 
 // The URLs that name existing local directories, in order.
-QList<QUrl> localFolders(const QList<QUrl>& urls)
+QList<Folder> localFolders(const QList<QUrl>& urls)
 {
-    QList<QUrl> folders;
+    QList<Folder> folders;
     for (const QUrl& url : urls) {
-        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isDir())
-            folders.append(url);
+        if (std::optional<Folder> folder = Folder::fromUrl(url))
+            folders.append(*folder);
     }
     return folders;
 }
 
-QList<QUrl> droppedFolders(const QMimeData* mime)
+QList<Folder> droppedFolders(const QMimeData* mime)
 {
-    return mime && mime->hasUrls() ? localFolders(mime->urls()) : QList<QUrl>();
+    return mime && mime->hasUrls() ? localFolders(mime->urls()) : QList<Folder>();
 }
 
 // The deepest directory holding every one of `folders`.
-QString commonParent(const QList<QUrl>& folders)
+QString commonParent(const QList<Folder>& folders)
 {
-    QStringList common = QFileInfo(folders.first().toLocalFile()).absolutePath().split(u'/');
-    for (const QUrl& folder : folders) {
-        const QStringList parts = QFileInfo(folder.toLocalFile()).absolutePath().split(u'/');
+    QStringList common = QFileInfo(folders.first().path()).absolutePath().split(u'/');
+    for (const Folder& folder : folders) {
+        const QStringList parts = QFileInfo(folder.path()).absolutePath().split(u'/');
         qsizetype shared = 0;
         while (shared < common.size() && shared < parts.size() && common[shared] == parts[shared])
             ++shared;
@@ -77,22 +77,18 @@ double uniform(double low, double high)
     return low + QRandomGenerator::global()->generateDouble() * (high - low);
 }
 
-QString folderName(const QUrl& folder)
-{
-    return QFileInfo(folder.toLocalFile()).fileName();
-}
-
 } // namespace
 
 // One apply: the folders still to report and the ones that kept their old icon.
 struct MainView::ApplyRun {
     int generation = 0;
     qsizetype pending = 0;
-    QList<QUrl> failed;
+    QList<Folder> failed;
 };
 
-MainView::MainView(const QList<QUrl>& urls, bool fileAboutToBeDropped, const EditorServices& services, QWidget* parent)
-    : MainView(std::make_unique<ColorizationModelsGroup>(urls, true), services, parent)
+MainView::MainView(const QList<Folder>& folders, bool fileAboutToBeDropped, FolderStyler* styler,
+                   const EditorServices& services, QWidget* parent)
+    : MainView(std::make_unique<ColorizationModelsGroup>(folders, true, styler), services, parent)
 {
     setFileAboutToBeDropped(fileAboutToBeDropped);
 }
@@ -118,8 +114,13 @@ MainView::MainView(std::unique_ptr<ColorizationModelsGroup> colorizers, const Ed
     route();
 }
 
-MainView::MainView(const QList<QUrl>& urls, bool fileAboutToBeDropped, QWidget* parent)
-    : MainView(urls, fileAboutToBeDropped, sharedServices(), parent)
+MainView::MainView(const QList<Folder>& folders, bool fileAboutToBeDropped, FolderStyler* styler, QWidget* parent)
+    : MainView(folders, fileAboutToBeDropped, styler, sharedServices(), parent)
+{
+}
+
+MainView::MainView(std::unique_ptr<ColorizationModelsGroup> colorizers, QWidget* parent)
+    : MainView(std::move(colorizers), sharedServices(), parent)
 {
 }
 
@@ -136,12 +137,12 @@ EditorServices MainView::sharedServices()
             IconsModel::shared(), SmartIconService::shared()};
 }
 
-QList<QUrl> MainView::folderURLs() const
+QList<Folder> MainView::folders() const
 {
-    QList<QUrl> urls;
+    QList<Folder> folders;
     for (const ColorizationModelsGroup::Model& model : colorizers_->models())
-        urls.append(model->folderURL());
-    return urls;
+        folders.append(model->folder());
+    return folders;
 }
 
 FolderColorizerView* MainView::colorizerView() const
@@ -149,10 +150,10 @@ FolderColorizerView* MainView::colorizerView() const
     return colorizerView_;
 }
 
-std::optional<QUrl> MainView::currentFolder() const
+std::optional<Folder> MainView::currentFolder() const
 {
     if (const ColorizationModelsGroup::Model current = colorizers_->currentModel())
-        return current->folderURL();
+        return current->folder();
     return std::nullopt;
 }
 
@@ -267,14 +268,14 @@ QWidget* MainView::makeEditor(const EditorServices& services)
 FolderPreviewColumn::Actions MainView::previewActions()
 {
     return {
-        [this](const PreviewData& p) { colorizers_->remove(p.url); },
-        [this](const PreviewData& p) { colorizers_->select(p.url); },
-        [this](const QList<QUrl>& urls) { colorizers_->addFolders(urls); },
+        [this](const PreviewData& p) { colorizers_->remove(Folder::unchecked(p.url.toLocalFile())); },
+        [this](const PreviewData& p) { colorizers_->select(Folder::unchecked(p.url.toLocalFile())); },
+        [this](const QList<QUrl>& urls) { colorizers_->addFolders(localFolders(urls)); },
         [this] { copyColorToOthers(); },
         [this] { copyIconToOthers(); },
-        [this](const PreviewData& p) { randomize(p.url); },
-        [this](const PreviewData& p) { reset(p.url); },
-        [this](const PreviewData& p) { setSmartIcon(p.url); },
+        [this](const PreviewData& p) { randomize(Folder::unchecked(p.url.toLocalFile())); },
+        [this](const PreviewData& p) { reset(Folder::unchecked(p.url.toLocalFile())); },
+        [this](const PreviewData& p) { setSmartIcon(Folder::unchecked(p.url.toLocalFile())); },
         [this] { smartIconCurrent(); },
         [this] { smartColorAll(); },
         [this] { resetAll(); },
@@ -390,7 +391,7 @@ void MainView::dropEvent(QDropEvent* event)
 
 void MainView::handleDrop(const QList<QUrl>& urls)
 {
-    const QList<QUrl> folders = localFolders(urls);
+    const QList<Folder> folders = localFolders(urls);
     if (!folders.isEmpty())
         colorizers_->addFolders(folders);
 }
@@ -398,22 +399,22 @@ void MainView::handleDrop(const QList<QUrl>& urls)
 void MainView::selectFolders()
 {
     QFileDialog panel(this, QString(), QDir::homePath());
-    const QList<QUrl> chosen = runPanel(panel);
+    const QList<Folder> chosen = runPanel(panel);
     if (!chosen.isEmpty())
         colorizers_->addFolders(chosen);
 }
 
-void MainView::confirmAndAddFolders(const QList<QUrl>& urls)
+void MainView::confirmAndAddFolders(const QList<Folder>& incoming)
 {
-    if (urls.isEmpty())
+    if (incoming.isEmpty())
         return;
-    const QString parent = commonParent(urls);
+    const QString parent = commonParent(incoming);
     QFileDialog panel(this, ui::localized(u"confirm_folders_edit"_key), parent);
     // The incoming folders that sit directly in that parent start selected (the panel's file field lists
     // several names each in quotes); folders deeper down cannot be selected from there.
     QStringList names;
-    for (const QUrl& url : urls) {
-        const QFileInfo folder(url.toLocalFile());
+    for (const Folder& each : incoming) {
+        const QFileInfo folder(each.path());
         if (folder.absolutePath() == parent)
             names.append(u'"' + folder.fileName() + u'"');
     }
@@ -421,7 +422,7 @@ void MainView::confirmAndAddFolders(const QList<QUrl>& urls)
         panel.selectFile(names.first().mid(1, names.first().size() - 2));
     else if (!names.isEmpty())
         panel.selectFile(names.join(u' '));
-    const QList<QUrl> chosen = runPanel(panel);
+    const QList<Folder> chosen = runPanel(panel);
     if (chosen.isEmpty())
         return;
     colorizers_->addFolders(chosen);
@@ -429,7 +430,7 @@ void MainView::confirmAndAddFolders(const QList<QUrl>& urls)
         colorizers_->select(chosen.first());
 }
 
-void MainView::openFromHistory(const QUrl& folder)
+void MainView::openFromHistory(const Folder& folder)
 {
     colorizers_->addFolders({folder});
     colorizers_->select(folder);
@@ -456,13 +457,13 @@ void MainView::askToDiscard()
 
 void MainView::discardAll()
 {
-    for (const QUrl& folder : folderURLs())
+    for (const Folder& folder : folders())
         colorizers_->remove(folder);
 }
 
 // A modal file panel choosing directories, several at once unless the caller set otherwise. Qt's own dialog
 // is used because the portal and native dialogs choose at most one directory. Empty when cancelled.
-QList<QUrl> MainView::runPanel(QFileDialog& panel)
+QList<Folder> MainView::runPanel(QFileDialog& panel)
 {
     panel.setOption(QFileDialog::DontUseNativeDialog, true);
     if (panel.acceptMode() == QFileDialog::AcceptOpen) {
@@ -476,7 +477,9 @@ QList<QUrl> MainView::runPanel(QFileDialog& panel)
     Q_EMIT directoryPanelOpened(&panel);
     if (panel.exec() != QDialog::Accepted)
         return {};
-    return panel.selectedUrls();
+    if (panel.acceptMode() == QFileDialog::AcceptSave)
+        return {Folder::unchecked(panel.selectedFiles().value(0))};
+    return localFolders(panel.selectedUrls());
 }
 
 bool MainView::ask(QMessageBox& question)
@@ -488,11 +491,10 @@ bool MainView::ask(QMessageBox& question)
 
 // --- Bulk actions
 
-ColorizationModelsGroup::Model MainView::modelOf(const QUrl& folder) const
+ColorizationModelsGroup::Model MainView::modelOf(const Folder& folder) const
 {
-    const QUrl wanted = ColorizationModelsGroup::normalized(folder);
     for (const ColorizationModelsGroup::Model& model : colorizers_->models()) {
-        if (ColorizationModelsGroup::normalized(model->folderURL()) == wanted)
+        if (model->folder() == folder)
             return model;
     }
     return nullptr;
@@ -523,7 +525,7 @@ void MainView::copyIconToOthers()
                  [](const ColorizationViewModel& from, ColorizationViewModel& to) { to.setIcon(from.icon()); });
 }
 
-void MainView::randomize(const QUrl& folder)
+void MainView::randomize(const Folder& folder)
 {
     if (const ColorizationModelsGroup::Model model = modelOf(folder)) {
         model->setColor(HSL{uniform(0, 360), 70, 50});
@@ -531,7 +533,7 @@ void MainView::randomize(const QUrl& folder)
     }
 }
 
-void MainView::reset(const QUrl& folder)
+void MainView::reset(const Folder& folder)
 {
     if (isLoading_)
         return;
@@ -539,7 +541,7 @@ void MainView::reset(const QUrl& folder)
         model->resetFolderIcon([](bool) {});
 }
 
-void MainView::setSmartIcon(const QUrl& folder)
+void MainView::setSmartIcon(const Folder& folder)
 {
     if (const ColorizationModelsGroup::Model model = modelOf(folder))
         model->runSmartWorkflow();
@@ -572,7 +574,7 @@ void MainView::resetAll()
         return;
     for (const ColorizationModelsGroup::Model& model : QList(colorizers_->models())) {
         model->resetToDefaults();
-        QThreadPool::globalInstance()->start([model] { model->removeFolderIcon([](bool) {}); });
+        model->removeFolderIcon([](bool) {});
     }
 }
 
@@ -635,32 +637,36 @@ void MainView::applyWhenReady(const ColorizationModelsGroup::Model& model, const
                        });
 }
 
-// Renders the model's style on the icon queue and sets it; the completion comes back on the GUI thread.
+// Renders the model's style off the GUI thread, then hands the icon to the model, whose folder styler writes it
+// on the icon queue and completes on the GUI thread.
 void MainView::applyNow(const ColorizationModelsGroup::Model& model, const std::shared_ptr<ApplyRun>& run)
 {
     const std::optional<ColorizationData> style = model->lastUsedData();
-    const QUrl folder = model->folderURL();
+    const Folder folder = model->folder();
     if (!style) {
         report(run, folder, false);
         return;
     }
     const QPointer<MainView> self(this);
-    ColorizationViewModel::iconQueue().start([self, model, run, folder, data = *style] {
+    QThreadPool::globalInstance()->start([self, model, run, folder, data = *style] {
         const std::optional<QImage> image = ColorizationService::generateIcon(data);
-        const auto done = [self, run, folder](bool succeeded) {
-            if (self)
-                self->report(run, folder, succeeded);
-        };
-        if (!image) {
-            QMetaObject::invokeMethod(
-                self.data(), [done] { done(false); }, Qt::QueuedConnection);
-            return;
-        }
-        model->setFolderIcon(*image, data, done);
+        QMetaObject::invokeMethod(
+            self.data(),
+            [self, model, run, folder, data, image] {
+                if (!image) {
+                    self->report(run, folder, false);
+                    return;
+                }
+                model->setFolderIcon(*image, data, [self, run, folder](bool succeeded) {
+                    if (self)
+                        self->report(run, folder, succeeded);
+                });
+            },
+            Qt::QueuedConnection);
     });
 }
 
-void MainView::report(const std::shared_ptr<ApplyRun>& run, const QUrl& folder, bool succeeded)
+void MainView::report(const std::shared_ptr<ApplyRun>& run, const Folder& folder, bool succeeded)
 {
     if (!succeeded)
         run->failed.append(folder);
@@ -668,8 +674,8 @@ void MainView::report(const std::shared_ptr<ApplyRun>& run, const QUrl& folder, 
         return;
     lastApplyFailures_ = run->failed;
     QStringList names;
-    for (const QUrl& failed : std::as_const(run->failed))
-        names.append(folderName(failed));
+    for (const Folder& failed : std::as_const(run->failed))
+        names.append(failed.name());
     if (!names.isEmpty())
         log::system(QStringLiteral("Could not change the icon of: ") + names.join(QStringLiteral(", ")));
     sequencer_->finish(run->generation, names);
@@ -739,11 +745,11 @@ void MainView::saveSingleDesign(const ColorizationModelsGroup::Model& model)
     panel.setAcceptMode(QFileDialog::AcceptSave);
     panel.setMimeTypeFilters({QStringLiteral("image/png")});
     panel.setDefaultSuffix(QStringLiteral("png"));
-    panel.selectFile(DesignFiles::fileName(model->folderURL()));
-    const QList<QUrl> chosen = runPanel(panel);
+    panel.selectFile(DesignFiles::fileName(model->folder().url()));
+    const QList<Folder> chosen = runPanel(panel);
     if (chosen.isEmpty())
         return;
-    const QString path = chosen.first().toLocalFile();
+    const QString path = chosen.first().path();
     QString error;
     if (!DesignFiles::write(image, path, &error)) {
         log::system(QStringLiteral("Error saving single image: ") + error);
@@ -758,17 +764,17 @@ void MainView::saveAllDesigns()
     QFileDialog panel(this, QString(), QDir::homePath());
     panel.setLabelText(QFileDialog::Accept, ui::localized(u"choose_directory"_key));
     panel.setFileMode(QFileDialog::Directory);
-    const QList<QUrl> chosen = runPanel(panel);
+    const QList<Folder> chosen = runPanel(panel);
     if (chosen.isEmpty()) {
         log::system(QStringLiteral("User cancelled the directory selection panel or an error occurred."));
         return;
     }
-    const QString directory = chosen.first().toLocalFile();
+    const QString directory = chosen.first().path();
     QList<Design> designs;
     QList<QUrl> folders;
     for (const ColorizationModelsGroup::Model& model : colorizers_->models()) {
-        designs.append({model->folderURL(), model->image()});
-        folders.append(model->folderURL());
+        designs.append({model->folder().url(), model->image()});
+        folders.append(model->folder().url());
     }
     const QStringList existing = DesignFiles::existingIn(directory, DesignFiles::uniqueFileNames(folders));
     if (!existing.isEmpty()) {

@@ -25,6 +25,7 @@ namespace pigmo {
 class ApplySequencer;
 class BottomBar;
 class FolderColorizerView;
+class FolderStyler;
 class MainToolbar;
 
 // The main window's content whenever the onboarding is not shown. Owns the folders being edited and routes
@@ -43,23 +44,25 @@ public:
 
     // A view editing `urls` in order (empty: the drop zone), folders without a style being styled by the smart
     // workflow. `fileAboutToBeDropped` starts the drop zone in its hover state.
-    MainView(const QList<QUrl>& urls, bool fileAboutToBeDropped, const EditorServices& services,
-             QWidget* parent = nullptr);
+    MainView(const QList<Folder>& folders, bool fileAboutToBeDropped, FolderStyler* styler,
+             const EditorServices& services, QWidget* parent = nullptr);
     // A view showing the demo folders of a screenshot scenario, built at once.
     MainView(ScreenshotScenario scenario, const EditorServices& services, QWidget* parent = nullptr);
     // A view over a group made elsewhere.
     MainView(std::unique_ptr<ColorizationModelsGroup> colorizers, const EditorServices& services,
              QWidget* parent = nullptr);
-    // The same over the program's shared services.
-    explicit MainView(const QList<QUrl>& urls, bool fileAboutToBeDropped = false, QWidget* parent = nullptr);
+    // The same over the program's shared services. Writes go through `styler` (not owned; nullptr: none).
+    explicit MainView(const QList<Folder>& folders, bool fileAboutToBeDropped = false, FolderStyler* styler = nullptr,
+                      QWidget* parent = nullptr);
     explicit MainView(ScreenshotScenario scenario, QWidget* parent = nullptr);
+    explicit MainView(std::unique_ptr<ColorizationModelsGroup> colorizers, QWidget* parent = nullptr);
     ~MainView() override;
 
     static EditorServices sharedServices();
 
     ColorizationModelsGroup& colorizers() const { return *colorizers_; }
-    QList<QUrl> folderURLs() const;
-    std::optional<QUrl> currentFolder() const;
+    QList<Folder> folders() const;
+    std::optional<Folder> currentFolder() const;
 
     // Routing.
     enum class Page { settings, history, dropZone, editor };
@@ -80,21 +83,21 @@ public:
     void askToDiscard();
     void discardAll();
     // A folder chosen on the history page: added once, made current, and the editor shown.
-    void openFromHistory(const QUrl& folder);
+    void openFromHistory(const Folder& folder);
     // The drop zone's button: a directory panel whose chosen folders are added.
     void selectFolders();
     // Dropped URLs: the local directories among them are added.
     void handleDrop(const QList<QUrl>& urls);
     // Folders handed over while the window is open: a directory panel opened in their common parent with them
     // selected; the chosen folders are added, and made current when only one was chosen.
-    void confirmAndAddFolders(const QList<QUrl>& urls);
+    void confirmAndAddFolders(const QList<Folder>& folders);
 
     // Bulk actions of the preview column.
     void copyColorToOthers();
     void copyIconToOthers();
-    void randomize(const QUrl& folder);
-    void reset(const QUrl& folder);
-    void setSmartIcon(const QUrl& folder);
+    void randomize(const Folder& folder);
+    void reset(const Folder& folder);
+    void setSmartIcon(const Folder& folder);
     void smartIconCurrent();
     void smartColorAll();
     void resetAll();
@@ -104,7 +107,7 @@ public:
     // checkmark when every folder took its icon, else on a failure badge naming the others.
     void applyAll();
     // The failed folders of the last finished apply.
-    const QList<QUrl>& lastApplyFailures() const { return lastApplyFailures_; }
+    const QList<Folder>& lastApplyFailures() const { return lastApplyFailures_; }
     // Plays the animation on one sample folder; touches no folder.
     void playTestApplyAnimation();
     static QImage randomStyleImage();
@@ -157,13 +160,13 @@ private:
     void setFileAboutToBeDropped(bool hovering);
     void setLoading(bool loading);
     void setSuccess(bool success);
-    ColorizationModelsGroup::Model modelOf(const QUrl& folder) const;
+    ColorizationModelsGroup::Model modelOf(const Folder& folder) const;
     void applyWhenReady(const ColorizationModelsGroup::Model& model, const std::shared_ptr<ApplyRun>& run);
     void applyNow(const ColorizationModelsGroup::Model& model, const std::shared_ptr<ApplyRun>& run);
-    void report(const std::shared_ptr<ApplyRun>& run, const QUrl& folder, bool succeeded);
+    void report(const std::shared_ptr<ApplyRun>& run, const Folder& folder, bool succeeded);
     void saveSingleDesign(const ColorizationModelsGroup::Model& model);
     void saveAllDesigns();
-    QList<QUrl> runPanel(QFileDialog& panel);
+    QList<Folder> runPanel(QFileDialog& panel);
     bool ask(QMessageBox& question);
 
     EditorServices services_;
@@ -174,7 +177,7 @@ private:
     bool isLoading_ = false;
     bool isSuccess_ = false;
     int successGeneration_ = 0;
-    QList<QUrl> lastApplyFailures_;
+    QList<Folder> lastApplyFailures_;
     BatchSaveResult lastBatchSave_;
 
     QStackedLayout* pages_ = nullptr;

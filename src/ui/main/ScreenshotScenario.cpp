@@ -144,7 +144,7 @@ QList<DemoScene> ScreenshotSceneBuilder::buildScenes(ScreenshotScenario scenario
     QList<DemoScene> scenes;
     for (SceneRow& row : rows(scenario)) {
         const QString name = folderName(QLatin1String(row.key));
-        scenes.append({QUrl::fromLocalFile(QStringLiteral("/tmp/") + name), std::move(row.data)});
+        scenes.append({Folder::unchecked(QStringLiteral("/tmp/") + name), std::move(row.data)});
     }
     return scenes;
 }
@@ -159,10 +159,10 @@ QString ScreenshotSceneBuilder::localizedFolderName(const QString& key)
 std::unique_ptr<ColorizationModelsGroup> ScreenshotSceneBuilder::buildGroup(ScreenshotScenario scenario)
 {
     const QList<DemoScene> scenes = buildScenes(scenario, localizedFolderName);
-    QList<QUrl> urls;
+    QList<Folder> folders;
     for (const DemoScene& scene : scenes)
-        urls.append(scene.first);
-    auto group = std::make_unique<ColorizationModelsGroup>(urls, false);
+        folders.append(scene.first);
+    auto group = std::make_unique<ColorizationModelsGroup>(folders, false);
     // Each assignment re-renders the preview, as an edit would; the scene replaces whatever the folder had.
     for (qsizetype i = 0; i < group->models().size() && i < scenes.size(); ++i) {
         ColorizationViewModel& model = *group->models().at(i);

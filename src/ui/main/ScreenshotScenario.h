@@ -1,10 +1,10 @@
 #pragma once
 
+#include "base/Folder.h"
 #include "model/ColorizationData.h"
 
 #include <QList>
 #include <QString>
-#include <QUrl>
 
 #include <functional>
 #include <memory>
@@ -26,8 +26,8 @@ std::optional<ScreenshotScenario> screenshotScenario(const QString& rawValue);
 std::optional<ScreenshotScenario> screenshotScenarioFromEnvironment();
 QString rawValue(ScreenshotScenario scenario);
 
-// One example folder: its URL and the style it shows.
-using DemoScene = std::pair<QUrl, ColorizationData>;
+// One example folder (it need not exist) and the style it shows.
+using DemoScene = std::pair<Folder, ColorizationData>;
 
 struct ScreenshotSceneBuilder {
     // The scenario's folders in their fixed order. A folder's name is `folderName(key)`: the key's entry

@@ -1,7 +1,7 @@
 #include "ui/onboarding/OnboardingView.h"
 
+#include "services/OnboardingFlow.h"
 #include "storage/BundleResources.h"
-#include "storage/Preferences.h"
 #include "ui/Localized.h"
 
 #include <QLabel>
@@ -52,9 +52,7 @@ void OnboardingView::finish()
     if (finished_)
         return;
     finished_ = true;
-    Preferences::setValue(prefs::hasCompletedOnboarding, true);
-    Preferences::remove(prefs::onboardingResumeStep);
-    Preferences::remove(prefs::onboardingResumeWatcherChoice);
+    OnboardingFlow::storeCompletion();
     if (onComplete_)
         onComplete_();
 }

@@ -21,8 +21,8 @@ TEST(LocalizedTextTest, ShowsTheKeysTextAndFollowsTheLanguageWithoutBeingRebuilt
 TEST(LocalizedTextTest, AMissingKeyShowsItselfAndIsNeverReadAsMarkup)
 {
     LocalizationManager localization{QStringList{QStringLiteral("en")}};
-    LocalizedText missing(localization, QStringLiteral("no_suggested_icon"));
-    EXPECT_EQ(missing.text(), QStringLiteral("no_suggested_icon"));
+    LocalizedText missing(localization, QStringLiteral("no_such_plain_key"));
+    EXPECT_EQ(missing.text(), QStringLiteral("no_such_plain_key"));
     EXPECT_EQ(missing.textFormat(), Qt::PlainText);
     LocalizedText counted(localization, QStringLiteral("no_such_key"), 3);
     EXPECT_EQ(counted.text(), QStringLiteral("no_such_key.many"));

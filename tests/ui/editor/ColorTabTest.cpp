@@ -33,7 +33,7 @@ HistoryLogEntry entry(double hue, double lightness = 50)
 struct ColorTabFixture : ::testing::Test {
     QTemporaryDir folder;
     std::shared_ptr<ColorizationViewModel> model =
-        ColorizationViewModel::create(QUrl::fromLocalFile(folder.path()), false);
+        ColorizationViewModel::create(*Folder::fromPath(folder.path()), false);
     ColorizationHistoryStore store;
     LocalizationManager localization{QStringList{QStringLiteral("en")}};
 
@@ -180,7 +180,7 @@ TEST_F(ColorTabFixture, AnotherFolderGetsFreshSliders)
     model->setColor({10, 20, 30});
     auto first = makeTab();
     QTemporaryDir other;
-    model = ColorizationViewModel::create(QUrl::fromLocalFile(other.path()), false);
+    model = ColorizationViewModel::create(*Folder::fromPath(other.path()), false);
     model->setColor({200, 70, 40});
     auto second = makeTab();
     EXPECT_EQ(second->slider(HSLComponent::hue)->field()->text(), QStringLiteral("200"));

@@ -25,7 +25,7 @@ namespace {
 struct DetailsTabFixture : ::testing::Test {
     QTemporaryDir folder;
     std::shared_ptr<ColorizationViewModel> model =
-        ColorizationViewModel::create(QUrl::fromLocalFile(folder.path()), false);
+        ColorizationViewModel::create(*Folder::fromPath(folder.path()), false);
     PalettesManager palettes;
     LocalizationManager localization{QStringList{QStringLiteral("en")}};
 

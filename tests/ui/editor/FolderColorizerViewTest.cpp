@@ -33,7 +33,7 @@ QImage solid(QColor color, QSize size = {40, 30})
 struct FolderColorizerViewTest : ::testing::Test {
     test::EditorTestServices services;
     QTemporaryDir folders;
-    ColorizationModelsGroup group{{QUrl::fromLocalFile(folders.path())}, false};
+    ColorizationModelsGroup group{{Folder::unchecked(folders.path())}, false};
     std::shared_ptr<ColorizationViewModel> model = group.models().first();
     FolderColorizerView pane{model, group, services.services()};
 

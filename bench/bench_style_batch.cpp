@@ -1,0 +1,121 @@
+// Styling many new folders at once through the real path of a smart request: one batch of the painter
+// (sibling scans, glyph, render, icon, attribute on its worker; history recorded on this thread, written
+// once per batch). Targets: at most 6 ms a folder in a batch of 100 or 1,000 new folders in one parent,
+// growing linearly; ten folders with a 10,000-entry history at most 1.2 times ten with an empty one.
+// Run it under a session bus (dbus-run-session) so the gvfs metadata is set as in real use.
+#include "services/FolderStyler.h"
+#include "smart/SmartIconService.h"
+#include "storage/ColorizationHistoryStore.h"
+#include "storage/ExtendedAttributesManager.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+using namespace pigmo;
+
+namespace {
+
+const QStringList folderNames{QStringLiteral("Invoices"), QStringLiteral("Photos"), QStringLiteral("Music"),
+                              QStringLiteral("Projects"), QStringLiteral("Recipes")};
+
+ColorizationData sampleStyle(int n)
+{
+    return ColorizationData{HSL{double(n % 360), 80, 45}, 0.6,
+                            Icon{QUrl::fromLocalFile(QStringLiteral("/usr/share/pigmo2/lucide/folder-heart.svg")),
+                                 {},
+                                 {},
+                                 QStringLiteral("folder-heart"),
+                                 {}},
+                            170, IconStyle::vibrant()};
+}
+
+// Replaces both history files with `count` entries each (or removes them for none).
+void writeHistory(const QString& directory, int count)
+{
+    QFile::remove(directory + u'/' + ColorizationHistoryStore::logFileName);
+    QFile::remove(directory + u'/' + ColorizationHistoryStore::stylesFileName);
+    if (count == 0)
+        return;
+    QList<HistoryLogEntry> entries;
+    json::Json styles = json::Json::object();
+    for (int n = 0; n < count; ++n) {
+        const QString path = QStringLiteral("/home/ana/Archive/folder %1").arg(n);
+        entries.append({path, sampleStyle(n), historyTimestampNow()});
+        styles[path.toStdString()] = json::toJson(sampleStyle(n));
+    }
+    QFile log(directory + u'/' + ColorizationHistoryStore::logFileName);
+    log.open(QIODevice::WriteOnly);
+    log.write(*json::encodeLog(entries));
+    QFile stylesFile(directory + u'/' + ColorizationHistoryStore::stylesFileName);
+    stylesFile.open(QIODevice::WriteOnly);
+    stylesFile.write(*json::serialize(styles));
+}
+
+// New folders in a fresh parent, named as people name them.
+QList<Folder> makeFolders(const QString& parent, int count)
+{
+    QList<Folder> folders;
+    for (int n = 0; n < count; ++n) {
+        const QString path = parent + QStringLiteral("/%1 %2").arg(folderNames[n % folderNames.size()]).arg(n);
+        QDir().mkdir(path);
+        folders.append(Folder::unchecked(path));
+    }
+    return folders;
+}
+
+// Styles the folders as one batch and returns when the last one is recorded and the history written.
+void styleBatch(ColorizationHistoryStore& store, const QList<Folder>& folders)
+{
+    FolderStyler styler(store, ExtendedAttributesManager::shared());
+    styler.styleByName(folders, QStringLiteral("bench: "));
+    styler.waitForIdle();
+}
+
+void prepareIndex()
+{
+    SmartIconService::shared().buildIndexIfNeeded();
+    SmartIconService::shared().waitUntilReady(std::chrono::seconds(60));
+}
+
+// A batch of N new folders in one parent, with an empty history.
+void BM_StyleBatchInOneParent(benchmark::State& state)
+{
+    prepareIndex();
+    const int count = int(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        QTemporaryDir parent(QDir::homePath() + QStringLiteral("/bench-batch-XXXXXX"));
+        const QList<Folder> folders = makeFolders(parent.path(), count);
+        writeHistory(ColorizationHistoryStore().storageDirectory(), 0);
+        ColorizationHistoryStore store;
+        state.ResumeTiming();
+        styleBatch(store, folders);
+    }
+    state.counters["ms_per_folder"] = benchmark::Counter(
+        double(count) / 1000.0, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_StyleBatchInOneParent)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Ten new folders, with a history of N entries in both files (loaded before the timing starts, as a
+// running program has it).
+void BM_TenFoldersWithHistory(benchmark::State& state)
+{
+    prepareIndex();
+    const int historySize = int(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        QTemporaryDir parent(QDir::homePath() + QStringLiteral("/bench-history-XXXXXX"));
+        const QList<Folder> folders = makeFolders(parent.path(), 10);
+        writeHistory(ColorizationHistoryStore().storageDirectory(), historySize);
+        ColorizationHistoryStore store;
+        state.ResumeTiming();
+        styleBatch(store, folders);
+    }
+}
+BENCHMARK(BM_TenFoldersWithHistory)->Arg(0)->Arg(10'000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace

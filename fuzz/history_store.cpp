@@ -1,0 +1,49 @@
+// The history store over hostile files: the input's first byte picks which file it becomes
+// (folder_styles.json or history_log.json), the rest is its content. A store is created, the log loaded and
+// one style recorded; an unreadable file must be moved aside byte for byte, and the files written
+// afterwards must read back.
+#include "FuzzSupport.h"
+#include "storage/ColorizationHistoryStore.h"
+
+#include <QDir>
+
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    return pigmo::fuzz::prepare(pigmo::fuzz::Needs::coreApplication);
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    using namespace pigmo;
+    if (size == 0)
+        return 0;
+    ColorizationHistoryStore probe;
+    QDir directory(probe.storageDirectory());
+    directory.removeRecursively();
+    const bool styles = data[0] & 1;
+    const QString name = styles ? ColorizationHistoryStore::stylesFileName : ColorizationHistoryStore::logFileName;
+    const QByteArray content = fuzz::bytesOf(data + 1, size - 1);
+    fuzz::putFile(probe.storageDirectory() + u'/' + name, content);
+
+    ColorizationHistoryStore store;
+    store.loadChronologicalLog();
+    const ColorizationData style{HSL{120, 50, 50}, 0.5, std::nullopt, 170, IconStyle::vibrant()};
+    store.record(QStringLiteral("/fuzz/folder"), style);
+
+    ColorizationHistoryStore reloaded;
+    reloaded.loadChronologicalLog();
+    if (reloaded.folderStyles().value(QStringLiteral("/fuzz/folder")) != style)
+        std::abort();
+    if (reloaded.chronologicalLog().isEmpty() || reloaded.chronologicalLog().last().data != style)
+        std::abort();
+    // Whatever could not be read survives whole beside the new files.
+    const QStringList aside = directory.entryList({name + QStringLiteral(".corrupt-*")}, QDir::Files);
+    for (const QString& copy : aside) {
+        QFile file(directory.filePath(copy));
+        if (!file.open(QIODevice::ReadOnly) || file.readAll() != content)
+            std::abort();
+    }
+    return 0;
+}

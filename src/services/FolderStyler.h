@@ -1,0 +1,103 @@
+#pragma once
+
+#include "base/Folder.h"
+#include "model/ColorizationData.h"
+#include "smart/SmartSiblingAnalysis.h"
+
+#include <QImage>
+#include <QObject>
+#include <QString>
+#include <QThreadPool>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <optional>
+
+namespace pigmo {
+
+class ColorizationHistoryStore;
+class ExtendedAttributesManager;
+
+// The one writer of folder styles. Every write (a rendered style applied, a style removed, a folder styled
+// by its name and siblings) runs on one serial queue, the icon queue, so two writes to one folder never
+// overlap and writes happen in submission order. The folder's attribute follows the icon's real result: it
+// is written (or removed) only when the icon was set (or removed). The history is then updated on the
+// thread that owns the styler (the GUI thread), before the caller's completion runs there and before
+// `folderFinished` is emitted, once per request.
+//
+// Lives on the GUI thread. Destroying it finishes as `finish()` does.
+class FolderStyler : public QObject {
+    Q_OBJECT
+
+public:
+    enum class Operation { apply, remove, styleByName };
+
+    // What one request did.
+    struct Outcome {
+        Folder folder;
+        Operation operation = Operation::apply;
+        std::optional<ColorizationData> style; // the style applied (apply, styleByName)
+        QString error;                         // empty on success: why the folder was not changed
+
+        bool succeeded() const { return error.isEmpty(); }
+    };
+    using Completion = std::function<void(const Outcome&)>;
+
+    // "com.paintDirs.iconQueue".
+    static const QString queueName;
+
+    // The stores must outlive the styler.
+    FolderStyler(ColorizationHistoryStore& history, const ExtendedAttributesManager& attributes,
+                 QObject* parent = nullptr);
+    ~FolderStyler() override;
+
+    // Sets `image` as the folder's icon and records `style`.
+    void apply(const Folder& folder, const QImage& image, const ColorizationData& style, Completion completion = {});
+    // Removes the folder's icon, its attribute and its current history style.
+    void remove(const Folder& folder, Completion completion = {});
+    // Proposes each folder's style from its name and its styled siblings (waiting at most `indexWait` for the
+    // keyword index), renders it and applies it, in order. The folders are one batch: their sibling scans are
+    // shared (each parent listed once, each folder styled counting for the next) and their history
+    // recordings reach the disk together once the last one ended. `completion` runs for each folder. Log
+    // lines start with `logPrefix`. With `siblings` the scans are the caller's, who keeps them alive and
+    // leaves them alone until this folder's completion ran (a run that waits for each folder in turn).
+    void styleByName(const QList<Folder>& folders, const QString& logPrefix, Completion completion = {},
+                     std::chrono::milliseconds indexWait = std::chrono::seconds(10),
+                     SmartSiblingAnalysis::Batch* siblings = nullptr);
+    void styleByName(const Folder& folder, const QString& logPrefix, Completion completion = {},
+                     std::chrono::milliseconds indexWait = std::chrono::seconds(10),
+                     SmartSiblingAnalysis::Batch* siblings = nullptr)
+    {
+        styleByName(QList<Folder>{folder}, logPrefix, std::move(completion), indexWait, siblings);
+    }
+
+    // Takes no further request: those still queued end at once as failures ("the program is ending"), the
+    // one being written finishes, and every outcome is delivered (history, completion, signal) before this
+    // returns. Used when the program ends. Idempotent.
+    void finish();
+    // Blocks until the queue is empty and delivers the outcomes waiting for this thread (tests, benchmarks).
+    void waitForIdle();
+
+Q_SIGNALS:
+    // After a request ended and the history followed it; on the styler's thread.
+    void folderFinished(const pigmo::FolderStyler::Outcome& outcome);
+
+private:
+    using Work = std::function<Outcome()>;
+    void submit(const Folder& folder, Operation operation, Work work, Completion completion);
+    void deliver(const Outcome& outcome, const Completion& completion);
+    Outcome setIcon(const Folder& folder, const QImage& image, const ColorizationData& style) const;
+    Outcome removeIcon(const Folder& folder) const;
+    Outcome styleFromName(const Folder& folder, const QString& logPrefix, std::chrono::milliseconds indexWait,
+                          SmartSiblingAnalysis::Batch& siblings) const;
+
+    ColorizationHistoryStore& history_;
+    const ExtendedAttributesManager& attributes_;
+    QThreadPool queue_;
+    std::atomic<bool> finishing_{false};
+};
+
+} // namespace pigmo
+
+Q_DECLARE_METATYPE(pigmo::FolderStyler::Outcome)

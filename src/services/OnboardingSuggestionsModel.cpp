@@ -1,0 +1,271 @@
+#include "services/OnboardingSuggestionsModel.h"
+
+#include "base/Folder.h"
+#include "render/ColorizationService.h"
+#include "smart/SmartIconService.h"
+#include "smart/SmartSiblingAnalysis.h"
+#include "storage/ColorizationHistoryStore.h"
+#include "storage/ExtendedAttributesManager.h"
+
+#include <QCollator>
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace pigmo {
+
+namespace {
+
+QString lastComponent(const QString& path)
+{
+    return path.section(u'/', -1, -1, QString::SectionSkipEmpty);
+}
+
+QString parentOf(const QString& path)
+{
+    return QFileInfo(path).absolutePath();
+}
+
+// The candidates of one root, by name; empty when the root cannot be listed.
+QStringList candidatesOf(const QString& root, const OnboardingSuggestionsModel::Roots& roots,
+                         const ExtendedAttributesManager& attributes)
+{
+    const QDir directory(root);
+    if (root.isEmpty() || !directory.exists())
+        return {};
+    QStringList found;
+    const QFileInfoList entries = directory.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks);
+    for (const QFileInfo& entry : entries)
+        if (OnboardingSuggestionsModel::isCandidate(entry.absoluteFilePath(), roots, attributes))
+            found.append(entry.absoluteFilePath());
+    OnboardingSuggestionsModel::sortByName(found);
+    return found;
+}
+
+} // namespace
+
+OnboardingSuggestionsModel::Roots OnboardingSuggestionsModel::Roots::of(const UserDirectories& directories)
+{
+    Roots roots;
+    roots.home = directories.home;
+    for (const QString& root : {directories.desktop, directories.documents, directories.home})
+        if (!root.isEmpty())
+            roots.lists.append(root);
+    roots.excludedNames = {QStringLiteral("Library"), QStringLiteral("Applications"), QStringLiteral("Public"),
+                           QStringLiteral("snap")};
+    for (const QString& shared : {directories.publicShare, directories.templates})
+        if (!shared.isEmpty() && parentOf(shared) == directories.home)
+            roots.excludedNames.append(lastComponent(shared));
+    return roots;
+}
+
+OnboardingSuggestionsModel::OnboardingSuggestionsModel(Services services, std::optional<Roots> roots, QObject* parent)
+    : QObject(parent)
+    , services_(std::move(services))
+    , roots_(roots ? std::move(*roots) : Roots::of(UserDirectories::current()))
+    , worker_(std::make_unique<SerialQueue>("onboarding"))
+{
+}
+
+OnboardingSuggestionsModel::~OnboardingSuggestionsModel()
+{
+    worker_->shutdown();
+}
+
+int OnboardingSuggestionsModel::selectedCount() const
+{
+    return int(std::count_if(suggestions_.cbegin(), suggestions_.cend(),
+                             [](const Suggestion& suggestion) { return suggestion.isSelected; }));
+}
+
+bool OnboardingSuggestionsModel::isCandidate(const QString& path, const Roots& roots,
+                                             const ExtendedAttributesManager& attributes)
+{
+    const std::optional<Folder> folder = Folder::fromScan(path); // no link, no file
+    if (!folder || folder->name().startsWith(u'.'))
+        return false;
+    if (parentOf(path) == roots.home && roots.excludedNames.contains(folder->name()))
+        return false;
+    return !attributes.readSettings(path);
+}
+
+void OnboardingSuggestionsModel::sortByName(QStringList& paths)
+{
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(paths.begin(), paths.end(), [&](const QString& a, const QString& b) {
+        return collator.compare(lastComponent(a), lastComponent(b)) < 0;
+    });
+}
+
+QList<QString> OnboardingSuggestionsModel::candidateFolders(int limit, const Roots& roots,
+                                                            const ExtendedAttributesManager& attributes)
+{
+    QList<QStringList> lists;
+    for (const QString& root : roots.lists)
+        lists.append(candidatesOf(root, roots, attributes));
+    QList<QString> result;
+    if (limit < 1)
+        return result;
+    for (qsizetype pass = 0;; ++pass) {
+        bool appended = false;
+        for (const QStringList& list : lists) {
+            if (pass >= list.size())
+                continue;
+            result.append(list[pass]);
+            appended = true;
+            if (result.size() >= limit)
+                return result;
+        }
+        if (!appended)
+            return result;
+    }
+}
+
+QList<OnboardingSuggestionsModel::Group>
+OnboardingSuggestionsModel::groupedByParent(const QList<Suggestion>& suggestions)
+{
+    QList<Group> groups;
+    for (const Suggestion& suggestion : suggestions) {
+        const QString parent = parentOf(suggestion.path);
+        const auto found =
+            std::find_if(groups.begin(), groups.end(), [&](const Group& group) { return group.parent == parent; });
+        if (found == groups.end())
+            groups.append(Group{parent, {suggestion}});
+        else
+            found->items.append(suggestion);
+    }
+    return groups;
+}
+
+QString OnboardingSuggestionsModel::displayPath(const QString& path, const QString& home)
+{
+    QString shown = path;
+    const QString homeWithSlash = home.endsWith(u'/') ? home : home + u'/';
+    if (!home.isEmpty() && (shown == home || shown.startsWith(homeWithSlash)))
+        shown = QStringLiteral("~/") + shown.mid(homeWithSlash.size());
+    return shown.split(u'/', Qt::SkipEmptyParts).join(QStringLiteral(" \u203A "));
+}
+
+void OnboardingSuggestionsModel::startScan()
+{
+    if (hasStartedScan_)
+        return;
+    hasStartedScan_ = true;
+    worker_->submit([this] {
+        QList<Suggestion> made;
+        for (const QString& path : candidateFolders(maxSuggestions, roots_, services_.attributes))
+            if (std::optional<Suggestion> suggestion = makeSuggestion(path))
+                made.append(std::move(*suggestion));
+        QMetaObject::invokeMethod(
+            this, [this, made = std::move(made)]() mutable { publishScan(std::move(made)); }, Qt::QueuedConnection);
+    });
+}
+
+std::optional<Icon> OnboardingSuggestionsModel::lookUpIcon(const QString& name,
+                                                           const QList<ColorizationData>& siblings) const
+{
+    // An index still being built is waited for; once it is ready one lookup decides.
+    for (int wait = 0; wait < indexWaits; ++wait) {
+        if (!services_.icons.isReady())
+            services_.icons.buildIndexIfNeeded();
+        if (!services_.icons.waitUntilReady(indexWait))
+            continue;
+        if (std::optional<Icon> icon = services_.icons.findIcon(name, siblings))
+            return icon;
+        if (services_.icons.isReady())
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+std::optional<OnboardingSuggestionsModel::Suggestion>
+OnboardingSuggestionsModel::makeSuggestion(const QString& path) const
+{
+    const QList<ColorizationData> siblings = SmartSiblingAnalysis::siblingColorizations(path);
+    std::optional<Icon> icon = lookUpIcon(lastComponent(path), siblings);
+    if (!icon)
+        return std::nullopt;
+    const ColorizationData data{SmartSiblingAnalysis::suggestedColor(siblings),
+                                SmartSiblingAnalysis::suggestedIntensity(siblings), std::move(icon),
+                                SmartSiblingAnalysis::suggestedIconSize(siblings),
+                                SmartSiblingAnalysis::suggestedStyle(siblings)};
+    std::optional<QImage> preview = ColorizationService::generateIcon(data);
+    if (!preview)
+        return std::nullopt;
+    return Suggestion{QUuid::createUuid(), path, lastComponent(parentOf(path)), data, std::move(*preview), true};
+}
+
+void OnboardingSuggestionsModel::publishScan(QList<Suggestion> suggestions)
+{
+    suggestions_ = std::move(suggestions);
+    Q_EMIT suggestionsChanged();
+    isScanReady_ = true;
+    Q_EMIT isScanReadyChanged();
+}
+
+void OnboardingSuggestionsModel::toggle(const QUuid& id)
+{
+    const auto found = std::find_if(suggestions_.begin(), suggestions_.end(),
+                                    [&](const Suggestion& suggestion) { return suggestion.id == id; });
+    if (found == suggestions_.end())
+        return;
+    found->isSelected = !found->isSelected;
+    Q_EMIT suggestionsChanged();
+}
+
+void OnboardingSuggestionsModel::applySelected()
+{
+    if (isApplying_)
+        return;
+    isApplying_ = true;
+    Q_EMIT isApplyingChanged();
+    QList<Suggestion> selected;
+    std::copy_if(suggestions_.cbegin(), suggestions_.cend(), std::back_inserter(selected),
+                 [](const Suggestion& suggestion) { return suggestion.isSelected; });
+    if (selected.isEmpty()) {
+        finishApplying();
+        return;
+    }
+    worker_->submit([this, selected = std::move(selected)] {
+        for (int i = 0; i < selected.size(); ++i) {
+            const bool applied = applyOne(selected[i]);
+            QMetaObject::invokeMethod(
+                this, [this, i, applied] { publishApplied(i + 1, !applied); }, Qt::QueuedConnection);
+        }
+        QMetaObject::invokeMethod(this, &OnboardingSuggestionsModel::finishApplying, Qt::QueuedConnection);
+    });
+}
+
+bool OnboardingSuggestionsModel::applyOne(const Suggestion& suggestion) const
+{
+    const std::optional<QImage> image = ColorizationService::generateIcon(suggestion.data);
+    if (!image || !services_.setFolderIcon(*image, suggestion.path))
+        return false;
+    services_.attributes.writeSettings(suggestion.data, suggestion.path);
+    // Recorded on the store's own thread, also when the model is gone by then.
+    ColorizationHistoryStore* history = &services_.history;
+    QMetaObject::invokeMethod(
+        history, [history, path = suggestion.path, data = suggestion.data] { history->record(path, data); },
+        Qt::QueuedConnection);
+    return true;
+}
+
+void OnboardingSuggestionsModel::publishApplied(int applied, bool failed)
+{
+    if (failed) {
+        ++failedCount_;
+        Q_EMIT failedCountChanged();
+    }
+    appliedCount_ = applied;
+    Q_EMIT appliedCountChanged();
+}
+
+void OnboardingSuggestionsModel::finishApplying()
+{
+    isDoneApplying_ = true;
+    Q_EMIT isDoneApplyingChanged();
+}
+
+} // namespace pigmo

@@ -1,0 +1,201 @@
+#include "services/FolderStyler.h"
+
+#include "platform/GvfsMetadata.h"
+#include "smart/SmartIconService.h"
+#include "storage/ColorizationHistoryStore.h"
+#include "storage/ExtendedAttributesManager.h"
+#include "support/LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QImage>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+using namespace pigmo;
+using namespace std::chrono_literals;
+
+namespace {
+
+ColorizationData style(double hue)
+{
+    return ColorizationData{HSL{hue, 60, 40}, 0.8, std::nullopt, 120.0, IconStyle::vibrant()};
+}
+
+// Folders of their own in the test's home (a real file system with user attributes and gvfs metadata).
+class FolderStylerTest : public ::testing::Test {
+protected:
+    Folder folder(const QString& name)
+    {
+        EXPECT_TRUE(QDir(dir.path()).mkpath(name));
+        return *Folder::fromPath(dir.filePath(name));
+    }
+    static QImage image()
+    {
+        QImage picture(64, 64, QImage::Format_ARGB32);
+        picture.fill(Qt::darkCyan);
+        return picture;
+    }
+    static std::optional<ColorizationData> attribute(const Folder& folder)
+    {
+        return ExtendedAttributesManager::shared().readSettings(folder.path());
+    }
+    static bool inHistory(const Folder& folder)
+    {
+        return ColorizationHistoryStore::shared().folderStyles().contains(folder.path());
+    }
+    std::optional<FolderStyler::Outcome> run(const std::function<void(FolderStyler::Completion)>& request)
+    {
+        std::optional<FolderStyler::Outcome> outcome;
+        request([&outcome](const FolderStyler::Outcome& finished) { outcome = finished; });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return outcome.has_value(); }, 30000));
+        return outcome;
+    }
+
+    QTemporaryDir dir{QDir::homePath() + "/styled-XXXXXX"};
+    test::LogCapture log;
+    FolderStyler styler{ColorizationHistoryStore::shared(), ExtendedAttributesManager::shared()};
+};
+
+} // namespace
+
+TEST_F(FolderStylerTest, ApplyWritesIconAttributeThenHistoryBeforeTheCompletionAndTheSignal)
+{
+    const Folder invoices = folder("Invoices");
+    QSignalSpy finished(&styler, &FolderStyler::folderFinished);
+    bool recordedBeforeCompletion = false;
+    const QThread* completionThread = nullptr;
+    const auto outcome = run([&](FolderStyler::Completion done) {
+        styler.apply(invoices, image(), style(30), [&, done](const FolderStyler::Outcome& result) {
+            recordedBeforeCompletion = inHistory(invoices);
+            completionThread = QThread::currentThread();
+            EXPECT_EQ(finished.count(), 0) << "the completion runs before the signal";
+            done(result);
+        });
+    });
+    ASSERT_TRUE(outcome);
+    EXPECT_TRUE(outcome->succeeded());
+    EXPECT_EQ(outcome->operation, FolderStyler::Operation::apply);
+    EXPECT_EQ(outcome->style, style(30));
+    EXPECT_TRUE(recordedBeforeCompletion);
+    EXPECT_EQ(completionThread, QThread::currentThread());
+    EXPECT_EQ(attribute(invoices), style(30));
+    EXPECT_TRUE(GvfsMetadata::customIcon(invoices.path()).startsWith("file://"));
+    ASSERT_EQ(finished.count(), 1);
+    EXPECT_EQ(finished.first().at(0).value<FolderStyler::Outcome>().folder, invoices);
+    EXPECT_TRUE(log.contains("setting icon for: " + invoices.path() + " on thread: "));
+}
+
+TEST_F(FolderStylerTest, AFolderThatCannotTakeAnIconKeepsNoAttributeAndNoHistory)
+{
+    const Folder gone = folder("Gone");
+    QDir(gone.path()).removeRecursively();
+    const auto outcome = run([&](auto done) { styler.apply(gone, image(), style(30), done); });
+    ASSERT_TRUE(outcome);
+    EXPECT_FALSE(outcome->succeeded());
+    EXPECT_EQ(outcome->error, "its icon could not be set");
+    EXPECT_FALSE(outcome->style);
+    EXPECT_FALSE(inHistory(gone));
+    EXPECT_TRUE(log.contains("Failed to set folder icon on " + gone.path()));
+}
+
+TEST_F(FolderStylerTest, WritesRunOneAtATimeInSubmissionOrder)
+{
+    const Folder music = folder("Music");
+    QStringList order;
+    for (int hue : {10, 20, 30}) {
+        styler.apply(music, image(), style(hue),
+                     [&order, hue](const FolderStyler::Outcome&) { order.append(QString::number(hue)); });
+    }
+    styler.remove(music, [&order](const FolderStyler::Outcome&) { order.append("removed"); });
+    styler.apply(music, image(), style(40), [&order](const FolderStyler::Outcome&) { order.append("40"); });
+    styler.waitForIdle();
+    EXPECT_EQ(order, (QStringList{"10", "20", "30", "removed", "40"}));
+    EXPECT_EQ(attribute(music), style(40));
+    EXPECT_EQ(ColorizationHistoryStore::shared().folderStyles().value(music.path()), style(40));
+}
+
+TEST_F(FolderStylerTest, RemoveUndoesIconAttributeAndHistoryOnlyWhenTheIconWentAway)
+{
+    const Folder photos = folder("Photos");
+    ASSERT_TRUE(run([&](auto done) { styler.apply(photos, image(), style(50), done); })->succeeded());
+    const auto removed = run([&](auto done) { styler.remove(photos, done); });
+    ASSERT_TRUE(removed);
+    EXPECT_TRUE(removed->succeeded());
+    EXPECT_EQ(removed->operation, FolderStyler::Operation::remove);
+    EXPECT_FALSE(attribute(photos));
+    EXPECT_FALSE(inHistory(photos));
+    EXPECT_TRUE(GvfsMetadata::customIcon(photos.path()).isEmpty());
+    EXPECT_TRUE(log.contains("Folder icon reset successfully for " + photos.path() + "!"));
+
+    const Folder kept = folder("Kept");
+    ColorizationHistoryStore::shared().record(kept.path(), style(60));
+    QDir(kept.path()).removeRecursively(); // the removal is refused
+    const auto refused = run([&](auto done) { styler.remove(kept, done); });
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->error, "its icon could not be removed");
+    EXPECT_TRUE(inHistory(kept)) << "the history follows the icon's real result";
+}
+
+TEST_F(FolderStylerTest, StyleByNameGivesAGlyphFromTheNameAndRecordsIt)
+{
+    SmartIconService::shared().buildIndexIfNeeded();
+    ASSERT_TRUE(SmartIconService::shared().waitUntilReady(30s));
+    const Folder recipes = folder("Recipes");
+    const auto outcome = run([&](auto done) { styler.styleByName(recipes, "[Smart] ", done); });
+    ASSERT_TRUE(outcome);
+    ASSERT_TRUE(outcome->succeeded()) << outcome->error.toStdString();
+    EXPECT_EQ(outcome->operation, FolderStyler::Operation::styleByName);
+    ASSERT_TRUE(outcome->style);
+    EXPECT_TRUE(outcome->style->icon);
+    EXPECT_EQ(attribute(recipes), outcome->style);
+    EXPECT_EQ(ColorizationHistoryStore::shared().folderStyles().value(recipes.path()), *outcome->style);
+    EXPECT_TRUE(log.contains("[Smart] ✅ Applied smart icon to " + recipes.path()));
+}
+
+TEST_F(FolderStylerTest, StylingWithoutAReadyIndexWaitsBoundedAndSaysSo)
+{
+    SmartIconService::shared().setBuildDelayForTesting(3000ms);
+    SmartIconService::shared().rebuildIndex();
+    const Folder recipes = folder("Recipes");
+    const auto outcome = run([&](auto done) { styler.styleByName(recipes, "Watcher: ", done, 300ms); });
+    ASSERT_TRUE(outcome);
+    ASSERT_TRUE(outcome->succeeded());
+    EXPECT_FALSE(outcome->style->icon);
+    EXPECT_EQ(log.count("Watcher: Keyword index not ready after 300 ms; styling Recipes without a glyph"), 1);
+}
+
+TEST_F(FolderStylerTest, FinishLetsTheRunningWriteEndAndRefusesTheRest)
+{
+    // The first request waits for a keyword index that is still being built, so the others are queued
+    // behind it when the program ends.
+    SmartIconService::shared().setBuildDelayForTesting(3000ms);
+    SmartIconService::shared().rebuildIndex();
+    QList<Folder> folders;
+    for (const char* name : {"One", "Two", "Three", "Four"})
+        folders.append(folder(name));
+    QList<FolderStyler::Outcome> outcomes;
+    const auto collect = [&outcomes](const FolderStyler::Outcome& o) { outcomes.append(o); };
+    styler.styleByName(folders.first(), "", collect, 500ms);
+    for (const Folder& each : folders.mid(1))
+        styler.apply(each, image(), style(70), collect);
+    styler.finish();
+    ASSERT_EQ(outcomes.size(), 4) << "every request is answered before finish returns";
+    // The first request, if it had started, ends and is recorded; every queued one is refused untouched.
+    for (qsizetype i = 0; i < outcomes.size(); ++i) {
+        EXPECT_EQ(outcomes[i].folder, folders[i]);
+        EXPECT_EQ(inHistory(folders[i]), outcomes[i].succeeded());
+        if (i > 0 || !outcomes[i].succeeded()) {
+            EXPECT_EQ(outcomes[i].error, "the program is ending");
+            EXPECT_FALSE(attribute(folders[i]));
+        }
+    }
+
+    bool refusedAtOnce = false;
+    styler.apply(folders.first(), image(), style(80),
+                 [&refusedAtOnce](const FolderStyler::Outcome& o) { refusedAtOnce = !o.succeeded(); });
+    EXPECT_TRUE(refusedAtOnce);
+}

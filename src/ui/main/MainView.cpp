@@ -16,6 +16,7 @@
 #include "ui/editor/DashedOutline.h"
 #include "ui/editor/FolderColorizerView.h"
 #include "ui/editor/PillButton.h"
+#include "ui/history/HistoryView.h"
 #include "ui/main/ApplySequencer.h"
 #include "ui/main/BottomBar.h"
 
@@ -297,8 +298,14 @@ void MainView::setSettingsOpened(bool opened)
     route();
 }
 
+// The history page is made when it is first opened: it loads the history in the background then.
 void MainView::setHistoryOpened(bool opened)
 {
+    if (opened && !historyPageSet_) {
+        auto* history = new HistoryView(services_.history, services_.localization);
+        connect(history, &HistoryView::folderSelected, this, &MainView::openFromHistory);
+        setHistoryPage(history);
+    }
     isHistoryOpened_ = opened;
     route();
 }
@@ -316,6 +323,7 @@ void MainView::setHistoryPage(QWidget* page)
     pages_->replaceWidget(historyPage_, page);
     delete historyPage_;
     historyPage_ = page;
+    historyPageSet_ = true;
     route();
 }
 

@@ -72,7 +72,8 @@ public:
     bool isHistoryOpened() const { return isHistoryOpened_; }
     void setSettingsOpened(bool opened);
     void setHistoryOpened(bool opened);
-    // The pages other views provide; until then an empty page stands in for each. The view takes ownership.
+    // The pages other views provide; until then an empty page stands in for the settings, and the history
+    // page over the editor's history store is made when first opened. The view takes ownership.
     void setSettingsPage(QWidget* page);
     void setHistoryPage(QWidget* page);
     bool fileAboutToBeDropped() const { return fileAboutToBeDropped_; }
@@ -183,6 +184,7 @@ private:
     QStackedLayout* pages_ = nullptr;
     QWidget* settingsPage_ = nullptr;
     QWidget* historyPage_ = nullptr;
+    bool historyPageSet_ = false;
     QWidget* dropZone_ = nullptr;
     QWidget* editor_ = nullptr;
     QToolButton* backButton_ = nullptr;

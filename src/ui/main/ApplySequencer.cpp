@@ -45,7 +45,8 @@ ApplySequencer::~ApplySequencer() = default;
 void ApplySequencer::at(double seconds, std::function<void()> step)
 {
     const int generation = generation_;
-    QTimer::singleShot(milliseconds(seconds), this, [this, generation, step = std::move(step)] {
+    // Precise: a coarse timer may fire up to 5 % early, which would bunch the staggered steps.
+    QTimer::singleShot(milliseconds(seconds), Qt::PreciseTimer, this, [this, generation, step = std::move(step)] {
         if (generation == generation_)
             step();
     });

@@ -3,7 +3,7 @@
 // previews are published (target: at most 1 s).
 #include "services/OnboardingSuggestionsModel.h"
 
-#include "platform/FolderIcons.h"
+#include "services/FolderStyler.h"
 #include "smart/SmartIconService.h"
 #include "storage/ColorizationHistoryStore.h"
 #include "storage/ExtendedAttributesManager.h"
@@ -44,10 +44,10 @@ void BM_ProposalsAfterIndexReady(benchmark::State& state)
     const QTemporaryDir home(QDir::homePath() + QStringLiteral("/bench-onboarding-XXXXXX"));
     const OnboardingSuggestionsModel::Roots roots = preparedHome(home);
     pigmo::ColorizationHistoryStore history;
+    pigmo::FolderStyler styler(history, pigmo::ExtendedAttributesManager::shared());
     qsizetype proposals = 0;
     for (auto _ : state) {
-        OnboardingSuggestionsModel model(
-            {icons, pigmo::ExtendedAttributesManager::shared(), history, pigmo::FolderIcons::setIcon}, roots);
+        OnboardingSuggestionsModel model({icons, pigmo::ExtendedAttributesManager::shared(), styler}, roots);
         model.startScan();
         while (!model.isScanReady())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);

@@ -8,12 +8,20 @@
 #include "fulldiskaccess/FDAPermissionManager.h"
 #include "platform/AppGroupStore.h"
 #include "platform/Desktop.h"
+#include "platform/FullDiskAccess.h"
 #include "platform/Product.h"
 #include "platform/SingleInstance.h"
 #include "services/AppearanceManager.h"
 #include "services/DisplayModeManager.h"
+#include "services/FolderLanguagesManager.h"
+#include "services/FolderStyler.h"
+#include "services/FolderWatcherService.h"
+#include "services/IconStylePreferenceManager.h"
+#include "services/LocalizationManager.h"
+#include "services/OnboardingSuggestionsModel.h"
 #include "smart/SmartIconService.h"
 #include "storage/ColorizationHistoryStore.h"
+#include "storage/ExtendedAttributesManager.h"
 #include "storage/Preferences.h"
 #include "ui/Localized.h"
 #include "ui/main/MainView.h"
@@ -129,7 +137,18 @@ QWidget* AppDelegate::createContent()
     contentView_ = new MainView(QList<Folder>(), false, &services_.styler());
     if (Preferences::value(prefs::hasCompletedOnboarding))
         return contentView_;
-    return new OnboardingView([self = QPointer<AppDelegate>(this)] {
+    OnboardingView::Services services{
+        services_.watcher(),
+        IconStylePreferenceManager::shared(),
+        FolderLanguagesManager::shared(),
+        services_.fullDiskAccess(),
+        LocalizationManager::shared(),
+        [] { return FullDiskAccess::isGranted(); },
+        [this] {
+            return std::make_unique<OnboardingSuggestionsModel>(OnboardingSuggestionsModel::Services{
+                SmartIconService::shared(), ExtendedAttributesManager::shared(), services_.styler()});
+        }};
+    return new OnboardingView(std::move(services), [self = QPointer<AppDelegate>(this)] {
         if (self)
             self->onboardingDidComplete();
     });
@@ -158,6 +177,8 @@ bool AppDelegate::trayShown() const
     return statusItem_ && statusItem_->isVisible();
 }
 
+// The main view takes the window, then the folders that waited during the onboarding: those taken at
+// launch or by a later start, and those the file manager left in the hand-over store meanwhile.
 void AppDelegate::onboardingDidComplete()
 {
     if (!mainWindow_ || !contentView_)
@@ -168,12 +189,23 @@ void AppDelegate::onboardingDidComplete()
     FolderWatcherService& watcher = services_.watcher();
     if (watcher.isEnabled() && services_.fullDiskAccess().hasFullDiskAccess())
         watcher.start();
+    const QList<Folder> waiting = std::exchange(foldersFromExtension_, {});
+    takeFoldersFromExtension();
+    foldersFromExtension_ = waiting + foldersFromExtension_;
+    if (!foldersFromExtension_.isEmpty())
+        QTimer::singleShot(waitingFoldersDelayMs, this, &AppDelegate::confirmWaitingFolders);
     Q_EMIT onboardingCompleted();
+}
+
+bool AppDelegate::isOnboardingShown() const
+{
+    return mainWindow_ && qobject_cast<OnboardingView*>(mainWindow_->content());
 }
 
 void AppDelegate::confirmWaitingFolders()
 {
-    if (foldersFromExtension_.isEmpty())
+    // Folders wait for the end of the onboarding; it hands them over itself.
+    if (foldersFromExtension_.isEmpty() || isOnboardingShown())
         return;
     const QList<Folder> waiting = std::exchange(foldersFromExtension_, {});
     if (contentView_)
@@ -193,6 +225,11 @@ void AppDelegate::takeFoldersFromExtension()
 
 bool AppDelegate::applicationShouldHandleReopen()
 {
+    if (isOnboardingShown()) {
+        // The onboarding stays; the folders wait in the hand-over store until it ends.
+        mainWindow_->bringToFront();
+        return false;
+    }
     takeFoldersFromExtension();
     if (foldersFromExtension_.isEmpty()) {
         // Without a tray icon a new start is the only way back to a hidden window.
@@ -238,6 +275,11 @@ void AppDelegate::showWindowForPendingFolders(const QList<Folder>& folders)
 {
     if (!mainWindow_)
         return;
+    if (isOnboardingShown()) {
+        foldersFromExtension_.append(folders);
+        mainWindow_->bringToFront();
+        return;
+    }
     if (contentView_ && mainWindow_->content() == contentView_) {
         // The open editor takes them in: a new view would drop the folders being edited.
         contentView_->colorizers().addFolders(folders);

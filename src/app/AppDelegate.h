@@ -89,6 +89,8 @@ private:
     void applyDisplayMode();
     void confirmWaitingFolders();
     void onboardingDidComplete();
+    // The window shows the onboarding (folders then wait for its end).
+    bool isOnboardingShown() const;
     void takeRequestedFolders(const LaunchRequest& request);
     void checkForUpdates();
     bool trayShown() const;

@@ -100,4 +100,13 @@ QStringList pathsOf(const QList<Folder>& folders)
     return paths;
 }
 
+bool isWithinAny(const QString& path, const QStringList& folders)
+{
+    for (const QString& folder : folders) {
+        if (path == folder || (path.startsWith(folder) && (folder.endsWith(u'/') || path.at(folder.size()) == u'/')))
+            return true;
+    }
+    return false;
+}
+
 } // namespace pigmo

@@ -63,6 +63,10 @@ inline size_t qHash(const Folder& folder, size_t seed = 0)
 // The paths of the folders, in order.
 QStringList pathsOf(const QList<Folder>& folders);
 
+// Whether `path` is one of `folders` or lies below one of them, compared at a "/" boundary ("/tmp" holds
+// "/tmp/a" but not "/tmpdata"). Both sides are cleaned absolute paths.
+bool isWithinAny(const QString& path, const QStringList& folders);
+
 } // namespace pigmo
 
 Q_DECLARE_METATYPE(pigmo::Folder)

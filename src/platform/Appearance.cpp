@@ -88,14 +88,6 @@ QPalette Appearance::darkPalette()
                       .shadow = QColor(0, 0, 0, 160)});
 }
 
-std::optional<QString> Appearance::forcedTheme()
-{
-    const QString value = qEnvironmentVariable("SCREENSHOT_FORCE_THEME");
-    if (value == QLatin1String("light") || value == QLatin1String("dark") || value == QLatin1String("system"))
-        return value;
-    return std::nullopt;
-}
-
 bool Appearance::systemPrefersDark(std::optional<ColorScheme> scheme, const QPalette& current)
 {
     if (scheme == ColorScheme::dark)

@@ -19,9 +19,6 @@ public:
     // The window background of the dark appearance: a grey of white level 0.08.
     static QColor darkWindowBackground();
 
-    // "SCREENSHOT_FORCE_THEME" when it is "light", "dark" or "system"; any other value or none gives nothing.
-    static std::optional<QString> forcedTheme();
-
     // Whether "system" means dark: the portal's answer when it gave one ("no preference" is light), else
     // whether `current` (the palette in effect) is a dark one.
     static bool systemPrefersDark(std::optional<ColorScheme> scheme, const QPalette& current);

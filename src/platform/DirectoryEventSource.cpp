@@ -1,5 +1,6 @@
 #include "platform/DirectoryEventSource.h"
 
+#include "base/Folder.h"
 #include "base/Log.h"
 
 #include <QFile>
@@ -66,11 +67,7 @@ void DirectoryEventSource::stop()
 
 bool DirectoryEventSource::isSkipped(const QString& path) const
 {
-    for (const QString& prefix : skippedPrefixes_) {
-        if (path.startsWith(prefix))
-            return true;
-    }
-    return false;
+    return isWithinAny(path, skippedPrefixes_);
 }
 
 bool DirectoryEventSource::watchOne(const QString& path)

@@ -11,13 +11,14 @@
 
 namespace pigmo {
 
-// One change below a watched directory, with flags of the meanings the watcher's filter is written for.
+// One change below a watched directory, with flags of the meanings the watcher's filter is written for
+// (one inotify event may carry several: a directory created, a directory moved in or out).
 struct DirectoryEvent {
     enum Flag : quint32 {
-        itemCreated = 0x100,
-        itemRemoved = 0x200,
-        itemRenamed = 0x800,
-        itemIsDir = 0x20000,
+        itemCreated = 1u << 0,
+        itemRemoved = 1u << 1,
+        itemRenamed = 1u << 2,
+        itemIsDir = 1u << 3,
     };
     QString path;
     quint32 flags = 0;

@@ -1,5 +1,6 @@
 #include "services/FolderWatcherService.h"
 
+#include "base/Folder.h"
 #include "base/Log.h"
 #include "services/FolderStyler.h"
 #include "storage/Preferences.h"
@@ -109,8 +110,8 @@ FolderWatcherService::Dependencies FolderWatcherService::through(FolderStyler& s
 
 QStringList FolderWatcherService::defaultSkippedPrefixes()
 {
-    return {QStringLiteral("/System"), QStringLiteral("/Library"), QStringLiteral("/private"),
-            QStringLiteral("/tmp"),    QStringLiteral("/var"),     QDir::homePath() + QStringLiteral("/Library")};
+    return {QStringLiteral("/proc"), QStringLiteral("/sys"), QStringLiteral("/dev"),
+            QStringLiteral("/run"),  QStringLiteral("/tmp"), QStringLiteral("/var")};
 }
 
 FolderWatcherService::FolderWatcherService(Dependencies dependencies, QObject* parent)
@@ -210,7 +211,7 @@ void FolderWatcherService::start()
         return;
     }
     if (!source_.start(watchedDirectories_)) {
-        warn(QStringLiteral("Failed to create FSEventStream"));
+        warn(QStringLiteral("Failed to open inotify"));
         return;
     }
     Q_EMIT isRunningChanged(true);
@@ -233,11 +234,7 @@ void FolderWatcherService::stop()
 
 bool FolderWatcherService::isSkipped(const QString& path) const
 {
-    for (const QString& skipped : skippedPrefixes_) {
-        if (path.startsWith(skipped))
-            return true;
-    }
-    return false;
+    return isWithinAny(path, skippedPrefixes_);
 }
 
 void FolderWatcherService::handleEvents(const QList<DirectoryEvent>& events)

@@ -44,7 +44,7 @@ public:
         QStringList skippedPrefixes = defaultSkippedPrefixes();
     };
 
-    // System and scratch locations: /System, /Library, /private, /tmp, /var and ~/Library.
+    // The kernel's, the system's and the scratch locations: /proc, /sys, /dev, /run, /tmp and /var.
     static QStringList defaultSkippedPrefixes();
 
     // The dependencies of the program: access from `hasFullDiskAccess`, styling through `styler`.

@@ -41,9 +41,8 @@ public:
     static LocalizationManager& shared();
 
     // `preferredLanguages`: the user's ordered language tags ("de-CH", "zh-Hant-HK"); the system's list
-    // by default. The language is chosen as: "TEST_LOCALE" when set and not empty; the preferred language
-    // during an automated test run ("XCTestConfigurationFilePath" set); the stored "AppLanguage"; else the
-    // preferred language. Nothing is stored at construction.
+    // by default. The language is chosen as: "TEST_LOCALE" when set and not empty; the stored "AppLanguage";
+    // else the preferred language. Nothing is stored at construction.
     explicit LocalizationManager(QObject* parent = nullptr);
     LocalizationManager(const QStringList& preferredLanguages, QObject* parent = nullptr);
 

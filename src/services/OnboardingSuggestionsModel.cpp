@@ -2,14 +2,15 @@
 
 #include "base/Folder.h"
 #include "render/ColorizationService.h"
+#include "services/FolderStyler.h"
 #include "smart/SmartIconService.h"
 #include "smart/SmartSiblingAnalysis.h"
-#include "storage/ColorizationHistoryStore.h"
 #include "storage/ExtendedAttributesManager.h"
 
 #include <QCollator>
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
 
 #include <algorithm>
 
@@ -228,38 +229,28 @@ void OnboardingSuggestionsModel::applySelected()
         finishApplying();
         return;
     }
-    worker_->submit([this, selected = std::move(selected)] {
-        for (int i = 0; i < selected.size(); ++i) {
-            const bool applied = applyOne(selected[i]);
-            QMetaObject::invokeMethod(
-                this, [this, i, applied] { publishApplied(i + 1, !applied); }, Qt::QueuedConnection);
-        }
-        QMetaObject::invokeMethod(this, &OnboardingSuggestionsModel::finishApplying, Qt::QueuedConnection);
-    });
+    // The previews are the rendered styles; the styler sets them one after another on its queue.
+    applyingCount_ = int(selected.size());
+    QPointer<OnboardingSuggestionsModel> self(this);
+    for (const Suggestion& suggestion : selected) {
+        services_.styler.apply(Folder::unchecked(suggestion.path), suggestion.preview, suggestion.data,
+                               [self](const FolderStyler::Outcome& outcome) {
+                                   if (self)
+                                       self->publishApplied(!outcome.succeeded());
+                               });
+    }
 }
 
-bool OnboardingSuggestionsModel::applyOne(const Suggestion& suggestion) const
-{
-    const std::optional<QImage> image = ColorizationService::generateIcon(suggestion.data);
-    if (!image || !services_.setFolderIcon(*image, suggestion.path))
-        return false;
-    services_.attributes.writeSettings(suggestion.data, suggestion.path);
-    // Recorded on the store's own thread, also when the model is gone by then.
-    ColorizationHistoryStore* history = &services_.history;
-    QMetaObject::invokeMethod(
-        history, [history, path = suggestion.path, data = suggestion.data] { history->record(path, data); },
-        Qt::QueuedConnection);
-    return true;
-}
-
-void OnboardingSuggestionsModel::publishApplied(int applied, bool failed)
+void OnboardingSuggestionsModel::publishApplied(bool failed)
 {
     if (failed) {
         ++failedCount_;
         Q_EMIT failedCountChanged();
     }
-    appliedCount_ = applied;
+    ++appliedCount_;
     Q_EMIT appliedCountChanged();
+    if (appliedCount_ == applyingCount_)
+        finishApplying();
 }
 
 void OnboardingSuggestionsModel::finishApplying()

@@ -18,18 +18,18 @@
 
 namespace pigmo {
 
-class ColorizationHistoryStore;
 class ExtendedAttributesManager;
+class FolderStyler;
 class SmartIconService;
 
 // The onboarding's proposals: up to twelve unstyled folders of the user's desktop, documents and home, each
 // with a complete style derived from its name and its siblings as the smart mode derives it, a preview, and
 // a selection; then the selected ones applied one after another.
 //
-// Lives on the GUI thread; every listing, attribute read, sibling analysis, icon lookup, render and write
-// runs on the model's own worker, and the results are published by queued calls. The scan and the apply
-// each run at most once. Destroying the model waits for a running scan or apply to end; what it has not
-// published by then is dropped, but a folder whose icon was set keeps its attribute and history entry.
+// Lives on the GUI thread; every listing, attribute read, sibling analysis, icon lookup and render of the
+// scan runs on the model's own worker, and the results are published by queued calls; the writes run on the
+// folder styler's queue. The scan and the apply each run at most once. Destroying the model waits for a
+// running scan to end; writes already handed to the styler still happen, and their outcomes are dropped.
 class OnboardingSuggestionsModel : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool isScanReady READ isScanReady NOTIFY isScanReadyChanged)
@@ -48,13 +48,12 @@ public:
         bool isSelected = true;
     };
 
-    // What the model works with. `setFolderIcon` sets a rendered image as a folder's icon and says whether a
-    // file manager will show it; it runs on the worker.
+    // What the model works with. The chosen proposals are written by `styler`, which records a style (its
+    // attribute and history) only where the icon took.
     struct Services {
         SmartIconService& icons;
         const ExtendedAttributesManager& attributes;
-        ColorizationHistoryStore& history; // used on its own thread only
-        std::function<bool(const QImage&, const QString&)> setFolderIcon;
+        FolderStyler& styler;
     };
 
     // The folders the scan looks at, and the names of the home that are never proposed.
@@ -124,10 +123,9 @@ private:
     // Runs on the worker.
     std::optional<Suggestion> makeSuggestion(const QString& path) const;
     std::optional<Icon> lookUpIcon(const QString& name, const QList<ColorizationData>& siblings) const;
-    bool applyOne(const Suggestion& suggestion) const;
 
     void publishScan(QList<Suggestion> suggestions);
-    void publishApplied(int applied, bool failed);
+    void publishApplied(bool failed);
     void finishApplying();
 
     Services services_;
@@ -137,6 +135,7 @@ private:
     bool isApplying_ = false;
     int appliedCount_ = 0;
     int failedCount_ = 0;
+    int applyingCount_ = 0;
     bool isDoneApplying_ = false;
     bool hasStartedScan_ = false;
     std::unique_ptr<SerialQueue> worker_; // last: destroyed (and joined) first

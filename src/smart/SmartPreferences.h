@@ -14,8 +14,7 @@ namespace pigmo::smart {
 // list stays empty); when nothing is stored, "en" together with the interface language.
 QSet<QString> selectedFolderLanguages();
 
-// The interface language as chosen at start: "TEST_LOCALE" when set and not empty; the system's preferred
-// language during an automated test run ("XCTestConfigurationFilePath" set); the stored "AppLanguage";
+// The interface language as chosen at start: "TEST_LOCALE" when set and not empty; the stored "AppLanguage";
 // else the system's preferred language matched against the eleven interface languages ("en" when none).
 QString interfaceLanguage();
 

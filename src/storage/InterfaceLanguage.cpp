@@ -40,10 +40,8 @@ QString InterfaceLanguage::initial(const QStringList& preferredLanguages)
     const QString forced = qEnvironmentVariable("TEST_LOCALE");
     if (!forced.isEmpty())
         return forced;
-    if (!qEnvironmentVariableIsSet("XCTestConfigurationFilePath")) {
-        if (const QString stored = Preferences::value(prefs::appLanguage); !stored.isEmpty())
-            return stored;
-    }
+    if (const QString stored = Preferences::value(prefs::appLanguage); !stored.isEmpty())
+        return stored;
     return matchPreferred(preferredLanguages);
 }
 

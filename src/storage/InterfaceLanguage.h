@@ -21,9 +21,8 @@ public:
     // a script ("zh-CN") is tried again with its likely script ("zh-Hans-CN"). "en" when none matches.
     static QString matchPreferred(const QStringList& preferredLanguages);
 
-    // The language in effect at start: "TEST_LOCALE" when set and not empty; the preferred language during
-    // an automated test run ("XCTestConfigurationFilePath" set); the stored "AppLanguage"; else the preferred
-    // language. Stores nothing.
+    // The language in effect at start: "TEST_LOCALE" when set and not empty; the stored "AppLanguage"; else
+    // the preferred language. Stores nothing.
     static QString initial(const QStringList& preferredLanguages);
 };
 

@@ -22,18 +22,8 @@ XAttrError XAttrError::posix(int code, std::optional<QString> attributeName)
 
 XAttrError XAttrError::undecodableNames()
 {
-    return XAttrError(Domain::decoding, undecodableNamesCode, std::nullopt,
+    return XAttrError(Domain::decoding, EILSEQ, std::nullopt,
                       QStringLiteral("Could not decode extended attribute names."));
-}
-
-QVariantMap XAttrError::userInfo() const
-{
-    QVariantMap info{{localizedDescriptionKey, description_}};
-    if (attributeName_)
-        info.insert(extendedAttributeNameKey, *attributeName_);
-    if (domain_ == Domain::decoding)
-        info.insert(stringEncodingKey, utf8Encoding);
-    return info;
 }
 
 } // namespace pigmo::xattr

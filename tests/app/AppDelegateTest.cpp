@@ -8,6 +8,8 @@
 #include "storage/Preferences.h"
 #include "support/DirectoryPanelAnswer.h"
 #include "ui/main/MainView.h"
+#include "ui/onboarding/OnboardingButtons.h"
+#include "ui/onboarding/OnboardingScreens.h"
 #include "ui/onboarding/OnboardingView.h"
 
 #include <gtest/gtest.h>
@@ -60,7 +62,7 @@ TEST_F(AppDelegateTest, FirstStartShowsTheOnboardingThenTheMainViewAt900By560)
     MainView* waiting = delegate.contentView();
 
     QSignalSpy completed(&delegate, &AppDelegate::onboardingCompleted);
-    onboarding->continueButton()->click();
+    onboarding->finish();
     EXPECT_EQ(completed.count(), 1);
     EXPECT_TRUE(Preferences::value(prefs::hasCompletedOnboarding));
     EXPECT_EQ(window->content(), waiting);
@@ -174,6 +176,47 @@ TEST_F(AppDelegateTest, HandedOverFoldersAreConfirmedAfterLaunchAndTheKeysRemove
     EXPECT_TRUE(delegate.foldersFromExtension().isEmpty());
 }
 
+TEST_F(AppDelegateTest, FoldersHandedOverDuringTheOnboardingWaitForItsEnd)
+{
+    const Folder early = makeFolder(QStringLiteral("early"));
+    const Folder late = makeFolder(QStringLiteral("late"));
+    ASSERT_TRUE(AppGroupStore::setFolderURLs({early.url().toString()}));
+    AppServices services;
+    AppDelegate delegate(services);
+    delegate.applicationDidFinishLaunching({});
+    auto* onboarding = qobject_cast<OnboardingView*>(delegate.mainWindow()->content());
+    ASSERT_TRUE(onboarding);
+    MainView* view = delegate.contentView();
+    qRegisterMetaType<QFileDialog*>();
+    QSignalSpy panels(view, &MainView::directoryPanelOpened);
+    QTest::qWait(300);
+    EXPECT_EQ(panels.count(), 0) << "no confirmation over the onboarding";
+    EXPECT_EQ(delegate.foldersFromExtension(), QList<Folder>{early});
+
+    // The file manager hands over more meanwhile, and starts the program again: the onboarding stays.
+    ASSERT_TRUE(AppGroupStore::setFolderURLs({late.url().toString()}));
+    EXPECT_FALSE(delegate.applicationShouldHandleReopen());
+    delegate.paintDirs({late});
+    QTest::qWait(50);
+    EXPECT_EQ(delegate.mainWindow()->content(), onboarding);
+
+    QString panelStart;
+    test::answerNextDirectoryPanel(view, {late.path()},
+                                   [&](QFileDialog* panel) { panelStart = panel->directory().absolutePath(); });
+    onboarding->finish();
+    EXPECT_EQ(delegate.mainWindow()->content(), view);
+    EXPECT_EQ(delegate.foldersFromExtension(), (QList<Folder>{early, late, late}))
+        << "the launch's, the reopen's and the open request's, waiting to be confirmed";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !view->folders().isEmpty(); }, 3000));
+    EXPECT_EQ(panels.count(), 1);
+    EXPECT_EQ(panelStart, QDir(root.path()).absolutePath());
+    EXPECT_EQ(view->folders(), QList<Folder>{late});
+    EXPECT_TRUE(delegate.foldersFromExtension().isEmpty());
+    const Result<HandOver> left = AppGroupStore::take();
+    ASSERT_TRUE(left);
+    EXPECT_TRUE(left->isEmpty());
+}
+
 TEST_F(AppDelegateTest, ReopenShowsHandedOverFoldersAtOnce)
 {
     completeOnboarding();
@@ -258,7 +301,9 @@ TEST_F(AppDelegateTest, TheTrayMenuSpeaksTheInterfaceLanguage)
     EXPECT_EQ(delegate.statusItem()->menu()->actions().first()->text(), QStringLiteral("Quitter"));
     EXPECT_TRUE(qobject_cast<OnboardingView*>(delegate.mainWindow()->content()));
     auto* onboarding = qobject_cast<OnboardingView*>(delegate.mainWindow()->content());
-    EXPECT_EQ(onboarding->continueButton()->text(), QStringLiteral("Commencer"));
+    auto* welcome = qobject_cast<OnboardingWelcomeScreen*>(onboarding->screen());
+    ASSERT_TRUE(welcome);
+    EXPECT_EQ(welcome->continueButton()->text(), QStringLiteral("Commencer"));
 }
 
 TEST_F(AppDelegateTest, TheDisplayModeTakesEffectAtOnceOnTheTrayAndTheTaskbarEntry)

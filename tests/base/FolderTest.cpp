@@ -98,3 +98,16 @@ TEST_F(FolderTest, UncheckedCleansWithoutLooking)
     EXPECT_EQ(Folder::unchecked(QStringLiteral("/")).name(), QStringLiteral("/"));
     EXPECT_EQ(folder, Folder::unchecked(QStringLiteral("/nowhere/a/c")));
 }
+
+TEST_F(FolderTest, WithinIsComparedAtASlashBoundary)
+{
+    const QStringList skipped{QStringLiteral("/tmp"), QStringLiteral("/var")};
+    EXPECT_TRUE(isWithinAny(QStringLiteral("/tmp"), skipped));
+    EXPECT_TRUE(isWithinAny(QStringLiteral("/tmp/a/b"), skipped));
+    EXPECT_TRUE(isWithinAny(QStringLiteral("/var/cache"), skipped));
+    EXPECT_FALSE(isWithinAny(QStringLiteral("/tmpdata"), skipped));
+    EXPECT_FALSE(isWithinAny(QStringLiteral("/tmpdata/x"), skipped));
+    EXPECT_FALSE(isWithinAny(QStringLiteral("/home/u/tmp"), skipped));
+    EXPECT_TRUE(isWithinAny(QStringLiteral("/anything"), {QStringLiteral("/")}));
+    EXPECT_FALSE(isWithinAny(QStringLiteral("/tmp"), {}));
+}

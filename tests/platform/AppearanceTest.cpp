@@ -20,20 +20,6 @@ TEST(AppearanceTest, PalettesDifferAndMatchTheirNames)
     EXPECT_NE(dark.color(QPalette::Disabled, QPalette::Text), dark.color(QPalette::Active, QPalette::Text));
 }
 
-TEST(AppearanceTest, ForcedThemeAcceptsOnlyTheThreeThemes)
-{
-    qunsetenv("SCREENSHOT_FORCE_THEME");
-    EXPECT_FALSE(Appearance::forcedTheme());
-    for (const char* theme : {"light", "dark", "system"}) {
-        qputenv("SCREENSHOT_FORCE_THEME", theme);
-        EXPECT_EQ(Appearance::forcedTheme(), QLatin1String(theme));
-    }
-    for (const char* other : {"Dark", "", "blue"}) {
-        qputenv("SCREENSHOT_FORCE_THEME", other);
-        EXPECT_FALSE(Appearance::forcedTheme()) << other;
-    }
-}
-
 TEST(AppearanceTest, SystemFollowsThePortalElseTheCurrentPalette)
 {
     const QPalette light = Appearance::lightPalette();

@@ -18,7 +18,6 @@ protected:
     void SetUp() override
     {
         qunsetenv("TEST_LOCALE");
-        qunsetenv("XCTestConfigurationFilePath");
         qputenv("PIGMO_RESOURCES_DIR", resources.path().toUtf8());
         writeTable("en", R"({"done":"Done","folders.one":"%lld folder","folders.many":"%lld folders"})");
         writeTable("ru", R"({"done":"Готово","folders.one":"%lld папка","folders.few":"%lld папки",)"
@@ -64,9 +63,6 @@ TEST_F(LocalizationManagerTest, ChosenLanguageIsStoredAndWinsOverTheSystemNextTi
 TEST_F(LocalizationManagerTest, EnvironmentOverridesAndUnknownCodesFallBack)
 {
     Preferences::setValue(prefs::appLanguage, QStringLiteral("ru"));
-    qputenv("XCTestConfigurationFilePath", "x");
-    EXPECT_EQ(LocalizationManager({"fr-FR"}).currentLanguage(), "fr");
-
     qputenv("TEST_LOCALE", "xx");
     LocalizationManager forced({"en-GB"});
     EXPECT_EQ(forced.currentLanguage(), "xx");

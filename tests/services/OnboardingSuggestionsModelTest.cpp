@@ -1,6 +1,7 @@
 #include "services/OnboardingSuggestionsModel.h"
 
 #include "platform/FolderIcons.h"
+#include "services/FolderStyler.h"
 #include "smart/SmartIconService.h"
 #include "smart/SmartTestIndex.h"
 #include "storage/BundleResources.h"
@@ -27,14 +28,6 @@ using Model = OnboardingSuggestionsModel;
 
 namespace {
 
-Icon bundledLucide(const QString& name)
-{
-    Icon icon;
-    icon.url = QUrl::fromLocalFile(BundleResources::path(QStringLiteral("lucide/%1.svg").arg(name)));
-    icon.name = name;
-    return icon;
-}
-
 ColorizationData styleOf(double hue)
 {
     ColorizationData data;
@@ -57,8 +50,9 @@ protected:
     OnboardingSuggestionsModelTest()
     {
         EXPECT_TRUE(scratch.isValid());
-        sources.catalogues.lucide = {bundledLucide(QStringLiteral("receipt")), bundledLucide(QStringLiteral("camera")),
-                                     bundledLucide(QStringLiteral("plane"))};
+        sources.catalogues.lucide = {test::bundledLucideIcon(QStringLiteral("receipt")),
+                                     test::bundledLucideIcon(QStringLiteral("camera")),
+                                     test::bundledLucideIcon(QStringLiteral("plane"))};
         sources.languages = {QStringLiteral("en")};
         sources.writeFile(QStringLiteral("lucide_keywords_en"),
                           R"({"receipt": {"invoices": 3}, "camera": {"photos": 3}, "plane": {"travel": 3}})");
@@ -85,9 +79,9 @@ protected:
         ASSERT_TRUE(attributes.readSettings(path));
     }
 
-    std::unique_ptr<Model> makeModel(std::function<bool(const QImage&, const QString&)> setIcon = FolderIcons::setIcon)
+    std::unique_ptr<Model> makeModel()
     {
-        return std::make_unique<Model>(Model::Services{icons, attributes, history, std::move(setIcon)}, roots());
+        return std::make_unique<Model>(Model::Services{icons, attributes, styler}, roots());
     }
 
     // Scans and waits for the proposals.
@@ -104,6 +98,7 @@ protected:
     SmartIconService icons{[this] { return sources.sources(); }};
     const ExtendedAttributesManager& attributes = ExtendedAttributesManager::shared();
     ColorizationHistoryStore history;
+    FolderStyler styler{history, attributes};
 };
 
 } // namespace
@@ -268,22 +263,6 @@ TEST_F(OnboardingSuggestionsModelTest, ApplyingStylesTheChosenFoldersAndCountsAR
     EXPECT_FALSE(QFile::exists(photos + QStringLiteral("/.directory")));
     EXPECT_FALSE(history.folderStyles().contains(photos));
     EXPECT_FALSE(history.folderStyles().contains(travel)) << "no history for a folder whose icon did not take";
-}
-
-TEST_F(OnboardingSuggestionsModelTest, AnIconThatDoesNotTakeLeavesNoAttributeAndNoHistory)
-{
-    const QString photos = folder(QStringLiteral("Photos"));
-    auto model = makeModel([](const QImage&, const QString&) { return false; });
-    model->startScan();
-    ASSERT_TRUE(waitUntil([&] { return model->isScanReady(); }));
-    ASSERT_EQ(model->suggestions().size(), 1);
-    model->applySelected();
-    ASSERT_TRUE(waitUntil([&] { return model->isDoneApplying(); }));
-    EXPECT_EQ(model->appliedCount(), 1);
-    EXPECT_EQ(model->failedCount(), 1);
-    QTest::qWait(50);
-    EXPECT_FALSE(attributes.readSettings(photos));
-    EXPECT_FALSE(history.folderStyles().contains(photos));
 }
 
 TEST_F(OnboardingSuggestionsModelTest, ApplyingNothingSelectedFinishesAtOnceTouchingNoFolder)

@@ -2,6 +2,7 @@
 
 #include "model/ColorizationData.h"
 #include "smart/KeywordIndex.h"
+#include "storage/BundleResources.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,6 +17,15 @@ inline Icon lucideIcon(const QString& name)
 {
     Icon icon;
     icon.url = QUrl::fromLocalFile(QStringLiteral("/opt/lucide/") + name + QStringLiteral(".svg"));
+    icon.name = name;
+    return icon;
+}
+
+// A Lucide icon whose SVG file is the bundle's own, for tests that render it.
+inline Icon bundledLucideIcon(const QString& name)
+{
+    Icon icon;
+    icon.url = QUrl::fromLocalFile(BundleResources::path(QStringLiteral("lucide/%1.svg").arg(name)));
     icon.name = name;
     return icon;
 }

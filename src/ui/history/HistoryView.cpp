@@ -301,6 +301,12 @@ HistoryView::HistoryView(ColorizationHistoryStore& store, LocalizationManager& l
     // Dates follow the interface language.
     connect(&localization_, &LocalizationManager::currentLanguageChanged, logList_->viewport(),
             qOverload<>(&QWidget::update));
+    const auto nameLists = [this] {
+        logList_->setAccessibleName(localization_.string(u"all_changes"_key));
+        stylesList_->setAccessibleName(localization_.string(u"current_styles"_key));
+    };
+    nameLists();
+    connect(&localization_, &LocalizationManager::currentLanguageChanged, this, nameLists);
     refreshTabs();
     refreshPages();
 }

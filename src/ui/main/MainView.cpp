@@ -645,6 +645,17 @@ void MainView::applyWhenReady(const ColorizationModelsGroup::Model& model, const
                        });
 }
 
+// One worker renders the icons of an apply in list order, so they reach the folder styler in that order.
+static QThreadPool& renderQueue()
+{
+    static QThreadPool* queue = [] {
+        auto* pool = new QThreadPool;
+        pool->setMaxThreadCount(1);
+        return pool;
+    }();
+    return *queue;
+}
+
 // Renders the model's style off the GUI thread, then hands the icon to the model, whose folder styler writes it
 // on the icon queue and completes on the GUI thread.
 void MainView::applyNow(const ColorizationModelsGroup::Model& model, const std::shared_ptr<ApplyRun>& run)
@@ -656,7 +667,7 @@ void MainView::applyNow(const ColorizationModelsGroup::Model& model, const std::
         return;
     }
     const QPointer<MainView> self(this);
-    QThreadPool::globalInstance()->start([self, model, run, folder, data = *style] {
+    renderQueue().start([self, model, run, folder, data = *style] {
         const std::optional<QImage> image = ColorizationService::generateIcon(data);
         QMetaObject::invokeMethod(
             self.data(),

@@ -7,6 +7,7 @@
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPainter>
 #include <QVBoxLayout>
 
@@ -17,7 +18,6 @@ SettingsMenuPopup::SettingsMenuPopup(QWidget* parent)
 {
     // A press outside only closes the menu: pressed on the row's own button it must not reopen it.
     setAttribute(Qt::WA_NoMouseReplay);
-    setAttribute(Qt::WA_DeleteOnClose);
     setFixedWidth(menuWidth);
     column_ = new QVBoxLayout(this);
     column_->setContentsMargins(0, 8, 0, 8);
@@ -33,6 +33,12 @@ PlainButton* SettingsMenuPopup::addOption(const std::function<void(QHBoxLayout& 
     row->setContentsMargins(12, 8, 12, 8);
     fill(*row);
     option->makeChildrenTransparent();
+    QStringList words;
+    for (const QLabel* label : option->findChildren<QLabel*>()) {
+        if (!label->text().isEmpty())
+            words.append(label->text());
+    }
+    option->setAccessibleName(words.join(u' '));
     connect(option, &QAbstractButton::clicked, this, [action = std::move(action)] { action(); });
     column_->addWidget(option);
     options_.append(option);
@@ -148,12 +154,15 @@ void SettingsMenuRow::setMenuPresented(bool presented)
         menu_->close();
         return;
     }
+    // A closed menu is kept until the next one opens: whoever still holds it (a test, a picture) may read it.
+    delete closedMenu_.data();
     menu_ = new SettingsMenuPopup(window());
     if (fillMenu_)
         fillMenu_(*menu_);
     connect(menu_, &SettingsMenuPopup::closed, this, [this, menu = menu_.data()] {
         if (menu_ != menu)
             return;
+        closedMenu_ = menu;
         menu_ = nullptr;
         Q_EMIT menuClosed();
     });

@@ -77,6 +77,7 @@ private:
     PlainButton* button_ = nullptr;
     QHBoxLayout* labelRow_ = nullptr;
     QPointer<SettingsMenuPopup> menu_;
+    QPointer<SettingsMenuPopup> closedMenu_;
 };
 
 // The standard card of a settings section: its content on a rounded rectangle (corner radius 12) in the

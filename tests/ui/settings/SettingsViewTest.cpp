@@ -101,6 +101,7 @@ TEST_F(SettingsViewTest, ALanguageChoiceIsStoredAndRelabelsEveryOpenView)
 
     SettingsMenuPopup* menu = openMenu(view.languageRow());
     ASSERT_EQ(menu->options().size(), LocalizationManager::supportedLanguages().size());
+    EXPECT_TRUE(menu->options()[3]->accessibleName().contains(QStringLiteral("Deutsch")));
     QTest::mouseClick(menu->options()[3], Qt::LeftButton); // Deutsch
     EXPECT_EQ(Preferences::value(prefs::appLanguage), QStringLiteral("de"));
     EXPECT_TRUE(titles(&view).contains(QStringLiteral("Erscheinungsbild")));

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+namespace pigmo {
+
+class LocalizationManager;
+class LocalizedText;
+
+// The onboarding's primary button: a verbatim title in 15 pt semibold black on white (white at 40 % when
+// disabled), 14 points above and below, as wide as offered up to 280 points, rounded with radius 12. The
+// onboarding's Return key triggers the enabled primary button of the screen on show.
+class OnboardingButton : public QAbstractButton {
+    Q_OBJECT
+public:
+    static constexpr int maximumWidth = 280;
+
+    OnboardingButton(const QString& title, bool enabled, std::function<void()> action, QWidget* parent = nullptr);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// The quiet skip button: a verbatim title in 13 pt in the secondary colour, no background.
+class OnboardingSecondaryButton : public QAbstractButton {
+    Q_OBJECT
+public:
+    OnboardingSecondaryButton(const QString& title, std::function<void()> action, QWidget* parent = nullptr);
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// The title block of an onboarding screen: an optional 13 pt lead-in in the secondary colour above a 20 pt
+// semibold title, both centred and at most 460 points wide; 32 points at each side and 36 on top.
+class OnboardingTitle : public QWidget {
+    Q_OBJECT
+public:
+    OnboardingTitle(LocalizationManager& localization, const QString& key, std::optional<QString> leadInKey,
+                    QWidget* parent = nullptr);
+
+    LocalizedText* title() const { return title_; }
+    LocalizedText* leadIn() const { return leadIn_; }
+
+private:
+    LocalizedText* title_ = nullptr;
+    LocalizedText* leadIn_ = nullptr;
+};
+
+// A one-line plain text shortened with an ellipsis where `mode` says when it does not fit.
+class ElidedLabel : public QWidget {
+    Q_OBJECT
+public:
+    ElidedLabel(QString text, Qt::TextElideMode mode, QWidget* parent = nullptr);
+
+    const QString& text() const { return text_; }
+    // What is drawn at the current width.
+    QString shownText() const;
+    void setColor(std::function<QColor(const QWidget&)> color);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QString text_;
+    Qt::TextElideMode mode_;
+    std::function<QColor(const QWidget&)> color_;
+};
+
+namespace onboarding {
+
+// A `LocalizedText` of `key` in `font`, word-wrapped and centred, in the colour `opacity` of the text colour.
+LocalizedText* text(LocalizationManager& localization, const QString& key, const QFont& font, double opacity = 1.0,
+                    QWidget* parent = nullptr);
+
+// The text of a button title: looked up in the interface language, the key itself when missing.
+QString buttonTitle(const LocalizationManager& localization, const QString& key);
+
+// The app icon fitted into a square of `side` points.
+QLabel* appIcon(int side);
+
+} // namespace onboarding
+
+} // namespace pigmo

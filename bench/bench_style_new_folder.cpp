@@ -15,16 +15,26 @@ namespace {
 
 constexpr int folderCount = 100;
 
+// The same folders for every run the benchmark library makes, so the history never grows past them.
+const QList<pigmo::Folder>& benchFolders()
+{
+    static QTemporaryDir parent(QDir::homePath() + QStringLiteral("/bench-style-XXXXXX"));
+    static const QList<pigmo::Folder> folders = [] {
+        QList<pigmo::Folder> made;
+        for (int i = 1; i <= folderCount; ++i) {
+            const QString path = parent.path() + QStringLiteral("/Invoices %1").arg(i);
+            QDir().mkdir(path);
+            made.append(*pigmo::Folder::fromPath(path));
+        }
+        return made;
+    }();
+    return folders;
+}
+
 void BM_StyleNewFolder(benchmark::State& state)
 {
     pigmo::SmartIconService::shared().waitUntilReady(std::chrono::seconds(60));
-    QTemporaryDir parent(QDir::homePath() + QStringLiteral("/bench-style-XXXXXX"));
-    QList<pigmo::Folder> folders;
-    for (int i = 1; i <= folderCount; ++i) {
-        const QString path = parent.path() + QStringLiteral("/Invoices %1").arg(i);
-        QDir().mkdir(path);
-        folders.append(*pigmo::Folder::fromPath(path));
-    }
+    const QList<pigmo::Folder>& folders = benchFolders();
     pigmo::FolderStyler styler(pigmo::ColorizationHistoryStore::shared(), pigmo::ExtendedAttributesManager::shared());
     qsizetype next = 0;
     for (auto _ : state) {

@@ -50,7 +50,8 @@ public:
     // The launch sequence; runs once, before the event loop starts.
     void applicationDidFinishLaunching(const LaunchRequest& request);
     // The program was started again while it runs: takes the hand-over and shows its folders. True when
-    // folders were waiting.
+    // folders were waiting. During the onboarding it only brings the window forward: the folders stay in
+    // the hand-over store, and the end of the onboarding takes them.
     bool applicationShouldHandleReopen();
     // A later start's request, forwarded by the single-instance channel: a reopen, then its --open or
     // --smart folders.
@@ -58,7 +59,8 @@ public:
 
     // Hides the window when it is visible; otherwise shows it in front and centres it right after.
     void toggleWindow();
-    // Shows the main window with a new main view holding exactly `folders`, centred, in front.
+    // Shows the main window with a new main view holding exactly `folders`, centred, in front; during the
+    // onboarding the folders wait for its end instead.
     void showWindowForPendingFolders(const QList<Folder>& folders);
     // Reads and removes the file manager's hand-over entries into `foldersFromExtension()`.
     void takeFoldersFromExtension();

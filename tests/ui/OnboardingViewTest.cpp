@@ -219,6 +219,7 @@ TEST_F(OnboardingViewTest, AFullRunThroughAllElevenStepsResumingAfterEachRestart
     // The watcher: the choice is stored; a restart keeps it.
     ASSERT_EQ(view->step(), Step::watcher);
     expectResumeAt(Step::watcher);
+    EXPECT_TRUE(screenOf<OnboardingWatcherScreen>(*view)->video()->isPlaying());
     click(screenOf<OnboardingWatcherScreen>(*view)->skipButton());
     settle(*view);
     EXPECT_EQ(view->step(), Step::fda);

@@ -1,7 +1,9 @@
 #include "ui/controls/ControlStyle.h"
 
+#include <QAbstractScrollArea>
 #include <QPainter>
 #include <QPalette>
+#include <QScrollBar>
 #include <QWidget>
 
 #include <algorithm>
@@ -51,6 +53,16 @@ QFont textFont(TextStyle style, QFont::Weight weight)
         return systemFont(15, weight);
     }
     return systemFont(13, weight);
+}
+
+void useSlimScrollBar(QAbstractScrollArea* scrollArea)
+{
+    // On the scroll bar alone: a style sheet on the area would restyle every widget inside it.
+    scrollArea->verticalScrollBar()->setStyleSheet(
+        QStringLiteral("QScrollBar:vertical { background: transparent; width: 6px; margin: 2px 0 2px 0; }"
+                       "QScrollBar::handle:vertical { background: palette(mid); border-radius: 3px; min-height: 24px; }"
+                       "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+                       "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }"));
 }
 
 QPainterPath continuousRoundedRect(const QRectF& rect, double radius)

@@ -5,6 +5,7 @@
 #include <QPainterPath>
 #include <QRectF>
 
+class QAbstractScrollArea;
 class QPainter;
 class QWidget;
 
@@ -22,6 +23,10 @@ QColor quaternaryColor(const QWidget& widget);
 enum class TextStyle { caption, callout, body, title3 };
 QFont textFont(TextStyle style, QFont::Weight weight = QFont::Normal);
 QFont systemFont(double size, QFont::Weight weight = QFont::Normal);
+
+// Gives a scrolling area's vertical scroll bar the slim look of a scroll indicator: a thin rounded handle on
+// no track, with no arrow buttons, so that it takes little of the content's width.
+void useSlimScrollBar(QAbstractScrollArea* scrollArea);
 
 // A rounded rectangle with smooth ("continuous") corners.
 QPainterPath continuousRoundedRect(const QRectF& rect, double radius);

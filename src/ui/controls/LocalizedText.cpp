@@ -2,6 +2,8 @@
 
 #include "services/LocalizationManager.h"
 
+#include <QEvent>
+
 namespace pigmo {
 
 LocalizedText::LocalizedText(LocalizationManager& localizationManager, QString key, std::optional<qint64> count,
@@ -31,6 +33,42 @@ void LocalizedText::setCount(std::optional<qint64> count)
 {
     count_ = count;
     retranslate();
+}
+
+void LocalizedText::setForeground(ui::ThemeColor color)
+{
+    foreground_ = std::move(color);
+    // A label inside a button would otherwise draw in the button's text role.
+    setForegroundRole(QPalette::WindowText);
+    applyForeground();
+}
+
+void LocalizedText::applyForeground()
+{
+    if (!foreground_ || applying_)
+        return;
+    applying_ = true;
+    const QWidget& reference = parentWidget() ? *parentWidget() : *this;
+    QPalette colored = palette();
+    colored.setColor(QPalette::WindowText, foreground_(reference));
+    setPalette(colored);
+    applying_ = false;
+}
+
+bool LocalizedText::event(QEvent* event)
+{
+    const bool handled = QLabel::event(event);
+    switch (event->type()) {
+    case QEvent::PaletteChange:
+    case QEvent::ParentChange:
+    case QEvent::Polish:
+    case QEvent::Show:
+        applyForeground();
+        break;
+    default:
+        break;
+    }
+    return handled;
 }
 
 void LocalizedText::retranslate()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/controls/ControlStyle.h"
+
 #include <QLabel>
 
 #include <optional>
@@ -24,15 +26,25 @@ public:
     void setKey(const QString& key);
     void setCount(std::optional<qint64> count);
 
+    // Draws the text in a colour of the appearance (resolved against the parent's palette), kept through
+    // every change of palette and parent.
+    void setForeground(ui::ThemeColor color);
+
     // The text a key and count give in the manager's current language.
     static QString textOf(const LocalizationManager& manager, const QString& key, std::optional<qint64> count);
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
     void retranslate();
+    void applyForeground();
 
     LocalizationManager& manager_;
     QString key_;
     std::optional<qint64> count_;
+    ui::ThemeColor foreground_;
+    bool applying_ = false;
 };
 
 } // namespace pigmo

@@ -105,6 +105,7 @@ PaletteView::PaletteView(PalettesManager& palettesManager, LocalizationManager& 
     setWidgetResizable(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     viewport()->setAutoFillBackground(false);
+    ui::useSlimScrollBar(this);
 
     auto* content = new QWidget;
     content->setAutoFillBackground(false);
@@ -124,14 +125,15 @@ PaletteView::PaletteView(PalettesManager& palettesManager, LocalizationManager& 
     for (qsizetype i = 0; i < colors.size(); ++i) {
         paletteGrid_->addWidget(makeSwatch(colors[i]), int(i / columns_), int(i % columns_));
     }
+    // Both grids are as wide as all their columns, filled from the left, and centred.
+    const int gridWidth = int(columns_ * height_ + (columns_ - 1) * gridSpacing);
     for (QGridLayout* grid : {customGrid_, paletteGrid_}) {
-        auto* centred = new QHBoxLayout;
-        centred->addStretch(1);
-        centred->addLayout(grid);
-        centred->addStretch(1);
+        auto* block = new QWidget;
+        block->setFixedWidth(gridWidth);
+        block->setLayout(grid);
         if (grid == paletteGrid_)
             stack->addWidget(separator);
-        stack->addLayout(centred);
+        stack->addWidget(block, 0, Qt::AlignHCenter);
     }
     stack->addStretch(1);
     setWidget(content);
@@ -147,8 +149,7 @@ QGridLayout* PaletteView::makeGrid()
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setHorizontalSpacing(int(gridSpacing));
     grid->setVerticalSpacing(int(gridSpacing));
-    for (int column = 0; column < columns_; ++column)
-        grid->setColumnMinimumWidth(column, int(height_));
+    grid->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return grid;
 }
 

@@ -36,6 +36,7 @@ TextButton::TextButton(std::function<void()> action, std::optional<TemplateImage
     }
     label_ = new LocalizedText(localization, std::move(textKey), count);
     label_->setFont(ui::textFont(ui::TextStyle::title3));
+    label_->setForeground(textColor_);
     row->addWidget(label_, 0, Qt::AlignVCenter);
     row->addStretch(1);
     for (QWidget* child : findChildren<QWidget*>())
@@ -63,18 +64,14 @@ QSize TextButton::sizeHint() const
 
 void TextButton::updateColors()
 {
-    const QColor text = textColor_(*this);
-    QPalette palette = label_->palette();
-    palette.setColor(QPalette::WindowText, text);
-    label_->setPalette(palette);
     if (iconLabel_)
-        iconLabel_->setPixmap(icon_->pixmap({16, 16}, text, devicePixelRatioF()));
+        iconLabel_->setPixmap(icon_->pixmap({16, 16}, textColor_(*this), devicePixelRatioF()));
 }
 
 void TextButton::changeEvent(QEvent* event)
 {
     QAbstractButton::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ParentChange)
         updateColors();
 }
 

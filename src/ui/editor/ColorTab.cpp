@@ -66,6 +66,7 @@ ColorTab::ColorTab(std::shared_ptr<ColorizationViewModel> colorizer, Colorizatio
     scroll_->setWidgetResizable(true);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll_->viewport()->setAutoFillBackground(false);
+    ui::useSlimScrollBar(scroll_);
     auto* content = new QWidget;
     content->setAutoFillBackground(false);
     list_ = new QVBoxLayout(content);
@@ -131,9 +132,7 @@ QWidget* ColorTab::makeSection(const QString& titleKey, const QList<HSL>& colors
     column->setSpacing(6);
     auto* title = new LocalizedText(localization_, titleKey);
     title->setFont(ui::systemFont(11, QFont::Medium));
-    QPalette tertiary = title->palette();
-    tertiary.setColor(QPalette::WindowText, ui::tertiaryColor(*this));
-    title->setPalette(tertiary);
+    title->setForeground(ui::primary(0.25));
     column->addWidget(title);
 
     auto* grid = new QGridLayout;

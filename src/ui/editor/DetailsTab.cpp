@@ -107,9 +107,7 @@ DetailsTab::DetailsTab(std::shared_ptr<ColorizationViewModel> colorizer, Palette
     hintText->setFont(ui::textFont(ui::TextStyle::callout));
     hintText->setAlignment(Qt::AlignCenter);
     hintText->setWordWrap(true);
-    QPalette secondary = hintText->palette();
-    secondary.setColor(QPalette::WindowText, ui::secondaryColor(*this));
-    hintText->setPalette(secondary);
+    hintText->setForeground(ui::primary(0.5));
     hintColumn->addWidget(hintText);
     hintColumn->addStretch(1);
     stack->addWidget(hint_, 1);
@@ -175,9 +173,7 @@ QWidget* DetailsTab::makeRow(const QString& key, QWidget* control)
     line->setSpacing(16);
     auto* label = new LocalizedText(localization_, key);
     label->setFont(ui::textFont(ui::TextStyle::caption));
-    QPalette secondary = label->palette();
-    secondary.setColor(QPalette::WindowText, ui::secondaryColor(*this));
-    label->setPalette(secondary);
+    label->setForeground(ui::primary(0.5));
     line->addWidget(label);
     const bool stretches = control->sizePolicy().horizontalPolicy() == QSizePolicy::Expanding;
     if (!stretches)

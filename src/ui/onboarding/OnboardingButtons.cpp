@@ -108,12 +108,11 @@ OnboardingTitle::OnboardingTitle(LocalizationManager& localization, const QStrin
     if (leadInKey) {
         leadIn_ = onboarding::text(localization, *leadInKey, ui::systemFont(13), 0.5);
         leadIn_->setMaximumWidth(titleMaximumWidth);
-        column->addWidget(leadIn_, 0, Qt::AlignHCenter);
+        column->addLayout(onboarding::centred(leadIn_));
     }
     title_ = onboarding::text(localization, key, ui::systemFont(20, QFont::DemiBold));
     title_->setMaximumWidth(titleMaximumWidth);
-    column->addWidget(title_, 0, Qt::AlignHCenter);
-    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    column->addLayout(onboarding::centred(title_));
 }
 
 ElidedLabel::ElidedLabel(QString text, Qt::TextElideMode mode, QWidget* parent)
@@ -153,7 +152,7 @@ void ElidedLabel::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.setPen(color_(*this));
     painter.setFont(font());
-    painter.drawText(rect(), Qt::AlignVCenter | Qt::AlignLeft, shownText());
+    painter.drawText(rect(), int(alignment_), shownText());
 }
 
 namespace onboarding {
@@ -176,6 +175,17 @@ LocalizedText* text(LocalizationManager& localization, const QString& key, const
 QString buttonTitle(const LocalizationManager& localization, const QString& key)
 {
     return LocalizedText::textOf(localization, key, std::nullopt);
+}
+
+QHBoxLayout* centred(QWidget* widget, int sides)
+{
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(sides, 0, sides, 0);
+    row->setSpacing(0);
+    row->addStretch(1);
+    row->addWidget(widget, 1000);
+    row->addStretch(1);
+    return row;
 }
 
 QLabel* appIcon(int side)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QWidget>
 
@@ -67,6 +68,7 @@ public:
     // What is drawn at the current width.
     QString shownText() const;
     void setColor(std::function<QColor(const QWidget&)> color);
+    void setAlignment(Qt::Alignment alignment) { alignment_ = alignment; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -77,6 +79,7 @@ protected:
 private:
     QString text_;
     Qt::TextElideMode mode_;
+    Qt::Alignment alignment_ = Qt::AlignLeft | Qt::AlignVCenter;
     std::function<QColor(const QWidget&)> color_;
 };
 
@@ -88,6 +91,10 @@ LocalizedText* text(LocalizationManager& localization, const QString& key, const
 
 // The text of a button title: looked up in the interface language, the key itself when missing.
 QString buttonTitle(const LocalizationManager& localization, const QString& key);
+
+// A row that centres `widget` with `sides` points at each side: the widget takes all the width it may (up to
+// its maximum width), so wrapped text uses the whole width and buttons grow to their maximum.
+QHBoxLayout* centred(QWidget* widget, int sides = 0);
 
 // The app icon fitted into a square of `side` points.
 QLabel* appIcon(int side);

@@ -337,20 +337,14 @@ OnboardingFDAScreen::OnboardingFDAScreen(LocalizationManager& localization, FDAP
     switch_ = new OnboardingSwitch;
     switch_->setAccessibleName(label->text());
     row->addWidget(switch_);
-    auto* cardRow = new QHBoxLayout;
-    cardRow->setContentsMargins(32, 0, 32, 0);
-    cardRow->addWidget(card, 1, Qt::AlignHCenter);
-    column->addLayout(cardRow);
+    column->addLayout(onboarding::centred(card, 32));
     column->addStretch(1);
 
     continueButton_ = new OnboardingButton(onboarding::buttonTitle(localization, u"onboarding_continue"_key),
                                            fda_.hasFullDiskAccess(), std::move(onContinue));
     auto* buttons = new QVBoxLayout;
     buttons->setSpacing(14);
-    auto* buttonRow = new QHBoxLayout;
-    buttonRow->setContentsMargins(32, 0, 32, 0);
-    buttonRow->addWidget(continueButton_, 1, Qt::AlignHCenter);
-    buttons->addLayout(buttonRow);
+    buttons->addLayout(onboarding::centred(continueButton_, 32));
     withoutAccessButton_ =
         new OnboardingSecondaryButton(onboarding::buttonTitle(localization, u"onboarding_fda_continue_without"_key),
                                       std::move(onContinueWithoutAccess));

@@ -26,19 +26,10 @@ constexpr int checkmarkSize = 60;
 constexpr int labelFadeMs = 250;
 const QColor checkmarkGreen(52, 199, 89);
 
-// A centred row holding `widget`, with `sides` points at each side.
-QHBoxLayout* centredRow(QWidget* widget, int sides = 0)
-{
-    auto* row = new QHBoxLayout;
-    row->setContentsMargins(sides, 0, sides, 0);
-    row->addWidget(widget, 1, Qt::AlignHCenter);
-    return row;
-}
-
 // The primary button as the bottom of a screen: centred, 60 points above the bottom edge.
 void addBottomButton(QVBoxLayout* column, OnboardingButton* button)
 {
-    column->addLayout(centredRow(button, 32));
+    column->addLayout(onboarding::centred(button, 32));
     column->addSpacing(buttonBottomPadding - column->spacing());
 }
 
@@ -56,8 +47,8 @@ OnboardingWelcomeScreen::OnboardingWelcomeScreen(LocalizationManager& localizati
     auto* texts = new QVBoxLayout;
     texts->setSpacing(8);
     texts->addWidget(onboarding::text(localization, u"onboarding_welcome_title"_key, ui::systemFont(30, QFont::Bold)));
-    texts->addLayout(
-        centredRow(onboarding::text(localization, u"onboarding_welcome_subtitle"_key, ui::systemFont(14), 0.5), 40));
+    texts->addLayout(onboarding::centred(
+        onboarding::text(localization, u"onboarding_welcome_subtitle"_key, ui::systemFont(14), 0.5), 40));
     column->addLayout(texts);
     column->addStretch(1);
     button_ = new OnboardingButton(onboarding::buttonTitle(localization, u"onboarding_get_started"_key), true,
@@ -123,7 +114,7 @@ OnboardingWatcherScreen::OnboardingWatcherScreen(LocalizationManager& localizati
     buttons->setSpacing(18);
     continueButton_ = new OnboardingButton(onboarding::buttonTitle(localization, u"onboarding_watcher_cta"_key), true,
                                            std::move(onContinueWithWatcher));
-    buttons->addWidget(continueButton_, 0, Qt::AlignHCenter);
+    buttons->addLayout(onboarding::centred(continueButton_));
     skipButton_ = new OnboardingSecondaryButton(onboarding::buttonTitle(localization, u"onboarding_watcher_skip"_key),
                                                 std::move(onSkipWatcher));
     buttons->addWidget(skipButton_, 0, Qt::AlignHCenter);
@@ -144,8 +135,8 @@ OnboardingReadyScreen::OnboardingReadyScreen(LocalizationManager& localization, 
     auto* texts = new QVBoxLayout;
     texts->setSpacing(8);
     texts->addWidget(onboarding::text(localization, u"onboarding_ready_title"_key, ui::systemFont(26, QFont::Bold)));
-    texts->addLayout(
-        centredRow(onboarding::text(localization, u"onboarding_ready_subtitle"_key, ui::systemFont(14), 0.5), 40));
+    texts->addLayout(onboarding::centred(
+        onboarding::text(localization, u"onboarding_ready_subtitle"_key, ui::systemFont(14), 0.5), 40));
     if (failedCount > 0) {
         failureNote_ = new LocalizedText(localization, u"onboarding_ready_failed"_key, failedCount);
         failureNote_->setFont(ui::systemFont(13, QFont::Medium));
@@ -154,13 +145,13 @@ OnboardingReadyScreen::OnboardingReadyScreen(LocalizationManager& localization, 
         QPalette palette = failureNote_->palette();
         palette.setColor(QPalette::WindowText, QColor(230, 80, 60));
         failureNote_->setPalette(palette);
-        texts->addLayout(centredRow(failureNote_, 40));
+        texts->addLayout(onboarding::centred(failureNote_, 40));
     }
     column->addLayout(texts);
     column->addStretch(1);
     auto* note = onboarding::text(localization, u"onboarding_ready_finder_note"_key, ui::systemFont(12), 0.5 * 0.8);
     note->setMaximumWidth(420);
-    column->addLayout(centredRow(note, 40));
+    column->addLayout(onboarding::centred(note, 40));
     button_ = new OnboardingButton(onboarding::buttonTitle(localization, u"onboarding_ready_cta"_key), true,
                                    std::move(onComplete));
     addBottomButton(column, button_);
@@ -172,7 +163,7 @@ public:
     explicit Checkmark(const OnboardingFakeLoadingScreen& screen)
         : screen_(screen)
     {
-        setFixedSize(checkmarkSize, checkmarkSize);
+        setFixedSize(badgeHeight, badgeHeight); // room for the spring's overshoot
         setAccessibleName(QStringLiteral("checkmark"));
     }
 
@@ -187,7 +178,7 @@ protected:
         painter.translate(width() / 2.0, height() / 2.0);
         painter.scale(scale, scale);
         painter.setOpacity(std::clamp(scale, 0.0, 1.0));
-        const double radius = checkmarkSize / 2.0 - 2;
+        const double radius = checkmarkSize / 2.0;
         painter.setPen(Qt::NoPen);
         painter.setBrush(checkmarkGreen);
         painter.drawEllipse(QPointF(0, 0), radius, radius);
@@ -221,10 +212,15 @@ OnboardingFakeLoadingScreen::OnboardingFakeLoadingScreen(LocalizationManager& lo
     stack->setStackingMode(QStackedLayout::StackAll);
     spinner_ = new Spinner(32);
     checkmark_ = new Checkmark(*this);
-    auto* spinnerHolder = new QWidget;
-    (new QHBoxLayout(spinnerHolder))->addWidget(spinner_, 0, Qt::AlignCenter);
-    auto* checkHolder = new QWidget;
-    (new QHBoxLayout(checkHolder))->addWidget(checkmark_, 0, Qt::AlignCenter);
+    const auto holding = [](QWidget* widget) {
+        auto* holder = new QWidget;
+        auto* row = new QHBoxLayout(holder);
+        row->setContentsMargins(0, 0, 0, 0);
+        row->addWidget(widget, 0, Qt::AlignCenter);
+        return holder;
+    };
+    auto* spinnerHolder = holding(spinner_);
+    auto* checkHolder = holding(checkmark_);
     stack->addWidget(checkHolder);
     stack->addWidget(spinnerHolder);
     checkmark_->hide();

@@ -61,6 +61,7 @@ OnboardingSuggestionCard::OnboardingSuggestionCard(OnboardingSuggestionsModel& m
     const auto* suggestion = suggestionOf(model_, id_);
     name_ = new ElidedLabel(suggestion ? QFileInfo(suggestion->path).fileName() : QString(), Qt::ElideMiddle, this);
     name_->setFont(ui::systemFont(10));
+    name_->setAlignment(Qt::AlignCenter);
     name_->setAttribute(Qt::WA_TransparentForMouseEvents);
     setAccessibleName(name_->text());
     connect(this, &QAbstractButton::clicked, this, [this] { model_.toggle(id_); });
@@ -129,7 +130,7 @@ OnboardingSuggestionsScreen::OnboardingSuggestionsScreen(LocalizationManager& lo
     bar->setContentsMargins(32, 18, 32, 18);
     bar->setSpacing(14);
     applyButton_ = new OnboardingButton(QString(), false, std::move(onApply));
-    bar->addWidget(applyButton_, 0, Qt::AlignHCenter);
+    bar->addLayout(onboarding::centred(applyButton_));
     skipButton_ = new OnboardingSecondaryButton(
         onboarding::buttonTitle(localization_, u"onboarding_suggestions_skip"_key), std::move(onSkip));
     bar->addWidget(skipButton_, 0, Qt::AlignHCenter);
@@ -159,10 +160,10 @@ QWidget* OnboardingSuggestionsScreen::header()
     auto* title =
         onboarding::text(localization_, u"onboarding_suggestions_title"_key, ui::systemFont(20, QFont::DemiBold));
     title->setMaximumWidth(460);
-    column->addWidget(title, 0, Qt::AlignHCenter);
+    column->addLayout(onboarding::centred(title));
     auto* lead = onboarding::text(localization_, u"onboarding_suggestions_lead"_key, ui::systemFont(13), 0.5);
     lead->setMaximumWidth(460);
-    column->addWidget(lead, 0, Qt::AlignHCenter);
+    column->addLayout(onboarding::centred(lead));
     return box;
 }
 

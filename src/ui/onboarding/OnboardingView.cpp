@@ -119,6 +119,7 @@ OnboardingView::OnboardingView(Services services, std::function<void()> onComple
     , suggestionsModel_(services_.makeSuggestionsModel())
 {
     setMinimumSize(smallestSize);
+    setFocusPolicy(Qt::StrongFocus);
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Window);
 
@@ -225,6 +226,7 @@ void OnboardingView::showStep(OnboardingStep step, OnboardingFlow::Direction dir
     screen_->setGraphicsEffect(screenEffect);
     screen_->show();
     updateChrome();
+    setFocus();
 
     const int outMs = skipped ? skipMs / 2 : fadeOutMs;
     const int inMs = skipped ? skipMs / 2 : slideInMs;
@@ -317,6 +319,7 @@ void OnboardingView::resizeEvent(QResizeEvent*)
 void OnboardingView::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    setFocus(); // Return reaches the view; no control shows a focus ring until the user tabs to it
     flow_->saveResumeStep();
 }
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <QTest>
 
 using namespace pigmo;
@@ -60,4 +61,23 @@ TEST(TextButtonTest, ALabelWithoutCountAndAMissingKeyShowTheKey)
     TextButton missing({}, std::nullopt, QStringLiteral("no_such_key"), 5, ui::primary(), ui::primary(0.1), false, 12,
                        localization);
     EXPECT_EQ(missing.label()->text(), QStringLiteral("no_such_key.many"));
+}
+
+TEST(TextButtonTest, TheLabelAndIconTakeTheTextColourAndFollowThePalette)
+{
+    LocalizationManager localization{QStringList{QStringLiteral("en")}};
+    QWidget host;
+    auto* button = new TextButton({}, symbolImage(QStringLiteral("folder")), QStringLiteral("presets"), std::nullopt,
+                                  ui::windowBackground(), ui::primary(), false, 12, localization);
+    button->setParent(&host);
+    host.show();
+    const QColor window = host.palette().color(QPalette::Window);
+    EXPECT_EQ(button->label()->palette().color(button->label()->foregroundRole()), window);
+    QPalette dark = host.palette();
+    dark.setColor(QPalette::Window, QColor(20, 20, 20));
+    host.setPalette(dark);
+    EXPECT_EQ(button->label()->palette().color(button->label()->foregroundRole()), QColor(20, 20, 20));
+    const QImage image = button->grab().toImage();
+    const QPoint inside(button->width() / 2, button->height() / 2);
+    EXPECT_NE(image.pixelColor(inside), QColor(20, 20, 20)); // filled with the text colour
 }

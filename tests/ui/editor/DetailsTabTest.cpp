@@ -90,7 +90,7 @@ TEST_F(DetailsTabFixture, ChoosingColourFromVibrantUsesTheDefaultGlyphColourAndS
     QTest::keyClick(tab->styleMenu(), Qt::Key_Down); // "Color"
     EXPECT_EQ(model->iconStyle(), IconStyle::color({200, 70, 50}));
     EXPECT_TRUE(tab->hexField()->isVisible());
-    EXPECT_EQ(tab->hexField()->text(), HSL(200, 70, 50).color().hexString());
+    EXPECT_EQ(tab->hexField()->text(), (HSL{200, 70, 50}.color().hexString()));
 }
 
 TEST_F(DetailsTabFixture, AColourStyleSeedsTheSwatchAndSurvivesASwitchAway)
@@ -100,7 +100,7 @@ TEST_F(DetailsTabFixture, AColourStyleSeedsTheSwatchAndSurvivesASwitchAway)
     auto tab = makeTab();
     EXPECT_EQ(tab->iconColor(), (HSL{10, 80, 40}));
     EXPECT_EQ(tab->colorButton()->color(), ui::qColor(HSL{10, 80, 40}.color()));
-    EXPECT_EQ(tab->hexField()->text(), HSL(10, 80, 40).color().hexString());
+    EXPECT_EQ(tab->hexField()->text(), (HSL{10, 80, 40}.color().hexString()));
     model->setIconStyle(IconStyle::inverted()); // from elsewhere: the tab's colour stays
     EXPECT_FALSE(tab->isColorRowShown());
     EXPECT_EQ(tab->iconColor(), (HSL{10, 80, 40}));
@@ -129,7 +129,7 @@ TEST_F(DetailsTabFixture, TypingAValidHexSwitchesToTheColourStyleEvenWhenEqual)
     model->setIcon(lucide("folder"));
     model->setIconStyle(IconStyle::color({10, 80, 40}));
     auto tab = makeTab();
-    const QString same = HSL(10, 80, 40).color().hexString();
+    const QString same = HSL{10, 80, 40}.color().hexString();
     const HSL parsed = *HexColorField::colorOfText(same);
     int styleWrites = 0;
     QObject::connect(model.get(), &ColorizationViewModel::styleChanged, [&styleWrites] { ++styleWrites; });

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "base/Folder.h"
+#include "services/ColorizationViewModel.h"
+#include "services/LocalizationManager.h"
+#include "services/PalettesManager.h"
+#include "storage/ColorizationHistoryStore.h"
+
+#include <QList>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+namespace pigmo::gallery {
+
+// What the scenes of the gallery share: the managers a view is given, and a styled sample folder.
+struct GalleryContext {
+    LocalizationManager& localization;
+    PalettesManager& palettes;
+    ColorizationHistoryStore& history;
+    // A folder styled with a tint and a Lucide glyph, made fresh for each scene.
+    std::function<std::shared_ptr<ColorizationViewModel>()> sampleFolder;
+};
+
+// One picture of the gallery: a view in one state. `make` builds the widget to photograph (the gallery owns
+// it); `width` and `height` are the size it is shown at (0: its own size hint).
+struct GalleryScene {
+    QString name;
+    int width = 0;
+    int height = 0;
+    std::function<QWidget*(GalleryContext& context)> make;
+};
+
+// The scenes of each area, in the order they are written.
+QList<GalleryScene> controlScenes();
+QList<GalleryScene> editorScenes();
+
+} // namespace pigmo::gallery

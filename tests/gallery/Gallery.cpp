@@ -32,7 +32,7 @@ const QStringList themes = {QStringLiteral("light"), QStringLiteral("dark")};
 
 QList<GalleryScene> allScenes()
 {
-    return controlScenes() + editorScenes();
+    return controlScenes() + editorScenes() + paneScenes();
 }
 
 QStringList fileNames()

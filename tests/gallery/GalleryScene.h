@@ -36,5 +36,6 @@ struct GalleryScene {
 // The scenes of each area, in the order they are written.
 QList<GalleryScene> controlScenes();
 QList<GalleryScene> editorScenes();
+QList<GalleryScene> paneScenes();
 
 } // namespace pigmo::gallery

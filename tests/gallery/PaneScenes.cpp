@@ -1,0 +1,145 @@
+// The gallery's pictures of the editor pane (each tab and sub-tab), the preview column with its siblings and
+// smart-styling marks, and three frames of the apply overlay.
+
+#include "GalleryScene.h"
+
+#include "catalogue/IconsModel.h"
+#include "render/ColorizationService.h"
+#include "services/ColorizationModelsGroup.h"
+#include "smart/SmartIconService.h"
+#include "ui/editor/ApplyAnimationOverlay.h"
+#include "ui/editor/FolderColorizerView.h"
+#include "ui/editor/FolderPreviewColumn.h"
+#include "ui/editor/IconTab.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QVBoxLayout>
+
+namespace pigmo::gallery {
+namespace {
+
+// The keyword index, ready (the suggestions need it).
+SmartIconService& readyIndex()
+{
+    SmartIconService& index = SmartIconService::shared();
+    index.buildIndexIfNeeded();
+    const QDeadlineTimer deadline(60000);
+    while (!index.isReady() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return index;
+}
+
+// A pane that owns its group of one folder.
+QWidget* pane(GalleryContext& c, const std::function<void(FolderColorizerView&)>& state)
+{
+    auto* holder = new QWidget;
+    std::shared_ptr<ColorizationViewModel> model = c.sampleFolder();
+    auto* group = new ColorizationModelsGroup({}, false, nullptr, holder);
+    group->appendModels({model});
+    auto* view = new FolderColorizerView(
+        model, *group, {c.localization, c.history, c.palettes, IconsModel::shared(), readyIndex()}, holder);
+    auto* layout = new QVBoxLayout(holder);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view);
+    state(*view);
+    return holder;
+}
+
+QList<Folder> sampleSiblings()
+{
+    const QString parent = QDir::homePath() + QStringLiteral("/Projects");
+    for (const char* name : {"Music", "Invoices", "Travel", "Archive", "Code", "Photos", "Recipes", ".cache"})
+        QDir().mkpath(parent + u'/' + QLatin1String(name));
+    return {Folder::unchecked(parent + QStringLiteral("/Music")),
+            Folder::unchecked(parent + QStringLiteral("/Invoices")),
+            Folder::unchecked(parent + QStringLiteral("/Travel"))};
+}
+
+QWidget* column(GalleryContext& c)
+{
+    auto* holder = new QWidget;
+    auto* group = new ColorizationModelsGroup(sampleSiblings(), false, nullptr, holder);
+    group->models()[0]->setIcon(IconsModel::shared().lucideIcon(QStringLiteral("guitar")));
+    group->models()[1]->setColor({30, 80, 50});
+    group->select(group->models()[0]->folder());
+    QList<PreviewData> previews = FolderPreviewColumn::previewsOf(*group);
+    previews[1].smartLoadingState = SmartLoadingState::loading;
+    previews[2].smartLoadingState = SmartLoadingState::success;
+    const auto none = [] {};
+    const auto one = [](const PreviewData&) {};
+    auto* view = new FolderPreviewColumn(
+        {one, one, [](const QList<QUrl>&) {}, none, none, one, one, one, none, none, none}, c.localization, holder);
+    view->setPreviews(previews);
+    auto* layout = new QVBoxLayout(holder);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view);
+    return holder;
+}
+
+QWidget* overlay(int count, ApplyAnimationPhase phase, bool checkmark)
+{
+    auto* view = new ApplyAnimationOverlay;
+    QList<ApplyAnimationItem> items;
+    const double hues[] = {200, 30, 140};
+    for (int i = 0; i < count; ++i) {
+        ApplyAnimationItem item;
+        item.before = ColorizationService::neutralFolderImage().value_or(QImage());
+        item.after = ColorizationService::generateIcon(
+                         ColorizationData{HSL{hues[i], 80, 50}, 0.7, std::nullopt, std::nullopt, IconStyle::vibrant()})
+                         .value_or(QImage());
+        item.phase = i == 0 ? phase : ApplyAnimationPhase::rising;
+        items.append(item);
+    }
+    view->setItems(items);
+    view->setShowCheckmark(checkmark);
+    return view;
+}
+
+} // namespace
+
+QList<GalleryScene> paneScenes()
+{
+    using Tab = FolderColorizerView::Tab;
+    return {
+        {QStringLiteral("pane-color"), 400, 560,
+         [](GalleryContext& c) { return pane(c, [](FolderColorizerView& v) { v.setCurrentTab(Tab::color); }); }},
+        {QStringLiteral("pane-details"), 400, 560,
+         [](GalleryContext& c) { return pane(c, [](FolderColorizerView& v) { v.setCurrentTab(Tab::details); }); }},
+        {QStringLiteral("pane-icon-suggested"), 400, 560,
+         [](GalleryContext& c) { return pane(c, [](FolderColorizerView& v) { v.setCurrentTab(Tab::icon); }); }},
+        {QStringLiteral("pane-icon-search-catalogue"), 400, 560,
+         [](GalleryContext& c) {
+             return pane(c, [](FolderColorizerView& v) {
+                 v.setCurrentTab(Tab::icon);
+                 v.iconTab()->setTopTab(IconTab::TopTab::search);
+                 v.iconTab()->setSearchLibrary(IconTab::SearchLibrary::emojis);
+             });
+         }},
+        {QStringLiteral("pane-icon-search-results"), 400, 560,
+         [](GalleryContext& c) {
+             return pane(c, [](FolderColorizerView& v) {
+                 v.setCurrentTab(Tab::icon);
+                 v.iconTab()->setTopTab(IconTab::TopTab::search);
+                 v.iconTab()->setSearchText(QStringLiteral("calen"));
+             });
+         }},
+        {QStringLiteral("pane-icon-custom"), 400, 560,
+         [](GalleryContext& c) {
+             return pane(c, [](FolderColorizerView& v) {
+                 v.setCurrentTab(Tab::icon);
+                 v.iconTab()->setTopTab(IconTab::TopTab::custom);
+             });
+         }},
+        {QStringLiteral("column-siblings-loading-success"), 340, 520, [](GalleryContext& c) { return column(c); }},
+        {QStringLiteral("overlay-one-rising"), 560, 420,
+         [](GalleryContext&) { return overlay(1, ApplyAnimationPhase::rising, false); }},
+        {QStringLiteral("overlay-three-crossing"), 560, 420,
+         [](GalleryContext&) { return overlay(3, ApplyAnimationPhase::crossing, false); }},
+        {QStringLiteral("overlay-three-done"), 560, 420,
+         [](GalleryContext&) { return overlay(3, ApplyAnimationPhase::settled, true); }},
+    };
+}
+
+} // namespace pigmo::gallery

@@ -280,8 +280,13 @@ void AppDelegate::showWindowForPendingFolders(const QList<Folder>& folders)
         mainWindow_->bringToFront();
         return;
     }
-    contentView_ = new MainView(folders, false, &services_.styler());
-    mainWindow_->setContent(contentView_);
+    if (contentView_ && mainWindow_->content() == contentView_) {
+        // The open editor takes them in: a new view would drop the folders being edited.
+        contentView_->colorizers().addFolders(folders);
+    } else {
+        contentView_ = new MainView(folders, false, &services_.styler());
+        mainWindow_->setContent(contentView_);
+    }
     mainWindow_->centre();
     mainWindow_->bringToFront();
 }

@@ -265,7 +265,7 @@ TEST_F(AppDelegateTest, LoginItemStartWithoutTrayStillShowsTheWindow)
     EXPECT_TRUE(delegate.mainWindow()->isVisible());
 }
 
-TEST_F(AppDelegateTest, OpenRequestShowsTheFoldersInANewMainView)
+TEST_F(AppDelegateTest, OpenRequestsShowTheFoldersAndLaterOnesJoinTheOpenEditor)
 {
     completeOnboarding();
     AppServices services;
@@ -282,6 +282,13 @@ TEST_F(AppDelegateTest, OpenRequestShowsTheFoldersInANewMainView)
     const QRect frame = delegate.mainWindow()->frameGeometry();
     EXPECT_EQ(delegate.mainWindow()->width(), 900);
     EXPECT_LE(std::abs(frame.center().x() - delegate.mainWindow()->screen()->availableGeometry().center().x()), 2);
+
+    MainView* editing = delegate.contentView();
+    const Folder b = makeFolder(QStringLiteral("b"));
+    request.folders = {b.path()};
+    delegate.handleForwardedRequest(request);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return editing->folders() == QList<Folder>{a, b}; }, 2000));
+    EXPECT_EQ(delegate.contentView(), editing) << "the open editor keeps its folders and takes the new one";
 }
 
 TEST_F(AppDelegateTest, TheTrayMenuSpeaksTheInterfaceLanguage)

@@ -78,6 +78,8 @@ QString lucideNameOfSymbol(const QString& systemName)
         {QStringLiteral("plus"), QStringLiteral("plus")},
         {QStringLiteral("trash"), QStringLiteral("trash-2")},
         {QStringLiteral("folder"), QStringLiteral("folder")},
+        {QStringLiteral("checkmark.circle.fill"), QStringLiteral("circle-check")},
+        {QStringLiteral("square.and.arrow.down"), QStringLiteral("download")},
         {QStringLiteral("folder.fill"), QStringLiteral("folder")},
         {QStringLiteral("clock"), QStringLiteral("clock")},
         {QStringLiteral("checkmark"), QStringLiteral("check")},

@@ -1,30 +1,49 @@
 #include "ui/main/MainView.h"
 
+#include "base/Log.h"
+#include "catalogue/IconsModel.h"
+#include "platform/FolderIcons.h"
+#include "render/ColorizationService.h"
+#include "services/LocalizationManager.h"
+#include "services/PalettesManager.h"
+#include "smart/SmartIconService.h"
+#include "storage/ColorizationHistoryStore.h"
 #include "ui/Localized.h"
-#include "ui/main/FolderTile.h"
+#include "ui/controls/BundleImage.h"
+#include "ui/controls/ControlStyle.h"
+#include "ui/controls/MainToolbar.h"
+#include "ui/controls/TextButton.h"
+#include "ui/editor/DashedOutline.h"
+#include "ui/editor/FolderColorizerView.h"
+#include "ui/editor/PillButton.h"
+#include "ui/history/HistoryView.h"
+#include "ui/main/ApplySequencer.h"
+#include "ui/main/BottomBar.h"
 
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
-#include <QGridLayout>
+#include <QGraphicsOpacityEffect>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QStackedLayout>
+#include <QTimer>
+#include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
 
 namespace pigmo {
 namespace {
 
-constexpr QSize contentSize{900, 560};
-constexpr int columns = 5;
-
-// The URLs, in order, that name existing local directories (a dropped or chosen link is followed).
-QList<Folder> foldersOf(const QList<QUrl>& urls)
+// The URLs that name existing local directories, in order.
+QList<Folder> localFolders(const QList<QUrl>& urls)
 {
     QList<Folder> folders;
     for (const QUrl& url : urls) {
@@ -36,35 +55,88 @@ QList<Folder> foldersOf(const QList<QUrl>& urls)
 
 QList<Folder> droppedFolders(const QMimeData* mime)
 {
-    if (!mime || !mime->hasUrls())
-        return {};
-    return foldersOf(mime->urls());
+    return mime && mime->hasUrls() ? localFolders(mime->urls()) : QList<Folder>();
+}
+
+// The deepest directory holding every one of `folders`.
+QString commonParent(const QList<Folder>& folders)
+{
+    QStringList common = QFileInfo(folders.first().path()).absolutePath().split(u'/');
+    for (const Folder& folder : folders) {
+        const QStringList parts = QFileInfo(folder.path()).absolutePath().split(u'/');
+        qsizetype shared = 0;
+        while (shared < common.size() && shared < parts.size() && common[shared] == parts[shared])
+            ++shared;
+        common = common.mid(0, shared);
+    }
+    const QString path = common.join(u'/');
+    return path.isEmpty() ? QStringLiteral("/") : path;
+}
+
+double uniform(double low, double high)
+{
+    return low + QRandomGenerator::global()->generateDouble() * (high - low);
 }
 
 } // namespace
 
-MainView::MainView(const QList<Folder>& folders, bool fileAboutToBeDropped, FolderStyler* styler, QWidget* parent)
-    : MainView(std::make_unique<ColorizationModelsGroup>(folders, true, styler), parent)
+// One apply: the folders still to report and the ones that kept their old icon.
+struct MainView::ApplyRun {
+    int generation = 0;
+    qsizetype pending = 0;
+    QList<Folder> failed;
+};
+
+MainView::MainView(const QList<Folder>& folders, bool fileAboutToBeDropped, FolderStyler* styler,
+                   const EditorServices& services, QWidget* parent)
+    : MainView(std::make_unique<ColorizationModelsGroup>(folders, true, styler), services, parent)
 {
     setFileAboutToBeDropped(fileAboutToBeDropped);
 }
 
-MainView::MainView(ScreenshotScenario scenario, QWidget* parent)
-    : MainView(ScreenshotSceneBuilder::buildGroup(scenario), parent)
+MainView::MainView(ScreenshotScenario scenario, const EditorServices& services, QWidget* parent)
+    : MainView(ScreenshotSceneBuilder::buildGroup(scenario), services, parent)
+{
+}
+
+MainView::MainView(std::unique_ptr<ColorizationModelsGroup> colorizers, const EditorServices& services, QWidget* parent)
+    : QWidget(parent)
+    , services_(services)
+    , colorizers_(std::move(colorizers))
+{
+    buildLayout(services);
+    connect(colorizers_.get(), &ColorizationModelsGroup::modelsChanged, this, &MainView::route);
+    connect(colorizers_.get(), &ColorizationModelsGroup::currentIndexChanged, this, &MainView::route);
+    connect(colorizers_.get(), &ColorizationModelsGroup::changed, this, [this] {
+        if (previewColumn_->isVisible() || page() == Page::editor)
+            previewColumn_->setPreviews(FolderPreviewColumn::previewsOf(*colorizers_));
+    });
+    connect(this, &MainView::pigmoTestApplyAnimation, this, &MainView::playTestApplyAnimation);
+    route();
+}
+
+MainView::MainView(const QList<Folder>& folders, bool fileAboutToBeDropped, FolderStyler* styler, QWidget* parent)
+    : MainView(folders, fileAboutToBeDropped, styler, sharedServices(), parent)
 {
 }
 
 MainView::MainView(std::unique_ptr<ColorizationModelsGroup> colorizers, QWidget* parent)
-    : QWidget(parent)
-    , colorizers_(std::move(colorizers))
+    : MainView(std::move(colorizers), sharedServices(), parent)
 {
-    buildLayout();
-    connect(colorizers_.get(), &ColorizationModelsGroup::modelsChanged, this, &MainView::refresh);
-    connect(colorizers_.get(), &ColorizationModelsGroup::currentIndexChanged, this, &MainView::refresh);
-    refresh();
+}
+
+MainView::MainView(ScreenshotScenario scenario, QWidget* parent)
+    : MainView(scenario, sharedServices(), parent)
+{
 }
 
 MainView::~MainView() = default;
+
+EditorServices MainView::sharedServices()
+{
+    return {LocalizationManager::shared(), ColorizationHistoryStore::shared(), PalettesManager::shared(),
+            IconsModel::shared(), SmartIconService::shared()};
+}
 
 QList<Folder> MainView::folders() const
 {
@@ -74,6 +146,11 @@ QList<Folder> MainView::folders() const
     return folders;
 }
 
+FolderColorizerView* MainView::colorizerView() const
+{
+    return colorizerView_;
+}
+
 std::optional<Folder> MainView::currentFolder() const
 {
     if (const ColorizationModelsGroup::Model current = colorizers_->currentModel())
@@ -81,67 +158,221 @@ std::optional<Folder> MainView::currentFolder() const
     return std::nullopt;
 }
 
-bool MainView::isShowingDropZone() const
-{
-    return pages_->currentWidget() == dropZone_;
-}
+// --- Layout and routing
 
-void MainView::buildLayout()
+void MainView::buildLayout(const EditorServices& services)
 {
     setFixedSize(contentSize);
     setAcceptDrops(true);
-    pages_ = new QStackedLayout(this);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(makeToolbar(services));
+    pages_ = new QStackedLayout;
+    column->addLayout(pages_, 1);
+    settingsPage_ = new QWidget;
+    historyPage_ = new QWidget;
+    pages_->addWidget(settingsPage_);
+    pages_->addWidget(historyPage_);
+    pages_->addWidget(makeDropZone());
+    pages_->addWidget(makeEditor(services));
+    overlay_ = new ApplyAnimationOverlay(this);
+    overlay_->setStackOffset(20);
+    sequencer_ = std::make_unique<ApplySequencer>(*overlay_);
+}
 
-    dropZone_ = new QFrame;
+QWidget* MainView::makeToolbar(const EditorServices& services)
+{
+    auto* bar = new QWidget;
+    bar->setFixedHeight(toolbarHeight);
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(8, 4, 8, 4);
+    backButton_ = new QToolButton;
+    backButton_->setAutoRaise(true);
+    backButton_->setToolTip(services.localization.string(u"onboarding_back"_key));
+    backButton_->setAccessibleName(backButton_->toolTip());
+    if (const std::optional<TemplateImage> arrow = loadBundleSVGImage(QStringLiteral("arrow-left")))
+        backButton_->setIcon(arrow->pixmap(QSize(16, 16), ui::primaryColor(*this), devicePixelRatioF()));
+    backButton_->setIconSize(QSize(16, 16));
+    backButton_->setStyleSheet(QStringLiteral("QToolButton { padding: 0 6px; border: none; }"));
+    connect(backButton_, &QToolButton::clicked, this, &MainView::askToDiscard);
+    row->addWidget(backButton_);
+    row->addStretch();
+    toolbar_ = new MainToolbar({[this] { return isSettingsOpened_; }, [this](bool v) { setSettingsOpened(v); }},
+                               {[this] { return isHistoryOpened_; }, [this](bool v) { setHistoryOpened(v); }},
+                               services.localization);
+    row->addWidget(toolbar_);
+    row->addStretch();
+    // Balances the back button so that the toolbar stays centred.
+    auto* balance = new QWidget;
+    balance->setFixedWidth(backButton_->sizeHint().width());
+    row->addWidget(balance);
+    return bar;
+}
+
+QWidget* MainView::makeDropZone()
+{
+    dropZone_ = new QWidget;
     dropZone_->setObjectName(QStringLiteral("dropZone"));
     auto* zone = new QVBoxLayout(dropZone_);
     zone->setSpacing(20);
     zone->addStretch();
     auto* hint = new QLabel(ui::localized(u"drag_drop_here"_key));
     hint->setAlignment(Qt::AlignCenter);
-    hint->setForegroundRole(QPalette::PlaceholderText);
+    hint->setFont(ui::textFont(ui::TextStyle::title3));
+    QPalette faint = hint->palette();
+    faint.setColor(QPalette::WindowText, ui::primaryColor(*hint, 0.4));
+    hint->setPalette(faint);
     zone->addWidget(hint);
-    auto* select = new QPushButton(ui::localized(u"select_folder"_key));
-    connect(select, &QPushButton::clicked, this, &MainView::selectFolders);
+    auto* select = new TextButton([this] { selectFolders(); }, std::nullopt, QStringLiteral("select_folder"),
+                                  std::nullopt, ui::primary(), ui::primary(0.1), false, 12, services_.localization);
     zone->addWidget(select, 0, Qt::AlignHCenter);
     zone->addStretch();
-    pages_->addWidget(dropZone_);
-
-    foldersPage_ = new QWidget;
-    auto* page = new QVBoxLayout(foldersPage_);
-    folderGrid_ = new QGridLayout;
-    folderGrid_->setSpacing(16);
-    page->addStretch();
-    page->addLayout(folderGrid_);
-    page->addStretch();
-    pages_->addWidget(foldersPage_);
-    refresh();
+    dropZone_->setGraphicsEffect(new QGraphicsOpacityEffect(dropZone_));
+    auto* outline = new DashedOutline(dropZone_, 20, 0.1);
+    outline->setObjectName(QStringLiteral("dropOutline"));
+    outline->hide();
+    return dropZone_;
 }
 
-void MainView::refresh()
+QWidget* MainView::makeEditor(const EditorServices& services)
 {
-    while (QLayoutItem* item = folderGrid_->takeAt(0)) {
-        delete item->widget();
-        delete item;
+    editor_ = new QWidget;
+    auto* row = new QHBoxLayout(editor_);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    previewColumn_ = new FolderPreviewColumn(previewActions(), services.localization);
+    previewColumn_->setFixedWidth(int(contentSize.width() * previewShare));
+    row->addWidget(previewColumn_);
+    auto* divider = new QFrame;
+    divider->setFrameShape(QFrame::VLine);
+    divider->setFrameShadow(QFrame::Plain);
+    divider->setStyleSheet(QStringLiteral("color: palette(mid);"));
+    auto* dividerBox = new QVBoxLayout;
+    dividerBox->setContentsMargins(0, 0, 0, 20);
+    dividerBox->addWidget(divider);
+    row->addLayout(dividerBox);
+
+    editorPane_ = new QWidget;
+    auto* pane = new QVBoxLayout(editorPane_);
+    pane->setContentsMargins(0, 0, 0, 20);
+    pane->setSpacing(8);
+    auto* barBox = new QHBoxLayout;
+    barBox->setContentsMargins(16, 0, 16, 0);
+    bottomBar_ = new BottomBar([this] { saveDesigns(); }, [this] { applyAll(); }, services.localization);
+    barBox->addWidget(bottomBar_);
+    pane->addLayout(barBox);
+    row->addWidget(editorPane_, 1);
+    return editor_;
+}
+
+FolderPreviewColumn::Actions MainView::previewActions()
+{
+    return {
+        [this](const PreviewData& p) { colorizers_->remove(Folder::unchecked(p.url.toLocalFile())); },
+        [this](const PreviewData& p) { colorizers_->select(Folder::unchecked(p.url.toLocalFile())); },
+        [this](const QList<QUrl>& urls) { colorizers_->addFolders(localFolders(urls)); },
+        [this] { copyColorToOthers(); },
+        [this] { copyIconToOthers(); },
+        [this](const PreviewData& p) { randomize(Folder::unchecked(p.url.toLocalFile())); },
+        [this](const PreviewData& p) { reset(Folder::unchecked(p.url.toLocalFile())); },
+        [this](const PreviewData& p) { setSmartIcon(Folder::unchecked(p.url.toLocalFile())); },
+        [this] { smartIconCurrent(); },
+        [this] { smartColorAll(); },
+        [this] { resetAll(); },
+    };
+}
+
+MainView::Page MainView::page() const
+{
+    if (isSettingsOpened_)
+        return Page::settings;
+    if (isHistoryOpened_)
+        return Page::history;
+    return colorizers_->models().isEmpty() ? Page::dropZone : Page::editor;
+}
+
+void MainView::setSettingsOpened(bool opened)
+{
+    isSettingsOpened_ = opened;
+    route();
+}
+
+// The history page is made when it is first opened: it loads the history in the background then.
+void MainView::setHistoryOpened(bool opened)
+{
+    if (opened && !historyPageSet_) {
+        auto* history = new HistoryView(services_.history, services_.localization);
+        connect(history, &HistoryView::folderSelected, this, &MainView::openFromHistory);
+        setHistoryPage(history);
     }
-    const QList<ColorizationModelsGroup::Model>& models = colorizers_->models();
-    const std::optional<int> current = colorizers_->currentIndex();
-    for (int i = 0; i < models.size(); ++i) {
-        auto* tile = new FolderTile(models.at(i), current == i);
-        connect(tile, &FolderTile::clicked, colorizers_.get(), &ColorizationModelsGroup::select);
-        folderGrid_->addWidget(tile, i / columns, i % columns);
-    }
-    pages_->setCurrentWidget(models.isEmpty() ? static_cast<QWidget*>(dropZone_) : foldersPage_);
+    isHistoryOpened_ = opened;
+    route();
+}
+
+void MainView::setSettingsPage(QWidget* page)
+{
+    pages_->replaceWidget(settingsPage_, page);
+    delete settingsPage_;
+    settingsPage_ = page;
+    route();
+}
+
+void MainView::setHistoryPage(QWidget* page)
+{
+    pages_->replaceWidget(historyPage_, page);
+    delete historyPage_;
+    historyPage_ = page;
+    historyPageSet_ = true;
+    route();
+}
+
+void MainView::route()
+{
+    const Page shown = page();
+    QWidget* const pages[] = {settingsPage_, historyPage_, dropZone_, editor_};
+    pages_->setCurrentWidget(pages[int(shown)]);
+    backButton_->setVisible(!isSettingsOpened_ && !isHistoryOpened_ && !colorizers_->models().isEmpty());
+    toolbar_->refresh();
+    if (shown == Page::editor)
+        refreshEditor();
     setFileAboutToBeDropped(fileAboutToBeDropped_);
 }
+
+// Shows the current folder's pane (rebuilt only when the current folder changed) and the previews.
+void MainView::refreshEditor()
+{
+    previewColumn_->setPreviews(FolderPreviewColumn::previewsOf(*colorizers_));
+    bottomBar_->setFolderCount(int(colorizers_->models().size()));
+    const ColorizationModelsGroup::Model current = colorizers_->currentModel();
+    editorPane_->setVisible(bool(current));
+    if (current == shownModel_.lock() && colorizerView_)
+        return;
+    delete colorizerView_;
+    shownModel_ = current;
+    if (!current)
+        return;
+    colorizerView_ = new FolderColorizerView(current, *colorizers_, services_);
+    colorizerView_->setGraphicsEffect(new QGraphicsOpacityEffect(colorizerView_));
+    static_cast<QVBoxLayout*>(editorPane_->layout())->insertWidget(0, colorizerView_, 1);
+    setLoading(isLoading_);
+}
+
+void MainView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    overlay_->setGeometry(rect());
+}
+
+// --- The drop zone and folders coming in
 
 void MainView::setFileAboutToBeDropped(bool hovering)
 {
     fileAboutToBeDropped_ = hovering;
-    dropZone_->setStyleSheet(
-        hovering
-            ? QStringLiteral("QFrame#dropZone { border: 3px dashed palette(mid); border-radius: 12px; margin: 20px; }")
-            : QString());
+    const bool marked = hovering && page() == Page::dropZone;
+    static_cast<QGraphicsOpacityEffect*>(dropZone_->graphicsEffect())->setOpacity(marked ? 0.7 : 1.0);
+    if (auto* outline = dropZone_->findChild<DashedOutline*>())
+        outline->setVisible(marked);
 }
 
 void MainView::dragEnterEvent(QDragEnterEvent* event)
@@ -160,19 +391,46 @@ void MainView::dragLeaveEvent(QDragLeaveEvent*)
 void MainView::dropEvent(QDropEvent* event)
 {
     setFileAboutToBeDropped(false);
-    const QList<Folder> folders = droppedFolders(event->mimeData());
-    if (folders.isEmpty())
+    if (!event->mimeData()->hasUrls())
         return;
     event->acceptProposedAction();
-    colorizers_->addFolders(folders);
+    handleDrop(event->mimeData()->urls());
 }
 
-void MainView::confirmAndAddFolders(const QList<Folder>& folders)
+void MainView::handleDrop(const QList<QUrl>& urls)
 {
-    if (folders.isEmpty())
+    const QList<Folder> folders = localFolders(urls);
+    if (!folders.isEmpty())
+        colorizers_->addFolders(folders);
+}
+
+void MainView::selectFolders()
+{
+    QFileDialog panel(this, QString(), QDir::homePath());
+    const QList<Folder> chosen = runPanel(panel);
+    if (!chosen.isEmpty())
+        colorizers_->addFolders(chosen);
+}
+
+void MainView::confirmAndAddFolders(const QList<Folder>& incoming)
+{
+    if (incoming.isEmpty())
         return;
-    const QString start = QFileInfo(folders.first().path()).absolutePath();
-    const QList<Folder> chosen = runDirectoryPanel(ui::localized(u"confirm_folders_edit"_key), start);
+    const QString parent = commonParent(incoming);
+    QFileDialog panel(this, ui::localized(u"confirm_folders_edit"_key), parent);
+    // The incoming folders that sit directly in that parent start selected (the panel's file field lists
+    // several names each in quotes); folders deeper down cannot be selected from there.
+    QStringList names;
+    for (const Folder& each : incoming) {
+        const QFileInfo folder(each.path());
+        if (folder.absolutePath() == parent)
+            names.append(u'"' + folder.fileName() + u'"');
+    }
+    if (names.size() == 1)
+        panel.selectFile(names.first().mid(1, names.first().size() - 2));
+    else if (!names.isEmpty())
+        panel.selectFile(names.join(u' '));
+    const QList<Folder> chosen = runPanel(panel);
     if (chosen.isEmpty())
         return;
     colorizers_->addFolders(chosen);
@@ -180,29 +438,384 @@ void MainView::confirmAndAddFolders(const QList<Folder>& folders)
         colorizers_->select(chosen.first());
 }
 
-void MainView::selectFolders()
+void MainView::openFromHistory(const Folder& folder)
 {
-    const QList<Folder> chosen = runDirectoryPanel(QString(), QDir::homePath());
-    if (!chosen.isEmpty())
-        colorizers_->addFolders(chosen);
+    colorizers_->addFolders({folder});
+    colorizers_->select(folder);
+    setHistoryOpened(false);
 }
 
-// A modal panel that chooses directories only, several at once. Qt's own dialog is used because the
-// portal and native dialogs choose at most one directory. Empty when the user cancels.
-QList<Folder> MainView::runDirectoryPanel(const QString& message, const QString& startDirectory)
+void MainView::askToDiscard()
 {
-    QFileDialog panel(this, message, startDirectory);
-    panel.setFileMode(QFileDialog::Directory);
-    panel.setOption(QFileDialog::ShowDirsOnly, true);
+    if (discardAlert_)
+        return;
+    auto* alert = new QMessageBox(QMessageBox::Warning, ui::localized(u"discard_changes"_key),
+                                  ui::localized(u"discard_changes"_key), QMessageBox::NoButton, this);
+    alert->setInformativeText(ui::localized(u"discard_unsaved_message"_key));
+    QPushButton* discard = alert->addButton(ui::localized(u"discard"_key), QMessageBox::DestructiveRole);
+    alert->addButton(ui::localized(u"cancel"_key), QMessageBox::RejectRole);
+    alert->setAttribute(Qt::WA_DeleteOnClose);
+    connect(alert, &QMessageBox::buttonClicked, this, [this, discard](QAbstractButton* button) {
+        if (button == discard)
+            discardAll();
+    });
+    discardAlert_ = alert;
+    alert->open();
+}
+
+void MainView::discardAll()
+{
+    for (const Folder& folder : folders())
+        colorizers_->remove(folder);
+}
+
+// A modal file panel choosing directories, several at once unless the caller set otherwise. Qt's own dialog
+// is used because the portal and native dialogs choose at most one directory. Empty when cancelled.
+QList<Folder> MainView::runPanel(QFileDialog& panel)
+{
     panel.setOption(QFileDialog::DontUseNativeDialog, true);
-    for (QAbstractItemView* view : panel.findChildren<QAbstractItemView*>()) {
-        if (qobject_cast<QListView*>(view) || qobject_cast<QTreeView*>(view))
-            view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    if (panel.acceptMode() == QFileDialog::AcceptOpen) {
+        panel.setFileMode(QFileDialog::Directory);
+        panel.setOption(QFileDialog::ShowDirsOnly, true);
+        for (QAbstractItemView* view : panel.findChildren<QAbstractItemView*>()) {
+            if (qobject_cast<QListView*>(view) || qobject_cast<QTreeView*>(view))
+                view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        }
     }
     Q_EMIT directoryPanelOpened(&panel);
     if (panel.exec() != QDialog::Accepted)
         return {};
-    return foldersOf(panel.selectedUrls());
+    if (panel.acceptMode() == QFileDialog::AcceptSave)
+        return {Folder::unchecked(panel.selectedFiles().value(0))};
+    return localFolders(panel.selectedUrls());
+}
+
+bool MainView::ask(QMessageBox& question)
+{
+    Q_EMIT questionOpened(&question);
+    question.exec();
+    return question.buttonRole(question.clickedButton()) == QMessageBox::AcceptRole;
+}
+
+// --- Bulk actions
+
+ColorizationModelsGroup::Model MainView::modelOf(const Folder& folder) const
+{
+    for (const ColorizationModelsGroup::Model& model : colorizers_->models()) {
+        if (model->folder() == folder)
+            return model;
+    }
+    return nullptr;
+}
+
+// Runs `copy(current, other)` for every folder but the current one, in order; nothing without a current one.
+static void copyToOthers(const ColorizationModelsGroup& group,
+                         const std::function<void(const ColorizationViewModel& from, ColorizationViewModel& to)>& copy)
+{
+    const ColorizationModelsGroup::Model current = group.currentModel();
+    if (!current)
+        return;
+    for (const ColorizationModelsGroup::Model& model : QList(group.models())) {
+        if (model != current)
+            copy(*current, *model);
+    }
+}
+
+void MainView::copyColorToOthers()
+{
+    copyToOthers(*colorizers_,
+                 [](const ColorizationViewModel& from, ColorizationViewModel& to) { to.setColor(from.color()); });
+}
+
+void MainView::copyIconToOthers()
+{
+    copyToOthers(*colorizers_,
+                 [](const ColorizationViewModel& from, ColorizationViewModel& to) { to.setIcon(from.icon()); });
+}
+
+void MainView::randomize(const Folder& folder)
+{
+    if (const ColorizationModelsGroup::Model model = modelOf(folder)) {
+        model->setColor(HSL{uniform(0, 360), 70, 50});
+        model->pickRandomIcon();
+    }
+}
+
+void MainView::reset(const Folder& folder)
+{
+    if (isLoading_)
+        return;
+    if (const ColorizationModelsGroup::Model model = modelOf(folder))
+        model->resetFolderIcon([](bool) {});
+}
+
+void MainView::setSmartIcon(const Folder& folder)
+{
+    if (const ColorizationModelsGroup::Model model = modelOf(folder))
+        model->runSmartWorkflow();
+}
+
+void MainView::smartIconCurrent()
+{
+    if (const ColorizationModelsGroup::Model model = colorizers_->currentModel())
+        model->runSmartWorkflow();
+}
+
+void MainView::smartColorAll()
+{
+    const QList<ColorizationModelsGroup::Model> models = colorizers_->models();
+    if (models.isEmpty())
+        return;
+    const double step = 360.0 / double(models.size());
+    const double start = uniform(0, 360);
+    for (qsizetype i = 0; i < models.size(); ++i) {
+        const double hue = std::fmod(start + step * double(i), 360.0);
+        const double saturation = uniform(60, 90);
+        const double lightness = uniform(45, 65);
+        models.at(i)->setColor(HSL{hue, saturation, lightness});
+    }
+}
+
+void MainView::resetAll()
+{
+    if (isLoading_)
+        return;
+    for (const ColorizationModelsGroup::Model& model : QList(colorizers_->models())) {
+        model->resetToDefaults();
+        model->removeFolderIcon([](bool) {});
+    }
+}
+
+// --- Applying
+
+void MainView::setLoading(bool loading)
+{
+    isLoading_ = loading;
+    bottomBar_->showState(isLoading_, isSuccess_);
+    previewColumn_->resetButton()->setEnabled(!loading);
+    if (colorizerView_) {
+        colorizerView_->setAttribute(Qt::WA_TransparentForMouseEvents, loading);
+        static_cast<QGraphicsOpacityEffect*>(colorizerView_->graphicsEffect())->setOpacity(loading ? 0.8 : 1.0);
+    }
+}
+
+void MainView::applyAll()
+{
+    if (isLoading_)
+        return;
+    const QList<ColorizationModelsGroup::Model> models = colorizers_->models();
+    QList<ApplyAnimationItem> items;
+    for (const ColorizationModelsGroup::Model& model : models.mid(0, ApplyTimings::maximumItems)) {
+        ApplyAnimationItem item;
+        item.before = FolderIcons::icon(model->folderPath());
+        if (model->smartLoadingState() != SmartLoadingState::loading)
+            item.after = model->image();
+        items.append(item);
+    }
+    auto run = std::make_shared<ApplyRun>();
+    run->generation = items.isEmpty() ? sequencer_->generation() : sequencer_->run(items);
+    run->pending = models.size();
+    setLoading(true);
+    if (models.isEmpty()) {
+        QTimer::singleShot(0, this, [this, run] {
+            setLoading(false);
+            Q_EMIT applyFinished();
+        });
+        return;
+    }
+    for (const ColorizationModelsGroup::Model& model : models)
+        applyWhenReady(model, run);
+}
+
+// A folder still running its smart workflow shows frames of the loading animation; it is applied once its
+// style is ready, never with such a frame.
+void MainView::applyWhenReady(const ColorizationModelsGroup::Model& model, const std::shared_ptr<ApplyRun>& run)
+{
+    if (model->smartLoadingState() != SmartLoadingState::loading) {
+        applyNow(model, run);
+        return;
+    }
+    auto waiting = std::make_shared<QMetaObject::Connection>();
+    *waiting = connect(model.get(), &ColorizationViewModel::smartLoadingStateChanged, this,
+                       [this, model, run, waiting](SmartLoadingState state) {
+                           if (state == SmartLoadingState::loading)
+                               return;
+                           disconnect(*waiting);
+                           applyNow(model, run);
+                       });
+}
+
+// One worker renders the icons of an apply in list order, so they reach the folder styler in that order.
+static QThreadPool& renderQueue()
+{
+    static QThreadPool* queue = [] {
+        auto* pool = new QThreadPool;
+        pool->setMaxThreadCount(1);
+        return pool;
+    }();
+    return *queue;
+}
+
+// Renders the model's style off the GUI thread, then hands the icon to the model, whose folder styler writes it
+// on the icon queue and completes on the GUI thread.
+void MainView::applyNow(const ColorizationModelsGroup::Model& model, const std::shared_ptr<ApplyRun>& run)
+{
+    const std::optional<ColorizationData> style = model->lastUsedData();
+    const Folder folder = model->folder();
+    if (!style) {
+        report(run, folder, false);
+        return;
+    }
+    const QPointer<MainView> self(this);
+    renderQueue().start([self, model, run, folder, data = *style] {
+        const std::optional<QImage> image = ColorizationService::generateIcon(data);
+        QMetaObject::invokeMethod(
+            self.data(),
+            [self, model, run, folder, data, image] {
+                if (!image) {
+                    self->report(run, folder, false);
+                    return;
+                }
+                model->setFolderIcon(*image, data, [self, run, folder](bool succeeded) {
+                    if (self)
+                        self->report(run, folder, succeeded);
+                });
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void MainView::report(const std::shared_ptr<ApplyRun>& run, const Folder& folder, bool succeeded)
+{
+    if (!succeeded)
+        run->failed.append(folder);
+    if (--run->pending > 0)
+        return;
+    lastApplyFailures_ = run->failed;
+    QStringList names;
+    for (const Folder& failed : std::as_const(run->failed))
+        names.append(failed.name());
+    if (!names.isEmpty())
+        log::system(QStringLiteral("Could not change the icon of: ") + names.join(QStringLiteral(", ")));
+    sequencer_->finish(run->generation, names);
+    setLoading(false);
+    Q_EMIT applyFinished();
+}
+
+void MainView::playTestApplyAnimation()
+{
+    setSettingsOpened(false);
+    ApplyAnimationItem item;
+    const std::optional<QImage>& blue = ColorizationService::blueFolderImage();
+    const std::optional<QImage>& neutral = ColorizationService::neutralFolderImage();
+    item.before = blue ? *blue : neutral.value_or(QImage());
+    item.after = randomStyleImage();
+    sequencer_->finish(sequencer_->run({item}), {});
+}
+
+QImage MainView::randomStyleImage()
+{
+    ColorizationData data;
+    const double hue = uniform(0, 360);
+    const double saturation = uniform(70, 95);
+    const double lightness = uniform(45, 60);
+    data.color = HSL{hue, saturation, lightness};
+    data.intensity = 0.7;
+    data.iconStyle = IconStyle::vibrant();
+    return ColorizationService::generateIcon(data).value_or(QImage());
+}
+
+// --- Saving designs
+
+void MainView::setSuccess(bool success)
+{
+    isSuccess_ = success;
+    bottomBar_->showState(isLoading_, isSuccess_);
+}
+
+// Each success keeps the badge up for its full time: an earlier success's timer never hides a later one.
+void MainView::showSaveSuccess()
+{
+    const int generation = ++successGeneration_;
+    setSuccess(true);
+    QTimer::singleShot(successDisplayMilliseconds, this, [this, generation] {
+        if (generation == successGeneration_)
+            setSuccess(false);
+    });
+}
+
+void MainView::saveDesigns()
+{
+    const QList<ColorizationModelsGroup::Model> models = colorizers_->models();
+    if (models.isEmpty()) {
+        log::system(QStringLiteral("Save button tapped, but no designs available."));
+        return;
+    }
+    if (models.size() == 1 && !models.first()->image().isNull())
+        saveSingleDesign(models.first());
+    else
+        saveAllDesigns();
+}
+
+void MainView::saveSingleDesign(const ColorizationModelsGroup::Model& model)
+{
+    const QImage image = model->image();
+    QFileDialog panel(this, QString(), QDir::homePath());
+    panel.setAcceptMode(QFileDialog::AcceptSave);
+    panel.setMimeTypeFilters({QStringLiteral("image/png")});
+    panel.setDefaultSuffix(QStringLiteral("png"));
+    panel.selectFile(DesignFiles::fileName(model->folder().url()));
+    const QList<Folder> chosen = runPanel(panel);
+    if (chosen.isEmpty())
+        return;
+    const QString path = chosen.first().path();
+    QString error;
+    if (!DesignFiles::write(image, path, &error)) {
+        log::system(QStringLiteral("Error saving single image: ") + error);
+        return;
+    }
+    log::system(QStringLiteral("Successfully saved single image to ") + path);
+    showSaveSuccess();
+}
+
+void MainView::saveAllDesigns()
+{
+    QFileDialog panel(this, QString(), QDir::homePath());
+    panel.setLabelText(QFileDialog::Accept, ui::localized(u"choose_directory"_key));
+    panel.setFileMode(QFileDialog::Directory);
+    const QList<Folder> chosen = runPanel(panel);
+    if (chosen.isEmpty()) {
+        log::system(QStringLiteral("User cancelled the directory selection panel or an error occurred."));
+        return;
+    }
+    const QString directory = chosen.first().path();
+    QList<Design> designs;
+    QList<QUrl> folders;
+    for (const ColorizationModelsGroup::Model& model : colorizers_->models()) {
+        designs.append({model->folder().url(), model->image()});
+        folders.append(model->folder().url());
+    }
+    const QStringList existing = DesignFiles::existingIn(directory, DesignFiles::uniqueFileNames(folders));
+    if (!existing.isEmpty()) {
+        QMessageBox question(QMessageBox::Question, ui::localized(u"replace_existing_designs"_key),
+                             ui::localized(u"replace_existing_designs"_key), QMessageBox::NoButton, this);
+        question.setInformativeText(existing.join(u'\n'));
+        question.addButton(ui::localized(u"replace"_key), QMessageBox::AcceptRole);
+        question.setDefaultButton(question.addButton(ui::localized(u"cancel"_key), QMessageBox::RejectRole));
+        if (!ask(question))
+            return;
+    }
+    lastBatchSave_ = DesignFiles::writeAll(designs, directory);
+    const qsizetype saved = lastBatchSave_.written.size();
+    if (lastBatchSave_.allSucceeded()) {
+        log::system(QStringLiteral("Successfully saved all %1 images.").arg(saved));
+        if (lastBatchSave_.total > 0)
+            showSaveSuccess();
+    } else {
+        log::system(QStringLiteral("Finished saving batch with some errors. %1/%2 saved successfully.")
+                        .arg(saved)
+                        .arg(lastBatchSave_.total));
+    }
 }
 
 } // namespace pigmo

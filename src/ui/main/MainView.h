@@ -1,73 +1,202 @@
 #pragma once
 
 #include "services/ColorizationModelsGroup.h"
+#include "ui/editor/ApplyAnimationOverlay.h"
+#include "ui/editor/EditorServices.h"
+#include "ui/editor/FolderPreviewColumn.h"
+#include "ui/main/DesignFiles.h"
 #include "ui/main/ScreenshotScenario.h"
 
 #include <QList>
+#include <QMessageBox>
+#include <QPointer>
+#include <QUrl>
 #include <QWidget>
 
 #include <memory>
 #include <optional>
 
 class QFileDialog;
-class QFrame;
 class QStackedLayout;
-class QGridLayout;
+class QToolButton;
 
 namespace pigmo {
 
-// The main window's content whenever the onboarding is not shown: the folders being edited, each with
-// its live preview and name, or a drop zone while there are none. Folders come in by drop, by the
-// "select folders" button, and from the application shell.
+class ApplySequencer;
+class BottomBar;
+class FolderColorizerView;
+class FolderStyler;
+class MainToolbar;
+
+// The main window's content whenever the onboarding is not shown. Owns the folders being edited and routes
+// between four pages, in this order of precedence: the settings page, the history page, the drop zone (no
+// folder yet) and the editor (the previews of all folders, the current folder's editor pane and the bar that
+// saves or applies). It hosts the apply animation over everything and the discard-changes alert of the back
+// button. Every write to a folder goes through the folders' view models and their icon queue. GUI thread.
 class MainView : public QWidget {
     Q_OBJECT
+
 public:
-    // A view editing `folders`, in order (empty: the drop zone), written through `styler` (not owned).
-    // `fileAboutToBeDropped` starts the drop zone in its hover state.
+    static constexpr QSize contentSize{900, 560};
+    static constexpr int toolbarHeight = 36;
+    static constexpr double previewShare = 0.6;
+    static constexpr int successDisplayMilliseconds = 1500;
+
+    // A view editing `urls` in order (empty: the drop zone), folders without a style being styled by the smart
+    // workflow. `fileAboutToBeDropped` starts the drop zone in its hover state.
+    MainView(const QList<Folder>& folders, bool fileAboutToBeDropped, FolderStyler* styler,
+             const EditorServices& services, QWidget* parent = nullptr);
+    // A view showing the demo folders of a screenshot scenario, built at once.
+    MainView(ScreenshotScenario scenario, const EditorServices& services, QWidget* parent = nullptr);
+    // A view over a group made elsewhere.
+    MainView(std::unique_ptr<ColorizationModelsGroup> colorizers, const EditorServices& services,
+             QWidget* parent = nullptr);
+    // The same over the program's shared services. Writes go through `styler` (not owned; nullptr: none).
     explicit MainView(const QList<Folder>& folders, bool fileAboutToBeDropped = false, FolderStyler* styler = nullptr,
                       QWidget* parent = nullptr);
-    // A view showing the demo folders of a screenshot scenario.
     explicit MainView(ScreenshotScenario scenario, QWidget* parent = nullptr);
-    // A view over a group made elsewhere.
     explicit MainView(std::unique_ptr<ColorizationModelsGroup> colorizers, QWidget* parent = nullptr);
     ~MainView() override;
 
-    // The folders being edited and the current one; owned by the view for its whole life.
+    static EditorServices sharedServices();
+
     ColorizationModelsGroup& colorizers() const { return *colorizers_; }
     QList<Folder> folders() const;
     std::optional<Folder> currentFolder() const;
 
-    // Asks the user, in a directory panel opened in the parent of the first folder, which of the incoming
-    // folders to edit; adds the chosen ones (once each) and, when exactly one was chosen, makes it
-    // current. Cancelling changes nothing; an empty list opens nothing.
-    void confirmAndAddFolders(const QList<Folder>& folders);
+    // Routing.
+    enum class Page { settings, history, dropZone, editor };
+    Page page() const;
+    bool isShowingDropZone() const { return page() == Page::dropZone; }
+    bool isSettingsOpened() const { return isSettingsOpened_; }
+    bool isHistoryOpened() const { return isHistoryOpened_; }
+    void setSettingsOpened(bool opened);
+    void setHistoryOpened(bool opened);
+    // The pages other views provide; until then an empty page stands in for the settings, and the history
+    // page over the editor's history store is made when first opened. The view takes ownership.
+    void setSettingsPage(QWidget* page);
+    void setHistoryPage(QWidget* page);
+    bool fileAboutToBeDropped() const { return fileAboutToBeDropped_; }
+    bool isLoading() const { return isLoading_; }
+    bool isSuccess() const { return isSuccess_; }
+
+    // The back button asks whether to drop every edit; "discard" runs `discardAll`.
+    void askToDiscard();
+    void discardAll();
+    // A folder chosen on the history page: added once, made current, and the editor shown.
+    void openFromHistory(const Folder& folder);
     // The drop zone's button: a directory panel whose chosen folders are added.
     void selectFolders();
+    // Dropped URLs: the local directories among them are added.
+    void handleDrop(const QList<QUrl>& urls);
+    // Folders handed over while the window is open: a directory panel opened in their common parent with them
+    // selected; the chosen folders are added, and made current when only one was chosen.
+    void confirmAndAddFolders(const QList<Folder>& folders);
 
-    bool isShowingDropZone() const;
-    bool fileAboutToBeDropped() const { return fileAboutToBeDropped_; }
+    // Bulk actions of the preview column.
+    void copyColorToOthers();
+    void copyIconToOthers();
+    void randomize(const Folder& folder);
+    void reset(const Folder& folder);
+    void setSmartIcon(const Folder& folder);
+    void smartIconCurrent();
+    void smartColorAll();
+    void resetAll();
+
+    // Sets every folder's icon on the icon queue while the animation plays (at most ten folders animated).
+    // A folder still being styled by the smart workflow is applied once its style is ready. Ends on the
+    // checkmark when every folder took its icon, else on a failure badge naming the others.
+    void applyAll();
+    // The failed folders of the last finished apply.
+    const QList<Folder>& lastApplyFailures() const { return lastApplyFailures_; }
+    // Plays the animation on one sample folder; touches no folder.
+    void playTestApplyAnimation();
+    static QImage randomStyleImage();
+
+    // Saves the rendered designs as PNG files: one folder through a save panel, several into a chosen
+    // directory under unique names (existing files there replaced only after one confirmation).
+    void saveDesigns();
+    void showSaveSuccess();
+    // The result of the last batch save.
+    const BatchSaveResult& lastBatchSave() const { return lastBatchSave_; }
+
+    // Parts, for tests and screenshots.
+    QToolButton* backButton() const { return backButton_; }
+    MainToolbar* toolbar() const { return toolbar_; }
+    QWidget* dropZone() const { return dropZone_; }
+    FolderPreviewColumn* previewColumn() const { return previewColumn_; }
+    FolderColorizerView* colorizerView() const;
+    QWidget* editorPane() const { return editorPane_; }
+    BottomBar* bottomBar() const { return bottomBar_; }
+    ApplyAnimationOverlay* applyOverlay() const { return overlay_; }
+    ApplySequencer& sequencer() const { return *sequencer_; }
+    QMessageBox* discardAlert() const { return discardAlert_; }
 
 Q_SIGNALS:
-    // A directory panel of this view is about to run modally (tests answer it).
+    // The in-process request "pigmoTestApplyAnimation": plays the test animation.
+    void pigmoTestApplyAnimation();
+    // A file panel of this view is about to run modally (tests answer it).
     void directoryPanelOpened(QFileDialog* panel);
+    // A question of this view is about to run modally (tests answer it).
+    void questionOpened(QMessageBox* question);
+    // An apply finished: every folder reported back.
+    void applyFinished();
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void buildLayout();
-    void refresh();
-    void setFileAboutToBeDropped(bool hovering);
-    QList<Folder> runDirectoryPanel(const QString& message, const QString& startDirectory);
+    struct ApplyRun;
 
+    void buildLayout(const EditorServices& services);
+    QWidget* makeToolbar(const EditorServices& services);
+    QWidget* makeDropZone();
+    QWidget* makeEditor(const EditorServices& services);
+    FolderPreviewColumn::Actions previewActions();
+    void route();
+    void refreshEditor();
+    void setFileAboutToBeDropped(bool hovering);
+    void setLoading(bool loading);
+    void setSuccess(bool success);
+    ColorizationModelsGroup::Model modelOf(const Folder& folder) const;
+    void applyWhenReady(const ColorizationModelsGroup::Model& model, const std::shared_ptr<ApplyRun>& run);
+    void applyNow(const ColorizationModelsGroup::Model& model, const std::shared_ptr<ApplyRun>& run);
+    void report(const std::shared_ptr<ApplyRun>& run, const Folder& folder, bool succeeded);
+    void saveSingleDesign(const ColorizationModelsGroup::Model& model);
+    void saveAllDesigns();
+    QList<Folder> runPanel(QFileDialog& panel);
+    bool ask(QMessageBox& question);
+
+    EditorServices services_;
     std::unique_ptr<ColorizationModelsGroup> colorizers_;
     bool fileAboutToBeDropped_ = false;
+    bool isSettingsOpened_ = false;
+    bool isHistoryOpened_ = false;
+    bool isLoading_ = false;
+    bool isSuccess_ = false;
+    int successGeneration_ = 0;
+    QList<Folder> lastApplyFailures_;
+    BatchSaveResult lastBatchSave_;
+
     QStackedLayout* pages_ = nullptr;
-    QFrame* dropZone_ = nullptr;
-    QWidget* foldersPage_ = nullptr;
-    QGridLayout* folderGrid_ = nullptr;
+    QWidget* settingsPage_ = nullptr;
+    QWidget* historyPage_ = nullptr;
+    bool historyPageSet_ = false;
+    QWidget* dropZone_ = nullptr;
+    QWidget* editor_ = nullptr;
+    QToolButton* backButton_ = nullptr;
+    MainToolbar* toolbar_ = nullptr;
+    FolderPreviewColumn* previewColumn_ = nullptr;
+    QWidget* editorPane_ = nullptr;
+    QPointer<FolderColorizerView> colorizerView_;
+    std::weak_ptr<ColorizationViewModel> shownModel_;
+    BottomBar* bottomBar_ = nullptr;
+    ApplyAnimationOverlay* overlay_ = nullptr;
+    std::unique_ptr<ApplySequencer> sequencer_;
+    QPointer<QMessageBox> discardAlert_;
 };
 
 } // namespace pigmo

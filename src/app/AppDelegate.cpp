@@ -17,6 +17,7 @@
 #include "services/FolderStyler.h"
 #include "services/FolderWatcherService.h"
 #include "services/IconStylePreferenceManager.h"
+#include "services/LaunchAtLoginManager.h"
 #include "services/LocalizationManager.h"
 #include "services/OnboardingSuggestionsModel.h"
 #include "smart/SmartIconService.h"
@@ -27,6 +28,7 @@
 #include "ui/main/MainView.h"
 #include "ui/main/ScreenshotScenario.h"
 #include "ui/onboarding/OnboardingView.h"
+#include "ui/settings/SettingsView.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -134,7 +136,7 @@ QWidget* AppDelegate::createContent()
         contentView_ = new MainView(*scenario);
         return contentView_;
     }
-    contentView_ = new MainView(QList<Folder>(), false, &services_.styler());
+    contentView_ = makeMainView({});
     if (Preferences::value(prefs::hasCompletedOnboarding))
         return contentView_;
     OnboardingView::Services services{
@@ -152,6 +154,16 @@ QWidget* AppDelegate::createContent()
         if (self)
             self->onboardingDidComplete();
     });
+}
+
+MainView* AppDelegate::makeMainView(const QList<Folder>& folders)
+{
+    auto* view = new MainView(folders, false, &services_.styler());
+    view->setSettingsPage(new SettingsView(
+        SettingsServices{AppearanceManager::shared(), DisplayModeManager::shared(), LocalizationManager::shared(),
+                         FolderLanguagesManager::shared(), IconStylePreferenceManager::shared(),
+                         services_.fullDiskAccess(), services_.watcher(), LaunchAtLoginManager::shared()}));
+    return view;
 }
 
 // The display mode decides whether the tray icon shows; the window is handed over after the tray icon, and
@@ -284,7 +296,7 @@ void AppDelegate::showWindowForPendingFolders(const QList<Folder>& folders)
         // The open editor takes them in: a new view would drop the folders being edited.
         contentView_->colorizers().addFolders(folders);
     } else {
-        contentView_ = new MainView(folders, false, &services_.styler());
+        contentView_ = makeMainView(folders);
         mainWindow_->setContent(contentView_);
     }
     mainWindow_->centre();

@@ -88,6 +88,8 @@ private:
     void step(LaunchStep finished);
     void createStatusItem();
     QWidget* createContent();
+    // The main view over the given folders, with the settings page over the program's managers.
+    MainView* makeMainView(const QList<Folder>& folders);
     void applyDisplayMode();
     void confirmWaitingFolders();
     void onboardingDidComplete();

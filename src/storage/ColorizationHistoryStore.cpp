@@ -351,9 +351,9 @@ void ColorizationHistoryStore::loadChronologicalLog()
     assertOwnerThread();
     if (!unwrittenEntries_.isEmpty())
         appendUnwrittenEntries(); // the file is read next, so it has to hold them
+    chronologicalLogLoaded_ = true;
     if (files_.exists(logFileName))
         publishLoadedLog(files_.read(logFileName));
-    chronologicalLogLoaded_ = true;
 }
 
 void ColorizationHistoryStore::loadChronologicalLogInBackground()
@@ -374,9 +374,9 @@ void ColorizationHistoryStore::loadChronologicalLogInBackground()
             return; // a synchronous load came first
         if (recordCount_ != recordsBefore)
             return loadChronologicalLogInBackground(); // the file read may predate an entry recorded since
-        if (bytes)
-            publishLoadedLog(*bytes);
         chronologicalLogLoaded_ = true;
+        if (!bytes || !publishLoadedLog(*bytes))
+            Q_EMIT chronologicalLogChanged(); // a missing or unreadable file ends the load too
     });
     logLoadWatcher_->setFuture(promise->future());
     promise->start();
@@ -387,7 +387,7 @@ void ColorizationHistoryStore::loadChronologicalLogInBackground()
     });
 }
 
-void ColorizationHistoryStore::publishLoadedLog(const Result<QByteArray>& bytes)
+bool ColorizationHistoryStore::publishLoadedLog(const Result<QByteArray>& bytes)
 {
     auto entries = bytes ? json::decodeLog(*bytes) : Result<QList<HistoryLogEntry>>::failure(bytes.error());
     if (entries) {
@@ -395,10 +395,11 @@ void ColorizationHistoryStore::publishLoadedLog(const Result<QByteArray>& bytes)
         chronologicalLogText_ = bytes->trimmed(); // a valid array: what saving these entries writes
         log::print(QStringLiteral("Loaded %1 chronological history entries").arg(chronologicalLog_.size()));
         Q_EMIT chronologicalLogChanged();
-    } else {
-        log::warning(QStringLiteral("Error loading chronological log: ") + entries.error());
-        preserveAfterFailedLoad(logFileName);
+        return true;
     }
+    log::warning(QStringLiteral("Error loading chronological log: ") + entries.error());
+    preserveAfterFailedLoad(logFileName);
+    return false;
 }
 
 void ColorizationHistoryStore::loadFolderStyles()

@@ -87,7 +87,8 @@ public:
 
     void loadChronologicalLog();
     // The same load with the file read and decoded on a worker thread; the entries are published on the
-    // store's thread (`chronologicalLogChanged`), and `chronologicalLogLoaded()` turns true then. Does nothing
+    // store's thread (`chronologicalLogChanged`, also for a missing or unreadable file), and
+    // `chronologicalLogLoaded()` is already true when that signal arrives. Does nothing
     // when the log is loaded or such a load is under way. When an entry is recorded while the file is read,
     // the read starts again, so the published log never misses it.
     void loadChronologicalLogInBackground();
@@ -103,8 +104,9 @@ Q_SIGNALS:
 
 private:
     void appendToFile(const HistoryLogEntry& entry);
-    // Takes the log file's bytes as the loaded log, or logs why they are no log and keeps the file aside.
-    void publishLoadedLog(const Result<QByteArray>& bytes);
+    // Takes the log file's bytes as the loaded log and announces it; false when they are no log (logged, the
+    // file kept aside).
+    bool publishLoadedLog(const Result<QByteArray>& bytes);
     // Appends the entries recorded in a batch while the log is not loaded: one read of the file per batch
     // (again only when someone else changed it), one whole write.
     void appendUnwrittenEntries();

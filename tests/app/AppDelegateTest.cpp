@@ -11,6 +11,7 @@
 #include "ui/onboarding/OnboardingButtons.h"
 #include "ui/onboarding/OnboardingScreens.h"
 #include "ui/onboarding/OnboardingView.h"
+#include "ui/settings/SettingsView.h"
 
 #include <gtest/gtest.h>
 
@@ -109,6 +110,22 @@ TEST_F(AppDelegateTest, LaterStartsShowTheMainViewAndNoConfirmationIsScheduled)
     EXPECT_TRUE(delegate.contentView()->isShowingDropZone());
     EXPECT_EQ(delegate.mainWindow()->content()->size(), QSize(900, 560));
     EXPECT_FALSE(steps.contains(Step::pendingFoldersScheduled));
+}
+
+TEST_F(AppDelegateTest, TheToolbarsSettingsButtonOpensTheSettingsPage)
+{
+    completeOnboarding();
+    AppServices services;
+    AppDelegate delegate(services);
+    delegate.applicationDidFinishLaunching({});
+    MainView* view = delegate.contentView();
+    ASSERT_NE(view, nullptr);
+    auto* settings = view->findChild<SettingsView*>();
+    ASSERT_NE(settings, nullptr) << "the main view carries the settings page";
+    EXPECT_EQ(view->page(), MainView::Page::dropZone);
+    view->setSettingsOpened(true);
+    EXPECT_EQ(view->page(), MainView::Page::settings);
+    EXPECT_TRUE(settings->isVisibleTo(view));
 }
 
 TEST_F(AppDelegateTest, ScreenshotScenarioSkipsTheOnboardingAndWrongCaseDoesNot)

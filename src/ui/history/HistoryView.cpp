@@ -20,7 +20,6 @@
 #include <QPointer>
 #include <QStackedWidget>
 #include <QStyledItemDelegate>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -407,17 +406,13 @@ QWidget* HistoryView::emptyState() const
     return page == noHistory_ || page == noStyles_ ? page : nullptr;
 }
 
-// The log is read from disk once per run, when the page first shows; the page paints before it is read.
+// The log is read from disk once per run, on a worker, when the page first shows; the page shows its loading
+// state until the store publishes the log (the models follow it and refresh the pages).
 void HistoryView::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (store_.chronologicalLogLoaded())
-        return;
-    QTimer::singleShot(0, this, [this] {
-        if (!store_.chronologicalLogLoaded())
-            store_.loadChronologicalLog();
-        refreshPages();
-    });
+    if (!store_.chronologicalLogLoaded())
+        store_.loadChronologicalLogInBackground();
 }
 
 bool HistoryView::eventFilter(QObject* watched, QEvent* event)

@@ -312,7 +312,7 @@ void MainView::setHistoryOpened(bool opened)
 
 void MainView::setSettingsPage(QWidget* page)
 {
-    pages_->replaceWidget(settingsPage_, page);
+    delete pages_->replaceWidget(settingsPage_, page); // the layout hands back the old page's item
     delete settingsPage_;
     settingsPage_ = page;
     route();
@@ -320,7 +320,7 @@ void MainView::setSettingsPage(QWidget* page)
 
 void MainView::setHistoryPage(QWidget* page)
 {
-    pages_->replaceWidget(historyPage_, page);
+    delete pages_->replaceWidget(historyPage_, page);
     delete historyPage_;
     historyPage_ = page;
     historyPageSet_ = true;

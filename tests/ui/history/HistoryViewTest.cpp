@@ -8,6 +8,8 @@
 #include "ui/history/Thumbnails.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QListView>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -26,12 +28,13 @@ protected:
 
     void SetUp() override { localization.setCurrentLanguage(QStringLiteral("en")); }
 
-    // The view shown and its log loaded, as after its first paint.
+    // The view shown and its log loaded (read on a worker when the page first shows).
     std::unique_ptr<HistoryView> open()
     {
         auto view = std::make_unique<HistoryView>(store, localization);
         view->resize(700, 500);
         view->show();
+        EXPECT_TRUE(QTest::qWaitFor([this] { return store.chronologicalLogLoaded(); }, 10000));
         QApplication::processEvents();
         return view;
     }
@@ -44,6 +47,24 @@ protected:
         return all;
     }
 };
+
+TEST_F(HistoryViewTest, TheLogIsReadOffTheGuiThreadWhileTheLoadingStateShows)
+{
+    const QString log = QDir(store.storageDirectory()).filePath(ColorizationHistoryStore::logFileName);
+    test::writeLog(store, 50, QDir::homePath() + QStringLiteral("/Documents"));
+    ColorizationHistoryStore fresh;
+    ASSERT_TRUE(QFile::exists(log));
+    ASSERT_FALSE(fresh.chronologicalLogLoaded());
+    HistoryView view(fresh, localization);
+    view.resize(700, 500);
+    view.show();
+    EXPECT_FALSE(fresh.chronologicalLogLoaded()) << "showing the page never reads the file on the GUI thread";
+    EXPECT_EQ(view.emptyState(), nullptr) << "no empty state while the log loads";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fresh.chronologicalLogLoaded(); }, 10000));
+    QApplication::processEvents();
+    EXPECT_EQ(view.logList()->model()->rowCount(), 50);
+    EXPECT_TRUE(view.logList()->isVisibleTo(&view));
+}
 
 TEST_F(HistoryViewTest, AMissingLogIsLoadedOnceAndShowsTheEmptyState)
 {

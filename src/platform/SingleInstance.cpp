@@ -63,14 +63,10 @@ QString SingleInstance::defaultServerName()
     return QLatin1String(product::identifier) + QStringLiteral("-%1.instance").arg(::getuid());
 }
 
-SingleInstance::Role SingleInstance::claim(const LaunchRequest& request)
+// What a request someone else received makes of this start; nothing when nobody listens.
+std::optional<SingleInstance::Role> SingleInstance::roleOfDelivery(Delivery delivery)
 {
-    QLockFile lock(lockPath(serverName_));
-    if (!lock.tryLock(answerTimeoutMs)) {
-        log::warning(QStringLiteral("SingleInstance: cannot lock %1").arg(lockPath(serverName_)));
-        return Role::failed;
-    }
-    switch (forward(request)) {
+    switch (delivery) {
     case Delivery::acknowledged:
         return Role::forwarded;
     case Delivery::unanswered:
@@ -78,6 +74,18 @@ SingleInstance::Role SingleInstance::claim(const LaunchRequest& request)
     case Delivery::nobodyListens:
         break;
     }
+    return std::nullopt;
+}
+
+SingleInstance::Role SingleInstance::claim(const LaunchRequest& request)
+{
+    QLockFile lock(lockPath(serverName_));
+    if (!lock.tryLock(answerTimeoutMs)) {
+        log::warning(QStringLiteral("SingleInstance: cannot lock %1").arg(lockPath(serverName_)));
+        return Role::failed;
+    }
+    if (const std::optional<Role> role = roleOfDelivery(forward(request)))
+        return *role;
     return listen() ? Role::primary : Role::failed;
 }
 
@@ -86,15 +94,7 @@ SingleInstance::Role SingleInstance::handOver(const LaunchRequest& request)
     // The lock is only waited for: an instance that is starting listens once it lets go of it.
     QLockFile lock(lockPath(serverName_));
     lock.tryLock(answerTimeoutMs);
-    switch (forward(request)) {
-    case Delivery::acknowledged:
-        return Role::forwarded;
-    case Delivery::unanswered:
-        return Role::unanswered;
-    case Delivery::nobodyListens:
-        break;
-    }
-    return Role::failed;
+    return roleOfDelivery(forward(request)).value_or(Role::failed);
 }
 
 SingleInstance::Delivery SingleInstance::forward(const LaunchRequest& request)

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 
 namespace pigmo {
 
@@ -56,6 +57,7 @@ private:
     enum class Delivery { nobodyListens, acknowledged, unanswered };
 
     Delivery forward(const LaunchRequest& request);
+    static std::optional<Role> roleOfDelivery(Delivery delivery);
     bool listen();
     void keepListening();
     void acceptConnections();

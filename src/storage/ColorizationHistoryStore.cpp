@@ -215,6 +215,18 @@ void ColorizationHistoryStore::endBatch()
     }
 }
 
+ColorizationHistoryStore::ScopedBatch::ScopedBatch(ColorizationHistoryStore& store)
+    : store_(&store)
+{
+    store.beginBatch();
+}
+
+ColorizationHistoryStore::ScopedBatch::~ScopedBatch()
+{
+    if (store_)
+        store_->endBatch();
+}
+
 void ColorizationHistoryStore::flush()
 {
     assertOwnerThread();

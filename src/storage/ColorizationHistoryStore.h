@@ -9,6 +9,7 @@
 #include <QList>
 #include <QMap>
 #include <QObject>
+#include <QPointer>
 #include <QSet>
 #include <QString>
 #include <QTimer>
@@ -77,6 +78,17 @@ public:
     // Batches nest; the files are written when the outermost one ends.
     void beginBatch();
     void endBatch();
+    // A batch that ends when this guard goes (or never, when the store went first). Owner thread only.
+    class ScopedBatch {
+    public:
+        explicit ScopedBatch(ColorizationHistoryStore& store);
+        ~ScopedBatch();
+        ScopedBatch(const ScopedBatch&) = delete;
+        ScopedBatch& operator=(const ScopedBatch&) = delete;
+
+    private:
+        QPointer<ColorizationHistoryStore> store_;
+    };
     // Writes now whatever a batch recorded and has not written yet.
     void flush();
     // The current styles grouped by parent folder; groups and folders sorted by the locale's

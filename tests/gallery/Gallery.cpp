@@ -32,7 +32,7 @@ const QStringList themes = {QStringLiteral("light"), QStringLiteral("dark")};
 
 QList<GalleryScene> allScenes()
 {
-    return controlScenes() + editorScenes() + paneScenes() + pageScenes();
+    return controlScenes() + editorScenes() + paneScenes() + pageScenes() + mainScenes();
 }
 
 QStringList fileNames()

@@ -38,5 +38,6 @@ QList<GalleryScene> controlScenes();
 QList<GalleryScene> editorScenes();
 QList<GalleryScene> paneScenes();
 QList<GalleryScene> pageScenes();
+QList<GalleryScene> mainScenes();
 
 } // namespace pigmo::gallery

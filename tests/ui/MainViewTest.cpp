@@ -8,6 +8,7 @@
 #include "support/DirectoryPanelAnswer.h"
 #include "support/FileSystem.h"
 #include "ui/controls/ColorSwatch.h"
+#include "ui/controls/ControlStyle.h"
 #include "ui/controls/MainToolbar.h"
 #include "ui/editor/DashedOutline.h"
 #include "ui/editor/PillButton.h"
@@ -22,7 +23,6 @@
 #include <QDragEnterEvent>
 #include <QFile>
 #include <QFileDialog>
-#include <QGraphicsOpacityEffect>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
@@ -178,9 +178,7 @@ TEST_F(MainViewTest, DropsTakeOnlyFoldersAndHoverMarksTheZone)
     QFile file(root.filePath(QStringLiteral("note.txt")));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     const auto view = makeView({});
-    const auto opacity = [&] {
-        return static_cast<QGraphicsOpacityEffect*>(view->dropZone()->graphicsEffect())->opacity();
-    };
+    const auto opacity = [&] { return ui::opacityOf(*view->dropZone()); };
     auto* outline = view->dropZone()->findChild<DashedOutline*>();
     ASSERT_NE(outline, nullptr);
 
@@ -294,6 +292,19 @@ TEST_F(MainViewTest, ApplySetsIconsAttributesAndHistoryThenShowsTheCheckmark)
     QSignalSpy outcome(&view->sequencer(), &ApplySequencer::outcomeShown);
     QSignalSpy cleared(&view->sequencer(), &ApplySequencer::cleared);
 
+    // The apply is one history batch: its recordings reach the files once, after its last folder.
+    const QDir history(ColorizationHistoryStore::shared().storageDirectory());
+    const auto historyText = [&history](const QString& name) {
+        QFile file(history.filePath(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll().replace("\\/", "/") : QByteArray();
+    };
+    int ended = 0;
+    bool writtenBeforeTheEnd = true;
+    QObject::connect(&styler, &FolderStyler::folderFinished, view.get(), [&] {
+        if (++ended == 1)
+            writtenBeforeTheEnd = historyText(ColorizationHistoryStore::logFileName).contains(QFile::encodeName(a.path()));
+    });
+
     QSignalSpy finished(view.get(), &MainView::applyFinished);
     view->applyAll();
     EXPECT_TRUE(view->isLoading());
@@ -316,12 +327,11 @@ TEST_F(MainViewTest, ApplySetsIconsAttributesAndHistoryThenShowsTheCheckmark)
         const ColorizationViewModel& model = *view->colorizers().models()[folder == a ? 0 : 1];
         EXPECT_EQ(stored->color, model.color());
     }
-    const QDir history(ColorizationHistoryStore::shared().storageDirectory());
+    EXPECT_EQ(ended, 2);
+    EXPECT_FALSE(writtenBeforeTheEnd) << "the first folder's history was written on its own";
     for (const QString& name : {ColorizationHistoryStore::logFileName, ColorizationHistoryStore::stylesFileName}) {
-        QFile file(history.filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
-        const QByteArray text = file.readAll().replace("\\/", "/");
-        EXPECT_TRUE(text.contains(QFile::encodeName(a.path())));
+        const QByteArray text = historyText(name);
+        EXPECT_TRUE(text.contains(QFile::encodeName(a.path()))) << name.toStdString();
         EXPECT_TRUE(text.contains(QFile::encodeName(b.path())));
     }
     ASSERT_TRUE(outcome.count() > 0 || outcome.wait(5000));

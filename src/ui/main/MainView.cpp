@@ -5,6 +5,7 @@
 #include "platform/FolderIcons.h"
 #include "render/ColorizationService.h"
 #include "services/LocalizationManager.h"
+#include "services/FolderStyler.h"
 #include "services/PalettesManager.h"
 #include "smart/SmartIconService.h"
 #include "storage/ColorizationHistoryStore.h"
@@ -25,7 +26,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
-#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
@@ -228,7 +228,6 @@ QWidget* MainView::makeDropZone()
                                   std::nullopt, ui::primary(), ui::primary(0.1), false, 12, services_.localization);
     zone->addWidget(select, 0, Qt::AlignHCenter);
     zone->addStretch();
-    dropZone_->setGraphicsEffect(new QGraphicsOpacityEffect(dropZone_));
     auto* outline = new DashedOutline(dropZone_, 20, 0.1);
     outline->setObjectName(QStringLiteral("dropOutline"));
     outline->hide();
@@ -353,7 +352,6 @@ void MainView::refreshEditor()
     if (!current)
         return;
     colorizerView_ = new FolderColorizerView(current, *colorizers_, services_);
-    colorizerView_->setGraphicsEffect(new QGraphicsOpacityEffect(colorizerView_));
     static_cast<QVBoxLayout*>(editorPane_->layout())->insertWidget(0, colorizerView_, 1);
     setLoading(isLoading_);
 }
@@ -370,7 +368,7 @@ void MainView::setFileAboutToBeDropped(bool hovering)
 {
     fileAboutToBeDropped_ = hovering;
     const bool marked = hovering && page() == Page::dropZone;
-    static_cast<QGraphicsOpacityEffect*>(dropZone_->graphicsEffect())->setOpacity(marked ? 0.7 : 1.0);
+    ui::setOpacity(*dropZone_, marked ? 0.7 : 1.0);
     if (auto* outline = dropZone_->findChild<DashedOutline*>())
         outline->setVisible(marked);
 }
@@ -595,7 +593,7 @@ void MainView::setLoading(bool loading)
     previewColumn_->resetButton()->setEnabled(!loading);
     if (colorizerView_) {
         colorizerView_->setAttribute(Qt::WA_TransparentForMouseEvents, loading);
-        static_cast<QGraphicsOpacityEffect*>(colorizerView_->graphicsEffect())->setOpacity(loading ? 0.8 : 1.0);
+        ui::setOpacity(*colorizerView_, loading ? 0.8 : 1.0);
     }
 }
 
@@ -616,6 +614,8 @@ void MainView::applyAll()
     run->generation = items.isEmpty() ? sequencer_->generation() : sequencer_->run(items);
     run->pending = models.size();
     setLoading(true);
+    if (FolderStyler* styler = colorizers_->styler(); styler && !models.isEmpty())
+        applyBatch_ = styler->historyBatch();
     if (models.isEmpty()) {
         QTimer::singleShot(0, this, [this, run] {
             setLoading(false);
@@ -691,6 +691,7 @@ void MainView::report(const std::shared_ptr<ApplyRun>& run, const Folder& folder
         run->failed.append(folder);
     if (--run->pending > 0)
         return;
+    applyBatch_.reset();
     lastApplyFailures_ = run->failed;
     QStringList names;
     for (const Folder& failed : std::as_const(run->failed))

@@ -19,7 +19,7 @@ struct LaunchRequest {
         notify,    // a named notification for the running instance's window (no command line gives it)
     };
     Action action = Action::launch;
-    QStringList folders;  // absolute paths of existing local directories, in the order given
+    QStringList folders;    // absolute paths of existing local directories, in the order given
     QString notification{}; // `notify` only: the notification's name
 
     QByteArray toBytes() const;

@@ -22,8 +22,7 @@ namespace {
 
 EditorServices servicesOf(GalleryContext& context)
 {
-    return {context.localization, context.history, context.palettes, IconsModel::shared(),
-            SmartIconService::shared()};
+    return {context.localization, context.history, context.palettes, IconsModel::shared(), SmartIconService::shared()};
 }
 
 // Real folders with telling names, each styled with its own tint and glyph.

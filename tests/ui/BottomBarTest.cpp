@@ -27,7 +27,10 @@ protected:
     }
 
     static double opacityOf(QWidget* content) { return ui::opacityOf(*content); }
-    bool settled() { return QTest::qWaitFor([&] { return !bar.isInTransition(); }, 2000); }
+    bool settled()
+    {
+        return QTest::qWaitFor([&] { return !bar.isInTransition(); }, 2000);
+    }
 
     LocalizationManager localization{QStringList{QStringLiteral("en")}};
     int saves = 0;
@@ -89,6 +92,17 @@ TEST_F(BottomBarTest, AChangeDuringATransitionEndsOnTheLatestState)
     EXPECT_EQ(bar.page(State::buttons)->pos(), QPoint(0, 0));
 }
 
+TEST_F(BottomBarTest, TheButtonsSitAtTheBottomCentredOnEachOther)
+{
+    bar.setFolderCount(2);
+    const QRect save(bar.saveButton()->mapTo(&bar, QPoint()), bar.saveButton()->size());
+    const QRect apply(bar.applyButton()->mapTo(&bar, QPoint()), bar.applyButton()->size());
+    EXPECT_EQ(apply.bottom(), bar.rect().bottom());
+    EXPECT_LE(std::abs(save.center().y() - apply.center().y()), 1);
+    EXPECT_EQ(apply.left() - save.right() - 1, 12);
+    EXPECT_EQ(apply.right(), bar.rect().right()) << "the apply button takes the rest of the width";
+}
+
 TEST_F(BottomBarTest, TheButtonsCountTheFoldersAndSaveNeedsOne)
 {
     EXPECT_FALSE(bar.saveButton()->isEnabled());
@@ -112,7 +126,8 @@ TEST_F(BottomBarTest, TheApplyLabelIsTheWindowColourOnThePrimaryFill)
     for (int y = 0; y < picture.height() && !sawText; ++y)
         for (int x = 0; x < picture.width(); ++x) {
             const QColor pixel = picture.pixelColor(x, y);
-            if (std::abs(pixel.lightness() - text.lightness()) < 8 && std::abs(fill.lightness() - text.lightness()) > 100)
+            if (std::abs(pixel.lightness() - text.lightness()) < 8 &&
+                std::abs(fill.lightness() - text.lightness()) > 100)
                 sawText = true;
         }
     EXPECT_TRUE(sawText) << "no pixel of the label in the window colour";

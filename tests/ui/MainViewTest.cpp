@@ -2,6 +2,7 @@
 
 #include "editor/EditorTestServices.h"
 #include "platform/FolderIconStore.h"
+#include "platform/FolderIcons.h"
 #include "platform/GvfsMetadata.h"
 #include "services/FolderStyler.h"
 #include "storage/ExtendedAttributesManager.h"
@@ -302,7 +303,8 @@ TEST_F(MainViewTest, ApplySetsIconsAttributesAndHistoryThenShowsTheCheckmark)
     bool writtenBeforeTheEnd = true;
     QObject::connect(&styler, &FolderStyler::folderFinished, view.get(), [&] {
         if (++ended == 1)
-            writtenBeforeTheEnd = historyText(ColorizationHistoryStore::logFileName).contains(QFile::encodeName(a.path()));
+            writtenBeforeTheEnd =
+                historyText(ColorizationHistoryStore::logFileName).contains(QFile::encodeName(a.path()));
     });
 
     QSignalSpy finished(view.get(), &MainView::applyFinished);
@@ -327,6 +329,7 @@ TEST_F(MainViewTest, ApplySetsIconsAttributesAndHistoryThenShowsTheCheckmark)
         const ColorizationViewModel& model = *view->colorizers().models()[folder == a ? 0 : 1];
         EXPECT_EQ(stored->color, model.color());
     }
+    ColorizationHistoryStore::shared().waitForWrites(); // the batch's one write is the writer thread's
     EXPECT_EQ(ended, 2);
     EXPECT_FALSE(writtenBeforeTheEnd) << "the first folder's history was written on its own";
     for (const QString& name : {ColorizationHistoryStore::logFileName, ColorizationHistoryStore::stylesFileName}) {
@@ -340,6 +343,26 @@ TEST_F(MainViewTest, ApplySetsIconsAttributesAndHistoryThenShowsTheCheckmark)
     ASSERT_TRUE(cleared.wait(5000));
     EXPECT_TRUE(view->applyOverlay()->isHidden());
     EXPECT_TRUE(view->applyOverlay()->items().isEmpty());
+}
+
+// The cards start at once; the folders' old icons are read off the GUI thread, before any new one is set.
+TEST_F(MainViewTest, TheCardsShowTheIconsTheFoldersHadBeforeTheApply)
+{
+    const Folder a = makeFolder(QStringLiteral("again/a"));
+    const auto view = makeView({a});
+    view->colorizers().models()[0]->setColor(HSL{0, 90, 50});
+    ASSERT_TRUE(waitForApply(*view));
+    const QImage red = FolderIcons::icon(a.path());
+    ASSERT_FALSE(red.isNull());
+
+    view->colorizers().models()[0]->setColor(HSL{220, 90, 50});
+    QSignalSpy finished(view.get(), &MainView::applyFinished);
+    view->applyAll();
+    ASSERT_EQ(view->applyOverlay()->items().size(), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !view->applyOverlay()->items().first().before.isNull(); }, 5000));
+    EXPECT_EQ(view->applyOverlay()->items().first().before, red);
+    ASSERT_TRUE(finished.count() > 0 || finished.wait(20000));
+    EXPECT_NE(FolderIcons::icon(a.path()), red) << "the new icon was set";
 }
 
 TEST_F(MainViewTest, AFolderThatRefusesItsIconIsNamedUnderAFailureBadge)

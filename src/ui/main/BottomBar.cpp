@@ -58,16 +58,20 @@ BottomBar::BottomBar(std::function<void()> save, std::function<void()> apply, Lo
 {
     setFixedHeight(height);
 
+    // The row sits at the bottom of the bar, its two buttons centred on each other.
     buttons_ = new QWidget(this);
-    auto* row = new QHBoxLayout(buttons_);
-    row->setContentsMargins(0, 0, 0, 0);
+    auto* bottom = new QVBoxLayout(buttons_);
+    bottom->setContentsMargins(0, 0, 0, 0);
+    bottom->addStretch();
+    auto* row = new QHBoxLayout;
+    bottom->addLayout(row);
     row->setSpacing(12);
     save_ = new SymbolButton(QStringLiteral("square.and.arrow.down"), 18 + 2 * 8, 18);
     connect(save_, &QAbstractButton::clicked, this, [save] { save(); });
-    row->addWidget(save_, 0, Qt::AlignBottom);
+    row->addWidget(save_, 0, Qt::AlignVCenter);
     apply_ = new TextButton(std::move(apply), std::nullopt, QStringLiteral("change_icons"), 0, ui::windowBackground(),
                             ui::primary(), true, 12, localization);
-    row->addWidget(apply_, 1, Qt::AlignBottom);
+    row->addWidget(apply_, 1, Qt::AlignVCenter);
 
     loading_ = new QWidget(this);
     auto* centre = new QHBoxLayout(loading_);
@@ -89,7 +93,8 @@ BottomBar::BottomBar(std::function<void()> save, std::function<void()> apply, Lo
     transition_->setEasingCurve(QEasingCurve::InOutQuad);
     transition_->setStartValue(0.0);
     transition_->setEndValue(1.0);
-    connect(transition_, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) { place(value.toDouble()); });
+    connect(transition_, &QVariantAnimation::valueChanged, this,
+            [this](const QVariant& value) { place(value.toDouble()); });
     connect(transition_, &QVariantAnimation::finished, this, [this] { place(1); });
     place(1);
     setFolderCount(0);

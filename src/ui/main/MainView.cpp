@@ -4,8 +4,8 @@
 #include "catalogue/IconsModel.h"
 #include "platform/FolderIcons.h"
 #include "render/ColorizationService.h"
-#include "services/LocalizationManager.h"
 #include "services/FolderStyler.h"
+#include "services/LocalizationManager.h"
 #include "services/PalettesManager.h"
 #include "smart/SmartIconService.h"
 #include "storage/ColorizationHistoryStore.h"
@@ -603,15 +603,18 @@ void MainView::applyAll()
         return;
     const QList<ColorizationModelsGroup::Model> models = colorizers_->models();
     QList<ApplyAnimationItem> items;
+    QStringList animated;
     for (const ColorizationModelsGroup::Model& model : models.mid(0, ApplyTimings::maximumItems)) {
         ApplyAnimationItem item;
-        item.before = FolderIcons::icon(model->folderPath());
         if (model->smartLoadingState() != SmartLoadingState::loading)
             item.after = model->image();
         items.append(item);
+        animated.append(model->folderPath());
     }
     auto run = std::make_shared<ApplyRun>();
     run->generation = items.isEmpty() ? sequencer_->generation() : sequencer_->run(items);
+    if (!animated.isEmpty())
+        readBeforeImages(run->generation, animated);
     run->pending = models.size();
     setLoading(true);
     if (FolderStyler* styler = colorizers_->styler(); styler && !models.isEmpty())
@@ -654,6 +657,26 @@ static QThreadPool& renderQueue()
         return pool;
     }();
     return *queue;
+}
+
+// The icons the animated folders show before the apply are read (gvfs, image files) on the render queue
+// ahead of every render of the apply, so before any of its icons is set; they reach the cards long before
+// the first one rises.
+void MainView::readBeforeImages(int generation, const QStringList& folderPaths)
+{
+    const QPointer<MainView> self(this);
+    renderQueue().start([self, generation, folderPaths] {
+        QList<QImage> images;
+        for (const QString& path : folderPaths)
+            images.append(FolderIcons::icon(path));
+        QMetaObject::invokeMethod(
+            self.data(),
+            [self, generation, images] {
+                if (self)
+                    self->sequencer_->setBeforeImages(generation, images);
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 // Renders the model's style off the GUI thread, then hands the icon to the model, whose folder styler writes it

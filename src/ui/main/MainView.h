@@ -168,6 +168,7 @@ private:
     ColorizationModelsGroup::Model modelOf(const Folder& folder) const;
     void applyWhenReady(const ColorizationModelsGroup::Model& model, const std::shared_ptr<ApplyRun>& run);
     void applyNow(const ColorizationModelsGroup::Model& model, const std::shared_ptr<ApplyRun>& run);
+    void readBeforeImages(int generation, const QStringList& folderPaths);
     void report(const std::shared_ptr<ApplyRun>& run, const Folder& folder, bool succeeded);
     void saveSingleDesign(const ColorizationModelsGroup::Model& model);
     void saveAllDesigns();

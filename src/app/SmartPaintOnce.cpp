@@ -32,12 +32,12 @@ int SmartPaintOnce::run(int argc, char** argv, const QStringList& folders)
     // No window system is reached: neither an X11 nor a Wayland connection is tried, whatever the
     // environment names.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The keyword index builds on its own thread while the application starts, the history loads and the
+    // first folder is scanned. Its sources need no application object.
+    smart::requestIndex();
     const QGuiApplication application(argc, argv);
     QCoreApplication::setApplicationName(QLatin1String(product::executableName));
     QCoreApplication::setApplicationVersion(product::version());
-
-    // The keyword index builds on its own thread while the history loads and the first folder is scanned.
-    smart::requestIndex();
     // As at every start: old history first, so that it never overwrites what this run records.
     ColorizationHistoryStore& history = ColorizationHistoryStore::shared();
     history.migrateLegacyHistoryIfNeeded();

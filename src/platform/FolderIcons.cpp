@@ -206,6 +206,11 @@ bool FolderIcons::removeIcon(const QString& folderPath)
     return removed;
 }
 
+void FolderIcons::prepare(const QString& folderPath)
+{
+    GvfsMetadata::prepare(folderPath);
+}
+
 QImage FolderIcons::icon(const QString& folderPath)
 {
     const QString folder = QDir::cleanPath(QDir(folderPath).absolutePath());

@@ -8,6 +8,7 @@
 #include "services/FolderStyler.h"
 #include "storage/ColorizationHistoryStore.h"
 #include "storage/ExtendedAttributesManager.h"
+#include "ui/editor/EditorTestServices.h"
 
 #include <benchmark/benchmark.h>
 
@@ -53,9 +54,10 @@ void BM_ApplyHundredFolders(benchmark::State& state)
 {
     QTemporaryDir root(QDir::homePath() + QStringLiteral("/bench-apply-XXXXXX"));
     const QList<pigmo::Folder> folders = makeFolders(root, 100);
-    pigmo::FolderStyler styler(pigmo::ColorizationHistoryStore::shared(), pigmo::ExtendedAttributesManager::shared());
+    pigmo::test::EditorTestServices services;
+    pigmo::FolderStyler styler(services.history, pigmo::ExtendedAttributesManager::shared());
     pigmo::MainView view(std::make_unique<pigmo::ColorizationModelsGroup>(folders, false, &styler),
-                         pigmo::MainView::sharedServices());
+                         services.services());
     view.show();
     // The first gvfs call starts its daemon; that start is not the view's.
     benchmark::DoNotOptimize(pigmo::FolderIcons::icon(folders.first().path()));
@@ -102,11 +104,11 @@ void BM_OpenHundredFoldersToFirstPaint(benchmark::State& state)
 {
     QTemporaryDir root(QDir::homePath() + QStringLiteral("/bench-open-XXXXXX"));
     const QList<pigmo::Folder> folders = makeFolders(root, 100);
-    const pigmo::EditorServices services = pigmo::MainView::sharedServices();
-    pigmo::FolderStyler styler(pigmo::ColorizationHistoryStore::shared(), pigmo::ExtendedAttributesManager::shared());
+    pigmo::test::EditorTestServices services;
+    pigmo::FolderStyler styler(services.history, pigmo::ExtendedAttributesManager::shared());
     for (auto _ : state) {
         // As handed over: folders without a style start their smart styling.
-        pigmo::MainView view(folders, false, &styler, services);
+        pigmo::MainView view(folders, false, &styler, services.services());
         view.show();
         benchmark::DoNotOptimize(view.grab());
     }

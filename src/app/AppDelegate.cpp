@@ -6,6 +6,7 @@
 #include "app/MainWindow.h"
 #include "app/StatusItem.h"
 #include "base/Log.h"
+#include "catalogue/IconsModel.h"
 #include "fulldiskaccess/FDAPermissionManager.h"
 #include "platform/AppGroupStore.h"
 #include "platform/Desktop.h"
@@ -50,8 +51,8 @@ AppDelegate::AppDelegate(AppServices& services, QObject* parent)
 
 AppDelegate::~AppDelegate()
 {
-    DisplayModeManager::shared().setStatusItem({});
-    DisplayModeManager::shared().setMainWindow(nullptr);
+    services_.displayMode().setStatusItem({});
+    services_.displayMode().setMainWindow(nullptr);
     // The main view waiting behind the onboarding has no parent yet.
     if (contentView_ && !contentView_->parent())
         delete contentView_.data();
@@ -124,7 +125,7 @@ void AppDelegate::applicationDidFinishLaunching(const LaunchRequest& request)
 
 void AppDelegate::createStatusItem()
 {
-    statusItem_ = std::make_unique<StatusItem>(ui::localized(u"quit"_key));
+    statusItem_ = std::make_unique<StatusItem>(services_.localization().string(u"quit"_key));
     connect(statusItem_.get(), &StatusItem::clicked, this, &AppDelegate::toggleWindow);
     connect(statusItem_.get(), &StatusItem::quitRequested, this, &AppDelegate::quitApp);
 }
@@ -134,7 +135,7 @@ void AppDelegate::createStatusItem()
 QWidget* AppDelegate::createContent()
 {
     if (const std::optional<ScreenshotScenario> scenario = screenshotScenarioFromEnvironment()) {
-        contentView_ = new MainView(*scenario);
+        contentView_ = new MainView(*scenario, editorServices());
         return contentView_;
     }
     contentView_ = makeMainView({});
@@ -142,10 +143,10 @@ QWidget* AppDelegate::createContent()
         return contentView_;
     OnboardingView::Services services{
         services_.watcher(),
-        IconStylePreferenceManager::shared(),
-        FolderLanguagesManager::shared(),
+        services_.iconStylePreference(),
+        services_.folderLanguages(),
         services_.fullDiskAccess(),
-        LocalizationManager::shared(),
+        services_.localization(),
         [] { return FullDiskAccess::isGranted(); },
         [this] {
             return std::make_unique<OnboardingSuggestionsModel>(OnboardingSuggestionsModel::Services{
@@ -157,13 +158,18 @@ QWidget* AppDelegate::createContent()
     });
 }
 
+EditorServices AppDelegate::editorServices()
+{
+    return {services_.localization(), services_.history(), services_.palettes(), IconsModel::shared(),
+            SmartIconService::shared()};
+}
+
 MainView* AppDelegate::makeMainView(const QList<Folder>& folders)
 {
-    auto* view = new MainView(folders, false, &services_.styler());
-    view->setSettingsPage(new SettingsView(
-        SettingsServices{AppearanceManager::shared(), DisplayModeManager::shared(), LocalizationManager::shared(),
-                         FolderLanguagesManager::shared(), IconStylePreferenceManager::shared(),
-                         services_.fullDiskAccess(), services_.watcher(), LaunchAtLoginManager::shared()}));
+    auto* view = new MainView(folders, false, &services_.styler(), editorServices());
+    view->setSettingsPage(new SettingsView(SettingsServices{
+        services_.appearance(), services_.displayMode(), services_.localization(), services_.folderLanguages(),
+        services_.iconStylePreference(), services_.fullDiskAccess(), services_.watcher(), services_.launchAtLogin()}));
     return view;
 }
 
@@ -171,8 +177,8 @@ MainView* AppDelegate::makeMainView(const QList<Folder>& folders)
 // the mode applied after each, as the managers expect.
 void AppDelegate::applyDisplayMode()
 {
-    AppearanceManager::shared().updateWindowBackgrounds();
-    DisplayModeManager& displayMode = DisplayModeManager::shared();
+    services_.appearance().updateWindowBackgrounds();
+    DisplayModeManager& displayMode = services_.displayMode();
     displayMode.setStatusItem([item = statusItem_.get()](bool visible) { item->setVisible(visible); });
     // "menu_bar" keeps the window out of the taskbar; the tray icon follows the mode through the function above.
     connect(&displayMode, &DisplayModeManager::activationPolicyApplied, mainWindow_.get(),

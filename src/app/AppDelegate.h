@@ -92,6 +92,8 @@ private:
     QWidget* createContent();
     // The main view over the given folders, with the settings page over the program's managers.
     MainView* makeMainView(const QList<Folder>& folders);
+    // What the editor's views read and call, from the program's services.
+    EditorServices editorServices();
     void applyDisplayMode();
     void confirmWaitingFolders();
     void onboardingDidComplete();

@@ -1,6 +1,6 @@
 #include "app/AppServices.h"
 
-#include "fulldiskaccess/FDAPermissionManager.h"
+#include "smart/SmartIconService.h"
 #include "storage/ColorizationHistoryStore.h"
 #include "storage/ExtendedAttributesManager.h"
 
@@ -9,10 +9,13 @@ namespace pigmo {
 AppServices::AppServices()
     : history_(ColorizationHistoryStore::shared())
     , attributes_(ExtendedAttributesManager::shared())
-    , fullDiskAccess_(FDAPermissionManager::shared())
+    , folderLanguages_(localization_.currentLanguage(), [] { SmartIconService::shared().rebuildIndex(); })
+    , appearance_(desktopAppearance(colorScheme_))
+    , launchAtLogin_(autostartLoginItem())
     , styler_(history_, attributes_)
     , watcher_(FolderWatcherService::through(styler_, [this] { return fullDiskAccess_.hasFullDiskAccess(); }))
 {
+    appearance_.followColorScheme(colorScheme_);
 }
 
 AppServices::~AppServices() = default;

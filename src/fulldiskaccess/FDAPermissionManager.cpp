@@ -5,12 +5,6 @@
 
 namespace pigmo {
 
-FDAPermissionManager& FDAPermissionManager::shared()
-{
-    static auto* instance = new FDAPermissionManager;
-    return *instance;
-}
-
 FDAPermissionManager::FDAPermissionManager(QObject* parent)
     : QObject(parent)
 {

@@ -5,7 +5,7 @@
 
 namespace pigmo {
 
-// The shared Full Disk Access flag and its monitor: while monitoring, the permission is probed once a second
+// The Full Disk Access flag and its monitor: while monitoring, the permission is probed once a second
 // on the GUI thread until it is granted. Creating the manager does not probe. GUI thread only.
 class FDAPermissionManager : public QObject {
     Q_OBJECT
@@ -13,7 +13,6 @@ class FDAPermissionManager : public QObject {
     Q_PROPERTY(bool isMonitoring READ isMonitoring NOTIFY isMonitoringChanged)
 
 public:
-    static FDAPermissionManager& shared();
     explicit FDAPermissionManager(QObject* parent = nullptr);
     ~FDAPermissionManager() override;
 

@@ -32,25 +32,22 @@ std::optional<AppTheme> appTheme(const QString& rawValue)
     return std::nullopt;
 }
 
-AppearanceManager& AppearanceManager::shared()
+AppearanceBackend desktopAppearance(const SystemColorScheme& scheme)
 {
-    // The portal's colour scheme decides "system"; the program's own palettes carry light and dark.
-    static auto* scheme = new SystemColorScheme();
-    static auto* instance = new AppearanceManager(AppearanceBackend{
-        [] {
-            return std::optional<bool>(Appearance::systemPrefersDark(scheme->current(), QGuiApplication::palette()));
+    return AppearanceBackend{
+        [&scheme] {
+            return std::optional<bool>(Appearance::systemPrefersDark(scheme.current(), QGuiApplication::palette()));
         },
         [](bool dark) { QGuiApplication::setPalette(dark ? Appearance::darkPalette() : Appearance::lightPalette()); },
+    };
+}
+
+void AppearanceManager::followColorScheme(const SystemColorScheme& scheme)
+{
+    connect(&scheme, &SystemColorScheme::changed, this, [this] {
+        if (currentTheme_ == AppTheme::system)
+            applyTheme(AppTheme::system);
     });
-    static const bool followsDesktop = [] {
-        QObject::connect(scheme, &SystemColorScheme::changed, instance, [] {
-            if (instance->currentTheme() == AppTheme::system)
-                instance->applyTheme(AppTheme::system);
-        });
-        return true;
-    }();
-    Q_UNUSED(followsDesktop)
-    return *instance;
 }
 
 AppearanceManager::AppearanceManager(AppearanceBackend backend, QObject* parent)

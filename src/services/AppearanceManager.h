@@ -21,6 +21,11 @@ struct AppearanceBackend {
     std::function<void(bool dark)> applyPalette;
 };
 
+class SystemColorScheme;
+// The desktop's appearance: the portal's colour scheme decides "system" (`scheme` must outlive the backend);
+// the program's own palettes carry light and dark.
+AppearanceBackend desktopAppearance(const SystemColorScheme& scheme);
+
 // The user's theme. "selectedTheme" holds the stored raw value ("system" when absent); `currentTheme` is the
 // theme in effect, which "SCREENSHOT_FORCE_THEME" may override for one run without touching the preference.
 // The settings page sets `currentTheme`, then `setStoredTheme`, then calls `applyTheme`. GUI thread only.
@@ -32,7 +37,6 @@ public:
     // Dark windows' background: white level 0.08.
     static constexpr double darkBackgroundWhite = 0.08;
 
-    static AppearanceManager& shared();
     // Loads the theme and applies it.
     explicit AppearanceManager(AppearanceBackend backend, QObject* parent = nullptr);
 
@@ -43,6 +47,9 @@ public:
     void setCurrentTheme(AppTheme theme);
 
     void applyTheme(AppTheme theme);
+    // Applies "system" again whenever the desktop's colour scheme changes while it is in effect; `scheme`
+    // must outlive the manager.
+    void followColorScheme(const SystemColorScheme& scheme);
     void updateWindowBackgrounds();
 
     // Dark for `dark`, light for `light`; for `system` what the desktop prefers, light when it does not say.

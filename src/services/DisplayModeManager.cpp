@@ -28,12 +28,6 @@ std::optional<AppDisplayMode> appDisplayMode(const QString& rawValue)
     return std::nullopt;
 }
 
-DisplayModeManager& DisplayModeManager::shared()
-{
-    static auto* instance = new DisplayModeManager;
-    return *instance;
-}
-
 DisplayModeManager::DisplayModeManager(QObject* parent)
     : QObject(parent)
 {

@@ -26,7 +26,6 @@ class DisplayModeManager : public QObject {
     Q_PROPERTY(pigmo::AppDisplayMode displayMode READ displayMode WRITE setDisplayMode NOTIFY displayModeChanged)
 
 public:
-    static DisplayModeManager& shared();
     // A stored valid mode is assigned (stored back and applied); anything else leaves `both` untouched.
     explicit DisplayModeManager(QObject* parent = nullptr);
 

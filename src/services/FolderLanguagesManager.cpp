@@ -1,7 +1,5 @@
 #include "services/FolderLanguagesManager.h"
 
-#include "services/LocalizationManager.h"
-#include "smart/SmartIconService.h"
 #include "storage/Preferences.h"
 
 #include <QStringList>
@@ -9,13 +7,6 @@
 #include <algorithm>
 
 namespace pigmo {
-
-FolderLanguagesManager& FolderLanguagesManager::shared()
-{
-    static auto* instance = new FolderLanguagesManager(LocalizationManager::shared().currentLanguage(),
-                                                       [] { SmartIconService::shared().rebuildIndex(); });
-    return *instance;
-}
 
 FolderLanguagesManager::FolderLanguagesManager(const QString& interfaceLanguage, std::function<void()> rebuildIndex,
                                                QObject* parent)

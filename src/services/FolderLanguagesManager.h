@@ -17,8 +17,6 @@ class FolderLanguagesManager : public QObject {
                    selectedLanguagesChanged)
 
 public:
-    static FolderLanguagesManager& shared();
-
     // The stored set when "FolderLanguages" is stored (also empty), else "en" and `interfaceLanguage`.
     // Nothing is stored and no rebuild is asked for at construction. `rebuildIndex` is called by a commit
     // that changes the set.

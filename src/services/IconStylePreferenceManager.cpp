@@ -18,12 +18,6 @@ std::optional<IconStylePreferenceManager::Preference> IconStylePreferenceManager
     return std::nullopt;
 }
 
-IconStylePreferenceManager& IconStylePreferenceManager::shared()
-{
-    static auto* instance = new IconStylePreferenceManager;
-    return *instance;
-}
-
 IconStylePreferenceManager::IconStylePreferenceManager(QObject* parent)
     : QObject(parent)
     , preferredLibrary_(preference(Preferences::value(prefs::preferredIconLibrary)).value_or(Preference::lucide))

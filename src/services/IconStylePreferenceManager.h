@@ -17,8 +17,6 @@ public:
     static QString rawValue(Preference preference);
     static std::optional<Preference> preference(const QString& rawValue);
 
-    static IconStylePreferenceManager& shared();
-
     // The stored value; no text or an unknown one reads as `lucide` (and is left as it is).
     explicit IconStylePreferenceManager(QObject* parent = nullptr);
 

@@ -6,20 +6,19 @@
 
 namespace pigmo {
 
-LaunchAtLoginManager& LaunchAtLoginManager::shared()
+LoginItemService autostartLoginItem()
 {
-    // The XDG autostart entry is the login item; it logs the reason of a failure itself.
+    // The XDG autostart entry logs the reason of a failure itself.
     const auto outcome = [](bool done, const char* what) {
         return done ? std::optional<QString>()
                     : std::optional<QString>(
                           QStringLiteral("could not %1 %2").arg(QLatin1String(what), Autostart::filePath()));
     };
-    static auto* instance = new LaunchAtLoginManager(LoginItemService{
+    return LoginItemService{
         [] { return Autostart::isEnabled(); },
         [outcome] { return outcome(Autostart::enable(), "write"); },
         [outcome] { return outcome(Autostart::disable(), "remove"); },
-    });
-    return *instance;
+    };
 }
 
 LaunchAtLoginManager::LaunchAtLoginManager(LoginItemService service, QObject* parent)

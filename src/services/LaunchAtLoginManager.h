@@ -16,6 +16,9 @@ struct LoginItemService {
     std::function<std::optional<QString>()> unregisterApp;
 };
 
+// The program's login item: the XDG autostart entry.
+LoginItemService autostartLoginItem();
+
 // Whether the program starts at login. The first run (no "hasSetLaunchAtLoginDefault") registers it unless
 // it already is; later runs only read the registration. `isEnabled` always publishes the registration as
 // it really is after a change: a failed (un)registration is logged and the published value follows the
@@ -25,8 +28,6 @@ class LaunchAtLoginManager : public QObject {
     Q_PROPERTY(bool isEnabled READ isEnabled WRITE setEnabled NOTIFY isEnabledChanged)
 
 public:
-    static LaunchAtLoginManager& shared();
-
     explicit LaunchAtLoginManager(LoginItemService service, QObject* parent = nullptr);
 
     bool isEnabled() const { return isEnabled_; }

@@ -76,12 +76,6 @@ const QList<LocalizationManager::Language>& LocalizationManager::supportedLangua
     return InterfaceLanguage::supported();
 }
 
-LocalizationManager& LocalizationManager::shared()
-{
-    static auto* instance = new LocalizationManager;
-    return *instance;
-}
-
 LocalizationManager::LocalizationManager(QObject* parent)
     : LocalizationManager(QLocale::system().uiLanguages(), parent)
 {

@@ -38,8 +38,6 @@ public:
     // The interface languages offered, in menu order.
     static const QList<Language>& supportedLanguages();
 
-    static LocalizationManager& shared();
-
     // `preferredLanguages`: the user's ordered language tags ("de-CH", "zh-Hant-HK"); the system's list
     // by default. The language is chosen as: "TEST_LOCALE" when set and not empty; the stored "AppLanguage";
     // else the preferred language. Nothing is stored at construction.

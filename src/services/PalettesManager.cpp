@@ -46,12 +46,6 @@ const QList<Palette>& PalettesManager::palettes()
     return builtIn;
 }
 
-PalettesManager& PalettesManager::shared()
-{
-    static auto* instance = new PalettesManager;
-    return *instance;
-}
-
 PalettesManager::PalettesManager(QObject* parent)
     : QObject(parent)
 {

@@ -24,7 +24,6 @@ public:
     // Modern, Pastel, Fiesta, Neon, Ethereal; nine colours each.
     static const QList<Palette>& palettes();
 
-    static PalettesManager& shared();
     // Loads the stored custom colours.
     explicit PalettesManager(QObject* parent = nullptr);
 

@@ -14,11 +14,4 @@ inline QString operator""_key(const char16_t* text, std::size_t size)
     return QString(reinterpret_cast<const QChar*>(text), qsizetype(size));
 }
 
-namespace ui {
-
-// The text of `key` in the interface language's "General" table; the key itself when the table has no
-// entry. Views look their texts up through this one function when they are built.
-QString localized(const QString& key);
-
-} // namespace ui
 } // namespace pigmo

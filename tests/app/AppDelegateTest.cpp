@@ -375,7 +375,7 @@ TEST_F(AppDelegateTest, TheDisplayModeTakesEffectAtOnceOnTheTrayAndTheTaskbarEnt
     AppServices services;
     AppDelegate delegate(services);
     delegate.applicationDidFinishLaunching({});
-    DisplayModeManager& displayMode = DisplayModeManager::shared();
+    DisplayModeManager& displayMode = services.displayMode();
     MainWindow* window = delegate.mainWindow();
 
     displayMode.setDisplayMode(AppDisplayMode::menuBar);

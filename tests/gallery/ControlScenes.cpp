@@ -38,11 +38,12 @@ QWidget* column(std::initializer_list<QWidget*> widgets, int spacing = 12)
     return host;
 }
 
-QWidget* hslRows(const HSL& color)
+QWidget* hslRows(const HSL& color, const LocalizationManager& localization)
 {
     const HSLBindings channels = HSLBindings::over(Binding<HSL>::state(color));
-    return column({new HSLSlider(channels, HSLComponent::hue), new HSLSlider(channels, HSLComponent::saturation),
-                   new HSLSlider(channels, HSLComponent::lightness)},
+    return column({new HSLSlider(channels, HSLComponent::hue, localization),
+                   new HSLSlider(channels, HSLComponent::saturation, localization),
+                   new HSLSlider(channels, HSLComponent::lightness, localization)},
                   0);
 }
 
@@ -140,8 +141,8 @@ QList<GalleryScene> controlScenes()
 {
     return {
         {QStringLiteral("controls-gradient-sliders"), 320, 0,
-         [](GalleryContext&) {
-             return hslRows({28, 85, 55});
+         [](GalleryContext& context) {
+             return hslRows({28, 85, 55}, context.localization);
          }},
         {QStringLiteral("controls-size-slider"), 260, 0, [](GalleryContext&) { return sizeSliders(); }},
         {QStringLiteral("controls-intensity-dots"), 0, 0, [](GalleryContext&) { return intensityDots(0.6); }},

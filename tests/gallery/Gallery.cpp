@@ -32,7 +32,7 @@ const QStringList themes = {QStringLiteral("light"), QStringLiteral("dark")};
 
 QList<GalleryScene> allScenes()
 {
-    return controlScenes() + editorScenes() + paneScenes() + pageScenes() + mainScenes();
+    return controlScenes() + editorScenes() + paneScenes() + pageScenes() + onboardingScenes() + mainScenes();
 }
 
 QStringList fileNames()
@@ -122,6 +122,7 @@ int write(const QString& directory)
                                        model->setIcon(IconsModel::shared().lucideIcon(QStringLiteral("folder-code")));
                                        return model;
                                    }};
+            localization.setCurrentLanguage(scene.language.isEmpty() ? QStringLiteral("en") : scene.language);
             std::unique_ptr<QWidget> owned(scene.make(context));
             QWidget* widget = owned.get();
             const QImage picture = photograph(widget, scene.width, scene.height);

@@ -1,5 +1,6 @@
 #include "services/AppearanceManager.h"
 #include "platform/Appearance.h"
+#include "platform/SystemColorScheme.h"
 #include "storage/Preferences.h"
 
 #include <gtest/gtest.h>
@@ -62,10 +63,12 @@ TEST(AppearanceManagerTest, UnknownStoredThemeIsSystemAndSystemWithoutAnswerIsLi
 
 } // namespace
 
-TEST(AppearanceManagerTest, SharedManagerGivesTheApplicationTheProgramsPalettes)
+TEST(AppearanceManagerTest, DesktopAppearanceGivesTheApplicationTheProgramsPalettes)
 {
     Preferences::setValue(prefs::selectedTheme, QStringLiteral("dark"));
-    AppearanceManager& manager = AppearanceManager::shared();
+    const SystemColorScheme scheme;
+    AppearanceManager manager(desktopAppearance(scheme));
+    manager.followColorScheme(scheme);
     EXPECT_EQ(manager.currentTheme(), AppTheme::dark);
     EXPECT_EQ(QGuiApplication::palette().color(QPalette::Window), Appearance::darkPalette().color(QPalette::Window));
 

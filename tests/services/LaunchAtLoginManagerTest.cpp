@@ -71,9 +71,9 @@ TEST(LaunchAtLoginManagerTest, RefusedChangeIsLoggedAndPublishesTheRealState)
 
 } // namespace
 
-TEST(LaunchAtLoginManagerTest, SharedManagerKeepsTheAutostartEntry)
+TEST(LaunchAtLoginManagerTest, AutostartLoginItemKeepsTheAutostartEntry)
 {
-    LaunchAtLoginManager& manager = LaunchAtLoginManager::shared(); // first run: registered
+    LaunchAtLoginManager manager(autostartLoginItem()); // first run: registered
     EXPECT_TRUE(manager.isEnabled());
     ASSERT_TRUE(QFile::exists(Autostart::filePath()));
     QFile entry(Autostart::filePath());

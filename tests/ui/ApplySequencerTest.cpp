@@ -1,5 +1,7 @@
 #include "ui/main/ApplySequencer.h"
 
+#include "services/LocalizationManager.h"
+
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
@@ -22,7 +24,7 @@ protected:
     {
         window.resize(900, 560);
         overlay = new ApplyAnimationOverlay(&window);
-        sequencer = std::make_unique<ApplySequencer>(*overlay);
+        sequencer = std::make_unique<ApplySequencer>(*overlay, localization);
         QObject::connect(sequencer.get(), &ApplySequencer::phaseChanged, sequencer.get(),
                          [this](int index, ApplyAnimationPhase phase) {
                              steps.push_back({index, phase, clock.elapsed()});
@@ -39,6 +41,7 @@ protected:
         return -1;
     }
 
+    LocalizationManager localization{QStringList{QStringLiteral("en")}};
     QWidget window;
     ApplyAnimationOverlay* overlay = nullptr;
     std::unique_ptr<ApplySequencer> sequencer;

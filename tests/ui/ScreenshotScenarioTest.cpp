@@ -1,5 +1,8 @@
 #include "ui/main/ScreenshotScenario.h"
 
+#include "catalogue/IconsModel.h"
+#include "storage/BundleResources.h"
+
 #include <gtest/gtest.h>
 
 using namespace pigmo;
@@ -35,7 +38,9 @@ TEST(ScreenshotScenarioTest, ParsesRawValuesCaseSensitively)
 
 TEST(ScreenshotScenarioTest, EmojiSceneNamesItsFoldersFromTheTable)
 {
-    const QList<DemoScene> scenes = ScreenshotSceneBuilder::buildScenes(ScreenshotScenario::iconEmoji, tableName);
+    const IconsModel icons(BundleResources::directory());
+    const QList<DemoScene> scenes =
+        ScreenshotSceneBuilder::buildScenes(ScreenshotScenario::iconEmoji, tableName, icons);
     ASSERT_EQ(scenes.size(), 3);
     EXPECT_EQ(scenes.at(0).first.path(), QStringLiteral("/tmp/«life»"));
     EXPECT_EQ(scenes.at(1).first.path(), QStringLiteral("/tmp/«love»"));
@@ -53,8 +58,9 @@ TEST(ScreenshotScenarioTest, EmojiSceneNamesItsFoldersFromTheTable)
 
 TEST(ScreenshotScenarioTest, CustomSceneUsesOurArtworkAndAWhiteOriginalSecondFolder)
 {
-    const QList<DemoScene> scenes =
-        ScreenshotSceneBuilder::buildScenes(ScreenshotScenario::detailsCustom, [](const QString& k) { return k; });
+    const IconsModel icons(BundleResources::directory());
+    const QList<DemoScene> scenes = ScreenshotSceneBuilder::buildScenes(
+        ScreenshotScenario::detailsCustom, [](const QString& k) { return k; }, icons);
     ASSERT_EQ(scenes.size(), 2);
     for (const DemoScene& scene : scenes) {
         ASSERT_TRUE(scene.second.icon);
@@ -69,6 +75,7 @@ TEST(ScreenshotScenarioTest, CustomSceneUsesOurArtworkAndAWhiteOriginalSecondFol
 
 TEST(ScreenshotScenarioTest, LucideScenesPointAtBundleFiles)
 {
+    const IconsModel icons(BundleResources::directory());
     struct Expected {
         ScreenshotScenario scenario;
         QStringList keys;
@@ -83,8 +90,8 @@ TEST(ScreenshotScenarioTest, LucideScenesPointAtBundleFiles)
          {"file-text", "monitor", "square-arrow-down"}},
     };
     for (const Expected& e : all) {
-        const QList<DemoScene> scenes =
-            ScreenshotSceneBuilder::buildScenes(e.scenario, [](const QString& k) { return k; });
+        const QList<DemoScene> scenes = ScreenshotSceneBuilder::buildScenes(
+            e.scenario, [](const QString& k) { return k; }, icons);
         ASSERT_EQ(scenes.size(), 3);
         for (int i = 0; i < 3; ++i) {
             EXPECT_EQ(scenes.at(i).first.path(), QStringLiteral("/tmp/") + e.keys.at(i));

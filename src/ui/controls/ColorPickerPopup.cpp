@@ -33,7 +33,7 @@ ColorPickerPopup::ColorPickerPopup(Binding<HSL> color, PalettesManager& palettes
     hexRow->setContentsMargins(0, 0, 0, 8);
     swatch_ = new ColorSwatch(ColorSwatch::Shape::roundedSquare, 20);
     swatch_->setDecorative();
-    hexField_ = new HexColorField(color_);
+    hexField_ = new HexColorField(color_, localization);
     hexRow->addWidget(swatch_);
     hexRow->addWidget(hexField_);
     hexRow->addStretch(1);
@@ -41,7 +41,7 @@ ColorPickerPopup::ColorPickerPopup(Binding<HSL> color, PalettesManager& palettes
 
     const HSLBindings channels = HSLBindings::over(color_);
     for (HSLComponent component : {HSLComponent::hue, HSLComponent::saturation, HSLComponent::lightness}) {
-        auto* row = new HSLSlider(channels, component);
+        auto* row = new HSLSlider(channels, component, localization);
         sliders_[int(component)] = row;
         stack->addWidget(row);
     }

@@ -1,5 +1,6 @@
 #include "ui/controls/HSLSlider.h"
 
+#include "services/LocalizationManager.h"
 #include "ui/Localized.h"
 #include "ui/controls/CustomGradientSlider.h"
 
@@ -91,7 +92,8 @@ QString HSLSlider::textOfValue(double value)
     return QString::number(rounded, 'f', 0);
 }
 
-HSLSlider::HSLSlider(HSLBindings channels, HSLComponent component, QWidget* parent)
+HSLSlider::HSLSlider(HSLBindings channels, HSLComponent component, const LocalizationManager& localization,
+                     QWidget* parent)
     : QWidget(parent)
     , channels_(std::move(channels))
     , component_(component)
@@ -100,7 +102,7 @@ HSLSlider::HSLSlider(HSLBindings channels, HSLComponent component, QWidget* pare
     slider_ = new CustomGradientSlider(channels_.channel(component), upper, {}, 20, this);
     slider_->setFixedHeight(24);
     slider_->setKeyboardStep(1 / upper);
-    slider_->setAccessibleName(ui::localized(accessibleKey(component)));
+    slider_->setAccessibleName(localization.string(accessibleKey(component)));
 
     field_ = new QLineEdit(this);
     field_->setFrame(false);

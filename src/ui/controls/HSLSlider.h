@@ -12,6 +12,7 @@ class QLineEdit;
 namespace pigmo {
 
 class CustomGradientSlider;
+class LocalizationManager;
 
 // The three channels of one edited colour, each bound on its own.
 struct HSLBindings {
@@ -37,7 +38,8 @@ class HSLSlider : public QWidget {
     Q_OBJECT
 
 public:
-    HSLSlider(HSLBindings channels, HSLComponent component, QWidget* parent = nullptr);
+    HSLSlider(HSLBindings channels, HSLComponent component, const LocalizationManager& localization,
+              QWidget* parent = nullptr);
 
     HSLComponent component() const { return component_; }
     // 360 for the hue, 100 otherwise.

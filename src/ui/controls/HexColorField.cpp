@@ -1,5 +1,6 @@
 #include "ui/controls/HexColorField.h"
 
+#include "services/LocalizationManager.h"
 #include "ui/Localized.h"
 #include "ui/controls/ControlStyle.h"
 
@@ -7,14 +8,14 @@
 
 namespace pigmo {
 
-HexColorField::HexColorField(Binding<HSL> color, QWidget* parent)
+HexColorField::HexColorField(Binding<HSL> color, const LocalizationManager& localization, QWidget* parent)
     : QLineEdit(parent)
     , color_(std::move(color))
 {
     setFrame(false);
     setTextMargins(4, 4, 4, 4);
     setFixedWidth(68);
-    setAccessibleName(ui::localized(u"hex_color"_key));
+    setAccessibleName(localization.string(u"hex_color"_key));
     QPalette clear = palette();
     clear.setColor(QPalette::Base, Qt::transparent);
     setPalette(clear);

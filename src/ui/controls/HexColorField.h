@@ -9,6 +9,8 @@
 
 namespace pigmo {
 
+class LocalizationManager;
+
 // A borderless field of six hexadecimal digits over a bound colour, 60 points wide, on a faint rounded
 // background. Each edit that makes a complete colour (six digits, with or without "#", any case) is written
 // to the binding at once, without Return; other text is ignored. The text shown is the colour's upper-case
@@ -17,7 +19,7 @@ class HexColorField : public QLineEdit {
     Q_OBJECT
 
 public:
-    explicit HexColorField(Binding<HSL> color, QWidget* parent = nullptr);
+    HexColorField(Binding<HSL> color, const LocalizationManager& localization, QWidget* parent = nullptr);
 
     // The colour a text gives: six hexadecimal digits, optionally after one "#", converted to HSL; nothing
     // for any other text.

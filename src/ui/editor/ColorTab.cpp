@@ -52,7 +52,7 @@ ColorTab::ColorTab(std::shared_ptr<ColorizationViewModel> colorizer, Colorizatio
     header->setContentsMargins(16, 0, 16, 6);
     swatch_ = new ColorSwatch(ColorSwatch::Shape::roundedSquare, 20);
     swatch_->setDecorative();
-    hexField_ = new HexColorField(color);
+    hexField_ = new HexColorField(color, localization);
     dots_ = new IntensityDotControl(intensity, {intensities.begin(), intensities.end()}, 20);
     dots_->setAccessibleName(localization_.string(u"intensity"_key));
     header->addWidget(swatch_);
@@ -76,7 +76,7 @@ ColorTab::ColorTab(std::shared_ptr<ColorizationViewModel> colorizer, Colorizatio
     sliderStack->setSpacing(0);
     const HSLBindings channels = HSLBindings::over(color);
     for (HSLComponent component : {HSLComponent::hue, HSLComponent::saturation, HSLComponent::lightness}) {
-        sliders_[size_t(component)] = new HSLSlider(channels, component);
+        sliders_[size_t(component)] = new HSLSlider(channels, component, localization);
         sliderStack->addWidget(sliders_[size_t(component)]);
     }
     list_->addLayout(sliderStack);
@@ -87,9 +87,11 @@ ColorTab::ColorTab(std::shared_ptr<ColorizationViewModel> colorizer, Colorizatio
     PaletteView::applyBottomFade(scroll_);
     stack->addWidget(scroll_, 1);
 
-    if (!store_.chronologicalLogLoaded())
-        store_.loadChronologicalLog();
-    rebuildRecent();
+    // The log is read on a worker when it is not loaded yet; the recent colours appear when it is published.
+    if (store_.chronologicalLogLoaded())
+        rebuildRecent();
+    else
+        store_.loadChronologicalLogInBackground();
     connect(model, &ColorizationViewModel::styleChanged, this, &ColorTab::refresh);
     connect(&store_, &ColorizationHistoryStore::chronologicalLogChanged, this, &ColorTab::rebuildRecent);
     refresh();

@@ -7,7 +7,6 @@
 #include "ui/controls/ControlStyle.h"
 #include "ui/controls/LocalizedText.h"
 #include "ui/editor/PillButton.h"
-#include "ui/editor/TabLabel.h"
 
 #include <QFileDialog>
 #include <QGridLayout>
@@ -19,14 +18,14 @@
 namespace pigmo {
 namespace {
 
-QString openImageDialog(QWidget* parent)
+QString openImageDialog(const LocalizationManager& localization, QWidget* parent)
 {
     QStringList patterns;
     for (const QByteArray& format : QImageReader::supportedImageFormats())
         patterns.append(QStringLiteral("*.") + QString::fromLatin1(format));
-    return QFileDialog::getOpenFileName(parent, ui::localized(u"choose_icon"_key), QString(),
-                                        ui::localized(u"images"_key) + QStringLiteral(" (") + patterns.join(u' ') +
-                                            u')');
+    return QFileDialog::getOpenFileName(parent, localization.string(u"choose_icon"_key), QString(),
+                                        localization.string(u"images"_key) + QStringLiteral(" (") +
+                                            patterns.join(u' ') + u')');
 }
 
 // The picture of a custom glyph, when the glyph is one and its data is an image.
@@ -43,7 +42,9 @@ CustomIconView::CustomIconView(Binding<std::optional<Icon>> icon, LocalizationMa
                                ChooseFile chooseFile, QWidget* parent)
     : QWidget(parent)
     , icon_(std::move(icon))
-    , chooseFile_(chooseFile ? std::move(chooseFile) : ChooseFile(&openImageDialog))
+    , chooseFile_(chooseFile ? std::move(chooseFile) : ChooseFile([&localization](QWidget* parent) {
+        return openImageDialog(localization, parent);
+    }))
 {
     states_ = new QStackedLayout(this);
 
@@ -74,7 +75,7 @@ CustomIconView::CustomIconView(Binding<std::optional<Icon>> icon, LocalizationMa
     auto* hint = new LocalizedText(localization, u"drag_drop_icon"_key);
     hint->setAlignment(Qt::AlignCenter);
     hint->setWordWrap(true);
-    setTextColor(*hint, ui::primaryColor(*this, 0.4));
+    hint->setForeground(ui::primary(0.4));
     prompt->addWidget(hint);
     choose_ =
         new PillButton({}, u"choose_icon"_key,

@@ -139,7 +139,7 @@ DetailsTab::DetailsTab(std::shared_ptr<ColorizationViewModel> colorizer, Palette
     colorButton_ = new ColorSwatch(ColorSwatch::Shape::roundedSquare, 20);
     colorButton_->setAccessibleName(localization_.string(u"color"_key));
     connect(colorButton_, &QAbstractButton::clicked, this, &DetailsTab::presentColorPicker);
-    hexField_ = new HexColorField(glyphColor);
+    hexField_ = new HexColorField(glyphColor, localization);
     auto* colorControls = new QWidget;
     auto* colorLine = new QHBoxLayout(colorControls);
     colorLine->setContentsMargins(0, 0, 0, 0);

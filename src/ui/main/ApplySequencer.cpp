@@ -1,5 +1,6 @@
 #include "ui/main/ApplySequencer.h"
 
+#include "services/LocalizationManager.h"
 #include "ui/Localized.h"
 #include "ui/controls/ControlStyle.h"
 #include "ui/controls/SpringAnimation.h"
@@ -27,10 +28,10 @@ constexpr Spring settleSpring{0.5, 0.55};
 
 } // namespace
 
-ApplySequencer::ApplySequencer(ApplyAnimationOverlay& overlay, QObject* parent)
+ApplySequencer::ApplySequencer(ApplyAnimationOverlay& overlay, const LocalizationManager& localization, QObject* parent)
     : QObject(parent)
     , overlay_(overlay)
-    , failureBadge_(new ApplyFailureBadge(&overlay))
+    , failureBadge_(new ApplyFailureBadge(localization, &overlay))
 {
     overlay_.hide();
     failureBadge_->hide();
@@ -225,16 +226,17 @@ void ApplySequencer::clear()
     Q_EMIT cleared();
 }
 
-ApplyFailureBadge::ApplyFailureBadge(QWidget* parent)
+ApplyFailureBadge::ApplyFailureBadge(const LocalizationManager& localization, QWidget* parent)
     : QWidget(parent)
+    , localization_(localization)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
-    setAccessibleName(ui::localized(u"icons_not_changed"_key));
+    setAccessibleName(localization_.string(u"icons_not_changed"_key));
 }
 
 void ApplyFailureBadge::setFailures(const QStringList& folderNames, QPointF badgeCentreOffset)
 {
-    message_ = ui::localized(u"icons_not_changed"_key).replace(QStringLiteral("%@"), folderNames.join(u", "));
+    message_ = localization_.string(u"icons_not_changed"_key).replace(QStringLiteral("%@"), folderNames.join(u", "));
     setAccessibleDescription(message_);
     badgeOffset_ = badgeCentreOffset;
     update();

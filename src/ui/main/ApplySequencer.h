@@ -15,6 +15,7 @@ class QVariantAnimation;
 namespace pigmo {
 
 class ApplyFailureBadge;
+class LocalizationManager;
 
 // The clock of the apply animation, in seconds from the start of a sequence.
 struct ApplyTimings {
@@ -46,7 +47,7 @@ class ApplySequencer : public QObject {
     Q_OBJECT
 
 public:
-    explicit ApplySequencer(ApplyAnimationOverlay& overlay, QObject* parent = nullptr);
+    ApplySequencer(ApplyAnimationOverlay& overlay, const LocalizationManager& localization, QObject* parent = nullptr);
     ~ApplySequencer() override;
 
     // Starts a sequence over `items` (all hidden; at most `maximumItems` are kept). Returns its generation.
@@ -98,7 +99,7 @@ class ApplyFailureBadge : public QWidget {
 public:
     static inline const QColor badgeRed{220, 58, 52};
 
-    explicit ApplyFailureBadge(QWidget* parent = nullptr);
+    explicit ApplyFailureBadge(const LocalizationManager& localization, QWidget* parent = nullptr);
 
     void setFailures(const QStringList& folderNames, QPointF badgeCentreOffset);
     const QString& message() const { return message_; }
@@ -107,6 +108,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    const LocalizationManager& localization_;
     QString message_;
     QPointF badgeOffset_;
 };

@@ -23,12 +23,12 @@ const QColor successGreen{52, 199, 89};
 // The green checkmark in its faintly green rounded rectangle, as wide as the bar.
 class SuccessBadge : public QWidget {
 public:
-    explicit SuccessBadge(QWidget* parent = nullptr)
+    explicit SuccessBadge(const QString& accessibleName, QWidget* parent = nullptr)
         : QWidget(parent)
         , symbol_(symbolImage(QStringLiteral("checkmark.circle.fill")))
     {
         setFixedHeight(24 + 2 * 12);
-        setAccessibleName(ui::localized(u"save_folder_designs"_key));
+        setAccessibleName(accessibleName);
     }
 
 protected:
@@ -83,7 +83,7 @@ BottomBar::BottomBar(std::function<void()> save, std::function<void()> apply, Lo
     auto* badgeBox = new QVBoxLayout(success_);
     badgeBox->setContentsMargins(0, 0, 0, 0);
     badgeBox->addStretch();
-    badgeBox->addWidget(new SuccessBadge);
+    badgeBox->addWidget(new SuccessBadge(localization_.string(u"save_folder_designs"_key)));
 
     pages_ = {buttons_, loading_, success_};
     for (QWidget* content : pages_)

@@ -95,7 +95,7 @@ MainView::MainView(const QList<Folder>& folders, bool fileAboutToBeDropped, Fold
 }
 
 MainView::MainView(ScreenshotScenario scenario, const EditorServices& services, QWidget* parent)
-    : MainView(ScreenshotSceneBuilder::buildGroup(scenario), services, parent)
+    : MainView(ScreenshotSceneBuilder::buildGroup(scenario, services), services, parent)
 {
 }
 
@@ -115,28 +115,7 @@ MainView::MainView(std::unique_ptr<ColorizationModelsGroup> colorizers, const Ed
     route();
 }
 
-MainView::MainView(const QList<Folder>& folders, bool fileAboutToBeDropped, FolderStyler* styler, QWidget* parent)
-    : MainView(folders, fileAboutToBeDropped, styler, sharedServices(), parent)
-{
-}
-
-MainView::MainView(std::unique_ptr<ColorizationModelsGroup> colorizers, QWidget* parent)
-    : MainView(std::move(colorizers), sharedServices(), parent)
-{
-}
-
-MainView::MainView(ScreenshotScenario scenario, QWidget* parent)
-    : MainView(scenario, sharedServices(), parent)
-{
-}
-
 MainView::~MainView() = default;
-
-EditorServices MainView::sharedServices()
-{
-    return {LocalizationManager::shared(), ColorizationHistoryStore::shared(), PalettesManager::shared(),
-            IconsModel::shared(), SmartIconService::shared()};
-}
 
 QList<Folder> MainView::folders() const
 {
@@ -178,7 +157,7 @@ void MainView::buildLayout(const EditorServices& services)
     pages_->addWidget(makeEditor(services));
     overlay_ = new ApplyAnimationOverlay(this);
     overlay_->setStackOffset(20);
-    sequencer_ = std::make_unique<ApplySequencer>(*overlay_);
+    sequencer_ = std::make_unique<ApplySequencer>(*overlay_, services.localization);
 }
 
 QWidget* MainView::makeToolbar(const EditorServices& services)
@@ -217,7 +196,7 @@ QWidget* MainView::makeDropZone()
     auto* zone = new QVBoxLayout(dropZone_);
     zone->setSpacing(20);
     zone->addStretch();
-    auto* hint = new QLabel(ui::localized(u"drag_drop_here"_key));
+    auto* hint = new QLabel(services_.localization.string(u"drag_drop_here"_key));
     hint->setAlignment(Qt::AlignCenter);
     hint->setFont(ui::textFont(ui::TextStyle::title3));
     QPalette faint = hint->palette();
@@ -415,7 +394,7 @@ void MainView::confirmAndAddFolders(const QList<Folder>& incoming)
     if (incoming.isEmpty())
         return;
     const QString parent = commonParent(incoming);
-    QFileDialog panel(this, ui::localized(u"confirm_folders_edit"_key), parent);
+    QFileDialog panel(this, services_.localization.string(u"confirm_folders_edit"_key), parent);
     // The incoming folders that sit directly in that parent start selected (the panel's file field lists
     // several names each in quotes); folders deeper down cannot be selected from there.
     QStringList names;
@@ -447,11 +426,12 @@ void MainView::askToDiscard()
 {
     if (discardAlert_)
         return;
-    auto* alert = new QMessageBox(QMessageBox::Warning, ui::localized(u"discard_changes"_key),
-                                  ui::localized(u"discard_changes"_key), QMessageBox::NoButton, this);
-    alert->setInformativeText(ui::localized(u"discard_unsaved_message"_key));
-    QPushButton* discard = alert->addButton(ui::localized(u"discard"_key), QMessageBox::DestructiveRole);
-    alert->addButton(ui::localized(u"cancel"_key), QMessageBox::RejectRole);
+    auto* alert = new QMessageBox(QMessageBox::Warning, services_.localization.string(u"discard_changes"_key),
+                                  services_.localization.string(u"discard_changes"_key), QMessageBox::NoButton, this);
+    alert->setInformativeText(services_.localization.string(u"discard_unsaved_message"_key));
+    QPushButton* discard =
+        alert->addButton(services_.localization.string(u"discard"_key), QMessageBox::DestructiveRole);
+    alert->addButton(services_.localization.string(u"cancel"_key), QMessageBox::RejectRole);
     alert->setAttribute(Qt::WA_DeleteOnClose);
     connect(alert, &QMessageBox::buttonClicked, this, [this, discard](QAbstractButton* button) {
         if (button == discard)
@@ -805,7 +785,7 @@ void MainView::saveSingleDesign(const ColorizationModelsGroup::Model& model)
 void MainView::saveAllDesigns()
 {
     QFileDialog panel(this, QString(), QDir::homePath());
-    panel.setLabelText(QFileDialog::Accept, ui::localized(u"choose_directory"_key));
+    panel.setLabelText(QFileDialog::Accept, services_.localization.string(u"choose_directory"_key));
     panel.setFileMode(QFileDialog::Directory);
     const QList<Folder> chosen = runPanel(panel);
     if (chosen.isEmpty()) {
@@ -821,11 +801,13 @@ void MainView::saveAllDesigns()
     }
     const QStringList existing = DesignFiles::existingIn(directory, DesignFiles::uniqueFileNames(folders));
     if (!existing.isEmpty()) {
-        QMessageBox question(QMessageBox::Question, ui::localized(u"replace_existing_designs"_key),
-                             ui::localized(u"replace_existing_designs"_key), QMessageBox::NoButton, this);
+        QMessageBox question(QMessageBox::Question, services_.localization.string(u"replace_existing_designs"_key),
+                             services_.localization.string(u"replace_existing_designs"_key), QMessageBox::NoButton,
+                             this);
         question.setInformativeText(existing.join(u'\n'));
-        question.addButton(ui::localized(u"replace"_key), QMessageBox::AcceptRole);
-        question.setDefaultButton(question.addButton(ui::localized(u"cancel"_key), QMessageBox::RejectRole));
+        question.addButton(services_.localization.string(u"replace"_key), QMessageBox::AcceptRole);
+        question.setDefaultButton(
+            question.addButton(services_.localization.string(u"cancel"_key), QMessageBox::RejectRole));
         if (!ask(question))
             return;
     }

@@ -44,7 +44,8 @@ public:
     static constexpr int successDisplayMilliseconds = 1500;
 
     // A view editing `urls` in order (empty: the drop zone), folders without a style being styled by the smart
-    // workflow. `fileAboutToBeDropped` starts the drop zone in its hover state.
+    // workflow. `fileAboutToBeDropped` starts the drop zone in its hover state. Writes go through `styler` (not
+    // owned; nullptr: none).
     MainView(const QList<Folder>& folders, bool fileAboutToBeDropped, FolderStyler* styler,
              const EditorServices& services, QWidget* parent = nullptr);
     // A view showing the demo folders of a screenshot scenario, built at once.
@@ -52,14 +53,7 @@ public:
     // A view over a group made elsewhere.
     MainView(std::unique_ptr<ColorizationModelsGroup> colorizers, const EditorServices& services,
              QWidget* parent = nullptr);
-    // The same over the program's shared services. Writes go through `styler` (not owned; nullptr: none).
-    explicit MainView(const QList<Folder>& folders, bool fileAboutToBeDropped = false, FolderStyler* styler = nullptr,
-                      QWidget* parent = nullptr);
-    explicit MainView(ScreenshotScenario scenario, QWidget* parent = nullptr);
-    explicit MainView(std::unique_ptr<ColorizationModelsGroup> colorizers, QWidget* parent = nullptr);
     ~MainView() override;
-
-    static EditorServices sharedServices();
 
     ColorizationModelsGroup& colorizers() const { return *colorizers_; }
     QList<Folder> folders() const;

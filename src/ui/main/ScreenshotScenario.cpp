@@ -4,6 +4,7 @@
 #include "services/ColorizationModelsGroup.h"
 #include "services/LocalizationManager.h"
 #include "storage/BundleResources.h"
+#include "ui/editor/EditorServices.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -32,11 +33,11 @@ constexpr std::array<ScenarioName, 6> scenarioNames{{
 
 // A Lucide icon of the bundle by name; when the bundle lacks its file, the catalogue's first Lucide icon
 // (nothing when the catalogue is empty).
-std::optional<Icon> lucideIcon(const QString& name)
+std::optional<Icon> lucideIcon(const QString& name, const IconsModel& icons)
 {
     const QString path = BundleResources::path(QStringLiteral("lucide/") + name + QStringLiteral(".svg"));
     if (!QFileInfo(path).isFile()) {
-        const QList<Icon>& catalogue = IconsModel::shared().lucideIcons();
+        const QList<Icon>& catalogue = icons.lucideIcons();
         return catalogue.isEmpty() ? std::nullopt : std::optional<Icon>(catalogue.first());
     }
     Icon icon;
@@ -80,17 +81,17 @@ struct SceneRow {
     ColorizationData data;
 };
 
-QList<SceneRow> rows(ScreenshotScenario scenario)
+QList<SceneRow> rows(ScreenshotScenario scenario, const IconsModel& icons)
 {
     switch (scenario) {
     case ScreenshotScenario::colorTab:
-        return {{"admin", style(lucideIcon(QStringLiteral("building-2")), {144, 100, 51})},
-                {"design", style(lucideIcon(QStringLiteral("paintbrush")), {53, 100, 51})},
-                {"projects", style(lucideIcon(QStringLiteral("rocket")), {276, 100, 51})}};
+        return {{"admin", style(lucideIcon(QStringLiteral("building-2"), icons), {144, 100, 51})},
+                {"design", style(lucideIcon(QStringLiteral("paintbrush"), icons), {53, 100, 51})},
+                {"projects", style(lucideIcon(QStringLiteral("rocket"), icons), {276, 100, 51})}};
     case ScreenshotScenario::iconLucide:
-        return {{"videos", style(lucideIcon(QStringLiteral("video")), {240, 95, 55})},
-                {"audios", style(lucideIcon(QStringLiteral("audio-lines")), {20, 95, 55})},
-                {"gifs", style(lucideIcon(QStringLiteral("cat")), {321, 95, 55})}};
+        return {{"videos", style(lucideIcon(QStringLiteral("video"), icons), {240, 95, 55})},
+                {"audios", style(lucideIcon(QStringLiteral("audio-lines"), icons), {20, 95, 55})},
+                {"gifs", style(lucideIcon(QStringLiteral("cat"), icons), {321, 95, 55})}};
     case ScreenshotScenario::iconEmoji:
         return {{"life", style(emojiIcon(QStringLiteral("\U0001F603")), {38, 84, 51})},
                 {"love", style(emojiIcon(QStringLiteral("\U0001F496")), {321, 84, 51})},
@@ -100,13 +101,13 @@ QList<SceneRow> rows(ScreenshotScenario scenario)
             {"mac", style(customIcon(QStringLiteral("apple_white")), {237, 76, 51})},
             {"archive", style(customIcon(QStringLiteral("apple_rainbow")), {254, 100, 100}, IconStyle::original())}};
     case ScreenshotScenario::history:
-        return {{"school", style(lucideIcon(QStringLiteral("atom")), {108, 91, 50})},
-                {"recent", style(lucideIcon(QStringLiteral("folder-down")), {221, 91, 50})},
-                {"recipes", style(lucideIcon(QStringLiteral("cooking-pot")), {29, 91, 50})}};
+        return {{"school", style(lucideIcon(QStringLiteral("atom"), icons), {108, 91, 50})},
+                {"recent", style(lucideIcon(QStringLiteral("folder-down"), icons), {221, 91, 50})},
+                {"recipes", style(lucideIcon(QStringLiteral("cooking-pot"), icons), {29, 91, 50})}};
     case ScreenshotScenario::lightDarkMode:
-        return {{"documents", style(lucideIcon(QStringLiteral("file-text")), {293, 100, 50})},
-                {"desktop", style(lucideIcon(QStringLiteral("monitor")), {81, 100, 50})},
-                {"downloads", style(lucideIcon(QStringLiteral("square-arrow-down")), {42, 100, 50})}};
+        return {{"documents", style(lucideIcon(QStringLiteral("file-text"), icons), {293, 100, 50})},
+                {"desktop", style(lucideIcon(QStringLiteral("monitor"), icons), {81, 100, 50})},
+                {"downloads", style(lucideIcon(QStringLiteral("square-arrow-down"), icons), {42, 100, 50})}};
     }
     return {};
 }
@@ -139,26 +140,29 @@ QString rawValue(ScreenshotScenario scenario)
 }
 
 QList<DemoScene> ScreenshotSceneBuilder::buildScenes(ScreenshotScenario scenario,
-                                                     const std::function<QString(const QString& key)>& folderName)
+                                                     const std::function<QString(const QString& key)>& folderName,
+                                                     const IconsModel& icons)
 {
     QList<DemoScene> scenes;
-    for (SceneRow& row : rows(scenario)) {
+    for (SceneRow& row : rows(scenario, icons)) {
         const QString name = folderName(QLatin1String(row.key));
         scenes.append({Folder::unchecked(QStringLiteral("/tmp/") + name), std::move(row.data)});
     }
     return scenes;
 }
 
-QString ScreenshotSceneBuilder::localizedFolderName(const QString& key)
+QString ScreenshotSceneBuilder::localizedFolderName(const QString& languageCode, const QString& key)
 {
-    const std::optional<StringTable> table =
-        StringTable::load(LocalizationManager::shared().currentLanguage(), QStringLiteral("Screenshots"));
+    const std::optional<StringTable> table = StringTable::load(languageCode, QStringLiteral("Screenshots"));
     return table ? table->text(key) : key;
 }
 
-std::unique_ptr<ColorizationModelsGroup> ScreenshotSceneBuilder::buildGroup(ScreenshotScenario scenario)
+std::unique_ptr<ColorizationModelsGroup> ScreenshotSceneBuilder::buildGroup(ScreenshotScenario scenario,
+                                                                            const EditorServices& services)
 {
-    const QList<DemoScene> scenes = buildScenes(scenario, localizedFolderName);
+    const QString language = services.localization.currentLanguage();
+    const QList<DemoScene> scenes = buildScenes(
+        scenario, [&language](const QString& key) { return localizedFolderName(language, key); }, services.icons);
     QList<Folder> folders;
     for (const DemoScene& scene : scenes)
         folders.append(scene.first);

@@ -61,7 +61,8 @@ void OnboardingButton::paintEvent(QPaintEvent*)
         background = background.darker(108);
     const QPainterPath shape = ui::continuousRoundedRect(QRectF(rect()), primaryRadius);
     painter.fillPath(shape, background);
-    painter.setPen(Qt::black);
+    // A disabled button's title is dimmed too: on a light window the faded white alone hardly shows.
+    painter.setPen(isEnabled() ? QColor(Qt::black) : QColor(0, 0, 0, 115));
     painter.setFont(font());
     painter.drawText(rect(), Qt::AlignCenter, QFontMetrics(font()).elidedText(text(), Qt::ElideRight, width() - 16));
     if (hasFocus())
@@ -113,46 +114,6 @@ OnboardingTitle::OnboardingTitle(LocalizationManager& localization, const QStrin
     title_ = onboarding::text(localization, key, ui::systemFont(20, QFont::DemiBold));
     title_->setMaximumWidth(titleMaximumWidth);
     column->addLayout(onboarding::centred(title_));
-}
-
-ElidedLabel::ElidedLabel(QString text, Qt::TextElideMode mode, QWidget* parent)
-    : QWidget(parent)
-    , text_(std::move(text))
-    , mode_(mode)
-    , color_([](const QWidget& widget) { return ui::primaryColor(widget); })
-{
-    setAccessibleName(text_);
-    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-}
-
-QString ElidedLabel::shownText() const
-{
-    return QFontMetrics(font()).elidedText(text_, mode_, width());
-}
-
-void ElidedLabel::setColor(std::function<QColor(const QWidget&)> color)
-{
-    color_ = std::move(color);
-    update();
-}
-
-QSize ElidedLabel::sizeHint() const
-{
-    const QFontMetrics metrics(font());
-    return {metrics.horizontalAdvance(text_), metrics.height()};
-}
-
-QSize ElidedLabel::minimumSizeHint() const
-{
-    return {0, QFontMetrics(font()).height()};
-}
-
-void ElidedLabel::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    painter.setPen(color_(*this));
-    painter.setFont(font());
-    painter.drawText(rect(), int(alignment_), shownText());
 }
 
 namespace onboarding {

@@ -34,7 +34,7 @@ constexpr int dotSpacing = 6;
 // circle.
 class Chevron : public QAbstractButton {
 public:
-    Chevron(bool forward, QWidget* parent)
+    Chevron(bool forward, const LocalizationManager& localization, QWidget* parent)
         : QAbstractButton(parent)
         , forward_(forward)
         , image_(loadBundleSVGImage(forward ? QStringLiteral("chevron-right") : QStringLiteral("chevron-left")))
@@ -42,7 +42,7 @@ public:
         setFixedSize(chevronSide, chevronSide);
         setFocusPolicy(Qt::StrongFocus);
         setCursor(Qt::PointingHandCursor);
-        setAccessibleName(forward ? ui::localized(u"onboarding_next"_key) : ui::localized(u"onboarding_back"_key));
+        setAccessibleName(localization.string(forward ? u"onboarding_next"_key : u"onboarding_back"_key));
     }
 
 protected:
@@ -123,9 +123,9 @@ OnboardingView::OnboardingView(Services services, std::function<void()> onComple
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Window);
 
-    backButton_ = new Chevron(false, this);
+    backButton_ = new Chevron(false, services_.localization, this);
     connect(backButton_, &QAbstractButton::clicked, this, &OnboardingView::goToPreviousStep);
-    forwardButton_ = new Chevron(true, this);
+    forwardButton_ = new Chevron(true, services_.localization, this);
     connect(forwardButton_, &QAbstractButton::clicked, this, &OnboardingView::next);
     continueButton_ = new OnboardingButton(
         onboarding::buttonTitle(services_.localization, u"onboarding_continue"_key), true, [this] { next(); }, this);

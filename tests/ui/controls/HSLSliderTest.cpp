@@ -1,5 +1,6 @@
 #include "ui/controls/HSLSlider.h"
 
+#include "services/LocalizationManager.h"
 #include "support/WidgetInput.h"
 #include "ui/controls/CustomGradientSlider.h"
 
@@ -15,6 +16,7 @@ namespace {
 struct HSLSliderFixture : ::testing::Test {
     HSL color{123.6, 44.9999, 50};
     int writes = 0;
+    LocalizationManager localization{QStringList{QStringLiteral("en")}};
     Binding<HSL> binding{[this] { return color; },
                          [this](const HSL& next) {
                              ++writes;
@@ -28,8 +30,8 @@ struct HSLSliderFixture : ::testing::Test {
 
 TEST_F(HSLSliderFixture, ShowingALoadedColourShowsRoundedValuesAndWritesNothing)
 {
-    HSLSlider hue(HSLBindings::over(binding), HSLComponent::hue);
-    HSLSlider saturation(HSLBindings::over(binding), HSLComponent::saturation);
+    HSLSlider hue(HSLBindings::over(binding), HSLComponent::hue, localization);
+    HSLSlider saturation(HSLBindings::over(binding), HSLComponent::saturation, localization);
     hue.show();
     saturation.show();
     hue.refresh();
@@ -44,7 +46,7 @@ TEST_F(HSLSliderFixture, ShowingALoadedColourShowsRoundedValuesAndWritesNothing)
 
 TEST_F(HSLSliderFixture, TypingSetsOnlyTheRowsChannelLimitedToItsRange)
 {
-    HSLSlider hue(HSLBindings::over(binding), HSLComponent::hue);
+    HSLSlider hue(HSLBindings::over(binding), HSLComponent::hue, localization);
     hue.show();
     test::retype(hue.field(), QStringLiteral("400"));
     EXPECT_EQ(color.hue, 360);
@@ -58,7 +60,7 @@ TEST_F(HSLSliderFixture, TypingSetsOnlyTheRowsChannelLimitedToItsRange)
     EXPECT_EQ(color.saturation, 44.9999);
     EXPECT_EQ(color.lightness, 50);
 
-    HSLSlider lightness(HSLBindings::over(binding), HSLComponent::lightness);
+    HSLSlider lightness(HSLBindings::over(binding), HSLComponent::lightness, localization);
     lightness.show();
     test::retype(lightness.field(), QStringLiteral("150"));
     EXPECT_EQ(color.lightness, 100);
@@ -67,7 +69,7 @@ TEST_F(HSLSliderFixture, TypingSetsOnlyTheRowsChannelLimitedToItsRange)
 
 TEST_F(HSLSliderFixture, TextThatIsNoNumberChangesNothing)
 {
-    HSLSlider hue(HSLBindings::over(binding), HSLComponent::hue);
+    HSLSlider hue(HSLBindings::over(binding), HSLComponent::hue, localization);
     hue.show();
     test::retype(hue.field(), QStringLiteral("abc"));
     test::retype(hue.field(), QString());
@@ -93,7 +95,7 @@ TEST_F(HSLSliderFixture, ReadingTextLimitsInfinitiesAndRefusesNotANumber)
 
 TEST_F(HSLSliderFixture, DraggingTheTrackSetsTheChannelAndTheFieldFollows)
 {
-    HSLSlider saturation(HSLBindings::over(binding), HSLComponent::saturation);
+    HSLSlider saturation(HSLBindings::over(binding), HSLComponent::saturation, localization);
     saturation.resize(260, 24);
     saturation.show();
     CustomGradientSlider* track = saturation.slider();
@@ -108,7 +110,7 @@ TEST_F(HSLSliderFixture, DraggingTheTrackSetsTheChannelAndTheFieldFollows)
 TEST_F(HSLSliderFixture, TheTrackShowsTheChannelWithTheOtherTwoAsTheyAre)
 {
     color = {200, 80, 40};
-    HSLSlider lightness(HSLBindings::over(binding), HSLComponent::lightness);
+    HSLSlider lightness(HSLBindings::over(binding), HSLComponent::lightness, localization);
     const QGradientStops stops = lightness.slider()->gradientStops();
     ASSERT_EQ(stops.size(), 20);
     EXPECT_EQ(stops.first().second, QColor(Qt::black));

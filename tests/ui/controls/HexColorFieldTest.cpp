@@ -1,5 +1,7 @@
 #include "ui/controls/HexColorField.h"
 
+#include "services/LocalizationManager.h"
+
 #include "support/WidgetInput.h"
 
 #include <gtest/gtest.h>
@@ -13,11 +15,13 @@ namespace {
 struct HexFieldFixture : ::testing::Test {
     HSL color{210, 40, 30};
     int writes = 0;
+    LocalizationManager localization{QStringList{QStringLiteral("en")}};
     HexColorField field{Binding<HSL>{[this] { return color; },
                                      [this](const HSL& next) {
                                          ++writes;
                                          color = next;
-                                     }}};
+                                     }},
+                        localization};
 
     void SetUp() override { field.show(); }
     void retype(const QString& text)

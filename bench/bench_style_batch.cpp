@@ -7,6 +7,7 @@
 #include "smart/SmartIconService.h"
 #include "storage/ColorizationHistoryStore.h"
 #include "storage/ExtendedAttributesManager.h"
+#include "support/CoreServices.h"
 
 #include <benchmark/benchmark.h>
 
@@ -68,23 +69,25 @@ QList<Folder> makeFolders(const QString& parent, int count)
 }
 
 // Styles the folders as one batch and returns when the last one is recorded and the history written.
-void styleBatch(ColorizationHistoryStore& store, const QList<Folder>& folders)
+void styleBatch(test::CoreServices& services, ColorizationHistoryStore& store, const QList<Folder>& folders)
 {
-    FolderStyler styler(store, ExtendedAttributesManager::shared());
+    FolderStyler styler(store, services.attributes, services.smartIcons);
     styler.styleByName(folders, QStringLiteral("bench: "));
     styler.waitForIdle();
 }
 
-void prepareIndex()
+// The catalogues, attribute store and a ready keyword index.
+void prepareIndex(test::CoreServices& services)
 {
-    SmartIconService::shared().buildIndexIfNeeded();
-    SmartIconService::shared().waitUntilReady(std::chrono::seconds(60));
+    services.smartIcons.buildIndexIfNeeded();
+    services.smartIcons.waitUntilReady(std::chrono::seconds(60));
 }
 
 // A batch of N new folders in one parent, with an empty history.
 void BM_StyleBatchInOneParent(benchmark::State& state)
 {
-    prepareIndex();
+    test::CoreServices services;
+    prepareIndex(services);
     const int count = int(state.range(0));
     for (auto _ : state) {
         state.PauseTiming();
@@ -93,7 +96,7 @@ void BM_StyleBatchInOneParent(benchmark::State& state)
         writeHistory(ColorizationHistoryStore().storageDirectory(), 0);
         ColorizationHistoryStore store;
         state.ResumeTiming();
-        styleBatch(store, folders);
+        styleBatch(services, store, folders);
     }
     state.counters["ms_per_folder"] = benchmark::Counter(
         double(count) / 1000.0, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
@@ -104,7 +107,8 @@ BENCHMARK(BM_StyleBatchInOneParent)->Arg(100)->Arg(1000)->Unit(benchmark::kMilli
 // running program has it).
 void BM_TenFoldersWithHistory(benchmark::State& state)
 {
-    prepareIndex();
+    test::CoreServices services;
+    prepareIndex(services);
     const int historySize = int(state.range(0));
     for (auto _ : state) {
         state.PauseTiming();
@@ -113,7 +117,7 @@ void BM_TenFoldersWithHistory(benchmark::State& state)
         writeHistory(ColorizationHistoryStore().storageDirectory(), historySize);
         ColorizationHistoryStore store;
         state.ResumeTiming();
-        styleBatch(store, folders);
+        styleBatch(services, store, folders);
     }
 }
 BENCHMARK(BM_TenFoldersWithHistory)->Arg(0)->Arg(10'000)->Unit(benchmark::kMillisecond)->UseRealTime();

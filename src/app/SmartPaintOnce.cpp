@@ -1,10 +1,10 @@
 #include "app/SmartPaintOnce.h"
 
+#include "app/AppServices.h"
 #include "app/TerminationSignals.h"
 #include "base/Log.h"
 #include "platform/Product.h"
 #include "services/FolderStyler.h"
-#include "smart/SmartProposal.h"
 #include "storage/ColorizationHistoryStore.h"
 #include "storage/ExtendedAttributesManager.h"
 
@@ -36,13 +36,12 @@ int SmartPaintOnce::run(int argc, char** argv, const QStringList& folders)
     QCoreApplication::setApplicationName(QLatin1String(product::executableName));
     QCoreApplication::setApplicationVersion(product::version());
 
-    // The keyword index builds on its own thread while the history loads and the first folder is scanned.
-    smart::requestIndex();
+    StylingServices services;
+    // The keyword index builds on its own thread while the history migrates and the first folder is scanned.
+    services.smartIcons().buildIndexIfNeeded();
     // As at every start: old history first, so that it never overwrites what this run records.
-    ColorizationHistoryStore& history = ColorizationHistoryStore::shared();
-    history.migrateLegacyHistoryIfNeeded();
-    FolderStyler styler(history, ExtendedAttributesManager::shared());
-    return paint(folders, through(styler));
+    services.history().migrateLegacyHistoryIfNeeded();
+    return paint(folders, through(services.styler()), services.history(), services.attributes());
 }
 
 SmartPaintOnce::StyleFolder SmartPaintOnce::through(FolderStyler& styler)
@@ -65,7 +64,8 @@ SmartPaintOnce::StyleFolder SmartPaintOnce::through(FolderStyler& styler)
     };
 }
 
-int SmartPaintOnce::paint(const QStringList& folders, const StyleFolder& style)
+int SmartPaintOnce::paint(const QStringList& folders, const StyleFolder& style, ColorizationHistoryStore& history,
+                          const ExtendedAttributesManager& attributes)
 {
     if (folders.isEmpty()) {
         log::warning(QStringLiteral("No folders found."));
@@ -75,9 +75,8 @@ int SmartPaintOnce::paint(const QStringList& folders, const StyleFolder& style)
     bool stopped = false;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, [&stopped] { stopped = true; });
 
-    ColorizationHistoryStore& history = ColorizationHistoryStore::shared();
     history.beginBatch();
-    SmartSiblingAnalysis::Batch siblings;
+    SmartSiblingAnalysis::Batch siblings(attributes);
     bool failed = false;
     for (const QString& path : folders) {
         // A termination signal, and the history's timed writes, arrive through the event loop.

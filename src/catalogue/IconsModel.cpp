@@ -1,7 +1,6 @@
 #include "catalogue/IconsModel.h"
 
 #include "base/Log.h"
-#include "storage/BundleResources.h"
 
 #include <QDir>
 #include <QFile>
@@ -57,12 +56,6 @@ QString emojiName(QStringView afterEmoji, const QRegularExpression& versionMarke
 }
 
 } // namespace
-
-const IconsModel& IconsModel::shared()
-{
-    static const IconsModel model(BundleResources::directory());
-    return model;
-}
 
 IconsModel::IconsModel(const QString& resourcesDirectory)
     : lucideIcons_(loadLucideIcons(resourcesDirectory + QStringLiteral("/lucide")))

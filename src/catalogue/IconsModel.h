@@ -13,16 +13,12 @@ namespace pigmo {
 // The three glyph catalogues the user picks from and the smart styling draws on: the Lucide icons, the
 // platform symbols and the emoji, each a list of `Icon` in the order of its source.
 //
-// Reads files only (Qt Core): safe to create and to read from any thread. `shared()` is made, with its
-// catalogues, by whichever thread asks first; the lists never change afterwards, so every reader sees them
-// whole without locking.
+// Reads files only (Qt Core): safe to create and to read from any thread. The lists are loaded by the
+// constructor and never change afterwards, so every reader sees them whole without locking.
 class IconsModel {
 public:
     // The library codes of `icons(int)`.
     enum Library : int { lucide = 0, emoji = 1, symbols = 2 };
-
-    // The catalogues of the program's bundle resources (see `BundleResources`).
-    static const IconsModel& shared();
 
     // Loads the catalogues of one resources directory: "lucide/*.svg", "catalogues/sf_symbols.txt" and
     // "catalogues/emojis.txt" below it, in that order.

@@ -2,6 +2,7 @@
 
 #include "render/IconImage.h"
 #include "storage/BundleResources.h"
+#include "ui/controls/ControlStyle.h"
 
 #include <QFileInfo>
 #include <QHash>
@@ -22,7 +23,7 @@ QSizeF TemplateImage::size() const
 
 void TemplateImage::draw(QPainter& painter, const QRectF& target, const QColor& color) const
 {
-    const qreal dpr = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    const qreal dpr = ui::paintingPixelRatio(painter);
     const QSizeF fitted = picture_->size().scaled(target.size(), Qt::KeepAspectRatio);
     const QRectF placed(target.center() - QPointF(fitted.width() / 2, fitted.height() / 2), fitted);
     const QSize pixels = (fitted * dpr).toSize().expandedTo({1, 1});

@@ -1,6 +1,7 @@
 #include "ui/controls/ControlStyle.h"
 
 #include <QAbstractScrollArea>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPalette>
 #include <QScrollBar>
@@ -89,6 +90,15 @@ QPainterPath continuousRoundedRect(const QRectF& rect, double radius)
     path.cubicTo(l, t + reach * 0.36, l + reach * 0.36, t, l + reach, t);
     path.closeSubpath();
     return path;
+}
+
+qreal paintingPixelRatio(const QPainter& painter)
+{
+    // A widget rendered into an image paints through a redirection: its painter's device is the widget, its
+    // engine's device the image.
+    if (const QPaintEngine* engine = painter.paintEngine(); engine && engine->paintDevice())
+        return engine->paintDevice()->devicePixelRatioF();
+    return painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
 }
 
 void drawFocusRing(QPainter& painter, const QWidget& widget, const QRectF& rect, double radius)

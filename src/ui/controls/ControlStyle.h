@@ -31,6 +31,11 @@ void useSlimScrollBar(QAbstractScrollArea* scrollArea);
 // A rounded rectangle with smooth ("continuous") corners.
 QPainterPath continuousRoundedRect(const QRectF& rect, double radius);
 
+// The device pixel ratio of what `painter` draws on: the screen's when a widget paints itself, the
+// image's when a widget is rendered into an image of another density. Pictures made for a paint are made at
+// this ratio, not at the widget's own.
+qreal paintingPixelRatio(const QPainter& painter);
+
 // The keyboard-focus ring drawn around `rect` in the palette's highlight colour.
 void drawFocusRing(QPainter& painter, const QWidget& widget, const QRectF& rect, double radius);
 

@@ -87,9 +87,11 @@ ColorTab::ColorTab(std::shared_ptr<ColorizationViewModel> colorizer, Colorizatio
     PaletteView::applyBottomFade(scroll_);
     stack->addWidget(scroll_, 1);
 
-    if (!store_.chronologicalLogLoaded())
-        store_.loadChronologicalLog();
-    rebuildRecent();
+    // The log is read on a worker when it is not loaded yet; the recent colours appear when it is published.
+    if (store_.chronologicalLogLoaded())
+        rebuildRecent();
+    else
+        store_.loadChronologicalLogInBackground();
     connect(model, &ColorizationViewModel::styleChanged, this, &ColorTab::refresh);
     connect(&store_, &ColorizationHistoryStore::chronologicalLogChanged, this, &ColorTab::rebuildRecent);
     refresh();

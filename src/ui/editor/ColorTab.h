@@ -27,7 +27,8 @@ class LocalizationManager;
 // written straight into the view model, which re-renders its preview; the tab keeps no copy of the style.
 //
 // The recent colours are computed when the tab is built and again only when the history log changes, never
-// while sliders move. Building the tab loads the history log when it is not loaded yet.
+// while sliders move. When the history log is not loaded yet, building the tab asks the store to load it off
+// the GUI thread, and the recent colours are shown once the store publishes it.
 class ColorTab : public QWidget {
     Q_OBJECT
 

@@ -7,7 +7,6 @@
 #include "ui/controls/ControlStyle.h"
 #include "ui/controls/LocalizedText.h"
 #include "ui/editor/PillButton.h"
-#include "ui/editor/TabLabel.h"
 
 #include <QFileDialog>
 #include <QGridLayout>
@@ -76,7 +75,7 @@ CustomIconView::CustomIconView(Binding<std::optional<Icon>> icon, LocalizationMa
     auto* hint = new LocalizedText(localization, u"drag_drop_icon"_key);
     hint->setAlignment(Qt::AlignCenter);
     hint->setWordWrap(true);
-    setTextColor(*hint, ui::primaryColor(*this, 0.4));
+    hint->setForeground(ui::primary(0.4));
     prompt->addWidget(hint);
     choose_ =
         new PillButton({}, u"choose_icon"_key,

@@ -8,6 +8,7 @@
 #include "ui/Localized.h"
 #include "ui/controls/ColorSwatch.h"
 #include "ui/controls/ControlStyle.h"
+#include "ui/controls/ElidedLabel.h"
 #include "ui/controls/LocalizedText.h"
 #include "ui/controls/Spinner.h"
 #include "ui/editor/CellGrid.h"
@@ -15,7 +16,6 @@
 #include "ui/editor/FolderLocation.h"
 #include "ui/editor/LazyImageCache.h"
 #include "ui/editor/PillButton.h"
-#include "ui/editor/TabLabel.h"
 
 #include <QContextMenuEvent>
 #include <QDir>
@@ -24,7 +24,6 @@
 #include <QFutureWatcher>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -73,7 +72,7 @@ PreviewCell::PreviewCell(PreviewData preview, LocalizationManager& localization,
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
 
-    name_ = new QLabel(this);
+    name_ = new ElidedLabel({}, Qt::ElideMiddle, this);
     name_->setFont(ui::systemFont(10));
     name_->setAlignment(Qt::AlignCenter);
     auto* remove = new SymbolButton(QStringLiteral("xmark"), removeSide, 8, this);
@@ -101,9 +100,9 @@ void PreviewCell::setPreview(const PreviewData& preview)
     preview_ = preview;
     const QString name = folderName(preview_.url);
     setAccessibleName(name);
-    name_->setText(QFontMetricsF(name_->font()).elidedText(name, Qt::ElideMiddle, std::max(10, width() - 4)));
+    name_->setText(name);
     name_->setToolTip(name);
-    setTextColor(*name_, preview_.isSelected ? ui::primaryColor(*this) : ui::secondaryColor(*this));
+    name_->setColor(ui::primary(preview_.isSelected ? 1.0 : 0.5));
     if (previous != preview_.smartLoadingState)
         updateMark(previous);
     update();
@@ -147,7 +146,6 @@ void PreviewCell::resizeEvent(QResizeEvent* event)
     name_->setGeometry(2, int(thumb.bottom() + nameSpacing), width() - 4, int(nameHeight(10)));
     remove_->setGeometry(int(width() - cellPadding - removeSide), int(cellPadding), int(removeSide), int(removeSide));
     placeSpinner();
-    setPreview(preview_);
 }
 
 void PreviewCell::paintEvent(QPaintEvent*)
@@ -303,11 +301,10 @@ QWidget* FolderPreviewColumn::makeLocationLine()
     auto* row = new QHBoxLayout(line);
     row->setContentsMargins(14, 12, 14, 6);
     row->setSpacing(6);
-    location_ = new QLabel;
+    // One line, cut at its head so that the end of the path stays visible.
+    location_ = new ElidedLabel({}, Qt::ElideLeft);
     location_->setFont(ui::systemFont(12, QFont::Medium));
-    location_->setMinimumWidth(20);
-    location_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    setTextColor(*location_, ui::secondaryColor(*this));
+    location_->setColor(ui::primary(0.5));
     row->addWidget(location_, 1);
     const PillButton::Look look{ui::systemFont(13, QFont::Medium), ui::primary(0.5), ui::primary(0.05),
                                 QMarginsF(10, 6, 10, 6), 7};
@@ -332,7 +329,7 @@ QWidget* FolderPreviewColumn::makeSiblingSection()
     hint->setFont(ui::systemFont(10, QFont::Medium));
     hint->setContentsMargins(14, 0, 14, 0);
     hint->setWordWrap(true);
-    setTextColor(*hint, ui::tertiaryColor(*this));
+    hint->setForeground(ui::primary(0.25));
     layout->addWidget(hint);
     const double nameLine = nameHeight(9);
     siblingGrid_ =
@@ -360,8 +357,7 @@ void FolderPreviewColumn::paintSibling(QPainter& painter, const QRectF& rect, in
     const QRectF inner = rect.adjusted(0, 2, 0, -2);
     const double side = std::max(1.0, inner.width() - 2 * siblingIconPadding);
     const QRectF iconRect(inner.left() + siblingIconPadding, inner.top(), side, side);
-    const qreal ratio = devicePixelRatioF();
-    const int pixels = int(std::ceil(side * ratio));
+    const int pixels = int(std::ceil(side * ui::paintingPixelRatio(painter)));
     const QImage icon = siblingIcons_->image(QStringLiteral("%1@%2").arg(path).arg(pixels), [path, pixels] {
         const QImage image = FolderIcons::icon(path);
         return image.isNull()
@@ -459,16 +455,7 @@ void FolderPreviewColumn::updateLocation()
     locationLine_->setVisible(text.has_value());
     locationText_ = text.value_or(QString());
     location_->setToolTip(locationText_);
-    location_->setAccessibleName(locationText_);
-    // One line, cut at its head so that the end of the path stays visible.
-    location_->setText(
-        QFontMetricsF(location_->font()).elidedText(locationText_, Qt::ElideLeft, std::max(20, location_->width())));
-}
-
-void FolderPreviewColumn::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-    updateLocation();
+    location_->setText(locationText_);
 }
 
 void FolderPreviewColumn::updateSiblings()

@@ -11,7 +11,6 @@
 #include <memory>
 #include <optional>
 
-class QLabel;
 class QMessageBox;
 class QScrollArea;
 class QGridLayout;
@@ -22,6 +21,7 @@ class QVariantAnimation;
 namespace pigmo {
 
 class CellGrid;
+class ElidedLabel;
 class ColorizationModelsGroup;
 class LazyImageCache;
 class LocalizationManager;
@@ -85,7 +85,7 @@ public:
     QStringList siblingFolders() const;
     SiblingFolders& siblings() const { return *siblings_; }
 
-    QLabel* locationLabel() const { return location_; }
+    ElidedLabel* locationLabel() const { return location_; }
     QWidget* locationLine() const { return locationLine_; }
     PillButton* autoButton() const { return autoButton_; }
     PillButton* resetButton() const { return resetButton_; }
@@ -115,7 +115,6 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     QWidget* makeLocationLine();
@@ -136,7 +135,7 @@ private:
     bool fileAboutToBeDropped_ = false;
 
     QWidget* locationLine_ = nullptr;
-    QLabel* location_ = nullptr;
+    ElidedLabel* location_ = nullptr;
     QString locationText_;
     PillButton* autoButton_ = nullptr;
     PillButton* resetButton_ = nullptr;
@@ -160,7 +159,7 @@ public:
     void setPreview(const PreviewData& preview);
     QWidget* removeButton() const { return remove_; }
     QWidget* spinner() const { return spinner_; }
-    QLabel* nameLabel() const { return name_; }
+    ElidedLabel* nameLabel() const { return name_; }
     // How far the success mark has grown in, 0 ... 1.
     double successMarkAmount() const { return markAmount_; }
     QRectF thumbnailRect() const;
@@ -188,7 +187,7 @@ private:
     void placeSpinner();
 
     PreviewData preview_;
-    QLabel* name_ = nullptr;
+    ElidedLabel* name_ = nullptr;
     QWidget* remove_ = nullptr;
     QWidget* spinner_ = nullptr;
     double markAmount_ = 0;

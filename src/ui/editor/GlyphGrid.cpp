@@ -16,6 +16,7 @@ GlyphGrid::GlyphGrid(LazyImageCache& cache, QWidget* parent)
           {columns, cellSide, columnSpacing, rowSpacing, [](double) { return cellSide; }},
           [this](QPainter& painter, const QRectF& rect, int index) { paintGlyph(painter, rect, index); }, parent)
     , cache_(cache)
+    , paintedRatio_(devicePixelRatioF())
 {
     connect(&cache_, &LazyImageCache::imageReady, this, [this](const QString& key) {
         if (keys_.contains(key))
@@ -37,7 +38,7 @@ void GlyphGrid::setIcons(const QList<Icon>& icons)
 {
     icons_.clear();
     for (const Icon& icon : icons) {
-        const QString key = imageKey(icon, ui::primaryColor(*this), devicePixelRatioF());
+        const QString key = imageKey(icon, ui::primaryColor(*this), paintedRatio_);
         if (mayDraw(icon) && !cache_.hasFailed(key))
             icons_.append(icon);
     }
@@ -81,9 +82,15 @@ void GlyphGrid::paintGlyph(QPainter& painter, const QRectF& rect, int index)
 {
     const Icon icon = icons_[index];
     const QColor color = ui::primaryColor(*this);
-    const qreal ratio = devicePixelRatioF();
+    const qreal ratio = ui::paintingPixelRatio(painter);
+    paintedRatio_ = ratio;
     const QString key = imageKey(icon, color, ratio);
     keys_[index] = key;
+    if (cache_.hasFailed(key)) { // failed at another ratio or colour before this list was set
+        QMetaObject::invokeMethod(
+            this, [this, key] { dropFailed(key); }, Qt::QueuedConnection);
+        return;
+    }
     const QImage image = cache_.image(key, [icon, color, ratio] { return makeImage(icon, color, ratio); });
     if (!image.isNull())
         painter.drawImage(rect, image);

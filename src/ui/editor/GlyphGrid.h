@@ -30,7 +30,8 @@ public:
     const QList<Icon>& icons() const { return icons_; }
     // Whether a glyph can take a cell before its picture is made: it has a picture source or an emoji.
     static bool mayDraw(const Icon& icon);
-    // The cache key of a glyph drawn in `color` at `devicePixelRatio`.
+    // The cache key of a glyph drawn in `color` at `devicePixelRatio` (the painting device's, which is the
+    // widget's own on screen and the image's when the grid is rendered into an image).
     static QString imageKey(const Icon& icon, const QColor& color, qreal devicePixelRatio);
     // The glyph's cell image; nothing when it has no picture (and is no emoji). Safe off the GUI thread.
     static std::optional<QImage> makeImage(const Icon& icon, const QColor& color, qreal devicePixelRatio);
@@ -45,6 +46,7 @@ private:
     LazyImageCache& cache_;
     QList<Icon> icons_;
     QList<QString> keys_; // the cache key of each glyph as last painted
+    qreal paintedRatio_;  // the device pixel ratio of the last paint
 };
 
 } // namespace pigmo

@@ -23,7 +23,12 @@
 namespace pigmo {
 namespace {
 
-const TabLabel subTabLook{ui::systemFont(13, QFont::Medium), QMarginsF(0, 2, 6, 2)};
+// Made when asked, never before the application: a font made earlier resolves to another family than the
+// one it is drawn in, and the labels would be measured too small.
+TabLabel subTabLook()
+{
+    return {ui::systemFont(13, QFont::Medium), QMarginsF(0, 2, 6, 2)};
+}
 
 // A bar aligned to the leading edge of the full width, padded 16 points left and right.
 QWidget* leadingRow(QWidget* content)
@@ -64,7 +69,7 @@ IconTab::IconTab(Binding<std::optional<Icon>> selectedIcon, QString folderName, 
     subTabBar_ = makeTabBar<TopTab>(
         {[this] { return topTab_; }, [this](const TopTab& tab) { setTopTab(tab); }},
         {TopTab::suggested, TopTab::search, TopTab::custom},
-        [localization](const TopTab& tab) { return localization->string(key(tab)); }, subTabLook);
+        [localization](const TopTab& tab) { return localization->string(key(tab)); }, subTabLook());
     subTabBar_->setAccessibleName(localization->string(u"icon"_key));
     connect(localization, &LocalizationManager::currentLanguageChanged, subTabBar_, [this] {
         subTabBar_->updateGeometry();
@@ -226,6 +231,7 @@ QScrollArea* IconTab::makeScrollArea(QWidget* content)
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     scroll->viewport()->setAutoFillBackground(false);
+    ui::useSlimScrollBar(scroll);
     content->setAutoFillBackground(false);
     scroll->setWidget(content);
     PaletteView::applyBottomFade(scroll);
@@ -258,7 +264,7 @@ void IconTab::addSection(const QString& titleKey, const QList<Icon>& icons, Glyp
     auto* caption = new LocalizedText(services_.localization, titleKey);
     caption->setFont(ui::systemFont(11, QFont::Medium));
     caption->setContentsMargins(4, 0, 0, 0);
-    setTextColor(*caption, ui::tertiaryColor(*this));
+    caption->setForeground(ui::primary(0.25));
     layout->addWidget(caption);
     *grid = makeGrid();
     (*grid)->setIcons(icons);
@@ -288,7 +294,7 @@ void IconTab::rebuildSuggestions()
         message->setFont(ui::systemFont(12));
         message->setWordWrap(true);
         message->setContentsMargins(4, 20, 0, 30);
-        setTextColor(*message, ui::tertiaryColor(*this));
+        message->setForeground(ui::primary(0.25));
         suggestions_->addWidget(message);
         noSuggestions_ = message;
     }
@@ -329,7 +335,7 @@ QWidget* IconTab::makeSearchPage()
     libraryBar_ = makeTabBar<SearchLibrary>(
         {[this] { return library_; }, [this](const SearchLibrary& library) { setSearchLibrary(library); }},
         {SearchLibrary::lucide, SearchLibrary::sfSymbols, SearchLibrary::emojis},
-        [](const SearchLibrary& library) { return label(library); }, subTabLook);
+        [](const SearchLibrary& library) { return label(library); }, subTabLook());
     libraryBar_->setAccessibleName(services_.localization.string(u"search_icon"_key));
     layout->addWidget(leadingRow(libraryBar_));
 

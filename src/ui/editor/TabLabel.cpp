@@ -28,11 +28,4 @@ void TabLabel::paint(QPainter& painter, const QRectF& rect, const QString& text,
     painter.drawText(rect.marginsRemoved(padding), Qt::AlignCenter, text);
 }
 
-void setTextColor(QWidget& widget, const QColor& color)
-{
-    QPalette palette = widget.palette();
-    palette.setColor(QPalette::WindowText, color);
-    widget.setPalette(palette);
-}
-
 } // namespace pigmo

@@ -23,9 +23,6 @@ struct TabLabel {
     void paint(QPainter& painter, const QRectF& rect, const QString& text, double selection) const;
 };
 
-// Gives a label (any widget drawing with the palette's text colour) its own text colour.
-void setTextColor(QWidget& widget, const QColor& color);
-
 // A tab bar over the items, each labelled by `text(item)` (looked up when painted, so it follows the
 // interface language) and drawn as `look` says.
 template <typename Item>

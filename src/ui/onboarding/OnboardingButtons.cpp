@@ -115,46 +115,6 @@ OnboardingTitle::OnboardingTitle(LocalizationManager& localization, const QStrin
     column->addLayout(onboarding::centred(title_));
 }
 
-ElidedLabel::ElidedLabel(QString text, Qt::TextElideMode mode, QWidget* parent)
-    : QWidget(parent)
-    , text_(std::move(text))
-    , mode_(mode)
-    , color_([](const QWidget& widget) { return ui::primaryColor(widget); })
-{
-    setAccessibleName(text_);
-    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-}
-
-QString ElidedLabel::shownText() const
-{
-    return QFontMetrics(font()).elidedText(text_, mode_, width());
-}
-
-void ElidedLabel::setColor(std::function<QColor(const QWidget&)> color)
-{
-    color_ = std::move(color);
-    update();
-}
-
-QSize ElidedLabel::sizeHint() const
-{
-    const QFontMetrics metrics(font());
-    return {metrics.horizontalAdvance(text_), metrics.height()};
-}
-
-QSize ElidedLabel::minimumSizeHint() const
-{
-    return {0, QFontMetrics(font()).height()};
-}
-
-void ElidedLabel::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    painter.setPen(color_(*this));
-    painter.setFont(font());
-    painter.drawText(rect(), int(alignment_), shownText());
-}
-
 namespace onboarding {
 
 LocalizedText* text(LocalizationManager& localization, const QString& key, const QFont& font, double opacity,

@@ -58,31 +58,6 @@ private:
     LocalizedText* leadIn_ = nullptr;
 };
 
-// A one-line plain text shortened with an ellipsis where `mode` says when it does not fit.
-class ElidedLabel : public QWidget {
-    Q_OBJECT
-public:
-    ElidedLabel(QString text, Qt::TextElideMode mode, QWidget* parent = nullptr);
-
-    const QString& text() const { return text_; }
-    // What is drawn at the current width.
-    QString shownText() const;
-    void setColor(std::function<QColor(const QWidget&)> color);
-    void setAlignment(Qt::Alignment alignment) { alignment_ = alignment; }
-
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    QString text_;
-    Qt::TextElideMode mode_;
-    Qt::Alignment alignment_ = Qt::AlignLeft | Qt::AlignVCenter;
-    std::function<QColor(const QWidget&)> color_;
-};
-
 namespace onboarding {
 
 // A `LocalizedText` of `key` in `font`, word-wrapped and centred, in the colour `opacity` of the text colour.

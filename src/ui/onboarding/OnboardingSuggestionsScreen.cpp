@@ -3,6 +3,7 @@
 #include "services/OnboardingSuggestionsModel.h"
 #include "ui/Localized.h"
 #include "ui/controls/ControlStyle.h"
+#include "ui/controls/ElidedLabel.h"
 #include "ui/controls/LocalizedText.h"
 #include "ui/onboarding/OnboardingButtons.h"
 

@@ -4,6 +4,7 @@
 #include "services/LocalizationManager.h"
 #include "storage/ColorizationHistoryStore.h"
 #include "support/CoreServices.h"
+#include "support/LogCapture.h"
 #include "support/WidgetInput.h"
 #include "ui/controls/ColorSwatch.h"
 #include "ui/controls/ControlStyle.h"
@@ -15,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFile>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -148,6 +150,7 @@ TEST_F(ColorTabFixture, RecentColoursTakeOnePerFiveDegreeBucketNewestFirst)
 TEST_F(ColorTabFixture, RecentSwatchesFollowTheHistoryAndNotTheSliders)
 {
     auto tab = makeTab();
+    QTRY_VERIFY(store.chronologicalLogLoaded());
     EXPECT_TRUE(tab->recentSwatches().isEmpty()); // an empty history: sliders and presets only
     EXPECT_EQ(tab->presetSwatches().size(), ColorTab::presetColors().size());
     for (int i = 0; i < 12; ++i)
@@ -166,11 +169,49 @@ TEST_F(ColorTabFixture, RecentSwatchesFollowTheHistoryAndNotTheSliders)
     EXPECT_EQ(tab->recentSwatches(), swatches); // moving a slider rebuilt nothing
 }
 
+TEST_F(ColorTabFixture, TheHistoryIsReadOffTheGuiThreadAndTheRecentColoursAppearWhenPublished)
+{
+    {
+        ColorizationHistoryStore writer; // another store writes the log file the tab's store reads
+        writer.record(QStringLiteral("/tmp/a"), entry(40).data);
+        writer.record(QStringLiteral("/tmp/b"), entry(200).data);
+    }
+    auto tab = makeTab();
+    EXPECT_FALSE(store.chronologicalLogLoaded()); // not read on the GUI thread while the tab was made
+    EXPECT_TRUE(store.isLoadingChronologicalLog());
+    EXPECT_TRUE(tab->recentSwatches().isEmpty());
+    QTRY_VERIFY(store.chronologicalLogLoaded());
+    const QList<ColorSwatch*> swatches = tab->recentSwatches();
+    ASSERT_EQ(swatches.size(), 2);
+    EXPECT_EQ(tab->recent().first().hue, 200); // the newest
+    EXPECT_EQ(tab->recent().last().hue, 40);
+
+    // A second tab over the loaded log shows the colours at once and reads nothing again.
+    auto second = makeTab();
+    EXPECT_FALSE(store.isLoadingChronologicalLog());
+    EXPECT_EQ(second->recentSwatches().size(), 2);
+}
+
+TEST_F(ColorTabFixture, AnUnreadableHistoryLeavesOnlyTheSlidersAndPresets)
+{
+    {
+        ColorizationHistoryStore writer;
+        QFile log(writer.storageDirectory() + u'/' + ColorizationHistoryStore::logFileName);
+        ASSERT_TRUE(log.open(QIODevice::WriteOnly));
+        log.write("{ not a log");
+    }
+    const test::LogCapture quiet; // the store reports the unreadable file and moves it aside
+    auto tab = makeTab();
+    QTRY_VERIFY(store.chronologicalLogLoaded());
+    EXPECT_TRUE(tab->recentSwatches().isEmpty());
+    EXPECT_EQ(tab->presetSwatches().size(), ColorTab::presetColors().size());
+}
+
 TEST_F(ColorTabFixture, ASwatchSetsTheColourThroughItsDisplayColour)
 {
     store.record(QStringLiteral("/tmp/a"), entry(30).data);
     auto tab = makeTab();
-    ASSERT_EQ(tab->recentSwatches().size(), 1);
+    QTRY_COMPARE(tab->recentSwatches().size(), 1);
     QTest::mouseClick(tab->recentSwatches().first(), Qt::LeftButton);
     EXPECT_EQ(model->color(), *HSL::fromColor(HSL{30, 60, 50}.color()));
     QTest::mouseClick(tab->presetSwatches()[3], Qt::LeftButton);

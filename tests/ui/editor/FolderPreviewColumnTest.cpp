@@ -1,8 +1,11 @@
 #include "ui/editor/FolderPreviewColumn.h"
 
+#include "platform/Appearance.h"
 #include "services/LocalizationManager.h"
 #include "support/LogCapture.h"
 #include "ui/controls/ColorSwatch.h"
+#include "ui/controls/ElidedLabel.h"
+#include "ui/controls/LocalizedText.h"
 #include "ui/editor/CellGrid.h"
 #include "ui/editor/FolderLocation.h"
 #include "ui/editor/PillButton.h"
@@ -144,9 +147,8 @@ TEST_F(FolderPreviewColumnTest, ClickingSelectsRemovingRemovesAndTheCurrentOneIs
     PreviewCell* beta = column.cells()[1];
     QTest::mouseClick(beta, Qt::LeftButton, {}, QPoint(beta->width() / 2, beta->height() / 2));
     EXPECT_EQ(calls.log, QStringList{"current Beta"});
-    EXPECT_EQ(column.cells()[0]->nameLabel()->palette().color(QPalette::WindowText).alphaF(),
-              column.palette().color(QPalette::WindowText).alphaF());
-    EXPECT_LT(beta->nameLabel()->palette().color(QPalette::WindowText).alphaF(), 0.6);
+    EXPECT_EQ(column.cells()[0]->nameLabel()->color(), column.palette().color(QPalette::WindowText));
+    EXPECT_LT(beta->nameLabel()->color().alphaF(), 0.6);
 
     QTest::mouseClick(column.cells()[0]->removeButton(), Qt::LeftButton);
     beta->setFocus();
@@ -258,9 +260,58 @@ TEST_F(FolderPreviewColumnTest, TheLocationLineShowsHomeAsTildeAndSaysWhenFolder
     column.setPreviews({preview(a), preview(elsewhere.path())});
     EXPECT_EQ(column.locationText(), QStringLiteral("Multiple locations"));
     EXPECT_EQ(column.locationLabel()->toolTip(), QStringLiteral("Multiple locations"));
-    EXPECT_TRUE(column.locationLabel()->text().endsWith(QStringLiteral("locations"))); // cut at its head
+    // Cut at its head, from the width the label has when it is drawn, however the layout came to it.
+    ElidedLabel* label = column.locationLabel();
+    const auto fits = [label] {
+        return QFontMetrics(label->font()).horizontalAdvance(label->shownText()) <= label->contentsRect().width();
+    };
+    column.resize(900, 700);
+    QApplication::processEvents();
+    EXPECT_EQ(label->shownText(), QStringLiteral("Multiple locations"));
+    column.resize(330, 700);
+    QApplication::processEvents();
+    EXPECT_TRUE(fits());
+    EXPECT_TRUE(label->shownText().startsWith(QChar(0x2026)));
+    EXPECT_TRUE(QStringLiteral("Multiple locations").endsWith(label->shownText().mid(1))); // its tail stays
+    EXPECT_LE(label->geometry().right(), column.autoButton()->geometry().left());
     QTRY_VERIFY(!column.siblings().isListing());
     EXPECT_FALSE(column.siblingSection()->isVisible());
+}
+
+TEST_F(FolderPreviewColumnTest, TextsFollowTheAppearanceWhileTheColumnIsOpen)
+{
+    QApplication::setPalette(Appearance::lightPalette());
+    make("Parent/Beta");
+    column.setPreviews({preview(make("Parent/Alpha"), true), preview(make("Parent/Gamma"))});
+    show();
+    QTRY_VERIFY(column.siblingSection()->isVisible());
+    const auto* hint = column.siblingSection()->findChild<LocalizedText*>();
+    ASSERT_NE(hint, nullptr);
+    const auto at = [](QColor color, double opacity) {
+        color.setAlphaF(float(color.alphaF() * opacity));
+        return color;
+    };
+    const QColor lightText = Appearance::lightPalette().color(QPalette::WindowText);
+    EXPECT_EQ(column.locationLabel()->color(), at(lightText, 0.5));
+    EXPECT_EQ(hint->palette().color(QPalette::WindowText), at(lightText, 0.25));
+    EXPECT_EQ(column.cells()[1]->nameLabel()->color(), at(lightText, 0.5));
+
+    QApplication::setPalette(Appearance::darkPalette());
+    QApplication::processEvents();
+    const QColor darkText = Appearance::darkPalette().color(QPalette::WindowText);
+    ASSERT_NE(darkText.rgb(), lightText.rgb());
+    EXPECT_EQ(column.locationLabel()->color(), at(darkText, 0.5));
+    EXPECT_EQ(hint->palette().color(QPalette::WindowText), at(darkText, 0.25));
+    EXPECT_EQ(column.cells()[0]->nameLabel()->color(), darkText);
+    EXPECT_EQ(column.cells()[1]->nameLabel()->color(), at(darkText, 0.5));
+    // And drawn so: the location's pixels are light on the dark window.
+    const QImage picture = column.locationLabel()->grab().toImage();
+    int brightest = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            brightest = std::max(brightest, qGray(picture.pixel(x, y)));
+    EXPECT_GT(brightest, 110);
+    QApplication::setPalette(Appearance::lightPalette());
 }
 
 TEST_F(FolderPreviewColumnTest, LoadingDimsTheImageUnderASpinnerAndSuccessGrowsTheMark)

@@ -1,10 +1,13 @@
 #include "ui/editor/IconTab.h"
 
 #include "EditorTestServices.h"
+#include "platform/Appearance.h"
 #include "render/IconImage.h"
 #include "support/LogCapture.h"
 #include "support/WidgetInput.h"
 #include "ui/controls/ColorSwatch.h"
+#include "ui/controls/ControlStyle.h"
+#include "ui/controls/LocalizedText.h"
 #include "ui/controls/SearchBar.h"
 #include "ui/editor/CustomIconView.h"
 #include "ui/editor/GlyphGrid.h"
@@ -250,6 +253,66 @@ TEST_F(IconTabTest, OnlyTheVisibleCellsOfACatalogueAreDrawnAndAGlyphWithoutPictu
     grid->repaint();
     ASSERT_TRUE(tab->imageCache().waitUntilIdle(5000));
     EXPECT_EQ(grid->icons(), QList<Icon>{star}); // the symbol that cannot be drawn left its cell
+}
+
+TEST_F(IconTabTest, GlyphsAreMadeAtTheDensityOfWhatTheyArePaintedOn)
+{
+    auto tab = makeTab(QStringLiteral("Music"));
+    QTRY_VERIFY(services.history.chronologicalLogLoaded()); // the suggestions are rebuilt when it is published
+    GlyphGrid* grid = tab->suggestionGrid(LibraryFilter::lucide);
+    ASSERT_NE(grid, nullptr);
+    ASSERT_FALSE(grid->icons().isEmpty());
+    const Icon first = grid->icons().first();
+    const QColor colour = ui::primaryColor(*grid);
+    const auto renderAtTwice = [grid] {
+        QImage picture(grid->size() * 2, QImage::Format_ARGB32_Premultiplied);
+        picture.setDevicePixelRatio(2);
+        picture.fill(Qt::transparent);
+        grid->render(&picture, {}, {}, QWidget::DrawChildren); // on no background
+        return picture;
+    };
+    renderAtTwice();
+    ASSERT_TRUE(tab->imageCache().waitUntilIdle(5000));
+    EXPECT_TRUE(tab->imageCache().contains(GlyphGrid::imageKey(first, colour, 2)));
+
+    // The cell holds the glyph made at twice the density, pixel for pixel.
+    const QImage picture = renderAtTwice();
+    const QPoint cell = grid->cellRect(0).toRect().topLeft() * 2;
+    const QImage made = *GlyphGrid::makeImage(first, colour, 2);
+    ASSERT_EQ(made.size(), QSize(48, 48));
+    int differing = 0;
+    for (int y = 0; y < made.height(); ++y)
+        for (int x = 0; x < made.width(); ++x)
+            differing += qAbs(qAlpha(picture.pixel(cell.x() + x, cell.y() + y)) - qAlpha(made.pixel(x, y))) > 8;
+    EXPECT_EQ(differing, 0);
+}
+
+TEST_F(IconTabTest, CaptionsFollowTheAppearanceWhileTheTabIsOpen)
+{
+    QApplication::setPalette(Appearance::lightPalette());
+    auto tab = makeTab(QStringLiteral("Music"));
+    QTRY_VERIFY(services.history.chronologicalLogLoaded()); // the suggestions are rebuilt when it is published
+    QList<LocalizedText*> captions;                         // the caption above each library's suggestions
+    for (LibraryFilter library : {LibraryFilter::lucide, LibraryFilter::emoji}) {
+        ASSERT_NE(tab->suggestionGrid(library), nullptr);
+        captions.append(tab->suggestionGrid(library)->parentWidget()->findChild<LocalizedText*>());
+        ASSERT_NE(captions.last(), nullptr);
+    }
+    const auto tertiary = [](QColor color) {
+        color.setAlphaF(float(color.alphaF() * 0.25));
+        return color;
+    };
+    for (const LocalizedText* caption : captions)
+        EXPECT_EQ(caption->palette().color(QPalette::WindowText),
+                  tertiary(Appearance::lightPalette().color(QPalette::WindowText)))
+            << caption->text().toStdString();
+    QApplication::setPalette(Appearance::darkPalette());
+    QApplication::processEvents();
+    for (const LocalizedText* caption : captions)
+        EXPECT_EQ(caption->palette().color(QPalette::WindowText),
+                  tertiary(Appearance::darkPalette().color(QPalette::WindowText)))
+            << caption->text().toStdString();
+    QApplication::setPalette(Appearance::lightPalette());
 }
 
 TEST_F(IconTabTest, TheCustomImageIsShownRemovedAndChosen)

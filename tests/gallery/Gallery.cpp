@@ -33,7 +33,7 @@ const QStringList themes = {QStringLiteral("light"), QStringLiteral("dark")};
 
 QList<GalleryScene> allScenes()
 {
-    return controlScenes() + editorScenes() + paneScenes() + pageScenes();
+    return controlScenes() + editorScenes() + paneScenes() + pageScenes() + onboardingScenes();
 }
 
 QStringList fileNames()
@@ -125,6 +125,7 @@ int write(const QString& directory)
                 model->setIcon(context.icons.lucideIcon(QStringLiteral("folder-code")));
                 return model;
             };
+            localization.setCurrentLanguage(scene.language.isEmpty() ? QStringLiteral("en") : scene.language);
             std::unique_ptr<QWidget> owned(scene.make(context));
             QWidget* widget = owned.get();
             const QImage picture = photograph(widget, scene.width, scene.height);

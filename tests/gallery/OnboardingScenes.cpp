@@ -83,8 +83,7 @@ struct OnboardingManagers {
         if (!roots)
             roots = OnboardingSuggestionsModel::Roots::of({empty.path(), {}, {}, {}, {}});
         return std::make_unique<OnboardingSuggestionsModel>(
-            OnboardingSuggestionsModel::Services{core.smartIcons, core.attributes, styler},
-            std::move(roots));
+            OnboardingSuggestionsModel::Services{core.smartIcons, core.attributes, styler}, std::move(roots));
     }
 
     OnboardingView::Services services(LocalizationManager& localization, bool access)

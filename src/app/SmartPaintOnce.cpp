@@ -3,13 +3,18 @@
 #include "app/AppServices.h"
 #include "app/TerminationSignals.h"
 #include "base/Log.h"
+#include "platform/FolderIcons.h"
 #include "platform/Product.h"
+#include "render/ColorizationService.h"
 #include "services/FolderStyler.h"
 #include "storage/ColorizationHistoryStore.h"
 #include "storage/ExtendedAttributesManager.h"
 
 #include <QEventLoop>
 #include <QGuiApplication>
+
+#include <optional>
+#include <thread>
 
 namespace pigmo {
 namespace {
@@ -32,16 +37,27 @@ int SmartPaintOnce::run(int argc, char** argv, const QStringList& folders)
     // No window system is reached: neither an X11 nor a Wayland connection is tried, whatever the
     // environment names.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The services need no application object: the keyword index builds on its own thread while the
+    // application starts, the history migrates and the first folder is scanned. They end while the
+    // application still exists.
+    std::optional<StylingServices> services;
+    services.emplace();
+    services->smartIcons().buildIndexIfNeeded();
     const QGuiApplication application(argc, argv);
+    // What the first icon needs besides the index, made ready while the index builds: the folder image the
+    // tint starts from and GIO's way to the metadata service. Joined before the application goes.
+    const std::jthread prepare([first = folders.value(0)] {
+        ColorizationService::neutralFolderImage();
+        if (!first.isEmpty())
+            FolderIcons::prepare(first);
+    });
     QCoreApplication::setApplicationName(QLatin1String(product::executableName));
     QCoreApplication::setApplicationVersion(product::version());
-
-    StylingServices services;
-    // The keyword index builds on its own thread while the history migrates and the first folder is scanned.
-    services.smartIcons().buildIndexIfNeeded();
     // As at every start: old history first, so that it never overwrites what this run records.
-    services.history().migrateLegacyHistoryIfNeeded();
-    return paint(folders, through(services.styler()), services.history(), services.attributes());
+    services->history().migrateLegacyHistoryIfNeeded();
+    const int status = paint(folders, through(services->styler()), services->history(), services->attributes());
+    services.reset();
+    return status;
 }
 
 SmartPaintOnce::StyleFolder SmartPaintOnce::through(FolderStyler& styler)

@@ -223,10 +223,13 @@ std::optional<IconLibrary> voteOf(const Icon& icon)
 
 SmartIconService::SourcesProvider SmartIconService::bundleSources(const IconsModel& icons)
 {
+    // The catalogues are taken on the build's worker, where they load (on the first build) while the keyword
+    // files are read.
     return [&icons] {
-        return IndexSources{{icons.lucideIcons(), icons.sfIcons(), icons.emojisIcons()},
-                            smart::selectedFolderLanguages(),
-                            BundleResources::path(QStringLiteral("keywords"))};
+        return IndexSources{{}, smart::selectedFolderLanguages(), BundleResources::path(QStringLiteral("keywords")),
+                            [&icons] {
+                                return IconCatalogues{icons.lucideIcons(), icons.sfIcons(), icons.emojisIcons()};
+                            }};
     };
 }
 

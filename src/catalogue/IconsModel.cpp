@@ -96,10 +96,9 @@ const IconsModel::Catalogues& IconsModel::loaded() const
 {
     std::call_once(loading_, [this] {
         // The three sources are independent: the two larger ones load on their own threads.
-        auto lucide =
-            std::async(std::launch::async, &loadLucideIcons, resourcesDirectory_ + QStringLiteral("/lucide"));
-        auto emojis = std::async(std::launch::async, &loadEmojis,
-                                 resourcesDirectory_ + QStringLiteral("/catalogues/emojis.txt"));
+        auto lucide = std::async(std::launch::async, &loadLucideIcons, resourcesDirectory_ + QStringLiteral("/lucide"));
+        auto emojis =
+            std::async(std::launch::async, &loadEmojis, resourcesDirectory_ + QStringLiteral("/catalogues/emojis.txt"));
         catalogues_.sf = loadSFSymbols(resourcesDirectory_ + QStringLiteral("/catalogues/sf_symbols.txt"));
         catalogues_.lucide = lucide.get();
         catalogues_.emoji = emojis.get();

@@ -226,10 +226,10 @@ SmartIconService::SourcesProvider SmartIconService::bundleSources(const IconsMod
     // The catalogues are taken on the build's worker, where they load (on the first build) while the keyword
     // files are read.
     return [&icons] {
-        return IndexSources{{}, smart::selectedFolderLanguages(), BundleResources::path(QStringLiteral("keywords")),
-                            [&icons] {
-                                return IconCatalogues{icons.lucideIcons(), icons.sfIcons(), icons.emojisIcons()};
-                            }};
+        return IndexSources{
+            {}, smart::selectedFolderLanguages(), BundleResources::path(QStringLiteral("keywords")), [&icons] {
+                return IconCatalogues{icons.lucideIcons(), icons.sfIcons(), icons.emojisIcons()};
+            }};
     };
 }
 

@@ -1,7 +1,8 @@
 // The gallery's pictures of the onboarding: every step in the window's size (the tutorials and the watcher
 // with their animations part-way through), both timed loading screens part-way through their labels, the
 // suggestions with proposals and empty, the folder-access step with and without access, the last step with
-// and without folders that could not be styled, and the steps with the longest texts in German and Russian.
+// and without folders that could not be styled, the steps with the longest texts in German and Russian, and
+// the longest title in French in the smallest window.
 
 #include "GalleryScene.h"
 #include "support/CoreServices.h"
@@ -232,6 +233,9 @@ QList<GalleryScene> onboardingScenes()
             QStringLiteral("onboarding-welcome-") + language,
             [](GalleryContext& c) { return onboardingAt(c, Step::welcome); }, language));
         scenes.append(scene(
+            QStringLiteral("onboarding-tutorial-rightclick-") + language,
+            [](GalleryContext& c) { return onboardingAt(c, Step::tutorialRightClick); }, language));
+        scenes.append(scene(
             QStringLiteral("onboarding-watcher-") + language,
             [](GalleryContext& c) { return onboardingAt(c, Step::watcher); }, language));
         scenes.append(scene(
@@ -242,6 +246,9 @@ QList<GalleryScene> onboardingScenes()
             [](GalleryContext& c) { return suggestions(c, scannedModel()); }, language));
         scenes.append(scene(QStringLiteral("onboarding-ready-failures-") + language, readyWithFailures, language));
     }
+    // The longest tutorial title, French, in the smallest window.
+    scenes.append({QStringLiteral("onboarding-tutorial-rightclick-fr-smallest"), 780, 480,
+                   [](GalleryContext& c) { return onboardingAt(c, Step::tutorialRightClick); }, QStringLiteral("fr")});
     return scenes;
 }
 

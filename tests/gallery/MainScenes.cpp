@@ -22,11 +22,12 @@ namespace {
 
 EditorServices servicesOf(GalleryContext& context)
 {
-    return {context.localization, context.history, context.palettes, IconsModel::shared(), SmartIconService::shared()};
+    return {context.localization, context.history,    context.palettes,
+            context.icons,        context.smartIcons, context.attributes};
 }
 
 // Real folders with telling names, each styled with its own tint and glyph.
-std::unique_ptr<ColorizationModelsGroup> sampleGroup(int count)
+std::unique_ptr<ColorizationModelsGroup> sampleGroup(GalleryContext& context, int count)
 {
     static QTemporaryDir root;
     struct Look {
@@ -38,15 +39,15 @@ std::unique_ptr<ColorizationModelsGroup> sampleGroup(int count)
                                  {"Photos", 210, "camera"},
                                  {"Music", 140, "headphones"},
                                  {"Reading list", 280, "book-open"}};
-    auto group = std::make_unique<ColorizationModelsGroup>(QList<Folder>{}, false);
+    auto group = std::make_unique<ColorizationModelsGroup>(QList<Folder>{}, false, context.colorization());
     QList<ColorizationModelsGroup::Model> models;
     for (int i = 0; i < count && i < int(std::size(looks)); ++i) {
         const QString path = root.filePath(QString::fromUtf8(looks[i].name));
         QDir().mkpath(path);
-        auto model = ColorizationViewModel::create(*Folder::fromPath(path), false);
+        auto model = ColorizationViewModel::create(*Folder::fromPath(path), false, context.colorization());
         model->setColor({looks[i].hue, 80, 55});
         model->setIntensity(0.6);
-        model->setIcon(IconsModel::shared().lucideIcon(QString::fromUtf8(looks[i].glyph)));
+        model->setIcon(context.icons.lucideIcon(QString::fromUtf8(looks[i].glyph)));
         models.append(model);
     }
     group->appendModels(models);
@@ -55,7 +56,7 @@ std::unique_ptr<ColorizationModelsGroup> sampleGroup(int count)
 
 MainView* editor(GalleryContext& context, int count)
 {
-    auto* view = new MainView(sampleGroup(count), servicesOf(context));
+    auto* view = new MainView(sampleGroup(context, count), servicesOf(context));
     view->resize(MainView::contentSize);
     return view;
 }

@@ -48,8 +48,9 @@ protected:
     std::unique_ptr<MainView> makeView(const QList<Folder>& urls)
     {
         // Smart styling off: the tests set every style themselves.
-        return std::make_unique<MainView>(std::make_unique<ColorizationModelsGroup>(urls, false, &styler),
-                                          services.services());
+        return std::make_unique<MainView>(
+            std::make_unique<ColorizationModelsGroup>(urls, false, services.services().colorization(&styler)),
+            services.services());
     }
     // Answers the next panel with `files` (empty: cancel) and records where it opened and what it showed.
     void answerNextPanel(MainView& view, const QStringList& files)
@@ -85,7 +86,7 @@ protected:
     }
 
     test::EditorTestServices services;
-    FolderStyler styler{ColorizationHistoryStore::shared(), ExtendedAttributesManager::shared()};
+    FolderStyler styler{services.history, services.attributes, services.smartIcons()};
     QTemporaryDir root;
     QString openedIn;
     QString message;
@@ -294,7 +295,7 @@ TEST_F(MainViewTest, ApplySetsIconsAttributesAndHistoryThenShowsTheCheckmark)
     QSignalSpy cleared(&view->sequencer(), &ApplySequencer::cleared);
 
     // The apply is one history batch: its recordings reach the files once, after its last folder.
-    const QDir history(ColorizationHistoryStore::shared().storageDirectory());
+    const QDir history(services.history.storageDirectory());
     const auto historyText = [&history](const QString& name) {
         QFile file(history.filePath(name));
         return file.open(QIODevice::ReadOnly) ? file.readAll().replace("\\/", "/") : QByteArray();
@@ -324,12 +325,12 @@ TEST_F(MainViewTest, ApplySetsIconsAttributesAndHistoryThenShowsTheCheckmark)
     for (const Folder& folder : {a, b}) {
         const QString path = folder.path();
         EXPECT_FALSE(GvfsMetadata::customIcon(path).isEmpty()) << path.toStdString();
-        const std::optional<ColorizationData> stored = ExtendedAttributesManager::shared().readSettings(folder.path());
+        const std::optional<ColorizationData> stored = ExtendedAttributesManager{}.readSettings(folder.path());
         ASSERT_TRUE(stored);
         const ColorizationViewModel& model = *view->colorizers().models()[folder == a ? 0 : 1];
         EXPECT_EQ(stored->color, model.color());
     }
-    ColorizationHistoryStore::shared().waitForWrites(); // the batch's one write is the writer thread's
+    services.history.waitForWrites(); // the batch's one write is the writer thread's
     EXPECT_EQ(ended, 2);
     EXPECT_FALSE(writtenBeforeTheEnd) << "the first folder's history was written on its own";
     for (const QString& name : {ColorizationHistoryStore::logFileName, ColorizationHistoryStore::stylesFileName}) {
@@ -404,7 +405,7 @@ TEST_F(MainViewTest, ResetAllRemovesEveryIconAndRestoresTheDefaults)
     EXPECT_EQ(view->colorizers().models()[0]->color(), ColorizationViewModel::defaultColor);
     EXPECT_TRUE(QTest::qWaitFor([&] { return GvfsMetadata::customIcon(a.path()).isEmpty(); }, 5000));
     EXPECT_TRUE(QTest::qWaitFor([&] { return GvfsMetadata::customIcon(b.path()).isEmpty(); }, 5000));
-    EXPECT_FALSE(ExtendedAttributesManager::shared().readSettings(a.path()));
+    EXPECT_FALSE(ExtendedAttributesManager{}.readSettings(a.path()));
     // The removals hand their completions back to this thread: let them all arrive.
     ASSERT_TRUE(QTest::qWaitFor([] { return QThreadPool::globalInstance()->activeThreadCount() == 0; }, 5000));
     QTest::qWait(50);

@@ -13,6 +13,9 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 
+#include <cstdio>
+#include <cstdlib>
+#include <malloc.h>
 #include <thread>
 
 namespace pigmo {
@@ -31,8 +34,10 @@ QString glyph(const std::optional<Icon>& icon)
 
 } // namespace
 
-int SmartPaintOnce::run(int argc, char** argv, const QStringList& folders)
+void SmartPaintOnce::run(int argc, char** argv, const QStringList& folders)
 {
+    // A short run of a few threads: two heaps are enough, and every further one only raises the peak memory.
+    mallopt(M_ARENA_MAX, 2);
     // No window system is reached: neither an X11 nor a Wayland connection is tried, whatever the
     // environment names.
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -42,7 +47,7 @@ int SmartPaintOnce::run(int argc, char** argv, const QStringList& folders)
     const QGuiApplication application(argc, argv);
     // What the first icon needs besides the index, made ready while the index builds: the folder image the
     // tint starts from and GIO's way to the metadata service. Joined before the application goes.
-    const std::jthread prepare([first = folders.value(0)] {
+    std::jthread prepare([first = folders.value(0)] {
         ColorizationService::neutralFolderImage();
         if (!first.isEmpty())
             FolderIcons::prepare(first);
@@ -52,8 +57,17 @@ int SmartPaintOnce::run(int argc, char** argv, const QStringList& folders)
     // As at every start: old history first, so that it never overwrites what this run records.
     ColorizationHistoryStore& history = ColorizationHistoryStore::shared();
     history.migrateLegacyHistoryIfNeeded();
-    FolderStyler styler(history, ExtendedAttributesManager::shared());
-    return paint(folders, through(styler));
+    const int status = [&history, &folders] {
+        FolderStyler styler(history, ExtendedAttributesManager::shared()); // waits for its last folder
+        return paint(folders, through(styler));
+    }();
+    prepare.join();
+    // Every icon, attribute and history file is written and synced, and every line flushed. Taking down the
+    // application, the index and the static objects would cost more than styling a folder (tearing down the
+    // offscreen platform even loads the font configuration), and leaves nothing that the end of the process
+    // does not release.
+    std::fflush(nullptr);
+    std::_Exit(status);
 }
 
 SmartPaintOnce::StyleFolder SmartPaintOnce::through(FolderStyler& styler)

@@ -250,12 +250,23 @@ void ColorizationHistoryStore::flush()
 {
     assertOwnerThread();
     batchWriteTimer_.stop();
+    if (!loadedLogUnsaved_ && unwrittenEntries_.isEmpty() && !stylesUnsaved_)
+        return;
+    // Both files under one lock. Without it each write below tries for the lock itself and says why not.
+    const HistoryFiles::Lock lock = files_.lock();
+    heldLock_ = lock.held() ? &lock : nullptr;
     if (std::exchange(loadedLogUnsaved_, false))
         saveChronologicalLog();
     if (!unwrittenEntries_.isEmpty())
         appendUnwrittenEntries();
     if (std::exchange(stylesUnsaved_, false))
         saveFolderStyles();
+    heldLock_ = nullptr;
+}
+
+HistoryFiles::Lock ColorizationHistoryStore::lockUnlessHeld() const
+{
+    return heldLock_ ? HistoryFiles::Lock::alreadyHeld() : files_.lock();
 }
 
 void ColorizationHistoryStore::appendToLoadedLog(const HistoryLogEntry& entry)
@@ -309,7 +320,7 @@ void ColorizationHistoryStore::appendToFile(const HistoryLogEntry& entry)
 void ColorizationHistoryStore::appendUnwrittenEntries()
 {
     QString prefix = QStringLiteral("Error appending to chronological log: ");
-    const HistoryFiles::Lock lock = files_.lock();
+    const HistoryFiles::Lock lock = lockUnlessHeld();
     std::optional<QByteArray> text = lock.held() ? logTextToAppendTo(prefix) : std::nullopt;
     if (!lock.held())
         log::warning(prefix + lock.error());
@@ -455,7 +466,7 @@ Done ColorizationHistoryStore::writeWhole(const QString& name, const Result<QByt
 {
     if (!bytes)
         return Done::failure(bytes.error());
-    const HistoryFiles::Lock lock = files_.lock();
+    const HistoryFiles::Lock lock = lockUnlessHeld();
     if (!lock.held())
         return Done::failure(lock.error());
     if (stuckUnreadable_.contains(name) && !preserveUnreadable(name))

@@ -119,6 +119,8 @@ private:
     void appendToLoadedLog(const HistoryLogEntry& entry);
     // Writes a whole file under the lock; refuses while an unreadable file could not be moved aside.
     Done writeWhole(const QString& name, const Result<QByteArray>& bytes);
+    // The history lock, or a stand-in while `flush()` holds it already (the lock is not reentrant).
+    HistoryFiles::Lock lockUnlessHeld() const;
     // Moves an unreadable file aside (the caller holds the lock) and logs what happened.
     bool preserveUnreadable(const QString& name);
     // After a failed load: moves the file aside now, or marks it to be moved before any write over it.
@@ -141,6 +143,7 @@ private:
     // The compact text of each current style, kept so that saving many styles encodes only the changed ones.
     QHash<QString, QByteArray> encodedStyles_;
 
+    const HistoryFiles::Lock* heldLock_ = nullptr; // set while flush() holds the lock
     int batchDepth_ = 0;
     QTimer batchWriteTimer_;
     QList<HistoryLogEntry> unwrittenEntries_; // recorded in a batch before the log was loaded

@@ -233,7 +233,6 @@ void ColorizationHistoryStore::prepareBatchWrites()
             knownLog_ = KnownLog{bytes->trimmed(), identity, readable.share()};
         }
     }
-    encodeStyles(folderStyles_, encodedStyles_);
 }
 
 void ColorizationHistoryStore::endBatch()

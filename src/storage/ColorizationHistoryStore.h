@@ -113,7 +113,8 @@ private:
     // The log file's text with the entries appended; what to say on failure goes to `prefix`.
     std::optional<QByteArray> logTextToAppendTo(QString& prefix);
     // Done while a batch's first folders are styled, so its writes need not: the log file read and checked
-    // once, every current style encoded once.
+    // once. (The styles need nothing: those read from the file are saved as read, a recorded one is encoded
+    // when first saved.)
     void prepareBatchWrites();
     // Appends to the loaded log in memory (and to its encoded text) and notifies observers.
     void appendToLoadedLog(const HistoryLogEntry& entry);

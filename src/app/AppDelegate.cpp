@@ -5,6 +5,7 @@
 #include "app/MainMenu.h"
 #include "app/MainWindow.h"
 #include "app/StatusItem.h"
+#include "base/Log.h"
 #include "catalogue/IconsModel.h"
 #include "fulldiskaccess/FDAPermissionManager.h"
 #include "platform/AppGroupStore.h"
@@ -82,7 +83,7 @@ void AppDelegate::applicationDidFinishLaunching(const LaunchRequest& request)
         watcher.start();
     step(LaunchStep::folderWatcher);
 
-    SmartIconService::shared().buildIndexIfNeeded();
+    services_.smartIcons().buildIndexIfNeeded();
     step(LaunchStep::keywordIndex);
 
     takeFoldersFromExtension();
@@ -140,17 +141,17 @@ QWidget* AppDelegate::createContent()
     contentView_ = makeMainView({});
     if (Preferences::value(prefs::hasCompletedOnboarding))
         return contentView_;
-    OnboardingView::Services services{
-        services_.watcher(),
-        services_.iconStylePreference(),
-        services_.folderLanguages(),
-        services_.fullDiskAccess(),
-        services_.localization(),
-        [] { return FullDiskAccess::isGranted(); },
-        [this] {
-            return std::make_unique<OnboardingSuggestionsModel>(OnboardingSuggestionsModel::Services{
-                SmartIconService::shared(), ExtendedAttributesManager::shared(), services_.styler()});
-        }};
+    OnboardingView::Services services{services_.watcher(),
+                                      services_.iconStylePreference(),
+                                      services_.folderLanguages(),
+                                      services_.fullDiskAccess(),
+                                      services_.localization(),
+                                      [] { return FullDiskAccess::isGranted(); },
+                                      [this] {
+                                          return std::make_unique<OnboardingSuggestionsModel>(
+                                              OnboardingSuggestionsModel::Services{
+                                                  services_.smartIcons(), services_.attributes(), services_.styler()});
+                                      }};
     return new OnboardingView(std::move(services), [self = QPointer<AppDelegate>(this)] {
         if (self)
             self->onboardingDidComplete();
@@ -159,8 +160,8 @@ QWidget* AppDelegate::createContent()
 
 EditorServices AppDelegate::editorServices()
 {
-    return {services_.localization(), services_.history(), services_.palettes(), IconsModel::shared(),
-            SmartIconService::shared()};
+    return {services_.localization(), services_.history(),    services_.palettes(),
+            services_.icons(),        services_.smartIcons(), services_.attributes()};
 }
 
 MainView* AppDelegate::makeMainView(const QList<Folder>& folders)
@@ -261,8 +262,21 @@ bool AppDelegate::applicationShouldHandleReopen()
 
 void AppDelegate::handleForwardedRequest(const LaunchRequest& request)
 {
+    if (request.action == LaunchRequest::Action::notify) {
+        postNotification(request.notification);
+        return;
+    }
     applicationShouldHandleReopen();
     takeRequestedFolders(request);
+}
+
+// The window's notifications by name; an unknown name is logged and dropped. The window is not brought up.
+void AppDelegate::postNotification(const QString& name)
+{
+    if (name == MainView::testApplyAnimationNotification && contentView_)
+        Q_EMIT contentView_->pigmoTestApplyAnimation();
+    else if (name != MainView::testApplyAnimationNotification)
+        log::warning(QStringLiteral("Ignored the unknown notification \"%1\".").arg(name));
 }
 
 void AppDelegate::takeRequestedFolders(const LaunchRequest& request)

@@ -20,14 +20,15 @@ class ColorizationModelsGroup : public QObject {
 public:
     using Model = std::shared_ptr<ColorizationViewModel>;
 
-    // The models write through `styler` (not owned; nullptr: they write nothing).
-    ColorizationModelsGroup(const QList<Folder>& folders, bool autoApplySmartIfEmpty, FolderStyler* styler = nullptr,
-                            QObject* parent = nullptr);
+    // The models read and write through `services` (which outlive the group).
+    ColorizationModelsGroup(const QList<Folder>& folders, bool autoApplySmartIfEmpty,
+                            const ColorizationServices& services, QObject* parent = nullptr);
 
     const QList<Model>& models() const { return models_; }
     std::optional<int> currentIndex() const { return currentIndex_; }
     Model currentModel() const;
     bool autoApplySmartIfEmpty() const { return autoApplySmartIfEmpty_; }
+    FolderStyler* styler() const { return services_.styler; }
 
     // Adds the folders not yet present (one smart batch); always notifies once.
     void addFolders(const QList<Folder>& folders);
@@ -48,7 +49,7 @@ private:
     QList<Model> models_;
     std::optional<int> currentIndex_;
     bool autoApplySmartIfEmpty_;
-    FolderStyler* styler_;
+    ColorizationServices services_;
 };
 
 } // namespace pigmo

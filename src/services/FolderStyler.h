@@ -3,6 +3,7 @@
 #include "base/Folder.h"
 #include "model/ColorizationData.h"
 #include "smart/SmartSiblingAnalysis.h"
+#include "storage/ColorizationHistoryStore.h"
 
 #include <QImage>
 #include <QObject>
@@ -12,12 +13,13 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace pigmo {
 
-class ColorizationHistoryStore;
 class ExtendedAttributesManager;
+class SmartIconService;
 
 // The one writer of folder styles. Every write (a rendered style applied, a style removed, a folder styled
 // by its name and siblings) runs on one serial queue, the icon queue, so two writes to one folder never
@@ -47,9 +49,13 @@ public:
     // "com.paintDirs.iconQueue".
     static const QString queueName;
 
-    // The stores must outlive the styler.
+    // The stores and the keyword index (which proposes glyphs by name) must outlive the styler.
     FolderStyler(ColorizationHistoryStore& history, const ExtendedAttributesManager& attributes,
-                 QObject* parent = nullptr);
+                 SmartIconService& smartIcons, QObject* parent = nullptr);
+
+    ColorizationHistoryStore& history() const { return history_; }
+    const ExtendedAttributesManager& attributes() const { return attributes_; }
+    SmartIconService& smartIcons() const { return smartIcons_; }
     ~FolderStyler() override;
 
     // Sets `image` as the folder's icon and records `style`.
@@ -70,6 +76,14 @@ public:
                      SmartSiblingAnalysis::Batch* siblings = nullptr)
     {
         styleByName(QList<Folder>{folder}, logPrefix, std::move(completion), indexWait, siblings);
+    }
+
+    // While the guard lives, the history recordings of the requests that end stay in memory: they reach the
+    // disk when it goes, and at most `ColorizationHistoryStore::batchWriteInterval` apart meanwhile. Many
+    // folders written at once then cost the styler's thread no file write each. Styler's thread only.
+    std::unique_ptr<ColorizationHistoryStore::ScopedBatch> historyBatch()
+    {
+        return std::make_unique<ColorizationHistoryStore::ScopedBatch>(history_);
     }
 
     // Takes no further request: those still queued end at once as failures ("the program is ending"), the
@@ -94,6 +108,7 @@ private:
 
     ColorizationHistoryStore& history_;
     const ExtendedAttributesManager& attributes_;
+    SmartIconService& smartIcons_;
     QThreadPool queue_;
     std::atomic<bool> finishing_{false};
 };

@@ -148,20 +148,24 @@ QString withoutTrailingSlash(QString path)
 
 } // namespace
 
-ColorizationHistoryStore& ColorizationHistoryStore::shared()
-{
-    // Deliberately never destroyed: it outlives every user, including those that run at exit.
-    static auto* store = new ColorizationHistoryStore();
-    return *store;
-}
-
 ColorizationHistoryStore::ColorizationHistoryStore(QObject* parent)
     : QObject(parent)
     , files_(defaultStorageDirectory())
 {
+    writer_.setMaxThreadCount(1);
     batchWriteTimer_.setSingleShot(true);
-    connect(&batchWriteTimer_, &QTimer::timeout, this, &ColorizationHistoryStore::flush);
+    connect(&batchWriteTimer_, &QTimer::timeout, this, [this] { flushInBackground(false); });
     loadFolderStyles();
+}
+
+ColorizationHistoryStore::~ColorizationHistoryStore()
+{
+    waitForWrites();
+}
+
+void ColorizationHistoryStore::waitForWrites()
+{
+    writer_.waitForDone();
 }
 
 void ColorizationHistoryStore::assertOwnerThread() const
@@ -224,30 +228,52 @@ void ColorizationHistoryStore::prepareBatchWrites()
 {
     if (batchDepth_ == 0)
         return;
-    if (!chronologicalLogLoaded_ && !knownLog_ && files_.exists(logFileName)) {
-        const auto identity = fileIdentity(files_.filePath(logFileName));
-        if (const auto bytes = files_.read(logFileName)) { // when not, the batch's write says why
-            // Decoding a long log takes a while: a worker checks it while this thread encodes the styles.
-            auto readable =
-                std::async(std::launch::async, [text = *bytes] { return json::decodeLog(text).hasValue(); });
-            knownLog_ = KnownLog{bytes->trimmed(), identity, readable.share()};
-        }
+    if (!chronologicalLogLoaded_)
+        writer_.start([this] { readKnownLog(); });
+}
+
+void ColorizationHistoryStore::readKnownLog()
+{
+    if (knownLog_ || !files_.exists(logFileName))
+        return;
+    const auto identity = fileIdentity(files_.filePath(logFileName));
+    if (const auto bytes = files_.read(logFileName)) { // when not, the batch's write says why
+        // Decoding a long log takes a while: checked on the side, waited for by the first append.
+        auto readable = std::async(std::launch::async, [text = *bytes] { return json::decodeLog(text).hasValue(); });
+        knownLog_ = KnownLog{bytes->trimmed(), identity, readable.share()};
     }
 }
 
-void ColorizationHistoryStore::endBatch()
+void ColorizationHistoryStore::endBatch(Write write)
 {
     assertOwnerThread();
     Q_ASSERT(batchDepth_ > 0);
-    if (batchDepth_ > 0 && --batchDepth_ == 0) {
-        flush();
-        knownLog_.reset(); // outside a batch every append reads the file again
+    if (batchDepth_ == 0 || --batchDepth_ > 0)
+        return;
+    if (write == Write::inBackground) {
+        flushInBackground(true);
+        return;
     }
+    flush();
+    knownLog_.reset(); // outside a batch every append reads the file again
+}
+
+ColorizationHistoryStore::ScopedBatch::ScopedBatch(ColorizationHistoryStore& store)
+    : store_(&store)
+{
+    store.beginBatch();
+}
+
+ColorizationHistoryStore::ScopedBatch::~ScopedBatch()
+{
+    if (store_)
+        store_->endBatch(Write::inBackground);
 }
 
 void ColorizationHistoryStore::flush()
 {
     assertOwnerThread();
+    waitForWrites();
     batchWriteTimer_.stop();
     if (!loadedLogUnsaved_ && unwrittenEntries_.isEmpty() && !stylesUnsaved_)
         return;
@@ -268,6 +294,36 @@ HistoryFiles::Lock ColorizationHistoryStore::lockUnlessHeld() const
     return heldLock_ ? HistoryFiles::Lock::alreadyHeld() : files_.lock();
 }
 
+// What this thread does here is encoding what changed; the writer thread writes it, in the order handed over.
+void ColorizationHistoryStore::flushInBackground(bool endsBatch)
+{
+    assertOwnerThread();
+    batchWriteTimer_.stop();
+    std::optional<Result<QByteArray>> log;
+    if (std::exchange(loadedLogUnsaved_, false))
+        log = loadedLogText();
+    QList<HistoryLogEntry> entries = std::exchange(unwrittenEntries_, {});
+    std::optional<Result<QByteArray>> styles;
+    if (std::exchange(stylesUnsaved_, false))
+        styles = encodeStyles(folderStyles_, encodedStyles_);
+    writer_.start([this, log = std::move(log), entries = std::move(entries), styles = std::move(styles), endsBatch] {
+        if (log || !entries.isEmpty() || styles) {
+            // Both files under one lock, as in flush(); every other writer waits for this thread first.
+            const HistoryFiles::Lock lock = files_.lock();
+            heldLock_ = lock.held() ? &lock : nullptr;
+            if (log)
+                writeLog(*log);
+            if (!entries.isEmpty())
+                appendEntries(entries);
+            if (styles)
+                writeStyles(*styles);
+            heldLock_ = nullptr;
+        }
+        if (endsBatch)
+            knownLog_.reset(); // outside a batch every append reads the file again
+    });
+}
+
 void ColorizationHistoryStore::appendToLoadedLog(const HistoryLogEntry& entry)
 {
     chronologicalLog_.append(entry);
@@ -279,6 +335,7 @@ void ColorizationHistoryStore::appendToLoadedLog(const HistoryLogEntry& entry)
 void ColorizationHistoryStore::appendToChronologicalLog(const HistoryLogEntry& entry)
 {
     assertOwnerThread();
+    waitForWrites();
     if (chronologicalLogLoaded_ && files_.exists(logFileName)) {
         saveChronologicalLog(); // the entry is already in memory, and memory is the authority
         return;
@@ -318,12 +375,17 @@ void ColorizationHistoryStore::appendToFile(const HistoryLogEntry& entry)
 
 void ColorizationHistoryStore::appendUnwrittenEntries()
 {
+    waitForWrites();
+    appendEntries(std::exchange(unwrittenEntries_, {}));
+}
+
+void ColorizationHistoryStore::appendEntries(const QList<HistoryLogEntry>& entries)
+{
     QString prefix = QStringLiteral("Error appending to chronological log: ");
     const HistoryFiles::Lock lock = lockUnlessHeld();
     std::optional<QByteArray> text = lock.held() ? logTextToAppendTo(prefix) : std::nullopt;
     if (!lock.held())
         log::warning(prefix + lock.error());
-    const QList<HistoryLogEntry> entries = std::exchange(unwrittenEntries_, {});
     if (!text)
         return; // said why; these entries are lost, as a single append's would be
     for (const HistoryLogEntry& entry : entries) {
@@ -368,28 +430,44 @@ std::optional<QByteArray> ColorizationHistoryStore::logTextToAppendTo(QString& p
 void ColorizationHistoryStore::saveChronologicalLog()
 {
     assertOwnerThread();
+    waitForWrites();
+    writeLog(loadedLogText());
+}
+
+Result<QByteArray> ColorizationHistoryStore::loadedLogText()
+{
     if (chronologicalLogText_.isEmpty()) {
         auto encoded = json::encodeLog(chronologicalLog_);
-        if (!encoded) {
-            log::warning(QStringLiteral("Error saving chronological log: ") + encoded.error());
-            return;
-        }
+        if (!encoded)
+            return encoded;
         chronologicalLogText_ = std::move(encoded).value();
     }
-    if (auto written = writeWhole(logFileName, chronologicalLogText_); !written)
+    return chronologicalLogText_;
+}
+
+void ColorizationHistoryStore::writeLog(const Result<QByteArray>& text)
+{
+    if (auto written = writeWhole(logFileName, text); !written)
         log::warning(QStringLiteral("Error saving chronological log: ") + written.error());
 }
 
 void ColorizationHistoryStore::saveFolderStyles()
 {
     assertOwnerThread();
-    if (auto written = writeWhole(stylesFileName, encodeStyles(folderStyles_, encodedStyles_)); !written)
+    waitForWrites();
+    writeStyles(encodeStyles(folderStyles_, encodedStyles_));
+}
+
+void ColorizationHistoryStore::writeStyles(const Result<QByteArray>& text)
+{
+    if (auto written = writeWhole(stylesFileName, text); !written)
         log::warning(QStringLiteral("Error saving folder styles: ") + written.error());
 }
 
 void ColorizationHistoryStore::loadChronologicalLog()
 {
     assertOwnerThread();
+    waitForWrites(); // the file is read next, so it has to hold what was handed over
     if (!unwrittenEntries_.isEmpty())
         appendUnwrittenEntries(); // the file is read next, so it has to hold them
     chronologicalLogLoaded_ = true;
@@ -400,6 +478,7 @@ void ColorizationHistoryStore::loadChronologicalLog()
 void ColorizationHistoryStore::loadChronologicalLogInBackground()
 {
     assertOwnerThread();
+    waitForWrites(); // the file is read next, so it has to hold what was handed over
     if (chronologicalLogLoaded_ || logLoadWatcher_)
         return;
     if (!unwrittenEntries_.isEmpty())
@@ -446,6 +525,7 @@ bool ColorizationHistoryStore::publishLoadedLog(const Result<QByteArray>& bytes)
 void ColorizationHistoryStore::loadFolderStyles()
 {
     assertOwnerThread();
+    waitForWrites();
     if (files_.exists(stylesFileName)) {
         if (auto styles = readAndDecode(files_, stylesFileName, &decodeStyles)) {
             folderStyles_ = std::move(styles->styles);
@@ -476,6 +556,7 @@ Done ColorizationHistoryStore::writeWhole(const QString& name, const Result<QByt
 
 void ColorizationHistoryStore::preserveAfterFailedLoad(const QString& name)
 {
+    waitForWrites();
     if (const HistoryFiles::Lock lock = files_.lock(); lock.held())
         preserveUnreadable(name);
     else

@@ -6,6 +6,7 @@
 //   pigmo_gallery --list         the file names, one a line
 
 #include "GalleryScene.h"
+#include "support/CoreServices.h"
 
 #include "catalogue/IconsModel.h"
 #include "platform/Appearance.h"
@@ -32,7 +33,7 @@ const QStringList themes = {QStringLiteral("light"), QStringLiteral("dark")};
 
 QList<GalleryScene> allScenes()
 {
-    return controlScenes() + editorScenes() + paneScenes() + pageScenes() + onboardingScenes();
+    return controlScenes() + editorScenes() + paneScenes() + pageScenes() + onboardingScenes() + mainScenes();
 }
 
 QStringList fileNames()
@@ -104,6 +105,7 @@ int write(const QString& directory)
     QTemporaryDir samples;
     LocalizationManager localization{QStringList{QStringLiteral("en")}};
     localization.setCurrentLanguage(QStringLiteral("en"));
+    test::CoreServices core;
     int failures = 0;
     for (const QString& theme : themes) {
         const bool dark = theme == u"dark";
@@ -113,15 +115,16 @@ int write(const QString& directory)
             PalettesManager palettes;
             ColorizationHistoryStore history;
             int made = 0;
-            GalleryContext context{localization, palettes, history, [&samples, &made] {
-                                       const QString path = samples.filePath(QStringLiteral("Projects-%1").arg(++made));
-                                       QDir().mkpath(path);
-                                       auto model = ColorizationViewModel::create(*Folder::fromPath(path), false);
-                                       model->setColor({28, 85, 55});
-                                       model->setIntensity(0.6);
-                                       model->setIcon(IconsModel::shared().lucideIcon(QStringLiteral("folder-code")));
-                                       return model;
-                                   }};
+            GalleryContext context{localization, palettes, history, core.icons, core.smartIcons, core.attributes, {}};
+            context.sampleFolder = [&samples, &made, &context] {
+                const QString path = samples.filePath(QStringLiteral("Projects-%1").arg(++made));
+                QDir().mkpath(path);
+                auto model = ColorizationViewModel::create(*Folder::fromPath(path), false, context.colorization());
+                model->setColor({28, 85, 55});
+                model->setIntensity(0.6);
+                model->setIcon(context.icons.lucideIcon(QStringLiteral("folder-code")));
+                return model;
+            };
             localization.setCurrentLanguage(scene.language.isEmpty() ? QStringLiteral("en") : scene.language);
             std::unique_ptr<QWidget> owned(scene.make(context));
             QWidget* widget = owned.get();

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "base/Folder.h"
+#include "catalogue/IconsModel.h"
 #include "services/ColorizationViewModel.h"
 #include "services/LocalizationManager.h"
 #include "services/PalettesManager.h"
+#include "smart/SmartIconService.h"
 #include "storage/ColorizationHistoryStore.h"
+#include "storage/ExtendedAttributesManager.h"
 
 #include <QList>
 #include <QString>
@@ -20,8 +23,14 @@ struct GalleryContext {
     LocalizationManager& localization;
     PalettesManager& palettes;
     ColorizationHistoryStore& history;
+    const IconsModel& icons;
+    SmartIconService& smartIcons;
+    const ExtendedAttributesManager& attributes;
     // A folder styled with a tint and a Lucide glyph, made fresh for each scene.
     std::function<std::shared_ptr<ColorizationViewModel>()> sampleFolder;
+
+    // What the scenes' editing models read; they write nothing.
+    ColorizationServices colorization() const { return {attributes, history, icons, smartIcons, nullptr}; }
 };
 
 // One picture of the gallery: a view in one state. `make` builds the widget to photograph (the gallery owns
@@ -41,5 +50,6 @@ QList<GalleryScene> editorScenes();
 QList<GalleryScene> paneScenes();
 QList<GalleryScene> pageScenes();
 QList<GalleryScene> onboardingScenes();
+QList<GalleryScene> mainScenes();
 
 } // namespace pigmo::gallery

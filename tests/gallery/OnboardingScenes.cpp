@@ -1,9 +1,11 @@
 // The gallery's pictures of the onboarding: every step in the window's size (the tutorials and the watcher
 // with their animations part-way through), both timed loading screens part-way through their labels, the
 // suggestions with proposals and empty, the folder-access step with and without access, the last step with
-// and without folders that could not be styled, and the steps with the longest texts in German and Russian.
+// and without folders that could not be styled, the steps with the longest texts in German and Russian, and
+// the longest title in French in the smallest window.
 
 #include "GalleryScene.h"
+#include "support/CoreServices.h"
 
 #include "ui/settings/SettingsFixture.h"
 
@@ -64,8 +66,8 @@ const QStringList proposedFolders = {QStringLiteral("Desktop/Invoices"),
 struct OnboardingManagers {
     test::SettingsManagers managers;
     FDAPermissionManager withoutAccess;
-    ColorizationHistoryStore history;
-    FolderStyler styler{history, ExtendedAttributesManager::shared()};
+    test::CoreServices core;
+    FolderStyler styler{core.history, core.attributes, core.smartIcons};
     QTemporaryDir empty;
 
     OnboardingManagers()
@@ -82,9 +84,7 @@ struct OnboardingManagers {
         if (!roots)
             roots = OnboardingSuggestionsModel::Roots::of({empty.path(), {}, {}, {}, {}});
         return std::make_unique<OnboardingSuggestionsModel>(
-            OnboardingSuggestionsModel::Services{SmartIconService::shared(), ExtendedAttributesManager::shared(),
-                                                 styler},
-            std::move(roots));
+            OnboardingSuggestionsModel::Services{core.smartIcons, core.attributes, styler}, std::move(roots));
     }
 
     OnboardingView::Services services(LocalizationManager& localization, bool access)
@@ -160,8 +160,9 @@ OnboardingSuggestionsModel& scannedModel()
         for (const QString& entry : QDir(home).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
             if (!proposedFolders.contains(entry) && entry != u"Desktop" && entry != u"Documents")
                 roots.excludedNames.append(entry);
-        SmartIconService::shared().buildIndexIfNeeded();
-        waitFor([] { return SmartIconService::shared().isReady(); }, 60000);
+        SmartIconService& index = onboardingManagers().core.smartIcons;
+        index.buildIndexIfNeeded();
+        waitFor([&index] { return index.isReady(); }, 60000);
         OnboardingSuggestionsModel* made = onboardingManagers().model(roots).release();
         made->startScan();
         waitFor([made] { return made->isScanReady(); }, 60000);
@@ -232,6 +233,9 @@ QList<GalleryScene> onboardingScenes()
             QStringLiteral("onboarding-welcome-") + language,
             [](GalleryContext& c) { return onboardingAt(c, Step::welcome); }, language));
         scenes.append(scene(
+            QStringLiteral("onboarding-tutorial-rightclick-") + language,
+            [](GalleryContext& c) { return onboardingAt(c, Step::tutorialRightClick); }, language));
+        scenes.append(scene(
             QStringLiteral("onboarding-watcher-") + language,
             [](GalleryContext& c) { return onboardingAt(c, Step::watcher); }, language));
         scenes.append(scene(
@@ -242,6 +246,9 @@ QList<GalleryScene> onboardingScenes()
             [](GalleryContext& c) { return suggestions(c, scannedModel()); }, language));
         scenes.append(scene(QStringLiteral("onboarding-ready-failures-") + language, readyWithFailures, language));
     }
+    // The longest tutorial title, French, in the smallest window.
+    scenes.append({QStringLiteral("onboarding-tutorial-rightclick-fr-smallest"), 780, 480,
+                   [](GalleryContext& c) { return onboardingAt(c, Step::tutorialRightClick); }, QStringLiteral("fr")});
     return scenes;
 }
 

@@ -21,9 +21,9 @@ namespace pigmo::gallery {
 namespace {
 
 // The keyword index, ready (the suggestions need it).
-SmartIconService& readyIndex()
+SmartIconService& readyIndex(GalleryContext& c)
 {
-    SmartIconService& index = SmartIconService::shared();
+    SmartIconService& index = c.smartIcons;
     index.buildIndexIfNeeded();
     const QDeadlineTimer deadline(60000);
     while (!index.isReady() && !deadline.hasExpired())
@@ -36,10 +36,10 @@ QWidget* pane(GalleryContext& c, const std::function<void(FolderColorizerView&)>
 {
     auto* holder = new QWidget;
     std::shared_ptr<ColorizationViewModel> model = c.sampleFolder();
-    auto* group = new ColorizationModelsGroup({}, false, nullptr, holder);
+    auto* group = new ColorizationModelsGroup({}, false, c.colorization(), holder);
     group->appendModels({model});
     auto* view = new FolderColorizerView(
-        model, *group, {c.localization, c.history, c.palettes, IconsModel::shared(), readyIndex()}, holder);
+        model, *group, {c.localization, c.history, c.palettes, c.icons, readyIndex(c), c.attributes}, holder);
     auto* layout = new QVBoxLayout(holder);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view);
@@ -60,8 +60,8 @@ QList<Folder> sampleSiblings()
 QWidget* column(GalleryContext& c)
 {
     auto* holder = new QWidget;
-    auto* group = new ColorizationModelsGroup(sampleSiblings(), false, nullptr, holder);
-    group->models()[0]->setIcon(IconsModel::shared().lucideIcon(QStringLiteral("guitar")));
+    auto* group = new ColorizationModelsGroup(sampleSiblings(), false, c.colorization(), holder);
+    group->models()[0]->setIcon(c.icons.lucideIcon(QStringLiteral("guitar")));
     group->models()[1]->setColor({30, 80, 50});
     group->select(group->models()[0]->folder());
     QList<PreviewData> previews = FolderPreviewColumn::previewsOf(*group);

@@ -221,7 +221,7 @@ void ColorizationHistoryStore::beginBatch()
 {
     assertOwnerThread();
     if (batchDepth_++ == 0)
-        QTimer::singleShot(0, this, &ColorizationHistoryStore::prepareBatchWrites);
+        prepareBatchWrites();
 }
 
 void ColorizationHistoryStore::prepareBatchWrites()
@@ -414,7 +414,7 @@ std::optional<QByteArray> ColorizationHistoryStore::logTextToAppendTo(QString& p
     }
     const auto identity = fileIdentity(files_.filePath(logFileName));
     if (knownLog_ && knownLog_->identity == identity && knownLog_->readable.get())
-        return knownLog_->text;
+        return std::exchange(knownLog_, std::nullopt)->text; // replaced after the write; no copy of a long log
     knownLog_.reset();
     auto bytes = files_.read(logFileName);
     auto decoded = bytes ? json::decodeLog(*bytes) : Result<QList<HistoryLogEntry>>::failure(bytes.error());

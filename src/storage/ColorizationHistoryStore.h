@@ -142,7 +142,8 @@ private:
     void appendUnwrittenEntries();
     // The log file's text with the entries appended; what to say on failure goes to `prefix`.
     std::optional<QByteArray> logTextToAppendTo(QString& prefix);
-    // Done while a batch's first folders are styled, so its writes need not: the log file read and checked
+    // Started on the writer thread when a batch begins (with no wait for the event loop, which a caller
+    // may not run until the batch ends), so the batch's writes need not do it: the log file read and checked
     // once. (The styles need nothing: those read from the file are saved as read, a recorded one is encoded
     // when first saved.)
     void prepareBatchWrites();

@@ -613,3 +613,69 @@ TEST_F(ColorizationHistoryStoreTest, BatchChecksTheLogWhileItRunsAndStillRefuses
     store.endBatch();
     EXPECT_EQ(pathsOf(logOnDisk()), (QStringList{"/new", "/second", "/third"}));
 }
+
+namespace {
+
+// A log of `count` entries for "/archive/NNNNN" and the styles file of the same folders, as another run
+// of the program would have left them.
+QList<HistoryLogEntry> longHistory(int count)
+{
+    QList<HistoryLogEntry> entries;
+    for (int n = 0; n < count; ++n)
+        entries.append({QStringLiteral("/archive/%1").arg(n, 5, 10, QChar(u'0')), styleWithHue(n % 360),
+                        historyTimestampNow()});
+    return entries;
+}
+
+QByteArray stylesText(const QList<HistoryLogEntry>& entries)
+{
+    QByteArray text("{");
+    for (const HistoryLogEntry& entry : entries)
+        text += (text.size() > 1 ? "," : "") + json::quoted(entry.folderPath) + ':' + *json::encode(entry.data);
+    return text + '}';
+}
+
+} // namespace
+
+TEST_F(ColorizationHistoryStoreTest, ABatchKeepsALongHistoryByteForByteEvenWhenNoEventsRun)
+{
+    const QList<HistoryLogEntry> old = longHistory(10000);
+    const QByteArray oldLog = *json::encodeLog(old);
+    const QByteArray oldStyles = stylesText(old);
+    put(ColorizationHistoryStore::logFileName, oldLog);
+    put(ColorizationHistoryStore::stylesFileName, oldStyles);
+    ColorizationHistoryStore store;
+    store.beginBatch(); // the caller runs no event loop until the batch ends
+    store.record("/zeta/one", styleWithHue(1));
+    store.record("/zeta/two", styleWithHue(2));
+    store.endBatch();
+
+    const QByteArray newLog = contents(ColorizationHistoryStore::logFileName);
+    EXPECT_TRUE(newLog.startsWith(oldLog.chopped(1) + ',')) << "the old entries are copied, not encoded again";
+    const QList<HistoryLogEntry> entries = logOnDisk();
+    ASSERT_EQ(entries.size(), 10002);
+    EXPECT_EQ(pathsOf(entries.mid(10000)), (QStringList{"/zeta/one", "/zeta/two"}));
+    EXPECT_EQ(entries[10001].data, styleWithHue(2));
+    EXPECT_EQ(contents(ColorizationHistoryStore::stylesFileName),
+              oldStyles.chopped(1) + ',' + json::quoted("/zeta/one") + ':' + *json::encode(styleWithHue(1)) + ',' +
+                  json::quoted("/zeta/two") + ':' + *json::encode(styleWithHue(2)) + '}');
+    EXPECT_TRUE(corruptCopies(ColorizationHistoryStore::logFileName).isEmpty());
+}
+
+TEST_F(ColorizationHistoryStoreTest, ABatchRefusesALongLogWithOneBadEntryEvenWhenNoEventsRun)
+{
+    QByteArray oldLog = *json::encodeLog(longHistory(10000));
+    // Entry 5000 loses its style: valid JSON, but no log entry.
+    const qsizetype at = oldLog.indexOf("\"data\":", oldLog.indexOf("\\/archive\\/05000"));
+    ASSERT_GT(at, 0);
+    oldLog.replace(at, 7, "\"gone\":");
+    put(ColorizationHistoryStore::logFileName, oldLog);
+    ColorizationHistoryStore store;
+    store.beginBatch();
+    store.record("/new", styleWithHue(1));
+    store.endBatch();
+    EXPECT_EQ(pathsOf(logOnDisk()), QStringList{"/new"});
+    ASSERT_EQ(corruptCopies(ColorizationHistoryStore::logFileName).size(), 1);
+    EXPECT_EQ(contents(corruptCopies(ColorizationHistoryStore::logFileName)[0]), oldLog);
+    EXPECT_EQ(log.count("Error appending to chronological log: "), 1);
+}

@@ -622,8 +622,8 @@ QList<HistoryLogEntry> longHistory(int count)
 {
     QList<HistoryLogEntry> entries;
     for (int n = 0; n < count; ++n)
-        entries.append({QStringLiteral("/archive/%1").arg(n, 5, 10, QChar(u'0')), styleWithHue(n % 360),
-                        historyTimestampNow()});
+        entries.append(
+            {QStringLiteral("/archive/%1").arg(n, 5, 10, QChar(u'0')), styleWithHue(n % 360), historyTimestampNow()});
     return entries;
 }
 

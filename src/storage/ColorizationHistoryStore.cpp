@@ -239,7 +239,7 @@ void ColorizationHistoryStore::readKnownLog()
     const auto identity = fileIdentity(files_.filePath(logFileName));
     if (const auto bytes = files_.read(logFileName)) { // when not, the batch's write says why
         // Decoding a long log takes a while: checked on the side, waited for by the first append.
-        auto readable = std::async(std::launch::async, [text = *bytes] { return json::decodeLog(text).hasValue(); });
+        auto readable = std::async(std::launch::async, [text = *bytes] { return json::checkLog(text).hasValue(); });
         knownLog_ = KnownLog{bytes->trimmed(), identity, readable.share()};
     }
 }
@@ -354,22 +354,26 @@ void ColorizationHistoryStore::appendToFile(const HistoryLogEntry& entry)
         log::warning(appendError + lock.error());
         return;
     }
-    QList<HistoryLogEntry> entries;
+    // The file's entries are checked, not kept: the new one is appended to the text as read.
+    QByteArray text("[]");
     QString prefix = createError;
     if (files_.exists(logFileName)) {
-        auto existing = readAndDecode(files_, logFileName, &json::decodeLog);
-        if (existing) {
-            entries = std::move(existing).value();
+        auto existing = files_.read(logFileName);
+        const auto checked = existing ? json::checkLog(*existing) : Result<void>::failure(existing.error());
+        if (checked) {
+            text = existing->trimmed();
             prefix = appendError;
         } else {
-            log::warning(appendError + existing.error());
+            log::warning(appendError + checked.error());
             if (!preserveUnreadable(logFileName))
                 return;
         }
     }
-    entries.append(entry);
-    const auto bytes = json::encodeLog(entries);
-    if (const Done written = bytes ? files_.write(logFileName, *bytes) : Done::failure(bytes.error()); !written)
+    if (!appendToArrayText(text, entry)) {
+        log::warning(prefix + QStringLiteral("an entry could not be encoded."));
+        return;
+    }
+    if (const Done written = files_.write(logFileName, text); !written)
         log::warning(prefix + written.error());
 }
 
@@ -417,10 +421,10 @@ std::optional<QByteArray> ColorizationHistoryStore::logTextToAppendTo(QString& p
         return std::exchange(knownLog_, std::nullopt)->text; // replaced after the write; no copy of a long log
     knownLog_.reset();
     auto bytes = files_.read(logFileName);
-    auto decoded = bytes ? json::decodeLog(*bytes) : Result<QList<HistoryLogEntry>>::failure(bytes.error());
-    if (decoded)
+    const auto checked = bytes ? json::checkLog(*bytes) : Result<void>::failure(bytes.error());
+    if (checked)
         return bytes->trimmed();
-    log::warning(prefix + decoded.error());
+    log::warning(prefix + checked.error());
     if (!preserveUnreadable(logFileName))
         return std::nullopt;
     prefix = QStringLiteral("Error creating chronological log: ");

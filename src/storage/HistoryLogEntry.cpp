@@ -128,24 +128,43 @@ Result<QByteArray> encodeLog(const QList<HistoryLogEntry>& entries)
     return serialize(array);
 }
 
-Result<QList<HistoryLogEntry>> decodeLog(const QByteArray& bytes)
+namespace {
+
+// Decodes the log's entries one by one, each handed to `take`; fails with the first unreadable one.
+template <class Take>
+Result<void> forEachLogEntry(const QByteArray& bytes, Take take)
 {
-    using R = Result<QList<HistoryLogEntry>>;
     auto json = parse(bytes);
     if (!json)
-        return R::failure(json.error());
+        return Result<void>::failure(json.error());
     simdjson::dom::array array;
     if (json->get_array().get(array))
-        return R::failure(QStringLiteral("The data couldn't be read because it isn't in the correct format."));
-    QList<HistoryLogEntry> entries;
-    entries.reserve(static_cast<qsizetype>(array.size()));
+        return Result<void>::failure(
+            QStringLiteral("The data couldn't be read because it isn't in the correct format."));
     for (const Element element : array) {
         auto entry = historyLogEntryFromJson(element);
         if (!entry)
-            return R::failure(entry.error());
-        entries.append(std::move(entry).value());
+            return Result<void>::failure(entry.error());
+        take(std::move(entry).value());
     }
+    return Result<void>::success();
+}
+
+} // namespace
+
+Result<QList<HistoryLogEntry>> decodeLog(const QByteArray& bytes)
+{
+    QList<HistoryLogEntry> entries;
+    const Result<void> decoded =
+        forEachLogEntry(bytes, [&entries](HistoryLogEntry&& entry) { entries.append(std::move(entry)); });
+    if (!decoded)
+        return Result<QList<HistoryLogEntry>>::failure(decoded.error());
     return entries;
+}
+
+Result<void> checkLog(const QByteArray& bytes)
+{
+    return forEachLogEntry(bytes, [](HistoryLogEntry&&) {});
 }
 
 } // namespace json

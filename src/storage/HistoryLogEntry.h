@@ -39,6 +39,8 @@ Result<HistoryLogEntry> historyLogEntryFromJson(const Element& json);
 // The history log file: a JSON array of entries, oldest first. One unreadable entry fails the whole log.
 Result<QByteArray> encodeLog(const QList<HistoryLogEntry>& entries);
 Result<QList<HistoryLogEntry>> decodeLog(const QByteArray& bytes);
+// The same decode that keeps no entry: fails exactly when `decodeLog` does, with the same error.
+Result<void> checkLog(const QByteArray& bytes);
 
 } // namespace json
 } // namespace pigmo

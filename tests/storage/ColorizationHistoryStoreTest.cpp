@@ -679,3 +679,19 @@ TEST_F(ColorizationHistoryStoreTest, ABatchRefusesALongLogWithOneBadEntryEvenWhe
     EXPECT_EQ(contents(corruptCopies(ColorizationHistoryStore::logFileName)[0]), oldLog);
     EXPECT_EQ(log.count("Error appending to chronological log: "), 1);
 }
+
+TEST_F(ColorizationHistoryStoreTest, OneAppendKeepsTheLogAsWrittenAndStillRefusesABadEntry)
+{
+    const QByteArray oldLog = " [ " + json::encodeLog(longHistory(3))->mid(1).replace("},{", "} , {") + " \n";
+    put(ColorizationHistoryStore::logFileName, oldLog);
+    ColorizationHistoryStore().record("/new", styleWithHue(1));
+    const QByteArray newLog = contents(ColorizationHistoryStore::logFileName);
+    EXPECT_TRUE(newLog.startsWith(oldLog.trimmed().chopped(1) + ',')) << "the entries read are not encoded again";
+    EXPECT_EQ(pathsOf(logOnDisk()), (QStringList{"/archive/00000", "/archive/00001", "/archive/00002", "/new"}));
+
+    const QByteArray bad = newLog.chopped(1) + R"(,{"folderPath":"\/b","timestamp":"2025-03-01T09:30:00Z"}])";
+    put(ColorizationHistoryStore::logFileName, bad);
+    ColorizationHistoryStore().record("/after", styleWithHue(2));
+    EXPECT_EQ(pathsOf(logOnDisk()), QStringList{"/after"});
+    EXPECT_EQ(contents(corruptCopies(ColorizationHistoryStore::logFileName).value(0)), bad);
+}

@@ -82,3 +82,28 @@ TEST(HistoryLogEntryTest, NowHasWholeSecondsInUtc)
     EXPECT_EQ(now.timeSpec(), Qt::UTC);
     EXPECT_EQ(json::timestampFromText(json::timestampText(now)), now);
 }
+
+TEST(HistoryLogEntryTest, CheckingALogFailsExactlyWhenDecodingItDoes)
+{
+    const QByteArray good = logWith("2025-03-01T09:30:00Z");
+    const QByteArray twoGood = good.chopped(1) + ',' + good.mid(1);
+    const QList<QByteArray> logs{good,
+                                 twoGood,
+                                 "[]",
+                                 "not json",
+                                 "{}",
+                                 "[1]",
+                                 logWith("2025-03-01T09:30:00.5Z"),
+                                 twoGood.chopped(1) + R"(,{"folderPath":"\/b","timestamp":"2025-03-01T09:30:00Z"}])",
+                                 QByteArray(300, '[') + QByteArray(300, ']')};
+    for (const QByteArray& log : logs) {
+        const auto decoded = json::decodeLog(log);
+        const auto checked = json::checkLog(log);
+        EXPECT_EQ(checked.hasValue(), decoded.hasValue()) << log.left(80).toStdString();
+        if (!decoded) {
+            EXPECT_EQ(checked.error(), decoded.error());
+        }
+    }
+    EXPECT_EQ(json::decodeLog(twoGood)->size(), 2);
+    EXPECT_FALSE(json::checkLog(logs.last())) << "nested too deep";
+}

@@ -48,10 +48,10 @@ constexpr qreal pictureScale = 2;
 
 // Lets layouts, delayed steps (the colour tab unfocuses its field after 0.1 s) and animations settle, then
 // takes keyboard focus away so that no focus ring or text cursor is in the picture.
-void settle()
+void settle(int milliseconds = 250)
 {
     QEventLoop loop;
-    QTimer::singleShot(250, &loop, &QEventLoop::quit);
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
     loop.exec();
     if (QWidget* focused = QApplication::focusWidget())
         focused->clearFocus();
@@ -93,6 +93,10 @@ QImage photograph(QWidget* widget, int width, int height)
         frame.resize(frame.width(), margin->totalHeightForWidth(frame.width()));
     frame.show();
     settle();
+    // Views that make their pictures on workers (glyph grids, folder icons) make them for the density they
+    // are painted at: a first rendering at the picture's density asks for them, and they arrive meanwhile.
+    render(&frame);
+    settle(150);
     const QImage picture = render(&frame);
     widget->setParent(nullptr); // the scene's widget stays with its owner
     return picture;
@@ -109,19 +113,25 @@ int write(const QString& directory)
         const bool dark = theme == u"dark";
         QApplication::setPalette(dark ? Appearance::darkPalette() : Appearance::lightPalette());
         for (const GalleryScene& scene : allScenes()) {
-            // Fresh managers per picture, so that one scene's custom colours or history do not leak.
+            // Fresh managers and history files per picture, so that one scene's custom colours or history do
+            // not leak into another.
+            const QTemporaryDir data;
+            qputenv("XDG_DATA_HOME", data.path().toUtf8());
             PalettesManager palettes;
             ColorizationHistoryStore history;
+            const auto styled = [&samples](const QString& name) {
+                const QString path = samples.filePath(name);
+                QDir().mkpath(path);
+                auto model = ColorizationViewModel::create(*Folder::fromPath(path), false);
+                model->setColor({28, 85, 55});
+                model->setIntensity(0.6);
+                model->setIcon(IconsModel::shared().lucideIcon(QStringLiteral("folder-code")));
+                return model;
+            };
             int made = 0;
-            GalleryContext context{localization, palettes, history, [&samples, &made] {
-                                       const QString path = samples.filePath(QStringLiteral("Projects-%1").arg(++made));
-                                       QDir().mkpath(path);
-                                       auto model = ColorizationViewModel::create(*Folder::fromPath(path), false);
-                                       model->setColor({28, 85, 55});
-                                       model->setIntensity(0.6);
-                                       model->setIcon(IconsModel::shared().lucideIcon(QStringLiteral("folder-code")));
-                                       return model;
-                                   }};
+            GalleryContext context{localization, palettes, history,
+                                   [&styled, &made] { return styled(QStringLiteral("Projects-%1").arg(++made)); },
+                                   styled};
             std::unique_ptr<QWidget> owned(scene.make(context));
             QWidget* widget = owned.get();
             const QImage picture = photograph(widget, scene.width, scene.height);

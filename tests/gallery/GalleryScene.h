@@ -22,6 +22,8 @@ struct GalleryContext {
     ColorizationHistoryStore& history;
     // A folder styled with a tint and a Lucide glyph, made fresh for each scene.
     std::function<std::shared_ptr<ColorizationViewModel>()> sampleFolder;
+    // The same styled folder under a name of the scene's choosing (the icon tab suggests glyphs for it).
+    std::function<std::shared_ptr<ColorizationViewModel>(const QString& name)> namedFolder;
 };
 
 // One picture of the gallery: a view in one state. `make` builds the widget to photograph (the gallery owns

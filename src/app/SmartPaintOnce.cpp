@@ -2,7 +2,9 @@
 
 #include "app/TerminationSignals.h"
 #include "base/Log.h"
+#include "platform/FolderIcons.h"
 #include "platform/Product.h"
+#include "render/ColorizationService.h"
 #include "services/FolderStyler.h"
 #include "smart/SmartProposal.h"
 #include "storage/ColorizationHistoryStore.h"
@@ -10,6 +12,8 @@
 
 #include <QEventLoop>
 #include <QGuiApplication>
+
+#include <thread>
 
 namespace pigmo {
 namespace {
@@ -32,12 +36,19 @@ int SmartPaintOnce::run(int argc, char** argv, const QStringList& folders)
     // No window system is reached: neither an X11 nor a Wayland connection is tried, whatever the
     // environment names.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The keyword index builds on its own thread while the application starts, the history loads and the
+    // first folder is scanned. Its sources need no application object.
+    smart::requestIndex();
     const QGuiApplication application(argc, argv);
+    // What the first icon needs besides the index, made ready while the index builds: the folder image the
+    // tint starts from and GIO's way to the metadata service. Joined before the application goes.
+    const std::jthread prepare([first = folders.value(0)] {
+        ColorizationService::neutralFolderImage();
+        if (!first.isEmpty())
+            FolderIcons::prepare(first);
+    });
     QCoreApplication::setApplicationName(QLatin1String(product::executableName));
     QCoreApplication::setApplicationVersion(product::version());
-
-    // The keyword index builds on its own thread while the history loads and the first folder is scanned.
-    smart::requestIndex();
     // As at every start: old history first, so that it never overwrites what this run records.
     ColorizationHistoryStore& history = ColorizationHistoryStore::shared();
     history.migrateLegacyHistoryIfNeeded();

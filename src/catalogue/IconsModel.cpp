@@ -4,11 +4,14 @@
 #include "storage/BundleResources.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QRegularExpression>
 #include <QStringDecoder>
+
+#include <algorithm>
+#include <future>
 
 namespace pigmo {
 namespace {
@@ -48,11 +51,38 @@ QList<QStringView> splitLines(QStringView text)
     return lines;
 }
 
-// The emoji's description: the comment after the emoji, trimmed, without its version marker ("E1.0 ").
-QString emojiName(QStringView afterEmoji, const QRegularExpression& versionMarker)
+// The length of a version marker ("E1.0 ": "E", digits, ".", digits, one white space) at `at`, else 0.
+qsizetype versionMarkerAt(QStringView text, qsizetype at)
 {
-    QString name = afterEmoji.trimmed().toString();
-    name.remove(versionMarker);
+    const auto digitsFrom = [text](qsizetype i) {
+        while (i < text.size() && text[i].unicode() >= u'0' && text[i].unicode() <= u'9')
+            ++i;
+        return i;
+    };
+    if (text[at] != u'E')
+        return 0;
+    const qsizetype point = digitsFrom(at + 1);
+    if (point == at + 1 || point >= text.size() || text[point] != u'.')
+        return 0;
+    const qsizetype space = digitsFrom(point + 1);
+    if (space == point + 1 || space >= text.size() || !text[space].isSpace())
+        return 0;
+    return space + 1 - at;
+}
+
+// The emoji's description: the comment after the emoji, trimmed, without its version markers ("E1.0 ").
+QString emojiName(QStringView afterEmoji)
+{
+    const QStringView text = afterEmoji.trimmed();
+    QString name;
+    name.reserve(text.size());
+    for (qsizetype i = 0; i < text.size();) {
+        if (const qsizetype marker = versionMarkerAt(text, i)) {
+            i += marker;
+            continue;
+        }
+        name.append(text[i++]);
+    }
     return name.trimmed();
 }
 
@@ -65,10 +95,14 @@ const IconsModel& IconsModel::shared()
 }
 
 IconsModel::IconsModel(const QString& resourcesDirectory)
-    : lucideIcons_(loadLucideIcons(resourcesDirectory + QStringLiteral("/lucide")))
-    , sfIcons_(loadSFSymbols(resourcesDirectory + QStringLiteral("/catalogues/sf_symbols.txt")))
-    , emojisIcons_(loadEmojis(resourcesDirectory + QStringLiteral("/catalogues/emojis.txt")))
 {
+    // The three sources are independent: the two larger ones load on their own threads.
+    auto lucide = std::async(std::launch::async, &loadLucideIcons, resourcesDirectory + QStringLiteral("/lucide"));
+    auto emojis =
+        std::async(std::launch::async, &loadEmojis, resourcesDirectory + QStringLiteral("/catalogues/emojis.txt"));
+    sfIcons_ = loadSFSymbols(resourcesDirectory + QStringLiteral("/catalogues/sf_symbols.txt"));
+    lucideIcons_ = lucide.get();
+    emojisIcons_ = emojis.get();
     lucideByName_.reserve(lucideIcons_.size());
     for (qsizetype i = 0; i < lucideIcons_.size(); ++i)
         if (!lucideByName_.contains(lucideIcons_[i].name))
@@ -115,17 +149,23 @@ QList<Icon> IconsModel::loadLucideIcons(const QString& directory)
                          .arg(directory));
         return {};
     }
-    const QFileInfoList files =
-        QDir(directory).entryInfoList({QStringLiteral("*.svg")}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    // Names only, sorted as QDir::Name sorts them: one directory read, no file information kept per entry.
+    QStringList files;
+    QDirIterator entries(directory, {QStringLiteral("*.svg")}, QDir::Files | QDir::Hidden | QDir::System);
+    while (entries.hasNext()) {
+        entries.next();
+        files.append(entries.fileName());
+    }
+    std::sort(files.begin(), files.end());
+    const QString absolute = QDir(directory).absolutePath() + u'/';
     QList<Icon> icons;
     icons.reserve(files.size());
-    for (const QFileInfo& file : files) {
-        const QString fileName = file.fileName();
+    for (const QString& fileName : std::as_const(files)) {
         const QStringList pieces = fileName.split(u'.', Qt::SkipEmptyParts);
         if (pieces.isEmpty())
             continue;
         Icon icon;
-        icon.url = QUrl::fromLocalFile(file.absoluteFilePath());
+        icon.url = QUrl::fromLocalFile(absolute + fileName);
         icon.name = pieces.first();
         icons.append(std::move(icon));
     }
@@ -154,7 +194,6 @@ QList<Icon> IconsModel::loadEmojis(const QString& filePath)
     const std::optional<QString> text = readUtf8Text(filePath);
     if (!text)
         return {};
-    const QRegularExpression versionMarker(QStringLiteral("E\\d+\\.\\d+\\s"));
     QList<Icon> icons;
     for (const QStringView line : splitLines(*text)) {
         if (line.isEmpty() || line.startsWith(u'#') || !line.contains(u';'))
@@ -169,7 +208,7 @@ QList<Icon> IconsModel::loadEmojis(const QString& filePath)
             continue;
         Icon icon;
         icon.emoji = trimmed.first(space).toString();
-        icon.name = emojiName(trimmed.sliced(space), versionMarker);
+        icon.name = emojiName(trimmed.sliced(space));
         icons.append(std::move(icon));
     }
     return icons;

@@ -7,6 +7,11 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <dirent.h>
+#include <memory>
+#include <string_view>
+#include <sys/stat.h>
+
 namespace pigmo {
 namespace {
 
@@ -18,6 +23,34 @@ QString shortHash(const QByteArray& bytes)
 QString prefixOf(const QString& folderPath)
 {
     return shortHash(QDir::cleanPath(folderPath).toUtf8()) + u'-';
+}
+
+// The names in `directory` that begin with `prefix` and end in ".png" (both compared without regard to case)
+// and name a regular file, or a symbolic link to one. One pass over the directory's entries without any
+// per-entry allocation for the others: the store holds a file per styled folder, so this runs over
+// thousands of names for every change.
+QStringList namesWithPrefix(const QString& directory, const QString& prefix)
+{
+    const QByteArray path = QFile::encodeName(directory);
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(path.constData()), &closedir);
+    if (!dir)
+        return {};
+    const QByteArray start = prefix.toUtf8();
+    QStringList names;
+    while (const dirent* entry = readdir(dir.get())) {
+        const std::string_view name(entry->d_name);
+        if (name.size() < size_t(start.size()) + 4 || qstrnicmp(name.data(), start.constData(), start.size()) != 0 ||
+            qstrnicmp(name.data() + name.size() - 4, ".png", 4) != 0)
+            continue;
+        bool regular = entry->d_type == DT_REG;
+        if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+            struct stat info {};
+            regular = fstatat(dirfd(dir.get()), entry->d_name, &info, 0) == 0 && S_ISREG(info.st_mode);
+        }
+        if (regular)
+            names.append(QFile::decodeName(entry->d_name));
+    }
+    return names;
 }
 
 } // namespace
@@ -49,10 +82,9 @@ Result<QString> FolderIconStore::store(const QString& folderPath, const QByteArr
 
 void FolderIconStore::removeFilesExcept(const QString& folderPath, const QStringList& keep)
 {
-    const QDir dir(directory());
-    const QStringList names = dir.entryList({prefixOf(folderPath) + QStringLiteral("*.png")}, QDir::Files);
-    for (const QString& name : names) {
-        const QString path = dir.filePath(name);
+    const QString dir = directory();
+    for (const QString& name : namesWithPrefix(dir, prefixOf(folderPath))) {
+        const QString path = dir + u'/' + name;
         if (!keep.contains(path))
             QFile::remove(path);
     }

@@ -165,7 +165,10 @@ bool applyIcon(const QImage& image, const QString& folder)
     if (!directory)
         logFailure(QStringLiteral(".directory"), folder, directory.error());
     const bool applied = gvfs || directory;
-    FolderIconStore::removeFilesExcept(folder, referencedFiles(folder));
+    // An entry that was set names the new file; only one that could not be set is read back.
+    const QStringList referenced{gvfs ? *stored : QUrl(GvfsMetadata::customIcon(folder)).toLocalFile(),
+                                 directory ? *stored : DirectoryFile::icon(folder)};
+    FolderIconStore::removeFilesExcept(folder, referenced);
     if (applied)
         nudge(folder);
     return applied;
@@ -201,6 +204,11 @@ bool FolderIcons::removeIcon(const QString& folderPath)
     if (removed)
         nudge(*folder);
     return removed;
+}
+
+void FolderIcons::prepare(const QString& folderPath)
+{
+    GvfsMetadata::prepare(folderPath);
 }
 
 QImage FolderIcons::icon(const QString& folderPath)

@@ -22,6 +22,10 @@ public:
     // The icon a file manager shows for the folder: the gvfs key's image, else the .directory icon, else the
     // icon theme's "folder", else the bundled "folder-blue" artwork; a null image when none can be loaded.
     static QImage icon(const QString& folderPath);
+
+    // Makes ready what the first change needs (GIO's modules and the session bus connection of the metadata
+    // service), so that a caller can do it while it waits for something else. Nothing is changed on disk.
+    static void prepare(const QString& folderPath);
 };
 
 } // namespace pigmo

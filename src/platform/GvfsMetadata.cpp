@@ -49,6 +49,15 @@ Result<void> GvfsMetadata::unsetCustomIcon(const QString& path)
     return resultOf(ok, error);
 }
 
+void GvfsMetadata::prepare(const QString& path)
+{
+    g_vfs_get_default();
+    // Kept for the life of the process: the metadata service's proxy is made on this shared connection.
+    static GDBusConnection* const bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+    Q_UNUSED(bus)
+    customIcon(path);
+}
+
 QString GvfsMetadata::customIcon(const QString& path)
 {
     File file(path);

@@ -17,6 +17,9 @@ public:
     static Result<void> unsetCustomIcon(const QString& path);
     // The key's value, or an empty string when it is absent or unreadable.
     static QString customIcon(const QString& path);
+    // Loads GIO's modules and connects to the session bus for the process's lifetime; reads the path's
+    // metadata once. Changes nothing.
+    static void prepare(const QString& path);
 };
 
 } // namespace pigmo

@@ -68,11 +68,6 @@ public:
         : sources_(sources)
         , index_(new KeywordIndex)
     {
-        index_->catalogues_ = sources.catalogues;
-        const auto icons = static_cast<size_t>(sources.catalogues.lucide.size() + sources.catalogues.sf.size() +
-                                               sources.catalogues.emoji.size());
-        index_->icons_.reserve(icons);
-        index_->iconPositions_.reserve(icons);
         // Typical sizes of the bundle's eleven languages; growing beyond costs only a rehash.
         words_.reserve(65536);
         postings_.reserve(262144);
@@ -84,9 +79,11 @@ public:
         timer.start();
         log::system(QStringLiteral("[SmartIcon] 🔄 Building keyword index..."));
         startKeywordFileLoads(); // the files do not depend on the catalogues: read them meanwhile
-        addCatalogue(sources_.catalogues.lucide, IconLibrary::lucide);
-        addCatalogue(sources_.catalogues.sf, IconLibrary::sf);
-        addCatalogue(sources_.catalogues.emoji, IconLibrary::emoji);
+        takeCatalogues();
+        const IconCatalogues& catalogues = index_->catalogues_;
+        addCatalogue(catalogues.lucide, IconLibrary::lucide);
+        addCatalogue(catalogues.sf, IconLibrary::sf);
+        addCatalogue(catalogues.emoji, IconLibrary::emoji);
         loadKeywordFiles();
         addNameTokens();
         freezeKeywords();
@@ -106,6 +103,16 @@ private:
         int32_t relevance;
         bool fromNameToken;
     };
+
+    void takeCatalogues()
+    {
+        index_->catalogues_ = sources_.loadCatalogues ? sources_.loadCatalogues() : sources_.catalogues;
+        const IconCatalogues& catalogues = index_->catalogues_;
+        const auto icons =
+            static_cast<size_t>(catalogues.lucide.size() + catalogues.sf.size() + catalogues.emoji.size());
+        index_->icons_.reserve(icons);
+        index_->iconPositions_.reserve(icons);
+    }
 
     static std::optional<QString> keyOf(const Icon& icon, IconLibrary library)
     {
@@ -257,9 +264,10 @@ private:
                     postings_.push_back({intern(token), position, -1, true});
             }
         };
-        addTokens(sources_.catalogues.lucide, IconLibrary::lucide);
-        addTokens(sources_.catalogues.sf, IconLibrary::sf);
-        addTokens(sources_.catalogues.emoji, IconLibrary::emoji);
+        const IconCatalogues& catalogues = index_->catalogues_;
+        addTokens(catalogues.lucide, IconLibrary::lucide);
+        addTokens(catalogues.sf, IconLibrary::sf);
+        addTokens(catalogues.emoji, IconLibrary::emoji);
     }
 
     // Sorts the words, renumbers them in that order and groups the postings by word (a counting sort),

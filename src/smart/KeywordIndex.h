@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -44,6 +45,9 @@ struct IndexSources {
     IconCatalogues catalogues;
     QSet<QString> languages;
     QString keywordDirectory;
+    // When set, the build takes its catalogues from here instead of `catalogues`, calling it once the keyword
+    // files (which do not depend on the catalogues) are being read, so that both loads overlap.
+    std::function<IconCatalogues()> loadCatalogues = {};
 };
 
 // One complete keyword index. Immutable once built, so any number of threads may read one instance while

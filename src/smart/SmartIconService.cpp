@@ -225,10 +225,11 @@ std::optional<IconLibrary> voteOf(const Icon& icon)
 SmartIconService& SmartIconService::shared()
 {
     static SmartIconService service([] {
-        const IconsModel& catalogues = IconsModel::shared();
-        return IndexSources{{catalogues.lucideIcons(), catalogues.sfIcons(), catalogues.emojisIcons()},
-                            smart::selectedFolderLanguages(),
-                            BundleResources::path(QStringLiteral("keywords"))};
+        return IndexSources{
+            {}, smart::selectedFolderLanguages(), BundleResources::path(QStringLiteral("keywords")), [] {
+                const IconsModel& catalogues = IconsModel::shared();
+                return IconCatalogues{catalogues.lucideIcons(), catalogues.sfIcons(), catalogues.emojisIcons()};
+            }};
     });
     // A build still running when the program ends must stop while the catalogues, the log and Qt still
     // exist: the application's destructor joins the worker, long before static objects are destroyed.

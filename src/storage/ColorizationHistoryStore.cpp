@@ -66,9 +66,39 @@ std::array<qint64, 4> fileIdentity(const QString& path)
             qint64(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
 }
 
-Result<QMap<QString, ColorizationData>> decodeStyles(const QByteArray& bytes)
+struct DecodedStyles {
+    QMap<QString, ColorizationData> styles;
+    QHash<QString, QByteArray> members; // "path":style as the file holds it, for a save to copy
+};
+
+// Each member of a styles file as written there ("path":value, the value's text exactly as read), the last
+// of a repeated name; empty when the text cannot be walked this way (the styles are then encoded again).
+QHash<QString, QByteArray> memberTexts(const QByteArray& bytes)
 {
-    using R = Result<QMap<QString, ColorizationData>>;
+    namespace od = simdjson::ondemand;
+    od::parser parser;
+    const simdjson::padded_string text(bytes.constData(), static_cast<size_t>(bytes.size()));
+    od::document document;
+    od::object object;
+    if (parser.iterate(text).get(document) || document.get_object().get(object))
+        return {};
+    QHash<QString, QByteArray> members;
+    for (auto field : object) {
+        std::string_view key;
+        od::object style; // every style is an object: the decode has checked that
+        std::string_view text;
+        if (field.unescaped_key().get(key) || field.value().get_object().get(style) || style.raw_json().get(text))
+            return {};
+        const QString folder = QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
+        members.insert(folder, json::quoted(folder) + ':' +
+                                   QByteArray(text.data(), static_cast<qsizetype>(text.size())).trimmed());
+    }
+    return members;
+}
+
+Result<DecodedStyles> decodeStyles(const QByteArray& bytes)
+{
+    using R = Result<DecodedStyles>;
     auto json = json::parse(bytes);
     if (!json)
         return R::failure(json.error());
@@ -88,14 +118,15 @@ Result<QMap<QString, ColorizationData>> decodeStyles(const QByteArray& bytes)
             members.append({folder, field.value});
         }
     }
-    QMap<QString, ColorizationData> styles;
+    DecodedStyles decoded;
     for (const auto& [folder, value] : members) {
         auto data = json::colorizationDataFromJson(value);
         if (!data)
             return R::failure(data.error());
-        styles.insert(folder, std::move(data).value());
+        decoded.styles.insert(folder, std::move(data).value());
     }
-    return styles;
+    decoded.members = memberTexts(bytes);
+    return decoded;
 }
 
 template <class T>
@@ -407,8 +438,9 @@ void ColorizationHistoryStore::loadFolderStyles()
     assertOwnerThread();
     if (files_.exists(stylesFileName)) {
         if (auto styles = readAndDecode(files_, stylesFileName, &decodeStyles)) {
-            folderStyles_ = std::move(styles).value();
-            encodedStyles_.clear();
+            folderStyles_ = std::move(styles->styles);
+            // Saving copies the members read here instead of encoding every style again.
+            encodedStyles_ = std::move(styles->members);
             log::print(QStringLiteral("Loaded %1 folder styles").arg(folderStyles_.size()));
             Q_EMIT folderStylesChanged();
         } else {

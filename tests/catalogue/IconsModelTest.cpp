@@ -113,6 +113,20 @@ TEST_F(IconsModelTest, EmojiLinesGiveTheEmojiAndItsDescription)
     EXPECT_FALSE(icons[0].url || icons[0].systemName || icons[0].imageData);
 }
 
+TEST_F(IconsModelTest, EveryVersionMarkerLeavesTheDescriptionAndNothingElseDoes)
+{
+    writeFile(path(QStringLiteral("emojis.txt")), "1F600 ; fully-qualified # 😀 E1.0 face E13.1\tnew\n"
+                                                  "1F601 ; fully-qualified # 😁 E1.0 Eleven E1 E.5 E2.x E1.0\n"
+                                                  "1F602 ; fully-qualified # 😂 E1.0 pE1.0 after\n");
+
+    const QList<Icon> icons = IconsModel::loadEmojis(path(QStringLiteral("emojis.txt")));
+
+    ASSERT_EQ(icons.size(), 3);
+    EXPECT_EQ(icons[0].name, "face new");
+    EXPECT_EQ(icons[1].name, "Eleven E1 E.5 E2.x E1.0") << "a marker needs its white space after it";
+    EXPECT_EQ(icons[2].name, "pafter") << "a marker is removed wherever it stands";
+}
+
 TEST_F(IconsModelTest, MissingOrUndecodableTextsGiveEmptyListsSilently)
 {
     writeFile(path(QStringLiteral("catalogues/emojis.txt")), "1F600 ; fully-qualified # \xff\xfe E1.0 broken\n");

@@ -32,7 +32,7 @@ const QStringList themes = {QStringLiteral("light"), QStringLiteral("dark")};
 
 QList<GalleryScene> allScenes()
 {
-    return controlScenes() + editorScenes() + paneScenes() + pageScenes();
+    return controlScenes() + editorScenes() + paneScenes() + pageScenes() + onboardingScenes();
 }
 
 QStringList fileNames()
@@ -132,6 +132,7 @@ int write(const QString& directory)
             GalleryContext context{localization, palettes, history,
                                    [&styled, &made] { return styled(QStringLiteral("Projects-%1").arg(++made)); },
                                    styled};
+            localization.setCurrentLanguage(scene.language.isEmpty() ? QStringLiteral("en") : scene.language);
             std::unique_ptr<QWidget> owned(scene.make(context));
             QWidget* widget = owned.get();
             const QImage picture = photograph(widget, scene.width, scene.height);

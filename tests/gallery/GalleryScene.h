@@ -27,12 +27,14 @@ struct GalleryContext {
 };
 
 // One picture of the gallery: a view in one state. `make` builds the widget to photograph (the gallery owns
-// it); `width` and `height` are the size it is shown at (0: its own size hint).
+// it); `width` and `height` are the size it is shown at (0: its own size hint); `language` is the interface
+// language of the picture (empty: English).
 struct GalleryScene {
     QString name;
     int width = 0;
     int height = 0;
     std::function<QWidget*(GalleryContext& context)> make;
+    QString language = {};
 };
 
 // The scenes of each area, in the order they are written.
@@ -40,5 +42,6 @@ QList<GalleryScene> controlScenes();
 QList<GalleryScene> editorScenes();
 QList<GalleryScene> paneScenes();
 QList<GalleryScene> pageScenes();
+QList<GalleryScene> onboardingScenes();
 
 } // namespace pigmo::gallery

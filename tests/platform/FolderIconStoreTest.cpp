@@ -40,6 +40,45 @@ TEST(FolderIconStoreTest, StoreWritesAndRemoveKeepsOnlyWhatIsNamed)
     EXPECT_FALSE(QFileInfo::exists(*second));
 }
 
+TEST(FolderIconStoreTest, FilesWrittenByAnotherProgramAreSeenOnTheNextRemoval)
+{
+    const Result<QString> kept = FolderIconStore::store(QStringLiteral("/f"), "kept");
+    ASSERT_TRUE(kept);
+    FolderIconStore::removeFilesExcept(QStringLiteral("/f"), {*kept}); // the store has been listed now
+
+    // Another Pigmo 2 (or an older run) adds files of the same folder behind this one's back.
+    const QString foreign = FolderIconStore::directory() + u'/' + FolderIconStore::fileName(QStringLiteral("/f"), "x");
+    QFile file(foreign);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    const Result<QString> own = FolderIconStore::store(QStringLiteral("/f"), "own");
+    ASSERT_TRUE(own);
+
+    FolderIconStore::removeFilesExcept(QStringLiteral("/f"), {*kept});
+    EXPECT_FALSE(QFileInfo::exists(foreign));
+    EXPECT_FALSE(QFileInfo::exists(*own));
+    EXPECT_TRUE(QFileInfo::exists(*kept));
+}
+
+TEST(FolderIconStoreTest, ManyFoldersEachKeepOnlyTheirNewestFile)
+{
+    QStringList newest;
+    for (int round = 0; round < 3; ++round) {
+        newest.clear();
+        for (int n = 0; n < 50; ++n) {
+            const QString folder = QStringLiteral("/many/%1").arg(n);
+            const Result<QString> stored = FolderIconStore::store(folder, QByteArray::number(round * 100 + n));
+            ASSERT_TRUE(stored);
+            FolderIconStore::removeFilesExcept(folder, {*stored});
+            newest.append(QFileInfo(*stored).fileName());
+        }
+    }
+    QStringList present = QDir(FolderIconStore::directory()).entryList(QDir::Files);
+    present.sort();
+    newest.sort();
+    EXPECT_EQ(present, newest);
+}
+
 TEST(FolderIconStoreTest, UnwritableStoreFails)
 {
     const QString parent = FolderIconStore::directory().section(u'/', 0, -2);

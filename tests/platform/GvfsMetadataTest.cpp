@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <thread>
+
 using namespace pigmo;
 
 namespace {
@@ -31,6 +33,19 @@ TEST(GvfsMetadataTest, SymbolicLinkCarriesItsOwnValue)
     ASSERT_TRUE(QFile::link(target, link));
     ASSERT_TRUE(GvfsMetadata::setCustomIcon(link, QStringLiteral("file:///l.png")));
     EXPECT_TRUE(GvfsMetadata::customIcon(target).isEmpty());
+}
+
+TEST(GvfsMetadataTest, PreparingChangesNothingAndASetFollowsOnAnyThread)
+{
+    QTemporaryDir dir;
+    const QString uri = QStringLiteral("file:///p.png");
+    ASSERT_TRUE(GvfsMetadata::setCustomIcon(dir.path(), uri));
+    std::thread([&dir] { GvfsMetadata::prepare(dir.path()); }).join();
+    EXPECT_EQ(GvfsMetadata::customIcon(dir.path()), uri);
+
+    GvfsMetadata::prepare(QStringLiteral("/nonexistent/folder")); // a missing path is read as nothing
+    ASSERT_TRUE(GvfsMetadata::setCustomIcon(dir.path(), QStringLiteral("file:///q.png")));
+    EXPECT_EQ(GvfsMetadata::customIcon(dir.path()), QStringLiteral("file:///q.png"));
 }
 
 TEST(GvfsMetadataTest, MissingPathReadsNothing)

@@ -75,6 +75,28 @@ TEST_F(KeywordIndexTest, NameTokensOfEachCatalogue)
     }
 }
 
+TEST_F(KeywordIndexTest, CataloguesLoadedDuringTheBuildReplaceTheGivenOnes)
+{
+    data.languages = {"en"};
+    data.writeFile("lucide_keywords_en", R"({"camera": {"photo": 3}})");
+    data.catalogues.lucide = {lucideIcon("folder")}; // not read when a loader is given
+    IndexSources sources = data.sources();
+    int loads = 0;
+    sources.loadCatalogues = [&loads] {
+        ++loads;
+        return IconCatalogues{{lucideIcon("camera")}, {symbolIcon("house")}, {}};
+    };
+
+    const auto index = KeywordIndex::build(sources);
+
+    EXPECT_EQ(loads, 1);
+    EXPECT_EQ(index->iconKeys("photo"), QStringList{"lucide:camera"});
+    EXPECT_EQ(index->iconKeys("house"), QStringList{"sf:house"});
+    EXPECT_EQ(index->iconForKey("lucide:folder"), nullptr);
+    EXPECT_EQ(index->catalogues().lucide, QList<Icon>{lucideIcon("camera")});
+    EXPECT_EQ(index->iconCount(), 2);
+}
+
 TEST_F(KeywordIndexTest, RelevancesMergeAcrossLanguagesByTheirMaximum)
 {
     data.catalogues.lucide = {lucideIcon("camera"), lucideIcon("image")};

@@ -132,6 +132,28 @@ TEST_F(ColorizationHistoryStoreTest, AFolderNamedTwiceInTheStylesFileKeepsItsLas
     EXPECT_EQ(log.lines().value(0), "Loaded 2 folder styles");
 }
 
+TEST_F(ColorizationHistoryStoreTest, SavingCopiesTheMembersItReadAndEncodesOnlyNewStyles)
+{
+    // Styles as another writer spaced them, one with a member this version does not know, one named twice.
+    const QByteArray spaced = R"({ "color" : {"hue":1,"saturation":2,"lightness":3}, "intensity" : 1, )"
+                              R"("iconStyle":{"type":"inverted"}, "later" : [1, 2] })";
+    const QByteArray replaced = R"({"color":{"hue":4,"saturation":5,"lightness":6},"intensity":1,)"
+                                R"("iconStyle":{"type":"vibrant"}})";
+    put(ColorizationHistoryStore::stylesFileName,
+        R"({"\/b" : )" + spaced + R"(, "\/c":)" + replaced + R"(, "\/a": )" + replaced + R"(, "\/c":)" + spaced + "}");
+    ColorizationHistoryStore store;
+    ASSERT_EQ(store.folderStyles().size(), 3);
+    store.record("/a", styleWithHue(40));
+    store.record("/d", styleWithHue(50));
+
+    const QByteArray written = contents(ColorizationHistoryStore::stylesFileName);
+    const QByteArray expected = "{" + json::quoted("/a") + ':' + *json::encode(styleWithHue(40)) + ',' +
+                                json::quoted("/b") + ':' + spaced + ',' + json::quoted("/c") + ':' + spaced + ',' +
+                                json::quoted("/d") + ':' + *json::encode(styleWithHue(50)) + '}';
+    EXPECT_EQ(written, expected);
+    EXPECT_EQ(ColorizationHistoryStore().folderStyles(), store.folderStyles());
+}
+
 TEST_F(ColorizationHistoryStoreTest, UnreadableLogIsMovedAsideOnLoadingAndANewOneStarted)
 {
     const QByteArray fractional =

@@ -270,6 +270,9 @@ TEST_F(OnboardingViewTest, AFullRunThroughAllElevenStepsResumingAfterEachRestart
     // Interleaved desktop, documents, home; the styled folder is no candidate.
     EXPECT_EQ(proposed, (QStringList{"Desktop/Invoices", "Documents/Photos", "Desktop", "Documents", "Travel"}));
     ASSERT_EQ(suggestions->cards().size(), 5);
+    const double columnWidth = (suggestions->width() - 2 * 32 - 4 * 12) / 5.0;
+    for (const auto* card : suggestions->cards())
+        EXPECT_NEAR(card->width(), columnWidth, 1) << "groups of one and of three cards share the five columns";
     EXPECT_EQ(suggestions->applyButton()->text(), QStringLiteral("Apply (5)"));
     click(suggestions->cards()[1]);
     EXPECT_EQ(suggestions->applyButton()->text(), QStringLiteral("Apply (4)"));

@@ -30,7 +30,13 @@ using namespace pigmo;
 
 namespace {
 
+// The scenes are drawn in these logical sizes and written at twice them, so that they stay sharp on a screen
+// of double density.
 constexpr QSize frameSize(720, 450); // the 1.6 aspect ratio of the tutorial screens
+// The watcher's animation fills a box beside the texts, about as high as wide in a window of the usual size;
+// what matters stays 25 points clear of the sides, which a wider-than-high box crops.
+constexpr QSize watcherFrameSize(450, 500);
+constexpr int pixelScale = 2;
 constexpr int framesPerSecond = 20;
 constexpr int frameCount = 100; // 5 s per loop
 constexpr int frameMilliseconds = 1000 / framesPerSecond;
@@ -95,12 +101,12 @@ QImage plainFolder()
 const QColor ink(46, 52, 64);
 const QColor accent(53, 132, 228);
 
-void paintDesktop(QPainter& p)
+void paintDesktop(QPainter& p, QSize size = frameSize)
 {
-    QLinearGradient sky(0, 0, frameSize.width(), frameSize.height());
+    QLinearGradient sky(0, 0, size.width(), size.height());
     sky.setColorAt(0, QColor(214, 226, 245));
     sky.setColorAt(1, QColor(236, 222, 240));
-    p.fillRect(QRect(QPoint(0, 0), frameSize), sky);
+    p.fillRect(QRect(QPoint(0, 0), size), sky);
 }
 
 void paintWindowFrame(QPainter& p, const QRectF& r, const QString& title)
@@ -113,6 +119,7 @@ void paintWindowFrame(QPainter& p, const QRectF& r, const QString& title)
     p.drawRoundedRect(r, 12, 12);
     // header bar
     QPainterPath header;
+    header.setFillRule(Qt::WindingFill); // the union of the overlapping shapes, not their odd-even parts
     header.addRoundedRect(QRectF(r.topLeft(), QSizeF(r.width(), 40)), 12, 12);
     header.addRect(QRectF(r.left(), r.top() + 20, r.width(), 20));
     p.setBrush(QColor(235, 235, 238));
@@ -141,6 +148,7 @@ void paintSidebar(QPainter& p, const QRectF& window)
     p.save();
     const QRectF side(window.left(), window.top() + 41, 110, window.height() - 41);
     QPainterPath path;
+    path.setFillRule(Qt::WindingFill);
     path.addRoundedRect(side, 12, 12);
     path.addRect(side.adjusted(0, 0, 0, -20));
     path.addRect(side.adjusted(20, 0, 0, 0));
@@ -253,9 +261,10 @@ struct FolderSlot {
 const QRectF fileManagerWide(40, 40, 640, 370);
 constexpr double folderSide = 84;
 
-QPointF gridCentre(const QRectF& window, int index, int columns)
+// The centre of a folder of a file manager's grid; `inset` is the sidebar's width and the gap beside it.
+QPointF gridCentre(const QRectF& window, int index, int columns, double inset = 110 + 30)
 {
-    const double left = window.left() + 110 + 30;
+    const double left = window.left() + inset;
     const double step = (window.right() - left - 20) / columns;
     return {left + step * (index % columns + 0.5), window.top() + 41 + 70 + (index / columns) * 130};
 }
@@ -263,11 +272,13 @@ QPointF gridCentre(const QRectF& window, int index, int columns)
 // The first frames fade in from the last ones' look, so the loop has no jump.
 using Painter = std::function<void(QPainter&, int)>;
 
-QImage frame(const Painter& paint, int index)
+QImage frame(const Painter& paint, int index, QSize size)
 {
-    QImage image(frameSize, QImage::Format_ARGB32_Premultiplied);
+    QImage image(size * pixelScale, QImage::Format_ARGB32_Premultiplied);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.scale(pixelScale, pixelScale);
     paint(p, index);
     p.end();
     return image;
@@ -339,7 +350,7 @@ void paintRightClick(QPainter& p, int f, const QList<FolderSlot>& slots)
     paintWindowFrame(p, fileManagerWide, QStringLiteral("Home"));
     paintSidebar(p, fileManagerWide);
 
-    const int target = 2;
+    const int target = 1; // its menu opens to the right, inside the window
     const QPointF folder = gridCentre(fileManagerWide, target, 4);
     const QPointF rest(560, 420);
     const double reach = progress(f, 6, 24);
@@ -432,11 +443,15 @@ void paintRightClick(QPainter& p, int f, const QList<FolderSlot>& slots)
     paintCursor(p, cursor, (f >= 26 && f < 29) || (f >= 53 && f < 56));
 }
 
+// A narrow file manager without sidebar, three folders to a row.
+const QRectF fileManagerNarrow(24, 36, 402, 424);
+constexpr int narrowColumns = 3;
+constexpr double narrowInset = 20;
+
 void paintWatcher(QPainter& p, int f, const QList<FolderSlot>& slots)
 {
-    paintDesktop(p);
-    paintWindowFrame(p, fileManagerWide, QStringLiteral("Documents"));
-    paintSidebar(p, fileManagerWide);
+    paintDesktop(p, watcherFrameSize);
+    paintWindowFrame(p, fileManagerNarrow, QStringLiteral("Documents"));
 
     const int newcomer = int(slots.size()) - 1;
     const double appear = progress(f, 14, 24);
@@ -445,9 +460,10 @@ void paintWatcher(QPainter& p, int f, const QList<FolderSlot>& slots)
     const double vanish = progress(f, 86, 98);
 
     for (int i = 0; i < newcomer; ++i)
-        paintFolderItem(p, slots[i].styled, gridCentre(fileManagerWide, i, 4), folderSide, slots[i].name, false);
+        paintFolderItem(p, slots[i].styled, gridCentre(fileManagerNarrow, i, narrowColumns, narrowInset), folderSide,
+                        slots[i].name, false);
 
-    const QPointF centre = gridCentre(fileManagerWide, newcomer, 4);
+    const QPointF centre = gridCentre(fileManagerNarrow, newcomer, narrowColumns, narrowInset);
     if (appear > 0 && vanish < 1) {
         const double side = folderSide * (0.3 + 0.7 * appear);
         const QString& name = slots[newcomer].name;
@@ -478,7 +494,7 @@ void paintWatcher(QPainter& p, int f, const QList<FolderSlot>& slots)
     if (notice > 0) {
         p.save();
         p.setOpacity(notice);
-        const QRectF card(fileManagerWide.right() - 236, fileManagerWide.bottom() - 62, 220, 46);
+        const QRectF card(fileManagerNarrow.right() - 236, fileManagerNarrow.bottom() - 62, 220, 46);
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(0, 0, 0, 40));
         p.drawRoundedRect(card.translated(0, 3), 10, 10);
@@ -497,7 +513,7 @@ void paintWatcher(QPainter& p, int f, const QList<FolderSlot>& slots)
 
 // ---- output ----------------------------------------------------------------------------------------
 
-bool writeAnimation(const QString& path, const Painter& paint)
+bool writeAnimation(const QString& path, const Painter& paint, QSize size = frameSize)
 {
     QTemporaryDir scratch;
     if (!scratch.isValid())
@@ -508,7 +524,7 @@ bool writeAnimation(const QString& path, const Painter& paint)
                           QStringLiteral("4"),     QStringLiteral("-d"), QString::number(frameMilliseconds)};
     for (int i = 0; i < frameCount; ++i) {
         const QString file = scratch.filePath(QStringLiteral("frame-%1.png").arg(i, 3, 10, QLatin1Char('0')));
-        if (!frame(paint, i).save(file))
+        if (!frame(paint, i, size).save(file))
             return false;
         arguments << file;
     }
@@ -554,8 +570,8 @@ int main(int argc, char** argv)
     };
     const QList<FolderSlot> menuSlots{
         {QStringLiteral("Desktop"), plain, plain},
-        {QStringLiteral("Documents"), plain, plain},
         {QStringLiteral("Music"), plain, styledFolder(330, 75, 55, lucide("headphones"))},
+        {QStringLiteral("Documents"), plain, plain},
         {QStringLiteral("Pictures"), plain, plain},
         {QStringLiteral("Projects"), plain, plain},
         {QStringLiteral("Recipes"), plain, plain},
@@ -576,8 +592,9 @@ int main(int argc, char** argv)
     ok = writeAnimation(out.filePath(QStringLiteral("onboarding_rightclick.webp")),
                         [&](QPainter& p, int f) { paintRightClick(p, f, menuSlots); }) &&
          ok;
-    ok = writeAnimation(out.filePath(QStringLiteral("onboarding_watcher.webp")),
-                        [&](QPainter& p, int f) { paintWatcher(p, f, watcherSlots); }) &&
+    ok = writeAnimation(
+             out.filePath(QStringLiteral("onboarding_watcher.webp")),
+             [&](QPainter& p, int f) { paintWatcher(p, f, watcherSlots); }, watcherFrameSize) &&
          ok;
 
     const QList<QImage> iconStyles{styledFolder(210, 80, 55, lucide("headphones")),

@@ -61,7 +61,8 @@ void OnboardingButton::paintEvent(QPaintEvent*)
         background = background.darker(108);
     const QPainterPath shape = ui::continuousRoundedRect(QRectF(rect()), primaryRadius);
     painter.fillPath(shape, background);
-    painter.setPen(Qt::black);
+    // A disabled button's title is dimmed too: on a light window the faded white alone hardly shows.
+    painter.setPen(isEnabled() ? QColor(Qt::black) : QColor(0, 0, 0, 115));
     painter.setFont(font());
     painter.drawText(rect(), Qt::AlignCenter, QFontMetrics(font()).elidedText(text(), Qt::ElideRight, width() - 16));
     if (hasFocus())

@@ -111,7 +111,8 @@ void OnboardingSuggestionCard::paintEvent(QPaintEvent*)
         painter.drawImage(previewRect, suggestion->preview);
         painter.restore();
     }
-    name_->setGeometry(6, int(previewRect.bottom()) + 2, width() - 12, nameHeight);
+    // At the foot of the card, so that the names of a row line up when the columns differ by a pixel.
+    name_->setGeometry(6, height() - 4 - nameHeight, width() - 12, nameHeight);
     if (hasFocus())
         ui::drawFocusRing(painter, *this, QRectF(rect()), cardRadius);
 }
@@ -225,6 +226,10 @@ void OnboardingSuggestionsScreen::rebuild()
                 grid->addWidget(card, index / columns_, index % columns_);
                 cards_.append(card);
             }
+            // Empty cells of the first row keep their column and its spacing, so that a short group's
+            // cards are as wide as a full row's.
+            for (int column = int(group.items.size()); column < columns_; ++column)
+                grid->addWidget(new QWidget, 0, column);
             section->addLayout(grid);
             groups->addLayout(section);
         }

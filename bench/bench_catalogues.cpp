@@ -1,4 +1,4 @@
-// Loading the three icon catalogues from the bundle, as `IconsModel::shared()` does once per run.
+// Loading the three icon catalogues from the bundle, as the program does once per run when it starts.
 
 #include "catalogue/IconsModel.h"
 #include "storage/BundleResources.h"

@@ -7,6 +7,7 @@
 #include "services/LocalizationManager.h"
 #include "storage/ColorizationHistoryStore.h"
 #include "storage/HistoryLogEntry.h"
+#include "support/CoreServices.h"
 #include "ui/controls/CustomGradientSlider.h"
 #include "ui/controls/HSLSlider.h"
 #include "ui/editor/ColorTab.h"
@@ -21,11 +22,11 @@ namespace {
 
 using namespace pigmo;
 
-std::shared_ptr<ColorizationViewModel> styledFolder(const QTemporaryDir& folder)
+std::shared_ptr<ColorizationViewModel> styledFolder(test::CoreServices& services, const QTemporaryDir& folder)
 {
-    auto model = ColorizationViewModel::create(*Folder::fromPath(folder.path()), false);
+    auto model = ColorizationViewModel::create(*Folder::fromPath(folder.path()), false, services.colorization());
     model->setColor({28, 85, 55});
-    model->setIcon(IconsModel::shared().lucideIcon(QStringLiteral("folder-code")));
+    model->setIcon(services.icons.lucideIcon(QStringLiteral("folder-code")));
     return model;
 }
 
@@ -49,7 +50,8 @@ void BM_ColorTabSliderTick(benchmark::State& state)
     QTemporaryDir folder(QDir::homePath() + QStringLiteral("/bench-tab-XXXXXX"));
     LocalizationManager localization{QStringList{QStringLiteral("en")}};
     ColorizationHistoryStore store;
-    auto model = styledFolder(folder);
+    test::CoreServices services;
+    auto model = styledFolder(services, folder);
     ColorTab tab(model, store, localization);
     tab.resize(380, 460);
     tab.show();
@@ -69,7 +71,8 @@ void BM_ColorTabBuild(benchmark::State& state, bool logLoaded)
 {
     QTemporaryDir folder(QDir::homePath() + QStringLiteral("/bench-tab-XXXXXX"));
     LocalizationManager localization{QStringList{QStringLiteral("en")}};
-    auto model = styledFolder(folder);
+    test::CoreServices services;
+    auto model = styledFolder(services, folder);
     {
         ColorizationHistoryStore writer;
         writeHistory(writer, 10000);

@@ -37,9 +37,10 @@ void BM_ApplyHundredFolders(benchmark::State& state)
     QTemporaryDir root(QDir::homePath() + QStringLiteral("/bench-apply-XXXXXX"));
     const QList<pigmo::Folder> folders = makeFolders(root, 100);
     pigmo::test::EditorTestServices services;
-    pigmo::FolderStyler styler(services.history, pigmo::ExtendedAttributesManager::shared());
-    pigmo::MainView view(std::make_unique<pigmo::ColorizationModelsGroup>(folders, false, &styler),
-                         services.services());
+    pigmo::FolderStyler styler(services.history, services.attributes, services.smartIcons());
+    pigmo::MainView view(
+        std::make_unique<pigmo::ColorizationModelsGroup>(folders, false, services.services().colorization(&styler)),
+        services.services());
     view.show();
     // The first gvfs call starts its daemon; that start is not the view's.
     benchmark::DoNotOptimize(pigmo::FolderIcons::icon(folders.first().path()));
@@ -74,7 +75,7 @@ void BM_OpenHundredFoldersToFirstPaint(benchmark::State& state)
     QTemporaryDir root(QDir::homePath() + QStringLiteral("/bench-open-XXXXXX"));
     const QList<pigmo::Folder> folders = makeFolders(root, 100);
     pigmo::test::EditorTestServices services;
-    pigmo::FolderStyler styler(services.history, pigmo::ExtendedAttributesManager::shared());
+    pigmo::FolderStyler styler(services.history, services.attributes, services.smartIcons());
     for (auto _ : state) {
         // As handed over: folders without a style start their smart styling.
         pigmo::MainView view(folders, false, &styler, services.services());

@@ -7,6 +7,7 @@
 #include "smart/SmartIconService.h"
 #include "storage/ColorizationHistoryStore.h"
 #include "storage/ExtendedAttributesManager.h"
+#include "support/CoreServices.h"
 
 #include <benchmark/benchmark.h>
 
@@ -36,18 +37,18 @@ OnboardingSuggestionsModel::Roots preparedHome(const QTemporaryDir& home)
 
 void BM_ProposalsAfterIndexReady(benchmark::State& state)
 {
-    pigmo::SmartIconService& icons = pigmo::SmartIconService::shared();
+    pigmo::test::CoreServices services;
+    pigmo::SmartIconService& icons = services.smartIcons;
     if (!icons.waitUntilReady(std::chrono::seconds(60))) {
         state.SkipWithError("keyword index not ready");
         return;
     }
     const QTemporaryDir home(QDir::homePath() + QStringLiteral("/bench-onboarding-XXXXXX"));
     const OnboardingSuggestionsModel::Roots roots = preparedHome(home);
-    pigmo::ColorizationHistoryStore history;
-    pigmo::FolderStyler styler(history, pigmo::ExtendedAttributesManager::shared());
+    pigmo::FolderStyler styler(services.history, services.attributes, icons);
     qsizetype proposals = 0;
     for (auto _ : state) {
-        OnboardingSuggestionsModel model({icons, pigmo::ExtendedAttributesManager::shared(), styler}, roots);
+        OnboardingSuggestionsModel model({icons, services.attributes, styler}, roots);
         model.startScan();
         while (!model.isScanReady())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);

@@ -4,6 +4,7 @@
 #include "catalogue/IconsModel.h"
 #include "platform/PngEncoder.h"
 #include "render/ColorizationService.h"
+#include "storage/BundleResources.h"
 
 #include <benchmark/benchmark.h>
 
@@ -15,8 +16,8 @@ namespace {
 
 ColorizationData lucideStyle()
 {
-    return {HSL{20, 90, 55}, 0.8, IconsModel::shared().lucideIcon(QStringLiteral("folder-git-2")), 170,
-            IconStyle::vibrant()};
+    return {HSL{20, 90, 55}, 0.8, IconsModel(BundleResources::directory()).lucideIcon(QStringLiteral("folder-git-2")),
+            170, IconStyle::vibrant()};
 }
 
 ColorizationData emojiStyle()

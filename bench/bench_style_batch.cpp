@@ -11,6 +11,7 @@
 #include "smart/SmartIconService.h"
 #include "storage/ColorizationHistoryStore.h"
 #include "storage/ExtendedAttributesManager.h"
+#include "support/CoreServices.h"
 
 #include <benchmark/benchmark.h>
 
@@ -84,25 +85,28 @@ double processCpuMs()
 
 // Styles the folders as one batch and returns when the last one is recorded and the history written;
 // adds the process's CPU time for it to `cpuMs`.
-void styleBatch(ColorizationHistoryStore& store, const QList<Folder>& folders, double& cpuMs)
+void styleBatch(test::CoreServices& services, ColorizationHistoryStore& store, const QList<Folder>& folders,
+                double& cpuMs)
 {
     const double before = processCpuMs();
-    FolderStyler styler(store, ExtendedAttributesManager::shared());
+    FolderStyler styler(store, services.attributes, services.smartIcons);
     styler.styleByName(folders, QStringLiteral("bench: "));
     styler.waitForIdle();
     cpuMs += processCpuMs() - before;
 }
 
-void prepareIndex()
+// The catalogues, attribute store and a ready keyword index.
+void prepareIndex(test::CoreServices& services)
 {
-    SmartIconService::shared().buildIndexIfNeeded();
-    SmartIconService::shared().waitUntilReady(std::chrono::seconds(60));
+    services.smartIcons.buildIndexIfNeeded();
+    services.smartIcons.waitUntilReady(std::chrono::seconds(60));
 }
 
 // A batch of N new folders in one parent, with an empty history.
 void BM_StyleBatchInOneParent(benchmark::State& state)
 {
-    prepareIndex();
+    test::CoreServices services;
+    prepareIndex(services);
     const int count = int(state.range(0));
     double cpuMs = 0;
     for (auto _ : state) {
@@ -112,7 +116,7 @@ void BM_StyleBatchInOneParent(benchmark::State& state)
         writeHistory(ColorizationHistoryStore().storageDirectory(), 0);
         ColorizationHistoryStore store;
         state.ResumeTiming();
-        styleBatch(store, folders, cpuMs);
+        styleBatch(services, store, folders, cpuMs);
     }
     state.counters["ms_per_folder"] = benchmark::Counter(
         double(count) / 1000.0, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
@@ -124,7 +128,8 @@ BENCHMARK(BM_StyleBatchInOneParent)->Arg(100)->Arg(1000)->Unit(benchmark::kMilli
 // running program has it).
 void BM_TenFoldersWithHistory(benchmark::State& state)
 {
-    prepareIndex();
+    test::CoreServices services;
+    prepareIndex(services);
     const int historySize = int(state.range(0));
     double cpuMs = 0;
     for (auto _ : state) {
@@ -134,7 +139,7 @@ void BM_TenFoldersWithHistory(benchmark::State& state)
         writeHistory(ColorizationHistoryStore().storageDirectory(), historySize);
         ColorizationHistoryStore store;
         state.ResumeTiming();
-        styleBatch(store, folders, cpuMs);
+        styleBatch(services, store, folders, cpuMs);
     }
     state.counters["cpu_ms"] = cpuMs / double(state.iterations());
 }

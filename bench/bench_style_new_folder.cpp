@@ -5,6 +5,7 @@
 #include "smart/SmartIconService.h"
 #include "storage/ColorizationHistoryStore.h"
 #include "storage/ExtendedAttributesManager.h"
+#include "support/CoreServices.h"
 
 #include <benchmark/benchmark.h>
 
@@ -33,16 +34,17 @@ const QList<pigmo::Folder>& benchFolders()
 
 void BM_StyleNewFolder(benchmark::State& state)
 {
-    pigmo::SmartIconService::shared().waitUntilReady(std::chrono::seconds(60));
+    pigmo::test::CoreServices services;
+    services.smartIcons.waitUntilReady(std::chrono::seconds(60));
     const QList<pigmo::Folder>& folders = benchFolders();
-    pigmo::FolderStyler styler(pigmo::ColorizationHistoryStore::shared(), pigmo::ExtendedAttributesManager::shared());
+    pigmo::FolderStyler styler(services.history, services.attributes, services.smartIcons);
     qsizetype next = 0;
     for (auto _ : state) {
         styler.styleByName(folders[next], QStringLiteral("bench: "));
         styler.waitForIdle();
         next = (next + 1) % folders.size();
     }
-    state.counters["history"] = double(pigmo::ColorizationHistoryStore::shared().folderStyles().size());
+    state.counters["history"] = double(services.history.folderStyles().size());
 }
 BENCHMARK(BM_StyleNewFolder)->Unit(benchmark::kMillisecond);
 

@@ -82,7 +82,7 @@ void AppDelegate::applicationDidFinishLaunching(const LaunchRequest& request)
         watcher.start();
     step(LaunchStep::folderWatcher);
 
-    SmartIconService::shared().buildIndexIfNeeded();
+    services_.smartIcons().buildIndexIfNeeded();
     step(LaunchStep::keywordIndex);
 
     takeFoldersFromExtension();
@@ -140,17 +140,17 @@ QWidget* AppDelegate::createContent()
     contentView_ = makeMainView({});
     if (Preferences::value(prefs::hasCompletedOnboarding))
         return contentView_;
-    OnboardingView::Services services{
-        services_.watcher(),
-        services_.iconStylePreference(),
-        services_.folderLanguages(),
-        services_.fullDiskAccess(),
-        services_.localization(),
-        [] { return FullDiskAccess::isGranted(); },
-        [this] {
-            return std::make_unique<OnboardingSuggestionsModel>(OnboardingSuggestionsModel::Services{
-                SmartIconService::shared(), ExtendedAttributesManager::shared(), services_.styler()});
-        }};
+    OnboardingView::Services services{services_.watcher(),
+                                      services_.iconStylePreference(),
+                                      services_.folderLanguages(),
+                                      services_.fullDiskAccess(),
+                                      services_.localization(),
+                                      [] { return FullDiskAccess::isGranted(); },
+                                      [this] {
+                                          return std::make_unique<OnboardingSuggestionsModel>(
+                                              OnboardingSuggestionsModel::Services{
+                                                  services_.smartIcons(), services_.attributes(), services_.styler()});
+                                      }};
     return new OnboardingView(std::move(services), [self = QPointer<AppDelegate>(this)] {
         if (self)
             self->onboardingDidComplete();
@@ -159,8 +159,8 @@ QWidget* AppDelegate::createContent()
 
 EditorServices AppDelegate::editorServices()
 {
-    return {services_.localization(), services_.history(), services_.palettes(), IconsModel::shared(),
-            SmartIconService::shared()};
+    return {services_.localization(), services_.history(),    services_.palettes(),
+            services_.icons(),        services_.smartIcons(), services_.attributes()};
 }
 
 MainView* AppDelegate::makeMainView(const QList<Folder>& folders)

@@ -1,19 +1,21 @@
 #include "app/AppServices.h"
 
-#include "smart/SmartIconService.h"
-#include "storage/ColorizationHistoryStore.h"
-#include "storage/ExtendedAttributesManager.h"
+#include "storage/BundleResources.h"
 
 namespace pigmo {
 
+StylingServices::StylingServices()
+    : icons_(BundleResources::directory())
+    , smartIcons_(SmartIconService::bundleSources(icons_))
+    , styler_(history_, attributes_, smartIcons_)
+{
+}
+
 AppServices::AppServices()
-    : history_(ColorizationHistoryStore::shared())
-    , attributes_(ExtendedAttributesManager::shared())
-    , folderLanguages_(localization_.currentLanguage(), [] { SmartIconService::shared().rebuildIndex(); })
+    : folderLanguages_(localization_.currentLanguage(), [this] { smartIcons().rebuildIndex(); })
     , appearance_(desktopAppearance(colorScheme_))
     , launchAtLogin_(autostartLoginItem())
-    , styler_(history_, attributes_)
-    , watcher_(FolderWatcherService::through(styler_, [this] { return fullDiskAccess_.hasFullDiskAccess(); }))
+    , watcher_(FolderWatcherService::through(styler(), [this] { return fullDiskAccess_.hasFullDiskAccess(); }))
 {
     appearance_.followColorScheme(colorScheme_);
 }

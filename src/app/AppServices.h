@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/IconsModel.h"
 #include "fulldiskaccess/FDAPermissionManager.h"
 #include "platform/SystemColorScheme.h"
 #include "services/AppearanceManager.h"
@@ -11,11 +12,34 @@
 #include "services/LaunchAtLoginManager.h"
 #include "services/LocalizationManager.h"
 #include "services/PalettesManager.h"
+#include "smart/SmartIconService.h"
+#include "storage/ColorizationHistoryStore.h"
+#include "storage/ExtendedAttributesManager.h"
 
 namespace pigmo {
 
-class ColorizationHistoryStore;
-class ExtendedAttributesManager;
+// The services that style folders, which the windowless `--smart` run needs too. Built in the order of the
+// members below, each after what it uses, once the application object exists; destroyed in the reverse
+// order, so a keyword index build still running stops while the catalogues it reads exist.
+class StylingServices {
+public:
+    StylingServices();
+    StylingServices(const StylingServices&) = delete;
+    StylingServices& operator=(const StylingServices&) = delete;
+
+    const IconsModel& icons() const { return icons_; }
+    const ExtendedAttributesManager& attributes() const { return attributes_; }
+    ColorizationHistoryStore& history() { return history_; }
+    SmartIconService& smartIcons() { return smartIcons_; }
+    FolderStyler& styler() { return styler_; }
+
+private:
+    const IconsModel icons_;                       // the bundle's glyph catalogues
+    const ExtendedAttributesManager attributes_{}; // stateless
+    ColorizationHistoryStore history_;             // loads the current styles
+    SmartIconService smartIcons_;                  // the keyword index over `icons_`, built on request
+    FolderStyler styler_;                          // the one writer of folder styles
+};
 
 // The program's services, built once, in the order of the members below (each after what it uses), after the
 // application object exists, and owned by the application for the whole run; the application shell hands
@@ -28,8 +52,11 @@ public:
     AppServices(const AppServices&) = delete;
     AppServices& operator=(const AppServices&) = delete;
 
-    ColorizationHistoryStore& history() const { return history_; }
-    const ExtendedAttributesManager& attributes() const { return attributes_; }
+    const IconsModel& icons() const { return styling_.icons(); }
+    const ExtendedAttributesManager& attributes() const { return styling_.attributes(); }
+    ColorizationHistoryStore& history() { return styling_.history(); }
+    SmartIconService& smartIcons() { return styling_.smartIcons(); }
+    FolderStyler& styler() { return styling_.styler(); }
     LocalizationManager& localization() { return localization_; }
     IconStylePreferenceManager& iconStylePreference() { return iconStylePreference_; }
     FolderLanguagesManager& folderLanguages() { return folderLanguages_; }
@@ -38,23 +65,20 @@ public:
     AppearanceManager& appearance() { return appearance_; }
     LaunchAtLoginManager& launchAtLogin() { return launchAtLogin_; }
     FDAPermissionManager& fullDiskAccess() { return fullDiskAccess_; }
-    FolderStyler& styler() { return styler_; }
     FolderWatcherService& watcher() { return watcher_; }
 
 private:
-    ColorizationHistoryStore& history_;
-    const ExtendedAttributesManager& attributes_;
+    StylingServices styling_;          // catalogues, attribute and history stores, keyword index, styler
     LocalizationManager localization_; // the interface language, read by every view
     IconStylePreferenceManager iconStylePreference_;
-    FolderLanguagesManager folderLanguages_; // starts from the interface language
+    FolderLanguagesManager folderLanguages_; // starts from the interface language; rebuilds the index
     PalettesManager palettes_;
     DisplayModeManager displayMode_;
     SystemColorScheme colorScheme_;      // the desktop's light or dark preference
     AppearanceManager appearance_;       // applies the stored theme when built
     LaunchAtLoginManager launchAtLogin_; // registers the autostart entry on the first run
     FDAPermissionManager fullDiskAccess_;
-    FolderStyler styler_;          // the one writer of folder styles
-    FolderWatcherService watcher_; // styles through `styler_`; started by the launch sequence
+    FolderWatcherService watcher_; // styles through the styler; started by the launch sequence
 };
 
 } // namespace pigmo

@@ -1,18 +1,19 @@
 #include "app/SmartPaintOnce.h"
 
+#include "app/AppServices.h"
 #include "app/TerminationSignals.h"
 #include "base/Log.h"
 #include "platform/FolderIcons.h"
 #include "platform/Product.h"
 #include "render/ColorizationService.h"
 #include "services/FolderStyler.h"
-#include "smart/SmartProposal.h"
 #include "storage/ColorizationHistoryStore.h"
 #include "storage/ExtendedAttributesManager.h"
 
 #include <QEventLoop>
 #include <QGuiApplication>
 
+#include <optional>
 #include <thread>
 
 namespace pigmo {
@@ -36,9 +37,12 @@ int SmartPaintOnce::run(int argc, char** argv, const QStringList& folders)
     // No window system is reached: neither an X11 nor a Wayland connection is tried, whatever the
     // environment names.
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The keyword index builds on its own thread while the application starts, the history loads and the
-    // first folder is scanned. Its sources need no application object.
-    smart::requestIndex();
+    // The services need no application object: the keyword index builds on its own thread while the
+    // application starts, the history migrates and the first folder is scanned. They end while the
+    // application still exists.
+    std::optional<StylingServices> services;
+    services.emplace();
+    services->smartIcons().buildIndexIfNeeded();
     const QGuiApplication application(argc, argv);
     // What the first icon needs besides the index, made ready while the index builds: the folder image the
     // tint starts from and GIO's way to the metadata service. Joined before the application goes.
@@ -50,10 +54,10 @@ int SmartPaintOnce::run(int argc, char** argv, const QStringList& folders)
     QCoreApplication::setApplicationName(QLatin1String(product::executableName));
     QCoreApplication::setApplicationVersion(product::version());
     // As at every start: old history first, so that it never overwrites what this run records.
-    ColorizationHistoryStore& history = ColorizationHistoryStore::shared();
-    history.migrateLegacyHistoryIfNeeded();
-    FolderStyler styler(history, ExtendedAttributesManager::shared());
-    return paint(folders, through(styler));
+    services->history().migrateLegacyHistoryIfNeeded();
+    const int status = paint(folders, through(services->styler()), services->history(), services->attributes());
+    services.reset();
+    return status;
 }
 
 SmartPaintOnce::StyleFolder SmartPaintOnce::through(FolderStyler& styler)
@@ -76,7 +80,8 @@ SmartPaintOnce::StyleFolder SmartPaintOnce::through(FolderStyler& styler)
     };
 }
 
-int SmartPaintOnce::paint(const QStringList& folders, const StyleFolder& style)
+int SmartPaintOnce::paint(const QStringList& folders, const StyleFolder& style, ColorizationHistoryStore& history,
+                          const ExtendedAttributesManager& attributes)
 {
     if (folders.isEmpty()) {
         log::warning(QStringLiteral("No folders found."));
@@ -86,9 +91,8 @@ int SmartPaintOnce::paint(const QStringList& folders, const StyleFolder& style)
     bool stopped = false;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, [&stopped] { stopped = true; });
 
-    ColorizationHistoryStore& history = ColorizationHistoryStore::shared();
     history.beginBatch();
-    SmartSiblingAnalysis::Batch siblings;
+    SmartSiblingAnalysis::Batch siblings(attributes);
     bool failed = false;
     for (const QString& path : folders) {
         // A termination signal, and the history's timed writes, arrive through the event loop.

@@ -11,6 +11,8 @@
 
 namespace pigmo {
 
+class ColorizationHistoryStore;
+class ExtendedAttributesManager;
 class FolderStyler;
 
 // `pigmo2 --smart FOLDER...` when no Pigmo 2 runs: styles the folders one after the other, each with the
@@ -37,10 +39,11 @@ public:
     static int run(int argc, char** argv, const QStringList& folders);
 
     // Styles `folders` in order with `style` inside a running application, on its thread, as one batch: each
-    // parent listed once, the history written at the end (and every two seconds while it runs). SIGTERM or
-    // SIGINT let the folder being styled finish; the folders after it are reported as not styled. Returns the
-    // exit status.
-    static int paint(const QStringList& folders, const StyleFolder& style);
+    // parent listed once (siblings' styles read through `attributes`), `history` written at the end (and every
+    // two seconds while it runs). SIGTERM or SIGINT let the folder being styled finish; the folders after it
+    // are reported as not styled. Returns the exit status.
+    static int paint(const QStringList& folders, const StyleFolder& style, ColorizationHistoryStore& history,
+                     const ExtendedAttributesManager& attributes);
 
     // The line reported for one folder.
     static QString line(const QString& folderPath, const Result<ColorizationData>& outcome);

@@ -1,7 +1,6 @@
 #include "catalogue/IconsModel.h"
 
 #include "base/Log.h"
-#include "storage/BundleResources.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -88,25 +87,27 @@ QString emojiName(QStringView afterEmoji)
 
 } // namespace
 
-const IconsModel& IconsModel::shared()
+IconsModel::IconsModel(const QString& resourcesDirectory)
+    : resourcesDirectory_(resourcesDirectory)
 {
-    static const IconsModel model(BundleResources::directory());
-    return model;
 }
 
-IconsModel::IconsModel(const QString& resourcesDirectory)
+const IconsModel::Catalogues& IconsModel::loaded() const
 {
-    // The three sources are independent: the two larger ones load on their own threads.
-    auto lucide = std::async(std::launch::async, &loadLucideIcons, resourcesDirectory + QStringLiteral("/lucide"));
-    auto emojis =
-        std::async(std::launch::async, &loadEmojis, resourcesDirectory + QStringLiteral("/catalogues/emojis.txt"));
-    sfIcons_ = loadSFSymbols(resourcesDirectory + QStringLiteral("/catalogues/sf_symbols.txt"));
-    lucideIcons_ = lucide.get();
-    emojisIcons_ = emojis.get();
-    lucideByName_.reserve(lucideIcons_.size());
-    for (qsizetype i = 0; i < lucideIcons_.size(); ++i)
-        if (!lucideByName_.contains(lucideIcons_[i].name))
-            lucideByName_.insert(lucideIcons_[i].name, i);
+    std::call_once(loading_, [this] {
+        // The three sources are independent: the two larger ones load on their own threads.
+        auto lucide = std::async(std::launch::async, &loadLucideIcons, resourcesDirectory_ + QStringLiteral("/lucide"));
+        auto emojis =
+            std::async(std::launch::async, &loadEmojis, resourcesDirectory_ + QStringLiteral("/catalogues/emojis.txt"));
+        catalogues_.sf = loadSFSymbols(resourcesDirectory_ + QStringLiteral("/catalogues/sf_symbols.txt"));
+        catalogues_.lucide = lucide.get();
+        catalogues_.emoji = emojis.get();
+        catalogues_.lucideByName.reserve(catalogues_.lucide.size());
+        for (qsizetype i = 0; i < catalogues_.lucide.size(); ++i)
+            if (!catalogues_.lucideByName.contains(catalogues_.lucide[i].name))
+                catalogues_.lucideByName.insert(catalogues_.lucide[i].name, i);
+    });
+    return catalogues_;
 }
 
 const QList<Icon>& IconsModel::icons(int library) const
@@ -114,11 +115,11 @@ const QList<Icon>& IconsModel::icons(int library) const
     static const QList<Icon> none;
     switch (library) {
     case lucide:
-        return lucideIcons_;
+        return lucideIcons();
     case emoji:
-        return emojisIcons_;
+        return emojisIcons();
     case symbols:
-        return sfIcons_;
+        return sfIcons();
     default:
         return none;
     }
@@ -126,17 +127,19 @@ const QList<Icon>& IconsModel::icons(int library) const
 
 std::optional<Icon> IconsModel::randomIcon() const
 {
-    if (lucideIcons_.isEmpty())
+    const QList<Icon>& icons = lucideIcons();
+    if (icons.isEmpty())
         return std::nullopt;
-    return lucideIcons_[QRandomGenerator::global()->bounded(lucideIcons_.size())];
+    return icons[QRandomGenerator::global()->bounded(icons.size())];
 }
 
 std::optional<Icon> IconsModel::lucideIcon(const QString& name) const
 {
-    const auto found = lucideByName_.constFind(name);
-    if (found == lucideByName_.constEnd())
+    const Catalogues& catalogues = loaded();
+    const auto found = catalogues.lucideByName.constFind(name);
+    if (found == catalogues.lucideByName.constEnd())
         return std::nullopt;
-    return lucideIcons_[*found];
+    return catalogues.lucide[*found];
 }
 
 QList<Icon> IconsModel::loadLucideIcons(const QString& directory)

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 
+#include <mutex>
 #include <optional>
 
 namespace pigmo {
@@ -13,24 +14,23 @@ namespace pigmo {
 // The three glyph catalogues the user picks from and the smart styling draws on: the Lucide icons, the
 // platform symbols and the emoji, each a list of `Icon` in the order of its source.
 //
-// Reads files only (Qt Core): safe to create and to read from any thread. `shared()` is made, with its
-// catalogues, by whichever thread asks first; the lists never change afterwards, so every reader sees them
-// whole without locking.
+// Reads files only (Qt Core): safe to create and to read from any thread. The catalogues are loaded on the
+// first question, by whichever thread asks first (a keyword index build, as a rule), while the others wait;
+// they never change afterwards, so every reader sees them whole.
 class IconsModel {
 public:
     // The library codes of `icons(int)`.
     enum Library : int { lucide = 0, emoji = 1, symbols = 2 };
 
-    // The catalogues of the program's bundle resources (see `BundleResources`).
-    static const IconsModel& shared();
-
-    // Loads the catalogues of one resources directory: "lucide/*.svg", "catalogues/sf_symbols.txt" and
-    // "catalogues/emojis.txt" below it, in that order.
+    // The catalogues of one resources directory: "lucide/*.svg", "catalogues/sf_symbols.txt" and
+    // "catalogues/emojis.txt" below it, in that order. Reads nothing yet.
     explicit IconsModel(const QString& resourcesDirectory);
+    IconsModel(const IconsModel&) = delete;
+    IconsModel& operator=(const IconsModel&) = delete;
 
-    const QList<Icon>& lucideIcons() const { return lucideIcons_; }
-    const QList<Icon>& sfIcons() const { return sfIcons_; }
-    const QList<Icon>& emojisIcons() const { return emojisIcons_; }
+    const QList<Icon>& lucideIcons() const { return loaded().lucide; }
+    const QList<Icon>& sfIcons() const { return loaded().sf; }
+    const QList<Icon>& emojisIcons() const { return loaded().emoji; }
 
     // Code 0 gives the Lucide icons, 1 the emoji, 2 the platform symbols, any other code an empty list.
     const QList<Icon>& icons(int library) const;
@@ -48,10 +48,18 @@ public:
     static QList<Icon> loadEmojis(const QString& filePath);
 
 private:
-    QList<Icon> lucideIcons_;
-    QList<Icon> sfIcons_;
-    QList<Icon> emojisIcons_;
-    QHash<QString, qsizetype> lucideByName_; // first entry of each name
+    struct Catalogues {
+        QList<Icon> lucide;
+        QList<Icon> sf;
+        QList<Icon> emoji;
+        QHash<QString, qsizetype> lucideByName; // first entry of each name
+    };
+    // Loads the catalogues once.
+    const Catalogues& loaded() const;
+
+    QString resourcesDirectory_;
+    mutable std::once_flag loading_;
+    mutable Catalogues catalogues_;
 };
 
 } // namespace pigmo

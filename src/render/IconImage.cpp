@@ -1,6 +1,6 @@
 #include "render/IconImage.h"
 
-#include "catalogue/IconsModel.h"
+#include "storage/BundleResources.h"
 
 #include <QBuffer>
 #include <QCache>
@@ -199,10 +199,11 @@ std::shared_ptr<const GlyphPicture> pictureOfUrl(const QUrl& url, const QString&
         return pictureOfFile(*path);
     if (errno != ENOENT && errno != ENOTDIR) // there, but out of reach
         return nullptr;
-    // A style stored by an earlier installation names its Lucide file where that installation kept it.
-    if (const std::optional<Icon> lucide = IconsModel::shared().lucideIcon(name))
-        return pictureOfFile(lucide->url->toLocalFile());
-    return nullptr;
+    // A style stored by an earlier installation names its Lucide file where that installation kept it: the
+    // bundle's file of the same name takes its place (a name is one plain file name, never a path).
+    if (name.isEmpty() || name.startsWith(u'.') || name.contains(u'/'))
+        return nullptr;
+    return pictureOfFile(BundleResources::path(QStringLiteral("lucide/") + name + QStringLiteral(".svg")));
 }
 
 // Every symbolic icon of the installed Adwaita theme, by file name without ".svg"; listed once.

@@ -3,10 +3,10 @@
 namespace pigmo {
 
 ColorizationModelsGroup::ColorizationModelsGroup(const QList<Folder>& folders, bool autoApplySmartIfEmpty,
-                                                 FolderStyler* styler, QObject* parent)
+                                                 const ColorizationServices& services, QObject* parent)
     : QObject(parent)
     , autoApplySmartIfEmpty_(autoApplySmartIfEmpty)
-    , styler_(styler)
+    , services_(services)
 {
     appendModels(modelsFor(folders));
 }
@@ -38,7 +38,7 @@ QList<ColorizationModelsGroup::Model> ColorizationModelsGroup::modelsFor(const Q
     }
     QList<Model> models;
     for (const Folder& folder : fresh)
-        models.append(ColorizationViewModel::create(folder, autoApplySmartIfEmpty_, coordinator, styler_));
+        models.append(ColorizationViewModel::create(folder, autoApplySmartIfEmpty_, services_, coordinator));
     return models;
 }
 

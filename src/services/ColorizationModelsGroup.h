@@ -20,9 +20,9 @@ class ColorizationModelsGroup : public QObject {
 public:
     using Model = std::shared_ptr<ColorizationViewModel>;
 
-    // The models write through `styler` (not owned; nullptr: they write nothing).
-    ColorizationModelsGroup(const QList<Folder>& folders, bool autoApplySmartIfEmpty, FolderStyler* styler = nullptr,
-                            QObject* parent = nullptr);
+    // The models read and write through `services` (which outlive the group).
+    ColorizationModelsGroup(const QList<Folder>& folders, bool autoApplySmartIfEmpty,
+                            const ColorizationServices& services, QObject* parent = nullptr);
 
     const QList<Model>& models() const { return models_; }
     std::optional<int> currentIndex() const { return currentIndex_; }
@@ -48,7 +48,7 @@ private:
     QList<Model> models_;
     std::optional<int> currentIndex_;
     bool autoApplySmartIfEmpty_;
-    FolderStyler* styler_;
+    ColorizationServices services_;
 };
 
 } // namespace pigmo

@@ -4,6 +4,7 @@
 #include "catalogue/IconsModel.h"
 #include "render/ColorizationService.h"
 #include "services/FolderStyler.h"
+#include "smart/SmartIconService.h"
 #include "smart/SmartProposal.h"
 #include "storage/ColorizationHistoryStore.h"
 #include "storage/ExtendedAttributesManager.h"
@@ -13,11 +14,11 @@
 namespace pigmo {
 
 std::shared_ptr<ColorizationViewModel>
-ColorizationViewModel::create(const Folder& folder, bool autoApplySmartIfEmpty,
-                              std::shared_ptr<SmartAutoApplyCoordinator> coordinator, FolderStyler* styler)
+ColorizationViewModel::create(const Folder& folder, bool autoApplySmartIfEmpty, const ColorizationServices& services,
+                              std::shared_ptr<SmartAutoApplyCoordinator> coordinator)
 {
     // Released with deleteLater, so a worker thread dropping the last reference never deletes a QObject.
-    std::shared_ptr<ColorizationViewModel> model(new ColorizationViewModel(folder, styler),
+    std::shared_ptr<ColorizationViewModel> model(new ColorizationViewModel(folder, services),
                                                  [](ColorizationViewModel* m) { m->deleteLater(); });
     const bool found = model->loadStoredStyle();
     model->rendering_ = true;
@@ -32,9 +33,10 @@ ColorizationViewModel::create(const Folder& folder, bool autoApplySmartIfEmpty,
     return model;
 }
 
-ColorizationViewModel::ColorizationViewModel(const Folder& folder, FolderStyler* styler)
+ColorizationViewModel::ColorizationViewModel(const Folder& folder, const ColorizationServices& services)
     : folder_(folder)
-    , styler_(styler)
+    , services_(services)
+    , styler_(services.styler)
 {
     workflowTimer_.setTimerType(Qt::PreciseTimer);
     workflowTimer_.setInterval(frameInterval);
@@ -46,12 +48,12 @@ ColorizationViewModel::~ColorizationViewModel() = default;
 bool ColorizationViewModel::loadStoredStyle()
 {
     const QString path = folderPath();
-    if (std::optional<ColorizationData> stored = ExtendedAttributesManager::shared().readSettings(path)) {
+    if (std::optional<ColorizationData> stored = services_.attributes.readSettings(path)) {
         apply(*stored);
         log::print(QStringLiteral("Loaded settings from extended attributes for ") + path);
         return true;
     }
-    const auto& styles = ColorizationHistoryStore::shared().folderStyles();
+    const auto& styles = services_.history.folderStyles();
     if (auto it = styles.find(path); it != styles.end()) {
         apply(it.value());
         log::print(QStringLiteral("Loaded settings from history store for ") + path);
@@ -149,7 +151,7 @@ void ColorizationViewModel::resetToDefaults()
 
 void ColorizationViewModel::pickRandomIcon()
 {
-    if (std::optional<Icon> icon = IconsModel::shared().randomIcon())
+    if (std::optional<Icon> icon = services_.icons.randomIcon())
         setIcon(icon);
 }
 
@@ -177,14 +179,14 @@ void ColorizationViewModel::showNextFrame()
     // After the twelfth frame's 80 ms the suggestion step runs, as soon as the keyword index is ready; until
     // then the animation goes on and the index's readiness signal ends it.
     if (framesShown_ >= loadingFrames) {
-        if (smart::isIndexReady()) {
+        if (services_.smartIcons.isReady()) {
             finishLoading();
             return;
         }
         if (!indexReadyConnection_) {
-            indexReadyConnection_ = connect(smart::indexNotifier(), SIGNAL(indexReady()), this, SLOT(finishLoading()),
-                                            Qt::QueuedConnection);
-            smart::requestIndex();
+            indexReadyConnection_ = connect(&services_.smartIcons, &SmartIconService::indexReady, this,
+                                            &ColorizationViewModel::finishLoading, Qt::QueuedConnection);
+            services_.smartIcons.buildIndexIfNeeded();
         }
     }
     const QList<QImage>& frames = ColorizationService::loadingIcons();
@@ -214,10 +216,11 @@ void ColorizationViewModel::runFullSmartWorkflow(const QList<ColorizationData>& 
 {
     const QString name = folder_.name();
     log::system(QStringLiteral("[Smart] 🧠 Running full smart workflow for: ") + name);
-    const smart::SiblingProposal proposal = smart::proposeFromSiblings(folderPath(), extraSiblings);
+    const smart::SiblingProposal proposal =
+        smart::proposeFromSiblings(services_.attributes, folderPath(), extraSiblings);
     setColor(proposal.color);
     setIntensity(proposal.intensity);
-    if (std::optional<Icon> icon = smart::proposeIcon(folderPath(), proposal.siblings))
+    if (std::optional<Icon> icon = smart::proposeIcon(services_.smartIcons, folderPath(), proposal.siblings))
         setIcon(icon);
     setIconSize(proposal.iconSize);
     setIconStyle(proposal.iconStyle);

@@ -14,9 +14,22 @@
 
 namespace pigmo {
 
+class ColorizationHistoryStore;
+class ExtendedAttributesManager;
 class FolderStyler;
+class IconsModel;
+class SmartIconService;
 
 enum class SmartLoadingState { idle, loading, success };
+
+// What the editing models read, and the styler they write through. Every one outlives the models.
+struct ColorizationServices {
+    const ExtendedAttributesManager& attributes; // the stored style, read first
+    const ColorizationHistoryStore& history;     // the style the history remembers, read second
+    const IconsModel& icons;                     // random glyphs
+    SmartIconService& smartIcons;                // the smart workflow's glyph proposals
+    FolderStyler* styler = nullptr;              // not owned; nullptr: the models write nothing
+};
 
 // The styles proposed so far for the folders of one batch, in the order their smart workflows finished.
 // Shared (and kept alive) by that batch's running workflows; GUI thread only.
@@ -46,8 +59,8 @@ public:
     static constexpr std::chrono::milliseconds successDisplay{700};
 
     static std::shared_ptr<ColorizationViewModel>
-    create(const Folder& folder, bool autoApplySmartIfEmpty,
-           std::shared_ptr<SmartAutoApplyCoordinator> coordinator = nullptr, FolderStyler* styler = nullptr);
+    create(const Folder& folder, bool autoApplySmartIfEmpty, const ColorizationServices& services,
+           std::shared_ptr<SmartAutoApplyCoordinator> coordinator = nullptr);
     ~ColorizationViewModel() override;
 
     const Folder& folder() const { return folder_; }
@@ -100,7 +113,7 @@ Q_SIGNALS:
     void smartLoadingStateChanged(pigmo::SmartLoadingState state);
 
 private:
-    ColorizationViewModel(const Folder& folder, FolderStyler* styler);
+    ColorizationViewModel(const Folder& folder, const ColorizationServices& services);
     // True when a stored style was found and applied.
     bool loadStoredStyle();
     void render();
@@ -111,6 +124,7 @@ private:
     Q_SLOT void finishLoading();
 
     Folder folder_;
+    ColorizationServices services_;
     FolderStyler* styler_; // not owned; nullptr: writes nothing
     HSL color_ = defaultColor;
     double intensity_ = defaultIntensity;

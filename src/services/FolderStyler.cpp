@@ -37,10 +37,11 @@ QString threadDescription()
 const QString FolderStyler::queueName = QStringLiteral("com.paintDirs.iconQueue");
 
 FolderStyler::FolderStyler(ColorizationHistoryStore& history, const ExtendedAttributesManager& attributes,
-                           QObject* parent)
+                           SmartIconService& smartIcons, QObject* parent)
     : QObject(parent)
     , history_(history)
     , attributes_(attributes)
+    , smartIcons_(smartIcons)
 {
     qRegisterMetaType<FolderStyler::Outcome>();
     queue_.setObjectName(queueName);
@@ -73,11 +74,15 @@ void FolderStyler::styleByName(const QList<Folder>& folders, const QString& logP
         return;
     // `scans` is used on the queue only, `unfinished` on this thread only.
     struct Batch {
+        explicit Batch(const ExtendedAttributesManager& attributes)
+            : own(attributes)
+        {
+        }
         SmartSiblingAnalysis::Batch own;
         SmartSiblingAnalysis::Batch* scans = nullptr;
         qsizetype unfinished = 0;
     };
-    auto batch = std::make_shared<Batch>();
+    auto batch = std::make_shared<Batch>(attributes_);
     batch->scans = siblings ? siblings : &batch->own;
     batch->unfinished = folders.size();
     history_.beginBatch();
@@ -171,7 +176,7 @@ FolderStyler::Outcome FolderStyler::styleFromName(const Folder& folder, const QS
                                                   SmartSiblingAnalysis::Batch& siblings) const
 {
     const QString& path = folder.path();
-    const ColorizationData style = smart::proposeStyle(siblings, path, logPrefix, indexWait);
+    const ColorizationData style = smart::proposeStyle(smartIcons_, siblings, path, logPrefix, indexWait);
     if (!style.isFinite()) {
         log::warning(logPrefix + QStringLiteral("Refused to style %1: the style holds a non-finite number.").arg(path));
         return failed(folder, Operation::styleByName, nonFinite());

@@ -18,6 +18,7 @@ namespace pigmo {
 
 class ColorizationHistoryStore;
 class ExtendedAttributesManager;
+class SmartIconService;
 
 // The one writer of folder styles. Every write (a rendered style applied, a style removed, a folder styled
 // by its name and siblings) runs on one serial queue, the icon queue, so two writes to one folder never
@@ -47,9 +48,13 @@ public:
     // "com.paintDirs.iconQueue".
     static const QString queueName;
 
-    // The stores must outlive the styler.
+    // The stores and the keyword index (which proposes glyphs by name) must outlive the styler.
     FolderStyler(ColorizationHistoryStore& history, const ExtendedAttributesManager& attributes,
-                 QObject* parent = nullptr);
+                 SmartIconService& smartIcons, QObject* parent = nullptr);
+
+    ColorizationHistoryStore& history() const { return history_; }
+    const ExtendedAttributesManager& attributes() const { return attributes_; }
+    SmartIconService& smartIcons() const { return smartIcons_; }
     ~FolderStyler() override;
 
     // Sets `image` as the folder's icon and records `style`.
@@ -94,6 +99,7 @@ private:
 
     ColorizationHistoryStore& history_;
     const ExtendedAttributesManager& attributes_;
+    SmartIconService& smartIcons_;
     QThreadPool queue_;
     std::atomic<bool> finishing_{false};
 };

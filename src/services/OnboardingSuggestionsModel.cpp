@@ -184,7 +184,7 @@ std::optional<Icon> OnboardingSuggestionsModel::lookUpIcon(const QString& name,
 std::optional<OnboardingSuggestionsModel::Suggestion>
 OnboardingSuggestionsModel::makeSuggestion(const QString& path) const
 {
-    const QList<ColorizationData> siblings = SmartSiblingAnalysis::siblingColorizations(path);
+    const QList<ColorizationData> siblings = SmartSiblingAnalysis::siblingColorizations(services_.attributes, path);
     std::optional<Icon> icon = lookUpIcon(lastComponent(path), siblings);
     if (!icon)
         return std::nullopt;

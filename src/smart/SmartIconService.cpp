@@ -7,7 +7,6 @@
 #include "smart/TextFolding.h"
 #include "storage/BundleResources.h"
 
-#include <QCoreApplication>
 #include <QRandomGenerator>
 
 #include <algorithm>
@@ -222,23 +221,16 @@ std::optional<IconLibrary> voteOf(const Icon& icon)
 
 } // namespace
 
-SmartIconService& SmartIconService::shared()
+SmartIconService::SourcesProvider SmartIconService::bundleSources(const IconsModel& icons)
 {
-    static SmartIconService service([] {
+    // The catalogues are taken on the build's worker, where they load (on the first build) while the keyword
+    // files are read.
+    return [&icons] {
         return IndexSources{
-            {}, smart::selectedFolderLanguages(), BundleResources::path(QStringLiteral("keywords")), [] {
-                const IconsModel& catalogues = IconsModel::shared();
-                return IconCatalogues{catalogues.lucideIcons(), catalogues.sfIcons(), catalogues.emojisIcons()};
+            {}, smart::selectedFolderLanguages(), BundleResources::path(QStringLiteral("keywords")), [&icons] {
+                return IconCatalogues{icons.lucideIcons(), icons.sfIcons(), icons.emojisIcons()};
             }};
-    });
-    // A build still running when the program ends must stop while the catalogues, the log and Qt still
-    // exist: the application's destructor joins the worker, long before static objects are destroyed.
-    static const bool joinsAtExit = [] {
-        qAddPostRoutine([] { SmartIconService::shared().shutdown(); });
-        return true;
-    }();
-    Q_UNUSED(joinsAtExit)
-    return service;
+    };
 }
 
 SmartIconService::SmartIconService(SourcesProvider sources, QObject* parent)

@@ -20,6 +20,8 @@
 
 namespace pigmo {
 
+class IconsModel;
+
 // The keyword index behind the smart glyph proposal, and the matching that reads it.
 //
 // The index is built on the service's own serial worker ("io.velmar.smartIcon.build"): at start-up
@@ -71,9 +73,9 @@ public:
     // Produces what a build reads; called on the worker thread at the start of every build.
     using SourcesProvider = std::function<IndexSources()>;
 
-    // The program's index: the shared icon catalogues, the bundle's keyword files and the stored
-    // folder-name languages. Created on first use, lives for the whole run.
-    static SmartIconService& shared();
+    // What the program's index reads: the catalogues of `icons` (which must outlive every build), the
+    // bundle's keyword files and the stored folder-name languages.
+    static SourcesProvider bundleSources(const IconsModel& icons);
 
     explicit SmartIconService(SourcesProvider sources, QObject* parent = nullptr);
     // Drops builds that have not started and waits for a running one.

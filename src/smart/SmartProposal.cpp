@@ -6,9 +6,10 @@
 
 namespace pigmo::smart {
 
-SiblingProposal proposeFromSiblings(const QString& folderPath, const QList<ColorizationData>& extraSiblings)
+SiblingProposal proposeFromSiblings(const ExtendedAttributesManager& attributes, const QString& folderPath,
+                                    const QList<ColorizationData>& extraSiblings)
 {
-    SmartSiblingAnalysis::Batch batch;
+    SmartSiblingAnalysis::Batch batch(attributes);
     return proposeFromSiblings(batch, folderPath, extraSiblings);
 }
 
@@ -24,41 +25,22 @@ SiblingProposal proposeFromSiblings(SmartSiblingAnalysis::Batch& batch, const QS
     return proposal;
 }
 
-std::optional<Icon> proposeIcon(const QString& folderPath, const QList<ColorizationData>& siblings)
+std::optional<Icon> proposeIcon(SmartIconService& icons, const QString& folderPath,
+                                const QList<ColorizationData>& siblings)
 {
-    return SmartIconService::shared().findIcon(folderPath.section(u'/', -1), siblings);
+    return icons.findIcon(folderPath.section(u'/', -1), siblings);
 }
 
-bool isIndexReady()
-{
-    return SmartIconService::shared().isReady();
-}
-
-void requestIndex()
-{
-    SmartIconService::shared().buildIndexIfNeeded();
-}
-
-QObject* indexNotifier()
-{
-    return &SmartIconService::shared();
-}
-
-bool waitUntilIndexReady(std::chrono::milliseconds timeout)
-{
-    return SmartIconService::shared().waitUntilReady(timeout);
-}
-
-ColorizationData proposeStyle(SmartSiblingAnalysis::Batch& batch, const QString& folderPath, const QString& logPrefix,
-                              std::chrono::milliseconds indexWait)
+ColorizationData proposeStyle(SmartIconService& icons, SmartSiblingAnalysis::Batch& batch, const QString& folderPath,
+                              const QString& logPrefix, std::chrono::milliseconds indexWait)
 {
     const SiblingProposal proposal = proposeFromSiblings(batch, folderPath, {});
-    if (!waitUntilIndexReady(indexWait)) {
+    if (!icons.waitUntilReady(indexWait)) {
         log::warning(logPrefix + QStringLiteral("Keyword index not ready after %1 ms; styling %2 without a glyph")
                                      .arg(indexWait.count())
                                      .arg(folderPath.section(u'/', -1)));
     }
-    return ColorizationData{proposal.color, proposal.intensity, proposeIcon(folderPath, proposal.siblings),
+    return ColorizationData{proposal.color, proposal.intensity, proposeIcon(icons, folderPath, proposal.siblings),
                             proposal.iconSize, proposal.iconStyle};
 }
 

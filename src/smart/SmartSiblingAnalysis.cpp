@@ -119,7 +119,7 @@ SmartSiblingAnalysis::Batch::Listing& SmartSiblingAnalysis::Batch::listing(const
             continue;
         const QString path = QDir::cleanPath(QFile::decodeName(entry.path().c_str()));
         listed.places.insert(path, listed.folders.size());
-        listed.folders.append({path, name, ExtendedAttributesManager::shared().storedSettings(path)});
+        listed.folders.append({path, name, attributes_.storedSettings(path)});
     }
     return listed;
 }
@@ -164,9 +164,10 @@ void SmartSiblingAnalysis::Batch::remember(const QString& folderPath, const Colo
     }
 }
 
-QList<ColorizationData> SmartSiblingAnalysis::siblingColorizations(const QString& folderPath)
+QList<ColorizationData> SmartSiblingAnalysis::siblingColorizations(const ExtendedAttributesManager& attributes,
+                                                                   const QString& folderPath)
 {
-    return Batch().siblingColorizations(folderPath);
+    return Batch(attributes).siblingColorizations(folderPath);
 }
 
 bool SmartSiblingAnalysis::isSiblingFolder(const QString& candidatePath, const QString& folderPath)

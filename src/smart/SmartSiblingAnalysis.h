@@ -12,6 +12,8 @@
 
 namespace pigmo {
 
+class ExtendedAttributesManager;
+
 // Proposals for a folder styled automatically, taken from the styles of the folders next to it: a hue of
 // its own (the middle of the widest gap between the siblings' hues) with their average saturation and
 // lightness, their average intensity and glyph size, and their most common glyph style. Stateless; every
@@ -33,6 +35,12 @@ public:
     // the listing are not seen. One batch belongs to one thread at a time.
     class Batch {
     public:
+        // Reads the siblings' styles through `attributes`, which outlives the batch.
+        explicit Batch(const ExtendedAttributesManager& attributes)
+            : attributes_(attributes)
+        {
+        }
+
         // As `siblingColorizations(of:)`, with the same lines (per-sibling lines are diagnostic).
         QList<ColorizationData> siblingColorizations(const QString& folderPath);
         // The style just applied to a folder of the batch (a folder not listed yet joins its parent's list).
@@ -51,13 +59,15 @@ public:
         };
         Listing& listing(const QString& parentPath);
 
+        const ExtendedAttributesManager& attributes_;
         QHash<QString, Listing> listings_;
     };
 
     // The stored styles of the visible sibling folders, in directory order (the folder itself, hidden
     // entries and files are no siblings). An unreadable parent gives an empty list. One listing of the
     // parent and one attribute read per sibling; a line per sibling only in the diagnostic log.
-    static QList<ColorizationData> siblingColorizations(const QString& folderPath);
+    static QList<ColorizationData> siblingColorizations(const ExtendedAttributesManager& attributes,
+                                                        const QString& folderPath);
     // A directory other than the folder itself (symbolic links are not followed).
     static bool isSiblingFolder(const QString& candidatePath, const QString& folderPath);
 

@@ -148,13 +148,6 @@ QString withoutTrailingSlash(QString path)
 
 } // namespace
 
-ColorizationHistoryStore& ColorizationHistoryStore::shared()
-{
-    // Deliberately never destroyed: it outlives every user, including those that run at exit.
-    static auto* store = new ColorizationHistoryStore();
-    return *store;
-}
-
 ColorizationHistoryStore::ColorizationHistoryStore(QObject* parent)
     : QObject(parent)
     , files_(defaultStorageDirectory())

@@ -52,9 +52,6 @@ public:
     static inline const QString logFileName = QStringLiteral("history_log.json");
     static inline const QString stylesFileName = QStringLiteral("folder_styles.json");
 
-    // The program's single store, created on first use and kept for the whole run.
-    static ColorizationHistoryStore& shared();
-
     // Loads the current styles.
     explicit ColorizationHistoryStore(QObject* parent = nullptr);
 

@@ -23,12 +23,6 @@ QString quotedName()
 
 } // namespace
 
-ExtendedAttributesManager& ExtendedAttributesManager::shared()
-{
-    static ExtendedAttributesManager instance;
-    return instance;
-}
-
 std::optional<ColorizationData> ExtendedAttributesManager::readSettings(const QString& folderPath) const
 {
     const QString path = displayPath(folderPath);

@@ -18,9 +18,6 @@ class ExtendedAttributesManager {
 public:
     static inline const QString attributeName = QStringLiteral("io.velmar.PaintDirs.settings");
 
-    // The instance the program shares; any instance behaves the same.
-    static ExtendedAttributesManager& shared();
-
     virtual ~ExtendedAttributesManager() = default;
 
     // `folderPath`: the folder's absolute path; a symbolic link there is followed.

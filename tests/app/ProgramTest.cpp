@@ -53,10 +53,7 @@ protected:
         return QDir(work).filePath(name);
     }
 
-    static bool styled(const QString& path)
-    {
-        return ExtendedAttributesManager::shared().readSettings(path).has_value();
-    }
+    static bool styled(const QString& path) { return ExtendedAttributesManager{}.readSettings(path).has_value(); }
 
     // As over SSH or in a cron job: no X11, no Wayland, no platform named.
     void withoutDisplay()
@@ -108,7 +105,7 @@ TEST_F(ProgramTest, SmartStylesForwardsAndEndsCleanlyOnSigterm)
     // A styled sibling: the new folders take their intensity and style from it.
     const QString photos = makeFolder(QStringLiteral("Photos"));
     ColorizationData sibling{HSL{30, 80, 50}, 0.8, std::nullopt, 150.0, IconStyle::vibrant()};
-    ExtendedAttributesManager::shared().writeSettings(sibling, photos);
+    ExtendedAttributesManager{}.writeSettings(sibling, photos);
     const QStringList names{"Invoices", "Music", "Recipes"};
     QStringList paths;
     for (const QString& name : names)
@@ -126,7 +123,7 @@ TEST_F(ProgramTest, SmartStylesForwardsAndEndsCleanlyOnSigterm)
         << program.readAllStandardError().toStdString();
     std::cout << "[ INFO     ] a forwarded --smart request styled three folders in " << clock.elapsed() << " ms\n";
     for (const QString& path : paths) {
-        const std::optional<ColorizationData> data = ExtendedAttributesManager::shared().readSettings(path);
+        const std::optional<ColorizationData> data = ExtendedAttributesManager{}.readSettings(path);
         ASSERT_TRUE(data);
         EXPECT_TRUE(data->icon) << path.toStdString();
         EXPECT_DOUBLE_EQ(data->intensity, 0.8); // from the styled siblings
@@ -250,7 +247,7 @@ TEST_F(ProgramTest, SmartWithNothingRunningStylesWithoutADisplayAndEnds)
     ASSERT_EQ(smart.out.size(), 2) << smart.out.join(u'\n').toStdString();
     for (int i = 0; i < 2; ++i) {
         const QString path = i == 0 ? invoices : music;
-        const std::optional<ColorizationData> data = ExtendedAttributesManager::shared().readSettings(path);
+        const std::optional<ColorizationData> data = ExtendedAttributesManager{}.readSettings(path);
         ASSERT_TRUE(data) << path.toStdString();
         ASSERT_TRUE(data->icon) << "a glyph for a name the keyword index knows";
         const QString glyph = data->icon->emoji.value_or(data->icon->name);

@@ -54,14 +54,14 @@ protected:
         }
     }
 
-    static void expectStyledWithGlyph(const Folder& folder)
+    void expectStyledWithGlyph(const Folder& folder)
     {
-        const std::optional<ColorizationData> stored = ExtendedAttributesManager::shared().readSettings(folder.path());
+        const std::optional<ColorizationData> stored = services.attributes().readSettings(folder.path());
         ASSERT_TRUE(stored) << folder.path().toStdString();
         EXPECT_TRUE(stored->icon) << "no glyph for " << folder.name().toStdString();
         EXPECT_TRUE(stored->iconSize);
         EXPECT_TRUE(GvfsMetadata::customIcon(folder.path()).startsWith(QStringLiteral("file://")));
-        EXPECT_EQ(ColorizationHistoryStore::shared().folderStyles().value(folder.path()), *stored);
+        EXPECT_EQ(services.history().folderStyles().value(folder.path()), *stored);
     }
 
     QTemporaryDir root;
@@ -84,7 +84,7 @@ TEST_F(SmartIntakeTest, EveryFolderGetsAGlyphWhileTheIndexIsStillBuilding)
 
 TEST_F(SmartIntakeTest, ASlowIndexBuildStillGivesGlyphs)
 {
-    SmartIconService::shared().setBuildDelayForTesting(std::chrono::milliseconds(3000));
+    services.smartIcons().setBuildDelayForTesting(std::chrono::milliseconds(3000));
     const QList<Folder> folders = makeFolders({"Invoices", "Music", "Recipes"});
     test::LogCapture log;
     AppDelegate delegate(services);
@@ -109,14 +109,14 @@ TEST_F(SmartIntakeTest, AFolderThatCannotTakeAnIconIsSkippedAndTheOthersGoOn)
     EXPECT_EQ(painted.at(0).at(0).value<FolderStyler::Outcome>().folder, missing);
     EXPECT_FALSE(painted.at(0).at(0).value<FolderStyler::Outcome>().succeeded());
     EXPECT_TRUE(painted.at(1).at(0).value<FolderStyler::Outcome>().succeeded());
-    EXPECT_FALSE(ColorizationHistoryStore::shared().folderStyles().contains(missing.path()));
+    EXPECT_FALSE(services.history().folderStyles().contains(missing.path()));
     expectStyledWithGlyph(folders.first());
 }
 
 // The editor's smart workflow of a folder opened before the index is ready waits for it and ends with a glyph.
 TEST_F(SmartIntakeTest, AnOpenedFolderProposedBeforeTheIndexIsReadyEndsWithAGlyph)
 {
-    SmartIconService::shared().setBuildDelayForTesting(std::chrono::milliseconds(1500));
+    services.smartIcons().setBuildDelayForTesting(std::chrono::milliseconds(1500));
     const QList<Folder> folders = makeFolders({"Music"});
     AppDelegate delegate(services);
     LaunchRequest request{LaunchRequest::Action::open, {folders.first().path()}};
@@ -124,7 +124,6 @@ TEST_F(SmartIntakeTest, AnOpenedFolderProposedBeforeTheIndexIsReadyEndsWithAGlyp
     ASSERT_TRUE(QTest::qWaitFor([&] { return delegate.contentView()->folders() == folders; }, 5000));
     const ColorizationModelsGroup::Model model = delegate.contentView()->colorizers().models().first();
     ASSERT_TRUE(QTest::qWaitFor([&] { return model->icon().has_value(); }, 30'000));
-    EXPECT_TRUE(SmartIconService::shared().isReady());
-    EXPECT_FALSE(
-        ExtendedAttributesManager::shared().readSettings(folders.first().path())); // only proposed, not applied
+    EXPECT_TRUE(services.smartIcons().isReady());
+    EXPECT_FALSE(services.attributes().readSettings(folders.first().path())); // only proposed, not applied
 }

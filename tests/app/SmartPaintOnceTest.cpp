@@ -3,6 +3,7 @@
 #include "services/FolderStyler.h"
 #include "storage/ColorizationHistoryStore.h"
 #include "storage/ExtendedAttributesManager.h"
+#include "support/CoreServices.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
@@ -39,6 +40,17 @@ Icon lucide(const QString& name)
     return icon;
 }
 
+// The stores a run records its history in and reads the siblings' styles through.
+struct Stores {
+    ColorizationHistoryStore history;
+    const ExtendedAttributesManager attributes{};
+
+    int paint(const QStringList& folders, const SmartPaintOnce::StyleFolder& style)
+    {
+        return SmartPaintOnce::paint(folders, style, history, attributes);
+    }
+};
+
 } // namespace
 
 TEST(SmartPaintOnceTest, OneLinePerFolderWithItsGlyphOrWhyNot)
@@ -56,6 +68,7 @@ TEST(SmartPaintOnceTest, OneLinePerFolderWithItsGlyphOrWhyNot)
 TEST(SmartPaintOnceTest, StylesInOrderAndAnswersWithTheStatus)
 {
     LogCapture log(false);
+    Stores stores;
     QStringList asked;
     const auto style = [&asked](const QString& path, SmartSiblingAnalysis::Batch&) -> Result<ColorizationData> {
         asked.append(path);
@@ -64,31 +77,32 @@ TEST(SmartPaintOnceTest, StylesInOrderAndAnswersWithTheStatus)
         return withGlyph(lucide(path.section(u'/', -1).toLower()));
     };
 
-    EXPECT_EQ(SmartPaintOnce::paint({"/a/Invoices", "/a/Receipt"}, style), SmartPaintOnce::allStyled);
+    EXPECT_EQ(stores.paint({"/a/Invoices", "/a/Receipt"}, style), SmartPaintOnce::allStyled);
     EXPECT_EQ(log.lines(log::Channel::standardOutput), (QStringList{"/a/Invoices: invoices", "/a/Receipt: receipt"}));
     EXPECT_TRUE(log.lines(log::Channel::systemLog).isEmpty());
 
     log.clear();
-    EXPECT_EQ(SmartPaintOnce::paint({"/a/broken", "/a/Music"}, style), SmartPaintOnce::someFailed);
+    EXPECT_EQ(stores.paint({"/a/broken", "/a/Music"}, style), SmartPaintOnce::someFailed);
     EXPECT_EQ(log.lines(log::Channel::standardOutput),
               (QStringList{"/a/broken: not styled: its icon could not be drawn", "/a/Music: music"}));
     EXPECT_EQ(asked, (QStringList{"/a/Invoices", "/a/Receipt", "/a/broken", "/a/Music"}));
 
     log.clear();
-    EXPECT_EQ(SmartPaintOnce::paint({}, style), SmartPaintOnce::noneFound);
+    EXPECT_EQ(stores.paint({}, style), SmartPaintOnce::noneFound);
     EXPECT_EQ(log.lines(log::Channel::systemLog), QStringList{"No folders found."});
 }
 
 TEST(SmartPaintOnceTest, ATerminationSignalLetsTheCurrentFolderFinishAndStopsTheRest)
 {
     LogCapture log(false);
+    Stores stores;
     QStringList styled;
     const auto style = [&styled](const QString& path, SmartSiblingAnalysis::Batch&) -> Result<ColorizationData> {
         styled.append(path);
         std::raise(SIGTERM); // arrives while this folder is being styled
         return withGlyph(std::nullopt);
     };
-    EXPECT_EQ(SmartPaintOnce::paint({"/a/One", "/a/Two", "/a/Three"}, style), SmartPaintOnce::someFailed);
+    EXPECT_EQ(stores.paint({"/a/One", "/a/Two", "/a/Three"}, style), SmartPaintOnce::someFailed);
     EXPECT_EQ(styled, QStringList{"/a/One"});
     EXPECT_EQ(log.lines(log::Channel::standardOutput),
               (QStringList{"/a/One: no glyph", "/a/Two: not styled: the program was asked to end",
@@ -102,8 +116,11 @@ TEST(SmartPaintOnceTest, TheSmartStyleOfAFolderThatWentAwayIsRefusedWithItsReaso
     const QString music = dir.filePath(QStringLiteral("Invoices"));
     ASSERT_TRUE(QDir().mkdir(music));
     LogCapture log(false);
-    FolderStyler styler(ColorizationHistoryStore::shared(), ExtendedAttributesManager::shared());
-    EXPECT_EQ(SmartPaintOnce::paint({gone, music}, SmartPaintOnce::through(styler)), SmartPaintOnce::someFailed);
+    test::CoreServices services;
+    FolderStyler styler(services.history, services.attributes, services.smartIcons);
+    EXPECT_EQ(
+        SmartPaintOnce::paint({gone, music}, SmartPaintOnce::through(styler), services.history, services.attributes),
+        SmartPaintOnce::someFailed);
     const QStringList lines = log.lines(log::Channel::standardOutput);
     ASSERT_EQ(lines.size(), 2);
     EXPECT_EQ(lines[0], gone + QStringLiteral(": not styled: its icon could not be set"));
@@ -111,7 +128,7 @@ TEST(SmartPaintOnceTest, TheSmartStyleOfAFolderThatWentAwayIsRefusedWithItsReaso
     EXPECT_NE(lines[1], music + QStringLiteral(": no glyph")) << "the keyword index knows invoices";
     EXPECT_TRUE(log.contains(QStringLiteral("[Smart] ❌ Failed to set icon on ") + gone)) << "warned, always";
     EXPECT_FALSE(log.contains(QStringLiteral("Applied smart icon"))) << "diagnostic lines are off";
-    const QMap<QString, ColorizationData>& styles = ColorizationHistoryStore::shared().folderStyles();
+    const QMap<QString, ColorizationData>& styles = services.history.folderStyles();
     EXPECT_TRUE(styles.contains(music)) << "the styler records what it styled";
     EXPECT_FALSE(styles.contains(gone)) << "a failure is not recorded";
 }
@@ -122,17 +139,18 @@ TEST(SmartPaintOnceTest, TheFoldersOfARunAreOneBatch)
     for (const char* name : {"Invoices", "Music", "Photos"})
         ASSERT_TRUE(QDir(dir.path()).mkdir(QString::fromLatin1(name)));
     LogCapture log; // with the diagnostic lines, which count the siblings
-    const QString logFile = ColorizationHistoryStore::shared().storageDirectory() + QStringLiteral("/") +
-                            ColorizationHistoryStore::logFileName;
+    test::CoreServices services;
+    const QString logFile =
+        services.history.storageDirectory() + QStringLiteral("/") + ColorizationHistoryStore::logFileName;
     const QByteArray escapedParent = dir.path().toUtf8().replace("/", "\\/"); // as the log writes it
-    FolderStyler styler(ColorizationHistoryStore::shared(), ExtendedAttributesManager::shared());
+    FolderStyler styler(services.history, services.attributes, services.smartIcons);
     QList<bool> recordedSoFar;
     QObject::connect(&styler, &FolderStyler::folderFinished, [&](const FolderStyler::Outcome&) {
         QFile file(logFile);
         recordedSoFar.append(file.open(QIODevice::ReadOnly) && file.readAll().contains(escapedParent));
     });
     EXPECT_EQ(SmartPaintOnce::paint({dir.filePath("Invoices"), dir.filePath("Music"), dir.filePath("Photos")},
-                                    SmartPaintOnce::through(styler)),
+                                    SmartPaintOnce::through(styler), services.history, services.attributes),
               SmartPaintOnce::allStyled);
     EXPECT_EQ(recordedSoFar, (QList<bool>{false, false, false})) << "the history is written when the run ends";
     QFile file(logFile);

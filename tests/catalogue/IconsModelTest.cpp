@@ -9,9 +9,6 @@
 #include <QSet>
 #include <QTemporaryDir>
 
-#include <future>
-#include <vector>
-
 using pigmo::Icon;
 using pigmo::IconsModel;
 
@@ -158,20 +155,15 @@ TEST_F(IconsModelTest, LibraryCodesAndRandomPick)
     EXPECT_EQ(model.lucideIcon(QStringLiteral("b")), model.lucideIcons()[1]);
 }
 
-TEST(IconsModelSharedTest, MadeOnceFromTheBundleWhenManyThreadsAskAtOnce)
+TEST(IconsModelBundleTest, TheBundleGivesItsThreeCatalogues)
 {
-    std::vector<std::future<const IconsModel*>> askers;
-    for (int i = 0; i < 4; ++i)
-        askers.push_back(std::async(std::launch::async, [] { return &IconsModel::shared(); }));
-    const IconsModel* first = askers.front().get();
-    for (size_t i = 1; i < askers.size(); ++i)
-        EXPECT_EQ(askers[i].get(), first);
-    EXPECT_EQ(first->lucideIcons(),
+    const IconsModel bundle(pigmo::BundleResources::directory());
+    EXPECT_EQ(bundle.lucideIcons(),
               IconsModel::loadLucideIcons(pigmo::BundleResources::path(QStringLiteral("lucide"))));
-    EXPECT_TRUE(first->lucideIcon(QStringLiteral("folder")));
+    EXPECT_TRUE(bundle.lucideIcon(QStringLiteral("folder")));
     EXPECT_TRUE(
-        first->sfIcons().contains(Icon{{}, QStringLiteral("folder.open"), {}, QStringLiteral("folder.open"), {}}));
-    ASSERT_FALSE(first->emojisIcons().isEmpty());
-    EXPECT_EQ(first->emojisIcons().first().emoji, QString::fromUtf8("😀"));
-    EXPECT_EQ(first->emojisIcons().first().name, "grinning face");
+        bundle.sfIcons().contains(Icon{{}, QStringLiteral("folder.open"), {}, QStringLiteral("folder.open"), {}}));
+    ASSERT_FALSE(bundle.emojisIcons().isEmpty());
+    EXPECT_EQ(bundle.emojisIcons().first().emoji, QString::fromUtf8("😀"));
+    EXPECT_EQ(bundle.emojisIcons().first().name, "grinning face");
 }

@@ -86,7 +86,7 @@ protected:
     }
     static bool untouched(const QString& path)
     {
-        return !ExtendedAttributesManager::shared().readSettings(path) && GvfsMetadata::customIcon(path).isEmpty() &&
+        return !ExtendedAttributesManager{}.readSettings(path) && GvfsMetadata::customIcon(path).isEmpty() &&
                !QFile::exists(path + QStringLiteral("/.directory"));
     }
 

@@ -6,6 +6,7 @@
 //   pigmo_gallery --list         the file names, one a line
 
 #include "GalleryScene.h"
+#include "support/CoreServices.h"
 
 #include "catalogue/IconsModel.h"
 #include "platform/Appearance.h"
@@ -108,6 +109,7 @@ int write(const QString& directory)
     QTemporaryDir samples;
     LocalizationManager localization{QStringList{QStringLiteral("en")}};
     localization.setCurrentLanguage(QStringLiteral("en"));
+    test::CoreServices core;
     int failures = 0;
     for (const QString& theme : themes) {
         const bool dark = theme == u"dark";
@@ -119,19 +121,20 @@ int write(const QString& directory)
             qputenv("XDG_DATA_HOME", data.path().toUtf8());
             PalettesManager palettes;
             ColorizationHistoryStore history;
-            const auto styled = [&samples](const QString& name) {
+            int made = 0;
+            GalleryContext context{localization, palettes, history, core.icons, core.smartIcons, core.attributes, {}};
+            context.namedFolder = [&samples, &context](const QString& name) {
                 const QString path = samples.filePath(name);
                 QDir().mkpath(path);
-                auto model = ColorizationViewModel::create(*Folder::fromPath(path), false);
+                auto model = ColorizationViewModel::create(*Folder::fromPath(path), false, context.colorization());
                 model->setColor({28, 85, 55});
                 model->setIntensity(0.6);
-                model->setIcon(IconsModel::shared().lucideIcon(QStringLiteral("folder-code")));
+                model->setIcon(context.icons.lucideIcon(QStringLiteral("folder-code")));
                 return model;
             };
-            int made = 0;
-            GalleryContext context{localization, palettes, history,
-                                   [&styled, &made] { return styled(QStringLiteral("Projects-%1").arg(++made)); },
-                                   styled};
+            context.sampleFolder = [&made, &context] {
+                return context.namedFolder(QStringLiteral("Projects-%1").arg(++made));
+            };
             localization.setCurrentLanguage(scene.language.isEmpty() ? QStringLiteral("en") : scene.language);
             std::unique_ptr<QWidget> owned(scene.make(context));
             QWidget* widget = owned.get();

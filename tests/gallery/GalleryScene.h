@@ -1,10 +1,13 @@
 #pragma once
 
 #include "base/Folder.h"
+#include "catalogue/IconsModel.h"
 #include "services/ColorizationViewModel.h"
 #include "services/LocalizationManager.h"
 #include "services/PalettesManager.h"
+#include "smart/SmartIconService.h"
 #include "storage/ColorizationHistoryStore.h"
+#include "storage/ExtendedAttributesManager.h"
 
 #include <QList>
 #include <QString>
@@ -20,10 +23,16 @@ struct GalleryContext {
     LocalizationManager& localization;
     PalettesManager& palettes;
     ColorizationHistoryStore& history;
+    const IconsModel& icons;
+    SmartIconService& smartIcons;
+    const ExtendedAttributesManager& attributes;
     // A folder styled with a tint and a Lucide glyph, made fresh for each scene.
     std::function<std::shared_ptr<ColorizationViewModel>()> sampleFolder;
     // The same styled folder under a name of the scene's choosing (the icon tab suggests glyphs for it).
     std::function<std::shared_ptr<ColorizationViewModel>(const QString& name)> namedFolder;
+
+    // What the scenes' editing models read; they write nothing.
+    ColorizationServices colorization() const { return {attributes, history, icons, smartIcons, nullptr}; }
 };
 
 // One picture of the gallery: a view in one state. `make` builds the widget to photograph (the gallery owns

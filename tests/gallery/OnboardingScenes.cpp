@@ -5,6 +5,7 @@
 // the longest title in French in the smallest window.
 
 #include "GalleryScene.h"
+#include "support/CoreServices.h"
 
 #include "ui/settings/SettingsFixture.h"
 
@@ -65,8 +66,8 @@ const QStringList proposedFolders = {QStringLiteral("Desktop/Invoices"),
 struct OnboardingManagers {
     test::SettingsManagers managers;
     FDAPermissionManager withoutAccess;
-    ColorizationHistoryStore history;
-    FolderStyler styler{history, ExtendedAttributesManager::shared()};
+    test::CoreServices core;
+    FolderStyler styler{core.history, core.attributes, core.smartIcons};
     QTemporaryDir empty;
 
     OnboardingManagers()
@@ -83,9 +84,7 @@ struct OnboardingManagers {
         if (!roots)
             roots = OnboardingSuggestionsModel::Roots::of({empty.path(), {}, {}, {}, {}});
         return std::make_unique<OnboardingSuggestionsModel>(
-            OnboardingSuggestionsModel::Services{SmartIconService::shared(), ExtendedAttributesManager::shared(),
-                                                 styler},
-            std::move(roots));
+            OnboardingSuggestionsModel::Services{core.smartIcons, core.attributes, styler}, std::move(roots));
     }
 
     OnboardingView::Services services(LocalizationManager& localization, bool access)
@@ -161,8 +160,9 @@ OnboardingSuggestionsModel& scannedModel()
         for (const QString& entry : QDir(home).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
             if (!proposedFolders.contains(entry) && entry != u"Desktop" && entry != u"Documents")
                 roots.excludedNames.append(entry);
-        SmartIconService::shared().buildIndexIfNeeded();
-        waitFor([] { return SmartIconService::shared().isReady(); }, 60000);
+        SmartIconService& index = onboardingManagers().core.smartIcons;
+        index.buildIndexIfNeeded();
+        waitFor([&index] { return index.isReady(); }, 60000);
         OnboardingSuggestionsModel* made = onboardingManagers().model(roots).release();
         made->startScan();
         waitFor([made] { return made->isScanReady(); }, 60000);

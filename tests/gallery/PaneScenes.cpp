@@ -23,9 +23,9 @@ namespace pigmo::gallery {
 namespace {
 
 // The keyword index, ready (the suggestions need it).
-SmartIconService& readyIndex()
+SmartIconService& readyIndex(GalleryContext& c)
 {
-    SmartIconService& index = SmartIconService::shared();
+    SmartIconService& index = c.smartIcons;
     index.buildIndexIfNeeded();
     const QDeadlineTimer deadline(60000);
     while (!index.isReady() && !deadline.hasExpired())
@@ -40,10 +40,10 @@ QWidget* pane(GalleryContext& c, const std::function<void(FolderColorizerView&)>
     auto* holder = new QWidget;
     if (!model)
         model = c.sampleFolder();
-    auto* group = new ColorizationModelsGroup({}, false, nullptr, holder);
+    auto* group = new ColorizationModelsGroup({}, false, c.colorization(), holder);
     group->appendModels({model});
     auto* view = new FolderColorizerView(
-        model, *group, {c.localization, c.history, c.palettes, IconsModel::shared(), readyIndex()}, holder);
+        model, *group, {c.localization, c.history, c.palettes, c.icons, readyIndex(c), c.attributes}, holder);
     auto* layout = new QVBoxLayout(holder);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view);
@@ -52,22 +52,22 @@ QWidget* pane(GalleryContext& c, const std::function<void(FolderColorizerView&)>
 }
 
 // A history that used more distinct glyphs than the icon tab shows: Lucide ones and two emoji, newest last.
-void recordRecentGlyphs(ColorizationHistoryStore& history)
+void recordRecentGlyphs(GalleryContext& c)
 {
     QList<Icon> used;
     for (const char* name :
          {"house",  "camera",   "book-open", "briefcase", "film",      "image",          "code",
           "heart",  "star",     "globe",     "plane",     "gamepad-2", "graduation-cap", "shopping-cart",
           "wallet", "calendar", "archive",   "palette",   "leaf",      "coffee"})
-        if (std::optional<Icon> icon = IconsModel::shared().lucideIcon(QLatin1String(name)))
+        if (std::optional<Icon> icon = c.icons.lucideIcon(QLatin1String(name)))
             used.append(*icon);
-    for (const Icon& icon : IconsModel::shared().emojisIcons())
+    for (const Icon& icon : c.icons.emojisIcons())
         if (icon.emoji == QStringLiteral("📷") || icon.emoji == QStringLiteral("🎧"))
             used.append(icon);
     double hue = 0;
     for (const Icon& icon : used) {
-        history.record(QDir::homePath() + QStringLiteral("/Recent/") + icon.name,
-                       ColorizationData{HSL{hue, 70, 55}, 0.6, icon, std::nullopt, IconStyle::vibrant()});
+        c.history.record(QDir::homePath() + QStringLiteral("/Recent/") + icon.name,
+                         ColorizationData{HSL{hue, 70, 55}, 0.6, icon, std::nullopt, IconStyle::vibrant()});
         hue += 17;
     }
 }
@@ -116,8 +116,8 @@ QList<Folder> sampleSiblings()
 QWidget* column(GalleryContext& c)
 {
     auto* holder = new QWidget;
-    auto* group = new ColorizationModelsGroup(sampleSiblings(), false, nullptr, holder);
-    group->models()[0]->setIcon(IconsModel::shared().lucideIcon(QStringLiteral("guitar")));
+    auto* group = new ColorizationModelsGroup(sampleSiblings(), false, c.colorization(), holder);
+    group->models()[0]->setIcon(c.icons.lucideIcon(QStringLiteral("guitar")));
     group->models()[1]->setColor({30, 80, 50});
     group->select(group->models()[0]->folder());
     QList<PreviewData> previews = FolderPreviewColumn::previewsOf(*group);
@@ -169,7 +169,7 @@ QList<GalleryScene> paneScenes()
          [](GalleryContext& c) { return pane(c, [](FolderColorizerView& v) { v.setCurrentTab(Tab::details); }); }},
         {QStringLiteral("pane-icon-suggested"), 400, 560,
          [](GalleryContext& c) {
-             recordRecentGlyphs(c.history);
+             recordRecentGlyphs(c);
              return pane(
                  c, [](FolderColorizerView& v) { v.setCurrentTab(Tab::icon); }, c.namedFolder(QStringLiteral("Music")));
          }},

@@ -52,7 +52,7 @@ Icon emojiIcon(const char* utf8)
 
 Icon lucideIcon(const char* name)
 {
-    return pigmo::IconsModel::shared().lucideIcon(QString::fromLatin1(name)).value();
+    return pigmo::IconsModel(pigmo::BundleResources::directory()).lucideIcon(QString::fromLatin1(name)).value();
 }
 
 // The rectangle of pixels that differ from `reference` by more than `threshold` in some channel.

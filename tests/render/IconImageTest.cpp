@@ -1,5 +1,6 @@
 #include "render/IconImage.h"
 #include "catalogue/IconsModel.h"
+#include "storage/BundleResources.h"
 
 #include <gtest/gtest.h>
 
@@ -86,7 +87,8 @@ TEST_F(IconImageTest, EmojiAndBareNamesHaveNoPicture)
 
 TEST_F(IconImageTest, LucideSvgIsRasterisedAtTheRequestedSizeAndParsedOnce)
 {
-    const std::optional<Icon> folder = pigmo::IconsModel::shared().lucideIcon(QStringLiteral("folder"));
+    const std::optional<Icon> folder =
+        pigmo::IconsModel(pigmo::BundleResources::directory()).lucideIcon(QStringLiteral("folder"));
     ASSERT_TRUE(folder);
     const auto picture = pigmo::iconPicture(*folder);
     ASSERT_TRUE(picture);
@@ -119,8 +121,9 @@ TEST_F(IconImageTest, MissingLucideFileIsFoundAgainByName)
         fileIcon(QStringLiteral("/opt/old-place/share/pigmo2/lucide/folder.svg"), QStringLiteral("folder"));
     const std::optional<QImage> found = pigmo::iconImage(moved, QSize(48, 48));
     ASSERT_TRUE(found);
-    EXPECT_EQ(found,
-              pigmo::iconImage(*pigmo::IconsModel::shared().lucideIcon(QStringLiteral("folder")), QSize(48, 48)));
+    EXPECT_EQ(found, pigmo::iconImage(
+                         *pigmo::IconsModel(pigmo::BundleResources::directory()).lucideIcon(QStringLiteral("folder")),
+                         QSize(48, 48)));
 
     EXPECT_FALSE(
         pigmo::iconImage(fileIcon(QStringLiteral("/opt/old-place/folder.svg"), QStringLiteral("no-such-lucide-name"))));

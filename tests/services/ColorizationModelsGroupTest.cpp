@@ -1,5 +1,7 @@
 #include "services/ColorizationModelsGroup.h"
 
+#include "support/CoreServices.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -26,11 +28,12 @@ protected:
         return result;
     }
     QTemporaryDir dir{QDir::homePath() + "/group-XXXXXX"};
+    test::CoreServices services;
 };
 
 TEST_F(ColorizationModelsGroupTest, EmptyGroupThenAddingSelectsTheFirst)
 {
-    ColorizationModelsGroup group({}, false);
+    ColorizationModelsGroup group({}, false, services.colorization());
     EXPECT_TRUE(group.models().isEmpty());
     EXPECT_FALSE(group.currentIndex());
     EXPECT_FALSE(group.currentModel());
@@ -41,7 +44,8 @@ TEST_F(ColorizationModelsGroupTest, EmptyGroupThenAddingSelectsTheFirst)
 
 TEST_F(ColorizationModelsGroupTest, AFolderIsNeverAddedTwice)
 {
-    ColorizationModelsGroup group({url("A"), *Folder::fromPath(dir.path() + "/./A/"), url("B")}, false);
+    ColorizationModelsGroup group({url("A"), *Folder::fromPath(dir.path() + "/./A/"), url("B")}, false,
+                                  services.colorization());
     EXPECT_EQ(names(group), (QStringList{"A", "B"}));
     QSignalSpy changed(&group, &ColorizationModelsGroup::changed);
     group.addFolders({url("A")});
@@ -52,12 +56,12 @@ TEST_F(ColorizationModelsGroupTest, AFolderIsNeverAddedTwice)
 
 TEST_F(ColorizationModelsGroupTest, RemovingKeepsTheCurrentFolderCurrent)
 {
-    ColorizationModelsGroup group({url("A"), url("B"), url("C")}, false);
+    ColorizationModelsGroup group({url("A"), url("B"), url("C")}, false, services.colorization());
     group.select(url("C"));
     group.remove(url("C"));
     EXPECT_EQ(group.currentIndex(), 1); // the last current folder gone: the new last one
 
-    ColorizationModelsGroup second({url("A"), url("B"), url("C")}, false);
+    ColorizationModelsGroup second({url("A"), url("B"), url("C")}, false, services.colorization());
     second.select(url("B"));
     second.remove(url("A"));
     EXPECT_EQ(second.currentModel()->folder(), url("B"));
@@ -70,7 +74,7 @@ TEST_F(ColorizationModelsGroupTest, RemovingKeepsTheCurrentFolderCurrent)
 
 TEST_F(ColorizationModelsGroupTest, SelectingAnAbsentFolderChangesNothing)
 {
-    ColorizationModelsGroup group({url("A"), url("B")}, false);
+    ColorizationModelsGroup group({url("A"), url("B")}, false, services.colorization());
     group.select(url("B"));
     group.select(Folder::unchecked("/nowhere"));
     EXPECT_EQ(group.currentIndex(), 1);
@@ -78,7 +82,7 @@ TEST_F(ColorizationModelsGroupTest, SelectingAnAbsentFolderChangesNothing)
 
 TEST_F(ColorizationModelsGroupTest, ModelChangesAreForwarded)
 {
-    ColorizationModelsGroup group({url("A")}, false);
+    ColorizationModelsGroup group({url("A")}, false, services.colorization());
     QSignalSpy changed(&group, &ColorizationModelsGroup::changed);
     group.currentModel()->setIntensity(0.3);
     EXPECT_GE(changed.count(), 1);

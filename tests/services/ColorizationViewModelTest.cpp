@@ -3,6 +3,7 @@
 #include "smart/SmartIconService.h"
 #include "storage/ColorizationHistoryStore.h"
 #include "storage/ExtendedAttributesManager.h"
+#include "support/CoreServices.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
@@ -41,16 +42,17 @@ protected:
 
     QTemporaryDir dir{QDir::homePath() + "/folders-XXXXXX"};
     test::LogCapture log;
-    FolderStyler styler{ColorizationHistoryStore::shared(), ExtendedAttributesManager::shared()};
+    test::CoreServices services;
+    FolderStyler styler{services.history, services.attributes, services.smartIcons};
 };
 
 TEST_F(ColorizationViewModelTest, AttributeStyleWinsOverTheHistory)
 {
     const Folder url = folder("Both");
-    ExtendedAttributesManager::shared().writeSettings(style(10), url.path());
-    ColorizationHistoryStore::shared().record(url.path(), style(200));
+    services.attributes.writeSettings(style(10), url.path());
+    services.history.record(url.path(), style(200));
     log.clear();
-    auto model = ColorizationViewModel::create(url, true);
+    auto model = ColorizationViewModel::create(url, true, services.colorization());
     EXPECT_NEAR(model->color().hue, 10, 1e-9);
     EXPECT_EQ(model->iconStyle(), IconStyle::inverted());
     EXPECT_TRUE(log.contains("Loaded settings from extended attributes for " + url.path()));
@@ -62,8 +64,8 @@ TEST_F(ColorizationViewModelTest, AttributeStyleWinsOverTheHistory)
 TEST_F(ColorizationViewModelTest, HistoryStyleWithoutSizeKeepsTheDefaultSize)
 {
     const Folder url = folder("History");
-    ColorizationHistoryStore::shared().record(url.path(), style(200, std::nullopt));
-    auto model = ColorizationViewModel::create(url, false);
+    services.history.record(url.path(), style(200, std::nullopt));
+    auto model = ColorizationViewModel::create(url, false, services.colorization());
     EXPECT_NEAR(model->color().hue, 200, 1e-9);
     EXPECT_EQ(model->iconSize(), 170);
     EXPECT_TRUE(log.contains("Loaded settings from history store for " + url.path()));
@@ -72,23 +74,23 @@ TEST_F(ColorizationViewModelTest, HistoryStyleWithoutSizeKeepsTheDefaultSize)
 TEST_F(ColorizationViewModelTest, UnstyledFolderShowsDefaultsAndRunsSmartOnlyWhenAsked)
 {
     const Folder url = folder("Fresh");
-    auto quiet = ColorizationViewModel::create(url, false);
+    auto quiet = ColorizationViewModel::create(url, false, services.colorization());
     EXPECT_TRUE(log.contains("No settings found in attributes or history for " + url.path() + ". Using defaults."));
     EXPECT_EQ(quiet->lastUsedData(),
               (ColorizationData{HSL{195, 100, 50}, 0.6, std::nullopt, 170, IconStyle::vibrant()}));
     EXPECT_FALSE(quiet->image().isNull());
-    auto eager = ColorizationViewModel::create(url, true);
+    auto eager = ColorizationViewModel::create(url, true, services.colorization());
     QTest::qWait(20);
     EXPECT_EQ(quiet->smartLoadingState(), SmartLoadingState::idle);
     EXPECT_EQ(eager->smartLoadingState(), SmartLoadingState::loading);
     // A running workflow keeps its model alive; let it end so the model is released.
-    SmartIconService::shared().buildIndexIfNeeded();
+    services.smartIcons.buildIndexIfNeeded();
     ASSERT_TRUE(QTest::qWaitFor([&] { return eager->smartLoadingState() == SmartLoadingState::idle; }, 30000));
 }
 
 TEST_F(ColorizationViewModelTest, EachChangeRendersTheWholeCurrentStyle)
 {
-    auto model = ColorizationViewModel::create(folder("Live"), false);
+    auto model = ColorizationViewModel::create(folder("Live"), false, services.colorization());
     model->setIconStyle(IconStyle::original());
     QSignalSpy rendered(model.get(), &ColorizationViewModel::imageChanged);
     model->setIntensity(0.25);
@@ -103,18 +105,18 @@ TEST_F(ColorizationViewModelTest, EachChangeRendersTheWholeCurrentStyle)
 TEST_F(ColorizationViewModelTest, SetIconWritesAttributeAndHistoryBeforeTheCompletion)
 {
     const Folder url = folder("Invoices");
-    auto model = ColorizationViewModel::create(url, false, nullptr, &styler);
+    auto model = ColorizationViewModel::create(url, false, services.colorization(&styler));
     const ColorizationData data = style(30);
     bool done = false, succeeded = false, recordedFirst = false;
     model->setFolderIcon(model->image(), data, [&](bool ok) {
-        recordedFirst = ColorizationHistoryStore::shared().folderStyles().contains(url.path());
+        recordedFirst = services.history.folderStyles().contains(url.path());
         succeeded = ok;
         done = true;
     });
     waitForCompletion(done);
     EXPECT_TRUE(succeeded);
     EXPECT_TRUE(recordedFirst);
-    EXPECT_EQ(ExtendedAttributesManager::shared().readSettings(url.path()), data);
+    EXPECT_EQ(services.attributes.readSettings(url.path()), data);
     EXPECT_TRUE(log.contains("Successfully set folder icon on " + url.path()));
     EXPECT_TRUE(log.contains("setting icon for: " + url.path() + " on thread: "));
 }
@@ -122,7 +124,7 @@ TEST_F(ColorizationViewModelTest, SetIconWritesAttributeAndHistoryBeforeTheCompl
 TEST_F(ColorizationViewModelTest, RefusedSetIconTouchesNothingAndReportsFalse)
 {
     const Folder url = folder("Gone");
-    auto model = ColorizationViewModel::create(url, false, nullptr, &styler);
+    auto model = ColorizationViewModel::create(url, false, services.colorization(&styler));
     QDir(url.path()).removeRecursively();
     bool done = false, succeeded = true;
     model->setFolderIcon(model->image(), style(30), [&](bool ok) {
@@ -131,14 +133,14 @@ TEST_F(ColorizationViewModelTest, RefusedSetIconTouchesNothingAndReportsFalse)
     });
     waitForCompletion(done);
     EXPECT_FALSE(succeeded);
-    EXPECT_FALSE(ColorizationHistoryStore::shared().folderStyles().contains(url.path()));
+    EXPECT_FALSE(services.history.folderStyles().contains(url.path()));
     EXPECT_TRUE(log.contains("Failed to set folder icon on " + url.path()));
 }
 
 TEST_F(ColorizationViewModelTest, NonFiniteStyleIsRefusedBeforeTheFolderIsTouched)
 {
     const Folder url = folder("Infinite");
-    auto model = ColorizationViewModel::create(url, false, nullptr, &styler);
+    auto model = ColorizationViewModel::create(url, false, services.colorization(&styler));
     ColorizationData data = style(30);
     data.iconSize = std::numeric_limits<double>::infinity();
     bool done = false, succeeded = true;
@@ -150,14 +152,14 @@ TEST_F(ColorizationViewModelTest, NonFiniteStyleIsRefusedBeforeTheFolderIsTouche
     EXPECT_FALSE(succeeded);
     EXPECT_TRUE(log.contains("Refused to style " + url.path() + ": the style holds a non-finite number."));
     EXPECT_FALSE(QFileInfo::exists(url.path() + "/.directory")) << "no icon set";
-    EXPECT_FALSE(ExtendedAttributesManager::shared().readSettings(url.path()));
-    EXPECT_FALSE(ColorizationHistoryStore::shared().folderStyles().contains(url.path()));
+    EXPECT_FALSE(services.attributes.readSettings(url.path()));
+    EXPECT_FALSE(services.history.folderStyles().contains(url.path()));
 }
 
 TEST_F(ColorizationViewModelTest, ResetShowsDefaultsAtOnceAndForgetsTheCurrentStyleOnly)
 {
     const Folder url = folder("Reset");
-    auto model = ColorizationViewModel::create(url, false, nullptr, &styler);
+    auto model = ColorizationViewModel::create(url, false, services.colorization(&styler));
     bool done = false;
     model->setFolderIcon(model->image(), style(30), [&](bool) { done = true; });
     waitForCompletion(done);
@@ -172,18 +174,18 @@ TEST_F(ColorizationViewModelTest, ResetShowsDefaultsAtOnceAndForgetsTheCurrentSt
     EXPECT_EQ(model->color(), (HSL{195, 100, 50})); // before the removal ran
     waitForCompletion(done);
     EXPECT_TRUE(succeeded);
-    EXPECT_FALSE(ColorizationHistoryStore::shared().folderStyles().contains(url.path()));
-    EXPECT_FALSE(ExtendedAttributesManager::shared().readSettings(url.path()));
-    ColorizationHistoryStore::shared().loadChronologicalLog();
-    EXPECT_EQ(ColorizationHistoryStore::shared().chronologicalLog().size(), 1);
+    EXPECT_FALSE(services.history.folderStyles().contains(url.path()));
+    EXPECT_FALSE(services.attributes.readSettings(url.path()));
+    services.history.loadChronologicalLog();
+    EXPECT_EQ(services.history.chronologicalLog().size(), 1);
     EXPECT_TRUE(log.contains("Folder icon reset successfully for " + url.path() + "!"));
 }
 
 TEST_F(ColorizationViewModelTest, FailedResetShowsTheStyleTheFolderStillHas)
 {
     const Folder url = folder("Stuck");
-    ColorizationHistoryStore::shared().record(url.path(), style(300));
-    auto model = ColorizationViewModel::create(url, false, nullptr, &styler);
+    services.history.record(url.path(), style(300));
+    auto model = ColorizationViewModel::create(url, false, services.colorization(&styler));
     QDir(url.path()).removeRecursively(); // the removal will be refused
     bool done = false, succeeded = true;
     model->resetFolderIcon([&](bool ok) {
@@ -198,9 +200,9 @@ TEST_F(ColorizationViewModelTest, FailedResetShowsTheStyleTheFolderStillHas)
 
 TEST_F(ColorizationViewModelTest, SmartWorkflowTimeline)
 {
-    SmartIconService::shared().buildIndexIfNeeded();
-    ASSERT_TRUE(QTest::qWaitFor([] { return SmartIconService::shared().isReady(); }, 30000));
-    auto model = ColorizationViewModel::create(folder("Music"), false);
+    services.smartIcons.buildIndexIfNeeded();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return services.smartIcons.isReady(); }, 30000));
+    auto model = ColorizationViewModel::create(folder("Music"), false, services.colorization());
     QList<std::pair<SmartLoadingState, qint64>> states;
     QElapsedTimer clock;
     QObject::connect(model.get(), &ColorizationViewModel::smartLoadingStateChanged, [&](SmartLoadingState state) {
@@ -223,9 +225,9 @@ TEST_F(ColorizationViewModelTest, SmartWorkflowTimeline)
 
 TEST_F(ColorizationViewModelTest, SmartWorkflowStartedBeforeTheIndexIsReadyEndsWithAGlyph)
 {
-    SmartIconService::shared().setBuildDelayForTesting(1500ms);
-    SmartIconService::shared().rebuildIndex();
-    auto model = ColorizationViewModel::create(folder("Recipes"), true);
+    services.smartIcons.setBuildDelayForTesting(1500ms);
+    services.smartIcons.rebuildIndex();
+    auto model = ColorizationViewModel::create(folder("Recipes"), true, services.colorization());
     QSignalSpy states(model.get(), &ColorizationViewModel::smartLoadingStateChanged);
     QTest::qWait(1200);
     EXPECT_EQ(model->smartLoadingState(), SmartLoadingState::loading); // animating past its 12 frames
@@ -238,12 +240,12 @@ TEST_F(ColorizationViewModelTest, SmartWorkflowStartedBeforeTheIndexIsReadyEndsW
 TEST_F(ColorizationViewModelTest, AModelWithoutAStylerWritesNothing)
 {
     const Folder url = folder("Scene");
-    auto model = ColorizationViewModel::create(url, false);
+    auto model = ColorizationViewModel::create(url, false, services.colorization());
     bool applied = true, removed = true;
     model->setFolderIcon(model->image(), style(30), [&](bool ok) { applied = ok; });
     model->removeFolderIcon([&](bool ok) { removed = ok; });
     EXPECT_FALSE(applied);
     EXPECT_FALSE(removed);
-    EXPECT_FALSE(ExtendedAttributesManager::shared().readSettings(url.path()));
-    EXPECT_FALSE(ColorizationHistoryStore::shared().folderStyles().contains(url.path()));
+    EXPECT_FALSE(services.attributes.readSettings(url.path()));
+    EXPECT_FALSE(services.history.folderStyles().contains(url.path()));
 }

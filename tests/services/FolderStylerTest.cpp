@@ -4,6 +4,7 @@
 #include "smart/SmartIconService.h"
 #include "storage/ColorizationHistoryStore.h"
 #include "storage/ExtendedAttributesManager.h"
+#include "support/CoreServices.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
@@ -39,14 +40,11 @@ protected:
         picture.fill(Qt::darkCyan);
         return picture;
     }
-    static std::optional<ColorizationData> attribute(const Folder& folder)
+    std::optional<ColorizationData> attribute(const Folder& folder) const
     {
-        return ExtendedAttributesManager::shared().readSettings(folder.path());
+        return services.attributes.readSettings(folder.path());
     }
-    static bool inHistory(const Folder& folder)
-    {
-        return ColorizationHistoryStore::shared().folderStyles().contains(folder.path());
-    }
+    bool inHistory(const Folder& folder) const { return services.history.folderStyles().contains(folder.path()); }
     std::optional<FolderStyler::Outcome> run(const std::function<void(FolderStyler::Completion)>& request)
     {
         std::optional<FolderStyler::Outcome> outcome;
@@ -57,7 +55,8 @@ protected:
 
     QTemporaryDir dir{QDir::homePath() + "/styled-XXXXXX"};
     test::LogCapture log;
-    FolderStyler styler{ColorizationHistoryStore::shared(), ExtendedAttributesManager::shared()};
+    test::CoreServices services;
+    FolderStyler styler{services.history, services.attributes, services.smartIcons};
 };
 
 } // namespace
@@ -115,7 +114,7 @@ TEST_F(FolderStylerTest, WritesRunOneAtATimeInSubmissionOrder)
     styler.waitForIdle();
     EXPECT_EQ(order, (QStringList{"10", "20", "30", "removed", "40"}));
     EXPECT_EQ(attribute(music), style(40));
-    EXPECT_EQ(ColorizationHistoryStore::shared().folderStyles().value(music.path()), style(40));
+    EXPECT_EQ(services.history.folderStyles().value(music.path()), style(40));
 }
 
 TEST_F(FolderStylerTest, RemoveUndoesIconAttributeAndHistoryOnlyWhenTheIconWentAway)
@@ -132,7 +131,7 @@ TEST_F(FolderStylerTest, RemoveUndoesIconAttributeAndHistoryOnlyWhenTheIconWentA
     EXPECT_TRUE(log.contains("Folder icon reset successfully for " + photos.path() + "!"));
 
     const Folder kept = folder("Kept");
-    ColorizationHistoryStore::shared().record(kept.path(), style(60));
+    services.history.record(kept.path(), style(60));
     QDir(kept.path()).removeRecursively(); // the removal is refused
     const auto refused = run([&](auto done) { styler.remove(kept, done); });
     ASSERT_TRUE(refused);
@@ -142,8 +141,8 @@ TEST_F(FolderStylerTest, RemoveUndoesIconAttributeAndHistoryOnlyWhenTheIconWentA
 
 TEST_F(FolderStylerTest, StyleByNameGivesAGlyphFromTheNameAndRecordsIt)
 {
-    SmartIconService::shared().buildIndexIfNeeded();
-    ASSERT_TRUE(SmartIconService::shared().waitUntilReady(30s));
+    services.smartIcons.buildIndexIfNeeded();
+    ASSERT_TRUE(services.smartIcons.waitUntilReady(30s));
     const Folder recipes = folder("Recipes");
     const auto outcome = run([&](auto done) { styler.styleByName(recipes, "[Smart] ", done); });
     ASSERT_TRUE(outcome);
@@ -152,14 +151,14 @@ TEST_F(FolderStylerTest, StyleByNameGivesAGlyphFromTheNameAndRecordsIt)
     ASSERT_TRUE(outcome->style);
     EXPECT_TRUE(outcome->style->icon);
     EXPECT_EQ(attribute(recipes), outcome->style);
-    EXPECT_EQ(ColorizationHistoryStore::shared().folderStyles().value(recipes.path()), *outcome->style);
+    EXPECT_EQ(services.history.folderStyles().value(recipes.path()), *outcome->style);
     EXPECT_TRUE(log.contains("[Smart] ✅ Applied smart icon to " + recipes.path()));
 }
 
 TEST_F(FolderStylerTest, StylingWithoutAReadyIndexWaitsBoundedAndSaysSo)
 {
-    SmartIconService::shared().setBuildDelayForTesting(3000ms);
-    SmartIconService::shared().rebuildIndex();
+    services.smartIcons.setBuildDelayForTesting(3000ms);
+    services.smartIcons.rebuildIndex();
     const Folder recipes = folder("Recipes");
     const auto outcome = run([&](auto done) { styler.styleByName(recipes, "Watcher: ", done, 300ms); });
     ASSERT_TRUE(outcome);
@@ -172,8 +171,8 @@ TEST_F(FolderStylerTest, FinishLetsTheRunningWriteEndAndRefusesTheRest)
 {
     // The first request waits for a keyword index that is still being built, so the others are queued
     // behind it when the program ends.
-    SmartIconService::shared().setBuildDelayForTesting(3000ms);
-    SmartIconService::shared().rebuildIndex();
+    services.smartIcons.setBuildDelayForTesting(3000ms);
+    services.smartIcons.rebuildIndex();
     QList<Folder> folders;
     for (const char* name : {"One", "Two", "Three", "Four"})
         folders.append(folder(name));

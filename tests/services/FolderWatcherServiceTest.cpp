@@ -4,6 +4,7 @@
 #include "storage/ColorizationHistoryStore.h"
 #include "storage/ExtendedAttributesManager.h"
 #include "storage/Preferences.h"
+#include "support/CoreServices.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
@@ -88,10 +89,11 @@ TEST_F(FolderWatcherServiceTest, UntitledFolderRenamedIsStyledOnceUnderItsNewNam
 
 TEST_F(FolderWatcherServiceTest, RenamedFolderGetsIconAttributeAndHistoryForReal)
 {
-    SmartIconService::shared().setBuildDelayForTesting(500ms); // the index is still being built at first
-    SmartIconService::shared().buildIndexIfNeeded();
+    test::CoreServices services;
+    services.smartIcons.setBuildDelayForTesting(500ms); // the index is still being built at first
+    services.smartIcons.buildIndexIfNeeded();
     Preferences::setValue(prefs::folderWatcherDirectories, QStringList{root});
-    FolderStyler styler(ColorizationHistoryStore::shared(), ExtendedAttributesManager::shared());
+    FolderStyler styler(services.history, services.attributes, services.smartIcons);
     FolderWatcherService::Dependencies dependencies = FolderWatcherService::through(styler, [] { return true; });
     dependencies.skippedPrefixes = {skippedRoot};
     FolderWatcherService watcher(dependencies);
@@ -104,10 +106,10 @@ TEST_F(FolderWatcherServiceTest, RenamedFolderGetsIconAttributeAndHistoryForReal
     ASSERT_TRUE(colorized.first().at(1).toBool());
 
     const QString path = root + "/Invoices";
-    const std::optional<ColorizationData> stored = ExtendedAttributesManager::shared().readSettings(path);
+    const std::optional<ColorizationData> stored = ExtendedAttributesManager{}.readSettings(path);
     ASSERT_TRUE(stored);
     EXPECT_TRUE(stored->icon.has_value()); // the glyph waited for the index
-    EXPECT_EQ(ColorizationHistoryStore::shared().folderStyles().value(path), *stored);
+    EXPECT_EQ(services.history.folderStyles().value(path), *stored);
     EXPECT_TRUE(log.contains("FolderWatcherService: ✅ Applied smart icon to " + path));
     EXPECT_FALSE(log.contains("without a glyph"));
 }

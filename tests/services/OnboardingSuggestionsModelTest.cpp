@@ -96,9 +96,9 @@ protected:
     QTemporaryDir scratch;
     pigmo::test::TestSources sources;
     SmartIconService icons{[this] { return sources.sources(); }};
-    const ExtendedAttributesManager& attributes = ExtendedAttributesManager::shared();
+    const ExtendedAttributesManager attributes{};
     ColorizationHistoryStore history;
-    FolderStyler styler{history, attributes};
+    FolderStyler styler{history, attributes, icons};
 };
 
 } // namespace

@@ -214,13 +214,13 @@ TEST(SmartIconServiceOneLanguageTest, DecoratedFolderNamesFindFittingGlyphsWithT
 
 } // namespace
 
-TEST(SmartIconServiceSharedTest, TheProgramsIndexReadsTheBundleAndTheStoredLanguages)
+TEST(SmartIconServiceBundleSourcesTest, TheProgramsIndexReadsTheBundleAndTheStoredLanguages)
 {
     Preferences::setValue(prefs::folderLanguages, QStringList{"de"});
-    SmartIconService& shared = SmartIconService::shared();
-    EXPECT_EQ(&shared, &SmartIconService::shared());
+    const IconsModel icons(BundleResources::directory());
+    SmartIconService service(SmartIconService::bundleSources(icons));
     test::LogCapture log;
-    ASSERT_TRUE(shared.waitUntilReady(60s));
+    ASSERT_TRUE(service.waitUntilReady(60s));
     EXPECT_TRUE(log.contains(QString::fromUtf8("🌐 Loading keywords for languages: de")));
-    EXPECT_EQ(shared.findIcon("Rechnungen", {})->name, "receipt");
+    EXPECT_EQ(service.findIcon("Rechnungen", {})->name, "receipt");
 }

@@ -137,6 +137,7 @@ protected:
     QString path(const QString& name) const { return QDir(root.path()).filePath(name); }
 
     QTemporaryDir root;
+    const ExtendedAttributesManager attributes{};
 };
 
 TEST_F(SiblingFoldersTest, CollectsTheStylesOfVisibleSiblingFolders)
@@ -152,13 +153,12 @@ TEST_F(SiblingFoldersTest, CollectsTheStylesOfVisibleSiblingFolders)
     receipt.name = "receipt";
     receipt.url = QUrl::fromLocalFile("/opt/receipt.svg");
     invoices.icon = receipt;
-    const auto& attributes = ExtendedAttributesManager::shared();
     attributes.writeSettings(invoices, path("Invoices"));
     attributes.writeSettings(style(20), path(".hidden"));
     attributes.writeSettings(style(30), path("New Folder")); // the folder itself never counts
 
     test::LogCapture log;
-    const QList<ColorizationData> found = SmartSiblingAnalysis::siblingColorizations(path("New Folder"));
+    const QList<ColorizationData> found = SmartSiblingAnalysis::siblingColorizations(attributes, path("New Folder"));
 
     EXPECT_EQ(found, QList<ColorizationData>{invoices});
     const QStringList lines = log.lines(log::Channel::systemLog);
@@ -179,16 +179,16 @@ TEST_F(SiblingFoldersTest, HugeSiblingNumbersGiveFiniteProposalsInRange)
     huge.iconSize = 1e308;
     for (const char* name : {"a", "b"}) {
         make(name);
-        ExtendedAttributesManager::shared().writeSettings(huge, path(name));
+        attributes.writeSettings(huge, path(name));
     }
     ColorizationData negative = huge;
     negative.color.saturation = -1e308;
     negative.intensity = -1e308;
     make("c");
-    ExtendedAttributesManager::shared().writeSettings(negative, path("c"));
+    attributes.writeSettings(negative, path("c"));
 
     test::LogCapture log;
-    const QList<ColorizationData> siblings = SmartSiblingAnalysis::siblingColorizations(path("New Folder"));
+    const QList<ColorizationData> siblings = SmartSiblingAnalysis::siblingColorizations(attributes, path("New Folder"));
     ASSERT_EQ(siblings.size(), 3) << "read back from the folders' attributes";
     const ColorizationData proposal{SmartSiblingAnalysis::suggestedColor(siblings),
                                     SmartSiblingAnalysis::suggestedIntensity(siblings), std::nullopt,
@@ -219,7 +219,7 @@ TEST_F(SiblingFoldersTest, SiblingTestAndUnreadableParent)
     EXPECT_FALSE(SmartSiblingAnalysis::isSiblingFolder(path("missing"), path("a")));
 
     test::LogCapture log;
-    EXPECT_TRUE(SmartSiblingAnalysis::siblingColorizations(path("missing/child")).isEmpty());
+    EXPECT_TRUE(SmartSiblingAnalysis::siblingColorizations(attributes, path("missing/child")).isEmpty());
     EXPECT_TRUE(log.contains(QString::fromUtf8("[Smart] ⚠️ Could not read directory contents")));
 }
 
@@ -231,15 +231,15 @@ TEST_F(SiblingFoldersTest, BatchListsEachParentOnceAndCountsTheStylesItApplies)
     make("New 1");
     make("New 2");
     make("other/Deep");
-    ExtendedAttributesManager::shared().writeSettings(style(200), path("Invoices"));
+    attributes.writeSettings(style(200), path("Invoices"));
 
-    SmartSiblingAnalysis::Batch batch;
+    SmartSiblingAnalysis::Batch batch(attributes);
     EXPECT_EQ(batch.siblingColorizations(path("New 1")), QList<ColorizationData>{style(200)});
 
     // Written by someone else after the listing: the batch keeps what it listed.
     make("Later");
-    ExtendedAttributesManager::shared().writeSettings(style(90), path("Later"));
-    ExtendedAttributesManager::shared().writeSettings(style(300), path("Invoices"));
+    attributes.writeSettings(style(90), path("Later"));
+    attributes.writeSettings(style(300), path("Invoices"));
     EXPECT_EQ(batch.siblingColorizations(path("New 2")), QList<ColorizationData>{style(200)});
 
     // What the batch applies counts at once, where a fresh listing would show it.
@@ -254,7 +254,7 @@ TEST_F(SiblingFoldersTest, BatchListsEachParentOnceAndCountsTheStylesItApplies)
 
     // Another parent is listed on its own; a fresh analysis sees the disk as it is now.
     EXPECT_TRUE(batch.siblingColorizations(path("other/Deep")).isEmpty());
-    EXPECT_EQ(SmartSiblingAnalysis::siblingColorizations(path("New 2")).size(), 2);
+    EXPECT_EQ(SmartSiblingAnalysis::siblingColorizations(attributes, path("New 2")).size(), 2);
 }
 
 TEST_F(SiblingFoldersTest, LinesAreDiagnosticAndAnAbsentAttributeIsNoEvent)
@@ -262,14 +262,14 @@ TEST_F(SiblingFoldersTest, LinesAreDiagnosticAndAnAbsentAttributeIsNoEvent)
     make("a");
     make("b");
     make("c");
-    ExtendedAttributesManager::shared().writeSettings(style(10), path("b"));
+    attributes.writeSettings(style(10), path("b"));
     {
         test::LogCapture quiet(false);
-        EXPECT_EQ(SmartSiblingAnalysis::siblingColorizations(path("a")).size(), 1);
+        EXPECT_EQ(SmartSiblingAnalysis::siblingColorizations(attributes, path("a")).size(), 1);
         EXPECT_TRUE(quiet.lines().isEmpty()) << quiet.lines().join('\n').toStdString();
     }
     test::LogCapture log;
-    SmartSiblingAnalysis::siblingColorizations(path("a"));
+    SmartSiblingAnalysis::siblingColorizations(attributes, path("a"));
     EXPECT_EQ(log.lines().size(), 5);
     EXPECT_TRUE(log.contains(QString::fromUtf8("[Smart]   ⬜ c: no colorization data")));
     EXPECT_FALSE(log.contains("No extended attribute")) << "one line per sibling, not two";

@@ -291,11 +291,11 @@ TEST_F(ColorizationHistoryStoreTest, StyleTooLargeForTheAttributeLivesInTheHisto
     ColorizationData custom = styleWithHue(40);
     custom.icon = Icon{{}, {}, {}, Icon::customName, QByteArray(20 * 1024, '\x42')};
 
-    ExtendedAttributesManager::shared().writeSettings(custom, folder);
+    ExtendedAttributesManager{}.writeSettings(custom, folder);
     ColorizationHistoryStore().record(folder, custom);
     EXPECT_TRUE(log.lines().first().startsWith("Error writing extended attribute 'io.velmar.PaintDirs.settings' for "));
 
-    EXPECT_EQ(ExtendedAttributesManager::shared().readSettings(folder), std::nullopt);
+    EXPECT_EQ(ExtendedAttributesManager{}.readSettings(folder), std::nullopt);
     ColorizationHistoryStore reloaded;
     EXPECT_EQ(reloaded.folderStyles().value(folder), custom);
     reloaded.loadChronologicalLog();

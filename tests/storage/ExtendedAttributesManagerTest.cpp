@@ -40,7 +40,7 @@ protected:
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Mes dossiers/été 2024"));
     const QString folder = path;
-    const ExtendedAttributesManager& manager = ExtendedAttributesManager::shared();
+    const ExtendedAttributesManager manager{};
     test::LogCapture log;
 };
 

@@ -47,8 +47,9 @@ protected:
     std::unique_ptr<MainView> makeView(const QList<Folder>& urls)
     {
         // Smart styling off: the tests set every style themselves.
-        return std::make_unique<MainView>(std::make_unique<ColorizationModelsGroup>(urls, false, &styler),
-                                          services.services());
+        return std::make_unique<MainView>(
+            std::make_unique<ColorizationModelsGroup>(urls, false, services.services().colorization(&styler)),
+            services.services());
     }
     // Answers the next panel with `files` (empty: cancel) and records where it opened and what it showed.
     void answerNextPanel(MainView& view, const QStringList& files)
@@ -84,7 +85,7 @@ protected:
     }
 
     test::EditorTestServices services;
-    FolderStyler styler{ColorizationHistoryStore::shared(), ExtendedAttributesManager::shared()};
+    FolderStyler styler{services.history, services.attributes, services.smartIcons()};
     QTemporaryDir root;
     QString openedIn;
     QString message;
@@ -311,12 +312,12 @@ TEST_F(MainViewTest, ApplySetsIconsAttributesAndHistoryThenShowsTheCheckmark)
     for (const Folder& folder : {a, b}) {
         const QString path = folder.path();
         EXPECT_FALSE(GvfsMetadata::customIcon(path).isEmpty()) << path.toStdString();
-        const std::optional<ColorizationData> stored = ExtendedAttributesManager::shared().readSettings(folder.path());
+        const std::optional<ColorizationData> stored = ExtendedAttributesManager{}.readSettings(folder.path());
         ASSERT_TRUE(stored);
         const ColorizationViewModel& model = *view->colorizers().models()[folder == a ? 0 : 1];
         EXPECT_EQ(stored->color, model.color());
     }
-    const QDir history(ColorizationHistoryStore::shared().storageDirectory());
+    const QDir history(services.history.storageDirectory());
     for (const QString& name : {ColorizationHistoryStore::logFileName, ColorizationHistoryStore::stylesFileName}) {
         QFile file(history.filePath(name));
         ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
@@ -371,7 +372,7 @@ TEST_F(MainViewTest, ResetAllRemovesEveryIconAndRestoresTheDefaults)
     EXPECT_EQ(view->colorizers().models()[0]->color(), ColorizationViewModel::defaultColor);
     EXPECT_TRUE(QTest::qWaitFor([&] { return GvfsMetadata::customIcon(a.path()).isEmpty(); }, 5000));
     EXPECT_TRUE(QTest::qWaitFor([&] { return GvfsMetadata::customIcon(b.path()).isEmpty(); }, 5000));
-    EXPECT_FALSE(ExtendedAttributesManager::shared().readSettings(a.path()));
+    EXPECT_FALSE(ExtendedAttributesManager{}.readSettings(a.path()));
     // The removals hand their completions back to this thread: let them all arrive.
     ASSERT_TRUE(QTest::qWaitFor([] { return QThreadPool::globalInstance()->activeThreadCount() == 0; }, 5000));
     QTest::qWait(50);

@@ -64,7 +64,7 @@ protected:
         styled = folder(QStringLiteral("Documents/Styled"));
         ColorizationData data;
         data.color = HSL{200, 80, 50};
-        ExtendedAttributesManager::shared().writeSettings(data, styled);
+        attributes.writeSettings(data, styled);
     }
 
     ~OnboardingViewTest() override
@@ -91,7 +91,7 @@ protected:
                 [this] {
                     const QString root = home.path();
                     return std::make_unique<OnboardingSuggestionsModel>(
-                        OnboardingSuggestionsModel::Services{icons, ExtendedAttributesManager::shared(), styler},
+                        OnboardingSuggestionsModel::Services{icons, attributes, styler},
                         OnboardingSuggestionsModel::Roots::of(
                             {root, root + QStringLiteral("/Desktop"), root + QStringLiteral("/Documents"), {}, {}}));
                 }};
@@ -144,8 +144,9 @@ protected:
     QByteArray realHome;
     pigmo::test::TestSources sources;
     SmartIconService icons{[this] { return sources.sources(); }};
+    const ExtendedAttributesManager attributes{};
     ColorizationHistoryStore history;
-    FolderStyler styler{history, ExtendedAttributesManager::shared()};
+    FolderStyler styler{history, attributes, icons};
     // A real watcher over the home; it styles nothing in these tests.
     FolderWatcherService watcher{
         FolderWatcherService::Dependencies{[] { return true; }, [](const QString&, std::function<void(bool)>) {}, {}}};
@@ -286,9 +287,9 @@ TEST_F(OnboardingViewTest, AFullRunThroughAllElevenStepsResumingAfterEachRestart
     ASSERT_EQ(view->step(), Step::applyLoading);
     ASSERT_TRUE(waitUntil([&] { return view->step() == Step::ready; }, 12000));
     settle(*view);
-    EXPECT_TRUE(ExtendedAttributesManager::shared().readSettings(invoices));
-    EXPECT_TRUE(ExtendedAttributesManager::shared().readSettings(photos));
-    EXPECT_FALSE(ExtendedAttributesManager::shared().readSettings(travel));
+    EXPECT_TRUE(attributes.readSettings(invoices));
+    EXPECT_TRUE(attributes.readSettings(photos));
+    EXPECT_FALSE(attributes.readSettings(travel));
     EXPECT_FALSE(FolderIcons::icon(invoices).isNull());
     ASSERT_TRUE(waitUntil([&] { return history.folderStyles().contains(photos); }));
     EXPECT_FALSE(history.folderStyles().contains(travel));

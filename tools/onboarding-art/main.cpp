@@ -11,6 +11,7 @@
 #include "catalogue/IconsModel.h"
 #include "platform/Product.h"
 #include "render/ColorizationService.h"
+#include "storage/BundleResources.h"
 
 #include <QDir>
 #include <QFont>
@@ -73,17 +74,17 @@ QImage styledFolder(double hue, double saturation, double lightness, const std::
     return image ? *image : QImage();
 }
 
-std::optional<Icon> lucide(const char* name)
+std::optional<Icon> lucide(const IconsModel& icons, const char* name)
 {
-    std::optional<Icon> icon = IconsModel::shared().lucideIcon(QString::fromLatin1(name));
+    std::optional<Icon> icon = icons.lucideIcon(QString::fromLatin1(name));
     if (!icon)
         QTextStream(stderr) << "no Lucide icon " << name << "\n";
     return icon;
 }
 
-std::optional<Icon> emoji(const QString& character)
+std::optional<Icon> emoji(const IconsModel& icons, const QString& character)
 {
-    for (const Icon& icon : IconsModel::shared().emojisIcons())
+    for (const Icon& icon : icons.emojisIcons())
         if (icon.emoji == character)
             return icon;
     QTextStream(stderr) << "no emoji " << character << "\n";
@@ -556,6 +557,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const QDir out(QString::fromLocal8Bit(argv[1]));
+    const IconsModel icons(BundleResources::directory());
     const QImage plain = plainFolder();
     if (plain.isNull()) {
         QTextStream(stderr) << "the bundle's folder images are missing\n";
@@ -563,14 +565,14 @@ int main(int argc, char** argv)
     }
 
     const QList<FolderSlot> dragSlots{
-        {QStringLiteral("Invoices"), plain, styledFolder(140, 60, 42, lucide("receipt"))},
-        {QStringLiteral("Travel"), plain, styledFolder(24, 90, 55, lucide("plane"))},
-        {QStringLiteral("Recipes"), plain, styledFolder(350, 70, 55, lucide("chef-hat"))},
-        {QStringLiteral("Games"), plain, styledFolder(275, 55, 55, lucide("gamepad-2"))},
+        {QStringLiteral("Invoices"), plain, styledFolder(140, 60, 42, lucide(icons, "receipt"))},
+        {QStringLiteral("Travel"), plain, styledFolder(24, 90, 55, lucide(icons, "plane"))},
+        {QStringLiteral("Recipes"), plain, styledFolder(350, 70, 55, lucide(icons, "chef-hat"))},
+        {QStringLiteral("Games"), plain, styledFolder(275, 55, 55, lucide(icons, "gamepad-2"))},
     };
     const QList<FolderSlot> menuSlots{
         {QStringLiteral("Desktop"), plain, plain},
-        {QStringLiteral("Music"), plain, styledFolder(330, 75, 55, lucide("headphones"))},
+        {QStringLiteral("Music"), plain, styledFolder(330, 75, 55, lucide(icons, "headphones"))},
         {QStringLiteral("Documents"), plain, plain},
         {QStringLiteral("Pictures"), plain, plain},
         {QStringLiteral("Projects"), plain, plain},
@@ -579,12 +581,12 @@ int main(int argc, char** argv)
         {QStringLiteral("Travel"), plain, plain},
     };
     const QList<FolderSlot> watcherSlots{
-        {QStringLiteral("Photos"), plain, styledFolder(45, 90, 52, lucide("camera"))},
-        {QStringLiteral("Code"), plain, styledFolder(210, 70, 45, lucide("code"))},
-        {QStringLiteral("School"), plain, styledFolder(0, 70, 55, lucide("graduation-cap"))},
-        {QStringLiteral("Work"), plain, styledFolder(30, 35, 40, lucide("briefcase"))},
-        {QStringLiteral("Books"), plain, styledFolder(160, 60, 40, lucide("book-open"))},
-        {QStringLiteral("Invoices"), plain, styledFolder(140, 60, 42, lucide("receipt"))},
+        {QStringLiteral("Photos"), plain, styledFolder(45, 90, 52, lucide(icons, "camera"))},
+        {QStringLiteral("Code"), plain, styledFolder(210, 70, 45, lucide(icons, "code"))},
+        {QStringLiteral("School"), plain, styledFolder(0, 70, 55, lucide(icons, "graduation-cap"))},
+        {QStringLiteral("Work"), plain, styledFolder(30, 35, 40, lucide(icons, "briefcase"))},
+        {QStringLiteral("Books"), plain, styledFolder(160, 60, 40, lucide(icons, "book-open"))},
+        {QStringLiteral("Invoices"), plain, styledFolder(140, 60, 42, lucide(icons, "receipt"))},
     };
 
     bool ok = writeAnimation(out.filePath(QStringLiteral("onboarding_drag.webp")),
@@ -597,12 +599,12 @@ int main(int argc, char** argv)
              [&](QPainter& p, int f) { paintWatcher(p, f, watcherSlots); }, watcherFrameSize) &&
          ok;
 
-    const QList<QImage> iconStyles{styledFolder(210, 80, 55, lucide("headphones")),
-                                   styledFolder(30, 90, 55, lucide("camera")),
-                                   styledFolder(140, 55, 45, lucide("book-open"))};
-    const QList<QImage> emojiStyles{styledFolder(0, 75, 60, emoji(QStringLiteral("🎸"))),
-                                    styledFolder(45, 95, 55, emoji(QStringLiteral("🌴"))),
-                                    styledFolder(270, 60, 60, emoji(QStringLiteral("🎮")))};
+    const QList<QImage> iconStyles{styledFolder(210, 80, 55, lucide(icons, "headphones")),
+                                   styledFolder(30, 90, 55, lucide(icons, "camera")),
+                                   styledFolder(140, 55, 45, lucide(icons, "book-open"))};
+    const QList<QImage> emojiStyles{styledFolder(0, 75, 60, emoji(icons, QStringLiteral("🎸"))),
+                                    styledFolder(45, 95, 55, emoji(icons, QStringLiteral("🌴"))),
+                                    styledFolder(270, 60, 60, emoji(icons, QStringLiteral("🎮")))};
     for (int i = 0; i < 3; ++i) {
         ok = writeStyleImage(out.filePath(QStringLiteral("onboarding-style-icon-%1.png").arg(i + 1)), iconStyles[i]) &&
              ok;

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "services/ColorizationViewModel.h"
+
 namespace pigmo {
 
 class ColorizationHistoryStore;
+class ExtendedAttributesManager;
+class FolderStyler;
 class IconsModel;
 class LocalizationManager;
 class PalettesManager;
@@ -16,6 +20,13 @@ struct EditorServices {
     PalettesManager& palettes;
     const IconsModel& icons;
     SmartIconService& smartIcons;
+    const ExtendedAttributesManager& attributes;
+
+    // What the editing models read, writing through `styler` (not owned; nullptr: they write nothing).
+    ColorizationServices colorization(FolderStyler* styler = nullptr) const
+    {
+        return {attributes, history, icons, smartIcons, styler};
+    }
 };
 
 } // namespace pigmo

@@ -89,7 +89,8 @@ struct MainView::ApplyRun {
 
 MainView::MainView(const QList<Folder>& folders, bool fileAboutToBeDropped, FolderStyler* styler,
                    const EditorServices& services, QWidget* parent)
-    : MainView(std::make_unique<ColorizationModelsGroup>(folders, true, styler), services, parent)
+    : MainView(std::make_unique<ColorizationModelsGroup>(folders, true, services.colorization(styler)), services,
+               parent)
 {
     setFileAboutToBeDropped(fileAboutToBeDropped);
 }

@@ -166,7 +166,7 @@ std::unique_ptr<ColorizationModelsGroup> ScreenshotSceneBuilder::buildGroup(Scre
     QList<Folder> folders;
     for (const DemoScene& scene : scenes)
         folders.append(scene.first);
-    auto group = std::make_unique<ColorizationModelsGroup>(folders, false);
+    auto group = std::make_unique<ColorizationModelsGroup>(folders, false, services.colorization());
     // Each assignment re-renders the preview, as an edit would; the scene replaces whatever the folder had.
     for (qsizetype i = 0; i < group->models().size() && i < scenes.size(); ++i) {
         ColorizationViewModel& model = *group->models().at(i);

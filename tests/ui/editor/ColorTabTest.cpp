@@ -3,6 +3,7 @@
 #include "services/ColorizationViewModel.h"
 #include "services/LocalizationManager.h"
 #include "storage/ColorizationHistoryStore.h"
+#include "support/CoreServices.h"
 #include "support/LogCapture.h"
 #include "support/WidgetInput.h"
 #include "ui/controls/ColorSwatch.h"
@@ -34,8 +35,9 @@ HistoryLogEntry entry(double hue, double lightness = 50)
 
 struct ColorTabFixture : ::testing::Test {
     QTemporaryDir folder;
+    test::CoreServices services;
     std::shared_ptr<ColorizationViewModel> model =
-        ColorizationViewModel::create(*Folder::fromPath(folder.path()), false);
+        ColorizationViewModel::create(*Folder::fromPath(folder.path()), false, services.colorization());
     ColorizationHistoryStore store;
     LocalizationManager localization{QStringList{QStringLiteral("en")}};
 
@@ -221,7 +223,7 @@ TEST_F(ColorTabFixture, AnotherFolderGetsFreshSliders)
     model->setColor({10, 20, 30});
     auto first = makeTab();
     QTemporaryDir other;
-    model = ColorizationViewModel::create(*Folder::fromPath(other.path()), false);
+    model = ColorizationViewModel::create(*Folder::fromPath(other.path()), false, services.colorization());
     model->setColor({200, 70, 40});
     auto second = makeTab();
     EXPECT_EQ(second->slider(HSLComponent::hue)->field()->text(), QStringLiteral("200"));

@@ -5,6 +5,7 @@
 #include "services/ColorizationViewModel.h"
 #include "services/LocalizationManager.h"
 #include "services/PalettesManager.h"
+#include "support/CoreServices.h"
 #include "support/WidgetInput.h"
 #include "ui/controls/ColorPickerPopup.h"
 #include "ui/controls/ColorSwatch.h"
@@ -50,8 +51,9 @@ GlyphPixels glyphPixels(QWidget& preview)
 
 struct DetailsTabFixture : ::testing::Test {
     QTemporaryDir folder;
+    test::CoreServices services;
     std::shared_ptr<ColorizationViewModel> model =
-        ColorizationViewModel::create(*Folder::fromPath(folder.path()), false);
+        ColorizationViewModel::create(*Folder::fromPath(folder.path()), false, services.colorization());
     PalettesManager palettes;
     LocalizationManager localization{QStringList{QStringLiteral("en")}};
 
@@ -62,9 +64,9 @@ struct DetailsTabFixture : ::testing::Test {
         tab->show();
         return tab;
     }
-    static Icon lucide(const char* name)
+    Icon lucide(const char* name) const
     {
-        const std::optional<Icon> icon = IconsModel::shared().lucideIcon(QString::fromLatin1(name));
+        const std::optional<Icon> icon = services.icons.lucideIcon(QString::fromLatin1(name));
         EXPECT_TRUE(icon) << name;
         return icon.value_or(Icon{});
     }

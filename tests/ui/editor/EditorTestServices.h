@@ -6,6 +6,7 @@
 #include "smart/SmartIconService.h"
 #include "storage/BundleResources.h"
 #include "storage/ColorizationHistoryStore.h"
+#include "storage/ExtendedAttributesManager.h"
 #include "ui/editor/EditorServices.h"
 
 #include <chrono>
@@ -17,6 +18,7 @@ namespace pigmo::test {
 // language (built once per test program) and English texts.
 struct EditorTestServices {
     LocalizationManager localization{QStringList{QStringLiteral("en")}};
+    const ExtendedAttributesManager attributes{};
     ColorizationHistoryStore history;
     PalettesManager palettes;
 
@@ -41,7 +43,7 @@ struct EditorTestServices {
         return *service;
     }
 
-    EditorServices services() { return {localization, history, palettes, icons(), smartIcons()}; }
+    EditorServices services() { return {localization, history, palettes, icons(), smartIcons(), attributes}; }
 };
 
 } // namespace pigmo::test

@@ -33,7 +33,7 @@ QImage solid(QColor color, QSize size = {40, 30})
 struct FolderColorizerViewTest : ::testing::Test {
     test::EditorTestServices services;
     QTemporaryDir folders;
-    ColorizationModelsGroup group{{Folder::unchecked(folders.path())}, false};
+    ColorizationModelsGroup group{{Folder::unchecked(folders.path())}, false, services.services().colorization()};
     std::shared_ptr<ColorizationViewModel> model = group.models().first();
     FolderColorizerView pane{model, group, services.services()};
 

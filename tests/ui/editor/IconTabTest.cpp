@@ -153,7 +153,8 @@ TEST_F(IconTabTest, TheHistoryIsReadOnceOffTheGuiThreadAndTheRecentGlyphsFollowI
         writer.record(QStringLiteral("/tmp/b"), used(lucide(QStringLiteral("bell"))).data);
     }
     ColorizationHistoryStore store;
-    EditorServices editor{services.localization, store, services.palettes, services.icons(), services.smartIcons()};
+    EditorServices editor{services.localization, store, services.palettes, services.icons(), services.smartIcons(),
+                          services.attributes};
     test::LogCapture log;
     IconTab tab(Binding<std::optional<Icon>>::of(selected), QStringLiteral("Music"), editor);
     EXPECT_FALSE(store.chronologicalLogLoaded()); // not read on the GUI thread while the tab was made

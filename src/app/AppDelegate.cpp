@@ -5,6 +5,7 @@
 #include "app/MainMenu.h"
 #include "app/MainWindow.h"
 #include "app/StatusItem.h"
+#include "base/Log.h"
 #include "catalogue/IconsModel.h"
 #include "fulldiskaccess/FDAPermissionManager.h"
 #include "platform/AppGroupStore.h"
@@ -261,8 +262,21 @@ bool AppDelegate::applicationShouldHandleReopen()
 
 void AppDelegate::handleForwardedRequest(const LaunchRequest& request)
 {
+    if (request.action == LaunchRequest::Action::notify) {
+        postNotification(request.notification);
+        return;
+    }
     applicationShouldHandleReopen();
     takeRequestedFolders(request);
+}
+
+// The window's notifications by name; an unknown name is logged and dropped. The window is not brought up.
+void AppDelegate::postNotification(const QString& name)
+{
+    if (name == MainView::testApplyAnimationNotification && contentView_)
+        Q_EMIT contentView_->pigmoTestApplyAnimation();
+    else if (name != MainView::testApplyAnimationNotification)
+        log::warning(QStringLiteral("Ignored the unknown notification \"%1\".").arg(name));
 }
 
 void AppDelegate::takeRequestedFolders(const LaunchRequest& request)

@@ -54,8 +54,10 @@ public:
     // the hand-over store, and the end of the onboarding takes them.
     bool applicationShouldHandleReopen();
     // A later start's request, forwarded by the single-instance channel: a reopen, then its --open or
-    // --smart folders.
+    // --smart folders; a notification is only posted.
     void handleForwardedRequest(const LaunchRequest& request);
+    // Raises a named notification of the window ("pigmoTestApplyAnimation" plays the test animation).
+    void postNotification(const QString& name);
 
     // Hides the window when it is visible; otherwise shows it in front and centres it right after.
     void toggleWindow();

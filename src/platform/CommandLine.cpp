@@ -33,7 +33,7 @@ QByteArray LaunchRequest::toBytes() const
     };
     appendNumber(requestMagic);
     bytes.append(char(action));
-    for (const QString& folder : folders) {
+    for (const QString& folder : action == Action::notify ? QStringList{notification} : folders) {
         const QByteArray utf8 = folder.toUtf8();
         appendNumber(quint32(utf8.size()));
         bytes.append(utf8);
@@ -54,7 +54,7 @@ std::optional<LaunchRequest> LaunchRequest::fromBytes(const QByteArray& bytes)
     if (readNumber() != requestMagic || at >= bytes.size())
         return std::nullopt;
     const int action = bytes.at(at++);
-    if (action < int(Action::launch) || action > int(Action::smart))
+    if (action < int(Action::launch) || action > int(Action::notify))
         return std::nullopt;
     LaunchRequest request;
     request.action = Action(action);
@@ -64,6 +64,11 @@ std::optional<LaunchRequest> LaunchRequest::fromBytes(const QByteArray& bytes)
             return std::nullopt;
         request.folders.append(QString::fromUtf8(bytes.constData() + at, qsizetype(*length)));
         at += qsizetype(*length);
+    }
+    if (request.action == Action::notify) { // exactly one name
+        if (request.folders.size() != 1)
+            return std::nullopt;
+        request.notification = request.folders.takeFirst();
     }
     return request;
 }

@@ -16,9 +16,11 @@ struct LaunchRequest {
         autostart, // `pigmo2 --autostart`: started at login; no window
         open,      // `pigmo2 --open PATH|URI...`: open the folders in the editor
         smart,     // `pigmo2 --smart PATH|URI...`: style the folders at once
+        notify,    // a named notification for the running instance's window (no command line gives it)
     };
     Action action = Action::launch;
-    QStringList folders; // absolute paths of existing local directories, in the order given
+    QStringList folders;    // absolute paths of existing local directories, in the order given
+    QString notification{}; // `notify` only: the notification's name
 
     QByteArray toBytes() const;
     static std::optional<LaunchRequest> fromBytes(const QByteArray& bytes);

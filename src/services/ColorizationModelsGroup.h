@@ -28,6 +28,7 @@ public:
     std::optional<int> currentIndex() const { return currentIndex_; }
     Model currentModel() const;
     bool autoApplySmartIfEmpty() const { return autoApplySmartIfEmpty_; }
+    FolderStyler* styler() const { return services_.styler; }
 
     // Adds the folders not yet present (one smart batch); always notifies once.
     void addFolders(const QList<Folder>& folders);

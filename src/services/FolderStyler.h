@@ -3,6 +3,7 @@
 #include "base/Folder.h"
 #include "model/ColorizationData.h"
 #include "smart/SmartSiblingAnalysis.h"
+#include "storage/ColorizationHistoryStore.h"
 
 #include <QImage>
 #include <QObject>
@@ -12,11 +13,11 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace pigmo {
 
-class ColorizationHistoryStore;
 class ExtendedAttributesManager;
 class SmartIconService;
 
@@ -75,6 +76,14 @@ public:
                      SmartSiblingAnalysis::Batch* siblings = nullptr)
     {
         styleByName(QList<Folder>{folder}, logPrefix, std::move(completion), indexWait, siblings);
+    }
+
+    // While the guard lives, the history recordings of the requests that end stay in memory: they reach the
+    // disk when it goes, and at most `ColorizationHistoryStore::batchWriteInterval` apart meanwhile. Many
+    // folders written at once then cost the styler's thread no file write each. Styler's thread only.
+    std::unique_ptr<ColorizationHistoryStore::ScopedBatch> historyBatch()
+    {
+        return std::make_unique<ColorizationHistoryStore::ScopedBatch>(history_);
     }
 
     // Takes no further request: those still queued end at once as failures ("the program is ending"), the

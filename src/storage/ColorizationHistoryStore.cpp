@@ -152,9 +152,20 @@ ColorizationHistoryStore::ColorizationHistoryStore(QObject* parent)
     : QObject(parent)
     , files_(defaultStorageDirectory())
 {
+    writer_.setMaxThreadCount(1);
     batchWriteTimer_.setSingleShot(true);
-    connect(&batchWriteTimer_, &QTimer::timeout, this, &ColorizationHistoryStore::flush);
+    connect(&batchWriteTimer_, &QTimer::timeout, this, [this] { flushInBackground(false); });
     loadFolderStyles();
+}
+
+ColorizationHistoryStore::~ColorizationHistoryStore()
+{
+    waitForWrites();
+}
+
+void ColorizationHistoryStore::waitForWrites()
+{
+    writer_.waitForDone();
 }
 
 void ColorizationHistoryStore::assertOwnerThread() const
@@ -217,31 +228,53 @@ void ColorizationHistoryStore::prepareBatchWrites()
 {
     if (batchDepth_ == 0)
         return;
-    if (!chronologicalLogLoaded_ && !knownLog_ && files_.exists(logFileName)) {
-        const auto identity = fileIdentity(files_.filePath(logFileName));
-        if (const auto bytes = files_.read(logFileName)) { // when not, the batch's write says why
-            // Decoding a long log takes a while: a worker checks it while this thread encodes the styles.
-            auto readable =
-                std::async(std::launch::async, [text = *bytes] { return json::decodeLog(text).hasValue(); });
-            knownLog_ = KnownLog{bytes->trimmed(), identity, readable.share()};
-        }
-    }
+    if (!chronologicalLogLoaded_)
+        writer_.start([this] { readKnownLog(); });
     encodeStyles(folderStyles_, encodedStyles_);
 }
 
-void ColorizationHistoryStore::endBatch()
+void ColorizationHistoryStore::readKnownLog()
+{
+    if (knownLog_ || !files_.exists(logFileName))
+        return;
+    const auto identity = fileIdentity(files_.filePath(logFileName));
+    if (const auto bytes = files_.read(logFileName)) { // when not, the batch's write says why
+        // Decoding a long log takes a while: checked on the side, waited for by the first append.
+        auto readable = std::async(std::launch::async, [text = *bytes] { return json::decodeLog(text).hasValue(); });
+        knownLog_ = KnownLog{bytes->trimmed(), identity, readable.share()};
+    }
+}
+
+void ColorizationHistoryStore::endBatch(Write write)
 {
     assertOwnerThread();
     Q_ASSERT(batchDepth_ > 0);
-    if (batchDepth_ > 0 && --batchDepth_ == 0) {
-        flush();
-        knownLog_.reset(); // outside a batch every append reads the file again
+    if (batchDepth_ == 0 || --batchDepth_ > 0)
+        return;
+    if (write == Write::inBackground) {
+        flushInBackground(true);
+        return;
     }
+    flush();
+    knownLog_.reset(); // outside a batch every append reads the file again
+}
+
+ColorizationHistoryStore::ScopedBatch::ScopedBatch(ColorizationHistoryStore& store)
+    : store_(&store)
+{
+    store.beginBatch();
+}
+
+ColorizationHistoryStore::ScopedBatch::~ScopedBatch()
+{
+    if (store_)
+        store_->endBatch(Write::inBackground);
 }
 
 void ColorizationHistoryStore::flush()
 {
     assertOwnerThread();
+    waitForWrites();
     batchWriteTimer_.stop();
     if (std::exchange(loadedLogUnsaved_, false))
         saveChronologicalLog();
@@ -249,6 +282,30 @@ void ColorizationHistoryStore::flush()
         appendUnwrittenEntries();
     if (std::exchange(stylesUnsaved_, false))
         saveFolderStyles();
+}
+
+// What this thread does here is encoding what changed; the writer thread writes it, in the order handed over.
+void ColorizationHistoryStore::flushInBackground(bool endsBatch)
+{
+    assertOwnerThread();
+    batchWriteTimer_.stop();
+    std::optional<Result<QByteArray>> log;
+    if (std::exchange(loadedLogUnsaved_, false))
+        log = loadedLogText();
+    QList<HistoryLogEntry> entries = std::exchange(unwrittenEntries_, {});
+    std::optional<Result<QByteArray>> styles;
+    if (std::exchange(stylesUnsaved_, false))
+        styles = encodeStyles(folderStyles_, encodedStyles_);
+    writer_.start([this, log = std::move(log), entries = std::move(entries), styles = std::move(styles), endsBatch] {
+        if (log)
+            writeLog(*log);
+        if (!entries.isEmpty())
+            appendEntries(entries);
+        if (styles)
+            writeStyles(*styles);
+        if (endsBatch)
+            knownLog_.reset(); // outside a batch every append reads the file again
+    });
 }
 
 void ColorizationHistoryStore::appendToLoadedLog(const HistoryLogEntry& entry)
@@ -262,6 +319,7 @@ void ColorizationHistoryStore::appendToLoadedLog(const HistoryLogEntry& entry)
 void ColorizationHistoryStore::appendToChronologicalLog(const HistoryLogEntry& entry)
 {
     assertOwnerThread();
+    waitForWrites();
     if (chronologicalLogLoaded_ && files_.exists(logFileName)) {
         saveChronologicalLog(); // the entry is already in memory, and memory is the authority
         return;
@@ -301,12 +359,17 @@ void ColorizationHistoryStore::appendToFile(const HistoryLogEntry& entry)
 
 void ColorizationHistoryStore::appendUnwrittenEntries()
 {
+    waitForWrites();
+    appendEntries(std::exchange(unwrittenEntries_, {}));
+}
+
+void ColorizationHistoryStore::appendEntries(const QList<HistoryLogEntry>& entries)
+{
     QString prefix = QStringLiteral("Error appending to chronological log: ");
     const HistoryFiles::Lock lock = files_.lock();
     std::optional<QByteArray> text = lock.held() ? logTextToAppendTo(prefix) : std::nullopt;
     if (!lock.held())
         log::warning(prefix + lock.error());
-    const QList<HistoryLogEntry> entries = std::exchange(unwrittenEntries_, {});
     if (!text)
         return; // said why; these entries are lost, as a single append's would be
     for (const HistoryLogEntry& entry : entries) {
@@ -351,28 +414,44 @@ std::optional<QByteArray> ColorizationHistoryStore::logTextToAppendTo(QString& p
 void ColorizationHistoryStore::saveChronologicalLog()
 {
     assertOwnerThread();
+    waitForWrites();
+    writeLog(loadedLogText());
+}
+
+Result<QByteArray> ColorizationHistoryStore::loadedLogText()
+{
     if (chronologicalLogText_.isEmpty()) {
         auto encoded = json::encodeLog(chronologicalLog_);
-        if (!encoded) {
-            log::warning(QStringLiteral("Error saving chronological log: ") + encoded.error());
-            return;
-        }
+        if (!encoded)
+            return encoded;
         chronologicalLogText_ = std::move(encoded).value();
     }
-    if (auto written = writeWhole(logFileName, chronologicalLogText_); !written)
+    return chronologicalLogText_;
+}
+
+void ColorizationHistoryStore::writeLog(const Result<QByteArray>& text)
+{
+    if (auto written = writeWhole(logFileName, text); !written)
         log::warning(QStringLiteral("Error saving chronological log: ") + written.error());
 }
 
 void ColorizationHistoryStore::saveFolderStyles()
 {
     assertOwnerThread();
-    if (auto written = writeWhole(stylesFileName, encodeStyles(folderStyles_, encodedStyles_)); !written)
+    waitForWrites();
+    writeStyles(encodeStyles(folderStyles_, encodedStyles_));
+}
+
+void ColorizationHistoryStore::writeStyles(const Result<QByteArray>& text)
+{
+    if (auto written = writeWhole(stylesFileName, text); !written)
         log::warning(QStringLiteral("Error saving folder styles: ") + written.error());
 }
 
 void ColorizationHistoryStore::loadChronologicalLog()
 {
     assertOwnerThread();
+    waitForWrites(); // the file is read next, so it has to hold what was handed over
     if (!unwrittenEntries_.isEmpty())
         appendUnwrittenEntries(); // the file is read next, so it has to hold them
     chronologicalLogLoaded_ = true;
@@ -383,6 +462,7 @@ void ColorizationHistoryStore::loadChronologicalLog()
 void ColorizationHistoryStore::loadChronologicalLogInBackground()
 {
     assertOwnerThread();
+    waitForWrites(); // the file is read next, so it has to hold what was handed over
     if (chronologicalLogLoaded_ || logLoadWatcher_)
         return;
     if (!unwrittenEntries_.isEmpty())
@@ -429,6 +509,7 @@ bool ColorizationHistoryStore::publishLoadedLog(const Result<QByteArray>& bytes)
 void ColorizationHistoryStore::loadFolderStyles()
 {
     assertOwnerThread();
+    waitForWrites();
     if (files_.exists(stylesFileName)) {
         if (auto styles = readAndDecode(files_, stylesFileName, &decodeStyles)) {
             folderStyles_ = std::move(styles->styles);
@@ -459,6 +540,7 @@ Done ColorizationHistoryStore::writeWhole(const QString& name, const Result<QByt
 
 void ColorizationHistoryStore::preserveAfterFailedLoad(const QString& name)
 {
+    waitForWrites();
     if (const HistoryFiles::Lock lock = files_.lock(); lock.held())
         preserveUnreadable(name);
     else

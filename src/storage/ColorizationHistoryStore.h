@@ -9,8 +9,10 @@
 #include <QList>
 #include <QMap>
 #include <QObject>
+#include <QPointer>
 #include <QSet>
 #include <QString>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <array>
@@ -28,13 +30,16 @@ namespace pigmo {
 // Styling many folders at once runs as a batch (`beginBatch()` ... `endBatch()`): `record` then keeps its
 // work in memory, and the files are written when the last open batch ends, `batchWriteInterval` after the
 // first change not yet written while a batch runs, and on `flush()` (the program calls it when it ends,
-// SIGTERM included). A batch killed outright loses at most that interval of history.
+// SIGTERM included). A batch killed outright loses at most that interval of history. The writes a batch
+// makes while it runs, and those of a batch ended with `Write::inBackground`, run on the store's writer
+// thread, so that styling many folders costs this thread no file write; every other file operation first
+// waits for them, so the files always change in the order the work was done.
 //
-// Confined to the thread it lives on (the GUI thread): every call and every file operation runs there,
-// synchronously. No operation throws or reports failure to its caller; each failure is one line on
-// standard output. Files are written whole and atomically under a lock shared with other processes. A
-// file that cannot be read is moved aside to "<name>.corrupt-<UTC time>" before anything is written over
-// it, so no history is silently lost.
+// Confined to the thread it lives on (the GUI thread): every call, and every file operation but the writer
+// thread's, runs there, synchronously. No operation throws or reports failure to its caller; each failure is one line
+// on standard output. Files are written whole and atomically under a lock shared with other processes. A file that
+// cannot be read is moved aside to "<name>.corrupt-<UTC time>" before anything is written over it, so no history is
+// silently lost.
 class ColorizationHistoryStore : public QObject {
     Q_OBJECT
 
@@ -54,6 +59,8 @@ public:
 
     // Loads the current styles.
     explicit ColorizationHistoryStore(QObject* parent = nullptr);
+    // Waits for the writer thread.
+    ~ColorizationHistoryStore() override;
 
     const QList<HistoryLogEntry>& chronologicalLog() const { return chronologicalLog_; }
     bool chronologicalLogLoaded() const { return chronologicalLogLoaded_; }
@@ -71,10 +78,26 @@ public:
     void record(const QString& folderPath, const ColorizationData& data);
 
     static constexpr std::chrono::milliseconds batchWriteInterval{2000};
-    // Batches nest; the files are written when the outermost one ends.
+    // Batches nest; the files are written when the outermost one ends: before `endBatch` returns, or with
+    // `Write::inBackground` on the writer thread (`waitForWrites` waits for them).
+    enum class Write { now, inBackground };
     void beginBatch();
-    void endBatch();
-    // Writes now whatever a batch recorded and has not written yet.
+    void endBatch(Write write = Write::now);
+    // Blocks until every write handed to the writer thread is done.
+    void waitForWrites();
+    // A batch that ends, writing in the background, when this guard goes (or never, when the store went
+    // first). Owner thread only.
+    class ScopedBatch {
+    public:
+        explicit ScopedBatch(ColorizationHistoryStore& store);
+        ~ScopedBatch();
+        ScopedBatch(const ScopedBatch&) = delete;
+        ScopedBatch& operator=(const ScopedBatch&) = delete;
+
+    private:
+        QPointer<ColorizationHistoryStore> store_;
+    };
+    // Writes now whatever a batch recorded and has not written yet, after the writer thread's writes.
     void flush();
     // The current styles grouped by parent folder; groups and folders sorted by the locale's
     // case-insensitive order (ties keep the order of the paths' code points).
@@ -101,6 +124,16 @@ Q_SIGNALS:
 
 private:
     void appendToFile(const HistoryLogEntry& entry);
+    // Hands what a batch recorded and has not written yet to the writer thread; `endsBatch`: the last write of
+    // the outermost batch.
+    void flushInBackground(bool endsBatch);
+    // The loaded log's text (encoded again when it has to be).
+    Result<QByteArray> loadedLogText();
+    // The writes themselves: on this thread with no write pending, or on the writer thread.
+    void writeLog(const Result<QByteArray>& text);
+    void writeStyles(const Result<QByteArray>& text);
+    void appendEntries(const QList<HistoryLogEntry>& entries);
+    void readKnownLog();
     // Takes the log file's bytes as the loaded log and announces it; false when they are no log (logged, the
     // file kept aside).
     bool publishLoadedLog(const Result<QByteArray>& bytes);
@@ -151,6 +184,10 @@ private:
         std::shared_future<bool> readable; // whether every entry decodes; checked off this thread
     };
     std::optional<KnownLog> knownLog_;
+
+    // One thread; its tasks touch the files, `knownLog_` and `stuckUnreadable_`, which this thread touches
+    // only after `waitForWrites()`. Last, so it is stopped before any member its tasks use goes.
+    QThreadPool writer_;
 };
 
 } // namespace pigmo

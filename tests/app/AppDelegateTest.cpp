@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "app/StatusItem.h"
 #include "platform/AppGroupStore.h"
+#include "platform/SingleInstance.h"
 #include "platform/TaskbarHint.h"
 #include "services/DisplayModeManager.h"
 #include "storage/Preferences.h"
@@ -14,6 +15,9 @@
 #include "ui/settings/SettingsView.h"
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
 
 #include <QAction>
 #include <QDir>
@@ -306,6 +310,48 @@ TEST_F(AppDelegateTest, OpenRequestsShowTheFoldersAndLaterOnesJoinTheOpenEditor)
     delegate.handleForwardedRequest(request);
     ASSERT_TRUE(QTest::qWaitFor([&] { return editing->folders() == QList<Folder>{a, b}; }, 2000));
     EXPECT_EQ(delegate.contentView(), editing) << "the open editor keeps its folders and takes the new one";
+}
+
+// Through the channel's real socket: a later start hands the notification over from another thread while
+// this one runs the event loop, as a second process would.
+TEST_F(AppDelegateTest, TheTestNotificationArrivingOverTheChannelPlaysTheAnimationInTheRunningWindow)
+{
+    completeOnboarding();
+    const QString socket = root.filePath(QStringLiteral("channel"));
+    SingleInstance channel(socket);
+    ASSERT_EQ(channel.claim({}), SingleInstance::Role::primary);
+    AppServices services;
+    AppDelegate delegate(services);
+    delegate.setRequestChannel(&channel);
+    delegate.applicationDidFinishLaunching({});
+    MainView* view = delegate.contentView();
+    ASSERT_TRUE(view);
+    view->setSettingsOpened(true);
+
+    const auto handOver = [&socket](const QString& name) {
+        LaunchRequest request;
+        request.action = LaunchRequest::Action::notify;
+        request.notification = name;
+        return std::async(std::launch::async, [socket, request] { return SingleInstance(socket).handOver(request); });
+    };
+    const auto finished = [](std::future<SingleInstance::Role>& future) {
+        return QTest::qWaitFor([&] { return future.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+                               5000);
+    };
+    std::future<SingleInstance::Role> unknown = handOver(QStringLiteral("pigmoSomethingElse"));
+    ASSERT_TRUE(finished(unknown));
+    EXPECT_EQ(unknown.get(), SingleInstance::Role::forwarded);
+    QTest::qWait(50);
+    EXPECT_TRUE(view->applyOverlay()->items().isEmpty()) << "an unknown notification plays nothing";
+    EXPECT_TRUE(view->isSettingsOpened());
+
+    std::future<SingleInstance::Role> delivered = handOver(MainView::testApplyAnimationNotification);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !view->applyOverlay()->items().isEmpty(); }, 5000));
+    EXPECT_EQ(view->applyOverlay()->items().size(), 1);
+    EXPECT_FALSE(view->isSettingsOpened());
+    EXPECT_TRUE(view->folders().isEmpty()) << "no folder is touched";
+    ASSERT_TRUE(finished(delivered));
+    EXPECT_EQ(delivered.get(), SingleInstance::Role::forwarded);
 }
 
 TEST_F(AppDelegateTest, TheTrayMenuSpeaksTheInterfaceLanguage)

@@ -33,7 +33,7 @@ const QStringList themes = {QStringLiteral("light"), QStringLiteral("dark")};
 
 QList<GalleryScene> allScenes()
 {
-    return controlScenes() + editorScenes() + paneScenes() + pageScenes() + onboardingScenes();
+    return controlScenes() + editorScenes() + paneScenes() + pageScenes() + onboardingScenes() + mainScenes();
 }
 
 QStringList fileNames()

@@ -52,5 +52,6 @@ QList<GalleryScene> editorScenes();
 QList<GalleryScene> paneScenes();
 QList<GalleryScene> pageScenes();
 QList<GalleryScene> onboardingScenes();
+QList<GalleryScene> mainScenes();
 
 } // namespace pigmo::gallery

@@ -110,6 +110,19 @@ TEST_F(CommandLineTest, RequestSurvivesItsWireFormOnlyWhenWellFormed)
     EXPECT_EQ(LaunchRequest::fromBytes(LaunchRequest{Action::launch, {}}.toBytes()), LaunchRequest{});
 }
 
+TEST_F(CommandLineTest, ANotificationTravelsByNameAlone)
+{
+    LaunchRequest notification{Action::notify, {}};
+    notification.notification = QStringLiteral("pigmoTestApplyAnimation");
+    EXPECT_EQ(LaunchRequest::fromBytes(notification.toBytes()), notification);
+    // A notification names exactly one thing.
+    EXPECT_FALSE(LaunchRequest::fromBytes(LaunchRequest{Action::notify, {}}.toBytes().chopped(4)));
+    EXPECT_FALSE(LaunchRequest::fromBytes(LaunchRequest{Action::open, {a, c}}.toBytes().replace(4, 1, "\x04")));
+    QByteArray unknown = notification.toBytes();
+    unknown[4] = char(int(Action::notify) + 1);
+    EXPECT_FALSE(LaunchRequest::fromBytes(unknown));
+}
+
 } // namespace
 
 TEST_F(CommandLineTest, ALinkToAFolderIsFollowedToThatFolder)

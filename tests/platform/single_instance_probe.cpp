@@ -17,7 +17,7 @@ namespace {
 
 void report(const char* what, const LaunchRequest& request)
 {
-    static const char* const names[] = {"launch", "autostart", "open", "smart"};
+    static const char* const names[] = {"launch", "autostart", "open", "smart", "notify"};
     const QString line =
         QStringLiteral("%1 %2 %3")
             .arg(QLatin1String(what), QLatin1String(names[int(request.action)]), request.folders.join(u' '));

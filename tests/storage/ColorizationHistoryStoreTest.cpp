@@ -489,6 +489,56 @@ TEST_F(ColorizationHistoryStoreTest, BatchWritesBothFilesOnceWhenItEnds)
     EXPECT_FALSE(log.contains("Error")) << log.lines().join('\n').toStdString();
 }
 
+TEST_F(ColorizationHistoryStoreTest, BatchEndedInTheBackgroundKeepsTheOrderOfEveryLaterWrite)
+{
+    ColorizationHistoryStore store;
+    {
+        const ColorizationHistoryStore::ScopedBatch batch(store);
+        store.record("/bg/1", styleWithHue(1));
+        store.record("/bg/2", styleWithHue(2));
+    }                                        // written by the writer thread
+    store.record("/after", styleWithHue(3)); // waits for that write, then appends
+    EXPECT_EQ(pathsOf(logOnDisk()), (QStringList{"/bg/1", "/bg/2", "/after"}));
+    EXPECT_EQ(ColorizationHistoryStore().folderStyles(), store.folderStyles());
+
+    store.loadChronologicalLog();
+    store.beginBatch();
+    store.record("/bg/3", styleWithHue(4));
+    store.endBatch(ColorizationHistoryStore::Write::inBackground);
+    store.waitForWrites();
+    EXPECT_EQ(logOnDisk(), store.chronologicalLog()) << "a loaded log is written whole";
+    EXPECT_EQ(ColorizationHistoryStore().folderStyles().value("/bg/3"), styleWithHue(4));
+    EXPECT_FALSE(log.contains("Error")) << log.lines().join('\n').toStdString();
+}
+
+TEST_F(ColorizationHistoryStoreTest, ABackgroundWriteThatFailsIsLoggedAndLaterWritesStillHappen)
+{
+    ColorizationHistoryStore store;
+    store.record("/first", styleWithHue(1));
+    {
+        const test::WriteProtection refused(store.storageDirectory());
+        ASSERT_TRUE(refused.active());
+        {
+            const ColorizationHistoryStore::ScopedBatch batch(store);
+            store.record("/refused", styleWithHue(2));
+        }
+        store.waitForWrites();
+    }
+    EXPECT_TRUE(log.contains("Error saving folder styles: ")) << log.lines().join('\n').toStdString();
+    store.record("/later", styleWithHue(3));
+    EXPECT_EQ(pathsOf(logOnDisk()), (QStringList{"/first", "/later"}));
+    EXPECT_TRUE(ColorizationHistoryStore().folderStyles().contains("/refused")) << "the styles file holds memory";
+}
+
+TEST_F(ColorizationHistoryStoreTest, AGuardOutlivingItsStoreEndsNothing)
+{
+    auto store = std::make_unique<ColorizationHistoryStore>();
+    const ColorizationHistoryStore::ScopedBatch batch(*store);
+    store->record("/kept", styleWithHue(1));
+    store.reset(); // the batch is still open: what it held is lost, as when the program is killed
+    EXPECT_FALSE(ColorizationHistoryStore().folderStyles().contains("/kept"));
+}
+
 TEST_F(ColorizationHistoryStoreTest, BatchKilledMidwayLosesAtMostTheLastInterval)
 {
     const pid_t child = ::fork();

@@ -2,12 +2,14 @@
 
 #include "editor/EditorTestServices.h"
 #include "platform/FolderIconStore.h"
+#include "platform/FolderIcons.h"
 #include "platform/GvfsMetadata.h"
 #include "services/FolderStyler.h"
 #include "storage/ExtendedAttributesManager.h"
 #include "support/DirectoryPanelAnswer.h"
 #include "support/FileSystem.h"
 #include "ui/controls/ColorSwatch.h"
+#include "ui/controls/ControlStyle.h"
 #include "ui/controls/MainToolbar.h"
 #include "ui/editor/DashedOutline.h"
 #include "ui/editor/PillButton.h"
@@ -22,7 +24,6 @@
 #include <QDragEnterEvent>
 #include <QFile>
 #include <QFileDialog>
-#include <QGraphicsOpacityEffect>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
@@ -179,9 +180,7 @@ TEST_F(MainViewTest, DropsTakeOnlyFoldersAndHoverMarksTheZone)
     QFile file(root.filePath(QStringLiteral("note.txt")));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     const auto view = makeView({});
-    const auto opacity = [&] {
-        return static_cast<QGraphicsOpacityEffect*>(view->dropZone()->graphicsEffect())->opacity();
-    };
+    const auto opacity = [&] { return ui::opacityOf(*view->dropZone()); };
     auto* outline = view->dropZone()->findChild<DashedOutline*>();
     ASSERT_NE(outline, nullptr);
 
@@ -295,6 +294,20 @@ TEST_F(MainViewTest, ApplySetsIconsAttributesAndHistoryThenShowsTheCheckmark)
     QSignalSpy outcome(&view->sequencer(), &ApplySequencer::outcomeShown);
     QSignalSpy cleared(&view->sequencer(), &ApplySequencer::cleared);
 
+    // The apply is one history batch: its recordings reach the files once, after its last folder.
+    const QDir history(services.history.storageDirectory());
+    const auto historyText = [&history](const QString& name) {
+        QFile file(history.filePath(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll().replace("\\/", "/") : QByteArray();
+    };
+    int ended = 0;
+    bool writtenBeforeTheEnd = true;
+    QObject::connect(&styler, &FolderStyler::folderFinished, view.get(), [&] {
+        if (++ended == 1)
+            writtenBeforeTheEnd =
+                historyText(ColorizationHistoryStore::logFileName).contains(QFile::encodeName(a.path()));
+    });
+
     QSignalSpy finished(view.get(), &MainView::applyFinished);
     view->applyAll();
     EXPECT_TRUE(view->isLoading());
@@ -317,12 +330,12 @@ TEST_F(MainViewTest, ApplySetsIconsAttributesAndHistoryThenShowsTheCheckmark)
         const ColorizationViewModel& model = *view->colorizers().models()[folder == a ? 0 : 1];
         EXPECT_EQ(stored->color, model.color());
     }
-    const QDir history(services.history.storageDirectory());
+    services.history.waitForWrites(); // the batch's one write is the writer thread's
+    EXPECT_EQ(ended, 2);
+    EXPECT_FALSE(writtenBeforeTheEnd) << "the first folder's history was written on its own";
     for (const QString& name : {ColorizationHistoryStore::logFileName, ColorizationHistoryStore::stylesFileName}) {
-        QFile file(history.filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
-        const QByteArray text = file.readAll().replace("\\/", "/");
-        EXPECT_TRUE(text.contains(QFile::encodeName(a.path())));
+        const QByteArray text = historyText(name);
+        EXPECT_TRUE(text.contains(QFile::encodeName(a.path()))) << name.toStdString();
         EXPECT_TRUE(text.contains(QFile::encodeName(b.path())));
     }
     ASSERT_TRUE(outcome.count() > 0 || outcome.wait(5000));
@@ -331,6 +344,26 @@ TEST_F(MainViewTest, ApplySetsIconsAttributesAndHistoryThenShowsTheCheckmark)
     ASSERT_TRUE(cleared.wait(5000));
     EXPECT_TRUE(view->applyOverlay()->isHidden());
     EXPECT_TRUE(view->applyOverlay()->items().isEmpty());
+}
+
+// The cards start at once; the folders' old icons are read off the GUI thread, before any new one is set.
+TEST_F(MainViewTest, TheCardsShowTheIconsTheFoldersHadBeforeTheApply)
+{
+    const Folder a = makeFolder(QStringLiteral("again/a"));
+    const auto view = makeView({a});
+    view->colorizers().models()[0]->setColor(HSL{0, 90, 50});
+    ASSERT_TRUE(waitForApply(*view));
+    const QImage red = FolderIcons::icon(a.path());
+    ASSERT_FALSE(red.isNull());
+
+    view->colorizers().models()[0]->setColor(HSL{220, 90, 50});
+    QSignalSpy finished(view.get(), &MainView::applyFinished);
+    view->applyAll();
+    ASSERT_EQ(view->applyOverlay()->items().size(), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !view->applyOverlay()->items().first().before.isNull(); }, 5000));
+    EXPECT_EQ(view->applyOverlay()->items().first().before, red);
+    ASSERT_TRUE(finished.count() > 0 || finished.wait(20000));
+    EXPECT_NE(FolderIcons::icon(a.path()), red) << "the new icon was set";
 }
 
 TEST_F(MainViewTest, AFolderThatRefusesItsIconIsNamedUnderAFailureBadge)

@@ -1,6 +1,7 @@
 #include "ui/controls/ControlStyle.h"
 
 #include <QAbstractScrollArea>
+#include <QGraphicsOpacityEffect>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPalette>
@@ -155,6 +156,26 @@ ThemeColor windowBackground()
 ThemeColor fixedColor(const QColor& color)
 {
     return [color](const QWidget&) { return color; };
+}
+
+void setOpacity(QWidget& widget, double opacity)
+{
+    if (opacity >= 1) {
+        widget.setGraphicsEffect(nullptr);
+        return;
+    }
+    auto* effect = qobject_cast<QGraphicsOpacityEffect*>(widget.graphicsEffect());
+    if (!effect) {
+        effect = new QGraphicsOpacityEffect(&widget);
+        widget.setGraphicsEffect(effect);
+    }
+    effect->setOpacity(opacity);
+}
+
+double opacityOf(const QWidget& widget)
+{
+    const auto* effect = qobject_cast<const QGraphicsOpacityEffect*>(widget.graphicsEffect());
+    return effect ? effect->opacity() : 1.0;
 }
 
 } // namespace pigmo::ui

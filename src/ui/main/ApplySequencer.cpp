@@ -6,9 +6,7 @@
 #include "ui/controls/SpringAnimation.h"
 
 #include <QEasingCurve>
-#include <QGraphicsOpacityEffect>
 #include <QPainter>
-#include <QPropertyAnimation>
 #include <QTimer>
 
 namespace pigmo {
@@ -33,10 +31,8 @@ constexpr Spring settleSpring{0.5, 0.55};
 ApplySequencer::ApplySequencer(ApplyAnimationOverlay& overlay, const LocalizationManager& localization, QObject* parent)
     : QObject(parent)
     , overlay_(overlay)
-    , fade_(new QGraphicsOpacityEffect(&overlay))
     , failureBadge_(new ApplyFailureBadge(localization, &overlay))
 {
-    overlay_.setGraphicsEffect(fade_);
     overlay_.hide();
     failureBadge_->hide();
 }
@@ -79,13 +75,8 @@ int ApplySequencer::run(QList<ApplyAnimationItem> items)
     overlay_.setGeometry(overlay_.parentWidget()->rect());
     overlay_.raise();
     overlay_.show();
-    auto* appear = new QPropertyAnimation(fade_, "opacity", this);
-    appear->setDuration(milliseconds(ApplyTimings::appearDuration));
-    appear->setStartValue(fade_->opacity() < 1 && overlay_.isVisible() ? fade_->opacity() : 0.0);
-    appear->setEndValue(1.0);
-    appear->setEasingCurve(QEasingCurve::InOutQuad);
-    appear->start(QAbstractAnimation::DeleteWhenStopped);
-    animations_.append(appear);
+    const double shown = ui::opacityOf(overlay_);
+    fade(shown < 1 && overlay_.isVisible() ? shown : 0.0, 1.0, ApplyTimings::appearDuration, QEasingCurve::InOutQuad);
 
     static const QEasingCurve riseCurve = bezier({0.2, 0.8}, {0.4, 1.0});
     static const QEasingCurve crossCurve = bezier({0.85, 0.0}, {0.15, 1.0});
@@ -111,6 +102,18 @@ void ApplySequencer::finish(int generation, const QStringList& failedFolders)
         return;
     failures_ = failedFolders;
     showOutcomeWhenReady();
+}
+
+void ApplySequencer::setBeforeImages(int generation, const QList<QImage>& images)
+{
+    if (generation != generation_)
+        return;
+    QList<ApplyAnimationItem> items = overlay_.items();
+    for (qsizetype i = 0; i < items.size() && i < images.size(); ++i)
+        items[i].before = images[i];
+    overlay_.setItems(items);
+    for (int i = 0; i < looks_.size(); ++i)
+        overlay_.setCardLook(i, looks_[i]);
 }
 
 // A phase step: `curve` and `duration` animate the card's look there; a negative duration takes the settling
@@ -186,19 +189,30 @@ void ApplySequencer::showOutcomeWhenReady()
     const double shownFor =
         success ? ApplyTimings::clearDelay - ApplyTimings::checkmarkDelay : ApplyTimings::failureDisplay;
     at(shownFor, [this] {
-        auto* fadeOut = new QPropertyAnimation(fade_, "opacity", this);
-        fadeOut->setDuration(milliseconds(ApplyTimings::clearDuration));
-        fadeOut->setStartValue(1.0);
-        fadeOut->setEndValue(0.0);
-        fadeOut->setEasingCurve(QEasingCurve::OutQuad);
+        QVariantAnimation* fadeOut = fade(1.0, 0.0, ApplyTimings::clearDuration, QEasingCurve::OutQuad);
         const int generation = generation_;
         connect(fadeOut, &QAbstractAnimation::finished, this, [this, generation] {
             if (generation == generation_)
                 clear();
         });
-        animations_.append(fadeOut);
-        fadeOut->start(QAbstractAnimation::DeleteWhenStopped);
     });
+}
+
+// The overlay is drawn through an opacity effect only while it fades: at full opacity it is opaque, and
+// nothing under it is drawn again while its cards move.
+QVariantAnimation* ApplySequencer::fade(double from, double to, double seconds, QEasingCurve::Type curve)
+{
+    auto* animation = new QVariantAnimation(this);
+    animation->setDuration(milliseconds(seconds));
+    animation->setStartValue(from);
+    animation->setEndValue(to);
+    animation->setEasingCurve(curve);
+    connect(animation, &QVariantAnimation::valueChanged, this,
+            [this](const QVariant& value) { ui::setOpacity(overlay_, value.toDouble()); });
+    ui::setOpacity(overlay_, from);
+    animations_.append(animation);
+    animation->start(QAbstractAnimation::DeleteWhenStopped);
+    return animation;
 }
 
 void ApplySequencer::clear()
@@ -208,7 +222,7 @@ void ApplySequencer::clear()
     overlay_.setShowCheckmark(false);
     overlay_.hide();
     failureBadge_->hide();
-    fade_->setOpacity(1.0);
+    ui::setOpacity(overlay_, 1.0);
     Q_EMIT cleared();
 }
 

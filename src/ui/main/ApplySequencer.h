@@ -2,6 +2,7 @@
 
 #include "ui/editor/ApplyAnimationOverlay.h"
 
+#include <QEasingCurve>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
@@ -9,7 +10,6 @@
 #include <functional>
 #include <optional>
 
-class QGraphicsOpacityEffect;
 class QVariantAnimation;
 
 namespace pigmo {
@@ -52,6 +52,9 @@ public:
 
     // Starts a sequence over `items` (all hidden; at most `maximumItems` are kept). Returns its generation.
     int run(QList<ApplyAnimationItem> items);
+    // The folders' icons before the apply for the cards of sequence `generation`, in order, when they arrive
+    // after it started. A stale generation is ignored.
+    void setBeforeImages(int generation, const QList<QImage>& images);
     // The outcome of sequence `generation`: the names of the folders that did not take their icon (empty: all
     // did). A stale generation is ignored.
     void finish(int generation, const QStringList& failedFolders);
@@ -74,10 +77,11 @@ private:
     void setPhase(int index, ApplyAnimationPhase phase, const QEasingCurve* curve, double duration);
     void animateLook(int index, ApplyCardLook from, ApplyCardLook to, QVariantAnimation* animation);
     void showOutcomeWhenReady();
+    // Fades the overlay from one opacity to another; the animation deletes itself when it ends.
+    QVariantAnimation* fade(double from, double to, double seconds, QEasingCurve::Type curve);
     void clear();
 
     ApplyAnimationOverlay& overlay_;
-    QGraphicsOpacityEffect* fade_ = nullptr;
     ApplyFailureBadge* failureBadge_ = nullptr;
     QList<std::optional<ApplyCardLook>> looks_;
     QList<QPointer<QVariantAnimation>> animations_;

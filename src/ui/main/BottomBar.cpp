@@ -11,7 +11,9 @@
 
 #include <QHBoxLayout>
 #include <QPainter>
-#include <QStackedLayout>
+#include <QVariantAnimation>
+
+#include <cmath>
 
 namespace pigmo {
 namespace {
@@ -55,45 +57,96 @@ BottomBar::BottomBar(std::function<void()> save, std::function<void()> apply, Lo
     , localization_(localization)
 {
     setFixedHeight(height);
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    pages_ = new QStackedLayout;
-    outer->addLayout(pages_);
 
-    buttons_ = new QWidget;
-    auto* row = new QHBoxLayout(buttons_);
-    row->setContentsMargins(0, 0, 0, 0);
+    // The row sits at the bottom of the bar, its two buttons centred on each other.
+    buttons_ = new QWidget(this);
+    auto* bottom = new QVBoxLayout(buttons_);
+    bottom->setContentsMargins(0, 0, 0, 0);
+    bottom->addStretch();
+    auto* row = new QHBoxLayout;
+    bottom->addLayout(row);
     row->setSpacing(12);
     save_ = new SymbolButton(QStringLiteral("square.and.arrow.down"), 18 + 2 * 8, 18);
     connect(save_, &QAbstractButton::clicked, this, [save] { save(); });
-    row->addWidget(save_, 0, Qt::AlignBottom);
+    row->addWidget(save_, 0, Qt::AlignVCenter);
     apply_ = new TextButton(std::move(apply), std::nullopt, QStringLiteral("change_icons"), 0, ui::windowBackground(),
                             ui::primary(), true, 12, localization);
-    // Inside a button a label would draw in the button-text role; the apply button's text is the window colour.
-    apply_->label()->setForegroundRole(QPalette::WindowText);
-    row->addWidget(apply_, 1, Qt::AlignBottom);
-    pages_->addWidget(buttons_);
+    row->addWidget(apply_, 1, Qt::AlignVCenter);
 
-    loading_ = new QWidget;
+    loading_ = new QWidget(this);
     auto* centre = new QHBoxLayout(loading_);
     centre->setContentsMargins(0, 0, 0, 0);
     spinner_ = new Spinner(20 * 0.7);
     centre->addWidget(spinner_, 0, Qt::AlignCenter);
-    pages_->addWidget(loading_);
 
-    success_ = new QWidget;
+    success_ = new QWidget(this);
     auto* badgeBox = new QVBoxLayout(success_);
     badgeBox->setContentsMargins(0, 0, 0, 0);
     badgeBox->addStretch();
     badgeBox->addWidget(new SuccessBadge(localization_.string(u"save_folder_designs"_key)));
-    pages_->addWidget(success_);
+
+    pages_ = {buttons_, loading_, success_};
+    for (QWidget* content : pages_)
+        content->setVisible(content == buttons_);
+    transition_ = new QVariantAnimation(this);
+    transition_->setDuration(transitionMilliseconds);
+    transition_->setEasingCurve(QEasingCurve::InOutQuad);
+    transition_->setStartValue(0.0);
+    transition_->setEndValue(1.0);
+    connect(transition_, &QVariantAnimation::valueChanged, this,
+            [this](const QVariant& value) { place(value.toDouble()); });
+    connect(transition_, &QVariantAnimation::finished, this, [this] { place(1); });
+    place(1);
     setFolderCount(0);
 }
 
 void BottomBar::showState(bool isLoading, bool isSuccess)
 {
-    state_ = isSuccess ? State::success : isLoading ? State::loading : State::buttons;
-    pages_->setCurrentWidget(state_ == State::success ? success_ : state_ == State::loading ? loading_ : buttons_);
+    const State next = isSuccess ? State::success : isLoading ? State::loading : State::buttons;
+    if (next == state_)
+        return;
+    // A transition cut short jumps to its end; the new one starts from the content shown now.
+    transition_->stop();
+    place(1);
+    leaving_ = state_;
+    state_ = next;
+    page(state_)->show();
+    place(0);
+    transition_->start();
+}
+
+bool BottomBar::isInTransition() const
+{
+    return transition_->state() == QAbstractAnimation::Running;
+}
+
+void BottomBar::place(double progress)
+{
+    const auto set = [this](QWidget* content, double opacity, double offset) {
+        content->setGeometry(rect().translated(0, int(std::lround(offset))));
+        ui::setOpacity(*content, opacity);
+    };
+    for (QWidget* content : pages_)
+        content->setVisible(content == page(state_) || (content == page(leaving_) && progress < 1));
+    if (leaving_ != state_)
+        set(page(leaving_), 1 - progress, transitionOffset * progress);
+    set(page(state_), progress, transitionOffset * (1 - progress));
+}
+
+QSize BottomBar::sizeHint() const
+{
+    return {buttons_->sizeHint().width(), height};
+}
+
+QSize BottomBar::minimumSizeHint() const
+{
+    return {buttons_->minimumSizeHint().width(), height};
+}
+
+void BottomBar::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    place(isInTransition() ? transition_->currentValue().toDouble() : 1);
 }
 
 void BottomBar::setFolderCount(int count)

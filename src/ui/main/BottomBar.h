@@ -2,9 +2,10 @@
 
 #include <QWidget>
 
+#include <array>
 #include <functional>
 
-class QStackedLayout;
+class QVariantAnimation;
 
 namespace pigmo {
 
@@ -15,13 +16,16 @@ class TextButton;
 
 // The bar under the editor pane, 50 points high, showing one of three contents: the green success badge
 // after designs were saved, a spinner while icons are applied, else the save button and the apply button
-// ("Change N Icons"). GUI thread.
+// ("Change N Icons"). A change of content fades the old one out while it sinks 10 points, and the new one
+// in while it rises from 10 points below, over `transitionMilliseconds` (ease in and out). GUI thread.
 class BottomBar : public QWidget {
     Q_OBJECT
 
 public:
     enum class State { buttons, loading, success };
     static constexpr int height = 50;
+    static constexpr int transitionMilliseconds = 200;
+    static constexpr int transitionOffset = 10;
 
     BottomBar(std::function<void()> save, std::function<void()> apply, LocalizationManager& localization,
               QWidget* parent = nullptr);
@@ -36,10 +40,24 @@ public:
     TextButton* applyButton() const { return apply_; }
     Spinner* spinner() const { return spinner_; }
     QWidget* successBadge() const { return success_; }
+    // The content of a state; only the current one stays visible once a transition ended.
+    QWidget* page(State state) const { return pages_[int(state)]; }
+    bool isInTransition() const;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Places the outgoing and incoming contents `progress` (0 to 1) through the transition.
+    void place(double progress);
+
     State state_ = State::buttons;
-    QStackedLayout* pages_ = nullptr;
+    State leaving_ = State::buttons;
+    std::array<QWidget*, 3> pages_{};
+    QVariantAnimation* transition_ = nullptr;
     QWidget* buttons_ = nullptr;
     QWidget* loading_ = nullptr;
     QWidget* success_ = nullptr;

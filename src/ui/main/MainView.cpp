@@ -4,6 +4,7 @@
 #include "catalogue/IconsModel.h"
 #include "platform/FolderIcons.h"
 #include "render/ColorizationService.h"
+#include "services/FolderStyler.h"
 #include "services/LocalizationManager.h"
 #include "services/PalettesManager.h"
 #include "smart/SmartIconService.h"
@@ -25,7 +26,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
-#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
@@ -208,7 +208,6 @@ QWidget* MainView::makeDropZone()
                                   std::nullopt, ui::primary(), ui::primary(0.1), false, 12, services_.localization);
     zone->addWidget(select, 0, Qt::AlignHCenter);
     zone->addStretch();
-    dropZone_->setGraphicsEffect(new QGraphicsOpacityEffect(dropZone_));
     auto* outline = new DashedOutline(dropZone_, 20, 0.1);
     outline->setObjectName(QStringLiteral("dropOutline"));
     outline->hide();
@@ -333,7 +332,6 @@ void MainView::refreshEditor()
     if (!current)
         return;
     colorizerView_ = new FolderColorizerView(current, *colorizers_, services_);
-    colorizerView_->setGraphicsEffect(new QGraphicsOpacityEffect(colorizerView_));
     static_cast<QVBoxLayout*>(editorPane_->layout())->insertWidget(0, colorizerView_, 1);
     setLoading(isLoading_);
 }
@@ -350,7 +348,7 @@ void MainView::setFileAboutToBeDropped(bool hovering)
 {
     fileAboutToBeDropped_ = hovering;
     const bool marked = hovering && page() == Page::dropZone;
-    static_cast<QGraphicsOpacityEffect*>(dropZone_->graphicsEffect())->setOpacity(marked ? 0.7 : 1.0);
+    ui::setOpacity(*dropZone_, marked ? 0.7 : 1.0);
     if (auto* outline = dropZone_->findChild<DashedOutline*>())
         outline->setVisible(marked);
 }
@@ -576,7 +574,7 @@ void MainView::setLoading(bool loading)
     previewColumn_->resetButton()->setEnabled(!loading);
     if (colorizerView_) {
         colorizerView_->setAttribute(Qt::WA_TransparentForMouseEvents, loading);
-        static_cast<QGraphicsOpacityEffect*>(colorizerView_->graphicsEffect())->setOpacity(loading ? 0.8 : 1.0);
+        ui::setOpacity(*colorizerView_, loading ? 0.8 : 1.0);
     }
 }
 
@@ -586,17 +584,22 @@ void MainView::applyAll()
         return;
     const QList<ColorizationModelsGroup::Model> models = colorizers_->models();
     QList<ApplyAnimationItem> items;
+    QStringList animated;
     for (const ColorizationModelsGroup::Model& model : models.mid(0, ApplyTimings::maximumItems)) {
         ApplyAnimationItem item;
-        item.before = FolderIcons::icon(model->folderPath());
         if (model->smartLoadingState() != SmartLoadingState::loading)
             item.after = model->image();
         items.append(item);
+        animated.append(model->folderPath());
     }
     auto run = std::make_shared<ApplyRun>();
     run->generation = items.isEmpty() ? sequencer_->generation() : sequencer_->run(items);
+    if (!animated.isEmpty())
+        readBeforeImages(run->generation, animated);
     run->pending = models.size();
     setLoading(true);
+    if (FolderStyler* styler = colorizers_->styler(); styler && !models.isEmpty())
+        applyBatch_ = styler->historyBatch();
     if (models.isEmpty()) {
         QTimer::singleShot(0, this, [this, run] {
             setLoading(false);
@@ -637,6 +640,26 @@ static QThreadPool& renderQueue()
     return *queue;
 }
 
+// The icons the animated folders show before the apply are read (gvfs, image files) on the render queue
+// ahead of every render of the apply, so before any of its icons is set; they reach the cards long before
+// the first one rises.
+void MainView::readBeforeImages(int generation, const QStringList& folderPaths)
+{
+    const QPointer<MainView> self(this);
+    renderQueue().start([self, generation, folderPaths] {
+        QList<QImage> images;
+        for (const QString& path : folderPaths)
+            images.append(FolderIcons::icon(path));
+        QMetaObject::invokeMethod(
+            self.data(),
+            [self, generation, images] {
+                if (self)
+                    self->sequencer_->setBeforeImages(generation, images);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
 // Renders the model's style off the GUI thread, then hands the icon to the model, whose folder styler writes it
 // on the icon queue and completes on the GUI thread.
 void MainView::applyNow(const ColorizationModelsGroup::Model& model, const std::shared_ptr<ApplyRun>& run)
@@ -672,6 +695,7 @@ void MainView::report(const std::shared_ptr<ApplyRun>& run, const Folder& folder
         run->failed.append(folder);
     if (--run->pending > 0)
         return;
+    applyBatch_.reset();
     lastApplyFailures_ = run->failed;
     QStringList names;
     for (const Folder& failed : std::as_const(run->failed))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "services/ColorizationModelsGroup.h"
+#include "storage/ColorizationHistoryStore.h"
 #include "ui/editor/ApplyAnimationOverlay.h"
 #include "ui/editor/EditorServices.h"
 #include "ui/editor/FolderPreviewColumn.h"
@@ -126,6 +127,9 @@ public:
     ApplySequencer& sequencer() const { return *sequencer_; }
     QMessageBox* discardAlert() const { return discardAlert_; }
 
+    // The name under which the single-instance channel delivers `pigmoTestApplyAnimation`.
+    static inline const QString testApplyAnimationNotification = QStringLiteral("pigmoTestApplyAnimation");
+
 Q_SIGNALS:
     // The in-process request "pigmoTestApplyAnimation": plays the test animation.
     void pigmoTestApplyAnimation();
@@ -158,6 +162,7 @@ private:
     ColorizationModelsGroup::Model modelOf(const Folder& folder) const;
     void applyWhenReady(const ColorizationModelsGroup::Model& model, const std::shared_ptr<ApplyRun>& run);
     void applyNow(const ColorizationModelsGroup::Model& model, const std::shared_ptr<ApplyRun>& run);
+    void readBeforeImages(int generation, const QStringList& folderPaths);
     void report(const std::shared_ptr<ApplyRun>& run, const Folder& folder, bool succeeded);
     void saveSingleDesign(const ColorizationModelsGroup::Model& model);
     void saveAllDesigns();
@@ -173,6 +178,8 @@ private:
     bool isSuccess_ = false;
     int successGeneration_ = 0;
     QList<Folder> lastApplyFailures_;
+    // The running apply's history batch: its recordings are written once, when the apply ends.
+    std::unique_ptr<ColorizationHistoryStore::ScopedBatch> applyBatch_;
     BatchSaveResult lastBatchSave_;
 
     QStackedLayout* pages_ = nullptr;

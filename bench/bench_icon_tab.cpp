@@ -71,7 +71,7 @@ void BM_EmojiCatalogueScroll(benchmark::State& state)
 {
     Fixture fixture;
     auto tab = fixture.searchTab();
-    tab->setSearchLibrary(IconTab::SearchLibrary::emojis);
+    tab->setSearchLibrary(pigmo::IconLibrary::emoji);
     tab->show();
     QApplication::processEvents();
     QScrollBar* bar = tab->searchScrollArea()->verticalScrollBar();

@@ -30,7 +30,6 @@ public:
     const T& operator*() const& { return *value_; }
     const T* operator->() const { return &*value_; }
     const QString& error() const { return error_; }
-    std::optional<T> toOptional() && { return std::move(value_); }
 
 private:
     Result() = default;

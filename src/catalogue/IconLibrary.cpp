@@ -26,6 +26,21 @@ std::optional<IconLibrary> libraryNamed(QStringView name)
     return std::nullopt;
 }
 
+LibraryFilter filterFor(IconLibrary library)
+{
+    switch (library) {
+    case IconLibrary::lucide:
+        return LibraryFilter::lucide;
+    case IconLibrary::sf:
+        return LibraryFilter::sf;
+    case IconLibrary::emoji:
+        return LibraryFilter::emoji;
+    case IconLibrary::custom:
+        break;
+    }
+    return LibraryFilter::all;
+}
+
 std::optional<LibrarySet> librariesFor(LibraryFilter filter)
 {
     switch (filter) {

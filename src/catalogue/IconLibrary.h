@@ -45,9 +45,11 @@ private:
     uint8_t bits_ = 0;
 };
 
-// The library argument of an icon search, a one-byte code. Not to be confused with the catalogue codes of
-// the icon tab (0 Lucide, 1 emoji, 2 symbols).
+// The library argument of an icon search, a one-byte code.
 enum class LibraryFilter : uint8_t { all = 0, lucide = 1, sf = 2, emoji = 3 };
+
+// The code that filters a search on one library; `all` for `custom`, which no search can single out.
+LibraryFilter filterFor(IconLibrary library);
 
 // The set a filter code stands for: nothing (no filter) for `all` and for codes outside 0-3.
 std::optional<LibrarySet> librariesFor(LibraryFilter filter);

@@ -110,19 +110,20 @@ const IconsModel::Catalogues& IconsModel::loaded() const
     return catalogues_;
 }
 
-const QList<Icon>& IconsModel::icons(int library) const
+const QList<Icon>& IconsModel::icons(IconLibrary library) const
 {
     static const QList<Icon> none;
     switch (library) {
-    case lucide:
+    case IconLibrary::lucide:
         return lucideIcons();
-    case emoji:
+    case IconLibrary::emoji:
         return emojisIcons();
-    case symbols:
+    case IconLibrary::sf:
         return sfIcons();
-    default:
-        return none;
+    case IconLibrary::custom:
+        break;
     }
+    return none;
 }
 
 std::optional<Icon> IconsModel::randomIcon() const

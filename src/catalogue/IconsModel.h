@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/IconLibrary.h"
 #include "model/ColorizationData.h"
 
 #include <QHash>
@@ -19,9 +20,6 @@ namespace pigmo {
 // they never change afterwards, so every reader sees them whole.
 class IconsModel {
 public:
-    // The library codes of `icons(int)`.
-    enum Library : int { lucide = 0, emoji = 1, symbols = 2 };
-
     // The catalogues of one resources directory: "lucide/*.svg", "catalogues/sf_symbols.txt" and
     // "catalogues/emojis.txt" below it, in that order. Reads nothing yet.
     explicit IconsModel(const QString& resourcesDirectory);
@@ -32,8 +30,8 @@ public:
     const QList<Icon>& sfIcons() const { return loaded().sf; }
     const QList<Icon>& emojisIcons() const { return loaded().emoji; }
 
-    // Code 0 gives the Lucide icons, 1 the emoji, 2 the platform symbols, any other code an empty list.
-    const QList<Icon>& icons(int library) const;
+    // The catalogue of a library; an empty list for `custom`, which has none.
+    const QList<Icon>& icons(IconLibrary library) const;
 
     // A Lucide icon chosen uniformly at random; nothing when the Lucide list is empty. Thread-safe.
     std::optional<Icon> randomIcon() const;

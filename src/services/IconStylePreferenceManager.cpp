@@ -4,27 +4,26 @@
 
 namespace pigmo {
 
-QString IconStylePreferenceManager::rawValue(Preference preference)
+QString IconStylePreferenceManager::rawValue(IconLibrary preference)
 {
-    return preference == Preference::emoji ? QStringLiteral("emoji") : QStringLiteral("lucide");
+    return libraryName(preference == IconLibrary::emoji ? IconLibrary::emoji : IconLibrary::lucide);
 }
 
-std::optional<IconStylePreferenceManager::Preference> IconStylePreferenceManager::preference(const QString& rawValue)
+std::optional<IconLibrary> IconStylePreferenceManager::preference(const QString& rawValue)
 {
-    if (rawValue == u"lucide")
-        return Preference::lucide;
-    if (rawValue == u"emoji")
-        return Preference::emoji;
-    return std::nullopt;
+    const std::optional<IconLibrary> named = libraryNamed(rawValue);
+    if (named != IconLibrary::lucide && named != IconLibrary::emoji)
+        return std::nullopt;
+    return named;
 }
 
 IconStylePreferenceManager::IconStylePreferenceManager(QObject* parent)
     : QObject(parent)
-    , preferredLibrary_(preference(Preferences::value(prefs::preferredIconLibrary)).value_or(Preference::lucide))
+    , preferredLibrary_(preference(Preferences::value(prefs::preferredIconLibrary)).value_or(IconLibrary::lucide))
 {
 }
 
-void IconStylePreferenceManager::setPreferredLibrary(Preference preference)
+void IconStylePreferenceManager::setPreferredLibrary(IconLibrary preference)
 {
     preferredLibrary_ = preference;
     Preferences::setValue(prefs::preferredIconLibrary, rawValue(preference));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "catalogue/IconLibrary.h"
+
 #include <QObject>
 #include <QString>
 
@@ -13,21 +15,23 @@ class IconStylePreferenceManager : public QObject {
     Q_OBJECT
 
 public:
-    enum class Preference { lucide, emoji };
-    static QString rawValue(Preference preference);
-    static std::optional<Preference> preference(const QString& rawValue);
+    // The stored raw values: "lucide" and "emoji" (any other library is stored as "lucide").
+    static QString rawValue(IconLibrary preference);
+    // `lucide` for "lucide", `emoji` for "emoji", nothing for any other text.
+    static std::optional<IconLibrary> preference(const QString& rawValue);
 
     // The stored value; no text or an unknown one reads as `lucide` (and is left as it is).
     explicit IconStylePreferenceManager(QObject* parent = nullptr);
 
-    Preference preferredLibrary() const { return preferredLibrary_; }
-    void setPreferredLibrary(Preference preference);
+    // `lucide` or `emoji`.
+    IconLibrary preferredLibrary() const { return preferredLibrary_; }
+    void setPreferredLibrary(IconLibrary preference);
 
 Q_SIGNALS:
-    void preferredLibraryChanged(pigmo::IconStylePreferenceManager::Preference preference);
+    void preferredLibraryChanged(pigmo::IconLibrary preference);
 
 private:
-    Preference preferredLibrary_ = Preference::lucide;
+    IconLibrary preferredLibrary_ = IconLibrary::lucide;
 };
 
 } // namespace pigmo

@@ -83,11 +83,6 @@ QString describe(const IconStyle& style)
         .arg(shortest(c.hue), shortest(c.saturation), shortest(c.lightness));
 }
 
-QString standardizedPath(const QString& path)
-{
-    return QDir::cleanPath(path);
-}
-
 void logSibling(const QString& name, const std::optional<ColorizationData>& data)
 {
     if (!data) {
@@ -168,15 +163,6 @@ QList<ColorizationData> SmartSiblingAnalysis::siblingColorizations(const Extende
                                                                    const QString& folderPath)
 {
     return Batch(attributes).siblingColorizations(folderPath);
-}
-
-bool SmartSiblingAnalysis::isSiblingFolder(const QString& candidatePath, const QString& folderPath)
-{
-    if (standardizedPath(candidatePath) == standardizedPath(folderPath))
-        return false;
-    std::error_code error;
-    const auto status = std::filesystem::symlink_status(QFile::encodeName(candidatePath).toStdString(), error);
-    return !error && status.type() == std::filesystem::file_type::directory;
 }
 
 double SmartSiblingAnalysis::largestHueGapMidpoint(const QList<HSL>& colors)

@@ -68,8 +68,6 @@ public:
     // parent and one attribute read per sibling; a line per sibling only in the diagnostic log.
     static QList<ColorizationData> siblingColorizations(const ExtendedAttributesManager& attributes,
                                                         const QString& folderPath);
-    // A directory other than the folder itself (symbolic links are not followed).
-    static bool isSiblingFolder(const QString& candidatePath, const QString& folderPath);
 
     // The midpoint of the widest gap between the distinct hues, or a random hue for none.
     static double largestHueGapMidpoint(const QList<HSL>& colors);

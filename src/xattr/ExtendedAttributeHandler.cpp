@@ -117,43 +117,6 @@ void ExtendedAttributeHandler::removeExtendedAttribute(const QString& name, XAtt
         throw XAttrError::posix(errno, name);
 }
 
-AttributeValues ExtendedAttributeHandler::extendedAttributes(const std::optional<QStringList>& names,
-                                                             XAttrOptions options) const
-{
-    const QStringList wanted = names ? *names : listExtendedAttributes(options);
-    AttributeValues values;
-    values.reserve(wanted.size());
-    for (const QString& name : wanted) {
-        try {
-            values.insert(name, extendedAttribute(name, options));
-        } catch (const XAttrError& error) {
-            if (!error.isAbsentAttribute()) // vanished since it was listed, or never there
-                throw;
-        }
-    }
-    return values;
-}
-
-void ExtendedAttributeHandler::setExtendedAttributes(const AttributeValues& values, XAttrOptions options) const
-{
-    for (auto it = values.cbegin(); it != values.cend(); ++it)
-        setExtendedAttribute(it.value(), it.key(), options);
-}
-
-void ExtendedAttributeHandler::removeExtendedAttributes(const std::optional<QStringList>& names,
-                                                        XAttrOptions options) const
-{
-    const QStringList doomed = names ? *names : listExtendedAttributes(options);
-    for (const QString& name : doomed) {
-        try {
-            removeExtendedAttribute(name, options);
-        } catch (const XAttrError& error) {
-            if (!error.isAbsentAttribute())
-                throw;
-        }
-    }
-}
-
 FilePathAttributes::FilePathAttributes(const QString& path)
     : path_(QFile::encodeName(path))
 {

@@ -14,8 +14,6 @@
 
 namespace pigmo::xattr {
 
-using AttributeValues = QHash<QString, QByteArray>;
-
 // Typed access to the extended attributes of one file, folder or open file. Names are those callers
 // know ("io.velmar.PaintDirs.settings"): the Linux `user.` namespace is added on the way in and stripped on
 // the way out, and listing shows only that namespace. Every operation goes straight to the file system,
@@ -34,17 +32,6 @@ public:
     // With the empty option set this creates the attribute or replaces its whole value.
     void setExtendedAttribute(const QByteArray& value, const QString& name, XAttrOptions options = {}) const;
     void removeExtendedAttribute(const QString& name, XAttrOptions options = {}) const;
-
-    // Reads the named attributes (all listed ones without a list); an attribute that is absent is left
-    // out. Any other error is thrown and no partial result is returned.
-    AttributeValues extendedAttributes(const std::optional<QStringList>& names = std::nullopt,
-                                       XAttrOptions options = {}) const;
-    // Writes every entry; the first error stops and is thrown, the entries written before it stay written.
-    void setExtendedAttributes(const AttributeValues& values, XAttrOptions options = {}) const;
-    // Removes the named attributes (all without a list), skipping absent ones; the first other error stops
-    // and is thrown, the removals before it stay done.
-    void removeExtendedAttributes(const std::optional<QStringList>& names = std::nullopt,
-                                  XAttrOptions options = {}) const;
 
 protected:
     // The Linux calls on this target with the namespaced name; they return -1 and set errno on failure.

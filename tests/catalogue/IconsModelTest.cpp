@@ -142,11 +142,10 @@ TEST_F(IconsModelTest, LibraryCodesAndRandomPick)
     writeFile(path(QStringLiteral("catalogues/emojis.txt")), "1F600 ; fully-qualified # 😀 E1.0 grinning face\n");
     const IconsModel model(dir.path());
 
-    EXPECT_EQ(names(model.icons(IconsModel::lucide)), (QStringList{"a", "b", "c"}));
-    EXPECT_EQ(names(model.icons(1)), QStringList{"grinning face"});
-    EXPECT_EQ(names(model.icons(2)), QStringList{"folder"});
-    EXPECT_TRUE(model.icons(3).isEmpty());
-    EXPECT_TRUE(model.icons(-1).isEmpty());
+    EXPECT_EQ(names(model.icons(pigmo::IconLibrary::lucide)), (QStringList{"a", "b", "c"}));
+    EXPECT_EQ(names(model.icons(pigmo::IconLibrary::emoji)), QStringList{"grinning face"});
+    EXPECT_EQ(names(model.icons(pigmo::IconLibrary::sf)), QStringList{"folder"});
+    EXPECT_TRUE(model.icons(pigmo::IconLibrary::custom).isEmpty());
 
     QSet<QString> drawn;
     for (int i = 0; i < 300; ++i)

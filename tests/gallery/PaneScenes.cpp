@@ -178,7 +178,7 @@ QList<GalleryScene> paneScenes()
              return pane(c, [](FolderColorizerView& v) {
                  v.setCurrentTab(Tab::icon);
                  v.iconTab()->setTopTab(IconTab::TopTab::search);
-                 v.iconTab()->setSearchLibrary(IconTab::SearchLibrary::emojis);
+                 v.iconTab()->setSearchLibrary(IconLibrary::emoji);
              });
          }},
         {QStringLiteral("pane-icon-search-results"), 400, 560,

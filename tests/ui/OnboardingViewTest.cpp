@@ -199,12 +199,12 @@ TEST_F(OnboardingViewTest, AFullRunThroughAllElevenStepsResumingAfterEachRestart
     EXPECT_FALSE(view->forwardButton()->isVisible());
     EXPECT_TRUE(view->continueButton()->isVisible());
     auto* style = screenOf<OnboardingStyleScreen>(*view);
-    click(style->card(IconStylePreferenceManager::Preference::emoji));
-    EXPECT_EQ(iconStyle.preferredLibrary(), IconStylePreferenceManager::Preference::emoji);
-    EXPECT_TRUE(style->card(IconStylePreferenceManager::Preference::emoji)->isSelected());
-    EXPECT_FALSE(style->card(IconStylePreferenceManager::Preference::lucide)->isSelected());
-    click(style->card(IconStylePreferenceManager::Preference::lucide)); // the index of this home has no emoji
-    EXPECT_EQ(iconStyle.preferredLibrary(), IconStylePreferenceManager::Preference::lucide);
+    click(style->card(IconLibrary::emoji));
+    EXPECT_EQ(iconStyle.preferredLibrary(), IconLibrary::emoji);
+    EXPECT_TRUE(style->card(IconLibrary::emoji)->isSelected());
+    EXPECT_FALSE(style->card(IconLibrary::lucide)->isSelected());
+    click(style->card(IconLibrary::lucide)); // the index of this home has no emoji
+    EXPECT_EQ(iconStyle.preferredLibrary(), IconLibrary::lucide);
     pressReturn(*view);
 
     // The languages: a click adds, leaving commits once.

@@ -98,7 +98,6 @@ TEST_P(AttributeTargetTest, WritesReadsAndListsInTheUserNamespace)
 TEST_P(AttributeTargetTest, FreshFileListsNothing)
 {
     EXPECT_TRUE(handler->listExtendedAttributes().isEmpty());
-    EXPECT_TRUE(handler->extendedAttributes().isEmpty());
 }
 
 TEST_P(AttributeTargetTest, AbsentAttributeIsENODATAWithItsName)
@@ -125,28 +124,6 @@ TEST_P(AttributeTargetTest, CreateRefusesAnExistingAttribute)
     EXPECT_EQ(error.code(), EEXIST);
     handler->setExtendedAttribute("third", settings, XAttrOptions::replace);
     EXPECT_EQ(handler->extendedAttribute(settings), "third");
-}
-
-TEST_P(AttributeTargetTest, BulkReadSkipsAbsentNamesAndBulkRemoveClearsAll)
-{
-    handler->setExtendedAttributes({{QStringLiteral("a"), "1"}, {QStringLiteral("b"), "2"}});
-    EXPECT_EQ(handler->extendedAttributes(QStringList{"a", "missing", "b"}),
-              (AttributeValues{{QStringLiteral("a"), "1"}, {QStringLiteral("b"), "2"}}));
-    EXPECT_EQ(handler->extendedAttributes().size(), 2);
-
-    handler->removeExtendedAttributes(QStringList{"missing", "a"});
-    EXPECT_EQ(handler->listExtendedAttributes(), QStringList{"b"});
-    handler->setExtendedAttribute("3", QStringLiteral("c"));
-    handler->removeExtendedAttributes();
-    EXPECT_TRUE(handler->listExtendedAttributes().isEmpty());
-}
-
-TEST_P(AttributeTargetTest, BulkWriteThrowsAnAbsentAttributeUnderReplace)
-{
-    const XAttrError error = caught([&] {
-        handler->setExtendedAttributes({{QStringLiteral("a"), "1"}}, XAttrOptions::replace);
-    });
-    EXPECT_TRUE(error.isAbsentAttribute());
 }
 
 TEST_P(AttributeTargetTest, ValueBeyondTheFileSystemsSpaceIsRefusedWhole)

@@ -53,7 +53,6 @@ public:
     void update(const std::optional<QString>& parent, const QSet<QString>& excluded, bool force = false);
     // The published siblings: sorted by name, without the excluded folders.
     QStringList folders() const;
-    const std::optional<QString>& parentFolder() const { return parent_; }
     bool isListing() const { return watcher_ != nullptr; }
 
 Q_SIGNALS:

@@ -111,43 +111,19 @@ QString IconTab::key(TopTab tab)
     return {};
 }
 
-QString IconTab::label(SearchLibrary library)
+QString IconTab::label(IconLibrary library)
 {
     switch (library) {
-    case SearchLibrary::lucide:
+    case IconLibrary::lucide:
         return QStringLiteral("Lucide");
-    case SearchLibrary::sfSymbols:
+    case IconLibrary::sf:
         return QStringLiteral("Symbols");
-    case SearchLibrary::emojis:
+    case IconLibrary::emoji:
         return QStringLiteral("Emojis");
+    case IconLibrary::custom:
+        break;
     }
     return {};
-}
-
-LibraryFilter IconTab::searchCode(SearchLibrary library)
-{
-    switch (library) {
-    case SearchLibrary::lucide:
-        return LibraryFilter::lucide;
-    case SearchLibrary::sfSymbols:
-        return LibraryFilter::sf;
-    case SearchLibrary::emojis:
-        return LibraryFilter::emoji;
-    }
-    return LibraryFilter::lucide;
-}
-
-int IconTab::catalogueCode(SearchLibrary library)
-{
-    switch (library) {
-    case SearchLibrary::lucide:
-        return IconsModel::lucide;
-    case SearchLibrary::sfSymbols:
-        return IconsModel::symbols;
-    case SearchLibrary::emojis:
-        return IconsModel::emoji;
-    }
-    return IconsModel::lucide;
 }
 
 QList<Icon> IconTab::recentIcons(const QList<HistoryLogEntry>& log)
@@ -175,7 +151,7 @@ QList<Icon> IconTab::searchResults() const
 {
     if (searchText_.isEmpty())
         return {};
-    return iconsOf(services_.smartIcons.searchIcons(searchText_, searchLimit, searchCode(library_), true));
+    return iconsOf(services_.smartIcons.searchIcons(searchText_, searchLimit, filterFor(library_), true));
 }
 
 void IconTab::setTopTab(TopTab tab)
@@ -185,7 +161,7 @@ void IconTab::setTopTab(TopTab tab)
     subTabBar_->update();
 }
 
-void IconTab::setSearchLibrary(SearchLibrary library)
+void IconTab::setSearchLibrary(IconLibrary library)
 {
     library_ = library;
     libraryBar_->update();
@@ -332,10 +308,10 @@ QWidget* IconTab::makeSearchPage()
     barLayout->addWidget(searchBar_);
     layout->addWidget(barRow);
 
-    libraryBar_ = makeTabBar<SearchLibrary>(
-        {[this] { return library_; }, [this](const SearchLibrary& library) { setSearchLibrary(library); }},
-        {SearchLibrary::lucide, SearchLibrary::sfSymbols, SearchLibrary::emojis},
-        [](const SearchLibrary& library) { return label(library); }, subTabLook());
+    libraryBar_ = makeTabBar<IconLibrary>(
+        {[this] { return library_; }, [this](const IconLibrary& library) { setSearchLibrary(library); }},
+        {IconLibrary::lucide, IconLibrary::sf, IconLibrary::emoji},
+        [](const IconLibrary& library) { return label(library); }, subTabLook());
     libraryBar_->setAccessibleName(services_.localization.string(u"search_icon"_key));
     layout->addWidget(leadingRow(libraryBar_));
 
@@ -352,7 +328,7 @@ QWidget* IconTab::makeSearchPage()
 
 void IconTab::updateSearchGrid()
 {
-    searchGrid_->setIcons(searchText_.isEmpty() ? services_.icons.icons(catalogueCode(library_)) : searchResults());
+    searchGrid_->setIcons(searchText_.isEmpty() ? services_.icons.icons(library_) : searchResults());
 }
 
 void IconTab::updateRecent()

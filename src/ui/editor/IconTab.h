@@ -38,7 +38,6 @@ class IconTab : public QWidget {
 
 public:
     enum class TopTab { suggested, search, custom };
-    enum class SearchLibrary { lucide, sfSymbols, emojis };
 
     static constexpr int suggestionLimit = 18;
     static constexpr int recentLimit = 18;
@@ -52,9 +51,7 @@ public:
 
     static QString key(TopTab tab);
     // "Lucide", "Symbols", "Emojis": names of their own, never translated.
-    static QString label(SearchLibrary library);
-    static LibraryFilter searchCode(SearchLibrary library);
-    static int catalogueCode(SearchLibrary library);
+    static QString label(IconLibrary library);
     // The distinct glyphs of a log, newest first, at most 18: a glyph whose name came before is skipped.
     static QList<Icon> recentIcons(const QList<HistoryLogEntry>& log);
 
@@ -65,10 +62,10 @@ public:
     QList<Icon> searchResults() const;
 
     TopTab topTab() const { return topTab_; }
-    SearchLibrary searchLibrary() const { return library_; }
+    IconLibrary searchLibrary() const { return library_; }
     const QString& searchText() const { return searchText_; }
     void setTopTab(TopTab tab);
-    void setSearchLibrary(SearchLibrary library);
+    void setSearchLibrary(IconLibrary library);
     void setSearchText(const QString& text);
     // Shows a glyph set elsewhere (a dropped image); writes nothing.
     void refresh();
@@ -103,7 +100,7 @@ private:
     std::unique_ptr<LazyImageCache> ownCache_;
     LazyImageCache* cache_ = nullptr;
     TopTab topTab_ = TopTab::suggested;
-    SearchLibrary library_ = SearchLibrary::lucide;
+    IconLibrary library_ = IconLibrary::lucide;
     QString searchText_;
     QList<Icon> recent_;
 

@@ -118,8 +118,7 @@ OnboardingStyleScreen::OnboardingStyleScreen(LocalizationManager& localization, 
     column->setContentsMargins(0, 0, 0, 0);
     column->addWidget(new OnboardingTitle(localization, u"onboarding_style_title"_key, u"onboarding_style_lead"_key));
 
-    auto makeCard = [&](const QString& baseName, const QString& labelKey,
-                        IconStylePreferenceManager::Preference value) {
+    auto makeCard = [&](const QString& baseName, const QString& labelKey, IconLibrary value) {
         auto* card = new OnboardingChoiceCard;
         auto* stack = new QVBoxLayout(card);
         stack->setContentsMargins(4, 8, 4, 8);
@@ -133,10 +132,8 @@ OnboardingStyleScreen::OnboardingStyleScreen(LocalizationManager& localization, 
         connect(card, &QAbstractButton::clicked, this, [this, value] { preference_.setPreferredLibrary(value); });
         return card;
     };
-    iconCard_ = makeCard(QStringLiteral("onboarding-style-icon"), u"onboarding_style_icon"_key,
-                         IconStylePreferenceManager::Preference::lucide);
-    emojiCard_ = makeCard(QStringLiteral("onboarding-style-emoji"), u"onboarding_style_emoji"_key,
-                          IconStylePreferenceManager::Preference::emoji);
+    iconCard_ = makeCard(QStringLiteral("onboarding-style-icon"), u"onboarding_style_icon"_key, IconLibrary::lucide);
+    emojiCard_ = makeCard(QStringLiteral("onboarding-style-emoji"), u"onboarding_style_emoji"_key, IconLibrary::emoji);
     auto* cards = new QHBoxLayout;
     cards->setSpacing(28);
     cards->addStretch(1);
@@ -152,14 +149,14 @@ OnboardingStyleScreen::OnboardingStyleScreen(LocalizationManager& localization, 
     showSelection();
 }
 
-OnboardingChoiceCard* OnboardingStyleScreen::card(IconStylePreferenceManager::Preference preference) const
+OnboardingChoiceCard* OnboardingStyleScreen::card(IconLibrary preference) const
 {
-    return preference == IconStylePreferenceManager::Preference::lucide ? iconCard_ : emojiCard_;
+    return preference == IconLibrary::lucide ? iconCard_ : emojiCard_;
 }
 
 void OnboardingStyleScreen::showSelection()
 {
-    const bool lucide = preference_.preferredLibrary() == IconStylePreferenceManager::Preference::lucide;
+    const bool lucide = preference_.preferredLibrary() == IconLibrary::lucide;
     iconCard_->setSelected(lucide);
     emojiCard_->setSelected(!lucide);
 }

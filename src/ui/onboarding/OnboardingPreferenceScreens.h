@@ -40,7 +40,7 @@ class OnboardingStyleScreen : public QWidget {
 public:
     OnboardingStyleScreen(LocalizationManager& localization, IconStylePreferenceManager& preference,
                           QWidget* parent = nullptr);
-    OnboardingChoiceCard* card(IconStylePreferenceManager::Preference preference) const;
+    OnboardingChoiceCard* card(IconLibrary preference) const;
 
 private:
     void showSelection();

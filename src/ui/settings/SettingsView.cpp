@@ -24,8 +24,6 @@
 namespace pigmo {
 namespace {
 
-using Preference = IconStylePreferenceManager::Preference;
-
 // One entry of a menu with fixed options: its value, symbol and text key.
 template <typename Value>
 struct MenuOption {
@@ -54,11 +52,11 @@ const QList<MenuOption<AppDisplayMode>>& displayOptions()
     return options;
 }
 
-const QList<MenuOption<Preference>>& iconStyleOptions()
+const QList<MenuOption<IconLibrary>>& iconStyleOptions()
 {
-    static const QList<MenuOption<Preference>> options{
-        {Preference::lucide, "square.grid.2x2.fill", u"onboarding_style_icon"_key},
-        {Preference::emoji, "face.smiling", u"onboarding_style_emoji"_key},
+    static const QList<MenuOption<IconLibrary>> options{
+        {IconLibrary::lucide, "square.grid.2x2.fill", u"onboarding_style_icon"_key},
+        {IconLibrary::emoji, "face.smiling", u"onboarding_style_emoji"_key},
     };
     return options;
 }
@@ -446,7 +444,7 @@ SettingsMenuRow* SettingsView::buildIconStyleRow()
     LocalizationManager& localization = services_.localization;
     auto* row =
         new SettingsMenuRow(localization, u"default_icon_style"_key, [&iconStyle, &localization](QHBoxLayout& label) {
-            for (const MenuOption<Preference>& option : iconStyleOptions()) {
+            for (const MenuOption<IconLibrary>& option : iconStyleOptions()) {
                 if (option.value != iconStyle.preferredLibrary())
                     continue;
                 addSymbol(label, option.symbol);
@@ -455,7 +453,7 @@ SettingsMenuRow* SettingsView::buildIconStyleRow()
             addChevron(label);
         });
     row->setFillMenu([&iconStyle, &localization, row](SettingsMenuPopup& menu) {
-        for (const MenuOption<Preference>& option : iconStyleOptions()) {
+        for (const MenuOption<IconLibrary>& option : iconStyleOptions()) {
             menu.addOption(
                 [&](QHBoxLayout& entry) {
                     addLeadingColumn(entry,

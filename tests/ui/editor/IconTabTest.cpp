@@ -210,7 +210,7 @@ TEST_F(IconTabTest, SearchingWithAndWithoutPrefixesAndBrowsingTheCatalogue)
     tab->setSearchText(QStringLiteral("folder"));
     EXPECT_EQ(namesOf(tab->searchGrid()->icons()).first(), QStringLiteral("folder"));
 
-    tab->setSearchLibrary(IconTab::SearchLibrary::emojis); // the text searches the new library
+    tab->setSearchLibrary(IconLibrary::emoji); // the text searches the new library
     const QList<Icon> emoji = tab->searchGrid()->icons();
     ASSERT_FALSE(emoji.isEmpty());
     EXPECT_TRUE(std::all_of(emoji.begin(), emoji.end(), [](const Icon& icon) { return icon.emoji.has_value(); }));
@@ -225,14 +225,14 @@ TEST_F(IconTabTest, SearchingWithAndWithoutPrefixesAndBrowsingTheCatalogue)
     tab->setTopTab(IconTab::TopTab::custom); // switching sub-tabs keeps the text and the library
     tab->setTopTab(IconTab::TopTab::search);
     EXPECT_EQ(tab->searchText(), QStringLiteral("zzqqxx"));
-    EXPECT_EQ(tab->searchLibrary(), IconTab::SearchLibrary::emojis);
+    EXPECT_EQ(tab->searchLibrary(), IconLibrary::emoji);
 }
 
 TEST_F(IconTabTest, OnlyTheVisibleCellsOfACatalogueAreDrawnAndAGlyphWithoutPictureClosesUp)
 {
     auto tab = makeTab(QString());
     tab->setTopTab(IconTab::TopTab::search);
-    tab->setSearchLibrary(IconTab::SearchLibrary::emojis);
+    tab->setSearchLibrary(IconLibrary::emoji);
     QTest::qWait(20);
     GlyphGrid* grid = tab->searchGrid();
     const int rows = (int(grid->icons().size()) + GlyphGrid::columns - 1) / GlyphGrid::columns;

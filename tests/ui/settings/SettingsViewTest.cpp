@@ -143,7 +143,7 @@ TEST_F(SettingsViewTest, FolderLanguagesStayOpenAndRebuildTheIndexOnceWhenTheMen
 TEST_F(SettingsViewTest, TheIconLibraryMenuStoresItsRawValue)
 {
     QTest::mouseClick(openMenu(view.iconStyleRow())->options()[1], Qt::LeftButton);
-    EXPECT_EQ(managers.iconStyle.preferredLibrary(), IconStylePreferenceManager::Preference::emoji);
+    EXPECT_EQ(managers.iconStyle.preferredLibrary(), IconLibrary::emoji);
     EXPECT_EQ(Preferences::value(prefs::preferredIconLibrary), QStringLiteral("emoji"));
     EXPECT_FALSE(view.iconStyleRow()->isMenuPresented());
     QTest::mouseClick(openMenu(view.iconStyleRow())->options()[0], Qt::LeftButton);

@@ -88,7 +88,7 @@ int runApplication(int argc, char** argv)
         return *status;
     const LaunchRequest& request = std::get<LaunchRequest>(decision);
     if (request.action == LaunchRequest::Action::smart)
-        return SmartPaintOnce::run(argc, argv, request.folders);
+        SmartPaintOnce::run(argc, argv, request.folders);
     return runWithWindow(argc, argv, request);
 }
 

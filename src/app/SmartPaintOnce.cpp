@@ -13,6 +13,9 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 
+#include <cstdio>
+#include <cstdlib>
+#include <malloc.h>
 #include <optional>
 #include <thread>
 
@@ -32,21 +35,22 @@ QString glyph(const std::optional<Icon>& icon)
 
 } // namespace
 
-int SmartPaintOnce::run(int argc, char** argv, const QStringList& folders)
+void SmartPaintOnce::run(int argc, char** argv, const QStringList& folders)
 {
+    // A short run of a few threads: two heaps are enough, and every further one only raises the peak memory.
+    mallopt(M_ARENA_MAX, 2);
     // No window system is reached: neither an X11 nor a Wayland connection is tried, whatever the
     // environment names.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     // The services need no application object: the keyword index builds on its own thread while the
-    // application starts, the history migrates and the first folder is scanned. They end while the
-    // application still exists.
+    // application starts, the history migrates and the first folder is scanned.
     std::optional<StylingServices> services;
     services.emplace();
     services->smartIcons().buildIndexIfNeeded();
     const QGuiApplication application(argc, argv);
     // What the first icon needs besides the index, made ready while the index builds: the folder image the
     // tint starts from and GIO's way to the metadata service. Joined before the application goes.
-    const std::jthread prepare([first = folders.value(0)] {
+    std::jthread prepare([first = folders.value(0)] {
         ColorizationService::neutralFolderImage();
         if (!first.isEmpty())
             FolderIcons::prepare(first);
@@ -56,8 +60,15 @@ int SmartPaintOnce::run(int argc, char** argv, const QStringList& folders)
     // As at every start: old history first, so that it never overwrites what this run records.
     services->history().migrateLegacyHistoryIfNeeded();
     const int status = paint(folders, through(services->styler()), services->history(), services->attributes());
-    services.reset();
-    return status;
+    services->styler().waitForIdle();
+    services->history().waitForWrites();
+    prepare.join();
+    // Every icon, attribute and history file is written and synced, and every line flushed. Taking down the
+    // services, the application and the static objects would cost more than styling a folder (tearing down
+    // the offscreen platform even loads the font configuration), and leaves nothing that the end of the
+    // process does not release.
+    std::fflush(nullptr);
+    std::_Exit(status);
 }
 
 SmartPaintOnce::StyleFolder SmartPaintOnce::through(FolderStyler& styler)

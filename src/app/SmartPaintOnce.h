@@ -35,8 +35,9 @@ public:
     static StyleFolder through(FolderStyler& styler);
 
     // The whole run, in a process that has no application object yet: makes its own on Qt's offscreen
-    // platform, which still has the fonts and colour emoji the icons are drawn with. Returns the exit status.
-    static int run(int argc, char** argv, const QStringList& folders);
+    // platform, which still has the fonts and colour emoji the icons are drawn with. Ends the process with
+    // the exit status once everything is written, without destroying the objects it made.
+    [[noreturn]] static void run(int argc, char** argv, const QStringList& folders);
 
     // Styles `folders` in order with `style` inside a running application, on its thread, as one batch: each
     // parent listed once (siblings' styles read through `attributes`), `history` written at the end (and every

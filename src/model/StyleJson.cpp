@@ -2,6 +2,8 @@
 
 #include <nlohmann/detail/conversions/to_chars.hpp>
 
+#include <QHash>
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -359,6 +361,24 @@ Result<HSL> hslFromJson(const Element& json)
     return hsl;
 }
 
+// A history names the same few hundred glyph files thousands of times, and parsing a URL costs more than
+// looking it up: each thread keeps the valid URLs it parsed last.
+namespace {
+std::optional<QUrl> validUrl(const QString& text)
+{
+    thread_local QHash<QString, QUrl> known;
+    if (const auto found = known.constFind(text); found != known.cend())
+        return *found;
+    const QUrl parsed(text, QUrl::StrictMode);
+    if (parsed.isEmpty() || !parsed.isValid())
+        return std::nullopt;
+    if (known.size() >= 1024)
+        known.clear();
+    known.insert(text, parsed);
+    return parsed;
+}
+} // namespace
+
 Result<Icon> iconFromJson(const Element& json)
 {
     dom::object object;
@@ -379,10 +399,9 @@ Result<Icon> iconFromJson(const Element& json)
             return Result<Icon>::failure(text->error());
     }
     if (*url) {
-        const QUrl parsed(**url, QUrl::StrictMode);
-        if (parsed.isEmpty() || !parsed.isValid())
+        icon.url = validUrl(**url);
+        if (!icon.url)
             return Result<Icon>::failure(QStringLiteral("The data couldn't be read because \"url\" is no valid URL."));
-        icon.url = parsed;
     }
     icon.systemName = *systemName;
     icon.emoji = *emoji;

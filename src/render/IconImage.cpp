@@ -169,12 +169,13 @@ std::shared_ptr<const GlyphPicture> pictureOfFile(const QString& path)
                             .arg(qint64(status.st_size))
                             .arg(qint64(status.st_mtim.tv_sec))
                             .arg(qint64(status.st_mtim.tv_nsec));
-    return PictureCache::instance().find(key, [&path]() -> std::shared_ptr<const GlyphPicture> {
+    return PictureCache::instance().find(key, [&path, &status]() -> std::shared_ptr<const GlyphPicture> {
         QFile input(path);
         if (!input.open(QIODevice::ReadOnly))
             return nullptr;
+        // A buffer of the file's size (with room for a little growth), not of the largest size accepted.
         if (isSvgPath(path))
-            return parseSvg(input.read(maximumGlyphFileBytes));
+            return parseSvg(input.read(std::min<qint64>(qint64(status.st_size) + 4096, maximumGlyphFileBytes)));
         return decodeBitmap(&input);
     });
 }

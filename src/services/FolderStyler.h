@@ -52,10 +52,6 @@ public:
     // The stores and the keyword index (which proposes glyphs by name) must outlive the styler.
     FolderStyler(ColorizationHistoryStore& history, const ExtendedAttributesManager& attributes,
                  SmartIconService& smartIcons, QObject* parent = nullptr);
-
-    ColorizationHistoryStore& history() const { return history_; }
-    const ExtendedAttributesManager& attributes() const { return attributes_; }
-    SmartIconService& smartIcons() const { return smartIcons_; }
     ~FolderStyler() override;
 
     // Sets `image` as the folder's icon and records `style`.

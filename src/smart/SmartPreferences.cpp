@@ -24,7 +24,8 @@ QString interfaceLanguage()
 
 IconLibrary preferredIconLibrary()
 {
-    return Preferences::value(prefs::preferredIconLibrary) == u"emoji" ? IconLibrary::emoji : IconLibrary::lucide;
+    return libraryNamed(Preferences::value(prefs::preferredIconLibrary)) == IconLibrary::emoji ? IconLibrary::emoji
+                                                                                               : IconLibrary::lucide;
 }
 
 } // namespace pigmo::smart

@@ -230,7 +230,6 @@ void ColorizationHistoryStore::prepareBatchWrites()
         return;
     if (!chronologicalLogLoaded_)
         writer_.start([this] { readKnownLog(); });
-    encodeStyles(folderStyles_, encodedStyles_);
 }
 
 void ColorizationHistoryStore::readKnownLog()
@@ -276,12 +275,23 @@ void ColorizationHistoryStore::flush()
     assertOwnerThread();
     waitForWrites();
     batchWriteTimer_.stop();
+    if (!loadedLogUnsaved_ && unwrittenEntries_.isEmpty() && !stylesUnsaved_)
+        return;
+    // Both files under one lock. Without it each write below tries for the lock itself and says why not.
+    const HistoryFiles::Lock lock = files_.lock();
+    heldLock_ = lock.held() ? &lock : nullptr;
     if (std::exchange(loadedLogUnsaved_, false))
         saveChronologicalLog();
     if (!unwrittenEntries_.isEmpty())
         appendUnwrittenEntries();
     if (std::exchange(stylesUnsaved_, false))
         saveFolderStyles();
+    heldLock_ = nullptr;
+}
+
+HistoryFiles::Lock ColorizationHistoryStore::lockUnlessHeld() const
+{
+    return heldLock_ ? HistoryFiles::Lock::alreadyHeld() : files_.lock();
 }
 
 // What this thread does here is encoding what changed; the writer thread writes it, in the order handed over.
@@ -297,12 +307,18 @@ void ColorizationHistoryStore::flushInBackground(bool endsBatch)
     if (std::exchange(stylesUnsaved_, false))
         styles = encodeStyles(folderStyles_, encodedStyles_);
     writer_.start([this, log = std::move(log), entries = std::move(entries), styles = std::move(styles), endsBatch] {
-        if (log)
-            writeLog(*log);
-        if (!entries.isEmpty())
-            appendEntries(entries);
-        if (styles)
-            writeStyles(*styles);
+        if (log || !entries.isEmpty() || styles) {
+            // Both files under one lock, as in flush(); every other writer waits for this thread first.
+            const HistoryFiles::Lock lock = files_.lock();
+            heldLock_ = lock.held() ? &lock : nullptr;
+            if (log)
+                writeLog(*log);
+            if (!entries.isEmpty())
+                appendEntries(entries);
+            if (styles)
+                writeStyles(*styles);
+            heldLock_ = nullptr;
+        }
         if (endsBatch)
             knownLog_.reset(); // outside a batch every append reads the file again
     });
@@ -366,7 +382,7 @@ void ColorizationHistoryStore::appendUnwrittenEntries()
 void ColorizationHistoryStore::appendEntries(const QList<HistoryLogEntry>& entries)
 {
     QString prefix = QStringLiteral("Error appending to chronological log: ");
-    const HistoryFiles::Lock lock = files_.lock();
+    const HistoryFiles::Lock lock = lockUnlessHeld();
     std::optional<QByteArray> text = lock.held() ? logTextToAppendTo(prefix) : std::nullopt;
     if (!lock.held())
         log::warning(prefix + lock.error());
@@ -529,7 +545,7 @@ Done ColorizationHistoryStore::writeWhole(const QString& name, const Result<QByt
 {
     if (!bytes)
         return Done::failure(bytes.error());
-    const HistoryFiles::Lock lock = files_.lock();
+    const HistoryFiles::Lock lock = lockUnlessHeld();
     if (!lock.held())
         return Done::failure(lock.error());
     if (stuckUnreadable_.contains(name) && !preserveUnreadable(name))

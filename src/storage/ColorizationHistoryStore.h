@@ -143,12 +143,15 @@ private:
     // The log file's text with the entries appended; what to say on failure goes to `prefix`.
     std::optional<QByteArray> logTextToAppendTo(QString& prefix);
     // Done while a batch's first folders are styled, so its writes need not: the log file read and checked
-    // once, every current style encoded once.
+    // once. (The styles need nothing: those read from the file are saved as read, a recorded one is encoded
+    // when first saved.)
     void prepareBatchWrites();
     // Appends to the loaded log in memory (and to its encoded text) and notifies observers.
     void appendToLoadedLog(const HistoryLogEntry& entry);
     // Writes a whole file under the lock; refuses while an unreadable file could not be moved aside.
     Done writeWhole(const QString& name, const Result<QByteArray>& bytes);
+    // The history lock, or a stand-in while `flush()` holds it already (the lock is not reentrant).
+    HistoryFiles::Lock lockUnlessHeld() const;
     // Moves an unreadable file aside (the caller holds the lock) and logs what happened.
     bool preserveUnreadable(const QString& name);
     // After a failed load: moves the file aside now, or marks it to be moved before any write over it.
@@ -171,6 +174,9 @@ private:
     // The compact text of each current style, kept so that saving many styles encodes only the changed ones.
     QHash<QString, QByteArray> encodedStyles_;
 
+    // Set while a flush's writes hold the lock (on this thread, or on the writer thread while this one waits
+    // before any file operation of its own).
+    const HistoryFiles::Lock* heldLock_ = nullptr;
     int batchDepth_ = 0;
     QTimer batchWriteTimer_;
     QList<HistoryLogEntry> unwrittenEntries_; // recorded in a batch before the log was loaded

@@ -33,7 +33,15 @@ QString lockFailure(const QString& path, QLockFile::LockError error)
 HistoryFiles::Lock::Lock(std::unique_ptr<QLockFile> file, QString error)
     : file_(std::move(file))
     , error_(std::move(error))
+    , held_(file_ != nullptr)
 {
+}
+
+HistoryFiles::Lock HistoryFiles::Lock::alreadyHeld()
+{
+    Lock lock(nullptr, {});
+    lock.held_ = true;
+    return lock;
 }
 
 HistoryFiles::Lock::Lock(Lock&&) noexcept = default;

@@ -25,7 +25,9 @@ public:
     public:
         Lock(Lock&&) noexcept;
         ~Lock();
-        bool held() const { return file_ != nullptr; }
+        // For a caller that already holds the lock further up: held, and releases nothing.
+        static Lock alreadyHeld();
+        bool held() const { return held_; }
         const QString& error() const { return error_; }
 
     private:
@@ -33,6 +35,7 @@ public:
         Lock(std::unique_ptr<QLockFile> file, QString error);
         std::unique_ptr<QLockFile> file_;
         QString error_;
+        bool held_ = false;
     };
 
     explicit HistoryFiles(QString directory);

@@ -106,6 +106,25 @@ TEST(StyleJsonTest, MalformedStylesFailWhole)
     EXPECT_TRUE(missing.error().contains("iconStyle"));
 }
 
+TEST(StyleJsonTest, URLsReadAgainAndAgainStayEqualAndInvalidOnesStillFail)
+{
+    const auto style = [](const QString& url) {
+        return QByteArray(
+                   R"({"color":{"hue":1,"saturation":2,"lightness":3},"intensity":1,"icon":{"name":"x","url":")") +
+               url.toUtf8() + R"("},"iconStyle":{"type":"vibrant"}})";
+    };
+    // More distinct URLs than are kept at once, each read twice, and an invalid one after each.
+    for (int round = 0; round < 2; ++round) {
+        for (int n = 0; n < 1500; ++n) {
+            const QString url = QStringLiteral("file:\\/\\/\\/icons\\/%1.svg").arg(n);
+            const auto read = json::decode(style(url));
+            ASSERT_TRUE(read) << n;
+            EXPECT_EQ(read->icon->url, QUrl(QStringLiteral("file:///icons/%1.svg").arg(n)));
+            EXPECT_FALSE(json::decode(style(QStringLiteral("http://["))).hasValue()) << n;
+        }
+    }
+}
+
 TEST(StyleJsonTest, NonFiniteNumbersRefuseToEncode)
 {
     ColorizationData data{HSL{1, 2, 3}, std::nan(""), std::nullopt, std::nullopt, IconStyle::vibrant()};

@@ -4,9 +4,21 @@
 
 namespace pigmo {
 
-StylingServices::StylingServices()
+namespace {
+
+bool requestIndex(SmartIconService& index, StylingServices::IndexBuild build)
+{
+    if (build == StylingServices::IndexBuild::atOnce)
+        index.buildIndexIfNeeded();
+    return build == StylingServices::IndexBuild::atOnce;
+}
+
+} // namespace
+
+StylingServices::StylingServices(IndexBuild build)
     : icons_(BundleResources::directory())
     , smartIcons_(SmartIconService::bundleSources(icons_))
+    , indexRequested_(requestIndex(smartIcons_, build))
     , styler_(history_, attributes_, smartIcons_)
 {
 }

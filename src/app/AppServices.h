@@ -23,7 +23,10 @@ namespace pigmo {
 // order, so a keyword index build still running stops while the catalogues it reads exist.
 class StylingServices {
 public:
-    StylingServices();
+    // When the keyword index builds: on the first request, or at once, on its worker while the history
+    // loads (the windowless run, which needs the index for its first folder).
+    enum class IndexBuild { onRequest, atOnce };
+    explicit StylingServices(IndexBuild build = IndexBuild::onRequest);
     StylingServices(const StylingServices&) = delete;
     StylingServices& operator=(const StylingServices&) = delete;
 
@@ -36,8 +39,9 @@ public:
 private:
     const IconsModel icons_;                       // the bundle's glyph catalogues
     const ExtendedAttributesManager attributes_{}; // stateless
+    SmartIconService smartIcons_;                  // the keyword index over `icons_`
+    [[maybe_unused]] const bool indexRequested_;   // by the constructor, before the history loads
     ColorizationHistoryStore history_;             // loads the current styles
-    SmartIconService smartIcons_;                  // the keyword index over `icons_`, built on request
     FolderStyler styler_;                          // the one writer of folder styles
 };
 

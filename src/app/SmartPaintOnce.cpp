@@ -45,8 +45,7 @@ void SmartPaintOnce::run(int argc, char** argv, const QStringList& folders)
     // The services need no application object: the keyword index builds on its own thread while the
     // application starts, the history migrates and the first folder is scanned.
     std::optional<StylingServices> services;
-    services.emplace();
-    services->smartIcons().buildIndexIfNeeded();
+    services.emplace(StylingServices::IndexBuild::atOnce);
     const QGuiApplication application(argc, argv);
     // What the first icon needs besides the index, made ready while the index builds: the folder image the
     // tint starts from and GIO's way to the metadata service. Joined before the application goes.

@@ -1,6 +1,7 @@
 #include "ui/main/ApplySequencer.h"
 
 #include "services/LocalizationManager.h"
+#include "ui/controls/ControlStyle.h"
 
 #include <gtest/gtest.h>
 
@@ -117,4 +118,37 @@ TEST_F(ApplySequencerTest, ANewerSequenceSilencesTheStepsOfTheEarlierOne)
     EXPECT_FALSE(sequencer->failureBadge()->isHidden());
     EXPECT_EQ(cleared.count(), 0) << "the earlier clearing step did not empty the new list";
     ASSERT_TRUE(cleared.wait(5000));
+}
+
+TEST_F(ApplySequencerTest, TheOldIconsArriveLaterForTheirOwnSequenceOnly)
+{
+    QImage red(8, 8, QImage::Format_ARGB32);
+    red.fill(Qt::red);
+    QImage blue(8, 8, QImage::Format_ARGB32);
+    blue.fill(Qt::blue);
+    const int first = sequencer->run(items(2));
+    sequencer->setBeforeImages(first, {red});
+    ASSERT_EQ(overlay->items().size(), 2);
+    EXPECT_EQ(overlay->items()[0].before, red);
+    EXPECT_TRUE(overlay->items()[1].before.isNull()) << "a card without its image keeps none";
+
+    const int second = sequencer->run(items(1));
+    sequencer->setBeforeImages(first, {blue, blue}); // late, for the sequence replaced
+    EXPECT_TRUE(overlay->items()[0].before.isNull());
+    sequencer->setBeforeImages(second, {blue, red}); // more images than cards
+    ASSERT_EQ(overlay->items().size(), 1);
+    EXPECT_EQ(overlay->items()[0].before, blue);
+}
+
+TEST_F(ApplySequencerTest, TheOverlayCarriesAnEffectOnlyWhileItFades)
+{
+    sequencer->finish(sequencer->run(items(1)), {});
+    EXPECT_NE(overlay->graphicsEffect(), nullptr) << "it fades in";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return overlay->graphicsEffect() == nullptr; }, 2000));
+    EXPECT_DOUBLE_EQ(ui::opacityOf(*overlay), 1.0);
+    EXPECT_FALSE(overlay->isHidden());
+    QSignalSpy cleared(sequencer.get(), &ApplySequencer::cleared);
+    ASSERT_TRUE(cleared.wait(6000));
+    EXPECT_TRUE(overlay->isHidden());
+    EXPECT_EQ(overlay->graphicsEffect(), nullptr);
 }

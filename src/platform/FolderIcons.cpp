@@ -144,9 +144,8 @@ QStringList referencedFiles(const QString& folder)
     return {QUrl(GvfsMetadata::customIcon(folder)).toLocalFile(), DirectoryFile::icon(folder)};
 }
 
-bool applyIcon(const QImage& image, const QString& folder)
+bool applyIcon(const QImage& image, const QByteArray& png, const QString& folder)
 {
-    const QByteArray png = encodePng(image);
     if (png.isEmpty()) {
         logFailure(QStringLiteral("encoding the icon"), folder, QStringLiteral("the image cannot be written as PNG"));
         return false;
@@ -178,13 +177,18 @@ bool applyIcon(const QImage& image, const QString& folder)
 
 bool FolderIcons::setIcon(const QImage& image, const QString& folderPath)
 {
+    return setIcon(image, encodePng(image), folderPath);
+}
+
+bool FolderIcons::setIcon(const QImage& image, const QByteArray& png, const QString& folderPath)
+{
     if (image.isNull())
         return removeIcon(folderPath);
     const std::optional<QString> folder = acceptedFolder(folderPath, "setting the icon");
     if (!folder)
         return false;
     std::lock_guard lock(changeMutex());
-    return applyIcon(image, *folder);
+    return applyIcon(image, png, *folder);
 }
 
 bool FolderIcons::removeIcon(const QString& folderPath)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
 #include <QString>
 
@@ -17,6 +18,8 @@ class FolderIcons {
 public:
     // A null image removes the folder's custom icon.
     static bool setIcon(const QImage& image, const QString& folderPath);
+    // As above with the image already encoded by `encodePng`, so that a caller can encode off its writing thread.
+    static bool setIcon(const QImage& image, const QByteArray& png, const QString& folderPath);
     static bool removeIcon(const QString& folderPath);
 
     // The icon a file manager shows for the folder: the gvfs key's image, else the .directory icon, else the

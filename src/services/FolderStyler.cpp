@@ -2,6 +2,7 @@
 
 #include "base/Log.h"
 #include "platform/FolderIcons.h"
+#include "platform/PngEncoder.h"
 #include "render/ColorizationService.h"
 #include "smart/SmartProposal.h"
 #include "storage/ColorizationHistoryStore.h"
@@ -10,6 +11,10 @@
 #include <QCoreApplication>
 #include <QPointer>
 #include <QThread>
+
+#include <algorithm>
+#include <deque>
+#include <future>
 
 namespace pigmo {
 namespace {
@@ -46,6 +51,8 @@ FolderStyler::FolderStyler(ColorizationHistoryStore& history, const ExtendedAttr
     qRegisterMetaType<FolderStyler::Outcome>();
     queue_.setObjectName(queueName);
     queue_.setMaxThreadCount(1); // one folder at a time, in submission order
+    drawing_.setObjectName(queueName + QStringLiteral(".drawing"));
+    drawing_.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
 }
 
 FolderStyler::~FolderStyler()
@@ -67,41 +74,112 @@ void FolderStyler::remove(const Folder& folder, Completion completion)
         folder, Operation::remove, [this, folder] { return removeIcon(folder); }, std::move(completion));
 }
 
+// What the drawing pool hands back: the folder's image and its PNG form (no image when it cannot be drawn).
+struct FolderStyler::Drawn {
+    std::optional<QImage> image;
+    QByteArray png;
+};
+
+// A folder proposed ahead of the writes; `remembered` when its style counts for the folders after it.
+struct FolderStyler::Proposal {
+    ColorizationData style;
+    SmartSiblingAnalysis::Batch::Replaced replaced;
+    bool remembered = false;
+    std::future<Drawn> drawn;
+};
+
+// One `styleByName` call. The queue owns everything but `unfinished` (this thread's), one task at a time.
+struct FolderStyler::Pipeline {
+    Pipeline(const ExtendedAttributesManager& attributes, QList<Folder> batchFolders)
+        : own(attributes)
+        , folders(std::move(batchFolders))
+    {
+    }
+    // Proposals that were never written do not count as siblings any more.
+    ~Pipeline() { dropProposals(); }
+
+    void dropProposals()
+    {
+        for (auto proposal = ahead.rbegin(); proposal != ahead.rend(); ++proposal)
+            forget(*proposal, folders[proposed - 1 - (proposal - ahead.rbegin())]);
+        ahead.clear();
+        proposed = written;
+    }
+    void forget(const Proposal& proposal, const Folder& folder)
+    {
+        if (proposal.remembered)
+            scans->forget(folder.path(), proposal.replaced);
+    }
+
+    SmartSiblingAnalysis::Batch own;
+    SmartSiblingAnalysis::Batch* scans = nullptr;
+    const QList<Folder> folders;
+    QString logPrefix;
+    std::chrono::milliseconds indexWait{0};
+    std::deque<Proposal> ahead; // folders[written] to folders[proposed - 1]
+    qsizetype written = 0;
+    qsizetype proposed = 0;
+    qsizetype unfinished = 0;
+};
+
 void FolderStyler::styleByName(const QList<Folder>& folders, const QString& logPrefix, Completion completion,
                                std::chrono::milliseconds indexWait, SmartSiblingAnalysis::Batch* siblings)
 {
     if (folders.isEmpty())
         return;
-    // `scans` is used on the queue only, `unfinished` on this thread only.
-    struct Batch {
-        explicit Batch(const ExtendedAttributesManager& attributes)
-            : own(attributes)
-        {
-        }
-        SmartSiblingAnalysis::Batch own;
-        SmartSiblingAnalysis::Batch* scans = nullptr;
-        qsizetype unfinished = 0;
-    };
-    auto batch = std::make_shared<Batch>(attributes_);
-    batch->scans = siblings ? siblings : &batch->own;
-    batch->unfinished = folders.size();
+    auto pipeline = std::make_shared<Pipeline>(attributes_, folders);
+    pipeline->scans = siblings ? siblings : &pipeline->own;
+    pipeline->logPrefix = logPrefix;
+    pipeline->indexWait = indexWait;
+    pipeline->unfinished = folders.size();
     history_.beginBatch();
     for (const Folder& folder : folders) {
         submit(
-            folder, Operation::styleByName,
-            [this, batch, folder, logPrefix, indexWait] {
-                Outcome outcome = styleFromName(folder, logPrefix, indexWait, *batch->scans);
-                if (outcome.style)
-                    batch->scans->remember(folder.path(), *outcome.style);
-                return outcome;
-            },
-            [this, batch, completion](const Outcome& outcome) {
+            folder, Operation::styleByName, [this, pipeline] { return styleNext(*pipeline); },
+            [this, pipeline, completion](const Outcome& outcome) {
                 if (completion)
                     completion(outcome);
-                if (--batch->unfinished == 0)
+                if (--pipeline->unfinished == 0)
                     history_.endBatch();
             });
     }
+}
+
+void FolderStyler::proposeAhead(Pipeline& pipeline)
+{
+    while (pipeline.ahead.size() < std::size_t(drawingAhead) && pipeline.proposed < pipeline.folders.size()) {
+        const QString& path = pipeline.folders[pipeline.proposed++].path();
+        Proposal proposal;
+        proposal.style =
+            smart::proposeStyle(smartIcons_, *pipeline.scans, path, pipeline.logPrefix, pipeline.indexWait);
+        if (proposal.style.isFinite()) {
+            proposal.replaced = pipeline.scans->remember(path, proposal.style);
+            proposal.remembered = true;
+            auto promise = std::make_shared<std::promise<Drawn>>();
+            proposal.drawn = promise->get_future();
+            drawing_.start([promise, style = proposal.style] {
+                Drawn drawn{ColorizationService::generateIcon(style), {}};
+                if (drawn.image)
+                    drawn.png = encodePng(*drawn.image);
+                promise->set_value(std::move(drawn));
+            });
+        }
+        pipeline.ahead.push_back(std::move(proposal));
+    }
+}
+
+FolderStyler::Outcome FolderStyler::styleNext(Pipeline& pipeline)
+{
+    proposeAhead(pipeline);
+    const Folder folder = pipeline.folders[pipeline.written++];
+    Proposal proposal = std::move(pipeline.ahead.front());
+    pipeline.ahead.pop_front();
+    Outcome outcome = styleFromProposal(folder, proposal, pipeline.logPrefix);
+    if (!outcome.succeeded()) {
+        pipeline.dropProposals();
+        pipeline.forget(proposal, folder);
+    }
+    return outcome;
 }
 
 void FolderStyler::submit(const Folder& folder, Operation operation, Work work, Completion completion)
@@ -171,28 +249,26 @@ FolderStyler::Outcome FolderStyler::removeIcon(const Folder& folder) const
     return Outcome{folder, Operation::remove, std::nullopt, {}};
 }
 
-FolderStyler::Outcome FolderStyler::styleFromName(const Folder& folder, const QString& logPrefix,
-                                                  std::chrono::milliseconds indexWait,
-                                                  SmartSiblingAnalysis::Batch& siblings) const
+FolderStyler::Outcome FolderStyler::styleFromProposal(const Folder& folder, Proposal& proposal,
+                                                      const QString& logPrefix) const
 {
     const QString& path = folder.path();
-    const ColorizationData style = smart::proposeStyle(smartIcons_, siblings, path, logPrefix, indexWait);
-    if (!style.isFinite()) {
+    if (!proposal.style.isFinite()) {
         log::warning(logPrefix + QStringLiteral("Refused to style %1: the style holds a non-finite number.").arg(path));
         return failed(folder, Operation::styleByName, nonFinite());
     }
-    const std::optional<QImage> image = ColorizationService::generateIcon(style);
-    if (!image) {
+    const Drawn drawn = proposal.drawn.get();
+    if (!drawn.image) {
         log::warning(logPrefix + QStringLiteral("Failed to generate icon for ") + path);
         return failed(folder, Operation::styleByName, QStringLiteral("its icon could not be drawn"));
     }
-    if (!FolderIcons::setIcon(*image, path)) {
+    if (!FolderIcons::setIcon(*drawn.image, drawn.png, path)) {
         log::warning(logPrefix + QStringLiteral("❌ Failed to set icon on ") + path);
         return failed(folder, Operation::styleByName, QStringLiteral("its icon could not be set"));
     }
     log::system(logPrefix + QStringLiteral("✅ Applied smart icon to ") + path);
-    attributes_.writeSettings(style, path);
-    return Outcome{folder, Operation::styleByName, style, {}};
+    attributes_.writeSettings(proposal.style, path);
+    return Outcome{folder, Operation::styleByName, proposal.style, {}};
 }
 
 void FolderStyler::finish()
@@ -204,6 +280,7 @@ void FolderStyler::finish()
 void FolderStyler::waitForIdle()
 {
     queue_.waitForDone();
+    drawing_.waitForDone();
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 

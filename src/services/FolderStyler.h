@@ -28,6 +28,15 @@ class SmartIconService;
 // thread that owns the styler (the GUI thread), before the caller's completion runs there and before
 // `folderFinished` is emitted, once per request.
 //
+// A batch styled by name is a pipeline. On the icon queue, in the batch's order, each folder's style is
+// proposed a few folders ahead of the one being written (counting the styles proposed before it as applied);
+// its image is drawn and PNG-encoded on a small drawing pool (at most idealThreadCount - 1 threads, at most
+// `drawingAhead` images in flight). The writes (icon store file, gvfs key, .directory, attribute) stay on
+// the icon queue, one folder after the other in the batch's order, each finishing before the next starts.
+// When a folder is not styled after all (its drawing or writing failed, or the program is ending), the
+// styles proposed after it are dropped and proposed again, so every folder sees the siblings a one-by-one
+// run would show.
+//
 // Lives on the GUI thread. Destroying it finishes as `finish()` does.
 class FolderStyler : public QObject {
     Q_OBJECT
@@ -48,6 +57,8 @@ public:
 
     // "com.paintDirs.iconQueue".
     static const QString queueName;
+    // How many folders of a batch are proposed and drawn ahead of the one being written, itself included.
+    static constexpr int drawingAhead = 4;
 
     // The stores and the keyword index (which proposes glyphs by name) must outlive the styler.
     FolderStyler(ColorizationHistoryStore& history, const ExtendedAttributesManager& attributes,
@@ -99,13 +110,18 @@ private:
     void deliver(const Outcome& outcome, const Completion& completion);
     Outcome setIcon(const Folder& folder, const QImage& image, const ColorizationData& style) const;
     Outcome removeIcon(const Folder& folder) const;
-    Outcome styleFromName(const Folder& folder, const QString& logPrefix, std::chrono::milliseconds indexWait,
-                          SmartSiblingAnalysis::Batch& siblings) const;
+    struct Drawn;
+    struct Proposal;
+    struct Pipeline;
+    void proposeAhead(Pipeline& pipeline);
+    Outcome styleNext(Pipeline& pipeline);
+    Outcome styleFromProposal(const Folder& folder, Proposal& proposal, const QString& logPrefix) const;
 
     ColorizationHistoryStore& history_;
     const ExtendedAttributesManager& attributes_;
     SmartIconService& smartIcons_;
     QThreadPool queue_;
+    QThreadPool drawing_; // draws and encodes the images of batches ahead of the queue
     std::atomic<bool> finishing_{false};
 };
 

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <utility>
 
 namespace pigmo {
 namespace {
@@ -146,16 +147,38 @@ QList<ColorizationData> SmartSiblingAnalysis::Batch::siblingColorizations(const 
     return results;
 }
 
-void SmartSiblingAnalysis::Batch::remember(const QString& folderPath, const ColorizationData& applied)
+SmartSiblingAnalysis::Batch::Replaced SmartSiblingAnalysis::Batch::remember(const QString& folderPath,
+                                                                            const ColorizationData& applied)
 {
     const QString folder = QDir::cleanPath(folderPath);
     const QFileInfo info(folder);
     Listing& listed = listing(info.path());
-    if (const auto place = listed.places.constFind(folder); place != listed.places.cend()) {
-        listed.folders[*place].style = applied;
-    } else if (listed.readable && !info.fileName().startsWith(u'.')) {
+    if (const auto place = listed.places.constFind(folder); place != listed.places.cend())
+        return {true, std::exchange(listed.folders[*place].style, applied)};
+    if (listed.readable && !info.fileName().startsWith(u'.')) {
         listed.places.insert(folder, listed.folders.size());
         listed.folders.append({folder, info.fileName(), applied});
+    }
+    return {};
+}
+
+void SmartSiblingAnalysis::Batch::forget(const QString& folderPath, const Replaced& previous)
+{
+    const QString folder = QDir::cleanPath(folderPath);
+    Listing& listed = listing(QFileInfo(folder).path());
+    const auto place = listed.places.constFind(folder);
+    if (place == listed.places.cend())
+        return;
+    if (previous.listed) {
+        listed.folders[*place].style = previous.style;
+        return;
+    }
+    const qsizetype removed = *place;
+    listed.folders.removeAt(removed);
+    listed.places.erase(place);
+    for (qsizetype& index : listed.places) {
+        if (index > removed)
+            --index;
     }
 }
 

@@ -44,7 +44,14 @@ public:
         // As `siblingColorizations(of:)`, with the same lines (per-sibling lines are diagnostic).
         QList<ColorizationData> siblingColorizations(const QString& folderPath);
         // The style just applied to a folder of the batch (a folder not listed yet joins its parent's list).
-        void remember(const QString& folderPath, const ColorizationData& applied);
+        // Returns what the folder counted as before, for `forget`.
+        struct Replaced {
+            bool listed = false; // the folder was in its parent's list
+            std::optional<ColorizationData> style;
+        };
+        Replaced remember(const QString& folderPath, const ColorizationData& applied);
+        // Undoes a `remember` whose style was not applied after all: the folder counts as before it.
+        void forget(const QString& folderPath, const Replaced& previous);
 
     private:
         struct Entry {

@@ -49,10 +49,10 @@ constexpr qreal pictureScale = 2;
 
 // Lets layouts, delayed steps (the colour tab unfocuses its field after 0.1 s) and animations settle, then
 // takes keyboard focus away so that no focus ring or text cursor is in the picture.
-void settle()
+void settle(int milliseconds = 250)
 {
     QEventLoop loop;
-    QTimer::singleShot(250, &loop, &QEventLoop::quit);
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
     loop.exec();
     if (QWidget* focused = QApplication::focusWidget())
         focused->clearFocus();
@@ -94,6 +94,10 @@ QImage photograph(QWidget* widget, int width, int height)
         frame.resize(frame.width(), margin->totalHeightForWidth(frame.width()));
     frame.show();
     settle();
+    // Views that make their pictures on workers (glyph grids, folder icons) make them for the density they
+    // are painted at: a first rendering at the picture's density asks for them, and they arrive meanwhile.
+    render(&frame);
+    settle(150);
     const QImage picture = render(&frame);
     widget->setParent(nullptr); // the scene's widget stays with its owner
     return picture;
@@ -111,19 +115,26 @@ int write(const QString& directory)
         const bool dark = theme == u"dark";
         QApplication::setPalette(dark ? Appearance::darkPalette() : Appearance::lightPalette());
         for (const GalleryScene& scene : allScenes()) {
-            // Fresh managers per picture, so that one scene's custom colours or history do not leak.
+            // Fresh managers and history files per picture, so that one scene's custom colours or history do
+            // not leak into another.
+            const QTemporaryDir data;
+            qputenv("XDG_DATA_HOME", data.path().toUtf8());
             PalettesManager palettes;
             ColorizationHistoryStore history;
             int made = 0;
-            GalleryContext context{localization, palettes, history, core.icons, core.smartIcons, core.attributes, {}};
-            context.sampleFolder = [&samples, &made, &context] {
-                const QString path = samples.filePath(QStringLiteral("Projects-%1").arg(++made));
+            GalleryContext context{localization,    palettes,        history, core.icons,
+                                   core.smartIcons, core.attributes, {},      {}};
+            context.namedFolder = [&samples, &context](const QString& name) {
+                const QString path = samples.filePath(name);
                 QDir().mkpath(path);
                 auto model = ColorizationViewModel::create(*Folder::fromPath(path), false, context.colorization());
                 model->setColor({28, 85, 55});
                 model->setIntensity(0.6);
                 model->setIcon(context.icons.lucideIcon(QStringLiteral("folder-code")));
                 return model;
+            };
+            context.sampleFolder = [&made, &context] {
+                return context.namedFolder(QStringLiteral("Projects-%1").arg(++made));
             };
             localization.setCurrentLanguage(scene.language.isEmpty() ? QStringLiteral("en") : scene.language);
             std::unique_ptr<QWidget> owned(scene.make(context));

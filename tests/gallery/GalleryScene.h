@@ -28,6 +28,8 @@ struct GalleryContext {
     const ExtendedAttributesManager& attributes;
     // A folder styled with a tint and a Lucide glyph, made fresh for each scene.
     std::function<std::shared_ptr<ColorizationViewModel>()> sampleFolder;
+    // The same styled folder under a name of the scene's choosing (the icon tab suggests glyphs for it).
+    std::function<std::shared_ptr<ColorizationViewModel>(const QString& name)> namedFolder;
 
     // What the scenes' editing models read; they write nothing.
     ColorizationServices colorization() const { return {attributes, history, icons, smartIcons, nullptr}; }

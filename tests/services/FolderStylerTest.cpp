@@ -1,7 +1,10 @@
 #include "services/FolderStyler.h"
 
 #include "platform/GvfsMetadata.h"
+#include "platform/PngEncoder.h"
+#include "render/ColorizationService.h"
 #include "smart/SmartIconService.h"
+#include "smart/SmartSiblingAnalysis.h"
 #include "storage/ColorizationHistoryStore.h"
 #include "storage/ExtendedAttributesManager.h"
 #include "support/CoreServices.h"
@@ -14,7 +17,10 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
+
 #include <QThread>
+#include <algorithm>
 
 using namespace pigmo;
 using namespace std::chrono_literals;
@@ -153,6 +159,80 @@ TEST_F(FolderStylerTest, StyleByNameGivesAGlyphFromTheNameAndRecordsIt)
     EXPECT_EQ(attribute(recipes), outcome->style);
     EXPECT_EQ(services.history.folderStyles().value(recipes.path()), *outcome->style);
     EXPECT_TRUE(log.contains("[Smart] ✅ Applied smart icon to " + recipes.path()));
+}
+
+// The stored image gvfs points the folder at.
+QImage storedIcon(const Folder& folder)
+{
+    return QImage(QUrl(GvfsMetadata::customIcon(folder.path())).toLocalFile()).convertToFormat(QImage::Format_ARGB32);
+}
+
+TEST_F(FolderStylerTest, ABatchDrawnAheadIsWrittenInOrderEachFolderWithItsOwnImage)
+{
+    services.smartIcons.buildIndexIfNeeded();
+    ASSERT_TRUE(services.smartIcons.waitUntilReady(30s));
+    QList<Folder> folders;
+    for (const char* name : {"Music", "Photos", "Recipes", "Videos", "Books", "Games", "Mail", "Maps", "Movies"})
+        folders.append(folder(name));
+    QList<FolderStyler::Outcome> outcomes;
+    styler.styleByName(folders, "[Smart] ", [&outcomes](const FolderStyler::Outcome& o) { outcomes.append(o); });
+    styler.waitForIdle();
+
+    ASSERT_EQ(outcomes.size(), folders.size());
+    QStringList written;
+    for (const QString& line : log.lines()) {
+        if (line.contains("✅ Applied smart icon to "))
+            written.append(line.section("✅ Applied smart icon to ", 1));
+    }
+    QStringList expected;
+    QList<QImage> images;
+    for (qsizetype i = 0; i < folders.size(); ++i) {
+        expected.append(folders[i].path());
+        EXPECT_EQ(outcomes[i].folder, folders[i]) << "outcomes in the batch's order";
+        ASSERT_TRUE(outcomes[i].succeeded()) << outcomes[i].error.toStdString();
+        ASSERT_TRUE(outcomes[i].style && outcomes[i].style->icon);
+        EXPECT_EQ(attribute(folders[i]), outcomes[i].style);
+        const QImage stored = storedIcon(folders[i]);
+        const QByteArray own = encodePng(*ColorizationService::generateIcon(*outcomes[i].style));
+        EXPECT_EQ(stored, QImage::fromData(own).convertToFormat(QImage::Format_ARGB32))
+            << "the folder shows the image of its own style: " << folders[i].path().toStdString();
+        for (const QImage& other : images)
+            EXPECT_NE(stored, other) << "each folder has an image of its own";
+        images.append(stored);
+    }
+    EXPECT_EQ(written, expected) << "written one after the other in the batch's order";
+}
+
+TEST_F(FolderStylerTest, AFolderOfABatchThatFailsLeavesTheOthersStyledAndCountsForNone)
+{
+    services.smartIcons.buildIndexIfNeeded();
+    ASSERT_TRUE(services.smartIcons.waitUntilReady(30s));
+    QList<Folder> folders;
+    for (const char* name : {"Music", "Photos", "Recipes", "Videos", "Books", "Games"})
+        folders.append(folder(name));
+    const Folder missing = Folder::unchecked(dir.filePath("Missing")); // its icon cannot be set
+    folders.insert(2, missing);
+    SmartSiblingAnalysis::Batch siblings(services.attributes);
+    QList<FolderStyler::Outcome> outcomes;
+    styler.styleByName(
+        folders, "", [&outcomes](const FolderStyler::Outcome& o) { outcomes.append(o); }, 10s, &siblings);
+    styler.waitForIdle();
+
+    ASSERT_EQ(outcomes.size(), folders.size());
+    QList<ColorizationData> applied;
+    for (qsizetype i = 0; i < folders.size(); ++i) {
+        EXPECT_EQ(outcomes[i].folder, folders[i]);
+        EXPECT_EQ(outcomes[i].succeeded(), i != 2) << outcomes[i].error.toStdString();
+        if (outcomes[i].succeeded())
+            applied.append(*outcomes[i].style);
+    }
+    EXPECT_EQ(outcomes[2].error, "its icon could not be set");
+    EXPECT_FALSE(attribute(missing));
+    // The scans count every applied style and nothing of the folder that failed.
+    log.clear();
+    const QList<ColorizationData> counted = siblings.siblingColorizations(dir.filePath("Other"));
+    EXPECT_TRUE(std::is_permutation(counted.begin(), counted.end(), applied.begin(), applied.end()));
+    EXPECT_TRUE(log.contains("Found 6 sibling folders"));
 }
 
 TEST_F(FolderStylerTest, StylingWithoutAReadyIndexWaitsBoundedAndSaysSo)

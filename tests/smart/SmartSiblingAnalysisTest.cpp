@@ -248,6 +248,43 @@ TEST_F(SiblingFoldersTest, BatchListsEachParentOnceAndCountsTheStylesItApplies)
     EXPECT_EQ(SmartSiblingAnalysis::siblingColorizations(attributes, path("New 2")).size(), 2);
 }
 
+TEST_F(SiblingFoldersTest, AForgottenStyleCountsAsBeforeItWasRemembered)
+{
+    make("Invoices");
+    make("Plain");
+    make("Other");
+    attributes.writeSettings(style(200), path("Invoices"));
+    SmartSiblingAnalysis::Batch batch(attributes);
+    const auto hues = [this, &batch] {
+        QList<double> seen;
+        for (const ColorizationData& data : batch.siblingColorizations(path("Other")))
+            seen.append(data.color.hue);
+        std::ranges::sort(seen);
+        return seen;
+    };
+    ASSERT_EQ(hues(), QList<double>{200});
+
+    const auto styled = batch.remember(path("Invoices"), style(10));
+    const auto plain = batch.remember(path("Plain"), style(20));
+    const auto added = batch.remember(path("Missing"), style(30)); // not listed: joins the list
+    EXPECT_EQ(hues(), (QList<double>{10, 20, 30}));
+    EXPECT_TRUE(styled.listed);
+    EXPECT_EQ(styled.style, style(200));
+    EXPECT_TRUE(plain.listed);
+    EXPECT_FALSE(plain.style);
+    EXPECT_FALSE(added.listed);
+
+    test::LogCapture log;
+    batch.forget(path("Missing"), added);
+    batch.forget(path("Plain"), plain);
+    EXPECT_EQ(hues(), (QList<double>{10}));
+    EXPECT_TRUE(log.contains("Found 2 sibling folders")) << "the folder that joined leaves the list again";
+    batch.forget(path("Invoices"), styled);
+    EXPECT_EQ(hues(), QList<double>{200});
+    batch.remember(path("Missing"), style(40)); // joins again after the places were renumbered
+    EXPECT_EQ(hues(), (QList<double>{40, 200}));
+}
+
 TEST_F(SiblingFoldersTest, LinesAreDiagnosticAndAnAbsentAttributeIsNoEvent)
 {
     make("a");

@@ -11,7 +11,7 @@
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QImageReader>
-#include <QLabel>
+#include <QPainter>
 #include <QStackedLayout>
 #include <QVBoxLayout>
 
@@ -38,6 +38,50 @@ std::optional<QImage> customPicture(const std::optional<Icon>& icon)
 
 } // namespace
 
+FittedPicture::FittedPicture(double side, QWidget* parent)
+    : QWidget(parent)
+    , side_(side)
+{
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+void FittedPicture::setPicture(const QImage& picture)
+{
+    picture_ = picture;
+    scaled_ = QImage();
+    updateGeometry();
+    update();
+}
+
+QSizeF FittedPicture::shownSize() const
+{
+    if (picture_.isNull())
+        return {};
+    return QSizeF(picture_.size()).scaled(side_, side_, Qt::KeepAspectRatio);
+}
+
+QSize FittedPicture::sizeHint() const
+{
+    const QMargins margins = contentsMargins();
+    return shownSize().toSize().grownBy(margins);
+}
+
+void FittedPicture::paintEvent(QPaintEvent*)
+{
+    if (picture_.isNull())
+        return;
+    QPainter painter(this);
+    const qreal ratio = ui::paintingPixelRatio(painter);
+    const QSizeF shown = shownSize();
+    const QSize pixels = (shown * ratio).toSize().expandedTo({1, 1});
+    if (scaled_.size() != pixels) {
+        scaled_ = picture_.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        scaled_.setDevicePixelRatio(ratio);
+    }
+    const QRectF area = contentsRect();
+    painter.drawImage(QRectF(area.center() - QPointF(shown.width() / 2, shown.height() / 2), shown), scaled_);
+}
+
 CustomIconView::CustomIconView(Binding<std::optional<Icon>> icon, LocalizationManager& localization,
                                ChooseFile chooseFile, QWidget* parent)
     : QWidget(parent)
@@ -54,8 +98,7 @@ CustomIconView::CustomIconView(Binding<std::optional<Icon>> icon, LocalizationMa
     auto* framed = new QWidget;
     auto* framedLayout = new QGridLayout(framed);
     framedLayout->setContentsMargins(0, 0, 0, 0);
-    image_ = new QLabel;
-    image_->setAlignment(Qt::AlignCenter);
+    image_ = new FittedPicture(maximumImageSide);
     image_->setContentsMargins(8, 8, 8, 0); // the remove button stands 8 points out of the picture's corner
     framedLayout->addWidget(image_, 0, 0);
     remove_ = new SymbolButton(QStringLiteral("xmark"), 20, 8);
@@ -96,17 +139,8 @@ bool CustomIconView::isShowingImage() const
 void CustomIconView::refresh()
 {
     const std::optional<QImage> picture = customPicture(icon_.get());
-    if (!picture) {
-        image_->clear();
-        states_->setCurrentWidget(promptState_);
-        return;
-    }
-    const qreal ratio = devicePixelRatioF();
-    QImage shown = picture->scaled(QSize(int(maximumImageSide * ratio), int(maximumImageSide * ratio)),
-                                   Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    shown.setDevicePixelRatio(ratio);
-    image_->setPixmap(QPixmap::fromImage(shown));
-    states_->setCurrentWidget(imageState_);
+    image_->setPicture(picture.value_or(QImage()));
+    states_->setCurrentWidget(picture ? imageState_ : promptState_);
 }
 
 void CustomIconView::chooseImage()

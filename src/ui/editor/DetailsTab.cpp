@@ -29,7 +29,10 @@ namespace {
 using StyleType = IconStyle::StyleType;
 constexpr StyleType styleOrder[] = {StyleType::vibrant, StyleType::original, StyleType::color, StyleType::inverted};
 
-// The dashed, rounded box the glyph preview sits in.
+constexpr double previewSide = 64;
+
+// The dashed, rounded box the glyph preview sits in: an emoji as text, or a picture drawn when painted (a
+// glyph in the text colour of that moment, at the density of what it is painted on).
 class PreviewBox : public QLabel {
 public:
     PreviewBox()
@@ -37,6 +40,28 @@ public:
         setFixedSize(80, 80);
         setAlignment(Qt::AlignCenter);
     }
+
+    void showText(const QString& text)
+    {
+        glyph_.reset();
+        image_ = QImage();
+        setText(text);
+    }
+    void showGlyph(const TemplateImage& glyph)
+    {
+        clear();
+        glyph_ = glyph;
+        image_ = QImage();
+        update();
+    }
+    void showImage(const QImage& image)
+    {
+        clear();
+        glyph_.reset();
+        image_ = image;
+        update();
+    }
+    void showNothing() { showText({}); }
 
 protected:
     void paintEvent(QPaintEvent* event) override
@@ -49,9 +74,21 @@ protected:
             painter.setPen(dashed);
             painter.setBrush(Qt::NoBrush);
             painter.drawPath(ui::continuousRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 8));
+            const QRectF picture(QRectF(rect()).center() - QPointF(previewSide / 2, previewSide / 2),
+                                 QSizeF(previewSide, previewSide));
+            if (glyph_) {
+                glyph_->draw(painter, picture, ui::primaryColor(*this));
+            } else if (!image_.isNull()) {
+                painter.setRenderHint(QPainter::SmoothPixmapTransform);
+                painter.drawImage(picture, image_); // stretched
+            }
         }
         QLabel::paintEvent(event);
     }
+
+private:
+    std::optional<TemplateImage> glyph_;
+    QImage image_;
 };
 
 // The filled, rounded square above the hint.
@@ -246,20 +283,19 @@ void DetailsTab::presentColorPicker()
 
 void DetailsTab::drawPreview()
 {
+    auto* box = static_cast<PreviewBox*>(preview_);
     const std::optional<Icon>& icon = colorizer_->icon();
     if (!icon) {
-        preview_->clear();
+        box->showNothing();
         return;
     }
     if (icon->emoji) {
-        preview_->setPixmap({});
-        preview_->setFont(ui::systemFont(48));
-        preview_->setText(*icon->emoji);
+        box->setFont(ui::systemFont(48));
+        box->showText(*icon->emoji);
         return;
     }
-    const qreal dpr = devicePixelRatioF();
     if (std::shared_ptr<const GlyphPicture> picture = iconPicture(*icon)) {
-        preview_->setPixmap(TemplateImage(picture).pixmap({64, 64}, ui::primaryColor(*this), dpr));
+        box->showGlyph(TemplateImage(picture));
         return;
     }
     // A glyph without a picture of its own shows the bundle's image of its name, stretched.
@@ -267,14 +303,10 @@ void DetailsTab::drawPreview()
     QImage image;
     if (!icon->name.contains(u'/') && QFileInfo(named).isFile())
         image = QImageReader(named).read();
-    if (image.isNull()) {
-        preview_->clear();
-        return;
-    }
-    QPixmap stretched =
-        QPixmap::fromImage(image.scaled(QSize(64, 64) * dpr, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-    stretched.setDevicePixelRatio(dpr);
-    preview_->setPixmap(stretched);
+    if (image.isNull())
+        box->showNothing();
+    else
+        box->showImage(image);
 }
 
 void DetailsTab::refresh()

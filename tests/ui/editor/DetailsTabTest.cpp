@@ -1,6 +1,7 @@
 #include "ui/editor/DetailsTab.h"
 
 #include "catalogue/IconsModel.h"
+#include "platform/Appearance.h"
 #include "services/ColorizationViewModel.h"
 #include "services/LocalizationManager.h"
 #include "services/PalettesManager.h"
@@ -14,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QTemporaryDir>
@@ -22,6 +24,30 @@
 using namespace pigmo;
 
 namespace {
+
+// The pixels of the glyph drawn in the preview (nearly opaque ones), and their average grey.
+struct GlyphPixels {
+    int count = 0;
+    int grey = 0;
+};
+
+GlyphPixels glyphPixels(QWidget& preview)
+{
+    QImage picture(preview.size() * 2, QImage::Format_ARGB32_Premultiplied);
+    picture.setDevicePixelRatio(2);
+    picture.fill(Qt::transparent);
+    preview.render(&picture, {}, {}, QWidget::DrawChildren);
+    GlyphPixels found;
+    qint64 greys = 0;
+    for (int y = 20; y < picture.height() - 20; ++y)
+        for (int x = 20; x < picture.width() - 20; ++x)
+            if (qAlpha(picture.pixel(x, y)) > 200) {
+                ++found.count;
+                greys += qGray(picture.pixel(x, y));
+            }
+    found.grey = found.count ? int(greys / found.count) : 0;
+    return found;
+}
 
 struct DetailsTabFixture : ::testing::Test {
     QTemporaryDir folder;
@@ -63,6 +89,22 @@ TEST_F(DetailsTabFixture, WithoutAGlyphOnlyTheHintShows)
     EXPECT_TRUE(hintShown);
 }
 
+TEST_F(DetailsTabFixture, TheGlyphPreviewFollowsTheAppearanceAndIsDrawnAtThePaintingDensity)
+{
+    QApplication::setPalette(Appearance::lightPalette());
+    model->setIcon(lucide("folder"));
+    auto tab = makeTab();
+    const GlyphPixels light = glyphPixels(*tab->preview());
+    EXPECT_GT(light.count, 200);
+    EXPECT_LT(light.grey, 80); // dark on the light window
+    QApplication::setPalette(Appearance::darkPalette());
+    QApplication::processEvents();
+    const GlyphPixels dark = glyphPixels(*tab->preview());
+    EXPECT_GT(dark.count, 200);
+    EXPECT_GT(dark.grey, 180); // light on the dark window, without the tab being rebuilt
+    QApplication::setPalette(Appearance::lightPalette());
+}
+
 TEST_F(DetailsTabFixture, AnEmojiGlyphShowsItselfAndOnlyTheSizeRow)
 {
     Icon emoji;
@@ -82,7 +124,7 @@ TEST_F(DetailsTabFixture, ChoosingColourFromVibrantUsesTheDefaultGlyphColourAndS
     model->setIcon(lucide("folder"));
     model->setIconStyle(IconStyle::vibrant());
     auto tab = makeTab();
-    EXPECT_FALSE(tab->preview()->pixmap().isNull());
+    EXPECT_GT(glyphPixels(*tab->preview()).count, 200);
     EXPECT_TRUE(tab->styleMenu()->isVisible());
     EXPECT_FALSE(tab->hexField()->isVisible());
     EXPECT_EQ(tab->styleMenu()->currentText(), QStringLiteral("Vibrant"));

@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -315,6 +316,27 @@ TEST_F(IconTabTest, CaptionsFollowTheAppearanceWhileTheTabIsOpen)
     QApplication::setPalette(Appearance::lightPalette());
 }
 
+TEST_F(IconTabTest, TheCustomImageIsDrawnAtTheDensityOfWhatItIsPaintedOn)
+{
+    // Stripes one pixel wide: drawn at twice the density from a picture of twice the size, they stay apart.
+    QImage stripes(240, 240, QImage::Format_ARGB32_Premultiplied);
+    for (int x = 0; x < stripes.width(); ++x)
+        for (int y = 0; y < stripes.height(); ++y)
+            stripes.setPixelColor(x, y, x % 2 ? Qt::black : Qt::white);
+    FittedPicture picture(CustomIconView::maximumImageSide);
+    picture.setPicture(stripes);
+    picture.resize(picture.sizeHint());
+    ASSERT_EQ(picture.size(), QSize(120, 120));
+    QImage dense(240, 240, QImage::Format_ARGB32_Premultiplied);
+    dense.setDevicePixelRatio(2);
+    dense.fill(Qt::transparent);
+    picture.render(&dense, {}, {}, QWidget::DrawChildren);
+    int changes = 0;
+    for (int x = 1; x < dense.width(); ++x)
+        changes += dense.pixelColor(x, 120) != dense.pixelColor(x - 1, 120);
+    EXPECT_EQ(changes, 239);
+}
+
 TEST_F(IconTabTest, TheCustomImageIsShownRemovedAndChosen)
 {
     selected = iconFromCustomImage(sampleImage());
@@ -323,9 +345,19 @@ TEST_F(IconTabTest, TheCustomImageIsShownRemovedAndChosen)
     tab->setTopTab(IconTab::TopTab::custom);
     CustomIconView* custom = tab->customView();
     ASSERT_TRUE(custom->isShowingImage());
-    const QPixmap shown = custom->imageLabel()->pixmap();
-    EXPECT_LE(shown.deviceIndependentSize().width(), CustomIconView::maximumImageSide);
-    EXPECT_LE(shown.deviceIndependentSize().height(), CustomIconView::maximumImageSide);
+    // 64 × 48 fitted into 120 × 120 points, and drawn from the whole picture at a higher density.
+    FittedPicture* shown = custom->imageView();
+    EXPECT_EQ(shown->shownSize(), QSizeF(120, 90));
+    QApplication::processEvents(); // lays the picture out
+    QImage dense(shown->size() * 2, QImage::Format_ARGB32_Premultiplied);
+    dense.setDevicePixelRatio(2);
+    dense.fill(Qt::transparent);
+    shown->render(&dense, {}, {}, QWidget::DrawChildren);
+    const QRect area = shown->contentsRect();
+    const QPoint centre = area.center() * 2;
+    EXPECT_EQ(dense.pixelColor(centre), QColor(Qt::red));
+    EXPECT_EQ(dense.pixelColor(centre + QPoint(118, 0)), QColor(Qt::red)); // 240 device pixels wide
+    EXPECT_EQ(dense.pixelColor(centre + QPoint(124, 0)).alpha(), 0);
     QTest::mouseClick(custom->removeButton(), Qt::LeftButton);
     EXPECT_FALSE(selected.has_value());
     EXPECT_FALSE(custom->isShowingImage());

@@ -1,5 +1,5 @@
-// The chronological log file's contents: decoding never crashes, and what decodes is written and read back
-// unchanged (timestamps included).
+// The chronological log file's contents: decoding never crashes, checking agrees with decoding (same
+// verdict, same error), and what decodes is written and read back unchanged (timestamps included).
 #include "FuzzSupport.h"
 #include "storage/HistoryLogEntry.h"
 
@@ -13,7 +13,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     using namespace pigmo;
-    const auto entries = json::decodeLog(fuzz::bytesOf(data, size));
+    const QByteArray bytes = fuzz::bytesOf(data, size);
+    const auto entries = json::decodeLog(bytes);
+    const auto checked = json::checkLog(bytes);
+    if (checked.hasValue() != entries.hasValue() || (!entries && checked.error() != entries.error()))
+        std::abort();
     if (!entries)
         return 0;
     for (const HistoryLogEntry& entry : *entries) {

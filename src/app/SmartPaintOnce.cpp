@@ -8,7 +8,6 @@
 #include "render/ColorizationService.h"
 #include "services/FolderStyler.h"
 #include "storage/ColorizationHistoryStore.h"
-#include "storage/ExtendedAttributesManager.h"
 
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -18,6 +17,7 @@
 #include <malloc.h>
 #include <optional>
 #include <thread>
+#include <utility>
 
 namespace pigmo {
 namespace {
@@ -58,7 +58,7 @@ void SmartPaintOnce::run(int argc, char** argv, const QStringList& folders)
     QCoreApplication::setApplicationVersion(product::version());
     // As at every start: old history first, so that it never overwrites what this run records.
     services->history().migrateLegacyHistoryIfNeeded();
-    const int status = paint(folders, through(services->styler()), services->history(), services->attributes());
+    const int status = paint(folders, through(services->styler()), services->history());
     services->styler().waitForIdle();
     services->history().waitForWrites();
     prepare.join();
@@ -70,49 +70,57 @@ void SmartPaintOnce::run(int argc, char** argv, const QStringList& folders)
     std::_Exit(status);
 }
 
-SmartPaintOnce::StyleFolder SmartPaintOnce::through(FolderStyler& styler)
+SmartPaintOnce::Styling SmartPaintOnce::through(FolderStyler& styler)
 {
-    return [&styler](const QString& path, SmartSiblingAnalysis::Batch& siblings) {
-        std::optional<FolderStyler::Outcome> outcome;
-        QEventLoop loop;
+    const auto start = [&styler](const QStringList& paths, const FolderFinished& finished) {
+        QList<Folder> folders;
+        folders.reserve(paths.size());
+        for (const QString& path : paths)
+            folders.append(Folder::unchecked(path));
         styler.styleByName(
-            Folder::unchecked(path), QStringLiteral("[Smart] "),
-            [&outcome, &loop](const FolderStyler::Outcome& finished) {
-                outcome = finished;
-                loop.quit();
+            folders, QStringLiteral("[Smart] "),
+            [finished](const FolderStyler::Outcome& outcome) {
+                if (outcome.succeeded())
+                    finished(Result<ColorizationData>(*outcome.style));
+                else if (outcome.error == FolderStyler::programEnding)
+                    finished(std::nullopt);
+                else
+                    finished(Result<ColorizationData>::failure(outcome.error));
             },
-            std::chrono::seconds(10), &siblings);
-        if (!outcome)
-            loop.exec();
-        if (!outcome->succeeded())
-            return Result<ColorizationData>::failure(outcome->error);
-        return Result<ColorizationData>(*outcome->style);
+            std::chrono::seconds(10));
     };
+    // Every outcome, the refusals included, is delivered before `finish` returns.
+    return Styling{start, [&styler] { styler.finish(); }};
 }
 
-int SmartPaintOnce::paint(const QStringList& folders, const StyleFolder& style, ColorizationHistoryStore& history,
-                          const ExtendedAttributesManager& attributes)
+int SmartPaintOnce::paint(const QStringList& folders, const Styling& styling, ColorizationHistoryStore& history)
 {
     if (folders.isEmpty()) {
         log::warning(QStringLiteral("No folders found."));
         return noneFound;
     }
+    QEventLoop loop;
     TerminationSignals termination;
     bool stopped = false;
-    QObject::connect(&termination, &TerminationSignals::terminationRequested, [&stopped] { stopped = true; });
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, [&stopped, &styling] {
+        if (!std::exchange(stopped, true))
+            styling.stop();
+    });
 
     history.beginBatch();
-    SmartSiblingAnalysis::Batch siblings(attributes);
+    qsizetype answered = 0;
     bool failed = false;
-    for (const QString& path : folders) {
-        // A termination signal, and the history's timed writes, arrive through the event loop.
-        QCoreApplication::processEvents();
-        const Result<ColorizationData> outcome =
-            stopped ? Result<ColorizationData>::failure(QStringLiteral("the program was asked to end"))
-                    : style(path, siblings);
-        failed |= !outcome;
-        log::answer(line(path, outcome));
-    }
+    styling.start(folders, [&](const Outcome& outcome) {
+        const Result<ColorizationData> result =
+            outcome.value_or(Result<ColorizationData>::failure(QStringLiteral("the program was asked to end")));
+        failed |= !result;
+        log::answer(line(folders[answered], result));
+        if (++answered == folders.size())
+            loop.quit();
+    });
+    // The outcomes, a termination signal and the history's timed writes arrive through the event loop.
+    if (answered < folders.size())
+        loop.exec();
     history.endBatch();
     return failed ? someFailed : allStyled;
 }

@@ -40,6 +40,7 @@ QString threadDescription()
 } // namespace
 
 const QString FolderStyler::queueName = QStringLiteral("com.paintDirs.iconQueue");
+const QString FolderStyler::programEnding = QStringLiteral("the program is ending");
 
 FolderStyler::FolderStyler(ColorizationHistoryStore& history, const ExtendedAttributesManager& attributes,
                            SmartIconService& smartIcons, QObject* parent)
@@ -185,13 +186,12 @@ FolderStyler::Outcome FolderStyler::styleNext(Pipeline& pipeline)
 void FolderStyler::submit(const Folder& folder, Operation operation, Work work, Completion completion)
 {
     if (finishing_) {
-        deliver(failed(folder, operation, QStringLiteral("the program is ending")), completion);
+        deliver(failed(folder, operation, programEnding), completion);
         return;
     }
     QPointer<FolderStyler> self(this);
     queue_.start([this, self, folder, operation, work = std::move(work), completion = std::move(completion)] {
-        const Outcome outcome =
-            finishing_ ? failed(folder, operation, QStringLiteral("the program is ending")) : work();
+        const Outcome outcome = finishing_ ? failed(folder, operation, programEnding) : work();
         // The styler waits for its queue before it goes, so `self` still names this object here.
         QMetaObject::invokeMethod(
             self.data(),

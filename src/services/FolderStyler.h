@@ -57,6 +57,8 @@ public:
 
     // "com.paintDirs.iconQueue".
     static const QString queueName;
+    // The error of a request refused because the styler finished: "the program is ending".
+    static const QString programEnding;
     // How many folders of a batch are proposed and drawn ahead of the one being written, itself included.
     static constexpr int drawingAhead = 4;
 

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <csignal>
 
@@ -40,16 +41,89 @@ Icon lucide(const QString& name)
     return icon;
 }
 
-// The stores a run records its history in and reads the siblings' styles through.
-struct Stores {
-    ColorizationHistoryStore history;
-    const ExtendedAttributesManager attributes{};
-
-    int paint(const QStringList& folders, const SmartPaintOnce::StyleFolder& style)
+// A styling that answers each folder on a later turn of the event loop, one at a time, as the folder styler
+// does, and remembers what it was asked.
+class Answering {
+public:
+    using Answer = std::function<SmartPaintOnce::Outcome(const QString& path)>;
+    explicit Answering(Answer answer)
+        : answer_(std::move(answer))
     {
-        return SmartPaintOnce::paint(folders, style, history, attributes);
     }
+
+    SmartPaintOnce::Styling styling()
+    {
+        return {[this](const QStringList& folders, const SmartPaintOnce::FolderFinished& finished) {
+                    batches.append(folders);
+                    next(folders, 0, finished);
+                },
+                [] {}};
+    }
+
+    QList<QStringList> batches;
+
+private:
+    void next(const QStringList& folders, qsizetype index, const SmartPaintOnce::FolderFinished& finished)
+    {
+        if (index == folders.size())
+            return;
+        QTimer::singleShot(0, [this, folders, index, finished] {
+            finished(answer_(folders[index]));
+            next(folders, index + 1, finished);
+        });
+    }
+
+    Answer answer_;
 };
+
+// A styling in which a termination signal arrives while the first folder is written, and the second takes
+// long to write: stopping lets the second finish and refuses the rest. Without a stop, every folder is
+// styled after five seconds.
+class Interrupted {
+public:
+    SmartPaintOnce::Styling styling()
+    {
+        return {[this](const QStringList& folders, const SmartPaintOnce::FolderFinished& finished) {
+                    folders_ = folders;
+                    finished_ = finished;
+                    std::raise(SIGTERM);
+                    finished_(withGlyph(lucide(QStringLiteral("first"))));
+                    QTimer::singleShot(std::chrono::seconds(5), [this] { answerTheRest(false); });
+                },
+                [this] {
+                    ++stops;
+                    answerTheRest(true);
+                }};
+    }
+
+    int stops = 0;
+
+private:
+    void answerTheRest(bool stopped)
+    {
+        for (qsizetype i = 1; i < folders_.size(); ++i) {
+            if (stopped && i > 1)
+                finished_(std::nullopt);
+            else
+                finished_(withGlyph(lucide(QStringLiteral("written"))));
+        }
+        folders_.clear();
+    }
+
+    QStringList folders_;
+    SmartPaintOnce::FolderFinished finished_;
+};
+
+QByteArray asLogged(const QString& path)
+{
+    return path.toUtf8().replace("/", "\\/"); // as the history log writes it
+}
+
+QByteArray historyLog(const ColorizationHistoryStore& history)
+{
+    QFile file(history.storageDirectory() + QStringLiteral("/") + ColorizationHistoryStore::logFileName);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 } // namespace
 
@@ -65,72 +139,80 @@ TEST(SmartPaintOnceTest, OneLinePerFolderWithItsGlyphOrWhyNot)
         music + QStringLiteral(": not styled: its icon could not be set"));
 }
 
-TEST(SmartPaintOnceTest, StylesInOrderAndAnswersWithTheStatus)
+TEST(SmartPaintOnceTest, StylesInOneBatchAndAnswersEachFolderInOrderAsItEnds)
 {
     LogCapture log(false);
-    Stores stores;
-    QStringList asked;
-    const auto style = [&asked](const QString& path, SmartSiblingAnalysis::Batch&) -> Result<ColorizationData> {
-        asked.append(path);
+    ColorizationHistoryStore history;
+    qsizetype answeredBefore = 0;
+    Answering answering([&](const QString& path) -> SmartPaintOnce::Outcome {
+        // Each folder's line is out before the next folder's outcome arrives.
+        EXPECT_EQ(log.lines(log::Channel::standardOutput).size(), answeredBefore++);
         if (path.endsWith(QStringLiteral("broken")))
             return Result<ColorizationData>::failure(QStringLiteral("its icon could not be drawn"));
         return withGlyph(lucide(path.section(u'/', -1).toLower()));
-    };
+    });
 
-    EXPECT_EQ(stores.paint({"/a/Invoices", "/a/Receipt"}, style), SmartPaintOnce::allStyled);
+    EXPECT_EQ(SmartPaintOnce::paint({"/a/Invoices", "/a/Receipt"}, answering.styling(), history),
+              SmartPaintOnce::allStyled);
     EXPECT_EQ(log.lines(log::Channel::standardOutput), (QStringList{"/a/Invoices: invoices", "/a/Receipt: receipt"}));
     EXPECT_TRUE(log.lines(log::Channel::systemLog).isEmpty());
 
     log.clear();
-    EXPECT_EQ(stores.paint({"/a/broken", "/a/Music"}, style), SmartPaintOnce::someFailed);
+    answeredBefore = 0;
+    EXPECT_EQ(SmartPaintOnce::paint({"/a/Invoices", "/a/broken", "/a/Music"}, answering.styling(), history),
+              SmartPaintOnce::someFailed);
     EXPECT_EQ(log.lines(log::Channel::standardOutput),
-              (QStringList{"/a/broken: not styled: its icon could not be drawn", "/a/Music: music"}));
-    EXPECT_EQ(asked, (QStringList{"/a/Invoices", "/a/Receipt", "/a/broken", "/a/Music"}));
+              (QStringList{"/a/Invoices: invoices", "/a/broken: not styled: its icon could not be drawn",
+                           "/a/Music: music"}));
+    EXPECT_EQ(answering.batches,
+              (QList<QStringList>{{"/a/Invoices", "/a/Receipt"}, {"/a/Invoices", "/a/broken", "/a/Music"}}))
+        << "one batch per run";
 
     log.clear();
-    EXPECT_EQ(stores.paint({}, style), SmartPaintOnce::noneFound);
+    EXPECT_EQ(SmartPaintOnce::paint({}, answering.styling(), history), SmartPaintOnce::noneFound);
     EXPECT_EQ(log.lines(log::Channel::systemLog), QStringList{"No folders found."});
+    EXPECT_EQ(answering.batches.size(), 2) << "nothing to style";
 }
 
-TEST(SmartPaintOnceTest, ATerminationSignalLetsTheCurrentFolderFinishAndStopsTheRest)
+TEST(SmartPaintOnceTest, ATerminationSignalLetsTheFolderBeingWrittenFinishAndStopsTheRest)
 {
     LogCapture log(false);
-    Stores stores;
-    QStringList styled;
-    const auto style = [&styled](const QString& path, SmartSiblingAnalysis::Batch&) -> Result<ColorizationData> {
-        styled.append(path);
-        std::raise(SIGTERM); // arrives while this folder is being styled
-        return withGlyph(std::nullopt);
-    };
-    EXPECT_EQ(stores.paint({"/a/One", "/a/Two", "/a/Three"}, style), SmartPaintOnce::someFailed);
-    EXPECT_EQ(styled, QStringList{"/a/One"});
+    ColorizationHistoryStore history;
+    Interrupted interrupted;
+    EXPECT_EQ(SmartPaintOnce::paint({"/a/One", "/a/Two", "/a/Three", "/a/Four"}, interrupted.styling(), history),
+              SmartPaintOnce::someFailed);
+    EXPECT_EQ(interrupted.stops, 1);
     EXPECT_EQ(log.lines(log::Channel::standardOutput),
-              (QStringList{"/a/One: no glyph", "/a/Two: not styled: the program was asked to end",
-                           "/a/Three: not styled: the program was asked to end"}));
+              (QStringList{"/a/One: first", "/a/Two: written", "/a/Three: not styled: the program was asked to end",
+                           "/a/Four: not styled: the program was asked to end"}));
 }
 
-TEST(SmartPaintOnceTest, TheSmartStyleOfAFolderThatWentAwayIsRefusedWithItsReason)
+TEST(SmartPaintOnceTest, AFolderThatFailsInMidBatchIsRefusedWithItsReasonAndTheOthersGoOn)
 {
     QTemporaryDir dir;
+    const QString invoices = dir.filePath(QStringLiteral("Invoices"));
     const QString gone = dir.filePath(QStringLiteral("Music"));
-    const QString music = dir.filePath(QStringLiteral("Invoices"));
-    ASSERT_TRUE(QDir().mkdir(music));
+    const QString photos = dir.filePath(QStringLiteral("Photos"));
+    ASSERT_TRUE(QDir().mkdir(invoices));
+    ASSERT_TRUE(QDir().mkdir(photos));
     LogCapture log(false);
     test::CoreServices services;
     FolderStyler styler(services.history, services.attributes, services.smartIcons);
-    EXPECT_EQ(
-        SmartPaintOnce::paint({gone, music}, SmartPaintOnce::through(styler), services.history, services.attributes),
-        SmartPaintOnce::someFailed);
+    EXPECT_EQ(SmartPaintOnce::paint({invoices, gone, photos}, SmartPaintOnce::through(styler), services.history),
+              SmartPaintOnce::someFailed);
     const QStringList lines = log.lines(log::Channel::standardOutput);
-    ASSERT_EQ(lines.size(), 2);
-    EXPECT_EQ(lines[0], gone + QStringLiteral(": not styled: its icon could not be set"));
-    EXPECT_TRUE(lines[1].startsWith(music + QStringLiteral(": ")));
-    EXPECT_NE(lines[1], music + QStringLiteral(": no glyph")) << "the keyword index knows invoices";
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[0].startsWith(invoices + QStringLiteral(": ")));
+    EXPECT_NE(lines[0], invoices + QStringLiteral(": no glyph")) << "the keyword index knows invoices";
+    EXPECT_EQ(lines[1], gone + QStringLiteral(": not styled: its icon could not be set"));
+    EXPECT_TRUE(lines[2].startsWith(photos + QStringLiteral(": ")));
+    EXPECT_FALSE(lines[2].contains(QStringLiteral("not styled")));
     EXPECT_TRUE(log.contains(QStringLiteral("[Smart] ❌ Failed to set icon on ") + gone)) << "warned, always";
     EXPECT_FALSE(log.contains(QStringLiteral("Applied smart icon"))) << "diagnostic lines are off";
     const QMap<QString, ColorizationData>& styles = services.history.folderStyles();
-    EXPECT_TRUE(styles.contains(music)) << "the styler records what it styled";
+    EXPECT_TRUE(styles.contains(invoices) && styles.contains(photos)) << "the styler records what it styled";
     EXPECT_FALSE(styles.contains(gone)) << "a failure is not recorded";
+    EXPECT_TRUE(services.attributes.readSettings(photos)) << "styled after the failure";
 }
 
 TEST(SmartPaintOnceTest, TheFoldersOfARunAreOneBatch)
@@ -140,22 +222,47 @@ TEST(SmartPaintOnceTest, TheFoldersOfARunAreOneBatch)
         ASSERT_TRUE(QDir(dir.path()).mkdir(QString::fromLatin1(name)));
     LogCapture log; // with the diagnostic lines, which count the siblings
     test::CoreServices services;
-    const QString logFile =
-        services.history.storageDirectory() + QStringLiteral("/") + ColorizationHistoryStore::logFileName;
-    const QByteArray escapedParent = dir.path().toUtf8().replace("/", "\\/"); // as the log writes it
     FolderStyler styler(services.history, services.attributes, services.smartIcons);
     QList<bool> recordedSoFar;
     QObject::connect(&styler, &FolderStyler::folderFinished, [&](const FolderStyler::Outcome&) {
-        QFile file(logFile);
-        recordedSoFar.append(file.open(QIODevice::ReadOnly) && file.readAll().contains(escapedParent));
+        recordedSoFar.append(historyLog(services.history).contains(asLogged(dir.path())));
     });
     EXPECT_EQ(SmartPaintOnce::paint({dir.filePath("Invoices"), dir.filePath("Music"), dir.filePath("Photos")},
-                                    SmartPaintOnce::through(styler), services.history, services.attributes),
+                                    SmartPaintOnce::through(styler), services.history),
               SmartPaintOnce::allStyled);
     EXPECT_EQ(recordedSoFar, (QList<bool>{false, false, false})) << "the history is written when the run ends";
-    QFile file(logFile);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll().count(escapedParent), 3);
+    EXPECT_EQ(historyLog(services.history).count(asLogged(dir.path())), 3);
     EXPECT_TRUE(log.contains(QString::fromUtf8("[Smart] 📊 2/2 siblings have colorization data")))
         << "each folder styled counts for the next";
+}
+
+TEST(SmartPaintOnceTest, ATerminationSignalEndsTheStylerAndWhatItStyledReachesTheDisk)
+{
+    QTemporaryDir dir;
+    QStringList folders;
+    for (const char* name : {"Invoices", "Music", "Photos", "Receipts"}) {
+        folders.append(dir.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(QDir().mkdir(folders.last()));
+    }
+    LogCapture log(false);
+    test::CoreServices services;
+    // The first folder waits for a keyword index still being built, so the others are still queued behind it
+    // when the signal comes.
+    services.smartIcons.setBuildDelayForTesting(std::chrono::milliseconds(1500));
+    services.smartIcons.rebuildIndex();
+    FolderStyler styler(services.history, services.attributes, services.smartIcons);
+    QTimer::singleShot(std::chrono::milliseconds(100), [] { std::raise(SIGTERM); });
+    EXPECT_EQ(SmartPaintOnce::paint(folders, SmartPaintOnce::through(styler), services.history),
+              SmartPaintOnce::someFailed);
+    const QStringList lines = log.lines(log::Channel::standardOutput);
+    ASSERT_EQ(lines.size(), folders.size());
+    for (qsizetype i = 1; i < folders.size(); ++i) {
+        EXPECT_EQ(lines[i], folders[i] + QStringLiteral(": not styled: the program was asked to end"));
+        EXPECT_FALSE(services.attributes.readSettings(folders[i])) << "left alone";
+    }
+    // The first was being written, unless the signal came before it started: finished either way.
+    const bool firstStyled = !lines[0].contains(QStringLiteral("not styled"));
+    EXPECT_EQ(services.attributes.readSettings(folders[0]).has_value(), firstStyled);
+    EXPECT_EQ(historyLog(services.history).contains(asLogged(folders[0])), firstStyled) << "its history is on disk";
+    EXPECT_FALSE(historyLog(services.history).contains(asLogged(folders[1])));
 }

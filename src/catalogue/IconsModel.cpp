@@ -3,7 +3,6 @@
 #include "base/Log.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -11,6 +10,10 @@
 
 #include <algorithm>
 #include <future>
+#include <memory>
+
+#include <dirent.h>
+#include <sys/stat.h>
 
 namespace pigmo {
 namespace {
@@ -85,6 +88,32 @@ QString emojiName(QStringView afterEmoji)
     return name.trimmed();
 }
 
+bool isFolder(int directory, const dirent& entry)
+{
+    if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
+        return entry.d_type == DT_DIR;
+    struct stat info {};
+    return fstatat(directory, entry.d_name, &info, 0) == 0 && S_ISDIR(info.st_mode); // a dangling link: no folder
+}
+
+// The names of the entries of `directory` that are not folders (links followed; hidden, special and dangling
+// entries included) and end in ".svg" in any case: one pass over the directory, no file information kept.
+QStringList svgFileNames(const QString& directory)
+{
+    const std::unique_ptr<DIR, int (*)(DIR*)> stream(opendir(QFile::encodeName(directory).constData()), &closedir);
+    QStringList names;
+    if (!stream)
+        return names;
+    while (const dirent* entry = readdir(stream.get())) {
+        if (isFolder(dirfd(stream.get()), *entry))
+            continue;
+        QString name = QFile::decodeName(entry->d_name);
+        if (name.endsWith(u".svg", Qt::CaseInsensitive))
+            names.append(std::move(name));
+    }
+    return names;
+}
+
 } // namespace
 
 IconsModel::IconsModel(const QString& resourcesDirectory)
@@ -153,13 +182,8 @@ QList<Icon> IconsModel::loadLucideIcons(const QString& directory)
                          .arg(directory));
         return {};
     }
-    // Names only, sorted as QDir::Name sorts them: one directory read, no file information kept per entry.
-    QStringList files;
-    QDirIterator entries(directory, {QStringLiteral("*.svg")}, QDir::Files | QDir::Hidden | QDir::System);
-    while (entries.hasNext()) {
-        entries.next();
-        files.append(entries.fileName());
-    }
+    // Names only, sorted as QDir::Name sorts them.
+    QStringList files = svgFileNames(directory);
     std::sort(files.begin(), files.end());
     const QString absolute = QDir(directory).absolutePath() + u'/';
     QList<Icon> icons;

@@ -79,6 +79,7 @@ public:
         timer.start();
         log::system(QStringLiteral("[SmartIcon] 🔄 Building keyword index..."));
         startKeywordFileLoads(); // the files do not depend on the catalogues: read them meanwhile
+        startCountryFlagsLoad();
         takeCatalogues();
         const IconCatalogues& catalogues = index_->catalogues_;
         addCatalogue(catalogues.lucide, IconLibrary::lucide);
@@ -149,19 +150,45 @@ private:
         return {it->second, added};
     }
 
-    static std::optional<KeywordFile> readNormalized(const QString& path)
+    // One keyword file as the merge takes it: normalised, its empty words dropped, and every word numbered on
+    // the loader thread, so that the merge looks each distinct word up once instead of once per keyword.
+    struct PreparedFile {
+        struct Entry {
+            QString name;
+            std::vector<std::pair<uint32_t, int32_t>> keywords; // (position in `words`, relevance of at least 0)
+        };
+        std::vector<QString> words; // distinct, in the order first seen
+        std::vector<Entry> entries;
+        size_t fileEntries = 0; // the file's entries, each counted
+    };
+
+    static std::optional<PreparedFile> readPrepared(const QString& path)
     {
-        std::optional<KeywordFile> file = readKeywordFile(path);
-        if (file) {
-            for (KeywordFile::Entry& entry : file->entries) {
-                for (auto& keyword : entry.keywords)
-                    keyword.first = text::normalizeKeyword(keyword.first);
+        const std::optional<KeywordFile> file = readKeywordFile(path);
+        if (!file)
+            return std::nullopt;
+        PreparedFile prepared;
+        prepared.fileEntries = file->entries.size();
+        prepared.entries.reserve(file->entries.size());
+        TextMap<uint32_t> numbers;
+        for (const KeywordFile::Entry& entry : file->entries) {
+            PreparedFile::Entry& target = prepared.entries.emplace_back();
+            target.name = entry.name;
+            target.keywords.reserve(entry.keywords.size());
+            for (const auto& [keyword, relevance] : entry.keywords) {
+                QString word = text::normalizeKeyword(keyword);
+                if (word.isEmpty())
+                    continue;
+                const auto [it, added] = numbers.try_emplace(word, static_cast<uint32_t>(prepared.words.size()));
+                if (added)
+                    prepared.words.push_back(std::move(word));
+                target.keywords.emplace_back(it->second, std::max(relevance, 0));
             }
         }
-        return file;
+        return prepared;
     }
 
-    using FileLoad = std::future<std::optional<KeywordFile>>;
+    using FileLoad = std::future<std::optional<PreparedFile>>;
 
     // Reading and normalising run for all languages at once, started before anything else; merging and
     // logging then follow in the order of the sorted language codes.
@@ -171,7 +198,7 @@ private:
         languages_.sort();
         const QDir directory(sources_.keywordDirectory);
         const auto load = [&directory](const QString& name) {
-            return std::async(std::launch::async, readNormalized, directory.filePath(name));
+            return std::async(std::launch::async, readPrepared, directory.filePath(name));
         };
         for (const QString& code : std::as_const(languages_)) {
             loads_.emplace_back(load(QStringLiteral("lucide_keywords_%1.json").arg(code)),
@@ -186,17 +213,17 @@ private:
         std::vector<std::pair<FileLoad, FileLoad>>& loads = loads_;
         for (qsizetype i = 0; i < languages.size(); ++i) {
             auto& [lucide, emoji] = loads[static_cast<size_t>(i)];
-            if (const std::optional<KeywordFile> file = lucide.get()) {
+            if (const std::optional<PreparedFile> file = lucide.get()) {
                 addKeywordFile(*file, [this](const QString& name) { return lucideIcon(name); });
                 log::system(QStringLiteral("[SmartIcon]   📖 Loaded Lucide keywords (%1): %2 entries")
                                 .arg(languages[i])
-                                .arg(file->entries.size()));
+                                .arg(file->fileEntries));
             }
-            if (const std::optional<KeywordFile> file = emoji.get()) {
+            if (const std::optional<PreparedFile> file = emoji.get()) {
                 addKeywordFile(*file, [this](const QString& emoji) { return emojiIcon(emoji); });
                 log::system(QStringLiteral("[SmartIcon]   📖 Loaded emoji keywords (%1): %2 entries")
                                 .arg(languages[i])
-                                .arg(file->entries.size()));
+                                .arg(file->fileEntries));
             }
         }
     }
@@ -225,19 +252,21 @@ private:
         return iconPosition(QStringLiteral("emoji:") + bare);
     }
 
-    // `file` holds normalised keywords. Relevances merge by their maximum (never below 0), across languages
-    // and across keywords that normalise to the same word.
+    // Relevances merge by their maximum (never below 0), across languages and across keywords that normalise
+    // to the same word.
     template <class Resolve>
-    void addKeywordFile(const KeywordFile& file, Resolve&& resolve)
+    void addKeywordFile(const PreparedFile& file, Resolve&& resolve)
     {
-        for (const KeywordFile::Entry& entry : file.entries) {
+        std::vector<uint32_t> numbers;
+        numbers.reserve(file.words.size());
+        for (const QString& word : file.words)
+            numbers.push_back(intern(word));
+        for (const PreparedFile::Entry& entry : file.entries) {
             const std::optional<uint32_t> icon = resolve(entry.name);
             if (!icon)
                 continue;
-            for (const auto& [word, relevance] : entry.keywords) {
-                if (!word.isEmpty())
-                    postings_.push_back({intern(word), *icon, std::max(relevance, 0), false});
-            }
+            for (const auto& [word, relevance] : entry.keywords)
+                postings_.push_back({numbers[word], *icon, relevance, false});
         }
     }
 
@@ -338,21 +367,43 @@ private:
                                                   : posting.isNameToken || raw.fromNameToken;
     }
 
-    void loadCountryFlags()
+    struct CountryFlags {
+        TextMap<QString> byName; // normalised name or alias -> flag; a later flag takes a name over
+        size_t flags = 0;        // the file's flags, each counted
+    };
+
+    static std::optional<CountryFlags> readCountryFlags(const QString& path)
     {
-        const auto file =
-            readCountryFlagsFile(QDir(sources_.keywordDirectory).filePath(QStringLiteral("country_flags.json")));
+        const std::optional<CountryFlagsFile> file = readCountryFlagsFile(path);
         if (!file)
-            return;
+            return std::nullopt;
+        CountryFlags table;
+        table.flags = file->flags.size();
         for (const auto& [flag, names] : file->flags) {
             for (const QString& name : names) {
-                const QString normalized = text::normalizeKeyword(name);
+                QString normalized = text::normalizeKeyword(name);
                 if (!normalized.isEmpty())
-                    index_->countryFlags_.insert_or_assign(normalized, flag);
+                    table.byName.insert_or_assign(std::move(normalized), flag);
             }
         }
+        return table;
+    }
+
+    // The country table depends on nothing else: it is read on its own thread from the start.
+    void startCountryFlagsLoad()
+    {
+        countryFlags_ = std::async(std::launch::async, readCountryFlags,
+                                   QDir(sources_.keywordDirectory).filePath(QStringLiteral("country_flags.json")));
+    }
+
+    void loadCountryFlags()
+    {
+        std::optional<CountryFlags> table = countryFlags_.get();
+        if (!table)
+            return;
+        index_->countryFlags_ = std::move(table->byName);
         log::system(QStringLiteral("[SmartIcon]   🏳️  Loaded country flags: %1 flags, %2 keywords")
-                        .arg(file->flags.size())
+                        .arg(table->flags)
                         .arg(index_->countryFlags_.size()));
     }
 
@@ -369,6 +420,7 @@ private:
     std::vector<RawPosting> postings_;
     QStringList languages_; // the sorted language codes
     std::vector<std::pair<FileLoad, FileLoad>> loads_;
+    std::future<std::optional<CountryFlags>> countryFlags_;
 };
 
 std::shared_ptr<const KeywordIndex> KeywordIndex::build(const IndexSources& sources)

@@ -20,8 +20,10 @@
 namespace pigmo {
 
 // A fast hash of a text's UTF-16 code units (the index hashes hundreds of thousands of short words per build).
+// Not declared noexcept on purpose: the standard library then keeps each key's hash in its node, so a lookup
+// compares stored hashes instead of hashing every key it passes.
 struct TextHash {
-    size_t operator()(const QString& text) const noexcept
+    size_t operator()(const QString& text) const
     {
         return std::hash<std::u16string_view>{}(
             std::u16string_view(reinterpret_cast<const char16_t*>(text.constData()), static_cast<size_t>(text.size())));

@@ -9,6 +9,8 @@
 #include <QSet>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 using pigmo::Icon;
 using pigmo::IconsModel;
 
@@ -54,6 +56,23 @@ TEST_F(IconsModelTest, LucideEntriesAreTheSvgFilesNamedUpToTheirFirstPoint)
         EXPECT_FALSE(icon.systemName || icon.emoji || icon.imageData);
     }
     EXPECT_EQ(icons[2].url->toLocalFile(), path(QStringLiteral("lucide/x.svg")));
+}
+
+TEST_F(IconsModelTest, LucideEntriesAreEveryEntryButFoldersEndingInSvgInAnyCase)
+{
+    for (const char* name : {"lucide/a.svg", "lucide/B.SVG", "lucide/c.Svg", "lucide/real/inner.svg"})
+        writeFile(path(QString::fromLatin1(name)), "<svg/>");
+    ASSERT_TRUE(QDir(path(QStringLiteral("lucide"))).mkpath(QStringLiteral("folder.svg")));
+    ASSERT_TRUE(QFile::link(path(QStringLiteral("lucide/real")), path(QStringLiteral("lucide/folder-link.svg"))));
+    ASSERT_TRUE(QFile::link(path(QStringLiteral("lucide/a.svg")), path(QStringLiteral("lucide/alias.svg"))));
+    ASSERT_TRUE(QFile::link(path(QStringLiteral("lucide/missing")), path(QStringLiteral("lucide/gone.svg"))));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path(QStringLiteral("lucide/pipe.svg"))).constData(), 0600), 0);
+
+    const QList<Icon> icons = IconsModel::loadLucideIcons(path(QStringLiteral("lucide")));
+
+    // Folders, and links to folders, are left out; dangling links and special files count, as files do.
+    EXPECT_EQ(names(icons), (QStringList{"B", "a", "alias", "c", "gone", "pipe"}));
+    EXPECT_EQ(icons[1].url->toLocalFile(), path(QStringLiteral("lucide/a.svg")));
 }
 
 TEST_F(IconsModelTest, MissingLucideFolderIsReportedAndLeavesNoRandomIcon)

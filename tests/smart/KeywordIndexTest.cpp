@@ -121,6 +121,22 @@ TEST_F(KeywordIndexTest, RelevancesMergeAcrossLanguagesByTheirMaximum)
     EXPECT_FALSE(log.contains("emoji keywords")); // no emoji files: skipped without a line
 }
 
+TEST_F(KeywordIndexTest, KeywordsOfOneFileThatNormaliseAlikeAreOneWord)
+{
+    data.catalogues.lucide = {lucideIcon("camera"), lucideIcon("image")};
+    data.languages = {"en"};
+    data.writeFile("lucide_keywords_en",
+                   R"({"camera": {"Photo": 1, "photo ": 3, "PHOTO": 2}, "image": {"pHoto": 2, "snap": 1}})");
+
+    const auto index = build();
+
+    EXPECT_EQ(index->iconKeys("photo"), (QStringList{"lucide:camera", "lucide:image"}));
+    EXPECT_EQ(index->relevance("lucide:camera", "photo"), 3);
+    EXPECT_EQ(index->relevance("lucide:image", "photo"), 2);
+    EXPECT_EQ(index->relevance("lucide:image", "snap"), 1);
+    EXPECT_EQ(index->keywordCount(), 4); // camera, image, photo, snap
+}
+
 TEST_F(KeywordIndexTest, EmojiKeywordsFallBackToTheFormWithoutVariationSelector)
 {
     const QString heart = QString::fromUtf8("❤");

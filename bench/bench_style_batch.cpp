@@ -20,6 +20,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <optional>
 #include <sys/resource.h>
 
 using namespace pigmo;
@@ -125,21 +126,25 @@ void BM_StyleBatchInOneParent(benchmark::State& state)
 BENCHMARK(BM_StyleBatchInOneParent)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Ten new folders, with a history of N entries in both files (loaded before the timing starts, as a
-// running program has it).
+// running program has it; the store and the folders go after it, as they came before it).
 void BM_TenFoldersWithHistory(benchmark::State& state)
 {
     test::CoreServices services;
     prepareIndex(services);
     const int historySize = int(state.range(0));
     double cpuMs = 0;
+    std::optional<QTemporaryDir> parent;
+    std::optional<ColorizationHistoryStore> store;
     for (auto _ : state) {
         state.PauseTiming();
-        QTemporaryDir parent(QDir::homePath() + QStringLiteral("/bench-history-XXXXXX"));
-        const QList<Folder> folders = makeFolders(parent.path(), 10);
+        store.reset();
+        parent.emplace(QDir::homePath() + QStringLiteral("/bench-history-XXXXXX"));
+        const QList<Folder> folders = makeFolders(parent->path(), 10);
         writeHistory(ColorizationHistoryStore().storageDirectory(), historySize);
-        ColorizationHistoryStore store;
+        store.emplace();
         state.ResumeTiming();
-        styleBatch(services, store, folders, cpuMs);
+        styleBatch(services, *store, folders, cpuMs);
+        store->waitForWrites();
     }
     state.counters["cpu_ms"] = cpuMs / double(state.iterations());
 }

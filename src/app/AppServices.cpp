@@ -19,6 +19,8 @@ StylingServices::StylingServices(IndexBuild build)
     : icons_(BundleResources::directory())
     , smartIcons_(SmartIconService::bundleSources(icons_))
     , indexRequested_(requestIndex(smartIcons_, build))
+    , history_(build == IndexBuild::atOnce ? ColorizationHistoryStore::StylesLoad::inBackground
+                                           : ColorizationHistoryStore::StylesLoad::now)
     , styler_(history_, attributes_, smartIcons_)
 {
 }

@@ -24,7 +24,8 @@ namespace pigmo {
 class StylingServices {
 public:
     // When the keyword index builds: on the first request, or at once, on its worker while the history
-    // loads (the windowless run, which needs the index for its first folder).
+    // loads (the windowless run, which needs the index for its first folder; there the current styles load
+    // on a thread of their own too, needed only when the first folder is recorded).
     enum class IndexBuild { onRequest, atOnce };
     explicit StylingServices(IndexBuild build = IndexBuild::onRequest);
     StylingServices(const StylingServices&) = delete;
@@ -41,7 +42,7 @@ private:
     const ExtendedAttributesManager attributes_{}; // stateless
     SmartIconService smartIcons_;                  // the keyword index over `icons_`
     [[maybe_unused]] const bool indexRequested_;   // by the constructor, before the history loads
-    ColorizationHistoryStore history_;             // loads the current styles
+    ColorizationHistoryStore history_;             // loads the current styles (see IndexBuild)
     FolderStyler styler_;                          // the one writer of folder styles
 };
 

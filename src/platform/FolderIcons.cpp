@@ -18,6 +18,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <future>
 #include <mutex>
 #include <optional>
 #include <sys/stat.h>
@@ -38,9 +39,14 @@ void logFailure(const QString& what, const QString& folder, const QString& reaso
 }
 
 // The folder's absolute path when it is a real directory (not a symbolic link); else logs why not.
+QString absoluteFolderPath(const QString& path)
+{
+    return QDir::cleanPath(QDir::isAbsolutePath(path) ? path : QDir::current().absoluteFilePath(path));
+}
+
 std::optional<QString> acceptedFolder(const QString& path, const char* operation)
 {
-    const QString folder = QDir::cleanPath(QDir::isAbsolutePath(path) ? path : QDir::current().absoluteFilePath(path));
+    const QString folder = absoluteFolderPath(path);
     struct stat info {};
     QString reason;
     if (lstat(QFile::encodeName(folder).constData(), &info) != 0)
@@ -156,11 +162,14 @@ bool applyIcon(const QImage& image, const QByteArray& png, const QString& folder
         return false;
     }
     storedImages().insert(*stored, image);
+    // The .directory file is written while the metadata service answers: both only name the synced file.
+    std::future<Result<void>> writingDirectory =
+        std::async(std::launch::async, [&folder, &stored] { return DirectoryFile::setIcon(folder, *stored); });
     const Result<void> gvfs =
         GvfsMetadata::setCustomIcon(folder, QUrl::fromLocalFile(*stored).toString(QUrl::FullyEncoded));
     if (!gvfs)
         logFailure(QStringLiteral("gvfs metadata"), folder, gvfs.error());
-    const Result<void> directory = DirectoryFile::setIcon(folder, *stored);
+    const Result<void> directory = writingDirectory.get();
     if (!directory)
         logFailure(QStringLiteral(".directory"), folder, directory.error());
     const bool applied = gvfs || directory;
@@ -208,6 +217,13 @@ bool FolderIcons::removeIcon(const QString& folderPath)
     if (removed)
         nudge(*folder);
     return removed;
+}
+
+void FolderIcons::discardUnusedIcons(const QString& folderPath)
+{
+    const QString folder = absoluteFolderPath(folderPath);
+    std::lock_guard lock(changeMutex());
+    FolderIconStore::removeFilesExcept(folder, referencedFiles(folder));
 }
 
 void FolderIcons::prepare(const QString& folderPath)

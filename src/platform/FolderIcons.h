@@ -21,6 +21,9 @@ public:
     // As above with the image already encoded by `encodePng`, so that a caller can encode off its writing thread.
     static bool setIcon(const QImage& image, const QByteArray& png, const QString& folderPath);
     static bool removeIcon(const QString& folderPath);
+    // Deletes the folder's files in FolderIconStore that neither mechanism names: the PNGs stored ahead of a
+    // change that was then not made.
+    static void discardUnusedIcons(const QString& folderPath);
 
     // The icon a file manager shows for the folder: the gvfs key's image, else the .directory icon, else the
     // icon theme's "folder", else the bundled "folder-blue" artwork; a null image when none can be loaded.

@@ -1,6 +1,7 @@
 #include "services/FolderStyler.h"
 
 #include "base/Log.h"
+#include "platform/FolderIconStore.h"
 #include "platform/FolderIcons.h"
 #include "platform/PngEncoder.h"
 #include "render/ColorizationService.h"
@@ -106,10 +107,15 @@ struct FolderStyler::Pipeline {
         ahead.clear();
         proposed = written;
     }
-    void forget(const Proposal& proposal, const Folder& folder)
+    void forget(Proposal& proposal, const Folder& folder)
     {
         if (proposal.remembered)
             scans->forget(folder.path(), proposal.replaced);
+        // Its PNG may already be in the icon store: once it is, it goes again.
+        if (proposal.drawn.valid()) {
+            proposal.drawn.wait();
+            FolderIcons::discardUnusedIcons(folder.path());
+        }
     }
 
     SmartSiblingAnalysis::Batch own;
@@ -158,10 +164,14 @@ void FolderStyler::proposeAhead(Pipeline& pipeline)
             proposal.remembered = true;
             auto promise = std::make_shared<std::promise<Drawn>>();
             proposal.drawn = promise->get_future();
-            drawing_.start([promise, style = proposal.style] {
+            drawing_.start([promise, style = proposal.style, path] {
                 Drawn drawn{ColorizationService::generateIcon(style), {}};
                 if (drawn.image)
                     drawn.png = encodePng(*drawn.image);
+                // Stored (and synced) here, off the queue: the write then finds it in place. A failure here
+                // is met, and reported, again by the write.
+                if (!drawn.png.isEmpty())
+                    FolderIconStore::store(path, drawn.png);
                 promise->set_value(std::move(drawn));
             });
         }
@@ -263,6 +273,7 @@ FolderStyler::Outcome FolderStyler::styleFromProposal(const Folder& folder, Prop
         return failed(folder, Operation::styleByName, QStringLiteral("its icon could not be drawn"));
     }
     if (!FolderIcons::setIcon(*drawn.image, drawn.png, path)) {
+        FolderIcons::discardUnusedIcons(path); // the PNG stored ahead
         log::warning(logPrefix + QStringLiteral("❌ Failed to set icon on ") + path);
         return failed(folder, Operation::styleByName, QStringLiteral("its icon could not be set"));
     }

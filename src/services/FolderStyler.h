@@ -30,12 +30,13 @@ class SmartIconService;
 //
 // A batch styled by name is a pipeline. On the icon queue, in the batch's order, each folder's style is
 // proposed a few folders ahead of the one being written (counting the styles proposed before it as applied);
-// its image is drawn and PNG-encoded on a small drawing pool (at most idealThreadCount - 1 threads, at most
-// `drawingAhead` images in flight). The writes (icon store file, gvfs key, .directory, attribute) stay on
-// the icon queue, one folder after the other in the batch's order, each finishing before the next starts.
-// When a folder is not styled after all (its drawing or writing failed, or the program is ending), the
-// styles proposed after it are dropped and proposed again, so every folder sees the siblings a one-by-one
-// run would show.
+// its image is drawn, PNG-encoded and put in the icon store (synced, named by nothing yet) on a small
+// drawing pool (at most idealThreadCount - 1 threads, at most `drawingAhead` images in flight). The writes
+// (gvfs key, .directory, attribute) stay on the icon queue, one folder after the other in the batch's order,
+// each finishing before the next starts. When a folder is not styled after all (its drawing or writing
+// failed, or the program is ending), the styles proposed after it are dropped and proposed again, so every
+// folder sees the siblings a one-by-one run would show; the PNGs stored for what was not written are
+// deleted again.
 //
 // Lives on the GUI thread. Destroying it finishes as `finish()` does.
 class FolderStyler : public QObject {

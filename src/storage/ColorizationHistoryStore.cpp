@@ -13,6 +13,7 @@
 #include <QThreadPool>
 
 #include <algorithm>
+#include <functional>
 #include <sys/stat.h>
 
 namespace pigmo {
@@ -24,17 +25,20 @@ QString defaultStorageDirectory()
 }
 
 // One JSON object, members in the map's order. Each member's text ("path":style) comes from `members` or is
-// encoded once and kept there, so a save costs one pass over the styles.
-Result<QByteArray> encodeStyles(const QMap<QString, ColorizationData>& styles, QHash<QString, QByteArray>& members)
+// encoded once and kept there, so a save costs one pass over the styles: both maps are sorted alike and
+// walked side by side.
+Result<QByteArray> encodeStyles(const QMap<QString, ColorizationData>& styles, QMap<QString, QByteArray>& members)
 {
     QByteArray text("{");
+    auto member = members.begin();
     for (auto it = styles.cbegin(); it != styles.cend(); ++it) {
-        auto member = members.constFind(it.key());
-        if (member == members.cend()) {
+        while (member != members.end() && member.key() < it.key())
+            ++member;
+        if (member == members.end() || member.key() != it.key()) {
             const auto value = json::encode(it.value());
             if (!value)
                 return Result<QByteArray>::failure(value.error());
-            member = members.insert(it.key(), json::quoted(it.key()) + ':' + *value);
+            member = members.insert(member, it.key(), json::quoted(it.key()) + ':' + *value);
         }
         if (text.size() > 1)
             text += ',';
@@ -68,12 +72,12 @@ std::array<qint64, 4> fileIdentity(const QString& path)
 
 struct DecodedStyles {
     QMap<QString, ColorizationData> styles;
-    QHash<QString, QByteArray> members; // "path":style as the file holds it, for a save to copy
+    QMap<QString, QByteArray> members; // "path":style as the file holds it, for a save to copy
 };
 
-// Each member of a styles file as written there ("path":value, the value's text exactly as read), the last
-// of a repeated name; empty when the text cannot be walked this way (the styles are then encoded again).
-QHash<QString, QByteArray> memberTexts(const QByteArray& bytes)
+// Each member's value text as the file holds it, in the file's order; empty when the text cannot be walked
+// this way (the styles are then encoded again when saved).
+QList<QByteArray> memberValueTexts(const QByteArray& bytes)
 {
     namespace od = simdjson::ondemand;
     od::parser parser;
@@ -82,20 +86,42 @@ QHash<QString, QByteArray> memberTexts(const QByteArray& bytes)
     od::object object;
     if (parser.iterate(text).get(document) || document.get_object().get(object))
         return {};
-    QHash<QString, QByteArray> members;
+    QList<QByteArray> values;
     for (auto field : object) {
-        std::string_view key;
         od::object style; // every style is an object: the decode has checked that
-        std::string_view text;
-        if (field.unescaped_key().get(key) || field.value().get_object().get(style) || style.raw_json().get(text))
+        std::string_view raw;
+        if (field.value().get_object().get(style) || style.raw_json().get(raw))
             return {};
-        const QString folder = QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
-        members.insert(folder, json::quoted(folder) + ':' +
-                                   QByteArray(text.data(), static_cast<qsizetype>(text.size())).trimmed());
+        values.append(QByteArray(raw.data(), static_cast<qsizetype>(raw.size())).trimmed());
     }
-    return members;
+    return values;
 }
 
+// One member of the styles object, in the file's order.
+struct StyleMember {
+    QString folder;
+    json::Element value;
+    qsizetype place; // in the file
+};
+
+// The members a repeated folder name leaves: its last occurrence. Sorted by folder.
+std::vector<StyleMember> lastOfEachFolder(std::vector<StyleMember> members)
+{
+    const auto byFolder = [](const StyleMember& a, const StyleMember& b) { return a.folder < b.folder; };
+    if (std::ranges::adjacent_find(members, std::not_fn(byFolder)) == members.end())
+        return members; // strictly ascending, as this program writes them: nothing repeats
+    std::ranges::stable_sort(members, byFolder);
+    std::vector<StyleMember> last;
+    for (StyleMember& member : members) {
+        if (!last.empty() && last.back().folder == member.folder)
+            last.back() = std::move(member);
+        else
+            last.push_back(std::move(member));
+    }
+    return last;
+}
+
+// Only the last style of a repeated folder is read. Runs on any thread (it uses that thread's parser).
 Result<DecodedStyles> decodeStyles(const QByteArray& bytes)
 {
     using R = Result<DecodedStyles>;
@@ -105,27 +131,24 @@ Result<DecodedStyles> decodeStyles(const QByteArray& bytes)
     simdjson::dom::object object;
     if (json->get_object().get(object))
         return R::failure(QStringLiteral("The data couldn't be read because it isn't in the correct format."));
-    // A repeated folder keeps its first place and its last style, so only that style is read.
-    QList<std::pair<QString, json::Element>> members;
-    QHash<QString, qsizetype> places;
-    for (const simdjson::dom::key_value_pair field : object) {
-        const QString folder = QString::fromUtf8(field.key.data(), static_cast<qsizetype>(field.key.size()));
-        const auto place = places.constFind(folder);
-        if (place != places.cend()) {
-            members[*place].second = field.value;
-        } else {
-            places.insert(folder, members.size());
-            members.append({folder, field.value});
-        }
-    }
+    std::vector<StyleMember> members;
+    members.reserve(object.size());
+    for (const simdjson::dom::key_value_pair field : object)
+        members.push_back({QString::fromUtf8(field.key.data(), static_cast<qsizetype>(field.key.size())), field.value,
+                           static_cast<qsizetype>(members.size())});
+    members = lastOfEachFolder(std::move(members));
+    const QList<QByteArray> values = memberValueTexts(bytes);
+    const bool copyable = values.size() == qsizetype(object.size());
     DecodedStyles decoded;
-    for (const auto& [folder, value] : members) {
-        auto data = json::colorizationDataFromJson(value);
+    for (const StyleMember& member : members) { // ascending: each insertion goes at the end
+        auto data = json::colorizationDataFromJson(member.value);
         if (!data)
             return R::failure(data.error());
-        decoded.styles.insert(folder, std::move(data).value());
+        decoded.styles.insert(decoded.styles.cend(), member.folder, std::move(data).value());
+        if (copyable)
+            decoded.members.insert(decoded.members.cend(), member.folder,
+                                   json::quoted(member.folder) + ':' + values[member.place]);
     }
-    decoded.members = memberTexts(bytes);
     return decoded;
 }
 
@@ -146,16 +169,46 @@ QString withoutTrailingSlash(QString path)
     return path;
 }
 
+// What a background load of the styles found: nothing (no file), or the decoded file or why it could not
+// be read, with the identity of the file it read.
+struct StylesRead {
+    Result<DecodedStyles> decoded;
+    std::array<qint64, 4> identity;
+};
+
+// Reads and decodes the styles file; run on a thread of its own.
+std::optional<StylesRead> readStyles(const HistoryFiles& files)
+{
+    const QString& name = ColorizationHistoryStore::stylesFileName;
+    if (!files.exists(name))
+        return std::nullopt;
+    const auto identity = fileIdentity(files.filePath(name));
+    return StylesRead{readAndDecode(files, name, &decodeStyles), identity};
+}
+
 } // namespace
 
+struct ColorizationHistoryStore::PendingStylesLoad {
+    std::future<std::optional<StylesRead>> read;
+};
+
 ColorizationHistoryStore::ColorizationHistoryStore(QObject* parent)
+    : ColorizationHistoryStore(StylesLoad::now, parent)
+{
+}
+
+ColorizationHistoryStore::ColorizationHistoryStore(StylesLoad load, QObject* parent)
     : QObject(parent)
     , files_(defaultStorageDirectory())
 {
     writer_.setMaxThreadCount(1);
     batchWriteTimer_.setSingleShot(true);
     connect(&batchWriteTimer_, &QTimer::timeout, this, [this] { flushInBackground(false); });
-    loadFolderStyles();
+    if (load == StylesLoad::now)
+        loadFolderStyles();
+    else
+        stylesLoad_.reset(
+            new PendingStylesLoad{std::async(std::launch::async, [files = files_] { return readStyles(files); })});
 }
 
 ColorizationHistoryStore::~ColorizationHistoryStore()
@@ -179,9 +232,51 @@ QString ColorizationHistoryStore::storageDirectory() const
     return files_.directory();
 }
 
+const QMap<QString, ColorizationData>& ColorizationHistoryStore::folderStyles() const
+{
+    takeInLoadedStyles();
+    return folderStyles_;
+}
+
+void ColorizationHistoryStore::takeInLoadedStyles() const
+{
+    assertOwnerThread();
+    if (!stylesLoad_)
+        return;
+    // The store is never a const object: taking the load in only finishes what its constructor started.
+    const_cast<ColorizationHistoryStore*>(this)->adoptLoadedStyles(*std::unique_ptr(std::move(stylesLoad_)));
+}
+
+// As the load at construction would have done, with the file as it was read then; when it could not be
+// read and has been replaced since, it is read again now rather than moved aside.
+void ColorizationHistoryStore::adoptLoadedStyles(PendingStylesLoad& load)
+{
+    std::optional<StylesRead> read = load.read.get();
+    if (!read)
+        return; // no file
+    if (read->decoded) {
+        DecodedStyles decoded = std::move(read->decoded).value();
+        return takeDecodedStyles(std::move(decoded.styles), std::move(decoded.members));
+    }
+    if (fileIdentity(files_.filePath(stylesFileName)) != read->identity)
+        return loadFolderStyles();
+    log::warning(QStringLiteral("Error loading folder styles: ") + read->decoded.error());
+    preserveAfterFailedLoad(stylesFileName);
+}
+
+void ColorizationHistoryStore::takeDecodedStyles(QMap<QString, ColorizationData>&& styles,
+                                                 QMap<QString, QByteArray>&& members)
+{
+    folderStyles_ = std::move(styles);
+    // Saving copies the members read here instead of encoding every style again.
+    encodedStyles_ = std::move(members);
+    log::print(QStringLiteral("Loaded %1 folder styles").arg(folderStyles_.size()));
+}
+
 void ColorizationHistoryStore::removeFolderStyle(const QString& folderPath)
 {
     assertOwnerThread();
+    takeInLoadedStyles();
     encodedStyles_.remove(folderPath);
     if (folderStyles_.remove(folderPath) > 0)
         Q_EMIT folderStylesChanged();
@@ -195,6 +290,7 @@ void ColorizationHistoryStore::record(const QString& folderPath, const Colorizat
             QStringLiteral("Error recording history for %1: the style holds a non-finite number.").arg(folderPath));
         return;
     }
+    takeInLoadedStyles();
     const HistoryLogEntry entry{folderPath, data, historyTimestampNow()};
     ++recordCount_;
     if (chronologicalLogLoaded_)
@@ -304,7 +400,7 @@ void ColorizationHistoryStore::flushInBackground(bool endsBatch)
         log = loadedLogText();
     QList<HistoryLogEntry> entries = std::exchange(unwrittenEntries_, {});
     std::optional<Result<QByteArray>> styles;
-    if (std::exchange(stylesUnsaved_, false))
+    if (std::exchange(stylesUnsaved_, false)) // set by `record`, which took the styles in
         styles = encodeStyles(folderStyles_, encodedStyles_);
     writer_.start([this, log = std::move(log), entries = std::move(entries), styles = std::move(styles), endsBatch] {
         if (log || !entries.isEmpty() || styles) {
@@ -458,6 +554,7 @@ void ColorizationHistoryStore::writeLog(const Result<QByteArray>& text)
 void ColorizationHistoryStore::saveFolderStyles()
 {
     assertOwnerThread();
+    takeInLoadedStyles();
     waitForWrites();
     writeStyles(encodeStyles(folderStyles_, encodedStyles_));
 }
@@ -529,20 +626,18 @@ bool ColorizationHistoryStore::publishLoadedLog(const Result<QByteArray>& bytes)
 void ColorizationHistoryStore::loadFolderStyles()
 {
     assertOwnerThread();
+    stylesLoad_.reset(); // a background load is superseded (its end is waited for)
     waitForWrites();
     if (files_.exists(stylesFileName)) {
         if (auto styles = readAndDecode(files_, stylesFileName, &decodeStyles)) {
-            folderStyles_ = std::move(styles->styles);
-            // Saving copies the members read here instead of encoding every style again.
-            encodedStyles_ = std::move(styles->members);
-            log::print(QStringLiteral("Loaded %1 folder styles").arg(folderStyles_.size()));
+            DecodedStyles decoded = std::move(styles).value();
+            takeDecodedStyles(std::move(decoded.styles), std::move(decoded.members));
             Q_EMIT folderStylesChanged();
         } else {
             log::warning(QStringLiteral("Error loading folder styles: ") + styles.error());
             preserveAfterFailedLoad(stylesFileName);
         }
     }
-    folderStylesLoaded_ = true;
 }
 
 Done ColorizationHistoryStore::writeWhole(const QString& name, const Result<QByteArray>& bytes)
@@ -587,6 +682,7 @@ bool ColorizationHistoryStore::preserveUnreadable(const QString& name)
 QList<ColorizationHistoryStore::FolderGroup> ColorizationHistoryStore::groupedFolderStyles() const
 {
     assertOwnerThread();
+    takeInLoadedStyles();
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     const auto ascending = [&collator](const QString& a, const QString& b) { return collator.compare(a, b) < 0; };

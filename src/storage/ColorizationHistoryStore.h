@@ -18,14 +18,15 @@
 #include <array>
 #include <chrono>
 #include <future>
+#include <memory>
 #include <optional>
 
 namespace pigmo {
 
 // The program's memory of what it did to folders, in two JSON files in
 // $XDG_DATA_HOME/io.velmar.pigmo2: "history_log.json" (every applied style, oldest first) and
-// "folder_styles.json" (the current style of each folder path). The styles are loaded on construction,
-// the log only on `loadChronologicalLog()`; until then `record` appends to the file alone.
+// "folder_styles.json" (the current style of each folder path). The styles are loaded on construction
+// (see `StylesLoad`), the log only on `loadChronologicalLog()`; until then `record` appends to the file alone.
 //
 // Styling many folders at once runs as a batch (`beginBatch()` ... `endBatch()`): `record` then keeps its
 // work in memory, and the files are written when the last open batch ends, `batchWriteInterval` after the
@@ -57,15 +58,23 @@ public:
     static inline const QString logFileName = QStringLiteral("history_log.json");
     static inline const QString stylesFileName = QStringLiteral("folder_styles.json");
 
-    // Loads the current styles.
+    // How the constructor loads the current styles: before it returns, or read and decoded on a thread of
+    // their own and taken in by the first call that needs them (which waits for the rest of the load), so
+    // that what the caller does first overlaps the load. Either way a file that cannot be read is refused,
+    // said so, and moved aside before anything is written over it: when taken in, for a background load.
+    enum class StylesLoad { now, inBackground };
+    // Loads the current styles now.
     explicit ColorizationHistoryStore(QObject* parent = nullptr);
+    explicit ColorizationHistoryStore(StylesLoad load, QObject* parent = nullptr);
     // Waits for the writer thread.
     ~ColorizationHistoryStore() override;
 
     const QList<HistoryLogEntry>& chronologicalLog() const { return chronologicalLog_; }
     bool chronologicalLogLoaded() const { return chronologicalLogLoaded_; }
-    const QMap<QString, ColorizationData>& folderStyles() const { return folderStyles_; }
-    bool folderStylesLoaded() const { return folderStylesLoaded_; }
+    // Takes in a background load of the styles first.
+    const QMap<QString, ColorizationData>& folderStyles() const;
+    // False only while a background load of the styles has not been taken in.
+    bool folderStylesLoaded() const { return !stylesLoad_; }
 
     // Forgets a folder's current style in memory; the caller saves with `saveFolderStyles()`.
     void removeFolderStyle(const QString& folderPath);
@@ -158,6 +167,13 @@ private:
     // After a failed load: moves the file aside now, or marks it to be moved before any write over it.
     void preserveAfterFailedLoad(const QString& name);
     void assertOwnerThread() const;
+    // Takes in a background load of the styles when one is pending, waiting for it to end. Called first by
+    // every member that reads or changes the styles.
+    void takeInLoadedStyles() const;
+
+    struct PendingStylesLoad; // a background load of the styles file (defined with the store's code)
+    void adoptLoadedStyles(PendingStylesLoad& load);
+    void takeDecodedStyles(QMap<QString, ColorizationData>&& styles, QMap<QString, QByteArray>&& members);
 
     HistoryFiles files_;
     QList<HistoryLogEntry> chronologicalLog_;
@@ -169,11 +185,13 @@ private:
     // every entry again; empty when it has to be rebuilt from the entries.
     QByteArray chronologicalLogText_;
     QMap<QString, ColorizationData> folderStyles_;
-    bool folderStylesLoaded_ = false;
+    // Set while a background load of the styles has not been taken in; `folderStyles_` is empty until then.
+    mutable std::unique_ptr<PendingStylesLoad> stylesLoad_;
     QSet<QString> stuckUnreadable_; // unreadable files whose move aside failed: never overwritten
 
-    // The compact text of each current style, kept so that saving many styles encodes only the changed ones.
-    QHash<QString, QByteArray> encodedStyles_;
+    // The member text ("path":style) of current styles, as read or encoded once, so that saving many styles
+    // encodes only the changed ones. Sorted as `folderStyles_`, holding only its folders.
+    QMap<QString, QByteArray> encodedStyles_;
 
     // Set while a flush's writes hold the lock (on this thread, or on the writer thread while this one waits
     // before any file operation of its own).

@@ -98,6 +98,7 @@ void ColorizationHistoryStore::migrateLegacyHistoryIfNeeded()
         return;
     }
 
+    takeInLoadedStyles();
     for (const HistoryColorizationData& record : *records) {
         if (!record.url)
             continue;
@@ -106,6 +107,7 @@ void ColorizationHistoryStore::migrateLegacyHistoryIfNeeded()
         if (chronologicalLogLoaded_)
             appendToLoadedLog(entry);
         appendToChronologicalLog(entry);
+        encodedStyles_.remove(path); // the text read from the file is no longer this folder's style
         folderStyles_.insert(path, record.data);
         Q_EMIT folderStylesChanged();
     }

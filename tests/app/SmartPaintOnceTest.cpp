@@ -1,5 +1,6 @@
 #include "app/SmartPaintOnce.h"
 
+#include "platform/FolderIconStore.h"
 #include "services/FolderStyler.h"
 #include "storage/ColorizationHistoryStore.h"
 #include "storage/ExtendedAttributesManager.h"
@@ -125,6 +126,14 @@ QByteArray historyLog(const ColorizationHistoryStore& history)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// The folder's PNG files in the icon store (the store is shared by the tests of a run; the names start with
+// a hash of the folder's path).
+QStringList storedIcons(const QString& folder)
+{
+    const QString prefix = FolderIconStore::fileName(folder, {}).section(u'-', 0, 0) + u'-';
+    return QDir(FolderIconStore::directory()).entryList({prefix + u'*'}, QDir::Files);
+}
+
 } // namespace
 
 TEST(SmartPaintOnceTest, OneLinePerFolderWithItsGlyphOrWhyNot)
@@ -213,6 +222,9 @@ TEST(SmartPaintOnceTest, AFolderThatFailsInMidBatchIsRefusedWithItsReasonAndTheO
     EXPECT_TRUE(styles.contains(invoices) && styles.contains(photos)) << "the styler records what it styled";
     EXPECT_FALSE(styles.contains(gone)) << "a failure is not recorded";
     EXPECT_TRUE(services.attributes.readSettings(photos)) << "styled after the failure";
+    EXPECT_EQ(storedIcons(invoices).size(), 1);
+    EXPECT_EQ(storedIcons(photos).size(), 1);
+    EXPECT_TRUE(storedIcons(gone).isEmpty()) << "no icon is left behind for a folder not styled";
 }
 
 TEST(SmartPaintOnceTest, TheFoldersOfARunAreOneBatch)
@@ -259,10 +271,12 @@ TEST(SmartPaintOnceTest, ATerminationSignalEndsTheStylerAndWhatItStyledReachesTh
     for (qsizetype i = 1; i < folders.size(); ++i) {
         EXPECT_EQ(lines[i], folders[i] + QStringLiteral(": not styled: the program was asked to end"));
         EXPECT_FALSE(services.attributes.readSettings(folders[i])) << "left alone";
+        EXPECT_TRUE(storedIcons(folders[i]).isEmpty()) << "no icon drawn ahead is left behind";
     }
     // The first was being written, unless the signal came before it started: finished either way.
     const bool firstStyled = !lines[0].contains(QStringLiteral("not styled"));
     EXPECT_EQ(services.attributes.readSettings(folders[0]).has_value(), firstStyled);
+    EXPECT_EQ(storedIcons(folders[0]).size(), firstStyled ? 1 : 0);
     EXPECT_EQ(historyLog(services.history).contains(asLogged(folders[0])), firstStyled) << "its history is on disk";
     EXPECT_FALSE(historyLog(services.history).contains(asLogged(folders[1])));
 }

@@ -5,6 +5,7 @@
 #include "platform/FolderIconStore.h"
 #include "platform/GvfsMetadata.h"
 #include "platform/IconTheme.h"
+#include "platform/PngEncoder.h"
 #include "support/LogCapture.h"
 
 #include "ReadOnlyFolder.h"
@@ -92,6 +93,24 @@ TEST_F(FolderIconsTest, EachFolderKeepsItsOwnFile)
     EXPECT_NE(customIconFile(folder), customIconFile(other));
     ASSERT_TRUE(FolderIcons::removeIcon(other));
     EXPECT_TRUE(QFileInfo::exists(customIconFile(folder)));
+}
+
+TEST_F(FolderIconsTest, DiscardingUnusedIconsKeepsOnlyTheFilesTheMechanismsName)
+{
+    ASSERT_TRUE(FolderIcons::setIcon(solidImage(Qt::red), folder));
+    const QString used = customIconFile(folder);
+    // PNGs stored ahead of changes that were then not made: one for a styled folder, one for a folder that
+    // went away.
+    ASSERT_TRUE(FolderIconStore::store(folder, encodePng(solidImage(Qt::blue))));
+    const QString gone = dir.filePath(QStringLiteral("Gone"));
+    ASSERT_TRUE(FolderIconStore::store(gone, encodePng(solidImage(Qt::green))));
+    ASSERT_EQ(storedFiles().size(), 3);
+
+    FolderIcons::discardUnusedIcons(folder);
+    FolderIcons::discardUnusedIcons(gone);
+    EXPECT_EQ(storedFiles(), QStringList{QFileInfo(used).fileName()});
+    EXPECT_EQ(customIconFile(folder), used);
+    EXPECT_EQ(DirectoryFile::icon(folder), used);
 }
 
 TEST_F(FolderIconsTest, RemoveUndoesEverything)

@@ -695,3 +695,108 @@ TEST_F(ColorizationHistoryStoreTest, OneAppendKeepsTheLogAsWrittenAndStillRefuse
     EXPECT_EQ(pathsOf(logOnDisk()), QStringList{"/after"});
     EXPECT_EQ(contents(corruptCopies(ColorizationHistoryStore::logFileName).value(0)), bad);
 }
+
+namespace {
+
+using StylesLoad = ColorizationHistoryStore::StylesLoad;
+
+// Styles as another writer spaced them (one member this version does not know), which a save copies as read.
+const QByteArray spacedStyle = R"({ "color" : {"hue":1,"saturation":2,"lightness":3}, "intensity" : 1, )"
+                               R"("iconStyle":{"type":"inverted"}, "later" : [1, 2] })";
+
+} // namespace
+
+TEST_F(ColorizationHistoryStoreTest, StylesLoadedInTheBackgroundAreTakenInByTheFirstUse)
+{
+    put(ColorizationHistoryStore::stylesFileName, R"({"\/b":)" + spacedStyle + R"(,"\/a":)" + spacedStyle + "}");
+    const ColorizationHistoryStore eager;
+    log.clear();
+    ColorizationHistoryStore store(StylesLoad::inBackground);
+    QSignalSpy stylesChanged(&store, &ColorizationHistoryStore::folderStylesChanged);
+    EXPECT_FALSE(store.folderStylesLoaded());
+    EXPECT_TRUE(log.lines().isEmpty()) << "nothing is said before the styles are taken in";
+    EXPECT_EQ(store.folderStyles(), eager.folderStyles());
+    EXPECT_TRUE(store.folderStylesLoaded());
+    EXPECT_EQ(log.lines(), QStringList{"Loaded 2 folder styles"});
+    EXPECT_EQ(store.groupedFolderStyles().size(), 1);
+    EXPECT_EQ(stylesChanged.count(), 0) << "whoever looks sees them already";
+}
+
+TEST_F(ColorizationHistoryStoreTest, ABatchRecordedBeforeTheBackgroundLoadIsTakenInKeepsEveryStyleAsRead)
+{
+    put(ColorizationHistoryStore::stylesFileName,
+        R"({"\/b" : )" + spacedStyle + R"(, "\/c":)" + spacedStyle + R"(, "\/c":)" + spacedStyle + "}");
+    ColorizationHistoryStore store(StylesLoad::inBackground);
+    store.beginBatch();
+    store.record("/a", styleWithHue(40));
+    store.record("/c", styleWithHue(50));
+    store.endBatch();
+    EXPECT_EQ(contents(ColorizationHistoryStore::stylesFileName),
+              "{" + json::quoted("/a") + ':' + *json::encode(styleWithHue(40)) + ',' + json::quoted("/b") + ':' +
+                  spacedStyle + ',' + json::quoted("/c") + ':' + *json::encode(styleWithHue(50)) + '}');
+    EXPECT_EQ(ColorizationHistoryStore().folderStyles(), store.folderStyles());
+    EXPECT_EQ(store.folderStyles().size(), 3);
+}
+
+TEST_F(ColorizationHistoryStoreTest, AnUnreadableStylesFileMetLateIsMovedAsideBeforeTheFirstWrite)
+{
+    const QByteArray invalid = R"({"\/a":{"color":{"hue":1}}})"; // valid JSON, not a style
+    for (const QByteArray& bad : {invalid, QByteArray("garbage")}) {
+        QDir(directory()).removeRecursively();
+        put(ColorizationHistoryStore::stylesFileName, bad);
+        log.clear();
+        ColorizationHistoryStore store(StylesLoad::inBackground);
+        QTest::qWait(50); // the load has ended: still nothing said or moved
+        EXPECT_TRUE(log.lines().isEmpty());
+        EXPECT_TRUE(corruptCopies(ColorizationHistoryStore::stylesFileName).isEmpty());
+        store.beginBatch();
+        store.record("/b", styleWithHue(1));
+        ASSERT_EQ(log.lines().size(), 2);
+        EXPECT_TRUE(log.lines()[0].startsWith("Error loading folder styles: "));
+        EXPECT_TRUE(log.lines()[1].startsWith("Moved unreadable folder_styles.json aside to "));
+        store.endBatch();
+        EXPECT_EQ(contents(corruptCopies(ColorizationHistoryStore::stylesFileName).value(0)), bad);
+        EXPECT_EQ(ColorizationHistoryStore().folderStyles().keys(), QStringList{"/b"});
+    }
+}
+
+TEST_F(ColorizationHistoryStoreTest, AStylesFileUnreadableWhenLoadedButReplacedSinceIsReadAgain)
+{
+    put(ColorizationHistoryStore::stylesFileName, "garbage");
+    ColorizationHistoryStore store(StylesLoad::inBackground);
+    QTest::qWait(50);
+    put(ColorizationHistoryStore::stylesFileName, R"({"\/other":)" + spacedStyle + "}"); // repaired meanwhile
+    log.clear();
+    EXPECT_EQ(store.folderStyles().keys(), QStringList{"/other"});
+    EXPECT_TRUE(corruptCopies(ColorizationHistoryStore::stylesFileName).isEmpty());
+    EXPECT_FALSE(log.contains("Error loading folder styles"));
+}
+
+TEST_F(ColorizationHistoryStoreTest, AnUnmovableStylesFileMetLateIsNeverOverwritten)
+{
+    put(ColorizationHistoryStore::stylesFileName, "garbage");
+    std::optional<ColorizationHistoryStore> store;
+    {
+        test::WriteProtection protection(directory());
+        if (!protection.active())
+            GTEST_SKIP() << "cannot write-protect a directory on this machine";
+        store.emplace(StylesLoad::inBackground);
+        store->record("/a", styleWithHue(1));
+        EXPECT_TRUE(log.lines().value(0).startsWith("Error loading folder styles: "));
+        EXPECT_EQ(contents(ColorizationHistoryStore::stylesFileName), "garbage");
+        EXPECT_FALSE(log.contains("Moved unreadable"));
+    }
+    store->record("/b", styleWithHue(2));
+    EXPECT_EQ(contents(corruptCopies(ColorizationHistoryStore::stylesFileName).value(0)), "garbage");
+    EXPECT_EQ(ColorizationHistoryStore().folderStyles().keys(), (QStringList{"/a", "/b"}));
+}
+
+TEST_F(ColorizationHistoryStoreTest, AStoreGoneBeforeItsBackgroundLoadEndedLeavesTheFilesAlone)
+{
+    put(ColorizationHistoryStore::stylesFileName, "garbage");
+    {
+        ColorizationHistoryStore store(StylesLoad::inBackground);
+    }
+    EXPECT_EQ(contents(ColorizationHistoryStore::stylesFileName), "garbage");
+    EXPECT_TRUE(log.lines().isEmpty());
+}

@@ -118,3 +118,20 @@ TEST_F(LegacyHistoryMigrationTest, EmptyLegacyArraySavesTheCurrentStylesAndRemov
     EXPECT_FALSE(Preferences::contains(prefs::legacyHistoryIDs));
     EXPECT_EQ(ColorizationHistoryStore().folderStyles().keys(), QStringList{"/kept"});
 }
+
+TEST_F(LegacyHistoryMigrationTest, AMigratedFolderAlreadyInTheStylesFileTakesTheMigratedStyle)
+{
+    installLegacyPreferences();
+    {
+        ColorizationHistoryStore earlier;
+        earlier.record("/home/ana/Projects",
+                       ColorizationData{HSL{10, 20, 30}, 0.5, std::nullopt, 170, IconStyle::inverted()});
+    }
+    store = std::make_unique<ColorizationHistoryStore>(ColorizationHistoryStore::StylesLoad::inBackground);
+    store->migrateLegacyHistoryIfNeeded();
+    ColorizationHistoryStore reloaded;
+    EXPECT_EQ(reloaded.folderStyles().size(), 2);
+    EXPECT_EQ(reloaded.folderStyles().value("/home/ana/Projects").iconStyle, IconStyle::original())
+        << "not the style the file held before";
+    EXPECT_EQ(reloaded.folderStyles(), store->folderStyles());
+}

@@ -35,6 +35,8 @@ std::optional<QString> readUtf8Text(const QString& filePath)
 bool isNewline(QChar ch)
 {
     const char16_t c = ch.unicode();
+    if (c > 0x000D && c < 0x0085) // the common case, decided by one range test
+        return false;
     return (c >= 0x000A && c <= 0x000D) || c == 0x0085 || c == 0x2028 || c == 0x2029;
 }
 
@@ -78,13 +80,17 @@ QString emojiName(QStringView afterEmoji)
     const QStringView text = afterEmoji.trimmed();
     QString name;
     name.reserve(text.size());
-    for (qsizetype i = 0; i < text.size();) {
+    qsizetype kept = 0; // the start of the text not yet copied
+    for (qsizetype i = text.indexOf(u'E'); i >= 0; i = text.indexOf(u'E', i)) {
         if (const qsizetype marker = versionMarkerAt(text, i)) {
+            name.append(text.sliced(kept, i - kept));
             i += marker;
-            continue;
+            kept = i;
+        } else {
+            ++i;
         }
-        name.append(text[i++]);
     }
+    name.append(text.sliced(kept));
     return name.trimmed();
 }
 
@@ -189,12 +195,13 @@ QList<Icon> IconsModel::loadLucideIcons(const QString& directory)
     QList<Icon> icons;
     icons.reserve(files.size());
     for (const QString& fileName : std::as_const(files)) {
-        const QStringList pieces = fileName.split(u'.', Qt::SkipEmptyParts);
-        if (pieces.isEmpty())
+        // The name is the first non-empty piece between points; a name of points only gives no icon.
+        const auto pieces = QStringView(fileName).tokenize(u'.', Qt::SkipEmptyParts);
+        if (pieces.begin() == pieces.end())
             continue;
         Icon icon;
         icon.url = QUrl::fromLocalFile(absolute + fileName);
-        icon.name = pieces.first();
+        icon.name = (*pieces.begin()).toString();
         icons.append(std::move(icon));
     }
     return icons;

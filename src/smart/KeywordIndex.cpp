@@ -75,14 +75,17 @@ public:
         timer.start();
         log::system(QStringLiteral("[SmartIcon] 🔄 Building keyword index..."));
         startKeywordFileLoads(); // the files do not depend on the catalogues: read them meanwhile
-        startCountryFlagsLoad();
         takeCatalogues();
+        startCountryFlagsLoad();
         const IconCatalogues& catalogues = index_->catalogues_;
         addCatalogue(catalogues.lucide, IconLibrary::lucide);
         addCatalogue(catalogues.sf, IconLibrary::sf);
         addCatalogue(catalogues.emoji, IconLibrary::emoji);
+        // The catalogues' own words are found meanwhile. The order in which words and postings arrive changes
+        // nothing: the words are sorted and each word's postings merged.
+        std::future<NameTokens> nameTokens = std::async(std::launch::async, [this] { return findNameTokens(); });
         loadKeywordFiles();
-        addNameTokens();
+        addNameTokens(nameTokens.get());
         freezeKeywords();
         loadCountryFlags();
         markBaseIcons();
@@ -292,48 +295,29 @@ private:
         return number;
     }
 
-    // The distinct, non-empty pieces of the lower-cased name split at any of `separators`, in first-seen
-    // order (each the index's own copy of that word), after adding their postings for the icon.
-    QStringList addNameTokens(const QString& name, uint32_t position, QStringView separators)
-    {
-        const QString lower = hasNoUpperCase(name) ? name : name.toLower();
-        const auto isSeparator = [separators](QChar ch) {
-            return std::find(separators.begin(), separators.end(), ch) != separators.end();
-        };
-        QVarLengthArray<uint32_t, 8> words;
-        qsizetype start = 0;
-        for (qsizetype i = 0; i <= lower.size(); ++i) {
-            if (i < lower.size() && !isSeparator(lower.at(i)))
-                continue;
-            const QStringView token = QStringView(lower).mid(start, i - start);
-            start = i + 1;
-            if (token.isEmpty())
-                continue;
-            const uint32_t word = intern(token);
-            if (std::find(words.begin(), words.end(), word) != words.end())
-                continue;
-            words.append(word);
-            postings_.push_back({word, position, -1, true});
-        }
-        QStringList tokens;
-        tokens.reserve(words.size());
-        for (const uint32_t word : words)
-            tokens.append(index_->keywords_[word]);
-        return tokens;
-    }
-
-    // Plain ASCII without A-Z, which lower-casing leaves as it is.
-    static bool hasNoUpperCase(const QString& text)
-    {
-        return std::all_of(text.cbegin(), text.cend(), [](QChar ch) {
-            return ch.unicode() < 0x80 && (ch.unicode() < u'A' || ch.unicode() > u'Z');
-        });
-    }
+    // The catalogues' own words, found on a helper thread while the keyword files merge: numbered in a table
+    // of their own, then numbered again among the index's words.
+    struct NameTokens {
+        std::vector<QString> words;       // distinct, in the order first seen
+        std::vector<RawPosting> postings; // `keyword` is a position in `words`
+        // Per icon, in catalogue order: the words of the name it keeps (its last one).
+        std::vector<std::pair<uint32_t, QVarLengthArray<uint32_t, 4>>> own;
+    };
 
     // Every catalogue entry in catalogue order. An icon listed twice gets postings for the tokens of every
-    // name it was listed with, and keeps the tokens of its last name as its own.
-    void addNameTokens()
+    // name it was listed with, and keeps the tokens of its last name as its own. Reads only the catalogues and
+    // the icon table, which nothing changes meanwhile.
+    NameTokens findNameTokens() const
     {
+        NameTokens found;
+        TextMap<uint32_t> numbers;
+        const auto number = [&](QStringView word) {
+            if (auto it = numbers.find(word); it != numbers.end())
+                return it->second;
+            const auto position = static_cast<uint32_t>(found.words.size());
+            numbers.emplace(found.words.emplace_back(word.toString()), position);
+            return position;
+        };
         const IconCatalogues& catalogues = index_->catalogues_;
         for (const auto& [icons, library] :
              {std::pair{&catalogues.lucide, IconLibrary::lucide}, std::pair{&catalogues.sf, IconLibrary::sf},
@@ -344,13 +328,69 @@ private:
                 if (position == noIcon)
                     continue;
                 const QString& name = (*icons)[i].name;
-                QStringList tokens = addNameTokens(name, position, separatorsOf(library));
-                KeywordIndex::IconEntry& entry = index_->icons_[position];
-                if (name == entry.icon.name) {
-                    entry.tokenCount = std::max<int>(1, static_cast<int>(tokens.size()));
-                    entry.nameTokens = std::move(tokens);
-                }
+                QVarLengthArray<uint32_t, 4> words = nameTokens(name, separatorsOf(library), number);
+                for (const uint32_t word : words)
+                    found.postings.push_back({word, position, -1, true});
+                if (name == index_->icons_[position].icon.name)
+                    found.own.emplace_back(position, std::move(words));
             }
+        }
+        return found;
+    }
+
+    // The distinct, non-empty pieces of the lower-cased name split at any of `separators`, as `number` numbers
+    // them, in first-seen order.
+    template <class Number>
+    static QVarLengthArray<uint32_t, 4> nameTokens(const QString& name, QStringView separators, Number&& number)
+    {
+        const QString lower = hasNoUpperCase(name) ? name : name.toLower();
+        const auto isSeparator = [separators](QChar ch) {
+            return std::find(separators.begin(), separators.end(), ch) != separators.end();
+        };
+        QVarLengthArray<uint32_t, 4> words;
+        qsizetype start = 0;
+        for (qsizetype i = 0; i <= lower.size(); ++i) {
+            if (i < lower.size() && !isSeparator(lower.at(i)))
+                continue;
+            const QStringView token = QStringView(lower).mid(start, i - start);
+            start = i + 1;
+            if (token.isEmpty())
+                continue;
+            const uint32_t word = number(token);
+            if (std::find(words.begin(), words.end(), word) == words.end())
+                words.append(word);
+        }
+        return words;
+    }
+
+    // Plain ASCII without A-Z, which lower-casing leaves as it is.
+    static bool hasNoUpperCase(const QString& text)
+    {
+        return std::all_of(text.cbegin(), text.cend(), [](QChar ch) {
+            return ch.unicode() < 0x80 && (ch.unicode() < u'A' || ch.unicode() > u'Z');
+        });
+    }
+
+    // Takes the found words among the index's words and gives each icon its own name tokens (each the index's
+    // own copy of that word).
+    void addNameTokens(const NameTokens& found)
+    {
+        std::vector<uint32_t> numbers;
+        numbers.reserve(found.words.size());
+        for (const QString& word : found.words)
+            numbers.push_back(intern(word));
+        for (RawPosting posting : found.postings) {
+            posting.keyword = numbers[posting.keyword];
+            postings_.push_back(posting);
+        }
+        for (const auto& [position, words] : found.own) {
+            QStringList tokens;
+            tokens.reserve(words.size());
+            for (const uint32_t word : words)
+                tokens.append(index_->keywords_[numbers[word]]);
+            KeywordIndex::IconEntry& entry = index_->icons_[position];
+            entry.tokenCount = std::max<int>(1, static_cast<int>(tokens.size()));
+            entry.nameTokens = std::move(tokens);
         }
     }
 

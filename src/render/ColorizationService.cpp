@@ -20,7 +20,10 @@ const QColor glyphUnderFill = QColor::fromRgbF(0.4f, 0.4f, 0.4f, 1.0f);
 
 std::optional<QImage> loadBaseImage(const QString& name)
 {
-    QImageReader reader(BundleResources::path(QStringLiteral("images/%1.png").arg(name)));
+    // The bundle's folder images are PNG: naming the format and not probing spares loading every image
+    // format plugin (and the libraries they pull in) just to ask each whether it reads PNG.
+    QImageReader reader(BundleResources::path(QStringLiteral("images/%1.png").arg(name)), QByteArrayLiteral("png"));
+    reader.setAutoDetectImageFormat(false);
     QImage image = reader.read();
     if (image.isNull())
         return std::nullopt;

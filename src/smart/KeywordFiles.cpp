@@ -1,12 +1,15 @@
 #include "smart/KeywordFiles.h"
 
 #include <QFile>
+#include <QHashFunctions>
 
 #include <nlohmann/json.hpp>
 #include <simdjson.h>
 
 #include <cmath>
 #include <limits>
+#include <string_view>
+#include <unordered_map>
 
 namespace pigmo {
 namespace {
@@ -172,7 +175,9 @@ std::optional<int> integerLeaf(const dom::element& value)
         std::clamp<int64_t>(integer, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
-bool readEntry(const dom::element& value, KeywordFile::Entry& entry)
+// An entry's object of keywords, each keyword taken as `keyOf` gives it.
+template <class Entry, class KeyOf>
+bool readKeywords(const dom::element& value, Entry& entry, KeyOf&& keyOf)
 {
     dom::object keywords;
     if (value.get(keywords))
@@ -182,9 +187,14 @@ bool readEntry(const dom::element& value, KeywordFile::Entry& entry)
         const std::optional<int> relevance = integerLeaf(field.value);
         if (!relevance)
             return false;
-        entry.keywords.emplace_back(fromUtf8(field.key), *relevance);
+        entry.keywords.emplace_back(keyOf(field.key), *relevance);
     }
     return true;
+}
+
+bool readEntry(const dom::element& value, KeywordFile::Entry& entry)
+{
+    return readKeywords(value, entry, fromUtf8);
 }
 
 bool readEntry(const dom::element& value, std::pair<QString, QStringList>& flag)
@@ -202,9 +212,10 @@ bool readEntry(const dom::element& value, std::pair<QString, QStringList>& flag)
     return true;
 }
 
-// Walks a parsed document of exactly the file's shape into `entries`; false at the first deviation.
-template <class Entries>
-bool readEntries(const dom::element& root, Entries& entries)
+// Walks a parsed document of exactly the file's shape into `entries`, reading each entry's value with
+// `readValue`; false at the first deviation.
+template <class Entries, class ReadValue>
+bool readEntries(const dom::element& root, Entries& entries, ReadValue&& readValue)
 {
     dom::object outer;
     if (root.get(outer))
@@ -213,7 +224,7 @@ bool readEntries(const dom::element& root, Entries& entries)
     for (const dom::key_value_pair field : outer) {
         auto& entry = entries.emplace_back();
         entry = {fromUtf8(field.key), {}};
-        if (!readEntry(field.value, entry))
+        if (!readValue(field.value, entry))
             return false;
     }
     return true;
@@ -240,9 +251,53 @@ auto parseWith(const QByteArray& json) -> std::optional<decltype(Handler::file)>
     if (parser.parse(json.constData(), static_cast<size_t>(json.size()), true).get(root))
         return parseWithSax<Handler>(json);
     decltype(Handler::file) file;
-    if (!readEntries(root, entriesOf(file)))
+    const auto readValue = [](const dom::element& value, auto& entry) { return readEntry(value, entry); };
+    if (!readEntries(root, entriesOf(file), readValue))
         return std::nullopt;
     return file;
+}
+
+// Gives each distinct keyword its number, converting it to a QString the first time it is seen. `Key` is the
+// keyword's form while reading: the UTF-8 text in the parser's buffer, or a QString already converted.
+template <class Key>
+class KeywordNumbers {
+public:
+    explicit KeywordNumbers(std::vector<QString>& words)
+        : words_(words)
+    {
+    }
+
+    uint32_t operator()(const Key& keyword)
+    {
+        const auto [it, added] = numbers_.try_emplace(keyword, static_cast<uint32_t>(words_.size()));
+        if (added)
+            words_.push_back(text(keyword));
+        return it->second;
+    }
+
+private:
+    static QString text(std::string_view keyword) { return fromUtf8(keyword); }
+    static QString text(const QString& keyword) { return keyword; }
+
+    std::vector<QString>& words_;
+    std::unordered_map<Key, uint32_t> numbers_;
+};
+
+std::optional<NumberedKeywordFile> numbered(std::optional<KeywordFile> file)
+{
+    if (!file)
+        return std::nullopt;
+    NumberedKeywordFile result;
+    KeywordNumbers<QString> number(result.words);
+    result.entries.reserve(file->entries.size());
+    for (KeywordFile::Entry& entry : file->entries) {
+        NumberedKeywordFile::Entry& target = result.entries.emplace_back();
+        target.name = std::move(entry.name);
+        target.keywords.reserve(entry.keywords.size());
+        for (const auto& [keyword, relevance] : entry.keywords)
+            target.keywords.emplace_back(number(keyword), relevance);
+    }
+    return result;
 }
 
 std::optional<QByteArray> readAll(const QString& path)
@@ -254,6 +309,28 @@ std::optional<QByteArray> readAll(const QString& path)
 }
 
 } // namespace
+
+std::optional<NumberedKeywordFile> parseNumberedKeywordFile(const QByteArray& json)
+{
+    dom::parser parser;
+    dom::element root;
+    if (parser.parse(json.constData(), static_cast<size_t>(json.size()), true).get(root))
+        return numbered(parseWithSax<KeywordFileHandler>(json));
+    NumberedKeywordFile file;
+    KeywordNumbers<std::string_view> number(file.words); // views into the parser's buffer, alive meanwhile
+    const auto readValue = [&number](const dom::element& value, NumberedKeywordFile::Entry& entry) {
+        return readKeywords(value, entry, number);
+    };
+    if (!readEntries(root, file.entries, readValue))
+        return std::nullopt;
+    return file;
+}
+
+std::optional<NumberedKeywordFile> readNumberedKeywordFile(const QString& path)
+{
+    const std::optional<QByteArray> bytes = readAll(path);
+    return bytes ? parseNumberedKeywordFile(*bytes) : std::nullopt;
+}
 
 std::optional<KeywordFile> parseKeywordFile(const QByteArray& json)
 {

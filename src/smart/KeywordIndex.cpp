@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <future>
@@ -15,26 +16,6 @@ namespace pigmo {
 namespace {
 
 constexpr char16_t variationSelector16 = 0xFE0F;
-
-// The distinct, non-empty pieces of a lower-cased name split at any of `separators`, in first-seen order.
-QStringList nameTokens(const QString& name, QStringView separators)
-{
-    const QString lower = name.toLower();
-    const auto isSeparator = [separators](QChar ch) {
-        return std::find(separators.begin(), separators.end(), ch) != separators.end();
-    };
-    QStringList tokens;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i <= lower.size(); ++i) {
-        if (i < lower.size() && !isSeparator(lower.at(i)))
-            continue;
-        const QStringView token = QStringView(lower).mid(start, i - start);
-        if (!token.isEmpty() && !tokens.contains(token))
-            tokens.append(token.size() == lower.size() ? lower : token.toString());
-        start = i + 1;
-    }
-    return tokens;
-}
 
 // The first four UTF-16 units, most significant first, padded with zeros: ordering these keys agrees with
 // ordering the words (a shorter word sorts first only where zero padding does, and ties fall back to the
@@ -46,6 +27,21 @@ uint64_t sortKey(const QString& word)
         key = (key << 16) | (i < word.size() ? word.at(i).unicode() : 0u);
     return key;
 }
+
+// "<library>:<name>" in a buffer on the stack, for looking a key up without building a QString.
+class KeyProbe {
+public:
+    KeyProbe(QStringView library, QStringView name)
+    {
+        text_.append(library.data(), library.size());
+        text_.append(QChar(u':'));
+        text_.append(name.data(), name.size());
+    }
+    QStringView view() const { return {text_.constData(), text_.size()}; }
+
+private:
+    QVarLengthArray<QChar, 96> text_;
+};
 
 QStringView separatorsOf(IconLibrary library)
 {
@@ -124,18 +120,24 @@ private:
         return QStringLiteral("emoji:") + *icon.emoji;
     }
 
-    // The lookup table: a later entry with the same key replaces the earlier one.
+    // The lookup table: a later entry with the same key replaces the earlier one. Records where each catalogue
+    // entry went, for the name tokens.
     void addCatalogue(const QList<Icon>& icons, IconLibrary library)
     {
+        std::vector<uint32_t>& positions = cataloguePositions_[static_cast<size_t>(library)];
+        positions.reserve(static_cast<size_t>(icons.size()));
         for (const Icon& icon : icons) {
             std::optional<QString> key = keyOf(icon, library);
-            if (!key)
+            if (!key) {
+                positions.push_back(noIcon);
                 continue;
+            }
             const auto [it, added] = tryInsertIcon(*key);
-            KeywordIndex::IconEntry& entry = index_->icons_[it];
+            positions.push_back(it);
             replaced_.resize(index_->icons_.size(), false);
             if (!added)
                 replaced_[it] = true;
+            KeywordIndex::IconEntry& entry = index_->icons_[it];
             entry.icon = icon;
             entry.library = library;
         }
@@ -164,25 +166,36 @@ private:
 
     static std::optional<PreparedFile> readPrepared(const QString& path)
     {
-        const std::optional<KeywordFile> file = readKeywordFile(path);
+        std::optional<NumberedKeywordFile> file = readNumberedKeywordFile(path);
         if (!file)
             return std::nullopt;
         PreparedFile prepared;
+        // Keywords as written -> normalised words; several may normalise alike, an empty one is dropped.
+        constexpr uint32_t dropped = UINT32_MAX;
+        std::vector<uint32_t> wordOf;
+        wordOf.reserve(file->words.size());
+        TextMap<uint32_t> numbers;
+        numbers.reserve(file->words.size());
+        for (const QString& keyword : file->words) {
+            QString word = text::normalizeKeyword(keyword);
+            if (word.isEmpty()) {
+                wordOf.push_back(dropped);
+                continue;
+            }
+            const auto [it, added] = numbers.try_emplace(word, static_cast<uint32_t>(prepared.words.size()));
+            if (added)
+                prepared.words.push_back(std::move(word));
+            wordOf.push_back(it->second);
+        }
         prepared.fileEntries = file->entries.size();
         prepared.entries.reserve(file->entries.size());
-        TextMap<uint32_t> numbers;
-        for (const KeywordFile::Entry& entry : file->entries) {
+        for (NumberedKeywordFile::Entry& entry : file->entries) {
             PreparedFile::Entry& target = prepared.entries.emplace_back();
-            target.name = entry.name;
+            target.name = std::move(entry.name);
             target.keywords.reserve(entry.keywords.size());
             for (const auto& [keyword, relevance] : entry.keywords) {
-                QString word = text::normalizeKeyword(keyword);
-                if (word.isEmpty())
-                    continue;
-                const auto [it, added] = numbers.try_emplace(word, static_cast<uint32_t>(prepared.words.size()));
-                if (added)
-                    prepared.words.push_back(std::move(word));
-                target.keywords.emplace_back(it->second, std::max(relevance, 0));
+                if (wordOf[keyword] != dropped)
+                    target.keywords.emplace_back(wordOf[keyword], std::max(relevance, 0));
             }
         }
         return prepared;
@@ -228,28 +241,26 @@ private:
         }
     }
 
-    std::optional<uint32_t> iconPosition(const QString& key) const
+    std::optional<uint32_t> iconPosition(QStringView library, QStringView name) const
     {
-        auto it = index_->iconPositions_.find(key);
+        const KeyProbe key(library, name);
+        auto it = index_->iconPositions_.find(key.view());
         return it == index_->iconPositions_.end() ? std::nullopt : std::optional(it->second);
     }
 
     // Keyword entries for names the catalogue lacks are never used.
-    std::optional<uint32_t> lucideIcon(const QString& name) const
-    {
-        return iconPosition(QStringLiteral("lucide:") + name);
-    }
+    std::optional<uint32_t> lucideIcon(const QString& name) const { return iconPosition(u"lucide", name); }
 
     // An emoji listed with U+FE0F attaches to the catalogue's emoji written without it.
     std::optional<uint32_t> emojiIcon(const QString& emoji) const
     {
-        if (auto position = iconPosition(QStringLiteral("emoji:") + emoji))
+        if (auto position = iconPosition(u"emoji", emoji))
             return position;
         if (!emoji.contains(variationSelector16))
             return std::nullopt;
         QString bare = emoji;
         bare.remove(variationSelector16);
-        return iconPosition(QStringLiteral("emoji:") + bare);
+        return iconPosition(u"emoji", bare);
     }
 
     // Relevances merge by their maximum (never below 0), across languages and across keywords that normalise
@@ -270,33 +281,77 @@ private:
         }
     }
 
-    uint32_t intern(const QString& word)
+    // The word's number; a word not seen before is copied into the index only then.
+    uint32_t intern(QStringView word)
     {
-        const auto [it, added] = words_.try_emplace(word, static_cast<uint32_t>(index_->keywords_.size()));
-        if (added)
-            index_->keywords_.push_back(word);
-        return it->second;
+        if (auto it = words_.find(word); it != words_.end())
+            return it->second;
+        const auto number = static_cast<uint32_t>(index_->keywords_.size());
+        const QString& stored = index_->keywords_.emplace_back(word.toString());
+        words_.emplace(stored, number);
+        return number;
     }
 
+    // The distinct, non-empty pieces of the lower-cased name split at any of `separators`, in first-seen
+    // order (each the index's own copy of that word), after adding their postings for the icon.
+    QStringList addNameTokens(const QString& name, uint32_t position, QStringView separators)
+    {
+        const QString lower = hasNoUpperCase(name) ? name : name.toLower();
+        const auto isSeparator = [separators](QChar ch) {
+            return std::find(separators.begin(), separators.end(), ch) != separators.end();
+        };
+        QVarLengthArray<uint32_t, 8> words;
+        qsizetype start = 0;
+        for (qsizetype i = 0; i <= lower.size(); ++i) {
+            if (i < lower.size() && !isSeparator(lower.at(i)))
+                continue;
+            const QStringView token = QStringView(lower).mid(start, i - start);
+            start = i + 1;
+            if (token.isEmpty())
+                continue;
+            const uint32_t word = intern(token);
+            if (std::find(words.begin(), words.end(), word) != words.end())
+                continue;
+            words.append(word);
+            postings_.push_back({word, position, -1, true});
+        }
+        QStringList tokens;
+        tokens.reserve(words.size());
+        for (const uint32_t word : words)
+            tokens.append(index_->keywords_[word]);
+        return tokens;
+    }
+
+    // Plain ASCII without A-Z, which lower-casing leaves as it is.
+    static bool hasNoUpperCase(const QString& text)
+    {
+        return std::all_of(text.cbegin(), text.cend(), [](QChar ch) {
+            return ch.unicode() < 0x80 && (ch.unicode() < u'A' || ch.unicode() > u'Z');
+        });
+    }
+
+    // Every catalogue entry in catalogue order. An icon listed twice gets postings for the tokens of every
+    // name it was listed with, and keeps the tokens of its last name as its own.
     void addNameTokens()
     {
-        const auto addTokens = [&](const QList<Icon>& icons, IconLibrary library) {
-            for (const Icon& icon : icons) {
-                const std::optional<QString> key = keyOf(icon, library);
-                if (!key)
-                    continue;
-                const uint32_t position = index_->iconPositions_.at(*key);
-                KeywordIndex::IconEntry& entry = index_->icons_[position];
-                entry.nameTokens = nameTokens(icon.name, separatorsOf(library));
-                entry.tokenCount = std::max<int>(1, static_cast<int>(entry.nameTokens.size()));
-                for (const QString& token : std::as_const(entry.nameTokens))
-                    postings_.push_back({intern(token), position, -1, true});
-            }
-        };
         const IconCatalogues& catalogues = index_->catalogues_;
-        addTokens(catalogues.lucide, IconLibrary::lucide);
-        addTokens(catalogues.sf, IconLibrary::sf);
-        addTokens(catalogues.emoji, IconLibrary::emoji);
+        for (const auto& [icons, library] :
+             {std::pair{&catalogues.lucide, IconLibrary::lucide}, std::pair{&catalogues.sf, IconLibrary::sf},
+              std::pair{&catalogues.emoji, IconLibrary::emoji}}) {
+            const std::vector<uint32_t>& positions = cataloguePositions_[static_cast<size_t>(library)];
+            for (qsizetype i = 0; i < icons->size(); ++i) {
+                const uint32_t position = positions[static_cast<size_t>(i)];
+                if (position == noIcon)
+                    continue;
+                const QString& name = (*icons)[i].name;
+                QStringList tokens = addNameTokens(name, position, separatorsOf(library));
+                KeywordIndex::IconEntry& entry = index_->icons_[position];
+                if (name == entry.icon.name) {
+                    entry.tokenCount = std::max<int>(1, static_cast<int>(tokens.size()));
+                    entry.nameTokens = std::move(tokens);
+                }
+            }
+        }
     }
 
     // Sorts the words, renumbers them in that order and groups the postings by word (a counting sort),
@@ -415,8 +470,10 @@ private:
 
     const IndexSources& sources_;
     std::unique_ptr<KeywordIndex> index_;
-    std::vector<bool> replaced_; // per icon: listed more than once in its catalogue
-    TextMap<uint32_t> words_;    // word -> position in index_->keywords_
+    static constexpr uint32_t noIcon = UINT32_MAX;
+    std::vector<bool> replaced_;                  // per icon: listed more than once in its catalogue
+    std::vector<uint32_t> cataloguePositions_[3]; // per library and catalogue entry: its icon, or noIcon
+    TextMap<uint32_t> words_;                     // word -> position in index_->keywords_
     std::vector<RawPosting> postings_;
     QStringList languages_; // the sorted language codes
     std::vector<std::pair<FileLoad, FileLoad>> loads_;
@@ -474,16 +531,18 @@ bool KeywordIndex::hasBaseIcon(const QString& key) const
         return false;
     const QStringView library = QStringView(key).left(colon);
     const QChar separator = library == u"sf" ? u'.' : u'-';
-    const QStringView name = QStringView(key).mid(colon + 1);
+    // Two non-empty pieces are enough to know; the first one names the base.
     qsizetype pieces = 0;
     QStringView first;
-    for (QStringView piece : name.split(separator, Qt::SkipEmptyParts)) {
+    for (QStringView piece : QStringView(key).mid(colon + 1).tokenize(separator, Qt::SkipEmptyParts)) {
         if (pieces++ == 0)
             first = piece;
+        else
+            break;
     }
     if (pieces < 2)
         return false;
-    return iconPositions_.count(library.toString() + u':' + first.toString()) > 0;
+    return iconPositions_.find(KeyProbe(library, first).view()) != iconPositions_.end();
 }
 
 } // namespace pigmo

@@ -21,17 +21,18 @@ namespace pigmo {
 
 // A fast hash of a text's UTF-16 code units (the index hashes hundreds of thousands of short words per build).
 // Not declared noexcept on purpose: the standard library then keeps each key's hash in its node, so a lookup
-// compares stored hashes instead of hashing every key it passes.
+// compares stored hashes instead of hashing every key it passes. Transparent, so that a map is searched with a
+// view of a text without copying it first.
 struct TextHash {
-    size_t operator()(const QString& text) const
+    using is_transparent = void;
+    size_t operator()(QStringView text) const
     {
-        return std::hash<std::u16string_view>{}(
-            std::u16string_view(reinterpret_cast<const char16_t*>(text.constData()), static_cast<size_t>(text.size())));
+        return std::hash<std::u16string_view>{}(std::u16string_view(text.utf16(), static_cast<size_t>(text.size())));
     }
 };
 
 template <class Value>
-using TextMap = std::unordered_map<QString, Value, TextHash>;
+using TextMap = std::unordered_map<QString, Value, TextHash, std::equal_to<>>;
 
 // The three glyph catalogues, in catalogue order.
 struct IconCatalogues {

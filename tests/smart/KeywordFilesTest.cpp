@@ -84,6 +84,57 @@ TEST(KeywordFilesTest, AnyDeviationFromTheShapeRejectsTheWholeFile)
     }
 }
 
+namespace {
+
+// The numbered form spelled out again as keywords, to compare it with the plain reading.
+std::vector<std::pair<QString, Keywords>> spelledOut(const NumberedKeywordFile& file)
+{
+    std::vector<std::pair<QString, Keywords>> entries;
+    for (const NumberedKeywordFile::Entry& entry : file.entries) {
+        Keywords keywords;
+        for (const auto& [word, relevance] : entry.keywords)
+            keywords.emplace_back(file.words.at(word), relevance);
+        entries.emplace_back(entry.name, keywords);
+    }
+    return entries;
+}
+
+std::vector<std::pair<QString, Keywords>> spelledOut(const KeywordFile& file)
+{
+    std::vector<std::pair<QString, Keywords>> entries;
+    for (const KeywordFile::Entry& entry : file.entries)
+        entries.emplace_back(entry.name, entry.keywords);
+    return entries;
+}
+
+} // namespace
+
+TEST(KeywordFilesTest, NumberedKeywordFileStoresEachKeywordOnceAndReadsAsThePlainOne)
+{
+    const QByteArray json = R"({"folder": {"Folder ": 3, "dossier": 1, "Folder ": 5, "café": 2},
+                                "café": {}, "a-b": {"dossier": -2, "Café": 1e3, "café": 4}})";
+    for (const QByteArray& text : bothReaders(json)) {
+        const std::optional<NumberedKeywordFile> file = parseNumberedKeywordFile(text);
+        ASSERT_TRUE(file);
+        EXPECT_EQ(file->words,
+                  (std::vector<QString>{"Folder ", "dossier", QString::fromUtf8("café"), QString::fromUtf8("Café")}));
+        EXPECT_EQ(spelledOut(*file), spelledOut(parseKeywordFile(text).value()));
+    }
+}
+
+TEST(KeywordFilesTest, NumberedKeywordFileRejectsWhatThePlainOneRejects)
+{
+    for (const QByteArray& json : {QByteArray(R"({"i": {"k": 1.5}})"), QByteArray(R"({"i": [1]})"),
+                                   QByteArray("{\"i\": {\"\xFF\": 1}}"), QByteArray(R"({"i": {"k": 1})")}) {
+        for (const QByteArray& text : bothReaders(json))
+            EXPECT_FALSE(parseNumberedKeywordFile(text)) << text.toStdString();
+    }
+    QTemporaryDir directory;
+    ASSERT_TRUE(directory.isValid());
+    EXPECT_FALSE(readNumberedKeywordFile(directory.filePath("absent.json")));
+    EXPECT_FALSE(readNumberedKeywordFile(directory.path()));
+}
+
 TEST(KeywordFilesTest, CountryFlagsFileMapsFlagsToNameLists)
 {
     const QByteArray json = R"({"🇩🇪": ["Deutschland", "Germany"], "🇫🇷": []})";

@@ -19,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <csignal>
 
 using namespace pigmo;
@@ -292,6 +293,41 @@ TEST_F(ProgramTest, SmartWithNothingRunningReportsARefusedFolderAndGoesOn)
     EXPECT_FALSE(styled(locked));
     EXPECT_FALSE(currentStyles().contains(locked));
     EXPECT_TRUE(smart.err.contains("FolderIcons: .directory failed for " + locked.toUtf8())) << "the reason";
+}
+
+TEST_F(ProgramTest, SmartWithNothingRunningEndsOnSigtermKeepingWhatItStyled)
+{
+    withoutDisplay();
+    const QStringList names{"Invoices", "Music", "Photos", "Recipes", "Projects"};
+    QStringList paths;
+    for (int n = 0; n < 150; ++n)
+        paths.append(makeFolder(QStringLiteral("%1 %2").arg(names[n % names.size()]).arg(n)));
+    QProcess program;
+    start(program, QStringList{"--smart"} + paths);
+    ASSERT_TRUE(program.waitForReadyRead(10'000)) << "the first folder's line";
+    ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+    ASSERT_TRUE(program.waitForFinished(10'000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << "ended through its event loop";
+    const QStringList out = QString::fromUtf8(program.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(out.size(), paths.size()) << "a line for every folder";
+
+    // The folders up to the one being written when the signal came are styled, and recorded on disk; the
+    // others are left alone.
+    const auto unstyled = [&](const QString& line) { return line.contains(QStringLiteral(": not styled: ")); };
+    const qsizetype done = std::find_if(out.cbegin(), out.cend(), unstyled) - out.cbegin();
+    std::cout << "[ INFO     ] " << done << " of " << paths.size() << " folders styled when the signal came\n";
+    EXPECT_GE(done, 1);
+    EXPECT_LT(done, paths.size()) << "the signal came within milliseconds, the folders take about a second";
+    EXPECT_EQ(program.exitCode(), 2);
+    const QJsonObject history = currentStyles();
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        if (i >= done)
+            EXPECT_EQ(out[i], paths[i] + QStringLiteral(": not styled: the program was asked to end"));
+        else
+            EXPECT_TRUE(out[i].startsWith(paths[i] + QStringLiteral(": "))) << out[i].toStdString();
+        EXPECT_EQ(styled(paths[i]), i < done) << paths[i].toStdString();
+        EXPECT_EQ(history.contains(paths[i]), i < done) << paths[i].toStdString();
+    }
 }
 
 TEST_F(ProgramTest, StartsThatNeedAWindowSayThereIsNoDisplay)

@@ -27,7 +27,7 @@ QString defaultStorageDirectory()
 // One JSON object, members in the map's order. Each member's text ("path":style) comes from `members` or is
 // encoded once and kept there, so a save costs one pass over the styles: both maps are sorted alike and
 // walked side by side.
-Result<QByteArray> encodeStyles(const QMap<QString, ColorizationData>& styles, QMap<QString, QByteArray>& members)
+Result<QByteArray> encodeStyles(const QMap<QString, ColorizationData>& styles, QMap<QString, StyleMemberText>& members)
 {
     QByteArray text("{");
     auto member = members.begin();
@@ -38,11 +38,13 @@ Result<QByteArray> encodeStyles(const QMap<QString, ColorizationData>& styles, Q
             const auto value = json::encode(it.value());
             if (!value)
                 return Result<QByteArray>::failure(value.error());
-            member = members.insert(member, it.key(), json::quoted(it.key()) + ':' + *value);
+            QByteArray encoded = json::quoted(it.key()) + ':' + *value;
+            const qsizetype size = encoded.size();
+            member = members.insert(member, it.key(), StyleMemberText{std::move(encoded), 0, size});
         }
         if (text.size() > 1)
             text += ',';
-        text += *member;
+        text.append(member->source.constData() + member->begin, member->size);
     }
     return text + '}';
 }
@@ -72,12 +74,20 @@ std::array<qint64, 4> fileIdentity(const QString& path)
 
 struct DecodedStyles {
     QMap<QString, ColorizationData> styles;
-    QMap<QString, QByteArray> members; // "path":style as the file holds it, for a save to copy
+    QMap<QString, StyleMemberText> members; // "path":style as the file holds it, for a save to copy
 };
 
-// Each member's value text as the file holds it, in the file's order; empty when the text cannot be walked
-// this way (the styles are then encoded again when saved).
-QList<QByteArray> memberValueTexts(const QByteArray& bytes)
+// Where a member of the styles object lies in the file's text: its name's opening quote, and its value
+// without the spaces around it.
+struct MemberPlace {
+    qsizetype nameBegin;
+    qsizetype valueBegin;
+    qsizetype valueEnd;
+};
+
+// Each member's place in the file's text, in the file's order; empty when the text cannot be walked this
+// way (the styles are then encoded again when saved).
+std::vector<MemberPlace> memberPlaces(const QByteArray& bytes)
 {
     namespace od = simdjson::ondemand;
     od::parser parser;
@@ -86,15 +96,33 @@ QList<QByteArray> memberValueTexts(const QByteArray& bytes)
     od::object object;
     if (parser.iterate(text).get(document) || document.get_object().get(object))
         return {};
-    QList<QByteArray> values;
+    const auto offset = [&text](const char* at) { return static_cast<qsizetype>(at - text.data()); };
+    std::vector<MemberPlace> places;
     for (auto field : object) {
-        od::object style; // every style is an object: the decode has checked that
+        const char* name = field.key().raw(); // just after the opening quote
+        od::object style;                     // every style is an object: the decode has checked that
         std::string_view raw;
         if (field.value().get_object().get(style) || style.raw_json().get(raw))
             return {};
-        values.append(QByteArray(raw.data(), static_cast<qsizetype>(raw.size())).trimmed());
+        const QByteArrayView value = QByteArrayView(raw.data(), static_cast<qsizetype>(raw.size())).trimmed();
+        places.push_back({offset(name) - 1, offset(value.data()), offset(value.data()) + value.size()});
     }
-    return values;
+    return places;
+}
+
+// The member's text as a save writes it ("path":style, the style as read): the file's own stretch when it
+// is just that, otherwise a copy put together.
+StyleMemberText memberText(const QByteArray& bytes, const QString& folder, const MemberPlace& place)
+{
+    const QByteArray name = json::quoted(folder);
+    const QByteArrayView value(bytes.constData() + place.valueBegin, place.valueEnd - place.valueBegin);
+    if (place.valueBegin == place.nameBegin + name.size() + 1 &&
+        QByteArrayView(bytes).sliced(place.nameBegin, name.size()) == name && bytes[place.valueBegin - 1] == ':')
+        return {bytes, place.nameBegin, place.valueEnd - place.nameBegin};
+    QByteArray text = name + ':';
+    text += value;
+    const qsizetype size = text.size();
+    return {std::move(text), 0, size};
 }
 
 // One member of the styles object, in the file's order.
@@ -137,8 +165,8 @@ Result<DecodedStyles> decodeStyles(const QByteArray& bytes)
         members.push_back({QString::fromUtf8(field.key.data(), static_cast<qsizetype>(field.key.size())), field.value,
                            static_cast<qsizetype>(members.size())});
     members = lastOfEachFolder(std::move(members));
-    const QList<QByteArray> values = memberValueTexts(bytes);
-    const bool copyable = values.size() == qsizetype(object.size());
+    const std::vector<MemberPlace> places = memberPlaces(bytes);
+    const bool copyable = places.size() == object.size();
     DecodedStyles decoded;
     for (const StyleMember& member : members) { // ascending: each insertion goes at the end
         auto data = json::colorizationDataFromJson(member.value);
@@ -147,7 +175,7 @@ Result<DecodedStyles> decodeStyles(const QByteArray& bytes)
         decoded.styles.insert(decoded.styles.cend(), member.folder, std::move(data).value());
         if (copyable)
             decoded.members.insert(decoded.members.cend(), member.folder,
-                                   json::quoted(member.folder) + ':' + values[member.place]);
+                                   memberText(bytes, member.folder, places[size_t(member.place)]));
     }
     return decoded;
 }
@@ -265,7 +293,7 @@ void ColorizationHistoryStore::adoptLoadedStyles(PendingStylesLoad& load)
 }
 
 void ColorizationHistoryStore::takeDecodedStyles(QMap<QString, ColorizationData>&& styles,
-                                                 QMap<QString, QByteArray>&& members)
+                                                 QMap<QString, StyleMemberText>&& members)
 {
     folderStyles_ = std::move(styles);
     // Saving copies the members read here instead of encoding every style again.
@@ -376,13 +404,27 @@ void ColorizationHistoryStore::flush()
     // Both files under one lock. Without it each write below tries for the lock itself and says why not.
     const HistoryFiles::Lock lock = files_.lock();
     heldLock_ = lock.held() ? &lock : nullptr;
+    // The log on the writer thread while this one encodes and writes the styles: their syncs to disk overlap.
+    std::optional<Result<QByteArray>> log;
     if (std::exchange(loadedLogUnsaved_, false))
-        saveChronologicalLog();
-    if (!unwrittenEntries_.isEmpty())
-        appendUnwrittenEntries();
-    if (std::exchange(stylesUnsaved_, false))
-        saveFolderStyles();
+        log = loadedLogText();
+    if (log || !unwrittenEntries_.isEmpty())
+        writer_.start([this, log = std::move(log), entries = std::exchange(unwrittenEntries_, {})] {
+            writeLogAndEntries(log, entries);
+        });
+    if (std::exchange(stylesUnsaved_, false)) // set by `record`, which took the styles in
+        writeStyles(encodeStyles(folderStyles_, encodedStyles_));
+    waitForWrites();
     heldLock_ = nullptr;
+}
+
+void ColorizationHistoryStore::writeLogAndEntries(const std::optional<Result<QByteArray>>& log,
+                                                  const QList<HistoryLogEntry>& entries)
+{
+    if (log)
+        writeLog(*log);
+    if (!entries.isEmpty())
+        appendEntries(entries);
 }
 
 HistoryFiles::Lock ColorizationHistoryStore::lockUnlessHeld() const
@@ -407,10 +449,7 @@ void ColorizationHistoryStore::flushInBackground(bool endsBatch)
             // Both files under one lock, as in flush(); every other writer waits for this thread first.
             const HistoryFiles::Lock lock = files_.lock();
             heldLock_ = lock.held() ? &lock : nullptr;
-            if (log)
-                writeLog(*log);
-            if (!entries.isEmpty())
-                appendEntries(entries);
+            writeLogAndEntries(log, entries);
             if (styles)
                 writeStyles(*styles);
             heldLock_ = nullptr;
@@ -647,7 +686,7 @@ Done ColorizationHistoryStore::writeWhole(const QString& name, const Result<QByt
     const HistoryFiles::Lock lock = lockUnlessHeld();
     if (!lock.held())
         return Done::failure(lock.error());
-    if (stuckUnreadable_.contains(name) && !preserveUnreadable(name))
+    if (isStuck(name) && !preserveUnreadable(name))
         return Done::failure(
             QStringLiteral("%1 could not be read and is kept as it is until it can be moved aside.").arg(name));
     return files_.write(name, *bytes);
@@ -659,24 +698,39 @@ void ColorizationHistoryStore::preserveAfterFailedLoad(const QString& name)
     if (const HistoryFiles::Lock lock = files_.lock(); lock.held())
         preserveUnreadable(name);
     else
-        stuckUnreadable_.insert(name); // moved aside by the next write, or never overwritten
+        markStuck(name, true); // moved aside by the next write, or never overwritten
 }
 
 bool ColorizationHistoryStore::preserveUnreadable(const QString& name)
 {
     if (!files_.exists(name)) {
-        stuckUnreadable_.remove(name);
+        markStuck(name, false);
         return true;
     }
     auto moved = files_.moveAside(name);
     if (!moved) {
         log::warning(QStringLiteral("Error moving unreadable %1 aside: %2").arg(name, moved.error()));
-        stuckUnreadable_.insert(name);
+        markStuck(name, true);
         return false;
     }
     log::warning(QStringLiteral("Moved unreadable %1 aside to %2").arg(name, *moved));
-    stuckUnreadable_.remove(name);
+    markStuck(name, false);
     return true;
+}
+
+bool ColorizationHistoryStore::isStuck(const QString& name) const
+{
+    const std::scoped_lock lock(stuckMutex_);
+    return stuckUnreadable_.contains(name);
+}
+
+void ColorizationHistoryStore::markStuck(const QString& name, bool stuck)
+{
+    const std::scoped_lock lock(stuckMutex_);
+    if (stuck)
+        stuckUnreadable_.insert(name);
+    else
+        stuckUnreadable_.remove(name);
 }
 
 QList<ColorizationHistoryStore::FolderGroup> ColorizationHistoryStore::groupedFolderStyles() const

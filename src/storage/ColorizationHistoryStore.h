@@ -19,9 +19,18 @@
 #include <chrono>
 #include <future>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 namespace pigmo {
+
+// A current style's member of the styles file ("path":style) as a save writes it: a stretch of the text it
+// was read from (shared with every other member read from it, not copied), or its own encoding.
+struct StyleMemberText {
+    QByteArray source;
+    qsizetype begin = 0;
+    qsizetype size = 0;
+};
 
 // The program's memory of what it did to folders, in two JSON files in
 // $XDG_DATA_HOME/io.velmar.pigmo2: "history_log.json" (every applied style, oldest first) and
@@ -162,6 +171,10 @@ private:
     Done writeWhole(const QString& name, const Result<QByteArray>& bytes);
     // The history lock, or a stand-in while `flush()` holds it already (the lock is not reentrant).
     HistoryFiles::Lock lockUnlessHeld() const;
+    bool isStuck(const QString& name) const;
+    void markStuck(const QString& name, bool stuck);
+    // The log's part of a batch's write: the loaded log whole, or the entries appended to the file.
+    void writeLogAndEntries(const std::optional<Result<QByteArray>>& log, const QList<HistoryLogEntry>& entries);
     // Moves an unreadable file aside (the caller holds the lock) and logs what happened.
     bool preserveUnreadable(const QString& name);
     // After a failed load: moves the file aside now, or marks it to be moved before any write over it.
@@ -173,7 +186,7 @@ private:
 
     struct PendingStylesLoad; // a background load of the styles file (defined with the store's code)
     void adoptLoadedStyles(PendingStylesLoad& load);
-    void takeDecodedStyles(QMap<QString, ColorizationData>&& styles, QMap<QString, QByteArray>&& members);
+    void takeDecodedStyles(QMap<QString, ColorizationData>&& styles, QMap<QString, StyleMemberText>&& members);
 
     HistoryFiles files_;
     QList<HistoryLogEntry> chronologicalLog_;
@@ -187,14 +200,17 @@ private:
     QMap<QString, ColorizationData> folderStyles_;
     // Set while a background load of the styles has not been taken in; `folderStyles_` is empty until then.
     mutable std::unique_ptr<PendingStylesLoad> stylesLoad_;
-    QSet<QString> stuckUnreadable_; // unreadable files whose move aside failed: never overwritten
+    // Unreadable files whose move aside failed: never overwritten. Both threads touch it while `flush()`
+    // writes the two files at once, through `isStuck` and `markStuck`.
+    QSet<QString> stuckUnreadable_;
+    mutable std::mutex stuckMutex_;
 
     // The member text ("path":style) of current styles, as read or encoded once, so that saving many styles
     // encodes only the changed ones. Sorted as `folderStyles_`, holding only its folders.
-    QMap<QString, QByteArray> encodedStyles_;
+    QMap<QString, StyleMemberText> encodedStyles_;
 
     // Set while a flush's writes hold the lock (on this thread, or on the writer thread while this one waits
-    // before any file operation of its own).
+    // before any file operation of its own, or on both while `flush()` writes the two files at once).
     const HistoryFiles::Lock* heldLock_ = nullptr;
     int batchDepth_ = 0;
     QTimer batchWriteTimer_;
@@ -211,7 +227,8 @@ private:
     std::optional<KnownLog> knownLog_;
 
     // One thread; its tasks touch the files, `knownLog_` and `stuckUnreadable_`, which this thread touches
-    // only after `waitForWrites()`. Last, so it is stopped before any member its tasks use goes.
+    // only after `waitForWrites()` (but for `flush()`, which writes the styles file while a task writes the
+    // log). Last, so it is stopped before any member its tasks use goes.
     QThreadPool writer_;
 };
 

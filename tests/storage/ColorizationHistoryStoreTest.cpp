@@ -800,3 +800,40 @@ TEST_F(ColorizationHistoryStoreTest, AStoreGoneBeforeItsBackgroundLoadEndedLeave
     EXPECT_EQ(contents(ColorizationHistoryStore::stylesFileName), "garbage");
     EXPECT_TRUE(log.lines().isEmpty());
 }
+
+TEST_F(ColorizationHistoryStoreTest, SavingWritesEveryFolderNameAsThisProgramQuotesIt)
+{
+    const QByteArray style = *json::encode(styleWithHue(7));
+    for (const StylesLoad load : {StylesLoad::now, StylesLoad::inBackground}) {
+        put(ColorizationHistoryStore::stylesFileName, R"({"/a":)" + style + R"(,"\/b":)" + style + "}");
+        ColorizationHistoryStore store(load);
+        store.record("/c", styleWithHue(8));
+        EXPECT_EQ(contents(ColorizationHistoryStore::stylesFileName),
+                  R"({"\/a":)" + style + R"(,"\/b":)" + style + R"(,"\/c":)" + *json::encode(styleWithHue(8)) + "}");
+    }
+}
+
+TEST_F(ColorizationHistoryStoreTest, ABatchEndingWithBothFilesUnreadableMovesEachAsideOnceAndWritesBoth)
+{
+    put(ColorizationHistoryStore::logFileName, "not json");
+    put(ColorizationHistoryStore::stylesFileName, "garbage");
+    ColorizationHistoryStore store(StylesLoad::inBackground);
+    {
+        test::WriteProtection protection(directory());
+        if (!protection.active())
+            GTEST_SKIP() << "cannot write-protect a directory on this machine";
+        store.beginBatch();
+        store.record("/a", styleWithHue(1)); // the styles cannot be moved aside yet: kept, never overwritten
+        EXPECT_TRUE(log.contains("Error loading folder styles: "));
+        EXPECT_FALSE(log.contains("Moved unreadable"));
+    }
+    store.record("/b", styleWithHue(2));
+    store.endBatch(); // the log's write and the styles' write run at once, each moving its file aside
+    EXPECT_EQ(contents(corruptCopies(ColorizationHistoryStore::stylesFileName).value(0)), "garbage");
+    EXPECT_EQ(contents(corruptCopies(ColorizationHistoryStore::logFileName).value(0)), "not json");
+    EXPECT_EQ(corruptCopies(ColorizationHistoryStore::stylesFileName).size(), 1);
+    EXPECT_EQ(corruptCopies(ColorizationHistoryStore::logFileName).size(), 1);
+    EXPECT_EQ(pathsOf(logOnDisk()), (QStringList{"/a", "/b"}));
+    EXPECT_EQ(ColorizationHistoryStore().folderStyles(), store.folderStyles());
+    EXPECT_EQ(store.folderStyles().keys(), (QStringList{"/a", "/b"}));
+}

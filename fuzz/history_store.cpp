@@ -1,7 +1,7 @@
 // The history store over hostile files: the input's first byte picks which file it becomes
-// (folder_styles.json or history_log.json), the rest is its content. A store is created, the log loaded and
-// one style recorded; an unreadable file must be moved aside byte for byte, and the files written
-// afterwards must read back.
+// (folder_styles.json or history_log.json) and whether the store loads the styles at once or in the
+// background, the rest is its content. A store is created, the log loaded and one style recorded; an
+// unreadable file must be moved aside byte for byte, and the files written afterwards must read back.
 #include "FuzzSupport.h"
 #include "storage/ColorizationHistoryStore.h"
 
@@ -27,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArray content = fuzz::bytesOf(data + 1, size - 1);
     fuzz::putFile(probe.storageDirectory() + u'/' + name, content);
 
-    ColorizationHistoryStore store;
+    ColorizationHistoryStore store(data[0] & 2 ? ColorizationHistoryStore::StylesLoad::inBackground
+                                               : ColorizationHistoryStore::StylesLoad::now);
     store.loadChronologicalLog();
     const ColorizationData style{HSL{120, 50, 50}, 0.5, std::nullopt, 170, IconStyle::vibrant()};
     store.record(QStringLiteral("/fuzz/folder"), style);

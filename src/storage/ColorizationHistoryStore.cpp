@@ -167,6 +167,8 @@ std::vector<StyleMember> lastOfEachFolder(std::vector<StyleMember> members)
 Result<DecodedStyles> decodeStyles(const QByteArray& bytes, StyleDecode how)
 {
     using R = Result<DecodedStyles>;
+    // Found on a thread of their own while this one parses and checks (waited for on every return).
+    auto placesFound = std::async(std::launch::async, [&bytes] { return memberPlaces(bytes); });
     auto json = json::parse(bytes);
     if (!json)
         return R::failure(json.error());
@@ -179,14 +181,18 @@ Result<DecodedStyles> decodeStyles(const QByteArray& bytes, StyleDecode how)
         members.push_back({QString::fromUtf8(field.key.data(), static_cast<qsizetype>(field.key.size())), field.key,
                            field.value, static_cast<qsizetype>(members.size())});
     members = lastOfEachFolder(std::move(members));
-    const std::vector<MemberPlace> places = memberPlaces(bytes);
+    if (how == StyleDecode::onDemand) {
+        for (const StyleMember& member : members) {
+            if (auto checked = json::checkColorizationData(member.value); !checked)
+                return R::failure(checked.error());
+        }
+    }
+    const std::vector<MemberPlace> places = placesFound.get();
     const bool copyable = places.size() == object.size();
     DecodedStyles decoded;
     decoded.undecoded = copyable && how == StyleDecode::onDemand;
     for (const StyleMember& member : members) { // ascending: each insertion goes at the end
         if (decoded.undecoded) {
-            if (auto checked = json::checkColorizationData(member.value); !checked)
-                return R::failure(checked.error());
             decoded.members.insert(decoded.members.cend(), member.folder,
                                    memberText(bytes, member.folder, member.folderUtf8, places[size_t(member.place)]));
             continue;

@@ -75,7 +75,10 @@ public:
         timer.start();
         log::system(QStringLiteral("[SmartIcon] 🔄 Building keyword index..."));
         startKeywordFileLoads(); // the files do not depend on the catalogues: read them meanwhile
-        takeCatalogues();
+        std::future<IconCatalogues> loading = startCataloguesLoad();
+        // The words of the files do not depend on the catalogues either: numbered while those load.
+        numberKeywordFiles();
+        takeCatalogues(loading);
         startCountryFlagsLoad();
         const IconCatalogues& catalogues = index_->catalogues_;
         addCatalogue(catalogues.lucide, IconLibrary::lucide);
@@ -104,9 +107,19 @@ private:
         bool fromNameToken;
     };
 
-    void takeCatalogues()
+    // The catalogues load on their own thread when the sources load them, else they are at hand already.
+    std::future<IconCatalogues> startCataloguesLoad() const
     {
-        index_->catalogues_ = sources_.loadCatalogues ? sources_.loadCatalogues() : sources_.catalogues;
+        if (sources_.loadCatalogues)
+            return std::async(std::launch::async, sources_.loadCatalogues);
+        std::promise<IconCatalogues> given;
+        given.set_value(sources_.catalogues);
+        return given.get_future();
+    }
+
+    void takeCatalogues(std::future<IconCatalogues>& loading)
+    {
+        index_->catalogues_ = loading.get();
         const IconCatalogues& catalogues = index_->catalogues_;
         const auto icons =
             static_cast<size_t>(catalogues.lucide.size() + catalogues.sf.size() + catalogues.emoji.size());
@@ -222,25 +235,52 @@ private:
         }
     }
 
+    // A keyword file as read, with its words' numbers among the index's words.
+    struct NumberedFile {
+        std::optional<PreparedFile> file;
+        std::vector<uint32_t> numbers; // per position in `file->words`
+    };
+
+    // Takes every file as it arrives, in the order of the languages, and numbers its words.
+    void numberKeywordFiles()
+    {
+        const auto number = [this](FileLoad& load) {
+            NumberedFile numbered{load.get(), {}};
+            if (numbered.file) {
+                numbered.numbers.reserve(numbered.file->words.size());
+                for (const QString& word : numbered.file->words)
+                    numbered.numbers.push_back(intern(word));
+            }
+            return numbered;
+        };
+        files_.reserve(loads_.size());
+        for (auto& [lucide, emoji] : loads_) {
+            NumberedFile lucideFile = number(lucide);
+            files_.emplace_back(std::move(lucideFile), number(emoji));
+        }
+        loads_.clear();
+    }
+
     void loadKeywordFiles()
     {
         const QStringList& languages = languages_;
         log::system(QStringLiteral("[SmartIcon]   🌐 Loading keywords for languages: ") + languages.join(u", "));
-        std::vector<std::pair<FileLoad, FileLoad>>& loads = loads_;
         for (qsizetype i = 0; i < languages.size(); ++i) {
-            auto& [lucide, emoji] = loads[static_cast<size_t>(i)];
-            if (const std::optional<PreparedFile> file = lucide.get()) {
-                addKeywordFile(*file, [this](const QString& name) { return lucideIcon(name); });
+            auto& [lucide, emoji] = files_[static_cast<size_t>(i)];
+            if (lucide.file) {
+                addKeywordFile(lucide, [this](const QString& name) { return lucideIcon(name); });
                 log::system(QStringLiteral("[SmartIcon]   📖 Loaded Lucide keywords (%1): %2 entries")
                                 .arg(languages[i])
-                                .arg(file->fileEntries));
+                                .arg(lucide.file->fileEntries));
             }
-            if (const std::optional<PreparedFile> file = emoji.get()) {
-                addKeywordFile(*file, [this](const QString& emoji) { return emojiIcon(emoji); });
+            if (emoji.file) {
+                addKeywordFile(emoji, [this](const QString& emoji) { return emojiIcon(emoji); });
                 log::system(QStringLiteral("[SmartIcon]   📖 Loaded emoji keywords (%1): %2 entries")
                                 .arg(languages[i])
-                                .arg(file->fileEntries));
+                                .arg(emoji.file->fileEntries));
             }
+            lucide = {};
+            emoji = {};
         }
     }
 
@@ -269,13 +309,10 @@ private:
     // Relevances merge by their maximum (never below 0), across languages and across keywords that normalise
     // to the same word.
     template <class Resolve>
-    void addKeywordFile(const PreparedFile& file, Resolve&& resolve)
+    void addKeywordFile(const NumberedFile& numbered, Resolve&& resolve)
     {
-        std::vector<uint32_t> numbers;
-        numbers.reserve(file.words.size());
-        for (const QString& word : file.words)
-            numbers.push_back(intern(word));
-        for (const PreparedFile::Entry& entry : file.entries) {
+        const std::vector<uint32_t>& numbers = numbered.numbers;
+        for (const PreparedFile::Entry& entry : numbered.file->entries) {
             const std::optional<uint32_t> icon = resolve(entry.name);
             if (!icon)
                 continue;
@@ -515,8 +552,9 @@ private:
     std::vector<uint32_t> cataloguePositions_[3]; // per library and catalogue entry: its icon, or noIcon
     TextMap<uint32_t> words_;                     // word -> position in index_->keywords_
     std::vector<RawPosting> postings_;
-    QStringList languages_; // the sorted language codes
-    std::vector<std::pair<FileLoad, FileLoad>> loads_;
+    QStringList languages_;                                    // the sorted language codes
+    std::vector<std::pair<FileLoad, FileLoad>> loads_;         // per language: its Lucide and emoji files
+    std::vector<std::pair<NumberedFile, NumberedFile>> files_; // the same, read and numbered
     std::future<std::optional<CountryFlags>> countryFlags_;
 };
 

@@ -65,7 +65,6 @@ public:
         , index_(new KeywordIndex)
     {
         // Typical sizes of the bundle's eleven languages; growing beyond costs only a rehash.
-        words_.reserve(65536);
         postings_.reserve(262144);
     }
 
@@ -171,11 +170,9 @@ private:
     // One keyword file as the merge takes it: normalised, its empty words dropped, and every word numbered on
     // the loader thread, so that the merge looks each distinct word up once instead of once per keyword.
     struct PreparedFile {
-        struct Entry {
-            QString name;
-            std::vector<std::pair<uint32_t, int32_t>> keywords; // (position in `words`, relevance of at least 0)
-        };
-        std::vector<QString> words; // distinct, in the order first seen
+        using Entry = NumberedKeywordFile::Entry; // keywords: (position in `words`, relevance of at least 0)
+        std::vector<QString> words;               // distinct, in the order first seen
+        TextMap<uint32_t> numbers;                // word -> position in `words`
         std::vector<Entry> entries;
         size_t fileEntries = 0; // the file's entries, each counted
     };
@@ -190,7 +187,7 @@ private:
         constexpr uint32_t dropped = UINT32_MAX;
         std::vector<uint32_t> wordOf;
         wordOf.reserve(file->words.size());
-        TextMap<uint32_t> numbers;
+        TextMap<uint32_t>& numbers = prepared.numbers;
         numbers.reserve(file->words.size());
         for (const QString& keyword : file->words) {
             QString word = text::normalizeKeyword(keyword);
@@ -204,15 +201,15 @@ private:
             wordOf.push_back(it->second);
         }
         prepared.fileEntries = file->entries.size();
-        prepared.entries.reserve(file->entries.size());
-        for (NumberedKeywordFile::Entry& entry : file->entries) {
-            PreparedFile::Entry& target = prepared.entries.emplace_back();
-            target.name = std::move(entry.name);
-            target.keywords.reserve(entry.keywords.size());
+        // Each entry's keywords are renumbered where they are.
+        prepared.entries = std::move(file->entries);
+        for (PreparedFile::Entry& entry : prepared.entries) {
+            auto kept = entry.keywords.begin();
             for (const auto& [keyword, relevance] : entry.keywords) {
                 if (wordOf[keyword] != dropped)
-                    target.keywords.emplace_back(wordOf[keyword], std::max(relevance, 0));
+                    *kept++ = {wordOf[keyword], std::max(relevance, 0)};
             }
+            entry.keywords.erase(kept, entry.keywords.end());
         }
         return prepared;
     }
@@ -246,11 +243,22 @@ private:
     {
         const auto number = [this](FileLoad& load) {
             NumberedFile numbered{load.get(), {}};
-            if (numbered.file) {
-                numbered.numbers.reserve(numbered.file->words.size());
-                for (const QString& word : numbered.file->words)
-                    numbered.numbers.push_back(intern(word));
+            if (!numbered.file)
+                return numbered;
+            PreparedFile& file = *numbered.file;
+            numbered.numbers.resize(file.words.size());
+            if (index_->keywords_.empty()) {
+                // The first file's table numbers its words as interning them would: it becomes the index's.
+                std::iota(numbered.numbers.begin(), numbered.numbers.end(), 0u);
+                index_->keywords_ = std::move(file.words);
+                words_ = std::move(file.numbers);
+                words_.reserve(wordsExpected); // the typical size of the bundle's eleven languages
+            } else {
+                std::transform(file.words.cbegin(), file.words.cend(), numbered.numbers.begin(),
+                               [this](const QString& word) { return intern(word); });
             }
+            file.words = {};
+            file.numbers = {};
             return numbered;
         };
         files_.reserve(loads_.size());
@@ -259,6 +267,7 @@ private:
             files_.emplace_back(std::move(lucideFile), number(emoji));
         }
         loads_.clear();
+        words_.reserve(wordsExpected); // for the catalogues' words, when no file was read
     }
 
     void loadKeywordFiles()
@@ -548,6 +557,7 @@ private:
     const IndexSources& sources_;
     std::unique_ptr<KeywordIndex> index_;
     static constexpr uint32_t noIcon = UINT32_MAX;
+    static constexpr size_t wordsExpected = 65536;
     std::vector<bool> replaced_;                  // per icon: listed more than once in its catalogue
     std::vector<uint32_t> cataloguePositions_[3]; // per library and catalogue entry: its icon, or noIcon
     TextMap<uint32_t> words_;                     // word -> position in index_->keywords_

@@ -74,10 +74,10 @@ public:
         timer.start();
         log::system(QStringLiteral("[SmartIcon] 🔄 Building keyword index..."));
         startKeywordFileLoads(); // the files do not depend on the catalogues: read them meanwhile
-        std::future<IconCatalogues> loading = startCataloguesLoad();
-        // The words of the files do not depend on the catalogues either: numbered while those load.
-        numberKeywordFiles();
-        takeCatalogues(loading);
+        // The words of the files do not depend on the catalogues either: numbered on a helper thread while the
+        // catalogues load and fill the icon table, which the numbering does not touch.
+        std::future<void> numbering = std::async(std::launch::async, [this] { numberKeywordFiles(); });
+        takeCatalogues();
         startCountryFlagsLoad();
         const IconCatalogues& catalogues = index_->catalogues_;
         addCatalogue(catalogues.lucide, IconLibrary::lucide);
@@ -86,6 +86,7 @@ public:
         // The catalogues' own words are found meanwhile. The order in which words and postings arrive changes
         // nothing: the words are sorted and each word's postings merged.
         std::future<NameTokens> nameTokens = std::async(std::launch::async, [this] { return findNameTokens(); });
+        numbering.get();
         loadKeywordFiles();
         addNameTokens(nameTokens.get());
         freezeKeywords();
@@ -106,19 +107,9 @@ private:
         bool fromNameToken;
     };
 
-    // The catalogues load on their own thread when the sources load them, else they are at hand already.
-    std::future<IconCatalogues> startCataloguesLoad() const
+    void takeCatalogues()
     {
-        if (sources_.loadCatalogues)
-            return std::async(std::launch::async, sources_.loadCatalogues);
-        std::promise<IconCatalogues> given;
-        given.set_value(sources_.catalogues);
-        return given.get_future();
-    }
-
-    void takeCatalogues(std::future<IconCatalogues>& loading)
-    {
-        index_->catalogues_ = loading.get();
+        index_->catalogues_ = sources_.loadCatalogues ? sources_.loadCatalogues() : sources_.catalogues;
         const IconCatalogues& catalogues = index_->catalogues_;
         const auto icons =
             static_cast<size_t>(catalogues.lucide.size() + catalogues.sf.size() + catalogues.emoji.size());

@@ -1,7 +1,8 @@
 // The history store over hostile files: the input's first byte picks which file it becomes
 // (folder_styles.json or history_log.json) and whether the store loads the styles at once or in the
 // background, the rest is its content. A store is created, the log loaded and one style recorded; an
-// unreadable file must be moved aside byte for byte, and the files written afterwards must read back.
+// unreadable file must be moved aside byte for byte, and the files written afterwards must read back as the
+// store holds them.
 #include "FuzzSupport.h"
 #include "storage/ColorizationHistoryStore.h"
 
@@ -36,6 +37,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ColorizationHistoryStore reloaded;
     reloaded.loadChronologicalLog();
     if (reloaded.folderStyles().value(QStringLiteral("/fuzz/folder")) != style)
+        std::abort();
+    // A background load checks the styles and decodes them when asked: the same styles as a full read.
+    if (store.folderStyles() != reloaded.folderStyles())
         std::abort();
     if (reloaded.chronologicalLog().isEmpty() || reloaded.chronologicalLog().last().data != style)
         std::abort();

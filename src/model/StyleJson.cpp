@@ -9,6 +9,7 @@
 #include <cctype>
 #include <cmath>
 #include <string>
+#include <unordered_set>
 
 namespace pigmo::json {
 namespace {
@@ -92,6 +93,36 @@ bool containsNonFinite(const Json& json)
     return false;
 }
 
+// How a string of these records writes a byte: its escape sequence (in `buffer`), or nothing when the byte
+// stands as it is. Escaped as the tree writer does it, plus forward slashes.
+std::string_view escaped(char c, std::array<char, 6>& buffer)
+{
+    static constexpr char hex[] = "0123456789abcdef";
+    switch (c) {
+    case '"':
+        return "\\\"";
+    case '\\':
+        return "\\\\";
+    case '/':
+        return "\\/";
+    case '\b':
+        return "\\b";
+    case '\f':
+        return "\\f";
+    case '\n':
+        return "\\n";
+    case '\r':
+        return "\\r";
+    case '\t':
+        return "\\t";
+    default:
+        if (static_cast<unsigned char>(c) >= 0x20)
+            return {};
+        buffer = {'\\', 'u', '0', '0', hex[(c >> 4) & 0xF], hex[c & 0xF]};
+        return {buffer.data(), buffer.size()};
+    }
+}
+
 // Writes one style straight to text, without building a JSON tree first (the attribute and every history
 // entry go through here). The output is the same text `serialize(toJson(data))` gives.
 class StyleWriter {
@@ -127,6 +158,7 @@ public:
 
     // A JSON string alone.
     void quote(const QString& value) { text(value.toUtf8()); }
+    void text(const QByteArray& utf8) { text(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size()))); }
 
     QByteArray bytes() const { return QByteArray(out_.data(), static_cast<qsizetype>(out_.size())); }
 
@@ -201,53 +233,21 @@ private:
         out_ += '"';
     }
 
-    static bool needsEscape(char c)
-    {
-        return c == '"' || c == '\\' || c == '/' || static_cast<unsigned char>(c) < 0x20;
-    }
-
     // JSON string escaping as the tree writer does it, plus escaped forward slashes.
-    void text(const QByteArray& utf8)
+    void text(std::string_view utf8)
     {
-        static constexpr char hex[] = "0123456789abcdef";
         out_ += '"';
-        const char* run = utf8.constBegin();
-        for (const char* it = run; it != utf8.constEnd(); ++it) {
-            const char c = *it;
-            if (!needsEscape(c))
+        const char* run = utf8.data();
+        for (const char* it = run; it != utf8.data() + utf8.size(); ++it) {
+            std::array<char, 6> buffer;
+            const std::string_view escape = escaped(*it, buffer);
+            if (escape.empty())
                 continue;
             out_.append(run, it - run);
             run = it + 1;
-            switch (c) {
-            case '"':
-                out_.append("\\\"");
-                break;
-            case '\\':
-                out_.append("\\\\");
-                break;
-            case '/':
-                out_.append("\\/");
-                break;
-            case '\b':
-                out_.append("\\b");
-                break;
-            case '\f':
-                out_.append("\\f");
-                break;
-            case '\n':
-                out_.append("\\n");
-                break;
-            case '\r':
-                out_.append("\\r");
-                break;
-            case '\t':
-                out_.append("\\t");
-                break;
-            default:
-                out_.append("\\u00").append(1, hex[(c >> 4) & 0xF]).append(1, hex[c & 0xF]);
-            }
+            out_.append(escape);
         }
-        out_.append(run, utf8.constEnd() - run);
+        out_.append(run, utf8.data() + utf8.size() - run);
         out_ += '"';
     }
 
@@ -377,6 +377,104 @@ std::optional<QUrl> validUrl(const QString& text)
     known.insert(text, parsed);
     return parsed;
 }
+
+// The bytes of an "imageData" text, or nothing when it is no strict Base64.
+std::optional<QByteArray> imageBytes(const QString& text)
+{
+    const QByteArray base64 = text.toLatin1();
+    auto decoded = QByteArray::fromBase64Encoding(base64, QByteArray::AbortOnBase64DecodingErrors);
+    if (!isStrictBase64(base64) || !decoded)
+        return std::nullopt;
+    return *decoded;
+}
+
+QString noValidUrlError()
+{
+    return QStringLiteral("The data couldn't be read because \"url\" is no valid URL.");
+}
+
+QString noValidBase64Error()
+{
+    return QStringLiteral("The data couldn't be read because \"imageData\" is no valid Base64.");
+}
+
+// Whether a URL text decodes, remembering the valid texts this thread met last (no allocation for those).
+bool isValidUrlText(std::string_view text)
+{
+    struct Hash {
+        using is_transparent = void;
+        size_t operator()(std::string_view view) const { return std::hash<std::string_view>{}(view); }
+    };
+    thread_local std::unordered_set<std::string, Hash, std::equal_to<>> known;
+    if (known.find(text) != known.end())
+        return true;
+    if (!validUrl(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))))
+        return false;
+    if (known.size() >= 1024)
+        known.clear();
+    known.emplace(text);
+    return true;
+}
+
+// A string member's text as the parser holds it: nothing when missing or null (the caller decides whether
+// that fails), a failure when of another type.
+Result<std::optional<std::string_view>> stringMember(const dom::object& object, const char* name)
+{
+    const auto value = member(object, name);
+    if (!value)
+        return std::optional<std::string_view>();
+    std::string_view text;
+    if (value->get_string().get(text))
+        return Result<std::optional<std::string_view>>::failure(wrongTypeError(name, "string"));
+    return std::optional(text);
+}
+
+Result<void> checkIcon(const Element& json)
+{
+    using R = Result<void>;
+    dom::object object;
+    if (json.get_object().get(object))
+        return R::failure(QStringLiteral("The data couldn't be read because an icon is not an object."));
+    if (const auto name = stringMember(object, "name"); !name || !*name)
+        return R::failure(name ? missingMemberError("name") : name.error());
+    const auto url = stringMember(object, "url");
+    const auto systemName = stringMember(object, "systemName");
+    const auto emoji = stringMember(object, "emoji");
+    const auto imageData = stringMember(object, "imageData");
+    for (const auto* text : {&url, &systemName, &emoji, &imageData}) {
+        if (!*text)
+            return R::failure(text->error());
+    }
+    if (*url && !isValidUrlText(**url))
+        return R::failure(noValidUrlError());
+    if (*imageData && !imageBytes(QString::fromUtf8((*imageData)->data(), qsizetype((*imageData)->size()))))
+        return R::failure(noValidBase64Error());
+    return R::success();
+}
+
+Result<void> checkIconStyle(const Element& json)
+{
+    using R = Result<void>;
+    dom::object object;
+    if (json.get_object().get(object))
+        return R::failure(QStringLiteral("The data couldn't be read because an icon style is not an object."));
+    const auto raw = stringMember(object, "type");
+    if (!raw || !*raw)
+        return R::failure(raw ? missingMemberError("type") : raw.error());
+    const std::string_view type = **raw;
+    if (type == "vibrant" || type == "original" || type == "inverted")
+        return R::success();
+    if (type != "color")
+        return R::failure(QStringLiteral("The data couldn't be read because \"%1\" is no icon style type.")
+                              .arg(QString::fromUtf8(type.data(), static_cast<qsizetype>(type.size()))));
+    const auto color = member(object, "color");
+    if (!color)
+        return R::failure(missingMemberError("color"));
+    if (const auto hsl = hslFromJson(*color); !hsl)
+        return R::failure(hsl.error());
+    return R::success();
+}
+
 } // namespace
 
 Result<Icon> iconFromJson(const Element& json)
@@ -401,17 +499,14 @@ Result<Icon> iconFromJson(const Element& json)
     if (*url) {
         icon.url = validUrl(**url);
         if (!icon.url)
-            return Result<Icon>::failure(QStringLiteral("The data couldn't be read because \"url\" is no valid URL."));
+            return Result<Icon>::failure(noValidUrlError());
     }
     icon.systemName = *systemName;
     icon.emoji = *emoji;
     if (*imageData) {
-        const QByteArray base64 = (*imageData)->toLatin1();
-        auto decoded = QByteArray::fromBase64Encoding(base64, QByteArray::AbortOnBase64DecodingErrors);
-        if (!isStrictBase64(base64) || !decoded)
-            return Result<Icon>::failure(
-                QStringLiteral("The data couldn't be read because \"imageData\" is no valid Base64."));
-        icon.imageData = *decoded;
+        icon.imageData = imageBytes(**imageData);
+        if (!icon.imageData)
+            return Result<Icon>::failure(noValidBase64Error());
     }
     return icon;
 }
@@ -459,6 +554,31 @@ Result<IconStyle> iconStyleFromJson(const Element& json)
     if (!hsl)
         return Result<IconStyle>::failure(hsl.error());
     return IconStyle::color(*hsl);
+}
+
+Result<void> checkColorizationData(const Element& json)
+{
+    using R = Result<void>;
+    dom::object object;
+    if (json.get_object().get(object))
+        return R::failure(QStringLiteral("The data couldn't be read because it isn't in the correct format."));
+    const auto color = member(object, "color");
+    if (!color)
+        return R::failure(missingMemberError("color"));
+    if (const auto hsl = hslFromJson(*color); !hsl)
+        return R::failure(hsl.error());
+    if (const auto intensity = numberMember(object, "intensity"); !intensity)
+        return R::failure(intensity.error());
+    if (const auto icon = member(object, "icon")) {
+        if (auto checked = checkIcon(*icon); !checked)
+            return checked;
+    }
+    if (const auto size = member(object, "iconSize"); size && !numberValue(*size))
+        return R::failure(wrongTypeError("iconSize", "number"));
+    const auto style = member(object, "iconStyle");
+    if (!style)
+        return R::failure(missingMemberError("iconStyle"));
+    return checkIconStyle(*style);
 }
 
 Result<ColorizationData> colorizationDataFromJson(const Element& json)
@@ -585,6 +705,23 @@ QByteArray quoted(const QString& text)
     StyleWriter writer;
     writer.quote(text);
     return writer.bytes();
+}
+
+bool isQuoted(QByteArrayView quotedText, std::string_view utf8)
+{
+    if (quotedText.size() < 2 || quotedText.front() != '"' || quotedText.back() != '"')
+        return false;
+    QByteArrayView rest = quotedText.sliced(1, quotedText.size() - 2);
+    for (const char c : utf8) {
+        std::array<char, 6> buffer;
+        std::string_view escape = escaped(c, buffer);
+        if (escape.empty())
+            escape = std::string_view(&c, 1);
+        if (!rest.startsWith(QByteArrayView(escape.data(), qsizetype(escape.size()))))
+            return false;
+        rest = rest.sliced(qsizetype(escape.size()));
+    }
+    return rest.isEmpty();
 }
 
 Result<ColorizationData> decode(const QByteArray& bytes)

@@ -32,6 +32,9 @@ Result<HSL> hslFromJson(const Element& json);
 Result<Icon> iconFromJson(const Element& json);
 Result<IconStyle> iconStyleFromJson(const Element& json);
 Result<ColorizationData> colorizationDataFromJson(const Element& json);
+// The same verdict and failure text as `colorizationDataFromJson`, without building the style: nothing is
+// allocated for a valid style but for its image data.
+Result<void> checkColorizationData(const Element& json);
 // The icon of a tree built in memory (read back through its text).
 Result<Icon> iconFromJson(const Json& json);
 
@@ -53,6 +56,8 @@ Result<QByteArray> encode(const ColorizationData& data);
 Result<ColorizationData> decode(const QByteArray& bytes);
 // A text as a JSON string, escaped as every string of these records is (forward slashes too).
 QByteArray quoted(const QString& text);
+// Whether `quotedText` is exactly `quoted` of the text whose UTF-8 is `utf8` (compared without building it).
+bool isQuoted(QByteArrayView quotedText, std::string_view utf8);
 
 // Helpers for records that embed a style: a member read by name, with the same failure texts.
 QString missingMemberError(const char* member);

@@ -17,6 +17,17 @@
 #include <sys/stat.h>
 
 namespace pigmo {
+
+// Whether reading the styles file decodes every style, or checks them all (the same verdict and the same
+// failure as decoding) and keeps the others as read, to be decoded when someone asks for them.
+enum class StyleDecode { all, onDemand };
+
+struct DecodedStyles {
+    QMap<QString, ColorizationData> styles; // empty when every style was kept undecoded
+    QMap<QString, StyleMemberText> members; // "path":style as the file holds it, for a save to copy
+    bool undecoded = false;                 // the styles are only in `members`
+};
+
 namespace {
 
 QString defaultStorageDirectory()
@@ -24,16 +35,22 @@ QString defaultStorageDirectory()
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/io.velmar.pigmo2");
 }
 
-// One JSON object, members in the map's order. Each member's text ("path":style) comes from `members` or is
-// encoded once and kept there, so a save costs one pass over the styles: both maps are sorted alike and
-// walked side by side.
+// One JSON object of the folders of both maps, in their order. Each member's text ("path":style) comes from
+// `members` or is encoded once and kept there, so a save costs one pass over the styles: both maps are
+// sorted alike and walked side by side. A folder only in `members` is one whose style was read but not
+// decoded.
 Result<QByteArray> encodeStyles(const QMap<QString, ColorizationData>& styles, QMap<QString, StyleMemberText>& members)
 {
     QByteArray text("{");
+    const auto append = [&text](const StyleMemberText& member) {
+        if (text.size() > 1)
+            text += ',';
+        text.append(member.source.constData() + member.begin, member.size);
+    };
     auto member = members.begin();
-    for (auto it = styles.cbegin(); it != styles.cend(); ++it) {
-        while (member != members.end() && member.key() < it.key())
-            ++member;
+    for (auto it = styles.cbegin(); it != styles.cend(); ++it, ++member) {
+        for (; member != members.end() && member.key() < it.key(); ++member)
+            append(*member);
         if (member == members.end() || member.key() != it.key()) {
             const auto value = json::encode(it.value());
             if (!value)
@@ -42,10 +59,10 @@ Result<QByteArray> encodeStyles(const QMap<QString, ColorizationData>& styles, Q
             const qsizetype size = encoded.size();
             member = members.insert(member, it.key(), StyleMemberText{std::move(encoded), 0, size});
         }
-        if (text.size() > 1)
-            text += ',';
-        text.append(member->source.constData() + member->begin, member->size);
+        append(*member);
     }
+    for (; member != members.end(); ++member)
+        append(*member);
     return text + '}';
 }
 
@@ -71,11 +88,6 @@ std::array<qint64, 4> fileIdentity(const QString& path)
     return {qint64(info.st_dev), qint64(info.st_ino), qint64(info.st_size),
             qint64(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
 }
-
-struct DecodedStyles {
-    QMap<QString, ColorizationData> styles;
-    QMap<QString, StyleMemberText> members; // "path":style as the file holds it, for a save to copy
-};
 
 // Where a member of the styles object lies in the file's text: its name's opening quote, and its value
 // without the spaces around it.
@@ -112,14 +124,15 @@ std::vector<MemberPlace> memberPlaces(const QByteArray& bytes)
 
 // The member's text as a save writes it ("path":style, the style as read): the file's own stretch when it
 // is just that, otherwise a copy put together.
-StyleMemberText memberText(const QByteArray& bytes, const QString& folder, const MemberPlace& place)
+StyleMemberText memberText(const QByteArray& bytes, const QString& folder, std::string_view folderUtf8,
+                           const MemberPlace& place)
 {
-    const QByteArray name = json::quoted(folder);
-    const QByteArrayView value(bytes.constData() + place.valueBegin, place.valueEnd - place.valueBegin);
-    if (place.valueBegin == place.nameBegin + name.size() + 1 &&
-        QByteArrayView(bytes).sliced(place.nameBegin, name.size()) == name && bytes[place.valueBegin - 1] == ':')
+    const qsizetype nameEnd = place.valueBegin - 1; // where a ':' right after the name stands
+    if (nameEnd > place.nameBegin && bytes[nameEnd] == ':' &&
+        json::isQuoted(QByteArrayView(bytes).sliced(place.nameBegin, nameEnd - place.nameBegin), folderUtf8))
         return {bytes, place.nameBegin, place.valueEnd - place.nameBegin};
-    QByteArray text = name + ':';
+    const QByteArrayView value(bytes.constData() + place.valueBegin, place.valueEnd - place.valueBegin);
+    QByteArray text = json::quoted(folder) + ':';
     text += value;
     const qsizetype size = text.size();
     return {std::move(text), 0, size};
@@ -128,6 +141,7 @@ StyleMemberText memberText(const QByteArray& bytes, const QString& folder, const
 // One member of the styles object, in the file's order.
 struct StyleMember {
     QString folder;
+    std::string_view folderUtf8; // as the parser holds it
     json::Element value;
     qsizetype place; // in the file
 };
@@ -150,7 +164,7 @@ std::vector<StyleMember> lastOfEachFolder(std::vector<StyleMember> members)
 }
 
 // Only the last style of a repeated folder is read. Runs on any thread (it uses that thread's parser).
-Result<DecodedStyles> decodeStyles(const QByteArray& bytes)
+Result<DecodedStyles> decodeStyles(const QByteArray& bytes, StyleDecode how)
 {
     using R = Result<DecodedStyles>;
     auto json = json::parse(bytes);
@@ -162,22 +176,51 @@ Result<DecodedStyles> decodeStyles(const QByteArray& bytes)
     std::vector<StyleMember> members;
     members.reserve(object.size());
     for (const simdjson::dom::key_value_pair field : object)
-        members.push_back({QString::fromUtf8(field.key.data(), static_cast<qsizetype>(field.key.size())), field.value,
-                           static_cast<qsizetype>(members.size())});
+        members.push_back({QString::fromUtf8(field.key.data(), static_cast<qsizetype>(field.key.size())), field.key,
+                           field.value, static_cast<qsizetype>(members.size())});
     members = lastOfEachFolder(std::move(members));
     const std::vector<MemberPlace> places = memberPlaces(bytes);
     const bool copyable = places.size() == object.size();
     DecodedStyles decoded;
+    decoded.undecoded = copyable && how == StyleDecode::onDemand;
     for (const StyleMember& member : members) { // ascending: each insertion goes at the end
+        if (decoded.undecoded) {
+            if (auto checked = json::checkColorizationData(member.value); !checked)
+                return R::failure(checked.error());
+            decoded.members.insert(decoded.members.cend(), member.folder,
+                                   memberText(bytes, member.folder, member.folderUtf8, places[size_t(member.place)]));
+            continue;
+        }
         auto data = json::colorizationDataFromJson(member.value);
         if (!data)
             return R::failure(data.error());
         decoded.styles.insert(decoded.styles.cend(), member.folder, std::move(data).value());
         if (copyable)
             decoded.members.insert(decoded.members.cend(), member.folder,
-                                   memberText(bytes, member.folder, places[size_t(member.place)]));
+                                   memberText(bytes, member.folder, member.folderUtf8, places[size_t(member.place)]));
     }
     return decoded;
+}
+
+Result<DecodedStyles> decodeAllStyles(const QByteArray& bytes)
+{
+    return decodeStyles(bytes, StyleDecode::all);
+}
+
+Result<DecodedStyles> decodeStylesOnDemand(const QByteArray& bytes)
+{
+    return decodeStyles(bytes, StyleDecode::onDemand);
+}
+
+// The style of a member text the file's read has checked; nothing should it fail after all.
+std::optional<ColorizationData> decodeMember(const QString& folder, const StyleMemberText& member)
+{
+    const qsizetype valueBegin = json::quoted(folder).size() + 1; // after "path":
+    auto data =
+        json::decode(QByteArray(member.source.constData() + member.begin + valueBegin, member.size - valueBegin));
+    if (!data)
+        return std::nullopt;
+    return std::move(data).value();
 }
 
 template <class T>
@@ -211,7 +254,7 @@ std::optional<StylesRead> readStyles(const HistoryFiles& files)
     if (!files.exists(name))
         return std::nullopt;
     const auto identity = fileIdentity(files.filePath(name));
-    return StylesRead{readAndDecode(files, name, &decodeStyles), identity};
+    return StylesRead{readAndDecode(files, name, &decodeStylesOnDemand), identity};
 }
 
 } // namespace
@@ -263,6 +306,8 @@ QString ColorizationHistoryStore::storageDirectory() const
 const QMap<QString, ColorizationData>& ColorizationHistoryStore::folderStyles() const
 {
     takeInLoadedStyles();
+    // The store is never a const object: decoding the styles kept as read only finishes their load.
+    const_cast<ColorizationHistoryStore*>(this)->decodeKeptStyles();
     return folderStyles_;
 }
 
@@ -283,8 +328,7 @@ void ColorizationHistoryStore::adoptLoadedStyles(PendingStylesLoad& load)
     if (!read)
         return; // no file
     if (read->decoded) {
-        DecodedStyles decoded = std::move(read->decoded).value();
-        return takeDecodedStyles(std::move(decoded.styles), std::move(decoded.members));
+        return takeDecodedStyles(std::move(read->decoded).value());
     }
     if (fileIdentity(files_.filePath(stylesFileName)) != read->identity)
         return loadFolderStyles();
@@ -292,21 +336,36 @@ void ColorizationHistoryStore::adoptLoadedStyles(PendingStylesLoad& load)
     preserveAfterFailedLoad(stylesFileName);
 }
 
-void ColorizationHistoryStore::takeDecodedStyles(QMap<QString, ColorizationData>&& styles,
-                                                 QMap<QString, StyleMemberText>&& members)
+void ColorizationHistoryStore::takeDecodedStyles(DecodedStyles&& decoded)
 {
-    folderStyles_ = std::move(styles);
+    folderStyles_ = std::move(decoded.styles);
     // Saving copies the members read here instead of encoding every style again.
-    encodedStyles_ = std::move(members);
-    log::print(QStringLiteral("Loaded %1 folder styles").arg(folderStyles_.size()));
+    encodedStyles_ = std::move(decoded.members);
+    stylesUndecoded_ = decoded.undecoded;
+    const qsizetype count = stylesUndecoded_ ? encodedStyles_.size() : folderStyles_.size();
+    log::print(QStringLiteral("Loaded %1 folder styles").arg(count));
+}
+
+void ColorizationHistoryStore::decodeKeptStyles()
+{
+    if (!std::exchange(stylesUndecoded_, false))
+        return;
+    for (auto it = encodedStyles_.cbegin(); it != encodedStyles_.cend(); ++it) {
+        if (folderStyles_.contains(it.key()))
+            continue; // recorded since the read
+        if (auto data = decodeMember(it.key(), it.value()))
+            folderStyles_.insert(it.key(), std::move(*data));
+        else
+            log::warning(QStringLiteral("Error loading the folder style of %1").arg(it.key()));
+    }
 }
 
 void ColorizationHistoryStore::removeFolderStyle(const QString& folderPath)
 {
     assertOwnerThread();
     takeInLoadedStyles();
-    encodedStyles_.remove(folderPath);
-    if (folderStyles_.remove(folderPath) > 0)
+    const bool kept = encodedStyles_.remove(folderPath) > 0; // possibly not decoded
+    if (folderStyles_.remove(folderPath) > 0 || kept)
         Q_EMIT folderStylesChanged();
 }
 
@@ -668,9 +727,8 @@ void ColorizationHistoryStore::loadFolderStyles()
     stylesLoad_.reset(); // a background load is superseded (its end is waited for)
     waitForWrites();
     if (files_.exists(stylesFileName)) {
-        if (auto styles = readAndDecode(files_, stylesFileName, &decodeStyles)) {
-            DecodedStyles decoded = std::move(styles).value();
-            takeDecodedStyles(std::move(decoded.styles), std::move(decoded.members));
+        if (auto styles = readAndDecode(files_, stylesFileName, &decodeAllStyles)) {
+            takeDecodedStyles(std::move(styles).value());
             Q_EMIT folderStylesChanged();
         } else {
             log::warning(QStringLiteral("Error loading folder styles: ") + styles.error());
@@ -736,7 +794,7 @@ void ColorizationHistoryStore::markStuck(const QString& name, bool stuck)
 QList<ColorizationHistoryStore::FolderGroup> ColorizationHistoryStore::groupedFolderStyles() const
 {
     assertOwnerThread();
-    takeInLoadedStyles();
+    const QMap<QString, ColorizationData>& styles = folderStyles();
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     const auto ascending = [&collator](const QString& a, const QString& b) { return collator.compare(a, b) < 0; };
@@ -744,7 +802,7 @@ QList<ColorizationHistoryStore::FolderGroup> ColorizationHistoryStore::groupedFo
     // folderStyles_ iterates in code-point order of the paths, which the stable sorts keep for ties.
     QList<FolderGroup> groups;
     QHash<QString, qsizetype> groupIndex;
-    for (auto it = folderStyles_.cbegin(); it != folderStyles_.cend(); ++it) {
+    for (auto it = styles.cbegin(); it != styles.cend(); ++it) {
         const QFileInfo info(withoutTrailingSlash(it.key()));
         const QString parent = info.path();
         auto index = groupIndex.constFind(parent);

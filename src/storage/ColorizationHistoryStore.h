@@ -32,6 +32,8 @@ struct StyleMemberText {
     qsizetype size = 0;
 };
 
+struct DecodedStyles; // the styles file as read (defined with the store's code)
+
 // The program's memory of what it did to folders, in two JSON files in
 // $XDG_DATA_HOME/io.velmar.pigmo2: "history_log.json" (every applied style, oldest first) and
 // "folder_styles.json" (the current style of each folder path). The styles are loaded on construction
@@ -186,7 +188,9 @@ private:
 
     struct PendingStylesLoad; // a background load of the styles file (defined with the store's code)
     void adoptLoadedStyles(PendingStylesLoad& load);
-    void takeDecodedStyles(QMap<QString, ColorizationData>&& styles, QMap<QString, StyleMemberText>&& members);
+    void takeDecodedStyles(DecodedStyles&& decoded);
+    // Decodes the styles a background load kept as read (it checked that they decode).
+    void decodeKeptStyles();
 
     HistoryFiles files_;
     QList<HistoryLogEntry> chronologicalLog_;
@@ -206,8 +210,11 @@ private:
     mutable std::mutex stuckMutex_;
 
     // The member text ("path":style) of current styles, as read or encoded once, so that saving many styles
-    // encodes only the changed ones. Sorted as `folderStyles_`, holding only its folders.
+    // encodes only the changed ones. Sorted as `folderStyles_`, holding only its folders, but while
+    // `stylesUndecoded_`: then the current styles are those of both maps (a folder in both has one style),
+    // and those only here are decoded on the first call of `folderStyles()`.
     QMap<QString, StyleMemberText> encodedStyles_;
+    bool stylesUndecoded_ = false;
 
     // Set while a flush's writes hold the lock (on this thread, or on the writer thread while this one waits
     // before any file operation of its own, or on both while `flush()` writes the two files at once).

@@ -32,6 +32,13 @@ std::optional<int> offsetSeconds(std::string_view designator)
     return designator[0] == '-' ? -seconds : seconds;
 }
 
+QString invalidTimestampError(std::string_view text)
+{
+    return QStringLiteral("The data couldn't be read because \"%1\" is not an ISO 8601 date without fractional "
+                          "seconds.")
+        .arg(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
+
 } // namespace
 
 QDateTime historyTimestampNow()
@@ -112,10 +119,7 @@ Result<HistoryLogEntry> historyLogEntryFromJson(const Element& json)
         return R::failure(wrongTypeError("timestamp", "string"));
     const auto parsed = timestampFromText(text);
     if (!parsed)
-        return R::failure(
-            QStringLiteral("The data couldn't be read because \"%1\" is not an ISO 8601 date without fractional "
-                           "seconds.")
-                .arg(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))));
+        return R::failure(invalidTimestampError(text));
     entry.timestamp = *parsed;
     return entry;
 }
@@ -130,7 +134,36 @@ Result<QByteArray> encodeLog(const QList<HistoryLogEntry>& entries)
 
 namespace {
 
-// Decodes the log's entries one by one, each handed to `take`; fails with the first unreadable one.
+// `historyLogEntryFromJson`'s verdict and failure text, without building the entry.
+Result<void> checkHistoryLogEntry(const Element& json)
+{
+    using R = Result<void>;
+    simdjson::dom::object object;
+    if (json.get_object().get(object))
+        return R::failure(QStringLiteral("The data couldn't be read because a history entry is not an object."));
+    const auto path = member(object, "folderPath");
+    if (!path)
+        return R::failure(missingMemberError("folderPath"));
+    if (!path->is_string())
+        return R::failure(wrongTypeError("folderPath", "string"));
+    const auto data = member(object, "data");
+    if (!data)
+        return R::failure(missingMemberError("data"));
+    if (auto style = checkColorizationData(*data); !style)
+        return style;
+    const auto timestamp = member(object, "timestamp");
+    if (!timestamp)
+        return R::failure(missingMemberError("timestamp"));
+    std::string_view text;
+    if (timestamp->get_string().get(text))
+        return R::failure(wrongTypeError("timestamp", "string"));
+    if (!timestampFromText(text))
+        return R::failure(invalidTimestampError(text));
+    return R::success();
+}
+
+// Reads the log's entries one by one, each handed to `take` (which fails or not); fails with the first
+// unreadable one.
 template <class Take>
 Result<void> forEachLogEntry(const QByteArray& bytes, Take take)
 {
@@ -142,10 +175,8 @@ Result<void> forEachLogEntry(const QByteArray& bytes, Take take)
         return Result<void>::failure(
             QStringLiteral("The data couldn't be read because it isn't in the correct format."));
     for (const Element element : array) {
-        auto entry = historyLogEntryFromJson(element);
-        if (!entry)
-            return Result<void>::failure(entry.error());
-        take(std::move(entry).value());
+        if (auto taken = take(element); !taken)
+            return taken;
     }
     return Result<void>::success();
 }
@@ -155,8 +186,13 @@ Result<void> forEachLogEntry(const QByteArray& bytes, Take take)
 Result<QList<HistoryLogEntry>> decodeLog(const QByteArray& bytes)
 {
     QList<HistoryLogEntry> entries;
-    const Result<void> decoded =
-        forEachLogEntry(bytes, [&entries](HistoryLogEntry&& entry) { entries.append(std::move(entry)); });
+    const Result<void> decoded = forEachLogEntry(bytes, [&entries](const Element& element) {
+        auto entry = historyLogEntryFromJson(element);
+        if (!entry)
+            return Result<void>::failure(entry.error());
+        entries.append(std::move(entry).value());
+        return Result<void>::success();
+    });
     if (!decoded)
         return Result<QList<HistoryLogEntry>>::failure(decoded.error());
     return entries;
@@ -164,7 +200,7 @@ Result<QList<HistoryLogEntry>> decodeLog(const QByteArray& bytes)
 
 Result<void> checkLog(const QByteArray& bytes)
 {
-    return forEachLogEntry(bytes, [](HistoryLogEntry&&) {});
+    return forEachLogEntry(bytes, &checkHistoryLogEntry);
 }
 
 } // namespace json

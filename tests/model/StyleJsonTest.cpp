@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -18,9 +19,19 @@ ColorizationData decoded(const char* text)
     return result ? *result : ColorizationData{};
 }
 
+// Also asks the check alone, which has to agree with the decode: same verdict, same failure.
 bool fails(const char* text)
 {
-    return !json::decode(QByteArray(text)).hasValue();
+    const QByteArray bytes(text);
+    std::optional<Result<void>> checked;
+    if (const auto parsed = json::parse(bytes))
+        checked = json::checkColorizationData(*parsed);
+    const auto decoded = json::decode(bytes); // parses again: the element above is gone
+    if (checked) {
+        EXPECT_EQ(checked->hasValue(), decoded.hasValue()) << text;
+        EXPECT_EQ(checked->error(), decoded.error()) << text;
+    }
+    return !decoded.hasValue();
 }
 
 } // namespace
@@ -252,4 +263,31 @@ TEST(StyleJsonTest, NestingBeyondTheLimitIsRefusedOnEveryReadingPath)
     EXPECT_FALSE(json::decode("\xEF\xBB\xBF" + nested(100000, "{\"color\":", "}")));
     EXPECT_FALSE(json::nestsTooDeep("[\"" + QByteArray(1000, '[') + "\\\"" + QByteArray(1000, '{') + "\"]"))
         << "brackets inside strings, escaped quotes included, do not count";
+}
+
+TEST(StyleJsonTest, CheckingAgreesWithDecodingOnValidStyles)
+{
+    for (const char* text :
+         {R"({"color":{"hue":1,"saturation":2,"lightness":3},"intensity":1,"iconStyle":{"type":"vibrant"}})",
+          R"({"color":{"hue":1,"saturation":2,"lightness":3},"intensity":1,"iconSize":null,"icon":{"name":"x",)"
+          R"("url":"file:\/\/\/a.svg","imageData":"QQ=="},"iconStyle":{"type":"color","color":)"
+          R"({"hue":1,"saturation":2,"lightness":3}}})"}) {
+        EXPECT_FALSE(fails(text)) << text;
+        EXPECT_FALSE(fails(text)) << "again, with the URL known: " << text;
+    }
+}
+
+TEST(StyleJsonTest, AQuotedNameIsRecognisedOnlyInTheFormThisProgramWrites)
+{
+    for (const QString& name : {QStringLiteral("/home/ana/My \"Photos\""), QStringLiteral(""),
+                                QStringLiteral("tab\there\x01\u00e9\U0001F600")}) {
+        const QByteArray utf8 = name.toUtf8();
+        const std::string_view view(utf8.constData(), size_t(utf8.size()));
+        EXPECT_TRUE(json::isQuoted(json::quoted(name), view)) << utf8.constData();
+        EXPECT_FALSE(json::isQuoted(json::quoted(name + u'x'), view));
+        EXPECT_FALSE(json::isQuoted(json::quoted(name).chopped(1), view));
+    }
+    EXPECT_FALSE(json::isQuoted(R"("/a")", "/a")) << "slashes are escaped";
+    EXPECT_FALSE(json::isQuoted(R"("\u0041")", "A")) << "only what needs it is escaped";
+    EXPECT_FALSE(json::isQuoted("\"", ""));
 }

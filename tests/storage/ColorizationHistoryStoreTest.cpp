@@ -837,3 +837,51 @@ TEST_F(ColorizationHistoryStoreTest, ABatchEndingWithBothFilesUnreadableMovesEac
     EXPECT_EQ(ColorizationHistoryStore().folderStyles(), store.folderStyles());
     EXPECT_EQ(store.folderStyles().keys(), (QStringList{"/a", "/b"}));
 }
+
+TEST_F(ColorizationHistoryStoreTest, StylesKeptAsReadByABackgroundLoadAreRemovedSavedAndDecodedOnDemand)
+{
+    put(ColorizationHistoryStore::stylesFileName,
+        R"({"\/a":)" + spacedStyle + R"(,"\/b":)" + spacedStyle + R"(,"\/c":)" + spacedStyle + "}");
+    ColorizationHistoryStore store(StylesLoad::inBackground);
+    QSignalSpy stylesChanged(&store, &ColorizationHistoryStore::folderStylesChanged);
+    store.removeFolderStyle("/b");
+    EXPECT_EQ(stylesChanged.count(), 1);
+    store.removeFolderStyle("/b");
+    EXPECT_EQ(stylesChanged.count(), 1) << "gone already";
+    store.saveFolderStyles();
+    EXPECT_EQ(contents(ColorizationHistoryStore::stylesFileName),
+              R"({"\/a":)" + spacedStyle + R"(,"\/c":)" + spacedStyle + "}");
+    EXPECT_EQ(store.folderStyles().keys(), (QStringList{"/a", "/c"}));
+    EXPECT_EQ(store.folderStyles(), ColorizationHistoryStore().folderStyles());
+    EXPECT_EQ(store.folderStyles().value("/a").iconStyle, IconStyle::inverted());
+}
+
+TEST_F(ColorizationHistoryStoreTest, AStyleThatDoesNotDecodeRefusesABackgroundLoadWithTheDecodesError)
+{
+    const QByteArray valid = *json::encode(styleWithHue(3));
+    const QByteArray color = R"({"hue":1,"saturation":2,"lightness":3})";
+    const QList<QByteArray> invalid{
+        R"({"color":)" + color + R"(,"intensity":1,"iconStyle":{"type":"sparkly"}})",
+        R"({"color":)" + color +
+            R"(,"intensity":1,"icon":{"name":"x","url":"ht tp:\/\/"},"iconStyle":{"type":"original"}})",
+        R"({"color":)" + color +
+            R"(,"intensity":1,"icon":{"name":"x","imageData":"abc"},"iconStyle":{"type":"original"}})",
+        R"({"color":)" + color + R"(,"intensity":1,"icon":{"emoji":"x"},"iconStyle":{"type":"original"}})",
+        R"({"color":)" + color + R"(,"intensity":1,"icon":{"name":"x","emoji":3},"iconStyle":{"type":"original"}})",
+        R"({"color":)" + color + R"(,"intensity":1,"iconSize":"big","iconStyle":{"type":"original"}})",
+        R"({"color":)" + color + R"(,"intensity":1,"iconStyle":{"type":"color","color":{"hue":1}}})",
+        R"({"color":)" + color + R"(,"intensity":null,"iconStyle":{"type":"original"}})",
+    };
+    for (const QByteArray& style : invalid) {
+        QDir(directory()).removeRecursively();
+        const QByteArray file = R"({"\/a":)" + valid + R"(,"\/b":)" + style + "}";
+        put(ColorizationHistoryStore::stylesFileName, file);
+        const QString error = json::decode(style).error();
+        ASSERT_FALSE(error.isEmpty()) << style.constData();
+        log.clear();
+        ColorizationHistoryStore store(StylesLoad::inBackground);
+        EXPECT_TRUE(store.folderStyles().isEmpty());
+        EXPECT_EQ(log.lines().value(0), "Error loading folder styles: " + error) << style.constData();
+        EXPECT_EQ(contents(corruptCopies(ColorizationHistoryStore::stylesFileName).value(0)), file);
+    }
+}

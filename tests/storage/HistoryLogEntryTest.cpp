@@ -95,7 +95,12 @@ TEST(HistoryLogEntryTest, CheckingALogFailsExactlyWhenDecodingItDoes)
                                  "[1]",
                                  logWith("2025-03-01T09:30:00.5Z"),
                                  twoGood.chopped(1) + R"(,{"folderPath":"\/b","timestamp":"2025-03-01T09:30:00Z"}])",
-                                 QByteArray(300, '[') + QByteArray(300, ']')};
+                                 QByteArray(300, '[') + QByteArray(300, ']'),
+                                 R"([{"folderPath":3,"data":{},"timestamp":"2025-03-01T09:30:00Z"}])",
+                                 R"([{"folderPath":"\/b","data":null,"timestamp":"2025-03-01T09:30:00Z"}])",
+                                 R"([{"folderPath":"\/b","data":{"color":[]},"timestamp":"2025-03-01T09:30:00Z"}])",
+                                 QByteArray(good).replace("iconStyle", "iconStile"),
+                                 QByteArray(good).replace("timestamp", "time")};
     for (const QByteArray& log : logs) {
         const auto decoded = json::decodeLog(log);
         const auto checked = json::checkLog(log);

@@ -65,7 +65,6 @@ public:
         , index_(new KeywordIndex)
     {
         // Typical sizes of the bundle's eleven languages; growing beyond costs only a rehash.
-        words_.reserve(65536);
         postings_.reserve(262144);
     }
 
@@ -75,6 +74,9 @@ public:
         timer.start();
         log::system(QStringLiteral("[SmartIcon] 🔄 Building keyword index..."));
         startKeywordFileLoads(); // the files do not depend on the catalogues: read them meanwhile
+        // The words of the files do not depend on the catalogues either: numbered on a helper thread while the
+        // catalogues load and fill the icon table, which the numbering does not touch.
+        std::future<void> numbering = std::async(std::launch::async, [this] { numberKeywordFiles(); });
         takeCatalogues();
         startCountryFlagsLoad();
         const IconCatalogues& catalogues = index_->catalogues_;
@@ -84,6 +86,7 @@ public:
         // The catalogues' own words are found meanwhile. The order in which words and postings arrive changes
         // nothing: the words are sorted and each word's postings merged.
         std::future<NameTokens> nameTokens = std::async(std::launch::async, [this] { return findNameTokens(); });
+        numbering.get();
         loadKeywordFiles();
         addNameTokens(nameTokens.get());
         freezeKeywords();
@@ -158,11 +161,9 @@ private:
     // One keyword file as the merge takes it: normalised, its empty words dropped, and every word numbered on
     // the loader thread, so that the merge looks each distinct word up once instead of once per keyword.
     struct PreparedFile {
-        struct Entry {
-            QString name;
-            std::vector<std::pair<uint32_t, int32_t>> keywords; // (position in `words`, relevance of at least 0)
-        };
-        std::vector<QString> words; // distinct, in the order first seen
+        using Entry = NumberedKeywordFile::Entry; // keywords: (position in `words`, relevance of at least 0)
+        std::vector<QString> words;               // distinct, in the order first seen
+        TextMap<uint32_t> numbers;                // word -> position in `words`
         std::vector<Entry> entries;
         size_t fileEntries = 0; // the file's entries, each counted
     };
@@ -177,7 +178,7 @@ private:
         constexpr uint32_t dropped = UINT32_MAX;
         std::vector<uint32_t> wordOf;
         wordOf.reserve(file->words.size());
-        TextMap<uint32_t> numbers;
+        TextMap<uint32_t>& numbers = prepared.numbers;
         numbers.reserve(file->words.size());
         for (const QString& keyword : file->words) {
             QString word = text::normalizeKeyword(keyword);
@@ -191,15 +192,15 @@ private:
             wordOf.push_back(it->second);
         }
         prepared.fileEntries = file->entries.size();
-        prepared.entries.reserve(file->entries.size());
-        for (NumberedKeywordFile::Entry& entry : file->entries) {
-            PreparedFile::Entry& target = prepared.entries.emplace_back();
-            target.name = std::move(entry.name);
-            target.keywords.reserve(entry.keywords.size());
+        // Each entry's keywords are renumbered where they are.
+        prepared.entries = std::move(file->entries);
+        for (PreparedFile::Entry& entry : prepared.entries) {
+            auto kept = entry.keywords.begin();
             for (const auto& [keyword, relevance] : entry.keywords) {
                 if (wordOf[keyword] != dropped)
-                    target.keywords.emplace_back(wordOf[keyword], std::max(relevance, 0));
+                    *kept++ = {wordOf[keyword], std::max(relevance, 0)};
             }
+            entry.keywords.erase(kept, entry.keywords.end());
         }
         return prepared;
     }
@@ -222,25 +223,64 @@ private:
         }
     }
 
+    // A keyword file as read, with its words' numbers among the index's words.
+    struct NumberedFile {
+        std::optional<PreparedFile> file;
+        std::vector<uint32_t> numbers; // per position in `file->words`
+    };
+
+    // Takes every file as it arrives, in the order of the languages, and numbers its words.
+    void numberKeywordFiles()
+    {
+        const auto number = [this](FileLoad& load) {
+            NumberedFile numbered{load.get(), {}};
+            if (!numbered.file)
+                return numbered;
+            PreparedFile& file = *numbered.file;
+            numbered.numbers.resize(file.words.size());
+            if (index_->keywords_.empty()) {
+                // The first file's table numbers its words as interning them would: it becomes the index's.
+                std::iota(numbered.numbers.begin(), numbered.numbers.end(), 0u);
+                index_->keywords_ = std::move(file.words);
+                words_ = std::move(file.numbers);
+                words_.reserve(wordsExpected); // the typical size of the bundle's eleven languages
+            } else {
+                std::transform(file.words.cbegin(), file.words.cend(), numbered.numbers.begin(),
+                               [this](const QString& word) { return intern(word); });
+            }
+            file.words = {};
+            file.numbers = {};
+            return numbered;
+        };
+        files_.reserve(loads_.size());
+        for (auto& [lucide, emoji] : loads_) {
+            NumberedFile lucideFile = number(lucide);
+            files_.emplace_back(std::move(lucideFile), number(emoji));
+        }
+        loads_.clear();
+        words_.reserve(wordsExpected); // for the catalogues' words, when no file was read
+    }
+
     void loadKeywordFiles()
     {
         const QStringList& languages = languages_;
         log::system(QStringLiteral("[SmartIcon]   🌐 Loading keywords for languages: ") + languages.join(u", "));
-        std::vector<std::pair<FileLoad, FileLoad>>& loads = loads_;
         for (qsizetype i = 0; i < languages.size(); ++i) {
-            auto& [lucide, emoji] = loads[static_cast<size_t>(i)];
-            if (const std::optional<PreparedFile> file = lucide.get()) {
-                addKeywordFile(*file, [this](const QString& name) { return lucideIcon(name); });
+            auto& [lucide, emoji] = files_[static_cast<size_t>(i)];
+            if (lucide.file) {
+                addKeywordFile(lucide, [this](const QString& name) { return lucideIcon(name); });
                 log::system(QStringLiteral("[SmartIcon]   📖 Loaded Lucide keywords (%1): %2 entries")
                                 .arg(languages[i])
-                                .arg(file->fileEntries));
+                                .arg(lucide.file->fileEntries));
             }
-            if (const std::optional<PreparedFile> file = emoji.get()) {
-                addKeywordFile(*file, [this](const QString& emoji) { return emojiIcon(emoji); });
+            if (emoji.file) {
+                addKeywordFile(emoji, [this](const QString& emoji) { return emojiIcon(emoji); });
                 log::system(QStringLiteral("[SmartIcon]   📖 Loaded emoji keywords (%1): %2 entries")
                                 .arg(languages[i])
-                                .arg(file->fileEntries));
+                                .arg(emoji.file->fileEntries));
             }
+            lucide = {};
+            emoji = {};
         }
     }
 
@@ -269,13 +309,10 @@ private:
     // Relevances merge by their maximum (never below 0), across languages and across keywords that normalise
     // to the same word.
     template <class Resolve>
-    void addKeywordFile(const PreparedFile& file, Resolve&& resolve)
+    void addKeywordFile(const NumberedFile& numbered, Resolve&& resolve)
     {
-        std::vector<uint32_t> numbers;
-        numbers.reserve(file.words.size());
-        for (const QString& word : file.words)
-            numbers.push_back(intern(word));
-        for (const PreparedFile::Entry& entry : file.entries) {
+        const std::vector<uint32_t>& numbers = numbered.numbers;
+        for (const PreparedFile::Entry& entry : numbered.file->entries) {
             const std::optional<uint32_t> icon = resolve(entry.name);
             if (!icon)
                 continue;
@@ -511,12 +548,14 @@ private:
     const IndexSources& sources_;
     std::unique_ptr<KeywordIndex> index_;
     static constexpr uint32_t noIcon = UINT32_MAX;
+    static constexpr size_t wordsExpected = 65536;
     std::vector<bool> replaced_;                  // per icon: listed more than once in its catalogue
     std::vector<uint32_t> cataloguePositions_[3]; // per library and catalogue entry: its icon, or noIcon
     TextMap<uint32_t> words_;                     // word -> position in index_->keywords_
     std::vector<RawPosting> postings_;
-    QStringList languages_; // the sorted language codes
-    std::vector<std::pair<FileLoad, FileLoad>> loads_;
+    QStringList languages_;                                    // the sorted language codes
+    std::vector<std::pair<FileLoad, FileLoad>> loads_;         // per language: its Lucide and emoji files
+    std::vector<std::pair<NumberedFile, NumberedFile>> files_; // the same, read and numbered
     std::future<std::optional<CountryFlags>> countryFlags_;
 };
 

@@ -1,6 +1,7 @@
 #include "ui/editor/FolderLocation.h"
 
 #include <QCollator>
+#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QPromise>
@@ -19,6 +20,10 @@ QThreadPool& listingPool()
         auto* threads = new QThreadPool;
         threads->setMaxThreadCount(4);
         threads->setObjectName(QStringLiteral("siblingListing"));
+        // A listing still running when the application object goes would go on using what the end of the
+        // process tears down (the collator's tables): it may finish first. One hung on a vanished parent
+        // is waited for at most a second, and then stays blocked where it is.
+        qAddPostRoutine([] { listingPool().waitForDone(1000); });
         return threads;
     }();
     return *pool;

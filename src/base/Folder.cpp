@@ -18,7 +18,8 @@ bool looksLikeUri(const QString& argument)
 
 std::optional<Folder> Folder::fromPath(const QString& path)
 {
-    if (path.isEmpty() || !QDir::isAbsolutePath(path))
+    // Only a file system path: Qt also calls ":name" (one of its resource paths) absolute.
+    if (!path.startsWith(u'/'))
         return std::nullopt;
     const QString cleaned = QDir::cleanPath(path);
     const QFileInfo info(cleaned);
@@ -34,7 +35,7 @@ std::optional<Folder> Folder::fromPath(const QString& path)
 
 std::optional<Folder> Folder::fromScan(const QString& path)
 {
-    if (path.isEmpty() || !QDir::isAbsolutePath(path))
+    if (!path.startsWith(u'/'))
         return std::nullopt;
     const QString cleaned = QDir::cleanPath(path);
     const QFileInfo info(cleaned);
@@ -64,7 +65,8 @@ std::optional<Folder> Folder::fromArgument(const QString& argument, const QStrin
         return std::nullopt;
     if (looksLikeUri(argument))
         return fromUrl(QUrl(argument));
-    return fromPath(QDir(workingDirectory).absoluteFilePath(argument));
+    // Joined by hand: QDir takes an argument such as ":name" for a resource path and leaves it as it is.
+    return fromPath(argument.startsWith(u'/') ? argument : workingDirectory + u'/' + argument);
 }
 
 Folder Folder::unchecked(const QString& absolutePath)

@@ -28,6 +28,11 @@ TEST_F(FolderTest, ArgumentsArePathsOrFileURIsCleanedAndAbsolute)
     EXPECT_EQ(Folder::fromArgument(QStringLiteral("."), cwd)->path(), cwd);
     EXPECT_EQ(Folder::fromArgument(QUrl::fromLocalFile(music).toString(), cwd)->path(), music);
     EXPECT_EQ(Folder::fromArgument(QStringLiteral("file://") + music + QStringLiteral("/./"), cwd)->path(), music);
+    // A name starting with a colon is a folder of the working directory, never one of Qt's resource paths.
+    const QString colon = makeFolder(QStringLiteral("work/:colon"));
+    EXPECT_EQ(Folder::fromArgument(QStringLiteral(":colon"), cwd)->path(), colon);
+    EXPECT_EQ(Folder::fromArgument(QStringLiteral(":\x1c/.."), cwd)->path(), cwd);
+    EXPECT_FALSE(Folder::fromPath(QStringLiteral(":/images")));
 }
 
 TEST_F(FolderTest, WhatIsNoExistingLocalDirectoryIsRefused)

@@ -90,6 +90,26 @@ Json toJson(const HistoryLogEntry& entry)
     return json;
 }
 
+namespace {
+
+// An entry's "timestamp" member, read as the decode and the check both read it.
+Result<QDateTime> timestampMember(const simdjson::dom::object& entry)
+{
+    using R = Result<QDateTime>;
+    const auto timestamp = member(entry, "timestamp");
+    if (!timestamp)
+        return R::failure(missingMemberError("timestamp"));
+    std::string_view text;
+    if (timestamp->get_string().get(text))
+        return R::failure(wrongTypeError("timestamp", "string"));
+    const auto parsed = timestampFromText(text);
+    if (!parsed)
+        return R::failure(invalidTimestampError(text));
+    return *parsed;
+}
+
+} // namespace
+
 Result<HistoryLogEntry> historyLogEntryFromJson(const Element& json)
 {
     using R = Result<HistoryLogEntry>;
@@ -111,16 +131,10 @@ Result<HistoryLogEntry> historyLogEntryFromJson(const Element& json)
         return R::failure(style.error());
     entry.data = std::move(style).value();
 
-    const auto timestamp = member(object, "timestamp");
+    auto timestamp = timestampMember(object);
     if (!timestamp)
-        return R::failure(missingMemberError("timestamp"));
-    std::string_view text;
-    if (timestamp->get_string().get(text))
-        return R::failure(wrongTypeError("timestamp", "string"));
-    const auto parsed = timestampFromText(text);
-    if (!parsed)
-        return R::failure(invalidTimestampError(text));
-    entry.timestamp = *parsed;
+        return R::failure(timestamp.error());
+    entry.timestamp = std::move(timestamp).value();
     return entry;
 }
 
@@ -151,14 +165,8 @@ Result<void> checkHistoryLogEntry(const Element& json)
         return R::failure(missingMemberError("data"));
     if (auto style = checkColorizationData(*data); !style)
         return style;
-    const auto timestamp = member(object, "timestamp");
-    if (!timestamp)
-        return R::failure(missingMemberError("timestamp"));
-    std::string_view text;
-    if (timestamp->get_string().get(text))
-        return R::failure(wrongTypeError("timestamp", "string"));
-    if (!timestampFromText(text))
-        return R::failure(invalidTimestampError(text));
+    if (auto timestamp = timestampMember(object); !timestamp)
+        return R::failure(timestamp.error());
     return R::success();
 }
 

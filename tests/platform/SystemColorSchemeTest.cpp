@@ -9,6 +9,7 @@
 #include <QDBusVariant>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
@@ -31,8 +32,10 @@ public:
     {
         // The daemon ends with this process, also when a failing test never reaches the destructor.
         daemon_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+        // Its socket in a directory of the test's own: a killed daemon leaves its socket behind.
         daemon_.start(QStringLiteral("dbus-daemon"),
-                      {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+                      {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1"),
+                       QStringLiteral("--address=unix:dir=") + socketDirectory_.path()});
         if (daemon_.waitForReadyRead(10000))
             address_ = QString::fromUtf8(daemon_.readLine().trimmed());
     }
@@ -46,6 +49,7 @@ public:
     QDBusConnection connect(const QString& name) const { return QDBusConnection::connectToBus(address_, name); }
 
 private:
+    QTemporaryDir socketDirectory_;
     QProcess daemon_;
     QString address_;
 };

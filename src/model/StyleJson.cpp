@@ -670,11 +670,25 @@ bool nestsTooDeep(const QByteArray& bytes)
     return false;
 }
 
+bool hasParsePadding(const QByteArray& bytes)
+{
+    // Qt 6.4 has no const access to the buffer's layout; looking at it changes nothing.
+    return !bytes.isNull() && const_cast<QByteArray&>(bytes).data_ptr().freeSpaceAtEnd() >= parsePadding;
+}
+
+QByteArray withParsePadding(qsizetype size)
+{
+    QByteArray bytes;
+    bytes.reserve(size + parsePadding);
+    return bytes;
+}
+
 Result<Element> parse(const QByteArray& bytes)
 {
     dom::parser& parser = threadParser();
     Element root;
-    const auto error = parser.parse(bytes.constData(), static_cast<size_t>(bytes.size()), true).get(root);
+    const auto size = static_cast<size_t>(bytes.size());
+    const auto error = parser.parse(bytes.constData(), size, !hasParsePadding(bytes)).get(root);
     if (!error)
         return root;
     // Too deep a text is refused before anything else builds a tree of it.

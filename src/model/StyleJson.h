@@ -48,8 +48,14 @@ inline constexpr size_t maxNestingDepth = 256;
 bool nestsTooDeep(const QByteArray& bytes);
 // Parses JSON text with this thread's parser; fails with the parser's description, also for a text nested
 // deeper than `maxNestingDepth`. The element (and every element reached from it) stays valid until the
-// next `parse` on the same thread.
+// next `parse` on the same thread. A text followed by at least `parsePadding` bytes of spare capacity (see
+// `withParsePadding`) is read where it lies; any other is copied first.
 Result<Element> parse(const QByteArray& bytes);
+inline constexpr qsizetype parsePadding = simdjson::SIMDJSON_PADDING;
+// Whether the parser can read `bytes` where they lie: `parsePadding` spare bytes follow them in their buffer.
+bool hasParsePadding(const QByteArray& bytes);
+// An empty array whose first `size` bytes can be filled and then parsed without a copy.
+QByteArray withParsePadding(qsizetype size);
 
 // The style as stored in the folder attribute and the history files.
 Result<QByteArray> encode(const ColorizationData& data);

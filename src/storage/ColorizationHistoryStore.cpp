@@ -28,6 +28,41 @@ struct DecodedStyles {
     bool undecoded = false;                 // the styles are only in `members`
 };
 
+// Stretches of member texts (each sharing its text) and of "{,}", written one after another.
+struct StylesText {
+    std::vector<StyleMemberText> pieces;
+
+    static StyleMemberText punctuation(qsizetype begin, qsizetype size)
+    {
+        static const QByteArray marks = QByteArrayLiteral("{,}");
+        return {marks, begin, size};
+    }
+    // Appends a member after a comma (none after the opening brace); one that follows the last member in
+    // the same text, after a comma there, only lengthens that piece.
+    void appendMember(const StyleMemberText& member)
+    {
+        StyleMemberText& last = pieces.back();
+        if (pieces.size() > 1) {
+            const qsizetype end = last.begin + last.size;
+            if (last.source.constData() == member.source.constData() && member.begin == end + 1 &&
+                last.source.at(end) == ',') {
+                last.size += 1 + member.size;
+                return;
+            }
+            pieces.push_back(punctuation(1, 1));
+        }
+        pieces.push_back(member);
+    }
+    std::vector<QByteArrayView> views() const
+    {
+        std::vector<QByteArrayView> views;
+        views.reserve(pieces.size());
+        for (const StyleMemberText& piece : pieces)
+            views.emplace_back(piece.source.constData() + piece.begin, piece.size);
+        return views;
+    }
+};
+
 namespace {
 
 QString defaultStorageDirectory()
@@ -38,32 +73,29 @@ QString defaultStorageDirectory()
 // One JSON object of the folders of both maps, in their order. Each member's text ("path":style) comes from
 // `members` or is encoded once and kept there, so a save costs one pass over the styles: both maps are
 // sorted alike and walked side by side. A folder only in `members` is one whose style was read but not
-// decoded.
-Result<QByteArray> encodeStyles(const QMap<QString, ColorizationData>& styles, QMap<QString, StyleMemberText>& members)
+// decoded. The text is not put together: members that lay side by side in the file read stay one piece.
+Result<StylesText> encodeStyles(const QMap<QString, ColorizationData>& styles, QMap<QString, StyleMemberText>& members)
 {
-    QByteArray text("{");
-    const auto append = [&text](const StyleMemberText& member) {
-        if (text.size() > 1)
-            text += ',';
-        text.append(member.source.constData() + member.begin, member.size);
-    };
+    StylesText text;
+    text.pieces.push_back(StylesText::punctuation(0, 1)); // {
     auto member = members.begin();
     for (auto it = styles.cbegin(); it != styles.cend(); ++it, ++member) {
         for (; member != members.end() && member.key() < it.key(); ++member)
-            append(*member);
+            text.appendMember(*member);
         if (member == members.end() || member.key() != it.key()) {
             const auto value = json::encode(it.value());
             if (!value)
-                return Result<QByteArray>::failure(value.error());
+                return Result<StylesText>::failure(value.error());
             QByteArray encoded = json::quoted(it.key()) + ':' + *value;
             const qsizetype size = encoded.size();
             member = members.insert(member, it.key(), StyleMemberText{std::move(encoded), 0, size});
         }
-        append(*member);
+        text.appendMember(*member);
     }
     for (; member != members.end(); ++member)
-        append(*member);
-    return text + '}';
+        text.appendMember(*member);
+    text.pieces.push_back(StylesText::punctuation(2, 1)); // }
+    return text;
 }
 
 // Appends an entry to the text of a valid JSON array.
@@ -103,7 +135,14 @@ std::vector<MemberPlace> memberPlaces(const QByteArray& bytes)
 {
     namespace od = simdjson::ondemand;
     od::parser parser;
-    const simdjson::padded_string text(bytes.constData(), static_cast<size_t>(bytes.size()));
+    // The text where it lies when it has the room, otherwise a padded copy.
+    std::optional<simdjson::padded_string> copy;
+    if (!json::hasParsePadding(bytes))
+        copy.emplace(bytes.constData(), static_cast<size_t>(bytes.size()));
+    const simdjson::padded_string_view text =
+        copy ? simdjson::padded_string_view(*copy)
+             : simdjson::padded_string_view(bytes.constData(), static_cast<size_t>(bytes.size()),
+                                            static_cast<size_t>(bytes.size() + json::parsePadding));
     od::document document;
     od::object object;
     if (parser.iterate(text).get(document) || document.get_object().get(object))
@@ -428,7 +467,11 @@ void ColorizationHistoryStore::readKnownLog()
     const auto identity = fileIdentity(files_.filePath(logFileName));
     if (const auto bytes = files_.read(logFileName)) { // when not, the batch's write says why
         // Decoding a long log takes a while: checked on the side, waited for by the first append.
-        auto readable = std::async(std::launch::async, [text = *bytes] { return json::checkLog(text).hasValue(); });
+        // The check lets go of its share of the text when done, so that the batch's append changes the text
+        // in place instead of copying it.
+        auto readable = std::async(std::launch::async, [text = *bytes]() mutable {
+            return json::checkLog(std::exchange(text, {})).hasValue();
+        });
         knownLog_ = KnownLog{bytes->trimmed(), identity, readable.share()};
     }
 }
@@ -506,7 +549,7 @@ void ColorizationHistoryStore::flushInBackground(bool endsBatch)
     if (std::exchange(loadedLogUnsaved_, false))
         log = loadedLogText();
     QList<HistoryLogEntry> entries = std::exchange(unwrittenEntries_, {});
-    std::optional<Result<QByteArray>> styles;
+    std::optional<Result<StylesText>> styles;
     if (std::exchange(stylesUnsaved_, false)) // set by `record`, which took the styles in
         styles = encodeStyles(folderStyles_, encodedStyles_);
     writer_.start([this, log = std::move(log), entries = std::move(entries), styles = std::move(styles), endsBatch] {
@@ -651,7 +694,9 @@ Result<QByteArray> ColorizationHistoryStore::loadedLogText()
 
 void ColorizationHistoryStore::writeLog(const Result<QByteArray>& text)
 {
-    if (auto written = writeWhole(logFileName, text); !written)
+    using Pieces = Result<std::vector<QByteArrayView>>;
+    const Pieces pieces = text ? Pieces(std::vector{QByteArrayView(*text)}) : Pieces::failure(text.error());
+    if (auto written = writeWhole(logFileName, pieces); !written)
         log::warning(QStringLiteral("Error saving chronological log: ") + written.error());
 }
 
@@ -663,9 +708,11 @@ void ColorizationHistoryStore::saveFolderStyles()
     writeStyles(encodeStyles(folderStyles_, encodedStyles_));
 }
 
-void ColorizationHistoryStore::writeStyles(const Result<QByteArray>& text)
+void ColorizationHistoryStore::writeStyles(const Result<StylesText>& text)
 {
-    if (auto written = writeWhole(stylesFileName, text); !written)
+    using Pieces = Result<std::vector<QByteArrayView>>;
+    const Pieces pieces = text ? Pieces(text->views()) : Pieces::failure(text.error());
+    if (auto written = writeWhole(stylesFileName, pieces); !written)
         log::warning(QStringLiteral("Error saving folder styles: ") + written.error());
 }
 
@@ -743,17 +790,17 @@ void ColorizationHistoryStore::loadFolderStyles()
     }
 }
 
-Done ColorizationHistoryStore::writeWhole(const QString& name, const Result<QByteArray>& bytes)
+Done ColorizationHistoryStore::writeWhole(const QString& name, const Result<std::vector<QByteArrayView>>& pieces)
 {
-    if (!bytes)
-        return Done::failure(bytes.error());
+    if (!pieces)
+        return Done::failure(pieces.error());
     const HistoryFiles::Lock lock = lockUnlessHeld();
     if (!lock.held())
         return Done::failure(lock.error());
     if (isStuck(name) && !preserveUnreadable(name))
         return Done::failure(
             QStringLiteral("%1 could not be read and is kept as it is until it can be moved aside.").arg(name));
-    return files_.write(name, *bytes);
+    return files_.write(name, *pieces);
 }
 
 void ColorizationHistoryStore::preserveAfterFailedLoad(const QString& name)

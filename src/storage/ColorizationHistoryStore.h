@@ -21,6 +21,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <vector>
 
 namespace pigmo {
 
@@ -33,6 +34,7 @@ struct StyleMemberText {
 };
 
 struct DecodedStyles; // the styles file as read (defined with the store's code)
+struct StylesText;    // the styles file's text as a save writes it (defined with the store's code)
 
 // The program's memory of what it did to folders, in two JSON files in
 // $XDG_DATA_HOME/io.velmar.pigmo2: "history_log.json" (every applied style, oldest first) and
@@ -151,7 +153,7 @@ private:
     Result<QByteArray> loadedLogText();
     // The writes themselves: on this thread with no write pending, or on the writer thread.
     void writeLog(const Result<QByteArray>& text);
-    void writeStyles(const Result<QByteArray>& text);
+    void writeStyles(const Result<StylesText>& text);
     void appendEntries(const QList<HistoryLogEntry>& entries);
     void readKnownLog();
     // Takes the log file's bytes as the loaded log and announces it; false when they are no log (logged, the
@@ -169,8 +171,9 @@ private:
     void prepareBatchWrites();
     // Appends to the loaded log in memory (and to its encoded text) and notifies observers.
     void appendToLoadedLog(const HistoryLogEntry& entry);
-    // Writes a whole file under the lock; refuses while an unreadable file could not be moved aside.
-    Done writeWhole(const QString& name, const Result<QByteArray>& bytes);
+    // Writes a whole file, its text in pieces, under the lock; refuses while an unreadable file could not be
+    // moved aside.
+    Done writeWhole(const QString& name, const Result<std::vector<QByteArrayView>>& pieces);
     // The history lock, or a stand-in while `flush()` holds it already (the lock is not reentrant).
     HistoryFiles::Lock lockUnlessHeld() const;
     bool isStuck(const QString& name) const;

@@ -1,5 +1,7 @@
 #include "storage/HistoryFiles.h"
 
+#include "model/StyleJson.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -83,16 +85,36 @@ Result<QByteArray> HistoryFiles::read(const QString& name) const
     QFile file(filePath(name));
     if (!file.open(QIODevice::ReadOnly))
         return Result<QByteArray>::failure(file.errorString());
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    // Read into room the JSON parser can read in place (a history file is megabytes long); a file that
+    // grows meanwhile is read to its end all the same.
+    QByteArray bytes = json::withParsePadding(file.size());
+    bytes.resize(file.size());
+    const qint64 count = file.read(bytes.data(), bytes.size());
+    if (count >= 0)
+        bytes.resize(count);
+    if (count == bytes.size() && !file.atEnd())
+        bytes += file.readAll();
+    if (count < 0 || file.error() != QFileDevice::NoError)
         return Result<QByteArray>::failure(file.errorString());
     return bytes;
 }
 
 Done HistoryFiles::write(const QString& name, const QByteArray& bytes) const
 {
+    const QByteArrayView whole(bytes);
+    return write(name, std::span(&whole, 1));
+}
+
+Done HistoryFiles::write(const QString& name, std::span<const QByteArrayView> pieces) const
+{
     QSaveFile file(filePath(name));
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    if (!file.open(QIODevice::WriteOnly))
+        return Done::failure(file.errorString());
+    for (const QByteArrayView piece : pieces) {
+        if (file.write(piece.data(), piece.size()) != piece.size())
+            return Done::failure(file.errorString()); // the temporary file goes with `file`
+    }
+    if (!file.commit())
         return Done::failure(file.errorString());
     return std::monostate();
 }

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <memory>
+#include <span>
 #include <variant>
 
 class QLockFile;
@@ -51,6 +52,8 @@ public:
     Result<QByteArray> read(const QString& name) const;
     // The caller holds the lock.
     Done write(const QString& name, const QByteArray& bytes) const;
+    // The file's text is the pieces one after another (a long text need not be put together first).
+    Done write(const QString& name, std::span<const QByteArrayView> pieces) const;
     // Renames the file to "<name>.corrupt-<UTC time>" (never over an existing file) and returns the new
     // path. The caller holds the lock.
     Result<QString> moveAside(const QString& name) const;

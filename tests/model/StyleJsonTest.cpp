@@ -203,6 +203,25 @@ TEST(StyleJsonTest, ReadingRefusesWhatTheFormatForbidsAndAcceptsWhatItAllows)
     EXPECT_TRUE(failure.error().startsWith("The data couldn't be read because it isn't in the correct format. ("));
 }
 
+TEST(StyleJsonTest, ATextIsParsedWhereItLiesOnlyWithRoomAfterItAndNeverBeyondItsEnd)
+{
+    // Bytes left behind the end, inside the room, are no part of the text.
+    QByteArray padded = json::withParsePadding(20);
+    padded = R"({"a":1}{"b":2})";
+    padded.truncate(7);
+    ASSERT_TRUE(json::hasParsePadding(padded));
+    auto object = json::parse(padded)->get_object();
+    ASSERT_FALSE(object.error());
+    EXPECT_EQ(object.value().size(), 1u);
+    EXPECT_FALSE(json::parse(padded.left(6))) << "a truncated text still fails";
+
+    const char raw[] = R"({"a":1})";
+    const QByteArray borrowed = QByteArray::fromRawData(raw, 7);
+    EXPECT_FALSE(json::hasParsePadding(borrowed));
+    EXPECT_FALSE(json::hasParsePadding(QByteArray()));
+    EXPECT_TRUE(json::parse(borrowed)) << "copied first";
+}
+
 TEST(StyleJsonTest, RepeatedMembersCountByTheirLastOccurrence)
 {
     const auto data = decoded(R"({"color":{"hue":1,"saturation":2,"lightness":3,"hue":7},"intensity":"x",)"

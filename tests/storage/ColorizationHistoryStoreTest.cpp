@@ -154,6 +154,29 @@ TEST_F(ColorizationHistoryStoreTest, SavingCopiesTheMembersItReadAndEncodesOnlyN
     EXPECT_EQ(ColorizationHistoryStore().folderStyles(), store.folderStyles());
 }
 
+TEST_F(ColorizationHistoryStoreTest, SavingBetweenMembersReadSideBySideKeepsEveryOtherMemberAsItWas)
+{
+    QByteArray file = "{";
+    for (const char* folder : {"/a", "/b", "/c", "/d", "/e"})
+        file += json::quoted(QString::fromLatin1(folder)) + ':' + *json::encode(styleWithHue(folder[1])) + ',';
+    file.back() = '}';
+    put(ColorizationHistoryStore::stylesFileName, file);
+    ColorizationHistoryStore store(ColorizationHistoryStore::StylesLoad::inBackground);
+    store.beginBatch();
+    store.record("/bb", styleWithHue(7)); // between two members that lay side by side
+    store.record("/d", styleWithHue(8));  // in place of one
+    store.record("/f", styleWithHue(9));  // after the last
+    store.endBatch();
+
+    QByteArray expected = "{";
+    const QList<std::pair<const char*, double>> members = {{"/a", 'a'}, {"/b", 'b'}, {"/bb", 7}, {"/c", 'c'},
+                                                           {"/d", 8},   {"/e", 'e'}, {"/f", 9}};
+    for (const auto& [folder, hue] : members)
+        expected += json::quoted(QString::fromLatin1(folder)) + ':' + *json::encode(styleWithHue(hue)) + ',';
+    expected.back() = '}';
+    EXPECT_EQ(contents(ColorizationHistoryStore::stylesFileName), expected);
+}
+
 TEST_F(ColorizationHistoryStoreTest, UnreadableLogIsMovedAsideOnLoadingAndANewOneStarted)
 {
     const QByteArray fractional =

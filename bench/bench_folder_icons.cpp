@@ -1,6 +1,8 @@
 // Setting one folder's icon end to end (PNG encode, store, gvfs metadata, .directory, refresh) and reading a
 // folder's icon back. Run under a session bus with gvfsd-metadata (scripts/run-benchmarks provides one).
+#include "platform/FolderIconStore.h"
 #include "platform/FolderIcons.h"
+#include "platform/PngEncoder.h"
 
 #include <benchmark/benchmark.h>
 
@@ -47,6 +49,33 @@ void BM_SetFolderIcon(benchmark::State& state)
     }
 }
 BENCHMARK(BM_SetFolderIcon)->Unit(benchmark::kMillisecond);
+
+// The same with the icon store already holding other folders' icons: a change should cost the same with
+// ten thousand of them as with none.
+void BM_SetFolderIconAmongOthers(benchmark::State& state)
+{
+    const QString store = FolderIconStore::directory();
+    QDir(store).removeRecursively();
+    QDir().mkpath(store);
+    for (int n = 0; n < state.range(0); ++n) {
+        QFile other(store + u'/' + FolderIconStore::fileName(QStringLiteral("/others/%1").arg(n), "png"));
+        if (!other.open(QIODevice::WriteOnly))
+            state.SkipWithError("the icon store cannot be filled");
+    }
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("Folder"));
+    QDir().mkdir(folder);
+    const QImage images[2] = {renderedIcon(1), renderedIcon(2)};
+    const QByteArray pngs[2] = {encodePng(images[0]), encodePng(images[1])};
+    int turn = 0;
+    for (auto _ : state) {
+        const int image = turn++ % 2;
+        if (!FolderIcons::setIcon(images[image], pngs[image], folder))
+            state.SkipWithError("setting the icon failed (no session bus?)");
+    }
+    QDir(store).removeRecursively();
+}
+BENCHMARK(BM_SetFolderIconAmongOthers)->Arg(0)->Arg(10'000)->Unit(benchmark::kMillisecond);
 
 void BM_ReadFolderIcon(benchmark::State& state)
 {

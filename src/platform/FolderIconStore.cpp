@@ -4,13 +4,18 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <array>
 #include <dirent.h>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string_view>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace pigmo {
 namespace {
@@ -25,33 +30,91 @@ QString prefixOf(const QString& folderPath)
     return shortHash(QDir::cleanPath(folderPath).toUtf8()) + u'-';
 }
 
-// The names in `directory` that begin with `prefix` and end in ".png" (both compared without regard to case)
-// and name a regular file, or a symbolic link to one. One pass over the directory's entries without any
-// per-entry allocation for the others: the store holds a file per styled folder, so this runs over
-// thousands of names for every change.
-QStringList namesWithPrefix(const QString& directory, const QString& prefix)
+// What identifies one state of a directory: adding, removing or renaming an entry changes its change and
+// modification times, and a directory made again is another inode. Nothing when it cannot be examined.
+using DirectoryIdentity = std::array<qint64, 4>;
+
+std::optional<DirectoryIdentity> identityOf(const QByteArray& path)
 {
-    const QByteArray path = QFile::encodeName(directory);
-    const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(path.constData()), &closedir);
-    if (!dir)
-        return {};
-    const QByteArray start = prefix.toUtf8();
-    QStringList names;
-    while (const dirent* entry = readdir(dir.get())) {
-        const std::string_view name(entry->d_name);
-        if (name.size() < size_t(start.size()) + 4 || qstrnicmp(name.data(), start.constData(), start.size()) != 0 ||
-            qstrnicmp(name.data() + name.size() - 4, ".png", 4) != 0)
-            continue;
-        bool regular = entry->d_type == DT_REG;
-        if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
-            struct stat info {};
-            regular = fstatat(dirfd(dir.get()), entry->d_name, &info, 0) == 0 && S_ISREG(info.st_mode);
-        }
-        if (regular)
-            names.append(QFile::decodeName(entry->d_name));
-    }
-    return names;
+    struct stat info {};
+    if (::stat(path.constData(), &info) != 0)
+        return std::nullopt;
+    return DirectoryIdentity{qint64(info.st_dev), qint64(info.st_ino),
+                             qint64(info.st_ctim.tv_sec) * 1'000'000'000 + info.st_ctim.tv_nsec,
+                             qint64(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
 }
+
+constexpr qsizetype prefixLength = 17; // 16 hexadecimal digits and "-"
+
+// The key a name is listed under: its first `prefixLength` bytes in ASCII lower case; nothing for a name
+// that cannot be a stored file's (too short, or not ending in ".png" in any case).
+std::optional<QByteArray> prefixKey(std::string_view name)
+{
+    if (name.size() < size_t(prefixLength) + 4 || qstrnicmp(name.data() + name.size() - 4, ".png", 4) != 0)
+        return std::nullopt;
+    return QByteArray(name.data(), prefixLength).toLower();
+}
+
+// The directory's PNG files (regular files, or symbolic links to one) by the folder prefix they start with,
+// listed once and then kept in step with this process's own changes, so that a change costs no pass over
+// thousands of names. Listed again whenever the directory is not in the state recorded after this process's
+// last change: someone else changed it. (A change by another process within the same tick of the clock as
+// one of ours can go unseen until the next; its files are then only left in place.) Every member is used
+// under `mutex`.
+class Listing {
+public:
+    static Listing& instance()
+    {
+        static auto* const listing = new Listing; // never destroyed: icon threads may outlive static objects
+        return *listing;
+    }
+
+    std::mutex mutex;
+
+    // Makes this the listing of `directory` as it is now.
+    void refresh(const QString& directory)
+    {
+        QByteArray path = QFile::encodeName(directory);
+        const std::optional<DirectoryIdentity> identity = identityOf(path);
+        if (listed_ && path == path_ && identity == identity_)
+            return;
+        // The state before the pass: a change made during it shows as a changed directory next time.
+        path_ = std::move(path);
+        identity_ = identity;
+        listed_ = true;
+        list();
+    }
+    // Records the directory's state right after this process changed it (and told the listing how).
+    void recordOwnChange() { identity_ = identityOf(path_); }
+
+    QStringList& namesWith(const QString& prefix) { return names_[prefix.toLatin1().toLower()]; }
+
+private:
+    void list()
+    {
+        names_.clear();
+        const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(path_.constData()), &closedir);
+        if (!dir)
+            return;
+        while (const dirent* entry = readdir(dir.get())) {
+            const std::optional<QByteArray> key = prefixKey(entry->d_name);
+            if (!key)
+                continue;
+            bool regular = entry->d_type == DT_REG;
+            if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+                struct stat info {};
+                regular = fstatat(dirfd(dir.get()), entry->d_name, &info, 0) == 0 && S_ISREG(info.st_mode);
+            }
+            if (regular)
+                names_[*key].append(QFile::decodeName(entry->d_name));
+        }
+    }
+
+    QByteArray path_;
+    std::optional<DirectoryIdentity> identity_;
+    bool listed_ = false;
+    QHash<QByteArray, QStringList> names_;
+};
 
 } // namespace
 
@@ -71,23 +134,55 @@ Result<QString> FolderIconStore::store(const QString& folderPath, const QByteArr
     const QString dir = directory();
     if (!QDir().mkpath(dir))
         return Result<QString>::failure(QStringLiteral("cannot create %1").arg(dir));
-    const QString path = dir + u'/' + fileName(folderPath, png);
+    const QString name = fileName(folderPath, png);
+    const QString path = dir + u'/' + name;
     if (QFileInfo(path).size() == png.size() && QFileInfo(path).isFile())
         return path; // the name holds the content's hash
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(png) != png.size() || !file.commit())
+    const auto failure = [&path](const QSaveFile& file) {
         return Result<QString>::failure(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+    };
+    // The directory changes twice (the temporary file, then its rename), each time under the listing's lock;
+    // writing and syncing the content happen outside it.
+    Listing& listing = Listing::instance();
+    QSaveFile file(path);
+    {
+        const std::lock_guard lock(listing.mutex);
+        listing.refresh(dir);
+        if (!file.open(QIODevice::WriteOnly))
+            return failure(file);
+        listing.recordOwnChange();
+    }
+    if (file.write(png) != png.size() || !file.flush() || ::fdatasync(file.handle()) != 0)
+        return failure(file);
+    const std::lock_guard lock(listing.mutex);
+    listing.refresh(dir);
+    if (!file.commit()) // syncs again, which costs nothing now
+        return failure(file);
+    listing.namesWith(prefixOf(folderPath)).append(name);
+    listing.recordOwnChange();
     return path;
 }
 
 void FolderIconStore::removeFilesExcept(const QString& folderPath, const QStringList& keep)
 {
     const QString dir = directory();
-    for (const QString& name : namesWithPrefix(dir, prefixOf(folderPath))) {
+    Listing& listing = Listing::instance();
+    const std::lock_guard lock(listing.mutex);
+    listing.refresh(dir);
+    QStringList& names = listing.namesWith(prefixOf(folderPath));
+    bool removed = false;
+    names.removeIf([&](const QString& name) {
         const QString path = dir + u'/' + name;
-        if (!keep.contains(path))
-            QFile::remove(path);
-    }
+        if (keep.contains(path))
+            return false;
+        if (QFile::remove(path)) {
+            removed = true;
+            return true;
+        }
+        return !QFileInfo::exists(path); // gone already; a file that stays is tried again next time
+    });
+    if (removed)
+        listing.recordOwnChange();
 }
 
 } // namespace pigmo

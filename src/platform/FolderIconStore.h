@@ -10,7 +10,9 @@ namespace pigmo {
 
 // The PNG files behind folder icons, under $XDG_DATA_HOME/io.velmar.pigmo2/icons/. A file is named
 // "<folder path hash>-<content hash>.png": a new image gets a new name (file managers cache icons by path,
-// so a reused name would show a stale icon), and all files of one folder share a prefix. Thread-safe.
+// so a reused name would show a stale icon), and all files of one folder share a prefix. The directory is
+// listed once and then followed through this process's own changes (listed again when anyone else changed
+// it), so a change costs the same however many folders have icons. Thread-safe.
 class FolderIconStore {
 public:
     static QString directory();

@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <thread>
+#include <vector>
+
 using namespace pigmo;
 
 namespace {
@@ -77,6 +80,61 @@ TEST(FolderIconStoreTest, ManyFoldersEachKeepOnlyTheirNewestFile)
     present.sort();
     newest.sort();
     EXPECT_EQ(present, newest);
+}
+
+TEST(FolderIconStoreTest, FilesRemovedOrADirectoryMadeAgainBehindTheStoresBackAreFollowed)
+{
+    const Result<QString> first = FolderIconStore::store(QStringLiteral("/h"), "first");
+    ASSERT_TRUE(first);
+    FolderIconStore::removeFilesExcept(QStringLiteral("/h"), {*first}); // listed now
+    ASSERT_TRUE(QFile::remove(*first)) << "someone removes a listed file";
+    FolderIconStore::removeFilesExcept(QStringLiteral("/h"), {});
+    const Result<QString> second = FolderIconStore::store(QStringLiteral("/h"), "second");
+    ASSERT_TRUE(second);
+
+    // The whole directory goes and comes back with a file of the folder in it.
+    ASSERT_TRUE(QDir(FolderIconStore::directory()).removeRecursively());
+    ASSERT_TRUE(QDir().mkpath(FolderIconStore::directory()));
+    const QString foreign = FolderIconStore::directory() + u'/' + FolderIconStore::fileName(QStringLiteral("/h"), "x");
+    QFile file(foreign);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    FolderIconStore::removeFilesExcept(QStringLiteral("/h"), {});
+    EXPECT_FALSE(QFileInfo::exists(foreign));
+    EXPECT_TRUE(QDir(FolderIconStore::directory()).isEmpty());
+}
+
+TEST(FolderIconStoreTest, FoldersChangedOnSeveralThreadsAtOnceEachKeepOnlyTheirNewestFile)
+{
+    constexpr int threads = 8;
+    constexpr int foldersPerThread = 25;
+    std::vector<QStringList> newest(threads);
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t) {
+        workers.emplace_back([t, &newest] {
+            for (int round = 0; round < 3; ++round) {
+                newest[size_t(t)].clear();
+                for (int n = 0; n < foldersPerThread; ++n) {
+                    const QString folder = QStringLiteral("/threads/%1/%2").arg(t).arg(n);
+                    const Result<QString> stored = FolderIconStore::store(folder, QByteArray::number(round));
+                    if (!stored)
+                        continue;
+                    FolderIconStore::removeFilesExcept(folder, {*stored});
+                    newest[size_t(t)].append(QFileInfo(*stored).fileName());
+                }
+            }
+        });
+    }
+    for (std::thread& worker : workers)
+        worker.join();
+    QStringList expected;
+    for (const QStringList& names : newest)
+        expected += names;
+    QStringList present = QDir(FolderIconStore::directory()).entryList(QDir::Files);
+    present.sort();
+    expected.sort();
+    EXPECT_EQ(expected.size(), threads * foldersPerThread);
+    EXPECT_EQ(present, expected);
 }
 
 TEST(FolderIconStoreTest, UnwritableStoreFails)

@@ -512,17 +512,14 @@ void ColorizationHistoryStore::flush()
     // Both files under one lock. Without it each write below tries for the lock itself and says why not.
     const HistoryFiles::Lock lock = files_.lock();
     heldLock_ = lock.held() ? &lock : nullptr;
-    // The log on the writer thread while this one encodes and writes the styles: their syncs to disk overlap.
+    // One file after the other: two multi-megabyte files written at once took longer than the two in turn.
     std::optional<Result<QByteArray>> log;
     if (std::exchange(loadedLogUnsaved_, false))
         log = loadedLogText();
     if (log || !unwrittenEntries_.isEmpty())
-        writer_.start([this, log = std::move(log), entries = std::exchange(unwrittenEntries_, {})] {
-            writeLogAndEntries(log, entries);
-        });
+        writeLogAndEntries(log, std::exchange(unwrittenEntries_, {}));
     if (std::exchange(stylesUnsaved_, false)) // set by `record`, which took the styles in
         writeStyles(encodeStyles(folderStyles_, encodedStyles_));
-    waitForWrites();
     heldLock_ = nullptr;
 }
 

@@ -207,8 +207,8 @@ private:
     QMap<QString, ColorizationData> folderStyles_;
     // Set while a background load of the styles has not been taken in; `folderStyles_` is empty until then.
     mutable std::unique_ptr<PendingStylesLoad> stylesLoad_;
-    // Unreadable files whose move aside failed: never overwritten. Both threads touch it while `flush()`
-    // writes the two files at once, through `isStuck` and `markStuck`.
+    // Unreadable files whose move aside failed: never overwritten. Touched by the writer thread's tasks and by
+    // this thread, always through `isStuck` and `markStuck`.
     QSet<QString> stuckUnreadable_;
     mutable std::mutex stuckMutex_;
 
@@ -220,7 +220,7 @@ private:
     bool stylesUndecoded_ = false;
 
     // Set while a flush's writes hold the lock (on this thread, or on the writer thread while this one waits
-    // before any file operation of its own, or on both while `flush()` writes the two files at once).
+    // before any file operation of its own).
     const HistoryFiles::Lock* heldLock_ = nullptr;
     int batchDepth_ = 0;
     QTimer batchWriteTimer_;
@@ -237,8 +237,7 @@ private:
     std::optional<KnownLog> knownLog_;
 
     // One thread; its tasks touch the files, `knownLog_` and `stuckUnreadable_`, which this thread touches
-    // only after `waitForWrites()` (but for `flush()`, which writes the styles file while a task writes the
-    // log). Last, so it is stopped before any member its tasks use goes.
+    // only after `waitForWrites()`. Last, so it is stopped before any member its tasks use goes.
     QThreadPool writer_;
 };
 

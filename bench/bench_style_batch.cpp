@@ -17,11 +17,13 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <optional>
 #include <sys/resource.h>
+#include <unistd.h>
 
 using namespace pigmo;
 
@@ -58,9 +60,13 @@ void writeHistory(const QString& directory, int count)
     QFile log(directory + u'/' + ColorizationHistoryStore::logFileName);
     log.open(QIODevice::WriteOnly);
     log.write(*json::encodeLog(entries));
+    log.flush();
+    ::fdatasync(log.handle());
     QFile stylesFile(directory + u'/' + ColorizationHistoryStore::stylesFileName);
     stylesFile.open(QIODevice::WriteOnly);
     stylesFile.write(*json::serialize(styles));
+    stylesFile.flush();
+    ::fdatasync(stylesFile.handle());
 }
 
 // New folders in a fresh parent, named as people name them.
@@ -91,7 +97,14 @@ void styleBatch(test::CoreServices& services, ColorizationHistoryStore& store, c
 {
     const double before = processCpuMs();
     FolderStyler styler(store, services.attributes, services.smartIcons);
-    styler.styleByName(folders, QStringLiteral("bench: "));
+    // As the program does: each folder is recorded in the history as it ends, through the event loop.
+    QEventLoop loop;
+    qsizetype unfinished = folders.size();
+    styler.styleByName(folders, QStringLiteral("bench: "), [&](const FolderStyler::Outcome&) {
+        if (--unfinished == 0)
+            loop.quit();
+    });
+    loop.exec();
     styler.waitForIdle();
     cpuMs += processCpuMs() - before;
 }

@@ -13,7 +13,9 @@
 #include <QThreadPool>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
+#include <span>
 #include <sys/stat.h>
 
 namespace pigmo {
@@ -53,6 +55,13 @@ struct StylesText {
         }
         pieces.push_back(member);
     }
+    qsizetype size() const
+    {
+        qsizetype size = 0;
+        for (const StyleMemberText& piece : pieces)
+            size += piece.size;
+        return size;
+    }
     std::vector<QByteArrayView> views() const
     {
         std::vector<QByteArrayView> views;
@@ -74,12 +83,15 @@ QString defaultStorageDirectory()
 // `members` or is encoded once and kept there, so a save costs one pass over the styles: both maps are
 // sorted alike and walked side by side. A folder only in `members` is one whose style was read but not
 // decoded. The text is not put together: members that lay side by side in the file read stay one piece.
-Result<StylesText> encodeStyles(const QMap<QString, ColorizationData>& styles, QMap<QString, StyleMemberText>& members)
+// With `below`, only the start of that text: the folders before it, without the closing brace.
+Result<StylesText> encodeStyles(const QMap<QString, ColorizationData>& styles, QMap<QString, StyleMemberText>& members,
+                                const QString* below = nullptr)
 {
+    const auto included = [below](const QString& folder) { return !below || folder < *below; };
     StylesText text;
     text.pieces.push_back(StylesText::punctuation(0, 1)); // {
     auto member = members.begin();
-    for (auto it = styles.cbegin(); it != styles.cend(); ++it, ++member) {
+    for (auto it = styles.cbegin(); it != styles.cend() && included(it.key()); ++it, ++member) {
         for (; member != members.end() && member.key() < it.key(); ++member)
             text.appendMember(*member);
         if (member == members.end() || member.key() != it.key()) {
@@ -92,10 +104,36 @@ Result<StylesText> encodeStyles(const QMap<QString, ColorizationData>& styles, Q
         }
         text.appendMember(*member);
     }
-    for (; member != members.end(); ++member)
+    for (; member != members.end() && included(member.key()); ++member)
         text.appendMember(*member);
-    text.pieces.push_back(StylesText::punctuation(2, 1)); // }
+    if (!below)
+        text.pieces.push_back(StylesText::punctuation(2, 1)); // }
     return text;
+}
+
+// Whether the text of `pieces` begins with the text of `start`.
+bool startsWith(std::span<const QByteArrayView> pieces, std::span<const QByteArrayView> start)
+{
+    auto piece = pieces.begin();
+    qsizetype offset = 0; // into *piece
+    for (QByteArrayView wanted : start) {
+        while (!wanted.isEmpty()) {
+            if (piece == pieces.end())
+                return false;
+            const QByteArrayView available = piece->sliced(offset);
+            const qsizetype size = std::min(available.size(), wanted.size());
+            if (size > 0 && available.data() != wanted.data() &&
+                std::memcmp(available.data(), wanted.data(), size) != 0)
+                return false;
+            wanted = wanted.sliced(size);
+            offset += size;
+            if (offset == piece->size()) {
+                ++piece;
+                offset = 0;
+            }
+        }
+    }
+    return true;
 }
 
 // Appends an entry to the text of a valid JSON array.
@@ -304,6 +342,11 @@ std::optional<StylesRead> readStyles(const HistoryFiles& files)
 
 } // namespace
 
+struct ColorizationHistoryStore::StylesDraft {
+    HistoryFiles::Draft file;
+    StylesText start; // the text in the draft, kept to be compared with the text written in the end
+};
+
 struct ColorizationHistoryStore::PendingStylesLoad {
     std::future<std::optional<StylesRead>> read;
 };
@@ -434,6 +477,8 @@ void ColorizationHistoryStore::record(const QString& folderPath, const Colorizat
     else
         unwrittenEntries_.append(entry);
     encodedStyles_.remove(folderPath);
+    if (batchDepth_ > 0 && !stylesUnsaved_)
+        draftStyles(folderPath);
     folderStyles_.insert(folderPath, data);
     Q_EMIT folderStylesChanged();
     if (batchDepth_ == 0) {
@@ -443,6 +488,20 @@ void ColorizationHistoryStore::record(const QString& folderPath, const Colorizat
     stylesUnsaved_ = true;
     if (!batchWriteTimer_.isActive())
         batchWriteTimer_.start(batchWriteInterval);
+}
+
+// The first style a batch records since its last write of the styles file: the members before this folder
+// are written now, while the batch runs. A batch styling new folders in order (a parent's new folders)
+// leaves them as they are; when the batch's write shows that they changed, the draft is dropped unused.
+void ColorizationHistoryStore::draftStyles(const QString& folderPath)
+{
+    auto start = encodeStyles(folderStyles_, encodedStyles_, &folderPath);
+    if (!start || start->size() < draftThreshold)
+        return;
+    writer_.start([this, start = std::move(start).value()] {
+        if (auto file = files_.draft(stylesFileName, start.views()))
+            stylesDraft_ = std::make_unique<StylesDraft>(StylesDraft{std::move(*file), start});
+    });
 }
 
 void ColorizationHistoryStore::beginBatch()
@@ -472,8 +531,19 @@ void ColorizationHistoryStore::readKnownLog()
         auto readable = std::async(std::launch::async, [text = *bytes]() mutable {
             return json::checkLog(std::exchange(text, {})).hasValue();
         });
-        knownLog_ = KnownLog{bytes->trimmed(), identity, readable.share()};
+        knownLog_ = KnownLog{bytes->trimmed(), identity, readable.share(), std::nullopt};
+        draftAppendedLog(*knownLog_);
     }
+}
+
+// The batch appends its entries before the closing bracket: all that comes before it is written now, while
+// the batch runs. When the batch appends to another text after all, the draft is dropped unused.
+void ColorizationHistoryStore::draftAppendedLog(KnownLog& log) const
+{
+    if (log.text.size() < draftThreshold || !log.text.endsWith(']'))
+        return;
+    const QByteArrayView start = QByteArrayView(log.text).chopped(1);
+    log.draft = files_.draft(logFileName, std::span(&start, 1));
 }
 
 void ColorizationHistoryStore::endBatch(Write write)
@@ -627,7 +697,8 @@ void ColorizationHistoryStore::appendEntries(const QList<HistoryLogEntry>& entri
 {
     QString prefix = QStringLiteral("Error appending to chronological log: ");
     const HistoryFiles::Lock lock = lockUnlessHeld();
-    std::optional<QByteArray> text = lock.held() ? logTextToAppendTo(prefix) : std::nullopt;
+    std::optional<HistoryFiles::Draft> draft;
+    std::optional<QByteArray> text = lock.held() ? logTextToAppendTo(prefix, draft) : std::nullopt;
     if (!lock.held())
         log::warning(prefix + lock.error());
     if (!text)
@@ -638,27 +709,35 @@ void ColorizationHistoryStore::appendEntries(const QList<HistoryLogEntry>& entri
             return;
         }
     }
-    if (const Done written = files_.write(logFileName, *text); !written) {
+    const QByteArrayView whole(*text);
+    const Done written =
+        draft ? files_.write(std::move(*draft), std::span(&whole, 1)) : files_.write(logFileName, *text);
+    if (!written) {
         log::warning(prefix + written.error());
         knownLog_.reset();
         return;
     }
     std::promise<bool> readable;
     readable.set_value(true);
-    knownLog_ = KnownLog{std::move(*text), fileIdentity(files_.filePath(logFileName)), readable.get_future().share()};
+    knownLog_ = KnownLog{std::move(*text), fileIdentity(files_.filePath(logFileName)), readable.get_future().share(),
+                         std::nullopt};
 }
 
 // The caller holds the lock. A file this batch wrote last is taken from memory; any other is read and
 // decoded whole, and moved aside (starting a new log) when it cannot be read.
-std::optional<QByteArray> ColorizationHistoryStore::logTextToAppendTo(QString& prefix)
+std::optional<QByteArray> ColorizationHistoryStore::logTextToAppendTo(QString& prefix,
+                                                                      std::optional<HistoryFiles::Draft>& draft)
 {
     if (!files_.exists(logFileName)) {
         prefix = QStringLiteral("Error creating chronological log: ");
         return QByteArray("[]");
     }
     const auto identity = fileIdentity(files_.filePath(logFileName));
-    if (knownLog_ && knownLog_->identity == identity && knownLog_->readable.get())
-        return std::exchange(knownLog_, std::nullopt)->text; // replaced after the write; no copy of a long log
+    if (knownLog_ && knownLog_->identity == identity && knownLog_->readable.get()) {
+        KnownLog known = *std::exchange(knownLog_, std::nullopt); // replaced after the write
+        draft = std::move(known.draft);
+        return std::move(known.text); // no copy of a long log
+    }
     knownLog_.reset();
     auto bytes = files_.read(logFileName);
     const auto checked = bytes ? json::checkLog(*bytes) : Result<void>::failure(bytes.error());
@@ -709,7 +788,11 @@ void ColorizationHistoryStore::writeStyles(const Result<StylesText>& text)
 {
     using Pieces = Result<std::vector<QByteArrayView>>;
     const Pieces pieces = text ? Pieces(text->views()) : Pieces::failure(text.error());
-    if (auto written = writeWhole(stylesFileName, pieces); !written)
+    std::optional<HistoryFiles::Draft> draft;
+    if (const std::unique_ptr<StylesDraft> drafted = std::move(stylesDraft_); drafted && pieces)
+        if (startsWith(*pieces, drafted->start.views()))
+            draft = std::move(drafted->file);
+    if (auto written = writeWhole(stylesFileName, pieces, std::move(draft)); !written)
         log::warning(QStringLiteral("Error saving folder styles: ") + written.error());
 }
 
@@ -787,7 +870,8 @@ void ColorizationHistoryStore::loadFolderStyles()
     }
 }
 
-Done ColorizationHistoryStore::writeWhole(const QString& name, const Result<std::vector<QByteArrayView>>& pieces)
+Done ColorizationHistoryStore::writeWhole(const QString& name, const Result<std::vector<QByteArrayView>>& pieces,
+                                          std::optional<HistoryFiles::Draft> draft)
 {
     if (!pieces)
         return Done::failure(pieces.error());
@@ -797,7 +881,7 @@ Done ColorizationHistoryStore::writeWhole(const QString& name, const Result<std:
     if (isStuck(name) && !preserveUnreadable(name))
         return Done::failure(
             QStringLiteral("%1 could not be read and is kept as it is until it can be moved aside.").arg(name));
-    return files_.write(name, *pieces);
+    return draft ? files_.write(std::move(*draft), *pieces) : files_.write(name, *pieces);
 }
 
 void ColorizationHistoryStore::preserveAfterFailedLoad(const QString& name)

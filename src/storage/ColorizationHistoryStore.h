@@ -163,17 +163,26 @@ private:
     // (again only when someone else changed it), one whole write.
     void appendUnwrittenEntries();
     // The log file's text with the entries appended; what to say on failure goes to `prefix`.
-    std::optional<QByteArray> logTextToAppendTo(QString& prefix);
+    // `draft` receives what was written of it ahead, if anything.
+    std::optional<QByteArray> logTextToAppendTo(QString& prefix, std::optional<HistoryFiles::Draft>& draft);
     // Started on the writer thread when a batch begins (with no wait for the event loop, which a caller
     // may not run until the batch ends), so the batch's writes need not do it: the log file read and checked
-    // once. (The styles need nothing: those read from the file are saved as read, a recorded one is encoded
-    // when first saved.)
+    // once, and written ahead. (The styles are written ahead from the batch's first record on: those read
+    // from the file are saved as read, a recorded one is encoded when first saved.)
     void prepareBatchWrites();
+    // A batch's long files are written ahead while it runs (see HistoryFiles::Draft), so that its end adds
+    // only what it recorded; shorter ones are written whole at its end, as starting them early would cost a
+    // sync more than it saves.
+    static constexpr qsizetype draftThreshold = 64 * 1024;
+    struct KnownLog;
+    void draftAppendedLog(KnownLog& log) const;
+    void draftStyles(const QString& folderPath);
     // Appends to the loaded log in memory (and to its encoded text) and notifies observers.
     void appendToLoadedLog(const HistoryLogEntry& entry);
     // Writes a whole file, its text in pieces, under the lock; refuses while an unreadable file could not be
     // moved aside.
-    Done writeWhole(const QString& name, const Result<std::vector<QByteArrayView>>& pieces);
+    Done writeWhole(const QString& name, const Result<std::vector<QByteArrayView>>& pieces,
+                    std::optional<HistoryFiles::Draft> draft = std::nullopt);
     // The history lock, or a stand-in while `flush()` holds it already (the lock is not reentrant).
     HistoryFiles::Lock lockUnlessHeld() const;
     bool isStuck(const QString& name) const;
@@ -231,13 +240,17 @@ private:
     // appending needs no new read.
     struct KnownLog {
         QByteArray text;
-        std::array<qint64, 4> identity{};  // device, inode, size, modification time (ns)
-        std::shared_future<bool> readable; // whether every entry decodes; checked off this thread
+        std::array<qint64, 4> identity{};         // device, inode, size, modification time (ns)
+        std::shared_future<bool> readable;        // whether every entry decodes; checked off this thread
+        std::optional<HistoryFiles::Draft> draft; // the text but its closing bracket, for the next append
     };
     std::optional<KnownLog> knownLog_;
+    // The start of the batch's next write of the styles file (set by a writer thread's task).
+    struct StylesDraft;
+    std::unique_ptr<StylesDraft> stylesDraft_;
 
-    // One thread; its tasks touch the files, `knownLog_` and `stuckUnreadable_`, which this thread touches
-    // only after `waitForWrites()`. Last, so it is stopped before any member its tasks use goes.
+    // One thread; its tasks touch the files, `knownLog_`, `stylesDraft_` and `stuckUnreadable_`, which this thread
+    // touches only after `waitForWrites()`. Last, so it is stopped before any member its tasks use goes.
     QThreadPool writer_;
 };
 

@@ -9,6 +9,9 @@
 #include <QLockFile>
 #include <QSaveFile>
 
+#include <algorithm>
+
+#include <unistd.h>
 #include <utility>
 
 namespace pigmo {
@@ -30,6 +33,26 @@ QString lockFailure(const QString& path, QLockFile::LockError error)
     return QStringLiteral("Could not lock %1.").arg(path);
 }
 
+// Writes the pieces' bytes from `from` on.
+bool writeFrom(QSaveFile& file, std::span<const QByteArrayView> pieces, qsizetype from)
+{
+    for (QByteArrayView piece : pieces) {
+        const qsizetype skipped = std::min(from, piece.size());
+        from -= skipped;
+        piece = piece.sliced(skipped);
+        if (!piece.isEmpty() && file.write(piece.data(), piece.size()) != piece.size())
+            return false;
+    }
+    return true;
+}
+
+Done commit(QSaveFile& file)
+{
+    if (!file.commit())
+        return Done::failure(file.errorString());
+    return std::monostate();
+}
+
 } // namespace
 
 HistoryFiles::Lock::Lock(std::unique_ptr<QLockFile> file, QString error)
@@ -48,6 +71,16 @@ HistoryFiles::Lock HistoryFiles::Lock::alreadyHeld()
 
 HistoryFiles::Lock::Lock(Lock&&) noexcept = default;
 HistoryFiles::Lock::~Lock() = default; // QLockFile unlocks on destruction
+
+HistoryFiles::Draft::Draft(std::unique_ptr<QSaveFile> file, qsizetype size)
+    : file_(std::move(file))
+    , size_(size)
+{
+}
+
+HistoryFiles::Draft::Draft(Draft&&) noexcept = default;
+HistoryFiles::Draft& HistoryFiles::Draft::operator=(Draft&&) noexcept = default;
+HistoryFiles::Draft::~Draft() = default; // an uncommitted QSaveFile discards its temporary file
 
 HistoryFiles::HistoryFiles(QString directory)
     : directory_(std::move(directory))
@@ -110,13 +143,33 @@ Done HistoryFiles::write(const QString& name, std::span<const QByteArrayView> pi
     QSaveFile file(filePath(name));
     if (!file.open(QIODevice::WriteOnly))
         return Done::failure(file.errorString());
-    for (const QByteArrayView piece : pieces) {
-        if (file.write(piece.data(), piece.size()) != piece.size())
-            return Done::failure(file.errorString()); // the temporary file goes with `file`
-    }
-    if (!file.commit())
+    if (!writeFrom(file, pieces, 0))
+        return Done::failure(file.errorString()); // the temporary file goes with `file`
+    return commit(file);
+}
+
+std::optional<HistoryFiles::Draft> HistoryFiles::draft(const QString& name, std::span<const QByteArrayView> start) const
+{
+    auto file = std::make_unique<QSaveFile>(filePath(name));
+    if (!file->open(QIODevice::WriteOnly) || !writeFrom(*file, start, 0) || !file->flush())
+        return std::nullopt;
+    // Synced now, so that completing it syncs only what is added then.
+    if (::fdatasync(file->handle()) != 0)
+        return std::nullopt;
+    // Used by whichever thread completes it; it takes no events.
+    file->moveToThread(nullptr);
+    qsizetype size = 0;
+    for (const QByteArrayView piece : start)
+        size += piece.size();
+    return Draft(std::move(file), size);
+}
+
+Done HistoryFiles::write(Draft draft, std::span<const QByteArrayView> pieces) const
+{
+    QSaveFile& file = *draft.file_;
+    if (!writeFrom(file, pieces, draft.size()))
         return Done::failure(file.errorString());
-    return std::monostate();
+    return commit(file);
 }
 
 Result<QString> HistoryFiles::moveAside(const QString& name) const

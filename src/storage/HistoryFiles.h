@@ -6,10 +6,12 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <span>
 #include <variant>
 
 class QLockFile;
+class QSaveFile;
 
 namespace pigmo {
 
@@ -39,6 +41,24 @@ public:
         bool held_ = false;
     };
 
+    // A whole-file write begun early: the start of the new text is written to a temporary file and synced
+    // while there is time, and `write` adds the rest when the whole text is known. Dropped unused, it leaves
+    // no file behind.
+    class Draft {
+    public:
+        Draft(Draft&&) noexcept;
+        Draft& operator=(Draft&&) noexcept;
+        ~Draft();
+        // How many bytes of the text it holds.
+        qsizetype size() const { return size_; }
+
+    private:
+        friend class HistoryFiles;
+        Draft(std::unique_ptr<QSaveFile> file, qsizetype size);
+        std::unique_ptr<QSaveFile> file_;
+        qsizetype size_ = 0;
+    };
+
     explicit HistoryFiles(QString directory);
 
     // The directory, created with its parents when missing (a failure shows in the file calls that follow).
@@ -54,6 +74,12 @@ public:
     Done write(const QString& name, const QByteArray& bytes) const;
     // The file's text is the pieces one after another (a long text need not be put together first).
     Done write(const QString& name, std::span<const QByteArrayView> pieces) const;
+    // The start of a later write of the file; nothing when it could not be written (that write then
+    // writes the whole text and says why it fails, if it does). Needs no lock: nothing is replaced yet.
+    std::optional<Draft> draft(const QString& name, std::span<const QByteArrayView> start) const;
+    // Completes the draft's file with the pieces past its first `draft.size()` bytes, which the caller
+    // vouches are the draft's, and puts it in place as `write` does. The caller holds the lock.
+    Done write(Draft draft, std::span<const QByteArrayView> pieces) const;
     // Renames the file to "<name>.corrupt-<UTC time>" (never over an existing file) and returns the new
     // path. The caller holds the lock.
     Result<QString> moveAside(const QString& name) const;

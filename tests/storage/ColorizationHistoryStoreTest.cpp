@@ -685,6 +685,39 @@ TEST_F(ColorizationHistoryStoreTest, ABatchKeepsALongHistoryByteForByteEvenWhenN
     EXPECT_TRUE(corruptCopies(ColorizationHistoryStore::logFileName).isEmpty());
 }
 
+// A batch writes the start of long files while it runs; whatever changed that start meanwhile, the files it
+// leaves are the ones a write of the whole text would have left, and nothing else is left beside them.
+TEST_F(ColorizationHistoryStoreTest, ABatchOverLongFilesWritesWhatChangedUnderItAndLeavesNoOtherFile)
+{
+    const QList<HistoryLogEntry> old = longHistory(2000);
+    put(ColorizationHistoryStore::logFileName, *json::encodeLog(old));
+    put(ColorizationHistoryStore::stylesFileName, stylesText(old));
+    ColorizationHistoryStore store;
+    store.record("/archive/01000b", styleWithHue(7)); // the styles' text is now in three pieces
+
+    store.beginBatch();
+    store.waitForWrites();                                        // the log as read is written ahead
+    ColorizationHistoryStore().record("/other", styleWithHue(2)); // another process: a new log file
+    store.record("/zeta/1", styleWithHue(1));                     // the styles before it are written ahead
+    store.flush();
+    store.record("/zeta/2", styleWithHue(3));
+    store.record("/archive/00500b", styleWithHue(4)); // before the start written ahead
+    store.endBatch();
+
+    const QList<HistoryLogEntry> entries = logOnDisk();
+    ASSERT_EQ(entries.size(), 2005);
+    EXPECT_EQ(entries.first(2000), old);
+    EXPECT_EQ(pathsOf(entries.mid(2000)),
+              (QStringList{"/archive/01000b", "/other", "/zeta/1", "/zeta/2", "/archive/00500b"}));
+    EXPECT_EQ(ColorizationHistoryStore().folderStyles(), store.folderStyles());
+    EXPECT_EQ(store.folderStyles().size(), 2004);
+    EXPECT_EQ(store.folderStyles().value("/archive/00500b"), styleWithHue(4));
+    EXPECT_EQ(store.folderStyles().value("/zeta/2"), styleWithHue(3));
+    EXPECT_EQ(QDir(directory()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{ColorizationHistoryStore::stylesFileName, ColorizationHistoryStore::logFileName}));
+    EXPECT_TRUE(log.lines().filter("Error").isEmpty()) << log.lines().join('\n').toStdString();
+}
+
 TEST_F(ColorizationHistoryStoreTest, ABatchRefusesALongLogWithOneBadEntryEvenWhenNoEventsRun)
 {
     QByteArray oldLog = *json::encodeLog(longHistory(10000));

@@ -43,7 +43,8 @@ ColorizationData sampleStyle(int n)
                             170, IconStyle::vibrant()};
 }
 
-// Replaces both history files with `count` entries each (or removes them for none).
+// Replaces both history files with `count` entries each (or removes them for none), on the disk already as
+// a history written long before is: its syncing does not fall into the timed part.
 void writeHistory(const QString& directory, int count)
 {
     QFile::remove(directory + u'/' + ColorizationHistoryStore::logFileName);

@@ -1,6 +1,6 @@
 // The history store's hot paths: recording with a long loaded log (every record rewrites the whole log),
 // loading that log, and a batch of ten recordings before the log is loaded (as a smart request records),
-// with a long history and with none.
+// with a long history and with none; and the check of a long log that such a batch makes.
 #include "base/Log.h"
 #include "storage/ColorizationHistoryStore.h"
 
@@ -97,5 +97,19 @@ void BM_LoadLog(benchmark::State& state)
     }
 }
 BENCHMARK(BM_LoadLog)->Unit(benchmark::kMillisecond);
+
+// The check a batch makes of the log it appends to (every entry must decode).
+void BM_CheckLog(benchmark::State& state)
+{
+    const QString directory = ColorizationHistoryStore().storageDirectory();
+    writeLog(directory, logSize);
+    QFile file(directory + QLatin1Char('/') + ColorizationHistoryStore::logFileName);
+    file.open(QIODevice::ReadOnly);
+    const QByteArray bytes = file.readAll();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(json::checkLog(bytes).hasValue());
+    state.SetBytesProcessed(state.iterations() * bytes.size());
+}
+BENCHMARK(BM_CheckLog)->Unit(benchmark::kMillisecond);
 
 } // namespace

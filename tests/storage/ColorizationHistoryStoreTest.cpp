@@ -57,6 +57,9 @@ protected:
         EXPECT_TRUE(entries) << entries.error().toStdString();
         return entries ? *entries : QList<HistoryLogEntry>{};
     }
+    struct LongHistory;
+    // Both files of a history of `count` folders, as another run of the program would have left them.
+    static LongHistory putLongHistory(int count);
     static QStringList corruptCopies(const QString& name)
     {
         return QDir(directory()).entryList({name + ".corrupt-*"}, QDir::Files);
@@ -658,15 +661,27 @@ QByteArray stylesText(const QList<HistoryLogEntry>& entries)
     return text + '}';
 }
 
+struct ColorizationHistoryStoreTest::LongHistory {
+    QList<HistoryLogEntry> entries;
+    QByteArray log;
+    QByteArray styles;
+};
+
+ColorizationHistoryStoreTest::LongHistory ColorizationHistoryStoreTest::putLongHistory(int count)
+{
+    LongHistory history{longHistory(count), {}, {}};
+    history.log = *json::encodeLog(history.entries);
+    history.styles = stylesText(history.entries);
+    put(ColorizationHistoryStore::logFileName, history.log);
+    put(ColorizationHistoryStore::stylesFileName, history.styles);
+    return history;
+}
+
 } // namespace
 
 TEST_F(ColorizationHistoryStoreTest, ABatchKeepsALongHistoryByteForByteEvenWhenNoEventsRun)
 {
-    const QList<HistoryLogEntry> old = longHistory(10000);
-    const QByteArray oldLog = *json::encodeLog(old);
-    const QByteArray oldStyles = stylesText(old);
-    put(ColorizationHistoryStore::logFileName, oldLog);
-    put(ColorizationHistoryStore::stylesFileName, oldStyles);
+    const auto [old, oldLog, oldStyles] = putLongHistory(10000);
     ColorizationHistoryStore store;
     store.beginBatch(); // the caller runs no event loop until the batch ends
     store.record("/zeta/one", styleWithHue(1));
@@ -689,9 +704,7 @@ TEST_F(ColorizationHistoryStoreTest, ABatchKeepsALongHistoryByteForByteEvenWhenN
 // leaves are the ones a write of the whole text would have left, and nothing else is left beside them.
 TEST_F(ColorizationHistoryStoreTest, ABatchOverLongFilesWritesWhatChangedUnderItAndLeavesNoOtherFile)
 {
-    const QList<HistoryLogEntry> old = longHistory(2000);
-    put(ColorizationHistoryStore::logFileName, *json::encodeLog(old));
-    put(ColorizationHistoryStore::stylesFileName, stylesText(old));
+    const QList<HistoryLogEntry> old = putLongHistory(2000).entries;
     ColorizationHistoryStore store;
     store.record("/archive/01000b", styleWithHue(7)); // the styles' text is now in three pieces
 
@@ -716,6 +729,31 @@ TEST_F(ColorizationHistoryStoreTest, ABatchOverLongFilesWritesWhatChangedUnderIt
     EXPECT_EQ(QDir(directory()).entryList(QDir::Files | QDir::Hidden),
               (QStringList{ColorizationHistoryStore::stylesFileName, ColorizationHistoryStore::logFileName}));
     EXPECT_TRUE(log.lines().filter("Error").isEmpty()) << log.lines().join('\n').toStdString();
+}
+
+TEST_F(ColorizationHistoryStoreTest, ABatchWhoseEndIsRefusedLeavesLongFilesAsTheyWereAndSavesTheStylesLater)
+{
+    const LongHistory old = putLongHistory(2000);
+    ColorizationHistoryStore store;
+    store.beginBatch();
+    store.record("/zeta/1", styleWithHue(1));
+    store.waitForWrites(); // both files are written ahead
+    {
+        const test::WriteProtection refused(directory());
+        if (!refused.active())
+            GTEST_SKIP() << "cannot write-protect a directory on this machine";
+        store.endBatch();
+    }
+    EXPECT_EQ(contents(ColorizationHistoryStore::logFileName), old.log);
+    EXPECT_EQ(contents(ColorizationHistoryStore::stylesFileName), old.styles);
+    EXPECT_EQ(log.count("Error appending to chronological log: "), 1);
+    EXPECT_EQ(log.count("Error saving folder styles: "), 1);
+
+    store.record("/zeta/2", styleWithHue(2));
+    EXPECT_EQ(ColorizationHistoryStore().folderStyles(), store.folderStyles());
+    EXPECT_EQ(store.folderStyles().size(), 2002);
+    EXPECT_EQ(QDir(directory()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{ColorizationHistoryStore::stylesFileName, ColorizationHistoryStore::logFileName}));
 }
 
 TEST_F(ColorizationHistoryStoreTest, ABatchRefusesALongLogWithOneBadEntryEvenWhenNoEventsRun)

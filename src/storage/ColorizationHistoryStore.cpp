@@ -710,8 +710,7 @@ void ColorizationHistoryStore::appendEntries(const QList<HistoryLogEntry>& entri
         }
     }
     const QByteArrayView whole(*text);
-    const Done written =
-        draft ? files_.write(std::move(*draft), std::span(&whole, 1)) : files_.write(logFileName, *text);
+    const Done written = files_.write(logFileName, std::span(&whole, 1), std::move(draft));
     if (!written) {
         log::warning(prefix + written.error());
         knownLog_.reset();
@@ -881,7 +880,7 @@ Done ColorizationHistoryStore::writeWhole(const QString& name, const Result<std:
     if (isStuck(name) && !preserveUnreadable(name))
         return Done::failure(
             QStringLiteral("%1 could not be read and is kept as it is until it can be moved aside.").arg(name));
-    return draft ? files_.write(std::move(*draft), *pieces) : files_.write(name, *pieces);
+    return files_.write(name, *pieces, std::move(draft));
 }
 
 void ColorizationHistoryStore::preserveAfterFailedLoad(const QString& name)

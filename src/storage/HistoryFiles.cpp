@@ -46,13 +46,6 @@ bool writeFrom(QSaveFile& file, std::span<const QByteArrayView> pieces, qsizetyp
     return true;
 }
 
-Done commit(QSaveFile& file)
-{
-    if (!file.commit())
-        return Done::failure(file.errorString());
-    return std::monostate();
-}
-
 } // namespace
 
 HistoryFiles::Lock::Lock(std::unique_ptr<QLockFile> file, QString error)
@@ -138,14 +131,17 @@ Done HistoryFiles::write(const QString& name, const QByteArray& bytes) const
     return write(name, std::span(&whole, 1));
 }
 
-Done HistoryFiles::write(const QString& name, std::span<const QByteArrayView> pieces) const
+Done HistoryFiles::write(const QString& name, std::span<const QByteArrayView> pieces, std::optional<Draft> draft) const
 {
-    QSaveFile file(filePath(name));
-    if (!file.open(QIODevice::WriteOnly))
-        return Done::failure(file.errorString());
-    if (!writeFrom(file, pieces, 0))
-        return Done::failure(file.errorString()); // the temporary file goes with `file`
-    return commit(file);
+    std::unique_ptr<QSaveFile> file = draft ? std::move(draft->file_) : std::make_unique<QSaveFile>(filePath(name));
+    Q_ASSERT(file->fileName() == filePath(name));
+    if (!draft && !file->open(QIODevice::WriteOnly))
+        return Done::failure(file->errorString());
+    if (!writeFrom(*file, pieces, draft ? draft->size() : 0))
+        return Done::failure(file->errorString()); // the temporary file goes with `file`
+    if (!file->commit())
+        return Done::failure(file->errorString());
+    return std::monostate();
 }
 
 std::optional<HistoryFiles::Draft> HistoryFiles::draft(const QString& name, std::span<const QByteArrayView> start) const
@@ -162,14 +158,6 @@ std::optional<HistoryFiles::Draft> HistoryFiles::draft(const QString& name, std:
     for (const QByteArrayView piece : start)
         size += piece.size();
     return Draft(std::move(file), size);
-}
-
-Done HistoryFiles::write(Draft draft, std::span<const QByteArrayView> pieces) const
-{
-    QSaveFile& file = *draft.file_;
-    if (!writeFrom(file, pieces, draft.size()))
-        return Done::failure(file.errorString());
-    return commit(file);
 }
 
 Result<QString> HistoryFiles::moveAside(const QString& name) const

@@ -72,14 +72,14 @@ public:
     Result<QByteArray> read(const QString& name) const;
     // The caller holds the lock.
     Done write(const QString& name, const QByteArray& bytes) const;
-    // The file's text is the pieces one after another (a long text need not be put together first).
-    Done write(const QString& name, std::span<const QByteArrayView> pieces) const;
+    // The file's text is the pieces one after another (a long text need not be put together first). With a
+    // draft of this file, only the pieces past its first `draft->size()` bytes are added to it, which the
+    // caller vouches are the draft's.
+    Done write(const QString& name, std::span<const QByteArrayView> pieces,
+               std::optional<Draft> draft = std::nullopt) const;
     // The start of a later write of the file; nothing when it could not be written (that write then
     // writes the whole text and says why it fails, if it does). Needs no lock: nothing is replaced yet.
     std::optional<Draft> draft(const QString& name, std::span<const QByteArrayView> start) const;
-    // Completes the draft's file with the pieces past its first `draft.size()` bytes, which the caller
-    // vouches are the draft's, and puts it in place as `write` does. The caller holds the lock.
-    Done write(Draft draft, std::span<const QByteArrayView> pieces) const;
     // Renames the file to "<name>.corrupt-<UTC time>" (never over an existing file) and returns the new
     // path. The caller holds the lock.
     Result<QString> moveAside(const QString& name) const;

@@ -531,7 +531,9 @@ void ColorizationHistoryStore::readKnownLog()
         auto readable = std::async(std::launch::async, [text = *bytes]() mutable {
             return json::checkLog(std::exchange(text, {})).hasValue();
         });
-        knownLog_ = KnownLog{bytes->trimmed(), identity, readable.share(), std::nullopt};
+        QByteArray text = bytes->trimmed();
+        text.reserve(text.size() + appendRoom); // the batch's entries go in place, with no copy of the log
+        knownLog_ = KnownLog{std::move(text), identity, readable.share(), std::nullopt};
         draftAppendedLog(*knownLog_);
     }
 }
@@ -575,22 +577,8 @@ ColorizationHistoryStore::ScopedBatch::~ScopedBatch()
 void ColorizationHistoryStore::flush()
 {
     assertOwnerThread();
+    flushInBackground(false);
     waitForWrites();
-    batchWriteTimer_.stop();
-    if (!loadedLogUnsaved_ && unwrittenEntries_.isEmpty() && !stylesUnsaved_)
-        return;
-    // Both files under one lock. Without it each write below tries for the lock itself and says why not.
-    const HistoryFiles::Lock lock = files_.lock();
-    heldLock_ = lock.held() ? &lock : nullptr;
-    // One file after the other: two multi-megabyte files written at once took longer than the two in turn.
-    std::optional<Result<QByteArray>> log;
-    if (std::exchange(loadedLogUnsaved_, false))
-        log = loadedLogText();
-    if (log || !unwrittenEntries_.isEmpty())
-        writeLogAndEntries(log, std::exchange(unwrittenEntries_, {}));
-    if (std::exchange(stylesUnsaved_, false)) // set by `record`, which took the styles in
-        writeStyles(encodeStyles(folderStyles_, encodedStyles_));
-    heldLock_ = nullptr;
 }
 
 void ColorizationHistoryStore::writeLogAndEntries(const std::optional<Result<QByteArray>>& log,
@@ -604,10 +592,12 @@ void ColorizationHistoryStore::writeLogAndEntries(const std::optional<Result<QBy
 
 HistoryFiles::Lock ColorizationHistoryStore::lockUnlessHeld() const
 {
-    return heldLock_ ? HistoryFiles::Lock::alreadyHeld() : files_.lock();
+    return flushLock_ && flushLock_->held() ? HistoryFiles::Lock::alreadyHeld() : files_.lock();
 }
 
-// What this thread does here is encoding what changed; the writer thread writes it, in the order handed over.
+// What this thread does here is encoding what changed; the writer thread writes it, in the order handed over:
+// the log while this thread encodes the styles, then the styles. One file after the other, as two
+// multi-megabyte files written at once took longer than the two in turn.
 void ColorizationHistoryStore::flushInBackground(bool endsBatch)
 {
     assertOwnerThread();
@@ -616,19 +606,23 @@ void ColorizationHistoryStore::flushInBackground(bool endsBatch)
     if (std::exchange(loadedLogUnsaved_, false))
         log = loadedLogText();
     QList<HistoryLogEntry> entries = std::exchange(unwrittenEntries_, {});
-    std::optional<Result<StylesText>> styles;
-    if (std::exchange(stylesUnsaved_, false)) // set by `record`, which took the styles in
-        styles = encodeStyles(folderStyles_, encodedStyles_);
-    writer_.start([this, log = std::move(log), entries = std::move(entries), styles = std::move(styles), endsBatch] {
-        if (log || !entries.isEmpty() || styles) {
-            // Both files under one lock, as in flush(); every other writer waits for this thread first.
-            const HistoryFiles::Lock lock = files_.lock();
-            heldLock_ = lock.held() ? &lock : nullptr;
+    const bool stylesChanged = std::exchange(stylesUnsaved_, false); // set by `record`, which took the styles in
+    const bool writes = log || !entries.isEmpty() || stylesChanged;
+    if (writes) {
+        writer_.start([this, log = std::move(log), entries = std::move(entries)] {
+            // Both files under one lock, held until the styles are written; without it each write tries for
+            // the lock itself and says why not. Every other writer waits for this thread first.
+            flushLock_.emplace(files_.lock());
             writeLogAndEntries(log, entries);
-            if (styles)
-                writeStyles(*styles);
-            heldLock_ = nullptr;
-        }
+        });
+    }
+    std::optional<Result<StylesText>> styles;
+    if (stylesChanged)
+        styles = encodeStyles(folderStyles_, encodedStyles_);
+    writer_.start([this, styles = std::move(styles), endsBatch] {
+        if (styles)
+            writeStyles(*styles);
+        flushLock_.reset();
         if (endsBatch)
             knownLog_.reset(); // outside a batch every append reads the file again
     });

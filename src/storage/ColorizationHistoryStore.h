@@ -174,6 +174,9 @@ private:
     // only what it recorded; shorter ones are written whole at its end, as starting them early would cost a
     // sync more than it saves.
     static constexpr qsizetype draftThreshold = 64 * 1024;
+    // Room kept after the log's text read at a batch's start, for the entries it appends (only touched
+    // pages take memory).
+    static constexpr qsizetype appendRoom = 256 * 1024;
     struct KnownLog;
     void draftAppendedLog(KnownLog& log) const;
     void draftStyles(const QString& folderPath);
@@ -228,9 +231,8 @@ private:
     QMap<QString, StyleMemberText> encodedStyles_;
     bool stylesUndecoded_ = false;
 
-    // Set while a flush's writes hold the lock (on this thread, or on the writer thread while this one waits
-    // before any file operation of its own).
-    const HistoryFiles::Lock* heldLock_ = nullptr;
+    // The lock a flush takes on the writer thread for both files, from its log's write to its styles' end.
+    std::optional<HistoryFiles::Lock> flushLock_;
     int batchDepth_ = 0;
     QTimer batchWriteTimer_;
     QList<HistoryLogEntry> unwrittenEntries_; // recorded in a batch before the log was loaded
@@ -249,8 +251,8 @@ private:
     struct StylesDraft;
     std::unique_ptr<StylesDraft> stylesDraft_;
 
-    // One thread; its tasks touch the files, `knownLog_`, `stylesDraft_` and `stuckUnreadable_`, which this thread
-    // touches only after `waitForWrites()`. Last, so it is stopped before any member its tasks use goes.
+    // One thread; its tasks touch the files, `flushLock_`, `knownLog_`, `stylesDraft_` and `stuckUnreadable_`, which
+    // this thread touches only after `waitForWrites()`. Last, so it is stopped before any member its tasks use goes.
     QThreadPool writer_;
 };
 

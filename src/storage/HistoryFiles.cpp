@@ -8,9 +8,11 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSaveFile>
+#include <QThreadPool>
 
 #include <algorithm>
 
+#include <fcntl.h>
 #include <unistd.h>
 #include <utility>
 
@@ -45,6 +47,26 @@ bool writeFrom(QSaveFile& file, std::span<const QByteArrayView> pieces, qsizetyp
     }
     return true;
 }
+
+// The file a write replaces, kept open across the rename: the rename then only unlinks it, and its space
+// (a millisecond's work for a few megabytes) is freed when the last handle goes, on another thread.
+class ReplacedFile {
+public:
+    explicit ReplacedFile(const QString& path)
+        : fd_(::open(QFile::encodeName(path).constData(), O_PATH | O_CLOEXEC))
+    {
+    }
+    ReplacedFile(const ReplacedFile&) = delete;
+    ReplacedFile& operator=(const ReplacedFile&) = delete;
+    ~ReplacedFile()
+    {
+        if (fd_ >= 0)
+            QThreadPool::globalInstance()->start([fd = fd_] { ::close(fd); });
+    }
+
+private:
+    int fd_;
+};
 
 } // namespace
 
@@ -139,6 +161,7 @@ Done HistoryFiles::write(const QString& name, std::span<const QByteArrayView> pi
         return Done::failure(file->errorString());
     if (!writeFrom(*file, pieces, draft ? draft->size() : 0))
         return Done::failure(file->errorString()); // the temporary file goes with `file`
+    const ReplacedFile replaced(file->fileName());
     if (!file->commit())
         return Done::failure(file->errorString());
     return std::monostate();

@@ -1,0 +1,97 @@
+#include "storage/HistoryFiles.h"
+
+#include "support/FileSystem.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThreadPool>
+
+using namespace pigmo;
+
+namespace {
+
+// Open descriptors of this process.
+qsizetype openDescriptors()
+{
+    return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot).size();
+}
+
+class HistoryFilesTest : public ::testing::Test {
+protected:
+    QByteArray contents(const QString& name) const
+    {
+        QFile file(files.filePath(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+    void put(const QString& name, qsizetype size) const { EXPECT_TRUE(files.write(name, QByteArray(size, 'o'))); }
+    static void waitForReleases() { QThreadPool::globalInstance()->waitForDone(); }
+
+    QTemporaryDir home;
+    HistoryFiles files{home.path()};
+};
+
+TEST_F(HistoryFilesTest, AWriteReplacesTheFileWholeAndLetsTheOldOneGo)
+{
+    put("log.json", 3 << 20);
+    waitForReleases();
+    const qsizetype before = openDescriptors();
+
+    const QByteArray pieces[] = {"[1,", "2]"};
+    const QByteArrayView views[] = {pieces[0], pieces[1]};
+    ASSERT_TRUE(files.write("log.json", views));
+    EXPECT_EQ(contents("log.json"), "[1,2]");
+    EXPECT_EQ(QDir(home.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"log.json"});
+    waitForReleases();
+    EXPECT_EQ(openDescriptors(), before); // the replaced file is closed, its space freed
+
+    ASSERT_TRUE(files.write("new.json", QByteArray("{}"))); // nothing to replace
+    waitForReleases();
+    EXPECT_EQ(openDescriptors(), before);
+}
+
+TEST_F(HistoryFilesTest, ADraftIsCompletedWithTheRestOrLeavesNothingWhenDropped)
+{
+    put("styles.json", 100);
+    const QByteArray text = "{\"a\":1,\"b\":2}";
+    const QByteArrayView start = QByteArrayView(text).first(7);
+    {
+        auto dropped = files.draft("styles.json", std::span(&start, 1));
+        ASSERT_TRUE(dropped);
+    }
+    EXPECT_EQ(QDir(home.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"styles.json"});
+
+    auto draft = files.draft("styles.json", std::span(&start, 1));
+    ASSERT_TRUE(draft);
+    EXPECT_EQ(draft->size(), 7);
+    EXPECT_EQ(contents("styles.json"), QByteArray(100, 'o')); // nothing replaced yet
+    const QByteArrayView whole(text);
+    ASSERT_TRUE(files.write("styles.json", std::span(&whole, 1), std::move(draft)));
+    EXPECT_EQ(contents("styles.json"), text);
+}
+
+TEST_F(HistoryFilesTest, ARefusedWriteKeepsTheFileAndNoDescriptor)
+{
+    put("log.json", 1 << 20);
+    const QByteArrayView start("[1");
+    auto draft = files.draft("log.json", std::span(&start, 1));
+    ASSERT_TRUE(draft);
+    waitForReleases();
+    const qsizetype before = openDescriptors();
+    {
+        const test::WriteProtection refused(home.path());
+        if (!refused.active())
+            GTEST_SKIP() << "cannot write-protect a directory on this machine";
+        const QByteArrayView whole("[1,2]");
+        const Done written = files.write("log.json", std::span(&whole, 1), std::move(draft));
+        ASSERT_FALSE(written);
+        EXPECT_FALSE(written.error().isEmpty());
+    }
+    EXPECT_EQ(contents("log.json"), QByteArray(1 << 20, 'o'));
+    waitForReleases();
+    EXPECT_EQ(openDescriptors(), before - 1); // the draft's temporary file is gone too
+}
+
+} // namespace

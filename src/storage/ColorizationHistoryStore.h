@@ -186,7 +186,8 @@ private:
     // moved aside.
     Done writeWhole(const QString& name, const Result<std::vector<QByteArrayView>>& pieces,
                     std::optional<HistoryFiles::Draft> draft = std::nullopt);
-    // The history lock, or a stand-in while `flush()` holds it already (the lock is not reentrant).
+    // The history lock, or a stand-in while a flush holds it already on the writer thread (the lock is not
+    // reentrant).
     HistoryFiles::Lock lockUnlessHeld() const;
     bool isStuck(const QString& name) const;
     void markStuck(const QString& name, bool stuck);

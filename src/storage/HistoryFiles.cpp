@@ -177,9 +177,7 @@ std::optional<HistoryFiles::Draft> HistoryFiles::draft(const QString& name, std:
         return std::nullopt;
     // Used by whichever thread completes it; it takes no events.
     file->moveToThread(nullptr);
-    qsizetype size = 0;
-    for (const QByteArrayView piece : start)
-        size += piece.size();
+    const qsizetype size = file->pos();
     return Draft(std::move(file), size);
 }
 

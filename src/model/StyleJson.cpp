@@ -398,7 +398,8 @@ QString noValidBase64Error()
     return QStringLiteral("The data couldn't be read because \"imageData\" is no valid Base64.");
 }
 
-// Whether a URL text decodes, remembering the valid texts this thread met last (no allocation for those).
+} // namespace
+
 bool isValidUrlText(std::string_view text)
 {
     struct Hash {
@@ -415,6 +416,13 @@ bool isValidUrlText(std::string_view text)
     known.emplace(text);
     return true;
 }
+
+bool isValidImageData(std::string_view text)
+{
+    return imageBytes(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))).has_value();
+}
+
+namespace {
 
 // A string member's text as the parser holds it: nothing when missing or null (the caller decides whether
 // that fails), a failure when of another type.

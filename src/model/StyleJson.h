@@ -35,6 +35,11 @@ Result<ColorizationData> colorizationDataFromJson(const Element& json);
 // The same verdict and failure text as `colorizationDataFromJson`, without building the style: nothing is
 // allocated for a valid style but for its image data.
 Result<void> checkColorizationData(const Element& json);
+// Whether an icon's "url" text is a URL the decode accepts; remembers the valid texts this thread met last
+// (no allocation for those).
+bool isValidUrlText(std::string_view text);
+// Whether an icon's "imageData" text is the strict Base64 the decode accepts.
+bool isValidImageData(std::string_view text);
 // The icon of a tree built in memory (read back through its text).
 Result<Icon> iconFromJson(const Json& json);
 

@@ -455,7 +455,7 @@ Result<void> checkIcon(const Element& json)
     }
     if (*url && !isValidUrlText(**url))
         return R::failure(noValidUrlError());
-    if (*imageData && !imageBytes(QString::fromUtf8((*imageData)->data(), qsizetype((*imageData)->size()))))
+    if (*imageData && !isValidImageData(**imageData))
         return R::failure(noValidBase64Error());
     return R::success();
 }

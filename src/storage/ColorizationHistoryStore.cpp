@@ -524,16 +524,15 @@ void ColorizationHistoryStore::readKnownLog()
     if (knownLog_ || !files_.exists(logFileName))
         return;
     const auto identity = fileIdentity(files_.filePath(logFileName));
-    if (const auto bytes = files_.read(logFileName)) { // when not, the batch's write says why
-        // Decoding a long log takes a while: checked on the side, waited for by the first append.
+    // Read with room for the batch's entries, which go in place with no copy of the log.
+    if (const auto bytes = files_.read(logFileName, appendRoom)) { // when not, the batch's write says why
+        // Checking a long log takes a while: done on the side, waited for by the first append.
         // The check lets go of its share of the text when done, so that the batch's append changes the text
         // in place instead of copying it.
         auto readable = std::async(std::launch::async, [text = *bytes]() mutable {
             return json::checkLog(std::exchange(text, {})).hasValue();
         });
-        QByteArray text = bytes->trimmed();
-        text.reserve(text.size() + appendRoom); // the batch's entries go in place, with no copy of the log
-        knownLog_ = KnownLog{std::move(text), identity, readable.share(), std::nullopt};
+        knownLog_ = KnownLog{bytes->trimmed(), identity, readable.share(), std::nullopt};
         draftAppendedLog(*knownLog_);
     }
 }

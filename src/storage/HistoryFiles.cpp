@@ -128,14 +128,14 @@ HistoryFiles::Lock HistoryFiles::lock() const
     return Lock(nullptr, lockFailure(path, file->error()));
 }
 
-Result<QByteArray> HistoryFiles::read(const QString& name) const
+Result<QByteArray> HistoryFiles::read(const QString& name, qsizetype room) const
 {
     QFile file(filePath(name));
     if (!file.open(QIODevice::ReadOnly))
         return Result<QByteArray>::failure(file.errorString());
     // Read into room the JSON parser can read in place (a history file is megabytes long); a file that
     // grows meanwhile is read to its end all the same.
-    QByteArray bytes = json::withParsePadding(file.size());
+    QByteArray bytes = json::withParsePadding(file.size() + room);
     bytes.resize(file.size());
     const qint64 count = file.read(bytes.data(), bytes.size());
     if (count >= 0)

@@ -69,7 +69,9 @@ public:
     // Waits a few seconds at most for another process to finish its write.
     Lock lock() const;
 
-    Result<QByteArray> read(const QString& name) const;
+    // The whole file, in a buffer the JSON parser reads in place, with room for `room` more bytes after it
+    // (appended then without moving the text).
+    Result<QByteArray> read(const QString& name, qsizetype room = 0) const;
     // The caller holds the lock.
     Done write(const QString& name, const QByteArray& bytes) const;
     // The file's text is the pieces one after another (a long text need not be put together first). With a

@@ -1,5 +1,6 @@
 #include "storage/HistoryFiles.h"
 
+#include "model/StyleJson.h"
 #include "support/FileSystem.h"
 
 #include <gtest/gtest.h>
@@ -70,6 +71,20 @@ TEST_F(HistoryFilesTest, ADraftIsCompletedWithTheRestOrLeavesNothingWhenDropped)
     const QByteArrayView whole(text);
     ASSERT_TRUE(files.write("styles.json", std::span(&whole, 1), std::move(draft)));
     EXPECT_EQ(contents("styles.json"), text);
+}
+
+TEST_F(HistoryFilesTest, AReadLeavesTheRoomAskedForBehindTheText)
+{
+    put("log.json", 1 << 20);
+    for (const qsizetype room : {qsizetype(0), qsizetype(64 << 10)}) {
+        auto read = files.read("log.json", room);
+        ASSERT_TRUE(read);
+        QByteArray bytes = std::move(read).value();
+        EXPECT_EQ(bytes, QByteArray(1 << 20, 'o'));
+        EXPECT_TRUE(json::hasParsePadding(bytes)) << "the parser reads it in place";
+        EXPECT_GE(bytes.capacity() - bytes.size(), room) << "the room is there to append without a copy";
+    }
+    EXPECT_FALSE(files.read("missing.json"));
 }
 
 TEST_F(HistoryFilesTest, ARefusedWriteKeepsTheFileAndNoDescriptor)

@@ -212,7 +212,7 @@ bool entry(od::value& value)
 
 bool surelyReadableLog(const QByteArray& bytes)
 {
-    thread_local od::parser parser;
+    od::parser parser; // its buffers go with it: a log is checked now and then, and may be megabytes long
     const auto size = static_cast<std::size_t>(bytes.size());
     std::optional<simdjson::padded_string> copy;
     if (!hasParsePadding(bytes))

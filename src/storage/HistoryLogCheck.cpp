@@ -52,8 +52,8 @@ bool isEscaped(const od::raw_json_string& key)
     return false;
 }
 
-// Walks an object's members: those named in `names` go to `take(index, value, seen)`, which records what
-// it found in `seen[index]`; every other member must be well-formed JSON.
+// Walks an object's members. Those named in `names` must be null or pass `take(index, value, depth)`, and
+// `seen[index]` keeps what the last of each name left; every other member must be well-formed JSON.
 template <std::size_t N, class Take>
 bool members(od::value& value, const std::array<std::string_view, N>& names, std::array<Seen, N>& seen, int depth,
              Take take)

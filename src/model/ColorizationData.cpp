@@ -21,10 +21,10 @@ QString IconStyle::rawValue(StyleType type)
     return {};
 }
 
-std::optional<IconStyle::StyleType> IconStyle::styleType(const QString& rawValue)
+std::optional<IconStyle::StyleType> IconStyle::styleType(QAnyStringView rawValue)
 {
     for (StyleType type : {StyleType::vibrant, StyleType::original, StyleType::color, StyleType::inverted}) {
-        if (rawValue == IconStyle::rawValue(type))
+        if (QAnyStringView::equal(rawValue, IconStyle::rawValue(type)))
             return type;
     }
     return std::nullopt;

@@ -2,6 +2,7 @@
 
 #include "model/HSL.h"
 
+#include <QAnyStringView>
 #include <QByteArray>
 #include <QString>
 #include <QUrl>
@@ -44,7 +45,7 @@ public:
 
     // "vibrant", "original", "color", "inverted"
     static QString rawValue(StyleType type);
-    static std::optional<StyleType> styleType(const QString& rawValue);
+    static std::optional<StyleType> styleType(QAnyStringView rawValue);
 
     friend bool operator==(const IconStyle& a, const IconStyle& b)
     {

@@ -469,12 +469,13 @@ Result<void> checkIconStyle(const Element& json)
     const auto raw = stringMember(object, "type");
     if (!raw || !*raw)
         return R::failure(raw ? missingMemberError("type") : raw.error());
-    const std::string_view type = **raw;
-    if (type == "vibrant" || type == "original" || type == "inverted")
+    const QUtf8StringView name(**raw);
+    const auto type = IconStyle::styleType(name);
+    if (!type)
+        return R::failure(
+            QStringLiteral("The data couldn't be read because \"%1\" is no icon style type.").arg(name.toString()));
+    if (*type != IconStyle::StyleType::color)
         return R::success();
-    if (type != "color")
-        return R::failure(QStringLiteral("The data couldn't be read because \"%1\" is no icon style type.")
-                              .arg(QString::fromUtf8(type.data(), static_cast<qsizetype>(type.size()))));
     const auto color = member(object, "color");
     if (!color)
         return R::failure(missingMemberError("color"));

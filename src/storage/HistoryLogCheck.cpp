@@ -164,9 +164,8 @@ bool iconStyle(od::value& value, int depth)
     });
     if (!read || seen[type] != Seen::valid)
         return false;
-    if (typeName == "color")
-        return seen[color] == Seen::valid;
-    return typeName == "vibrant" || typeName == "original" || typeName == "inverted";
+    const auto styleType = IconStyle::styleType(QUtf8StringView(typeName));
+    return styleType && (*styleType != IconStyle::StyleType::color || seen[color] == Seen::valid);
 }
 
 bool style(od::value& value, int depth)
@@ -217,12 +216,12 @@ bool surelyReadableLog(const QByteArray& bytes)
     std::optional<simdjson::padded_string> copy;
     if (!hasParsePadding(bytes))
         copy.emplace(bytes.constData(), size);
-    const simdjson::padded_string_view text =
+    const simdjson::padded_string_view padded =
         copy ? simdjson::padded_string_view(*copy)
              : simdjson::padded_string_view(bytes.constData(), size, size + std::size_t(parsePadding));
     od::document document;
     od::array entries;
-    if (parser.iterate(text).get(document) || document.get_array().get(entries))
+    if (parser.iterate(padded).get(document) || document.get_array().get(entries))
         return false;
     for (auto result : entries) {
         od::value element;

@@ -59,6 +59,15 @@ QString whole(double value)
     return QString::asprintf("%.0f", value);
 }
 
+// `hue` as the angle it names within 0...360 (a negative hue counts down from 360).
+double wrappedHue(double hue)
+{
+    double wrapped = std::fmod(hue, 360.0) + 0.0; // -0 becomes 0
+    if (wrapped < 0)
+        wrapped += 360.0;
+    return wrapped < 360.0 ? wrapped : 0.0; // a tiny negative hue rounds up to 360 itself
+}
+
 // Uniform over 0...360, both ends included.
 double randomHue()
 {
@@ -194,7 +203,7 @@ double SmartSiblingAnalysis::largestHueGapMidpoint(const QList<HSL>& colors)
         return randomHue();
     std::vector<double> hues;
     for (const HSL& color : colors)
-        hues.push_back(std::fmod(color.hue, 360.0));
+        hues.push_back(wrappedHue(color.hue));
     std::sort(hues.begin(), hues.end());
     std::vector<double> kept{hues.front()};
     for (size_t i = 1; i < hues.size(); ++i) {

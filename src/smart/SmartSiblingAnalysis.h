@@ -76,7 +76,8 @@ public:
     static QList<ColorizationData> siblingColorizations(const ExtendedAttributesManager& attributes,
                                                         const QString& folderPath);
 
-    // The midpoint of the widest gap between the distinct hues, or a random hue for none.
+    // The midpoint of the widest gap between the distinct hues, or a random hue for none; always within
+    // 0...360, whatever the siblings hold (a hue of -90 counts as 270).
     static double largestHueGapMidpoint(const QList<HSL>& colors);
     static HSL suggestedColor(const QList<ColorizationData>& siblings);
     // The siblings' mean, kept to 0...1 (intensity) and 100...240 (icon size); finite siblings always give a

@@ -42,7 +42,15 @@ TEST(SmartSiblingAnalysisTest, LargestHueGapMidpoint)
         std::initializer_list<double> hues;
         double midpoint;
     } cases[] = {
-        {{10, 12, 200}, 105}, {{0, 90, 180, 270}, 45}, {{300}, 120}, {{100, 104}, 280}, {{370, 20}, 195},
+        {{10, 12, 200}, 105},
+        {{0, 90, 180, 270}, 45},
+        {{300}, 120},
+        {{100, 104}, 280},
+        {{370, 20}, 195},
+        // Hues below 0 name the angle counted down from 360.
+        {{-296}, 244},
+        {{-100, -350}, 135},
+        {{-720, 90}, 225},
     };
     for (const auto& [input, expected] : cases)
         EXPECT_DOUBLE_EQ(SmartSiblingAnalysis::largestHueGapMidpoint(hues(input)), expected);

@@ -5,10 +5,15 @@
 
 #include <QFile>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
+#include <deque>
 #include <dirent.h>
+#include <linux/magic.h>
 #include <sys/inotify.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace pigmo {
@@ -28,11 +33,43 @@ quint32 flagsOf(uint32_t mask)
     return flags;
 }
 
+// The kernel's own file systems: nobody makes folders in them, and some are huge (a proc mount alone holds a
+// directory per task). Autofs mount points are left alone too: walking into them mounts what they stand for.
+bool isPseudoFileSystem(const QString& path)
+{
+    constexpr std::array<unsigned long, 17> pseudo{
+        PROC_SUPER_MAGIC, SYSFS_MAGIC,      DEVPTS_SUPER_MAGIC, CGROUP_SUPER_MAGIC, CGROUP2_SUPER_MAGIC, DEBUGFS_MAGIC,
+        TRACEFS_MAGIC,    SECURITYFS_MAGIC, PSTOREFS_MAGIC,     BPF_FS_MAGIC,       HUGETLBFS_MAGIC,     BINFMTFS_MAGIC,
+        SELINUX_MAGIC,    SMACK_MAGIC,      EFIVARFS_MAGIC,     NSFS_MAGIC,         AUTOFS_SUPER_MAGIC,
+    };
+    struct statfs status {};
+    if (::statfs(QFile::encodeName(path).constData(), &status) != 0)
+        return false;
+    return std::ranges::find(pseudo, static_cast<unsigned long>(status.f_type)) != pseudo.end();
+}
+
+// `name` inside `directory`, with one slash between them also when the directory is the root.
+QString childPath(const QString& directory, const QString& name)
+{
+    return directory.endsWith(u'/') ? directory + name : directory + u'/' + name;
+}
+
 } // namespace
 
-DirectoryEventSource::DirectoryEventSource(QStringList skippedPrefixes, QObject* parent)
+int DirectoryEventSource::defaultWatchLimit()
+{
+    constexpr int ceiling = 65536;
+    constexpr int assumedSystemWatches = 8192; // the kernel's old default
+    QFile file(QStringLiteral("/proc/sys/fs/inotify/max_user_watches"));
+    bool read = false;
+    const int system = file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toInt(&read) : 0;
+    return std::clamp((read && system > 0 ? system : assumedSystemWatches) / 2, 1, ceiling);
+}
+
+DirectoryEventSource::DirectoryEventSource(QStringList skippedPrefixes, int watchLimit, QObject* parent)
     : QObject(parent)
     , skippedPrefixes_(std::move(skippedPrefixes))
+    , watchLimit_(watchLimit)
 {
 }
 
@@ -47,7 +84,7 @@ bool DirectoryEventSource::start(const QStringList& roots)
     fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (fd_ < 0)
         return false;
-    exhaustionLogged_ = false;
+    limitReached_ = false;
     for (const QString& root : roots)
         watchTree(root);
     notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
@@ -70,17 +107,27 @@ bool DirectoryEventSource::isSkipped(const QString& path) const
     return isWithinAny(path, skippedPrefixes_);
 }
 
+void DirectoryEventSource::reachLimit(const QString& reason)
+{
+    if (std::exchange(limitReached_, true))
+        return;
+    log::warning(QStringLiteral("FolderWatcherService: %1 after %2 directories; directories beyond them are not "
+                                "watched")
+                     .arg(reason)
+                     .arg(pathsByWatch_.size()));
+    Q_EMIT watchLimitReached();
+}
+
 bool DirectoryEventSource::watchOne(const QString& path)
 {
+    if (pathsByWatch_.size() >= watchLimit_) {
+        reachLimit(QStringLiteral("Reached the limit of %1 watched directories").arg(watchLimit_));
+        return false;
+    }
     const int wd = ::inotify_add_watch(fd_, QFile::encodeName(path).constData(), watchMask);
     if (wd < 0) {
-        if (errno == ENOSPC && !exhaustionLogged_) {
-            exhaustionLogged_ = true;
-            log::warning(QStringLiteral("FolderWatcherService: Out of inotify watches after %1 directories; "
-                                        "directories beyond them are not watched (raise "
-                                        "fs.inotify.max_user_watches to watch them)")
-                             .arg(pathsByWatch_.size()));
-        }
+        if (errno == ENOSPC)
+            reachLimit(QStringLiteral("Out of inotify watches (fs.inotify.max_user_watches)"));
         return false;
     }
     // One directory reached by two paths (a bind mount) shares its watch; the latest path wins.
@@ -93,12 +140,18 @@ bool DirectoryEventSource::watchOne(const QString& path)
 
 void DirectoryEventSource::watchTree(const QString& root)
 {
-    // Depth-first over real directories (symbolic links are not followed), without recursion.
-    QStringList stack{root};
-    while (!stack.isEmpty()) {
-        const QString path = stack.takeLast();
-        if (isSkipped(path) || !watchOne(path))
+    // Breadth-first over real directories (symbolic links are not followed), without recursion.
+    std::deque<QString> queue{root};
+    while (!queue.empty()) {
+        const QString path = std::move(queue.front());
+        queue.pop_front();
+        if (isSkipped(path) || isPseudoFileSystem(path))
             continue;
+        if (!watchOne(path)) {
+            if (limitReached_)
+                return;
+            continue;
+        }
         DIR* directory = ::opendir(QFile::encodeName(path).constData());
         if (!directory)
             continue;
@@ -106,7 +159,7 @@ void DirectoryEventSource::watchTree(const QString& root)
             if (entry->d_name[0] == '.')
                 continue; // ".", ".." and hidden directories
             bool isDir = entry->d_type == DT_DIR;
-            const QString child = path + u'/' + QFile::decodeName(entry->d_name);
+            const QString child = childPath(path, QFile::decodeName(entry->d_name));
             if (entry->d_type == DT_UNKNOWN) {
                 DIR* probe = ::opendir(QFile::encodeName(child).constData());
                 isDir = probe != nullptr;
@@ -114,7 +167,7 @@ void DirectoryEventSource::watchTree(const QString& root)
                     ::closedir(probe);
             }
             if (isDir)
-                stack.append(child);
+                queue.push_back(child);
         }
         ::closedir(directory);
     }
@@ -176,7 +229,7 @@ void DirectoryEventSource::readEvents()
             }
             if (directory.isEmpty() || event->len == 0)
                 continue;
-            const QString path = directory + u'/' + QFile::decodeName(event->name);
+            const QString path = childPath(directory, QFile::decodeName(event->name));
             if (event->mask & IN_ISDIR) {
                 const bool hidden = event->name[0] == '.';
                 if (event->mask & IN_MOVED_FROM)

@@ -118,9 +118,10 @@ FolderWatcherService::FolderWatcherService(Dependencies dependencies, QObject* p
     : QObject(parent)
     , dependencies_(std::move(dependencies))
     , skippedPrefixes_(dependencies_.skippedPrefixes)
-    , source_(skippedPrefixes_)
+    , source_(skippedPrefixes_, dependencies_.watchLimit)
 {
     connect(&source_, &DirectoryEventSource::eventsReceived, this, &FolderWatcherService::handleEvents);
+    connect(&source_, &DirectoryEventSource::watchLimitReached, this, [this] { Q_EMIT isAtWatchLimitChanged(true); });
     isEnabled_ = Preferences::value(prefs::folderWatcherEnabled);
     loadDirectories();
     // A stored list, even an empty one, is the user's: defaults only when nothing was ever stored.
@@ -222,7 +223,10 @@ void FolderWatcherService::stop()
 {
     if (!isRunning())
         return;
+    const bool wasAtLimit = isAtWatchLimit();
     source_.stop();
+    if (wasAtLimit)
+        Q_EMIT isAtWatchLimitChanged(false);
     recentlyColorized_.clear();
     for (QTimer* timer : std::as_const(pendingRename_))
         delete timer;

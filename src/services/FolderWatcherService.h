@@ -32,6 +32,7 @@ class FolderWatcherService : public QObject {
     Q_PROPERTY(QStringList watchedDirectories READ watchedDirectories WRITE setWatchedDirectories NOTIFY
                    watchedDirectoriesChanged)
     Q_PROPERTY(bool isRunning READ isRunning NOTIFY isRunningChanged)
+    Q_PROPERTY(bool isAtWatchLimit READ isAtWatchLimit NOTIFY isAtWatchLimitChanged)
 
 public:
     struct Dependencies {
@@ -42,6 +43,8 @@ public:
         std::function<void(const QString& path, std::function<void(bool styled)> finished)> styleFolder;
         // Paths under these prefixes are neither watched nor styled.
         QStringList skippedPrefixes = defaultSkippedPrefixes();
+        // At most this many directories are watched at once.
+        int watchLimit = DirectoryEventSource::defaultWatchLimit();
     };
 
     // The kernel's, the system's and the scratch locations: /proc, /sys, /dev, /run, /tmp and /var.
@@ -66,6 +69,9 @@ public:
     void removeDirectory(const QString& directory);
 
     bool isRunning() const { return source_.isRunning(); }
+    // While running: some directory of the watched trees is not watched, because the limit of watched
+    // directories (or the system's number of watches) was reached. New folders there are not styled.
+    bool isAtWatchLimit() const { return isRunning() && source_.isAtWatchLimit(); }
     void start();
     // Ends watching and forgets every pending and recent folder.
     void stop();
@@ -86,11 +92,13 @@ public:
     int pendingCount() const { return int(pendingRename_.size()); }
     // Directories with a watch right now (the watched trees without hidden and skipped ones).
     int watchedDirectoryCount() const { return source_.watchCount(); }
+    QStringList watchedPaths() const { return source_.watchedPaths(); }
 
 Q_SIGNALS:
     void isEnabledChanged(bool enabled);
     void watchedDirectoriesChanged(const QStringList& directories);
     void isRunningChanged(bool running);
+    void isAtWatchLimitChanged(bool atLimit);
     // After a styling ended (its history recorded when it succeeded); GUI thread.
     void folderColorized(const QString& path, bool succeeded);
 

@@ -1,4 +1,5 @@
 #include "services/FolderWatcherService.h"
+#include "base/Folder.h"
 #include "services/FolderStyler.h"
 #include "smart/SmartIconService.h"
 #include "storage/ColorizationHistoryStore.h"
@@ -14,6 +15,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/mount.h>
 
 using namespace pigmo;
 using namespace std::chrono_literals;
@@ -188,6 +193,66 @@ TEST_F(FolderWatcherServiceTest, DirectoriesUnderSkippedPrefixesAreIgnored)
     QTest::qWait(600);
     EXPECT_EQ(watcher.pendingCount(), 0);
     EXPECT_TRUE(styledPaths().isEmpty());
+}
+
+TEST_F(FolderWatcherServiceTest, WatchingTheRootLeavesTheKernelsFoldersAndStopsAtTheLimit)
+{
+    FolderWatcherService::Dependencies bounded = dependencies();
+    bounded.skippedPrefixes = FolderWatcherService::defaultSkippedPrefixes();
+    bounded.watchLimit = 64;
+    Preferences::setValue(prefs::folderWatcherDirectories, QStringList{QStringLiteral("/")});
+    FolderWatcherService watcher(bounded);
+    QSignalSpy atLimit(&watcher, &FolderWatcherService::isAtWatchLimitChanged);
+    watcher.setEnabled(true);
+    ASSERT_TRUE(watcher.isRunning());
+    EXPECT_EQ(watcher.watchedDirectoryCount(), 64);
+    EXPECT_TRUE(watcher.isAtWatchLimit());
+    ASSERT_EQ(atLimit.count(), 1);
+    EXPECT_TRUE(log.contains("FolderWatcherService: Reached the limit of 64 watched directories after 64 directories; "
+                             "directories beyond them are not watched"));
+    const QStringList watched = watcher.watchedPaths();
+    EXPECT_TRUE(watched.contains(QStringLiteral("/")));
+    EXPECT_TRUE(watched.contains(QStringLiteral("/usr"))); // the nearest directories first
+    const QStringList kernels{QStringLiteral("/proc"), QStringLiteral("/sys"), QStringLiteral("/dev"),
+                              QStringLiteral("/run")};
+    for (const QString& path : watched) {
+        EXPECT_EQ(QDir::cleanPath(path), path);
+        EXPECT_FALSE(isWithinAny(path, kernels)) << path.toStdString();
+    }
+
+    watcher.setWatchedDirectories({root}); // a small tree
+    EXPECT_TRUE(watcher.isRunning());
+    EXPECT_FALSE(watcher.isAtWatchLimit());
+    ASSERT_EQ(atLimit.count(), 2);
+    EXPECT_FALSE(atLimit.last().first().toBool());
+}
+
+// A kernel file system mounted where a watched tree passes (a chroot, a container's root) is not walked.
+TEST_F(FolderWatcherServiceTest, PseudoFileSystemsMountedInsideAWatchedTreeAreNotWalked)
+{
+    const QString chroot = root + QStringLiteral("/chroot");
+    for (const char* name : {"proc", "sys", "home/me"})
+        ASSERT_TRUE(QDir(chroot).mkpath(QString::fromLatin1(name)));
+    struct Mounts {
+        QStringList points;
+        ~Mounts()
+        {
+            for (const QString& point : points)
+                ::umount2(QFile::encodeName(point).constData(), MNT_DETACH);
+        }
+    } mounts;
+    for (const auto& [type, place] : {std::pair{"proc", "/proc"}, std::pair{"sysfs", "/sys"}}) {
+        const QString point = chroot + QLatin1String(place);
+        if (::mount(type, QFile::encodeName(point).constData(), type, 0, nullptr) != 0)
+            GTEST_SKIP() << "cannot mount " << type << " here: " << std::strerror(errno);
+        mounts.points.append(point);
+    }
+    auto watcher = startedWatcher();
+    QStringList watched = watcher->watchedPaths();
+    watched.sort();
+    const QStringList expected{root, chroot, chroot + "/home", chroot + "/home/me"};
+    EXPECT_EQ(watched.join(u'\n').toStdString(), expected.join(u'\n').toStdString());
+    EXPECT_FALSE(watcher->isAtWatchLimit());
 }
 
 TEST_F(FolderWatcherServiceTest, StartNeedsAccessAndDirectoriesAndHappensOnce)

@@ -50,6 +50,19 @@ private:
     double radius_;
 };
 
+// A caption in the warning colour, hidden until shown.
+LocalizedText* warningCaption(LocalizationManager& localization, const QString& key)
+{
+    auto* text = new LocalizedText(localization, key);
+    text->setFont(ui::textFont(ui::TextStyle::caption));
+    text->setWordWrap(true);
+    QPalette palette = text->palette();
+    palette.setColor(QPalette::WindowText, orange);
+    text->setPalette(palette);
+    text->hide();
+    return text;
+}
+
 // A card holding a column (`spacing` between children) whose first row is a switch with its title.
 std::pair<QVBoxLayout*, ToggleSwitch*> switchCard(SettingsCard* card, LocalizationManager& localization,
                                                   const QString& titleKey, int spacing)
@@ -93,6 +106,7 @@ AutomationSection::AutomationSection(SettingsServices services, QWidget* parent)
     connect(&services_.folderWatcher, &FolderWatcherService::isEnabledChanged, this, &AutomationSection::refresh);
     connect(&services_.folderWatcher, &FolderWatcherService::watchedDirectoriesChanged, this,
             &AutomationSection::rebuildChips);
+    connect(&services_.folderWatcher, &FolderWatcherService::isAtWatchLimitChanged, this, &AutomationSection::refresh);
     connect(&services_.fullDiskAccess, &FDAPermissionManager::hasFullDiskAccessChanged, this,
             &AutomationSection::refresh);
     rebuildChips();
@@ -106,13 +120,7 @@ QWidget* AutomationSection::buildLaunchCard()
     QVBoxLayout* column = nullptr;
     std::tie(column, launchSwitch_) = switchCard(card, services_.localization, u"launch_at_login"_key, 6);
     launchSwitch_->setChecked(launch.isEnabled());
-    launchFailure_ = new LocalizedText(services_.localization, u"launch_at_login_failed"_key);
-    launchFailure_->setFont(ui::textFont(ui::TextStyle::caption));
-    launchFailure_->setWordWrap(true);
-    QPalette palette = launchFailure_->palette();
-    palette.setColor(QPalette::WindowText, orange);
-    launchFailure_->setPalette(palette);
-    launchFailure_->hide();
+    launchFailure_ = warningCaption(services_.localization, u"launch_at_login_failed"_key);
     column->addWidget(launchFailure_);
 
     // The switch shows what the registration really is after each change; a refused change says so.
@@ -158,6 +166,8 @@ QWidget* AutomationSection::buildWatcherCard()
     caption_->setWordWrap(true);
     ui::setTextOpacity(*caption_, 0.5);
     column->addWidget(caption_);
+    watchLimit_ = warningCaption(services_.localization, u"watch_limit_reached"_key);
+    column->addWidget(watchLimit_);
     return card;
 }
 
@@ -241,6 +251,7 @@ void AutomationSection::refresh()
     warning_->setVisible(!access);
     folders_->setVisible(access && enabled);
     caption_->setVisible(access && enabled);
+    watchLimit_->setVisible(access && enabled && services_.folderWatcher.isAtWatchLimit());
 }
 
 void AutomationSection::addFolder()

@@ -17,7 +17,8 @@ class ToggleSwitch;
 // The end of the settings page: the launch-at-login card and the automatic-styling card. The switches show
 // what the managers publish and write straight through them; the styling card warns while folder access is
 // missing (its switch then cannot be changed) and, while styling is on, lists the watched folders as
-// removable chips followed by the add button. Holds no state of its own beyond what it shows.
+// removable chips followed by the add button, and says so when the watched folders hold more directories
+// than can be watched. Holds no state of its own beyond what it shows.
 class AutomationSection : public QWidget {
     Q_OBJECT
 
@@ -31,6 +32,8 @@ public:
     QWidget* accessWarning() const { return warning_; }
     QWidget* watchedFolders() const { return folders_; }
     LocalizedText* caption() const { return caption_; }
+    // Shown while the watcher runs at its limit of watched directories.
+    LocalizedText* watchLimitWarning() const { return watchLimit_; }
     // One chip per watched directory, in list order; each has `removeButton(chip)`.
     QList<QWidget*> chips() const { return chips_; }
     static PlainButton* removeButton(QWidget* chip);
@@ -62,6 +65,7 @@ private:
     QList<QWidget*> chips_;
     PlainButton* addButton_ = nullptr;
     LocalizedText* caption_ = nullptr;
+    LocalizedText* watchLimit_ = nullptr;
 };
 
 } // namespace pigmo

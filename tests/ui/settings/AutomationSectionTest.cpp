@@ -116,6 +116,34 @@ TEST_F(AutomationSectionTest, WithoutFolderAccessTheWarningShowsAndTheSwitchIsLo
     EXPECT_FALSE(section.caption()->isHidden());
 }
 
+TEST_F(AutomationSectionTest, SaysSoWhileTheWatchedFoldersHoldMoreDirectoriesThanAreWatched)
+{
+    grantAccess(true);
+    QTemporaryDir tree;
+    for (const char* path : {"a/b/c", "d"})
+        ASSERT_TRUE(QDir(tree.path()).mkpath(QString::fromLatin1(path)));
+    Preferences::setValue(prefs::folderWatcherDirectories, QStringList{tree.path()});
+    // The tree lies below the temporary directory, which the program's watcher leaves alone.
+    FolderWatcherService watcher({[] { return true; }, [](const QString&, std::function<void(bool)>) {}, {}, 3});
+    test::SettingsManagers& m = managers;
+    AutomationSection section({m.appearance, m.displayMode, m.localization, m.folderLanguages, m.iconStyle,
+                               m.fullDiskAccess, watcher, m.launchAtLogin});
+    section.show();
+    EXPECT_TRUE(section.watchLimitWarning()->isHidden());
+
+    watcher.setEnabled(true); // five directories, three watched
+    ASSERT_TRUE(watcher.isRunning());
+    EXPECT_FALSE(section.watchLimitWarning()->isHidden());
+    EXPECT_FALSE(section.watchLimitWarning()->text().isEmpty());
+
+    watcher.setWatchedDirectories({tree.filePath(QStringLiteral("a"))}); // three directories
+    EXPECT_TRUE(section.watchLimitWarning()->isHidden());
+    watcher.setWatchedDirectories({tree.path()});
+    EXPECT_FALSE(section.watchLimitWarning()->isHidden());
+    watcher.setEnabled(false);
+    EXPECT_TRUE(section.watchLimitWarning()->isHidden());
+}
+
 TEST_F(AutomationSectionTest, TheSwitchDrivesTheWatcherAndShowsTheChipsAndCaption)
 {
     grantAccess(true);

@@ -37,9 +37,10 @@ Decision decideWithoutGui(int argc, char** argv)
         return request; // the window's start claims the single instance itself
     switch (SingleInstance().handOver(request)) {
     case SingleInstance::Role::forwarded:
+    case SingleInstance::Role::pending: // logged: the running program takes it when it resumes
         return 0;
-    case SingleInstance::Role::unanswered:
-        return 1; // logged; a busy running program may still take the request, so nothing is styled twice
+    case SingleInstance::Role::busy:
+        return 1; // logged; nothing was handed over, and this process does not style beside a busy program
     case SingleInstance::Role::primary:
     case SingleInstance::Role::failed:
         break;

@@ -46,8 +46,9 @@ ProgramStart ProgramStart::claim(const LaunchRequest& request, SingleInstance& i
     case SingleInstance::Role::primary:
         return {request, 0};
     case SingleInstance::Role::forwarded:
+    case SingleInstance::Role::pending: // logged; taken when the running instance resumes
         return {std::nullopt, 0};
-    case SingleInstance::Role::unanswered:
+    case SingleInstance::Role::busy:
         return {std::nullopt, 1}; // logged; never a second instance beside a busy one
     case SingleInstance::Role::failed:
         break; // logged; run on without forwarding rather than not at all

@@ -19,8 +19,10 @@ namespace pigmo {
 //
 // It names the application (name and version for --version), reads the command line, prints help, version
 // and errors ("No folders found." on standard error, status 1), and hands the request of a second start
-// to the running instance (status 0). A running instance that does not confirm in time is reported and
-// this process ends with status 1. When the instance socket cannot be used at all, this process runs.
+// to the running instance (status 0). A running instance that does not confirm in time is reported: when it
+// was handed the whole request it takes it once it resumes, and this process ends with status 0 (a retry
+// would hand the request over twice); when it could not be handed the request, with status 1. When the
+// instance socket cannot be used at all, this process runs.
 // The program itself reads the command line once with `read`, before its GUI exists, and claims the
 // instance with `claim` afterwards.
 struct ProgramStart {

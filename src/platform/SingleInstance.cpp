@@ -10,8 +10,11 @@
 #include <QLockFile>
 #include <QtEndian>
 
+#include <cerrno>
+#include <cstring>
 #include <utility>
 
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,6 +42,48 @@ quint64 inodeOf(const QString& path)
     return quint64(status.st_ino);
 }
 
+// The owner of the file at `path` itself (a link is not followed), when there is a file.
+std::optional<uid_t> ownerOf(const QString& path)
+{
+    struct stat status {};
+    if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
+        return std::nullopt;
+    return status.st_uid;
+}
+
+bool belongsToAnotherUser(const QString& path)
+{
+    const std::optional<uid_t> owner = ownerOf(path);
+    return owner && *owner != ::getuid();
+}
+
+// Why the folder at `path` is no private folder of this user; empty when it is one.
+QString whyNotPrivate(const QString& path)
+{
+    struct stat status {};
+    if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    if (S_ISLNK(status.st_mode))
+        return QStringLiteral("it is a symbolic link");
+    if (!S_ISDIR(status.st_mode))
+        return QStringLiteral("it is no folder");
+    if (status.st_uid != ::getuid())
+        return QStringLiteral("it belongs to user %1").arg(status.st_uid);
+    if ((status.st_mode & 07777) != S_IRWXU)
+        return QStringLiteral("its mode is %1 instead of 0700").arg(status.st_mode & 07777, 4, 8, QLatin1Char('0'));
+    return {};
+}
+
+// The user id of the process at the other end of a connected local socket.
+std::optional<uid_t> peerOf(const QLocalSocket& socket)
+{
+    ucred credentials{};
+    socklen_t length = sizeof credentials;
+    if (::getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &credentials, &length) != 0)
+        return std::nullopt;
+    return credentials.uid;
+}
+
 } // namespace
 
 SingleInstance::SingleInstance(QString serverName, QObject* parent)
@@ -55,12 +100,30 @@ SingleInstance::~SingleInstance()
     server_.reset();
 }
 
+QString SingleInstance::privateFolderPath()
+{
+    return QDir::tempPath() + u'/' + QLatin1String(product::identifier) + QStringLiteral("-%1").arg(::getuid());
+}
+
 QString SingleInstance::defaultServerName()
 {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
         return runtime + u'/' + QLatin1String(product::identifier) + QStringLiteral(".instance");
-    return QLatin1String(product::identifier) + QStringLiteral("-%1.instance").arg(::getuid());
+    // As the runtime folder would be: the user's alone. A folder someone else made in its place is not used.
+    const QString folder = privateFolderPath();
+    if (::mkdir(QFile::encodeName(folder).constData(), S_IRWXU) != 0 && errno != EEXIST) {
+        log::warning(QStringLiteral("SingleInstance: cannot make %1: %2; each start runs on its own")
+                         .arg(folder, QString::fromLocal8Bit(std::strerror(errno))));
+        return {};
+    }
+    if (const QString reason = whyNotPrivate(folder); !reason.isEmpty()) {
+        log::warning(QStringLiteral("SingleInstance: %1 is not used: %2; each start runs on its own until it is "
+                                    "removed")
+                         .arg(folder, reason));
+        return {};
+    }
+    return folder + QStringLiteral("/instance");
 }
 
 // What a request someone else received makes of this start; nothing when nobody listens.
@@ -69,16 +132,31 @@ std::optional<SingleInstance::Role> SingleInstance::roleOfDelivery(Delivery deli
     switch (delivery) {
     case Delivery::acknowledged:
         return Role::forwarded;
-    case Delivery::unanswered:
-        return Role::unanswered;
+    case Delivery::pending:
+        return Role::pending;
+    case Delivery::undelivered:
+        return Role::busy;
+    case Delivery::foreign:
+        return Role::failed;
     case Delivery::nobodyListens:
         break;
     }
     return std::nullopt;
 }
 
+// A lock file of another user is neither taken nor waited for: it could be held for ever.
+bool SingleInstance::lockIsOwnOrAbsent() const
+{
+    if (!belongsToAnotherUser(lockPath(serverName_)))
+        return true;
+    log::warning(QStringLiteral("SingleInstance: %1 belongs to another user; not used").arg(lockPath(serverName_)));
+    return false;
+}
+
 SingleInstance::Role SingleInstance::claim(const LaunchRequest& request)
 {
+    if (serverName_.isEmpty() || !lockIsOwnOrAbsent())
+        return Role::failed;
     QLockFile lock(lockPath(serverName_));
     if (!lock.tryLock(answerTimeoutMs)) {
         log::warning(QStringLiteral("SingleInstance: cannot lock %1").arg(lockPath(serverName_)));
@@ -91,6 +169,8 @@ SingleInstance::Role SingleInstance::claim(const LaunchRequest& request)
 
 SingleInstance::Role SingleInstance::handOver(const LaunchRequest& request)
 {
+    if (serverName_.isEmpty() || !lockIsOwnOrAbsent())
+        return Role::failed;
     // The lock is only waited for: an instance that is starting listens once it lets go of it.
     QLockFile lock(lockPath(serverName_));
     lock.tryLock(answerTimeoutMs);
@@ -99,6 +179,10 @@ SingleInstance::Role SingleInstance::handOver(const LaunchRequest& request)
 
 SingleInstance::Delivery SingleInstance::forward(const LaunchRequest& request)
 {
+    if (belongsToAnotherUser(serverName_)) {
+        log::warning(QStringLiteral("SingleInstance: %1 belongs to another user; not used").arg(serverName_));
+        return Delivery::foreign;
+    }
     QLocalSocket socket;
     socket.connectToServer(serverName_);
     if (!socket.waitForConnected(connectTimeoutMs)) {
@@ -108,22 +192,48 @@ SingleInstance::Delivery SingleInstance::forward(const LaunchRequest& request)
         if (error == QLocalSocket::ServerNotFoundError || error == QLocalSocket::ConnectionRefusedError ||
             error == QLocalSocket::SocketAccessError)
             return Delivery::nobodyListens;
-        log::warning(QStringLiteral("SingleInstance: the running instance did not accept the connection: %1")
+        log::warning(QStringLiteral("The running Pigmo 2 is busy and did not take the request (%1); nothing was "
+                                    "handed over: start again later")
                          .arg(socket.errorString()));
-        return Delivery::unanswered;
+        return Delivery::undelivered;
     }
+    if (const std::optional<uid_t> peer = peerOf(socket); peer != ::getuid()) {
+        log::warning(
+            QStringLiteral("SingleInstance: %1 is answered by a process of another user; not used").arg(serverName_));
+        socket.abort();
+        return Delivery::foreign;
+    }
+    return send(socket, request);
+}
+
+// A request that reached the running instance whole stays queued in its connection: the instance takes it
+// when it reads again, even after this process is gone.
+SingleInstance::Delivery SingleInstance::send(QLocalSocket& socket, const LaunchRequest& request)
+{
     const QByteArray payload = request.toBytes();
     const quint32 length = qToBigEndian(quint32(payload.size()));
     socket.write(reinterpret_cast<const char*>(&length), sizeof length);
     socket.write(payload);
-    if (!socket.waitForBytesWritten(answerTimeoutMs) || !socket.waitForReadyRead(answerTimeoutMs)) {
-        log::warning(QStringLiteral("SingleInstance: the running instance did not answer in time: %1")
-                         .arg(socket.errorString()));
-        return Delivery::unanswered;
+    while (socket.bytesToWrite() > 0 && socket.waitForBytesWritten(answerTimeoutMs)) {
+    }
+    if (socket.bytesToWrite() > 0) {
+        log::warning(QStringLiteral("The running Pigmo 2 is busy and did not take the request; nothing was handed "
+                                    "over: start again later"));
+        return Delivery::undelivered;
+    }
+    if (!socket.waitForReadyRead(answerTimeoutMs)) {
+        if (socket.state() != QLocalSocket::ConnectedState) {
+            log::warning(QStringLiteral("The running Pigmo 2 dropped the request; nothing was handed over"));
+            return Delivery::undelivered;
+        }
+        log::warning(QStringLiteral("The running Pigmo 2 is busy (or stopped) and has not confirmed the request "
+                                    "yet; it has it and takes it when it resumes. Starting again would hand it "
+                                    "over twice."));
+        return Delivery::pending;
     }
     if (socket.read(1) != QByteArray(1, acknowledgement)) {
-        log::warning(QStringLiteral("SingleInstance: the running instance refused the request"));
-        return Delivery::unanswered;
+        log::warning(QStringLiteral("The running Pigmo 2 refused the request; nothing was handed over"));
+        return Delivery::undelivered;
     }
     return Delivery::acknowledged;
 }

@@ -15,6 +15,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -363,5 +364,31 @@ TEST_F(ProgramTest, WithoutADisplayRequestsStillReachTheRunningProgram)
     EXPECT_EQ(run({"--open", garden}).exitCode, 0);
 
     ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+    EXPECT_TRUE(program.waitForFinished(10'000));
+}
+
+TEST_F(ProgramTest, AStartHandedToAStoppedProgramSaysItIsBusyAndTheFolderIsStyledOnce)
+{
+    const QString music = makeFolder(QStringLiteral("Music"));
+    QProcess program;
+    start(program, {});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(socket()); }, 10'000));
+    const auto pid = static_cast<pid_t>(program.processId());
+    ASSERT_EQ(::kill(pid, SIGSTOP), 0);
+    const auto resume = qScopeGuard([pid] { ::kill(pid, SIGCONT); });
+
+    // Not a failure: the stopped program holds the request, and a second try would style the folder twice.
+    const Finished handed = run({"--smart", "Music"}, 20'000);
+    EXPECT_EQ(handed.exitCode, 0);
+    EXPECT_EQ(handed.out, QStringList()) << "this start styles nothing itself";
+    EXPECT_TRUE(handed.err.contains("The running Pigmo 2 is busy (or stopped) and has not confirmed the request yet; "
+                                    "it has it and takes it when it resumes."))
+        << handed.err.toStdString();
+    EXPECT_FALSE(styled(music));
+
+    ASSERT_EQ(::kill(pid, SIGCONT), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return styled(music); }, 30'000)) << program.readAllStandardError().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return currentStyles().size() == 1; }, 10'000));
+    ::kill(pid, SIGTERM);
     EXPECT_TRUE(program.waitForFinished(10'000));
 }

@@ -1,10 +1,13 @@
 // Two real processes of the start-up path (single_instance_probe) meeting over a local socket.
 #include "platform/SingleInstance.h"
 
+#include "support/LogCapture.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLockFile>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QSignalSpy>
@@ -22,6 +25,7 @@
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -175,17 +179,21 @@ TEST_F(SingleInstanceTest, BusyRunningInstanceIsNeitherReplacedNorJoinedByASecon
     const auto before = inode();
     ASSERT_NE(before, 0u);
 
+    // The request waits in the busy instance's connection: the start says so and ends without a failure, so
+    // that nobody starts again and has the folders styled twice.
     const auto [status, errors] = runSecond({QStringLiteral("--open"), folder});
-    EXPECT_EQ(status, 1);
-    EXPECT_TRUE(errors.contains("did not answer in time")) << errors.toStdString();
+    EXPECT_EQ(status, 0) << errors.toStdString();
+    EXPECT_TRUE(errors.contains("The running Pigmo 2 is busy (or stopped) and has not confirmed the request yet; it "
+                                "has it and takes it when it resumes."))
+        << errors.toStdString();
     EXPECT_EQ(inode(), before) << "the live socket stays as it was";
     EXPECT_EQ(primary.state(), QProcess::Running);
     EXPECT_EQ(SingleInstance(socket).handOver(LaunchRequest{LaunchRequest::Action::smart, {folder}}),
-              SingleInstance::Role::unanswered)
+              SingleInstance::Role::pending)
         << "a start that only hands over tells a busy instance from none";
     EXPECT_EQ(inode(), before);
 
-    // Once free again, the running instance still takes what was sent to it.
+    // Once free again, the running instance takes what was sent to it.
     EXPECT_EQ(nextLine(primary), QStringLiteral("RECEIVED open %1").arg(folder).toUtf8());
 }
 
@@ -325,6 +333,227 @@ TEST_F(SingleInstanceTest, DefaultNameIsPerUser)
     } else {
         EXPECT_TRUE(name.contains(QString::number(::getuid())));
     }
+}
+
+// Without a runtime folder: the temporary directory of this test, and no XDG_RUNTIME_DIR, until it goes.
+class WithoutRuntimeFolder {
+public:
+    explicit WithoutRuntimeFolder(const QString& temporary)
+        : runtime_(qgetenv("XDG_RUNTIME_DIR"))
+        , temporary_(qgetenv("TMPDIR"))
+    {
+        qunsetenv("XDG_RUNTIME_DIR");
+        qputenv("TMPDIR", QFile::encodeName(temporary));
+    }
+    ~WithoutRuntimeFolder()
+    {
+        qputenv("XDG_RUNTIME_DIR", runtime_);
+        qputenv("TMPDIR", temporary_);
+    }
+    WithoutRuntimeFolder(const WithoutRuntimeFolder&) = delete;
+    WithoutRuntimeFolder& operator=(const WithoutRuntimeFolder&) = delete;
+
+private:
+    QByteArray runtime_;
+    QByteArray temporary_;
+};
+
+TEST_F(SingleInstanceTest, WithoutARuntimeFolderTheSocketLivesInAPrivateFolderOfTheUsersOwn)
+{
+    const WithoutRuntimeFolder scratch(dir.path());
+    const QString folder = dir.filePath(QStringLiteral("io.velmar.pigmo2-%1").arg(::getuid()));
+    EXPECT_EQ(SingleInstance::privateFolderPath(), folder);
+    const QString name = SingleInstance::defaultServerName();
+    EXPECT_EQ(name, folder + QStringLiteral("/instance"));
+    struct stat status {};
+    ASSERT_EQ(::lstat(QFile::encodeName(folder).constData(), &status), 0);
+    EXPECT_TRUE(S_ISDIR(status.st_mode));
+    EXPECT_EQ(status.st_mode & 07777, 0700u);
+    EXPECT_EQ(status.st_uid, ::getuid());
+
+    SingleInstance first(name);
+    ASSERT_EQ(first.claim(LaunchRequest{}), SingleInstance::Role::primary);
+    EXPECT_TRUE(QFileInfo::exists(name));
+    EXPECT_EQ(SingleInstance::defaultServerName(), name) << "the folder made before is taken as it is";
+}
+
+TEST_F(SingleInstanceTest, APrivateFolderThatIsNotTheUsersOwnIsRefused)
+{
+    const WithoutRuntimeFolder scratch(dir.path());
+    const QString folder = SingleInstance::privateFolderPath();
+    const QString elsewhere = dir.filePath(QStringLiteral("elsewhere"));
+    ASSERT_TRUE(QDir().mkdir(elsewhere));
+    ASSERT_EQ(::chmod(QFile::encodeName(elsewhere).constData(), 0700), 0);
+    const QByteArray path = QFile::encodeName(folder);
+    const auto clear = [&] {
+        if (::unlink(path.constData()) != 0)
+            ::rmdir(path.constData());
+    };
+    struct Case {
+        const char* what;
+        std::function<bool()> make;
+        QString reason;
+    };
+    std::vector<Case> cases{
+        {"open to others", [&] { return ::mkdir(path.constData(), 0777) == 0 && ::chmod(path.constData(), 0777) == 0; },
+         QStringLiteral("its mode is 0777 instead of 0700")},
+        {"a link", [&] { return ::symlink(QFile::encodeName(elsewhere).constData(), path.constData()) == 0; },
+         QStringLiteral("it is a symbolic link")},
+        {"a file", [&] { return QFile(folder).open(QIODevice::WriteOnly); }, QStringLiteral("it is no folder")},
+    };
+    if (::geteuid() == 0) {
+        cases.push_back(
+            {"another user's",
+             [&] { return ::mkdir(path.constData(), 0700) == 0 && ::chown(path.constData(), 54321, 54321) == 0; },
+             QStringLiteral("it belongs to user 54321")});
+    }
+    for (const Case& c : cases) {
+        clear();
+        ASSERT_TRUE(c.make()) << c.what;
+        test::LogCapture log;
+        EXPECT_EQ(SingleInstance::defaultServerName(), QString()) << c.what;
+        EXPECT_TRUE(log.contains(
+            QStringLiteral("SingleInstance: %1 is not used: %2; each start runs on its own").arg(folder, c.reason)))
+            << c.what << ": " << log.lines().join(u'\n').toStdString();
+    }
+    clear();
+
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(SingleInstance(QString()).claim(LaunchRequest{}), SingleInstance::Role::failed);
+    EXPECT_EQ(SingleInstance(QString()).handOver(LaunchRequest{}), SingleInstance::Role::failed);
+    EXPECT_LT(clock.elapsed(), 1000);
+}
+
+// A listener of another user (uid 54321) at `path`, in a child process: it counts the connections it accepts
+// and reports, for each, its number and how many bytes arrived before the other end closed.
+class Squatter {
+public:
+    static constexpr uid_t uid = 54321;
+
+    explicit Squatter(const QString& path)
+    {
+        if (::pipe(report_) != 0)
+            return;
+        const QByteArray name = QFile::encodeName(path);
+        child_ = ::fork();
+        if (child_ == 0)
+            squat(name); // never returns
+    }
+    ~Squatter()
+    {
+        if (child_ > 0) {
+            ::kill(child_, SIGKILL);
+            ::waitpid(child_, nullptr, 0);
+        }
+        ::close(report_[0]);
+        ::close(report_[1]);
+    }
+    Squatter(const Squatter&) = delete;
+    Squatter& operator=(const Squatter&) = delete;
+
+    // The next report: the connection's number and its bytes; nothing when none comes.
+    std::optional<std::pair<int, int>> next() const
+    {
+        pollfd ready{report_[0], POLLIN, 0};
+        int numbers[2] = {};
+        if (::poll(&ready, 1, 20000) != 1 || ::read(report_[0], numbers, sizeof numbers) != ssize_t(sizeof numbers))
+            return std::nullopt;
+        return std::pair{numbers[0], numbers[1]};
+    }
+
+private:
+    // Only system calls from here on: bound (and the socket file given away) as root, listening as the other
+    // user, so that the kernel names that user as the peer of every connection.
+    [[noreturn]] void squat(const QByteArray& name)
+    {
+        const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, name.constData(), size_t(name.size()));
+        if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+            ::chown(name.constData(), uid, uid) != 0 || ::syscall(SYS_setresgid, uid, uid, uid) != 0 ||
+            ::syscall(SYS_setresuid, uid, uid, uid) != 0 || ::listen(listener, 16) != 0)
+            ::_exit(1);
+        int ready[2] = {0, -1};
+        [[maybe_unused]] auto written = ::write(report_[1], ready, sizeof ready);
+        for (int number = 1;; ++number) {
+            const int connection = ::accept(listener, nullptr, nullptr);
+            int bytes = 0;
+            char buffer[4096];
+            pollfd readable{connection, POLLIN, 0};
+            while (::poll(&readable, 1, 3000) == 1) {
+                const ssize_t got = ::read(connection, buffer, sizeof buffer);
+                if (got <= 0)
+                    break;
+                bytes += int(got);
+            }
+            ::close(connection);
+            const int numbers[2] = {number, bytes};
+            written = ::write(report_[1], numbers, sizeof numbers);
+        }
+    }
+
+    int report_[2] = {-1, -1};
+    pid_t child_ = -1;
+};
+
+// Connects to `path` and closes at once: the squatter reports this connection with no bytes.
+bool knock(const QString& path)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray name = QFile::encodeName(path);
+    std::memcpy(address.sun_path, name.constData(), size_t(name.size()));
+    const bool connected = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return connected;
+}
+
+TEST_F(SingleInstanceTest, ASocketOfAnotherUserIsNeverUsed)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to listen as another user";
+    const Squatter squatter(socket);
+    ASSERT_EQ(squatter.next(), (std::pair{0, -1})) << "the squatter listens";
+    const LaunchRequest request{LaunchRequest::Action::smart, {folder}};
+
+    test::LogCapture log;
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(SingleInstance(socket).handOver(request), SingleInstance::Role::failed);
+    EXPECT_EQ(SingleInstance(socket).claim(request), SingleInstance::Role::failed);
+    EXPECT_LT(clock.elapsed(), SingleInstance::answerTimeoutMs);
+    EXPECT_TRUE(log.contains(QStringLiteral("SingleInstance: %1 belongs to another user; not used").arg(socket)));
+    ASSERT_TRUE(knock(socket));
+    EXPECT_EQ(squatter.next(), (std::pair{1, 0})) << "the squatter heard from nobody before";
+
+    // A socket file of the user's own, answered by the other user's process: dropped before anything is sent.
+    ASSERT_EQ(::chown(QFile::encodeName(socket).constData(), ::getuid(), ::getgid()), 0);
+    EXPECT_EQ(SingleInstance(socket).handOver(request), SingleInstance::Role::failed);
+    EXPECT_TRUE(log.contains(
+        QStringLiteral("SingleInstance: %1 is answered by a process of another user; not used").arg(socket)));
+    EXPECT_EQ(squatter.next(), (std::pair{2, 0})) << "connected, and closed without a byte";
+}
+
+TEST_F(SingleInstanceTest, ALockOfAnotherUserIsNeitherTakenNorWaitedFor)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to give a file away";
+    const QString lock = socket + QStringLiteral(".lock");
+    QLockFile held(lock);
+    ASSERT_TRUE(held.lock());
+    ASSERT_EQ(::chown(QFile::encodeName(lock).constData(), Squatter::uid, Squatter::uid), 0);
+
+    test::LogCapture log;
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(SingleInstance(socket).claim(LaunchRequest{}), SingleInstance::Role::failed);
+    EXPECT_EQ(SingleInstance(socket).handOver(LaunchRequest{}), SingleInstance::Role::failed);
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_EQ(log.count(QStringLiteral("SingleInstance: %1 belongs to another user; not used").arg(lock)), 2);
+    EXPECT_FALSE(QFileInfo::exists(socket)) << "nobody listens there";
 }
 
 } // namespace

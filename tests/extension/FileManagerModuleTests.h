@@ -91,6 +91,9 @@ class FileManagerModuleTest : public EntriesTest {
 protected:
     void SetUp() override
     {
+        EntriesTest::SetUp();
+        if (HasFatalFailure())
+            return;
         g_log_set_always_fatal(GLogLevelFlags(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_ERROR)); // a refused call fails
         module = g_module_open(Manager::modulePath, G_MODULE_BIND_LOCAL);
         ASSERT_TRUE(module) << g_module_error();
@@ -104,6 +107,7 @@ protected:
     {
         if (shutdown)
             shutdown();
+        EntriesTest::TearDown();
     }
 
     template <class Function>

@@ -52,6 +52,8 @@ protected:
     void SetUp() override
     {
         test::FileManagerModuleTest<Nautilus>::SetUp();
+        if (HasFatalFailure())
+            return;
         // A private runtime folder: the program's instance socket, shared with the started program only.
         const QString runtime = root.filePath(QStringLiteral("run"));
         ASSERT_TRUE(QDir().mkpath(runtime));

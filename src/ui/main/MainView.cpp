@@ -291,19 +291,26 @@ void MainView::setHistoryOpened(bool opened)
 
 void MainView::setSettingsPage(QWidget* page)
 {
-    delete pages_->replaceWidget(settingsPage_, page); // the layout hands back the old page's item
-    delete settingsPage_;
-    settingsPage_ = page;
+    replacePage(settingsPage_, page);
     route();
 }
 
 void MainView::setHistoryPage(QWidget* page)
 {
-    delete pages_->replaceWidget(historyPage_, page);
-    delete historyPage_;
-    historyPage_ = page;
+    replacePage(historyPage_, page);
     historyPageSet_ = true;
     route();
+}
+
+// The new page takes the old one's place in the stack, so that the stack lays it out and shows it only when
+// it is current; the old page goes once its pending events are delivered.
+void MainView::replacePage(QWidget*& slot, QWidget* page)
+{
+    pages_->insertWidget(pages_->indexOf(slot), page);
+    pages_->removeWidget(slot);
+    slot->hide();
+    slot->deleteLater();
+    slot = page;
 }
 
 void MainView::route()

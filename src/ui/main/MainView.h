@@ -154,6 +154,7 @@ private:
     QWidget* makeDropZone();
     QWidget* makeEditor(const EditorServices& services);
     FolderPreviewColumn::Actions previewActions();
+    void replacePage(QWidget*& slot, QWidget* page);
     void route();
     void refreshEditor();
     void setFileAboutToBeDropped(bool hovering);

@@ -1,12 +1,9 @@
 #include "app/Application.h"
 
-#include "app/AppDelegate.h"
-#include "app/AppServices.h"
 #include "app/SmartPaintOnce.h"
-#include "app/TerminationSignals.h"
+#include "app/WindowProgram.h"
 #include "base/Log.h"
 #include "platform/Display.h"
-#include "platform/Product.h"
 #include "platform/ProgramStart.h"
 #include "platform/SingleInstance.h"
 
@@ -58,26 +55,10 @@ int runWithWindow(int argc, char** argv, const LaunchRequest& request)
         const NoDisplayExit noDisplay; // a display that does not answer ends the start with our message
         made.emplace(argc, argv);
     }
-    QApplication& application = *made;
-    // A later start ends here once the running program has its request.
-    SingleInstance instance;
-    const ProgramStart start = ProgramStart::claim(request, instance);
-    if (!start.request)
-        return start.exitCode;
-
-    QGuiApplication::setDesktopFileName(QLatin1String(product::identifier));
-    QApplication::setStyle(QStringLiteral("Fusion")); // the light and dark palettes are drawn for it
-
-    TerminationSignals termination;
-    QObject::connect(&termination, &TerminationSignals::terminationRequested, &application, &QApplication::quit);
-
-    AppServices services;
-    AppDelegate delegate(services);
-    delegate.setRequestChannel(&instance);
-    delegate.applicationDidFinishLaunching(*start.request);
-    const int status = QApplication::exec();
-    delegate.finishPendingWork();
-    return status;
+    WindowProgram program(request);
+    if (const std::optional<int> ended = program.endedWith())
+        return *ended;
+    return program.exec();
 }
 
 } // namespace

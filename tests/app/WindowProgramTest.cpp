@@ -1,0 +1,176 @@
+// The window as the program composes it, built through the same class `main` runs: the toolbar and exactly
+// one page at every start, the pages opened from the toolbar's real buttons, the onboarding's end, folders
+// handed over by a later start, their apply and the history that lists them. Every click lands where the
+// control is drawn, on whatever widget is on top there, as a user's click does.
+
+#include "app/WindowProgram.h"
+#include "app/AppDelegate.h"
+#include "app/MainWindow.h"
+#include "platform/SingleInstance.h"
+#include "storage/Preferences.h"
+#include "support/CoveredControls.h"
+#include "ui/controls/ColorSwatch.h"
+#include "ui/controls/MainToolbar.h"
+#include "ui/controls/TextButton.h"
+#include "ui/editor/FolderPreviewColumn.h"
+#include "ui/history/HistoryModels.h"
+#include "ui/history/HistoryView.h"
+#include "ui/main/BottomBar.h"
+#include "ui/main/MainView.h"
+#include "ui/onboarding/OnboardingButtons.h"
+#include "ui/onboarding/OnboardingScreens.h"
+#include "ui/onboarding/OnboardingView.h"
+#include "ui/settings/SettingsView.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QMessageBox>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <future>
+
+using namespace pigmo;
+
+namespace {
+
+using Page = MainView::Page;
+
+class WindowProgramTest : public ::testing::Test {
+protected:
+    static void completeOnboarding() { Preferences::setValue(prefs::hasCompletedOnboarding, true); }
+
+    QString makeFolder(const QString& name)
+    {
+        EXPECT_TRUE(QDir(root.path()).mkpath(name));
+        return QDir(root.path()).filePath(name);
+    }
+
+    // The pages of `view` that are shown, by name.
+    static QStringList shownPages(const MainView& view)
+    {
+        QStringList shown;
+        const auto add = [&](const QString& name, const QWidget* page) {
+            if (page && page->isVisible())
+                shown.append(name);
+        };
+        add(QStringLiteral("settings"), view.findChild<SettingsView*>());
+        add(QStringLiteral("history"), view.findChild<HistoryView*>());
+        add(QStringLiteral("drop zone"), view.dropZone());
+        add(QStringLiteral("editor"), view.previewColumn());
+        return shown;
+    }
+
+    // What a user sees of the main view: its window in front, the toolbar's buttons shown and on top, every
+    // visible control reachable, and exactly the page `expected`.
+    static void expectUsable(const MainView& view, const QString& expected)
+    {
+        ASSERT_TRUE(view.window()->isVisible());
+        const MainToolbar* toolbar = view.toolbar();
+        for (const QWidget* button :
+             {static_cast<QWidget*>(toolbar->homeButton()), static_cast<QWidget*>(toolbar->historyButton()),
+              static_cast<QWidget*>(toolbar->settingsButton())})
+            EXPECT_TRUE(button->isVisible()) << button->accessibleName().toStdString();
+        EXPECT_EQ(test::coveredControls(view.window()).join(u'\n').toStdString(), "");
+        EXPECT_EQ(shownPages(view).join(u',').toStdString(), expected.toStdString());
+    }
+
+    static void click(QWidget* control)
+    {
+        ASSERT_TRUE(test::clickWhereDrawn(control)) << control->accessibleName().toStdString();
+        QApplication::processEvents();
+    }
+
+    QTemporaryDir root;
+};
+
+} // namespace
+
+TEST_F(WindowProgramTest, EveryLaterStartShowsTheToolbarAndItsButtonsSwitchThePages)
+{
+    completeOnboarding();
+    WindowProgram program({});
+    ASSERT_FALSE(program.endedWith());
+    MainView* view = program.delegate().contentView();
+    ASSERT_TRUE(view);
+    ASSERT_EQ(program.delegate().mainWindow()->content(), view);
+    expectUsable(*view, QStringLiteral("drop zone"));
+
+    MainToolbar* toolbar = view->toolbar();
+    click(toolbar->settingsButton());
+    EXPECT_EQ(view->page(), Page::settings);
+    expectUsable(*view, QStringLiteral("settings"));
+
+    click(toolbar->historyButton());
+    EXPECT_EQ(view->page(), Page::history);
+    expectUsable(*view, QStringLiteral("history"));
+
+    click(toolbar->homeButton());
+    EXPECT_EQ(view->page(), Page::dropZone);
+    expectUsable(*view, QStringLiteral("drop zone"));
+}
+
+TEST_F(WindowProgramTest, TheOnboardingsEndLeadsToAUsableMainView)
+{
+    Preferences::setValue(prefs::hasCompletedOnboarding, false);
+    WindowProgram program({});
+    MainWindow* window = program.delegate().mainWindow();
+    auto* onboarding = qobject_cast<OnboardingView*>(window->content());
+    ASSERT_TRUE(onboarding);
+    onboarding->skipToReady();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !onboarding->isTransitioning(); }));
+    auto* ready = qobject_cast<OnboardingReadyScreen*>(onboarding->screen());
+    ASSERT_TRUE(ready);
+    click(ready->finishButton());
+
+    MainView* view = program.delegate().contentView();
+    ASSERT_TRUE(view);
+    ASSERT_EQ(window->content(), view);
+    expectUsable(*view, QStringLiteral("drop zone"));
+    click(view->toolbar()->historyButton());
+    expectUsable(*view, QStringLiteral("history"));
+}
+
+TEST_F(WindowProgramTest, FoldersOfALaterStartAreEditedAppliedAndListedInTheHistory)
+{
+    completeOnboarding();
+    const QStringList folders{makeFolder(QStringLiteral("Music")), makeFolder(QStringLiteral("Invoices"))};
+    WindowProgram program({});
+
+    // A later start hands its folders over through the instance socket, as `pigmo2 --open A B` does.
+    std::future<SingleInstance::Role> handOver = std::async(std::launch::async, [&] {
+        return SingleInstance().handOver(LaunchRequest{LaunchRequest::Action::open, folders});
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return handOver.wait_for(std::chrono::seconds(0)) == std::future_status::ready &&
+               program.delegate().contentView() && program.delegate().contentView()->folders().size() == 2;
+    }));
+    EXPECT_EQ(handOver.get(), SingleInstance::Role::forwarded);
+    MainView* view = program.delegate().contentView();
+    expectUsable(*view, QStringLiteral("editor"));
+    EXPECT_TRUE(view->backButton()->isVisible());
+
+    // Back asks before it drops the folders; the alert is answered "Cancel".
+    click(view->backButton());
+    ASSERT_TRUE(view->discardAlert());
+    EXPECT_TRUE(view->discardAlert()->isVisible());
+    view->discardAlert()->reject();
+    EXPECT_EQ(view->folders().size(), 2);
+
+    QSignalSpy applied(view, &MainView::applyFinished);
+    click(view->bottomBar()->applyButton());
+    ASSERT_TRUE(applied.wait(15'000));
+    EXPECT_TRUE(view->lastApplyFailures().isEmpty());
+    // The checkmark holds the window for a moment, then the editor is the user's again.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !view->applyOverlay()->isVisible(); }, 10'000));
+    expectUsable(*view, QStringLiteral("editor"));
+
+    click(view->toolbar()->historyButton());
+    expectUsable(*view, QStringLiteral("history"));
+    auto* history = view->findChild<HistoryView*>();
+    ASSERT_TRUE(history);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return history->logModel()->rowCount() == 2; }));
+}

@@ -11,6 +11,14 @@ ColorizationModelsGroup::ColorizationModelsGroup(const QList<Folder>& folders, b
     appendModels(modelsFor(folders));
 }
 
+ColorizationModelsGroup::~ColorizationModelsGroup()
+{
+    for (const std::weak_ptr<ColorizationViewModel>& held : std::as_const(held_)) {
+        if (const Model model = held.lock())
+            model->abandonSmartWorkflow();
+    }
+}
+
 ColorizationModelsGroup::Model ColorizationModelsGroup::currentModel() const
 {
     if (!currentIndex_ || *currentIndex_ < 0 || *currentIndex_ >= models_.size())
@@ -53,6 +61,8 @@ void ColorizationModelsGroup::appendModels(const QList<Model>& models)
     if (models.isEmpty())
         return;
     models_.append(models);
+    for (const Model& model : models)
+        held_.append(model);
     Q_EMIT modelsChanged();
     Q_EMIT changed();
     if (!currentIndex_)

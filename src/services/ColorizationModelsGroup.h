@@ -23,6 +23,9 @@ public:
     // The models read and write through `services` (which outlive the group).
     ColorizationModelsGroup(const QList<Folder>& folders, bool autoApplySmartIfEmpty,
                             const ColorizationServices& services, QObject* parent = nullptr);
+    // Ends the smart workflows still running in the models it held, removed ones included: what they read
+    // is not promised to outlive the group.
+    ~ColorizationModelsGroup() override;
 
     const QList<Model>& models() const { return models_; }
     std::optional<int> currentIndex() const { return currentIndex_; }
@@ -47,6 +50,7 @@ private:
     void setCurrentIndex(std::optional<int> index);
 
     QList<Model> models_;
+    QList<std::weak_ptr<ColorizationViewModel>> held_; // every model it was given, removed ones too
     std::optional<int> currentIndex_;
     bool autoApplySmartIfEmpty_;
     ColorizationServices services_;

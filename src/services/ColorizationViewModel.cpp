@@ -174,6 +174,17 @@ void ColorizationViewModel::runSmartWorkflow(std::shared_ptr<SmartAutoApplyCoord
     workflowTimer_.start();
 }
 
+void ColorizationViewModel::abandonSmartWorkflow()
+{
+    workflowTimer_.stop();
+    disconnect(indexReadyConnection_);
+    indexReadyConnection_ = {};
+    workflowCoordinator_.reset();
+    if (smartLoadingState_ != SmartLoadingState::idle)
+        setSmartLoadingState(SmartLoadingState::idle);
+    workflowPin_.reset(); // may release the model (deleted later, on this thread)
+}
+
 void ColorizationViewModel::showNextFrame()
 {
     // After the twelfth frame's 80 ms the suggestion step runs, as soon as the keyword index is ready; until

@@ -87,6 +87,9 @@ public:
     // ready), the suggestion step, 700 ms of success. Timer-driven on the GUI thread; returns at once. Does
     // nothing unless idle.
     void runSmartWorkflow(std::shared_ptr<SmartAutoApplyCoordinator> coordinator = nullptr);
+    // Ends a running smart workflow where it stands, without its suggestion, and lets go of the model's hold
+    // on itself. Nothing when none runs.
+    void abandonSmartWorkflow();
     void resetToDefaults();
     void pickRandomIcon();
     // The suggestion step: colour, intensity, glyph (kept when the name gives none), size and style.

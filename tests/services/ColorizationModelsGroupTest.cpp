@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 
 using namespace pigmo;
 
@@ -89,3 +90,22 @@ TEST_F(ColorizationModelsGroupTest, ModelChangesAreForwarded)
 }
 
 } // namespace
+
+TEST_F(ColorizationModelsGroupTest, AGroupThatGoesEndsTheSmartWorkflowsOfItsModels)
+{
+    // Unstyled folders start their smart workflow; the keyword index is never built here, so the workflows
+    // would run on for as long as the models live, reading the services.
+    std::weak_ptr<ColorizationViewModel> kept;
+    std::weak_ptr<ColorizationViewModel> removed;
+    {
+        ColorizationModelsGroup group({url("A"), url("B")}, true, services.colorization());
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return group.models()[1]->smartLoadingState() == SmartLoadingState::loading; }));
+        kept = group.models()[0];
+        removed = group.models()[1];
+        group.remove(url("B"));
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(kept.expired());
+    EXPECT_TRUE(removed.expired());
+}

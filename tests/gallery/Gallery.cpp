@@ -1,12 +1,15 @@
 // The screenshot gallery: every scene of the views, light and dark, written as PNG files offscreen, and the
-// check that each picture is there and shows more than one colour.
+// checks that each picture is there and shows more than one colour, and that no visible control of a scene
+// is covered by another widget.
 //
-//   pigmo_gallery --out DIR      writes DIR/<scene>-light.png and DIR/<scene>-dark.png
+//   pigmo_gallery --out DIR      writes DIR/<scene>-light.png and DIR/<scene>-dark.png; exit status 1 when a
+//                                picture cannot be written or a scene has a covered control
 //   pigmo_gallery --check DIR    exit status 1 when a picture is missing or of a single colour
 //   pigmo_gallery --list         the file names, one a line
 
 #include "GalleryScene.h"
 #include "support/CoreServices.h"
+#include "support/CoveredControls.h"
 
 #include "catalogue/IconsModel.h"
 #include "platform/Appearance.h"
@@ -33,7 +36,8 @@ const QStringList themes = {QStringLiteral("light"), QStringLiteral("dark")};
 
 QList<GalleryScene> allScenes()
 {
-    return controlScenes() + editorScenes() + paneScenes() + pageScenes() + onboardingScenes() + mainScenes();
+    return controlScenes() + editorScenes() + paneScenes() + pageScenes() + onboardingScenes() + mainScenes() +
+           windowScenes();
 }
 
 QStringList fileNames()
@@ -71,13 +75,15 @@ QImage render(QWidget* widget)
     return image;
 }
 
-// A scene's widget on the window background with a margin, or a pop-up photographed as it is.
-QImage photograph(QWidget* widget, int width, int height)
+// A scene's widget on the window background with a margin; a pop-up, or a window the scene has shown, is
+// photographed as it is. Controls another widget covers are added to `covered`.
+QImage photograph(QWidget* widget, int width, int height, QStringList& covered)
 {
-    if (widget->windowType() == Qt::Popup) {
+    if (widget->windowType() == Qt::Popup || (widget->isWindow() && widget->isVisible())) {
         widget->adjustSize();
         widget->show();
         settle();
+        covered = test::coveredControls(widget);
         return render(widget);
     }
     QWidget frame;
@@ -99,6 +105,7 @@ QImage photograph(QWidget* widget, int width, int height)
     render(&frame);
     settle(150);
     const QImage picture = render(&frame);
+    covered = test::coveredControls(&frame);
     widget->setParent(nullptr); // the scene's widget stays with its owner
     return picture;
 }
@@ -136,14 +143,24 @@ int write(const QString& directory)
             context.sampleFolder = [&made, &context] {
                 return context.namedFolder(QStringLiteral("Projects-%1").arg(++made));
             };
+            context.theme = theme;
             localization.setCurrentLanguage(scene.language.isEmpty() ? QStringLiteral("en") : scene.language);
             std::unique_ptr<QWidget> owned(scene.make(context));
             QWidget* widget = owned.get();
-            const QImage picture = photograph(widget, scene.width, scene.height);
+            QStringList covered;
+            const QImage picture = photograph(widget, scene.width, scene.height, covered);
             const QString file = directory + u'/' + scene.name + u'-' + theme + QStringLiteral(".png");
             if (picture.isNull() || !picture.save(file)) {
                 std::fprintf(stderr, "could not write %s\n", qPrintable(file));
                 ++failures;
+            }
+            for (const QString& control : covered)
+                std::fprintf(stderr, "%s: %s\n", qPrintable(file), qPrintable(control));
+            failures += int(covered.size());
+            if (context.keep) {
+                owned.release(); // the program the scene kept owns its window
+                context.keep.reset();
+                continue;
             }
             if (widget->isWindow())
                 widget->close();

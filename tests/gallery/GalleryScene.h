@@ -31,6 +31,12 @@ struct GalleryContext {
     // The same styled folder under a name of the scene's choosing (the icon tab suggests glyphs for it).
     std::function<std::shared_ptr<ColorizationViewModel>(const QString& name)> namedFolder;
 
+    // Whatever a scene's widget needs kept alive until its picture is taken (the program a window belongs to);
+    // dropped after each picture. A scene that sets it keeps the widget it returns too.
+    std::shared_ptr<void> keep = {};
+    // The picture's theme, "light" or "dark".
+    QString theme = {};
+
     // What the scenes' editing models read; they write nothing.
     ColorizationServices colorization() const { return {attributes, history, icons, smartIcons, nullptr}; }
 };
@@ -53,5 +59,6 @@ QList<GalleryScene> paneScenes();
 QList<GalleryScene> pageScenes();
 QList<GalleryScene> onboardingScenes();
 QList<GalleryScene> mainScenes();
+QList<GalleryScene> windowScenes();
 
 } // namespace pigmo::gallery

@@ -26,30 +26,39 @@ QString consume(GError* error)
     return text;
 }
 
-enum class Presence { absent, regularFile, other };
+enum class Presence { absent, regularFile, other, unknown };
 
-Presence presenceOf(const QByteArray& path)
+// What lies at `path`; `unknown` when it cannot be looked at, with the system's reason in `error`.
+Presence presenceOf(const QByteArray& path, QString* error = nullptr)
 {
     struct stat info {};
-    if (lstat(path.constData(), &info) != 0)
-        return errno == ENOENT ? Presence::absent : Presence::other;
-    return S_ISREG(info.st_mode) ? Presence::regularFile : Presence::other;
+    if (lstat(path.constData(), &info) == 0)
+        return S_ISREG(info.st_mode) ? Presence::regularFile : Presence::other;
+    if (errno == ENOENT)
+        return Presence::absent;
+    if (error)
+        *error = QString::fromUtf8(g_strerror(errno));
+    return Presence::unknown;
 }
 
 // Loads the file when it is a regular file; an absent file gives an empty key file.
 Result<void> load(const QByteArray& path, GKeyFile* file)
 {
-    switch (presenceOf(path)) {
+    QString error;
+    switch (presenceOf(path, &error)) {
     case Presence::absent:
         return Result<void>::success();
+    case Presence::unknown:
+        return Result<void>::failure(QStringLiteral("cannot read %1: %2").arg(QString::fromUtf8(path), error));
     case Presence::other:
         return Result<void>::failure(QStringLiteral("%1 is not a regular file").arg(QString::fromUtf8(path)));
     case Presence::regularFile:
         break;
     }
-    GError* error = nullptr;
-    if (!g_key_file_load_from_file(file, path.constData(), keepEverything, &error))
-        return Result<void>::failure(QStringLiteral("cannot read %1: %2").arg(QString::fromUtf8(path), consume(error)));
+    GError* gerror = nullptr;
+    if (!g_key_file_load_from_file(file, path.constData(), keepEverything, &gerror))
+        return Result<void>::failure(
+            QStringLiteral("cannot read %1: %2").arg(QString::fromUtf8(path), consume(gerror)));
     return Result<void>::success();
 }
 

@@ -9,6 +9,11 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <linux/capability.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 using namespace pigmo;
 
 namespace {
@@ -108,6 +113,51 @@ TEST_F(DirectoryFileTest, ReadOnlyOrMissingFolderFailsWithReason)
     EXPECT_FALSE(outcome.error().isEmpty());
     EXPECT_FALSE(QFileInfo::exists(file()));
     EXPECT_FALSE(DirectoryFile::setIcon(folder() + QStringLiteral("/missing"), QStringLiteral("/x.png")));
+}
+
+// Without its privilege to ignore permissions on this thread while it lives (only root has it).
+class WithoutPermissionOverride {
+public:
+    WithoutPermissionOverride()
+    {
+        if (::geteuid() != 0)
+            return;
+        if (::syscall(SYS_capget, &header_, saved_) != 0)
+            return;
+        __user_cap_data_struct reduced[2] = {saved_[0], saved_[1]};
+        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        dropped_ = ::syscall(SYS_capset, &header_, reduced) == 0;
+    }
+    ~WithoutPermissionOverride()
+    {
+        if (dropped_)
+            ::syscall(SYS_capset, &header_, saved_);
+    }
+    WithoutPermissionOverride(const WithoutPermissionOverride&) = delete;
+    WithoutPermissionOverride& operator=(const WithoutPermissionOverride&) = delete;
+    bool effective() const { return ::geteuid() != 0 || dropped_; }
+
+private:
+    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct saved_[2]{};
+    bool dropped_ = false;
+};
+
+// A .directory that cannot even be looked at (a folder without search permission) fails with the system's
+// reason, not as a file of another kind.
+TEST_F(DirectoryFileTest, AnEntryThatCannotBeLookedAtFailsWithTheSystemsReason)
+{
+    const QByteArray path = QFile::encodeName(folder());
+    ASSERT_EQ(::chmod(path.constData(), 0), 0);
+    {
+        const WithoutPermissionOverride unprivileged;
+        if (!unprivileged.effective())
+            GTEST_SKIP() << "cannot give up the privilege to ignore permissions here";
+        const Result<void> outcome = DirectoryFile::setIcon(folder(), QStringLiteral("/x.png"));
+        EXPECT_EQ(outcome.error(), QStringLiteral("cannot read %1: Permission denied").arg(file()));
+        EXPECT_EQ(DirectoryFile::removeIcon(folder()).error(), outcome.error());
+    }
+    ::chmod(path.constData(), 0700);
 }
 
 } // namespace

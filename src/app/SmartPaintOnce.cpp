@@ -61,7 +61,7 @@ void SmartPaintOnce::run(int argc, char** argv, const QStringList& folders)
     // As at every start: old history first, so that it never overwrites what this run records.
     services->history().migrateLegacyHistoryIfNeeded();
     const int status = paint(folders, through(services->styler()), services->history());
-    services->styler().waitForIdle();
+    services->styler().waitForIdle(); // also removes the journal: the run's records are written
     services->history().waitForWrites();
     prepare.join();
     // Every icon, attribute and history file is written and synced, and every line flushed. Taking down the
@@ -83,11 +83,11 @@ SmartPaintOnce::Styling SmartPaintOnce::through(FolderStyler& styler)
             folders, QStringLiteral("[Smart] "),
             [finished](const FolderStyler::Outcome& outcome) {
                 if (outcome.succeeded())
-                    finished(Result<ColorizationData>(*outcome.style));
+                    finished(Result<Styled>(Styled{*outcome.style, outcome.missing}));
                 else if (outcome.error == FolderStyler::programEnding)
                     finished(std::nullopt);
                 else
-                    finished(Result<ColorizationData>::failure(outcome.error));
+                    finished(Result<Styled>::failure(outcome.error));
             },
             std::chrono::seconds(10));
     };
@@ -113,9 +113,9 @@ int SmartPaintOnce::paint(const QStringList& folders, const Styling& styling, Co
     qsizetype answered = 0;
     bool failed = false;
     styling.start(folders, [&](const Outcome& outcome) {
-        const Result<ColorizationData> result =
-            outcome.value_or(Result<ColorizationData>::failure(QStringLiteral("the program was asked to end")));
-        failed |= !result;
+        const Result<Styled> result =
+            outcome.value_or(Result<Styled>::failure(QStringLiteral("the program was asked to end")));
+        failed |= !result || !result->missing.isEmpty();
         log::answer(line(folders[answered], result));
         if (++answered == folders.size())
             loop.quit();
@@ -127,11 +127,12 @@ int SmartPaintOnce::paint(const QStringList& folders, const Styling& styling, Co
     return failed ? someFailed : allStyled;
 }
 
-QString SmartPaintOnce::line(const QString& folderPath, const Result<ColorizationData>& outcome)
+QString SmartPaintOnce::line(const QString& folderPath, const Result<Styled>& outcome)
 {
     if (!outcome)
         return folderPath + QStringLiteral(": not styled: ") + outcome.error();
-    return folderPath + QStringLiteral(": ") + glyph(outcome->icon);
+    const QString shown = folderPath + QStringLiteral(": ") + glyph(outcome->style.icon);
+    return outcome->missing.isEmpty() ? shown : shown + QStringLiteral(" (") + outcome->missing + u')';
 }
 
 } // namespace pigmo

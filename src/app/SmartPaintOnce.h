@@ -16,8 +16,9 @@ class FolderStyler;
 
 // `pigmo2 --smart FOLDER...` when no Pigmo 2 runs: styles the folders as one batch, each with the smart
 // style, through the folder styler (which records each styled folder in the history), writes one line per
-// folder on standard output ("FOLDER: GLYPH", or "FOLDER: not styled: REASON") and ends. No window is
-// made and no display is needed.
+// folder on standard output ("FOLDER: GLYPH", "FOLDER: GLYPH (not shown by ...: WHY)" when this session
+// lacks a place of the icon, or "FOLDER: not styled: REASON") and ends. No window is made and no display is
+// needed.
 class SmartPaintOnce {
 public:
     // The exit statuses.
@@ -25,9 +26,14 @@ public:
     static constexpr int noneFound = 1;
     static constexpr int someFailed = 2;
 
+    // A folder styled: its style, and what keeps its icon from being shown everywhere (empty: nothing).
+    struct Styled {
+        ColorizationData style;
+        QString missing;
+    };
     // One folder's outcome: the style applied, or why not; nothing when the run was asked to end before the
     // folder was styled.
-    using Outcome = std::optional<Result<ColorizationData>>;
+    using Outcome = std::optional<Result<Styled>>;
     using FolderFinished = std::function<void(const Outcome& outcome)>;
 
     // What styles a run's folders.
@@ -54,11 +60,12 @@ public:
     // Styles `folders` through `styling` inside a running application, on its thread, as one batch of
     // `history` (written at the end, and every two seconds while it runs), and answers one line per folder in
     // the folders' order as soon as its outcome arrives. SIGTERM or SIGINT let the folder being written
-    // finish; the folders after it are reported as not styled. Returns the exit status.
+    // finish; the folders after it are reported as not styled. Returns the exit status: `someFailed` also
+    // when a folder's icon is not shown everywhere.
     static int paint(const QStringList& folders, const Styling& styling, ColorizationHistoryStore& history);
 
     // The line reported for one folder.
-    static QString line(const QString& folderPath, const Result<ColorizationData>& outcome);
+    static QString line(const QString& folderPath, const Result<Styled>& outcome);
 };
 
 } // namespace pigmo

@@ -129,6 +129,11 @@ QString FolderIconStore::fileName(const QString& folderPath, const QByteArray& p
     return prefixOf(folderPath) + shortHash(png) + QStringLiteral(".png");
 }
 
+QString FolderIconStore::filePath(const QString& folderPath, const QByteArray& png)
+{
+    return directory() + u'/' + fileName(folderPath, png);
+}
+
 Result<QString> FolderIconStore::store(const QString& folderPath, const QByteArray& png)
 {
     const QString dir = directory();

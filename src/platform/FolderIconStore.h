@@ -17,6 +17,8 @@ class FolderIconStore {
 public:
     static QString directory();
     static QString fileName(const QString& folderPath, const QByteArray& png);
+    // Where `store` puts the PNG.
+    static QString filePath(const QString& folderPath, const QByteArray& png);
     // Writes the PNG for the folder (atomically; kept as is when an identical file exists) and gives its path.
     static Result<QString> store(const QString& folderPath, const QByteArray& png);
     // Deletes the folder's files except those named in `keep` (paths as store() gives them).

@@ -44,7 +44,7 @@ QString absoluteFolderPath(const QString& path)
     return QDir::cleanPath(QDir::isAbsolutePath(path) ? path : QDir::current().absoluteFilePath(path));
 }
 
-std::optional<QString> acceptedFolder(const QString& path, const char* operation)
+Result<QString> acceptedFolder(const QString& path, const char* operation)
 {
     const QString folder = absoluteFolderPath(path);
     struct stat info {};
@@ -58,12 +58,12 @@ std::optional<QString> acceptedFolder(const QString& path, const char* operation
     if (reason.isEmpty())
         return folder;
     logFailure(QLatin1String(operation), folder, reason);
-    return std::nullopt;
+    return Result<QString>::failure(reason);
 }
 
 // Sets the folder's times to their own values: the change of its status time is what makes open file-manager
-// windows reload the folder's icon. A failure only costs the refresh.
-void nudge(const QString& folder)
+// windows reload the folder's icon. A failure only costs the refresh (said unless `quietly`).
+void nudge(const QString& folder, bool quietly = false)
 {
     const QByteArray path = QFile::encodeName(folder);
     struct stat info {};
@@ -74,7 +74,7 @@ void nudge(const QString& folder)
         own[1] = info.st_mtim;
         times = own;
     }
-    if (!times || utimensat(AT_FDCWD, path.constData(), times, AT_SYMLINK_NOFOLLOW) != 0)
+    if ((!times || utimensat(AT_FDCWD, path.constData(), times, AT_SYMLINK_NOFOLLOW) != 0) && !quietly)
         logFailure(QStringLiteral("refresh"), folder, QString::fromUtf8(std::strerror(errno)));
 }
 
@@ -142,67 +142,227 @@ const QImage& fallbackIcon()
     return image;
 }
 
+QString uriOf(const QString& file)
+{
+    return QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded);
+}
+
+QString fileOfUri(const QString& uri)
+{
+    return QUrl(uri).toLocalFile();
+}
+
+// Without the metadata service no file manager reads the key in this session: said once, not per folder.
+bool gvfsAvailable()
+{
+    const QString reason = GvfsMetadata::unavailableReason();
+    if (reason.isEmpty())
+        return true;
+    static std::once_flag said;
+    std::call_once(said, [&reason] {
+        log::warning(QStringLiteral("FolderIcons: folder icons are set in .directory files only: %1").arg(reason));
+    });
+    return false;
+}
+
+FolderIconEntries readEntries(const QString& folder)
+{
+    return {gvfsAvailable() ? GvfsMetadata::customIcon(folder) : QString(), DirectoryFile::icon(folder)};
+}
+
 // The files the folder's icon entries point at; the folder's other stored files are no longer needed. A file
 // still named by an entry that could not be changed (a read-only .directory) is kept, so no file manager
 // ever points at a deleted file.
-QStringList referencedFiles(const QString& folder)
+QStringList referencedFiles(const FolderIconEntries& entries)
 {
-    return {QUrl(GvfsMetadata::customIcon(folder)).toLocalFile(), DirectoryFile::icon(folder)};
+    return {fileOfUri(entries.gvfs), entries.directory};
 }
 
-bool applyIcon(const QImage& image, const QByteArray& png, const QString& folder)
+QStringList referencedFiles(const QString& folder)
 {
-    if (png.isEmpty()) {
-        logFailure(QStringLiteral("encoding the icon"), folder, QStringLiteral("the image cannot be written as PNG"));
-        return false;
+    return referencedFiles(readEntries(folder));
+}
+
+Result<void> setGvfsEntry(const QString& folder, const QString& uri)
+{
+    return uri.isEmpty() ? GvfsMetadata::unsetCustomIcon(folder) : GvfsMetadata::setCustomIcon(folder, uri);
+}
+
+Result<void> setDirectoryEntry(const QString& folder, const QString& icon)
+{
+    return icon.isEmpty() ? DirectoryFile::removeIcon(folder) : DirectoryFile::setIcon(folder, icon);
+}
+
+// Points the places that differ from `entries` at them again; true when every place now names them.
+bool putBack(const QString& folder, const FolderIconEntries& entries)
+{
+    const FolderIconEntries now = readEntries(folder);
+    bool all = true;
+    if (gvfsAvailable() && now.gvfs != entries.gvfs) {
+        if (const Result<void> put = setGvfsEntry(folder, entries.gvfs); !put) {
+            logFailure(QStringLiteral("putting the gvfs metadata back"), folder, put.error());
+            all = false;
+        }
     }
-    const Result<QString> stored = FolderIconStore::store(folder, png);
-    if (!stored) {
-        logFailure(QStringLiteral("storing the icon"), folder, stored.error());
-        return false;
+    if (now.directory != entries.directory) {
+        if (const Result<void> put = setDirectoryEntry(folder, entries.directory); !put) {
+            logFailure(QStringLiteral("putting .directory back"), folder, put.error());
+            all = false;
+        }
     }
-    storedImages().insert(*stored, image);
-    // The .directory file is written while the metadata service answers: both only name the synced file.
-    std::future<Result<void>> writingDirectory =
-        std::async(std::launch::async, [&folder, &stored] { return DirectoryFile::setIcon(folder, *stored); });
-    const Result<void> gvfs =
-        GvfsMetadata::setCustomIcon(folder, QUrl::fromLocalFile(*stored).toString(QUrl::FullyEncoded));
-    if (!gvfs)
-        logFailure(QStringLiteral("gvfs metadata"), folder, gvfs.error());
-    const Result<void> directory = writingDirectory.get();
-    if (!directory)
-        logFailure(QStringLiteral(".directory"), folder, directory.error());
-    const bool applied = gvfs || directory;
-    // An entry that was set names the new file; only one that could not be set is read back.
-    const QStringList referenced{gvfs ? *stored : QUrl(GvfsMetadata::customIcon(folder)).toLocalFile(),
-                                 directory ? *stored : DirectoryFile::icon(folder)};
-    FolderIconStore::removeFilesExcept(folder, referenced);
-    if (applied)
-        nudge(folder);
-    return applied;
+    return all;
 }
 
 } // namespace
 
-bool FolderIcons::setIcon(const QImage& image, const QString& folderPath)
+struct FolderIcons::Change::State {
+    std::unique_lock<std::mutex> lock;
+    QString folder;
+    QImage image;
+    QByteArray png;
+    QString stored;
+    FolderIconEntries previous;
+    QString missing;
+    bool settled = false; // committed or taken back
+};
+
+FolderIcons::Change::Change(std::unique_ptr<State> state)
+    : state_(std::move(state))
 {
-    return setIcon(image, encodePng(image), folderPath);
 }
 
-bool FolderIcons::setIcon(const QImage& image, const QByteArray& png, const QString& folderPath)
+FolderIcons::Change::Change(Change&&) noexcept = default;
+FolderIcons::Change& FolderIcons::Change::operator=(Change&&) noexcept = default;
+
+FolderIcons::Change::~Change()
 {
-    if (image.isNull())
-        return removeIcon(folderPath);
-    const std::optional<QString> folder = acceptedFolder(folderPath, "setting the icon");
+    if (state_)
+        undo();
+}
+
+const QString& FolderIcons::Change::folder() const
+{
+    return state_->folder;
+}
+
+const QString& FolderIcons::Change::storedFile() const
+{
+    return state_->stored;
+}
+
+const FolderIconEntries& FolderIcons::Change::previous() const
+{
+    return state_->previous;
+}
+
+const QString& FolderIcons::Change::missing() const
+{
+    return state_->missing;
+}
+
+Result<void> FolderIcons::Change::apply()
+{
+    State& state = *state_;
+    const QString& folder = state.folder;
+    if (const Result<QString> stored = FolderIconStore::store(folder, state.png); !stored) {
+        logFailure(QStringLiteral("storing the icon"), folder, stored.error());
+        undo();
+        return Result<void>::failure(stored.error());
+    }
+    storedImages().insert(state.stored, state.image);
+    const bool gvfsHere = gvfsAvailable();
+    // The .directory file is written while the metadata service answers: both only name the synced file.
+    std::future<Result<void>> writingDirectory =
+        std::async(std::launch::async, [&state] { return DirectoryFile::setIcon(state.folder, state.stored); });
+    const Result<void> gvfs =
+        gvfsHere ? GvfsMetadata::setCustomIcon(folder, uriOf(state.stored)) : Result<void>::success();
+    const Result<void> directory = writingDirectory.get();
+    if (!gvfs)
+        logFailure(QStringLiteral("gvfs metadata"), folder, gvfs.error());
+    if (!directory)
+        logFailure(QStringLiteral(".directory"), folder, directory.error());
+    if (gvfs && directory) {
+        state.missing = gvfsHere ? QString() : GvfsMetadata::unavailableReason();
+        return Result<void>::success();
+    }
+    undo();
+    return Result<void>::failure(directory ? gvfs.error() : directory.error());
+}
+
+void FolderIcons::Change::commit()
+{
+    State& state = *state_;
+    if (state.settled)
+        return;
+    state.settled = true;
+    // Every place names the new file (a place this session lacks cannot be read, and names nothing here).
+    FolderIconStore::removeFilesExcept(state.folder, {state.stored});
+    nudge(state.folder);
+    state.lock.unlock();
+}
+
+void FolderIcons::Change::undo()
+{
+    State& state = *state_;
+    if (state.settled)
+        return;
+    state.settled = true;
+    const bool changed = readEntries(state.folder) != state.previous;
+    putBack(state.folder, state.previous);
+    FolderIconStore::removeFilesExcept(state.folder, referencedFiles(state.folder));
+    if (changed)
+        nudge(state.folder, true); // a folder that refused a write mostly refuses this too
+    state.lock.unlock();
+}
+
+Result<FolderIcons::Change> FolderIcons::change(const QImage& image, const QByteArray& png, const QString& folderPath)
+{
+    const Result<QString> folder = acceptedFolder(folderPath, "setting the icon");
     if (!folder)
-        return false;
-    std::lock_guard lock(changeMutex());
-    return applyIcon(image, png, *folder);
+        return Result<Change>::failure(folder.error());
+    if (png.isEmpty()) {
+        logFailure(QStringLiteral("encoding the icon"), *folder, QStringLiteral("the image cannot be written as PNG"));
+        return Result<Change>::failure(QStringLiteral("its icon cannot be written as PNG"));
+    }
+    auto state = std::make_unique<Change::State>();
+    state->lock = std::unique_lock(changeMutex());
+    state->folder = *folder;
+    state->previous = readEntries(*folder);
+    state->image = image;
+    state->png = png;
+    state->stored = FolderIconStore::filePath(*folder, png);
+    return Change(std::move(state));
+}
+
+Result<void> FolderIcons::setIcon(const QImage& image, const QString& folderPath)
+{
+    return setIcon(image, image.isNull() ? QByteArray() : encodePng(image), folderPath);
+}
+
+Result<void> FolderIcons::setIcon(const QImage& image, const QByteArray& png, const QString& folderPath)
+{
+    if (image.isNull()) {
+        return removeIcon(folderPath) ? Result<void>::success()
+                                      : Result<void>::failure(QStringLiteral("its icon could not be removed"));
+    }
+    Result<Change> change = FolderIcons::change(image, png, folderPath);
+    if (!change)
+        return Result<void>::failure(change.error());
+    Change made = std::move(change).value();
+    const Result<void> applied = made.apply();
+    if (applied)
+        made.commit();
+    return applied;
+}
+
+FolderIconEntries FolderIcons::entries(const QString& folderPath)
+{
+    return readEntries(absoluteFolderPath(folderPath));
 }
 
 bool FolderIcons::removeIcon(const QString& folderPath)
 {
-    const std::optional<QString> folder = acceptedFolder(folderPath, "removing the icon");
+    const Result<QString> folder = acceptedFolder(folderPath, "removing the icon");
     if (!folder)
         return false;
     std::lock_guard lock(changeMutex());

@@ -49,6 +49,26 @@ Result<void> GvfsMetadata::unsetCustomIcon(const QString& path)
     return resultOf(ok, error);
 }
 
+QString GvfsMetadata::unavailableReason()
+{
+    static const QString reason = [] {
+        // Only the metadata service adds the "metadata" namespace to what a local file can take.
+        File root(QStringLiteral("/"));
+        GFileAttributeInfoList* writable = g_file_query_writable_namespaces(root.handle, nullptr, nullptr);
+        const bool available = writable && g_file_attribute_info_list_lookup(writable, "metadata");
+        if (writable)
+            g_file_attribute_info_list_unref(writable);
+        if (available)
+            return QString();
+        GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+        if (!bus)
+            return QStringLiteral("no session bus");
+        g_object_unref(bus);
+        return QStringLiteral("no gvfs metadata service");
+    }();
+    return reason;
+}
+
 void GvfsMetadata::prepare(const QString& path)
 {
     g_vfs_get_default();

@@ -17,6 +17,9 @@ public:
     static Result<void> unsetCustomIcon(const QString& path);
     // The key's value, or an empty string when it is absent or unreadable.
     static QString customIcon(const QString& path);
+    // Why no path can carry the key in this process ("no session bus", "no gvfs metadata service"), or an empty
+    // text when the metadata service is reached. GIO decides it once per process, and so does this.
+    static QString unavailableReason();
     // Loads GIO's modules and connects to the session bus for the process's lifetime; reads the path's
     // metadata once. Changes nothing.
     static void prepare(const QString& path);

@@ -22,7 +22,11 @@ namespace {
 
 FolderStyler::Outcome failed(const Folder& folder, FolderStyler::Operation operation, QString error)
 {
-    return FolderStyler::Outcome{folder, operation, std::nullopt, std::move(error)};
+    FolderStyler::Outcome outcome;
+    outcome.folder = folder;
+    outcome.operation = operation;
+    outcome.error = std::move(error);
+    return outcome;
 }
 
 QString nonFinite()
@@ -228,6 +232,33 @@ void FolderStyler::deliver(const Outcome& outcome, const Completion& completion)
     Q_EMIT folderFinished(outcome);
 }
 
+FolderStyler::Outcome FolderStyler::write(const Folder& folder, Operation operation, const QImage& image,
+                                          const QByteArray& png, const ColorizationData& style) const
+{
+    const QString& path = folder.path();
+    Result<FolderIcons::Change> started = FolderIcons::change(image, png, path);
+    if (!started)
+        return failed(folder, operation, QStringLiteral("its icon could not be set: ") + started.error());
+    FolderIcons::Change change = std::move(started).value();
+    QString error;
+    if (const Result<void> applied = change.apply(); !applied)
+        error = QStringLiteral("its icon could not be set: ") + applied.error();
+    else if (const Result<void> attribute = attributes_.writeSettings(style, path); !attribute)
+        error = QStringLiteral("its style could not be stored on it: ") + attribute.error();
+    if (!error.isEmpty()) {
+        change.undo();
+        return failed(folder, operation, error);
+    }
+    change.commit();
+    Outcome outcome;
+    outcome.folder = folder;
+    outcome.operation = operation;
+    outcome.style = style;
+    if (!change.missing().isEmpty())
+        outcome.missing = QStringLiteral("not shown by GNOME file managers: ") + change.missing();
+    return outcome;
+}
+
 FolderStyler::Outcome FolderStyler::setIcon(const Folder& folder, const QImage& image,
                                             const ColorizationData& style) const
 {
@@ -238,13 +269,12 @@ FolderStyler::Outcome FolderStyler::setIcon(const Folder& folder, const QImage& 
         log::warning(QStringLiteral("Refused to style %1: the style holds a non-finite number.").arg(path));
         return failed(folder, Operation::apply, nonFinite());
     }
-    if (!FolderIcons::setIcon(image, path)) {
+    Outcome outcome = write(folder, Operation::apply, image, encodePng(image), style);
+    if (outcome.succeeded())
+        log::print(QStringLiteral("Successfully set folder icon on ") + path);
+    else
         log::print(QStringLiteral("Failed to set folder icon on ") + path);
-        return failed(folder, Operation::apply, QStringLiteral("its icon could not be set"));
-    }
-    log::print(QStringLiteral("Successfully set folder icon on ") + path);
-    attributes_.writeSettings(style, path);
-    return Outcome{folder, Operation::apply, style, {}};
+    return outcome;
 }
 
 FolderStyler::Outcome FolderStyler::removeIcon(const Folder& folder) const
@@ -256,7 +286,10 @@ FolderStyler::Outcome FolderStyler::removeIcon(const Folder& folder) const
     }
     log::print(QStringLiteral("Folder icon reset successfully for ") + path + u'!');
     attributes_.removeSettings(path);
-    return Outcome{folder, Operation::remove, std::nullopt, {}};
+    Outcome outcome;
+    outcome.folder = folder;
+    outcome.operation = Operation::remove;
+    return outcome;
 }
 
 FolderStyler::Outcome FolderStyler::styleFromProposal(const Folder& folder, Proposal& proposal,
@@ -272,14 +305,14 @@ FolderStyler::Outcome FolderStyler::styleFromProposal(const Folder& folder, Prop
         log::warning(logPrefix + QStringLiteral("Failed to generate icon for ") + path);
         return failed(folder, Operation::styleByName, QStringLiteral("its icon could not be drawn"));
     }
-    if (!FolderIcons::setIcon(*drawn.image, drawn.png, path)) {
+    Outcome outcome = write(folder, Operation::styleByName, *drawn.image, drawn.png, proposal.style);
+    if (!outcome.succeeded()) {
         FolderIcons::discardUnusedIcons(path); // the PNG stored ahead
         log::warning(logPrefix + QStringLiteral("❌ Failed to set icon on ") + path);
-        return failed(folder, Operation::styleByName, QStringLiteral("its icon could not be set"));
+        return outcome;
     }
     log::system(logPrefix + QStringLiteral("✅ Applied smart icon to ") + path);
-    attributes_.writeSettings(proposal.style, path);
-    return Outcome{folder, Operation::styleByName, proposal.style, {}};
+    return outcome;
 }
 
 void FolderStyler::finish()

@@ -2,6 +2,7 @@
 
 #include "base/Folder.h"
 #include "model/ColorizationData.h"
+#include "platform/FolderIcons.h"
 #include "smart/SmartSiblingAnalysis.h"
 #include "storage/ColorizationHistoryStore.h"
 
@@ -23,10 +24,11 @@ class SmartIconService;
 
 // The one writer of folder styles. Every write (a rendered style applied, a style removed, a folder styled
 // by its name and siblings) runs on one serial queue, the icon queue, so two writes to one folder never
-// overlap and writes happen in submission order. The folder's attribute follows the icon's real result: it
-// is written (or removed) only when the icon was set (or removed). The history is then updated on the
-// thread that owns the styler (the GUI thread), before the caller's completion runs there and before
-// `folderFinished` is emitted, once per request.
+// overlap and writes happen in submission order. A folder is styled when its icon is set in every place
+// (see FolderIcons) and its attribute is written; when either fails, the icon is taken back and the folder
+// is left as it was. The attribute is removed only when the icon was removed. The history is then updated
+// on the thread that owns the styler (the GUI thread), before the caller's completion runs there and before
+// `folderFinished` is emitted, once per request; only a styled folder is recorded.
 //
 // A batch styled by name is a pipeline. On the icon queue, in the batch's order, each folder's style is
 // proposed a few folders ahead of the one being written (counting the styles proposed before it as applied);
@@ -51,6 +53,9 @@ public:
         Operation operation = Operation::apply;
         std::optional<ColorizationData> style; // the style applied (apply, styleByName)
         QString error;                         // empty on success: why the folder was not changed
+        // On success, what this session lacks to show the icon everywhere ("not shown by GNOME file
+        // managers: no session bus"), or empty.
+        QString missing;
 
         bool succeeded() const { return error.isEmpty(); }
     };
@@ -112,6 +117,9 @@ private:
     void submit(const Folder& folder, Operation operation, Work work, Completion completion);
     void deliver(const Outcome& outcome, const Completion& completion);
     Outcome setIcon(const Folder& folder, const QImage& image, const ColorizationData& style) const;
+    // Sets the icon and writes the attribute, or leaves the folder as it was.
+    Outcome write(const Folder& folder, Operation operation, const QImage& image, const QByteArray& png,
+                  const ColorizationData& style) const;
     Outcome removeIcon(const Folder& folder) const;
     struct Drawn;
     struct Proposal;

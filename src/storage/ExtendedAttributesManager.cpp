@@ -66,7 +66,7 @@ std::optional<ColorizationData> ExtendedAttributesManager::storedSettings(const 
     return std::nullopt;
 }
 
-void ExtendedAttributesManager::writeSettings(const ColorizationData& data, const QString& folderPath) const
+Result<void> ExtendedAttributesManager::writeSettings(const ColorizationData& data, const QString& folderPath) const
 {
     const QString path = displayPath(folderPath);
     QString error;
@@ -75,7 +75,7 @@ void ExtendedAttributesManager::writeSettings(const ColorizationData& data, cons
             xattr::FilePathAttributes(folderPath).setExtendedAttribute(*bytes, attributeName);
             log::print(
                 QStringLiteral("Successfully wrote settings to extended attribute %1 for %2").arg(quotedName(), path));
-            return;
+            return Result<void>::success();
         } catch (const xattr::XAttrError& failure) {
             error = failure.description();
         }
@@ -83,6 +83,7 @@ void ExtendedAttributesManager::writeSettings(const ColorizationData& data, cons
         error = bytes.error();
     }
     log::warning(QStringLiteral("Error writing extended attribute %1 for %2: %3").arg(quotedName(), path, error));
+    return Result<void>::failure(error);
 }
 
 void ExtendedAttributesManager::removeSettings(const QString& folderPath) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Result.h"
 #include "model/ColorizationData.h"
 
 #include <QString>
@@ -26,7 +27,8 @@ public:
     // absent attribute or a valid style (the caller says what it needs). An attribute that cannot be read or
     // decoded gives nothing and its error line, as `readSettings` prints it.
     std::optional<ColorizationData> storedSettings(const QString& folderPath) const;
-    virtual void writeSettings(const ColorizationData& data, const QString& folderPath) const;
+    // Fails with the reason the line gives (the system's error, or why the style cannot be encoded).
+    virtual Result<void> writeSettings(const ColorizationData& data, const QString& folderPath) const;
     virtual void removeSettings(const QString& folderPath) const;
 };
 

@@ -2,6 +2,8 @@
 // taking `--smart` requests of later starts and ending on SIGTERM; `--smart` with nothing running, which
 // styles by itself without a window or a display and ends; starts that need a window and have no display.
 
+#include "platform/DirectoryFile.h"
+#include "platform/FolderIconStore.h"
 #include "platform/GvfsMetadata.h"
 #include "platform/ReadOnlyFolder.h"
 #include "storage/ExtendedAttributesManager.h"
@@ -11,6 +13,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -19,9 +22,20 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include <algorithm>
 #include <csignal>
+#include <functional>
+
+#include <linux/capability.h>
+#include <pwd.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
 
 using namespace pigmo;
 
@@ -44,6 +58,8 @@ protected:
     void start(QProcess& process, const QStringList& arguments)
     {
         process.setProcessEnvironment(environment);
+        if (childSetUp)
+            process.setChildProcessModifier(childSetUp);
         process.setWorkingDirectory(work);
         process.start(QStringLiteral(PIGMO2_BINARY), arguments);
         ASSERT_TRUE(process.waitForStarted(5000));
@@ -93,6 +109,68 @@ protected:
         if (!file.open(QIODevice::ReadOnly))
             return {};
         return QJsonDocument::fromJson(file.readAll()).object();
+    }
+
+    // Set up in the program's own process before it starts (between fork and exec): only system calls.
+    std::function<void()> childSetUp;
+
+    static QString dataFile(const QString& name)
+    {
+        return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+               QStringLiteral("/io.velmar.pigmo2/") + name;
+    }
+
+    // How often each folder is in the history log.
+    static QMap<QString, int> loggedFolders()
+    {
+        QFile file(dataFile(QStringLiteral("history_log.json")));
+        QMap<QString, int> logged;
+        if (file.open(QIODevice::ReadOnly)) {
+            for (const QJsonValue& entry : QJsonDocument::fromJson(file.readAll()).array())
+                ++logged[entry[QStringLiteral("folderPath")].toString()];
+        }
+        return logged;
+    }
+
+    static QJsonObject attribute(const QString& path)
+    {
+        char value[8192];
+        const ssize_t size =
+            ::getxattr(QFile::encodeName(path).constData(), "user.io.velmar.PaintDirs.settings", value, sizeof value);
+        return size > 0 ? QJsonDocument::fromJson(QByteArray(value, size)).object() : QJsonObject();
+    }
+
+    static QStringList storedIcons(const QString& folder)
+    {
+        const QString prefix = FolderIconStore::fileName(folder, {}).section(u'-', 0, 0) + u'-';
+        return QDir(FolderIconStore::directory()).entryList({prefix + u'*'}, QDir::Files);
+    }
+
+    // Empty when the folder is styled with its icon in both places and its record in both history files, or
+    // untouched (no attribute, no icon entry, no stored icon, no record); otherwise what is wrong.
+    static QString styledWithRecordOrUntouched(const QString& path, const QJsonObject& styles,
+                                               const QMap<QString, int>& logged)
+    {
+        const QJsonObject style = attribute(path);
+        const QString gvfs = GvfsMetadata::customIcon(path);
+        const QString directory = DirectoryFile::icon(path);
+        const QStringList stored = storedIcons(path);
+        if (style.isEmpty()) {
+            if (!gvfs.isEmpty() || !directory.isEmpty() || !stored.isEmpty() || styles.contains(path) ||
+                logged.contains(path))
+                return QStringLiteral("no attribute, but an icon or a record: gvfs %1, .directory %2, stored %3, "
+                                      "styles %4, log %5")
+                    .arg(gvfs, directory, stored.join(u','))
+                    .arg(styles.contains(path))
+                    .arg(logged.value(path));
+            return {};
+        }
+        if (directory.isEmpty() || gvfs != QUrl::fromLocalFile(directory).toString(QUrl::FullyEncoded) ||
+            stored != QStringList{QFileInfo(directory).fileName()})
+            return QStringLiteral("an attribute, but not its icon in both places");
+        if (styles.value(path).toObject() != style || logged.value(path) != 1)
+            return QStringLiteral("styled, but without its record in both history files");
+        return {};
     }
 
     QTemporaryDir root;
@@ -276,24 +354,161 @@ TEST_F(ProgramTest, SmartWithNothingRunningStylesWithoutADisplayAndEnds)
     EXPECT_TRUE(verbose.err.contains("[Smart] \xe2\x9c\x85 Applied smart icon to " + invoices.toUtf8()));
 }
 
-TEST_F(ProgramTest, SmartWithNothingRunningReportsARefusedFolderAndGoesOn)
+// Without a session bus the gvfs key cannot be set for any folder: the folder is styled in every other place,
+// recorded, and its line says what is missing; a folder that refuses writes is not styled and says why.
+TEST_F(ProgramTest, SmartWithoutASessionBusSaysWhatIsMissingAndReportsARefusedFolder)
 {
     withoutDisplay();
-    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent/bus"));
     const QString locked = makeFolder(QStringLiteral("Recipes"));
     const QString music = makeFolder(QStringLiteral("Music"));
     const test::ReadOnlyFolder readOnly(locked);
     ASSERT_TRUE(readOnly.isEffective());
+    const QString missing = QStringLiteral(" (not shown by GNOME file managers: no session bus)");
 
-    const Finished smart = run({"--smart", locked, music});
-    EXPECT_EQ(smart.exitCode, 2) << "some failed";
-    ASSERT_EQ(smart.out.size(), 2);
-    EXPECT_EQ(smart.out[0], locked + QStringLiteral(": not styled: its icon could not be set"));
-    EXPECT_TRUE(smart.out[1].startsWith(music + QStringLiteral(": "))) << "the others go on";
-    EXPECT_TRUE(styled(music)) << "without a bus, the .directory file still carries the icon";
-    EXPECT_FALSE(styled(locked));
-    EXPECT_FALSE(currentStyles().contains(locked));
-    EXPECT_TRUE(smart.err.contains("FolderIcons: .directory failed for " + locked.toUtf8())) << "the reason";
+    for (const bool busNamed : {true, false}) {
+        if (busNamed)
+            environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                               QStringLiteral("unix:path=/nonexistent/bus"));
+        else
+            environment.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS")); // as `env -u` does
+        const Finished smart = run({"--smart", locked, music});
+        EXPECT_EQ(smart.exitCode, 2) << "not everything took";
+        ASSERT_EQ(smart.out.size(), 2);
+        EXPECT_TRUE(smart.out[0].startsWith(locked + ": not styled: its icon could not be set: cannot write " + locked +
+                                            "/.directory: "))
+            << smart.out[0].toStdString();
+        const std::optional<ColorizationData> data = ExtendedAttributesManager{}.readSettings(music);
+        ASSERT_TRUE(data && data->icon);
+        EXPECT_EQ(smart.out[1], music + QStringLiteral(": ") + data->icon->emoji.value_or(data->icon->name) + missing);
+        EXPECT_FALSE(DirectoryFile::icon(music).isEmpty()) << "the .directory file carries the icon";
+        EXPECT_TRUE(currentStyles().contains(music)) << "styled, so recorded";
+        EXPECT_FALSE(styled(locked));
+        EXPECT_FALSE(currentStyles().contains(locked));
+        EXPECT_TRUE(smart.err.contains("FolderIcons: .directory failed for " + locked.toUtf8())) << "the reason";
+    }
+}
+
+namespace {
+
+// An unused user id, to own folders the program's process does not.
+uid_t unusedUid()
+{
+    uid_t uid = 54321;
+    while (::getpwuid(uid))
+        ++uid;
+    return uid;
+}
+
+} // namespace
+
+// Folders that refuse writes, each as a user meets it: a read-only mount, folders of another user with mode
+// 555 and 000 (root's privilege to ignore permissions is dropped for the program), a .directory that is a
+// link, a folder or a named pipe. None is reported styled, each says the system's reason, none keeps
+// anything of the attempt; the others go on.
+TEST_F(ProgramTest, SmartReportsFoldersThatRefuseWritesWithTheRealErrorAndLeavesThemAsTheyWere)
+{
+    withoutDisplay();
+    const QString music = makeFolder(QStringLiteral("Music"));
+    QStringList refusing;
+    QMap<QString, QString> expected; // folder -> the line's start
+    const auto refusedBy = [](const QString& folder, const QString& reason) {
+        return folder + QStringLiteral(": not styled: its icon could not be set: ") + reason;
+    };
+    for (const char* name : {"Link", "Folder", "Pipe"}) {
+        const QString folder = makeFolder(QString::fromLatin1(name));
+        const QString entry = DirectoryFile::filePath(folder);
+        if (QByteArray(name) == "Link")
+            ASSERT_TRUE(QFile::link(QDir(work).filePath(QStringLiteral("elsewhere")), entry));
+        else if (QByteArray(name) == "Folder")
+            ASSERT_TRUE(QDir().mkdir(entry));
+        else
+            ASSERT_EQ(::mkfifo(QFile::encodeName(entry).constData(), 0644), 0);
+        refusing.append(folder);
+        expected[folder] = refusedBy(folder, entry + QStringLiteral(" is not a regular file"));
+    }
+
+    // Root ignores permissions: the program then runs without that privilege, as another user would.
+    const bool root = ::geteuid() == 0;
+    const uid_t stranger = unusedUid();
+    const QString locked = makeFolder(QStringLiteral("Locked"));
+    const QString sealed = makeFolder(QStringLiteral("Sealed"));
+    const QString mounted = makeFolder(QStringLiteral("Mounted"));
+    const QByteArray mountedPath = QFile::encodeName(mounted);
+    for (const QString& folder : {locked, sealed}) {
+        if (root) {
+            ASSERT_EQ(::chown(QFile::encodeName(folder).constData(), stranger, stranger), 0);
+        }
+    }
+    ::chmod(QFile::encodeName(locked).constData(), 0555);
+    ::chmod(QFile::encodeName(sealed).constData(), 0);
+    const auto withoutPrivileges = [root] {
+        for (const int capability : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER}) {
+            if (root && ::prctl(PR_CAPBSET_DROP, capability, 0, 0, 0) != 0)
+                ::_exit(126);
+        }
+    };
+    // The read-only mount is the program's own (a mount namespace of its process), so nothing outlives it.
+    const auto readOnlyMount = [mountedPath] {
+        if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount(mountedPath.constData(), mountedPath.constData(), nullptr, MS_BIND, nullptr) != 0 ||
+            ::mount(nullptr, mountedPath.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
+            ::_exit(125);
+    };
+    // What this machine allows: `touch` in the same set-up must fail to create a file in the folder (a set-up
+    // that cannot be made ends the process with another status).
+    const auto refusesWrites = [](const std::function<void()>& setUp, const QString& folder) {
+        QProcess touch;
+        touch.setChildProcessModifier(setUp);
+        touch.start(QStringLiteral("touch"), {folder + QStringLiteral("/probe")});
+        return touch.waitForFinished(10'000) && touch.exitStatus() == QProcess::NormalExit && touch.exitCode() == 1;
+    };
+    const bool privilegesDropped = refusesWrites(withoutPrivileges, locked);
+    const bool mountable = refusesWrites(readOnlyMount, mounted);
+    if (privilegesDropped) {
+        refusing += {locked, sealed};
+        expected[locked] =
+            refusedBy(locked, QStringLiteral("cannot write %1/.directory: Permission denied").arg(locked));
+        expected[sealed] =
+            refusedBy(sealed, QStringLiteral("cannot read %1/.directory: Permission denied").arg(sealed));
+    } else {
+        std::cout << "[ INFO     ] the folders of another user are left out: privileges cannot be dropped here\n";
+    }
+    if (mountable) {
+        refusing.append(mounted);
+        expected[mounted] =
+            refusedBy(mounted, QStringLiteral("cannot write %1/.directory: Read-only file system").arg(mounted));
+    } else {
+        std::cout << "[ INFO     ] the read-only mount is left out: no mount namespace here\n";
+    }
+    childSetUp = [withoutPrivileges, readOnlyMount, mountable, privilegesDropped] {
+        if (mountable)
+            readOnlyMount();
+        if (privilegesDropped)
+            withoutPrivileges();
+    };
+
+    const Finished smart = run(QStringList{"--smart"} + refusing + QStringList{music});
+    EXPECT_EQ(smart.exitCode, 2) << smart.err.toStdString();
+    ASSERT_EQ(smart.out.size(), refusing.size() + 1) << smart.out.join(u'\n').toStdString();
+    const QJsonObject styles = currentStyles();
+    const QMap<QString, int> logged = loggedFolders();
+    for (qsizetype i = 0; i < refusing.size(); ++i) {
+        const QString& folder = refusing[i];
+        EXPECT_EQ(smart.out[i], expected[folder]);
+        EXPECT_FALSE(styled(folder)) << folder.toStdString();
+        EXPECT_TRUE(GvfsMetadata::customIcon(folder).isEmpty()) << "the gvfs key that took is taken back";
+        EXPECT_TRUE(storedIcons(folder).isEmpty()) << folder.toStdString();
+        EXPECT_FALSE(styles.contains(folder) || logged.contains(folder)) << "nothing recorded";
+    }
+    EXPECT_FALSE(QFileInfo::exists(QDir(work).filePath(QStringLiteral("elsewhere"))));
+    for (const QString& folder : {locked, sealed, mounted})
+        EXPECT_FALSE(QFileInfo::exists(DirectoryFile::filePath(folder)));
+    EXPECT_TRUE(smart.out.last().startsWith(music + QStringLiteral(": ")));
+    EXPECT_FALSE(smart.out.last().contains(QStringLiteral("not")));
+    EXPECT_EQ(styledWithRecordOrUntouched(music, styles, logged).toStdString(), "");
+    EXPECT_TRUE(styled(music));
+    ::chmod(QFile::encodeName(sealed).constData(), 0755);
+    ::chmod(QFile::encodeName(locked).constData(), 0755);
 }
 
 TEST_F(ProgramTest, SmartWithNothingRunningEndsOnSigtermKeepingWhatItStyled)

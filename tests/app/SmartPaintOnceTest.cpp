@@ -21,9 +21,15 @@ using test::LogCapture;
 
 namespace {
 
-ColorizationData withGlyph(std::optional<Icon> icon)
+Result<SmartPaintOnce::Styled> withGlyph(std::optional<Icon> icon, QString missing = {})
 {
-    return ColorizationData{HSL{200, 60, 50}, 0.6, std::move(icon), 170.0, IconStyle::vibrant()};
+    return SmartPaintOnce::Styled{ColorizationData{HSL{200, 60, 50}, 0.6, std::move(icon), 170.0, IconStyle::vibrant()},
+                                  std::move(missing)};
+}
+
+Result<SmartPaintOnce::Styled> notStyled(const QString& reason)
+{
+    return Result<SmartPaintOnce::Styled>::failure(reason);
 }
 
 Icon emoji(const QString& character)
@@ -143,9 +149,12 @@ TEST(SmartPaintOnceTest, OneLinePerFolderWithItsGlyphOrWhyNot)
     EXPECT_EQ(SmartPaintOnce::line(music, withGlyph(lucide(QStringLiteral("receipt")))),
               music + QStringLiteral(": receipt"));
     EXPECT_EQ(SmartPaintOnce::line(music, withGlyph(std::nullopt)), music + QStringLiteral(": no glyph"));
+    EXPECT_EQ(SmartPaintOnce::line(music, notStyled(QStringLiteral("its icon could not be set: Permission denied"))),
+              music + QStringLiteral(": not styled: its icon could not be set: Permission denied"));
     EXPECT_EQ(
-        SmartPaintOnce::line(music, Result<ColorizationData>::failure(QStringLiteral("its icon could not be set"))),
-        music + QStringLiteral(": not styled: its icon could not be set"));
+        SmartPaintOnce::line(music, withGlyph(lucide(QStringLiteral("receipt")),
+                                              QStringLiteral("not shown by GNOME file managers: no session bus"))),
+        music + QStringLiteral(": receipt (not shown by GNOME file managers: no session bus)"));
 }
 
 TEST(SmartPaintOnceTest, StylesInOneBatchAndAnswersEachFolderInOrderAsItEnds)
@@ -157,7 +166,7 @@ TEST(SmartPaintOnceTest, StylesInOneBatchAndAnswersEachFolderInOrderAsItEnds)
         // Each folder's line is out before the next folder's outcome arrives.
         EXPECT_EQ(log.lines(log::Channel::standardOutput).size(), answeredBefore++);
         if (path.endsWith(QStringLiteral("broken")))
-            return Result<ColorizationData>::failure(QStringLiteral("its icon could not be drawn"));
+            return notStyled(QStringLiteral("its icon could not be drawn"));
         return withGlyph(lucide(path.section(u'/', -1).toLower()));
     });
 
@@ -176,6 +185,15 @@ TEST(SmartPaintOnceTest, StylesInOneBatchAndAnswersEachFolderInOrderAsItEnds)
     EXPECT_EQ(answering.batches,
               (QList<QStringList>{{"/a/Invoices", "/a/Receipt"}, {"/a/Invoices", "/a/broken", "/a/Music"}}))
         << "one batch per run";
+
+    // Styled, but not shown everywhere: the line says what is missing, and the run does not count as all styled.
+    const QString noBus = QStringLiteral("not shown by GNOME file managers: no session bus");
+    Answering partly([&](const QString& path) -> SmartPaintOnce::Outcome {
+        return withGlyph(lucide(path.section(u'/', -1).toLower()), noBus);
+    });
+    log.clear();
+    EXPECT_EQ(SmartPaintOnce::paint({"/a/Music"}, partly.styling(), history), SmartPaintOnce::someFailed);
+    EXPECT_EQ(log.lines(log::Channel::standardOutput), QStringList{"/a/Music: music (" + noBus + ")"});
 
     log.clear();
     EXPECT_EQ(SmartPaintOnce::paint({}, answering.styling(), history), SmartPaintOnce::noneFound);
@@ -213,7 +231,7 @@ TEST(SmartPaintOnceTest, AFolderThatFailsInMidBatchIsRefusedWithItsReasonAndTheO
     ASSERT_EQ(lines.size(), 3);
     EXPECT_TRUE(lines[0].startsWith(invoices + QStringLiteral(": ")));
     EXPECT_NE(lines[0], invoices + QStringLiteral(": no glyph")) << "the keyword index knows invoices";
-    EXPECT_EQ(lines[1], gone + QStringLiteral(": not styled: its icon could not be set"));
+    EXPECT_EQ(lines[1], gone + QStringLiteral(": not styled: its icon could not be set: No such file or directory"));
     EXPECT_TRUE(lines[2].startsWith(photos + QStringLiteral(": ")));
     EXPECT_FALSE(lines[2].contains(QStringLiteral("not styled")));
     EXPECT_TRUE(log.contains(QStringLiteral("[Smart] ❌ Failed to set icon on ") + gone)) << "warned, always";

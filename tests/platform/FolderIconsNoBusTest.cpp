@@ -5,6 +5,7 @@
 #include "platform/DirectoryFile.h"
 #include "platform/FolderIconStore.h"
 #include "platform/GvfsMetadata.h"
+#include "platform/PngEncoder.h"
 #include "support/LogCapture.h"
 
 #include "ReadOnlyFolder.h"
@@ -25,7 +26,7 @@ QImage redImage()
     return image;
 }
 
-TEST(FolderIconsNoBusTest, GvfsFailsWithReasonAndDirectoryStillWorks)
+TEST(FolderIconsNoBusTest, WithoutTheMetadataServiceTheIconIsSetInDirectoryAndTheSetSaysWhatIsMissing)
 {
     ASSERT_TRUE(qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS").contains(QStringLiteral("nonexistent")));
     QTemporaryDir dir;
@@ -34,10 +35,19 @@ TEST(FolderIconsNoBusTest, GvfsFailsWithReasonAndDirectoryStillWorks)
     const Result<void> gvfs = GvfsMetadata::setCustomIcon(dir.path(), QStringLiteral("file:///x.png"));
     EXPECT_FALSE(gvfs);
     EXPECT_TRUE(gvfs.error().contains(QStringLiteral("not supported"))) << gvfs.error().toStdString();
+    EXPECT_EQ(GvfsMetadata::unavailableReason(), QStringLiteral("no session bus"));
 
-    EXPECT_TRUE(FolderIcons::setIcon(redImage(), dir.path())) << ".directory took effect";
-    EXPECT_TRUE(logs.contains(QStringLiteral("FolderIcons: gvfs metadata failed for ")));
-    EXPECT_FALSE(DirectoryFile::icon(dir.path()).isEmpty());
+    Result<FolderIcons::Change> change = FolderIcons::change(redImage(), encodePng(redImage()), dir.path());
+    ASSERT_TRUE(change);
+    FolderIcons::Change made = std::move(change).value();
+    ASSERT_TRUE(made.apply()) << ".directory took effect";
+    EXPECT_EQ(made.missing(), QStringLiteral("no session bus"));
+    made.commit();
+    EXPECT_EQ(DirectoryFile::icon(dir.path()), made.storedFile());
+    EXPECT_TRUE(FolderIcons::setIcon(redImage(), dir.path()));
+    EXPECT_EQ(logs.count(QStringLiteral("FolderIcons: folder icons are set in .directory files only: no session bus")),
+              1)
+        << "said once";
     EXPECT_TRUE(FolderIcons::removeIcon(dir.path()));
     EXPECT_TRUE(DirectoryFile::icon(dir.path()).isEmpty());
 }
@@ -51,7 +61,6 @@ TEST(FolderIconsNoBusTest, NoMechanismReportsFailureAndLeavesNothingBehind)
     test::LogCapture logs;
 
     EXPECT_FALSE(FolderIcons::setIcon(redImage(), dir.path()));
-    EXPECT_TRUE(logs.contains(QStringLiteral("gvfs metadata failed")));
     EXPECT_TRUE(logs.contains(QStringLiteral(".directory failed")));
     EXPECT_TRUE(QDir(FolderIconStore::directory()).entryList(QDir::Files).isEmpty());
     EXPECT_FALSE(FolderIcons::icon(dir.path()).isNull()) << "the plain folder icon";

@@ -19,6 +19,8 @@
 #include <QUrl>
 
 #include <atomic>
+#include <functional>
+#include <sys/stat.h>
 #include <thread>
 #include <vector>
 
@@ -159,7 +161,7 @@ TEST_F(FolderIconsTest, MissingFolderFileAndSymbolicLinkAreRefusedUntouched)
     EXPECT_EQ(logs.lines(log::Channel::systemLog).size(), logs.lines().size()) << "failures go to the system log";
 }
 
-TEST_F(FolderIconsTest, ReadOnlyFolderGetsTheGvfsIconAndLogsTheDirectoryFailure)
+TEST_F(FolderIconsTest, AFolderThatRefusesOnePlaceKeepsItsPreviousIconInBoth)
 {
     ASSERT_TRUE(FolderIcons::setIcon(solidImage(Qt::red), folder));
     const QString before = customIconFile(folder);
@@ -167,22 +169,39 @@ TEST_F(FolderIconsTest, ReadOnlyFolderGetsTheGvfsIconAndLogsTheDirectoryFailure)
         const test::ReadOnlyFolder readOnly(folder);
         if (!readOnly.isEffective())
             GTEST_SKIP() << "cannot make a folder read-only here";
-        EXPECT_TRUE(FolderIcons::setIcon(solidImage(Qt::blue), folder));
+        const Result<void> refused = FolderIcons::setIcon(solidImage(Qt::blue), folder);
+        ASSERT_FALSE(refused);
+        EXPECT_TRUE(refused.error().startsWith("cannot write " + DirectoryFile::filePath(folder) + ": "))
+            << refused.error().toStdString();
         EXPECT_TRUE(logs.contains(QStringLiteral(".directory failed for ")));
-        const QString after = customIconFile(folder);
-        EXPECT_NE(after, before);
-        // .directory still names the first file, so it must survive.
+        EXPECT_EQ(customIconFile(folder), before) << "the gvfs key that took is put back";
         EXPECT_EQ(DirectoryFile::icon(folder), before);
-        EXPECT_TRUE(QFileInfo::exists(before));
-        EXPECT_EQ(storedFiles().size(), 2);
-
-        EXPECT_TRUE(FolderIcons::removeIcon(folder)) << "the gvfs key went away";
-        EXPECT_TRUE(GvfsMetadata::customIcon(folder).isEmpty());
-        EXPECT_FALSE(QFileInfo::exists(after));
-        EXPECT_TRUE(QFileInfo::exists(before));
+        EXPECT_EQ(storedFiles(), QStringList{QFileInfo(before).fileName()}) << "the new file is gone";
     }
     ASSERT_TRUE(FolderIcons::removeIcon(folder));
     EXPECT_TRUE(storedFiles().isEmpty());
+}
+
+// A .directory that is no regular file is never written through, and the set takes nothing.
+TEST_F(FolderIconsTest, ARefusedDirectoryFileLeavesNoIconInTheOtherPlace)
+{
+    const QString entry = DirectoryFile::filePath(folder);
+    const QString target = dir.filePath(QStringLiteral("elsewhere"));
+    const std::vector<std::function<bool()>> refusals{
+        [&] { return QFile::link(target, entry); },
+        [&] { return QDir().mkdir(entry); },
+        [&] { return ::mkfifo(QFile::encodeName(entry).constData(), 0644) == 0; },
+    };
+    for (const auto& refuse : refusals) {
+        ASSERT_TRUE(refuse());
+        const Result<void> refused = FolderIcons::setIcon(solidImage(Qt::blue), folder);
+        ASSERT_FALSE(refused);
+        EXPECT_EQ(refused.error(), entry + QStringLiteral(" is not a regular file"));
+        EXPECT_TRUE(GvfsMetadata::customIcon(folder).isEmpty()) << "the gvfs key is taken back";
+        EXPECT_TRUE(storedFiles().isEmpty());
+        EXPECT_FALSE(QFileInfo::exists(target));
+        ASSERT_TRUE(QFile::remove(entry) || QDir().rmdir(entry));
+    }
 }
 
 TEST_F(FolderIconsTest, IconFollowsGvfsThenDirectoryThenTheme)

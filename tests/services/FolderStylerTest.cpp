@@ -1,7 +1,9 @@
 #include "services/FolderStyler.h"
 
+#include "platform/DirectoryFile.h"
 #include "platform/GvfsMetadata.h"
 #include "platform/PngEncoder.h"
+#include "platform/ReadOnlyFolder.h"
 #include "render/ColorizationService.h"
 #include "smart/SmartIconService.h"
 #include "smart/SmartSiblingAnalysis.h"
@@ -13,6 +15,8 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -21,6 +25,7 @@
 
 #include <QThread>
 #include <algorithm>
+#include <sys/stat.h>
 
 using namespace pigmo;
 using namespace std::chrono_literals;
@@ -57,6 +62,14 @@ protected:
         request([&outcome](const FolderStyler::Outcome& finished) { outcome = finished; });
         EXPECT_TRUE(QTest::qWaitFor([&] { return outcome.has_value(); }, 30000));
         return outcome;
+    }
+
+    int logged(const Folder& folder) const
+    {
+        QFile file(services.history.storageDirectory() + "/" + ColorizationHistoryStore::logFileName);
+        return file.open(QIODevice::ReadOnly)
+                   ? int(file.readAll().count(QFile::encodeName(folder.path()).replace("/", "\\/")))
+                   : 0;
     }
 
     QTemporaryDir dir{QDir::homePath() + "/styled-XXXXXX"};
@@ -101,7 +114,7 @@ TEST_F(FolderStylerTest, AFolderThatCannotTakeAnIconKeepsNoAttributeAndNoHistory
     const auto outcome = run([&](auto done) { styler.apply(gone, image(), style(30), done); });
     ASSERT_TRUE(outcome);
     EXPECT_FALSE(outcome->succeeded());
-    EXPECT_EQ(outcome->error, "its icon could not be set");
+    EXPECT_EQ(outcome->error, "its icon could not be set: No such file or directory");
     EXPECT_FALSE(outcome->style);
     EXPECT_FALSE(inHistory(gone));
     EXPECT_TRUE(log.contains("Failed to set folder icon on " + gone.path()));
@@ -226,7 +239,7 @@ TEST_F(FolderStylerTest, AFolderOfABatchThatFailsLeavesTheOthersStyledAndCountsF
         if (outcomes[i].succeeded())
             applied.append(*outcomes[i].style);
     }
-    EXPECT_EQ(outcomes[2].error, "its icon could not be set");
+    EXPECT_EQ(outcomes[2].error, "its icon could not be set: No such file or directory");
     EXPECT_FALSE(attribute(missing));
     // The scans count every applied style and nothing of the folder that failed.
     log.clear();
@@ -277,4 +290,63 @@ TEST_F(FolderStylerTest, FinishLetsTheRunningWriteEndAndRefusesTheRest)
     styler.apply(folders.first(), image(), style(80),
                  [&refusedAtOnce](const FolderStyler::Outcome& o) { refusedAtOnce = !o.succeeded(); });
     EXPECT_TRUE(refusedAtOnce);
+}
+
+TEST_F(FolderStylerTest, AFolderThatRefusesAnyPlaceIsLeftAsItWasAndNotRecorded)
+{
+    const Folder kept = folder("Kept");
+    ASSERT_TRUE(run([&](auto done) { styler.apply(kept, image(), style(30), done); })->succeeded());
+    const QString keptIcon = GvfsMetadata::customIcon(kept.path());
+    {
+        const test::ReadOnlyFolder readOnly(kept.path());
+        if (!readOnly.isEffective())
+            GTEST_SKIP() << "cannot make a folder read-only here";
+        QImage other = image();
+        other.fill(Qt::darkMagenta);
+        const auto refused = run([&](auto done) { styler.apply(kept, other, style(60), done); });
+        ASSERT_TRUE(refused);
+        EXPECT_TRUE(
+            refused->error.startsWith("its icon could not be set: cannot write " + kept.path() + "/.directory: "))
+            << refused->error.toStdString();
+    }
+    EXPECT_EQ(GvfsMetadata::customIcon(kept.path()), keptIcon) << "the gvfs key that took is put back";
+    EXPECT_EQ(attribute(kept), style(30));
+    EXPECT_EQ(services.history.folderStyles().value(kept.path()), style(30));
+    EXPECT_EQ(logged(kept), 1);
+
+    // A .directory that is no regular file: a link, a folder, a named pipe.
+    const QString target = dir.filePath("elsewhere");
+    const std::vector<std::pair<const char*, std::function<bool(const QString&)>>> refusals{
+        {"Link", [&](const QString& entry) { return QFile::link(target, entry); }},
+        {"Folder", [](const QString& entry) { return QDir().mkdir(entry); }},
+        {"Pipe", [](const QString& entry) { return ::mkfifo(QFile::encodeName(entry).constData(), 0644) == 0; }},
+    };
+    for (const auto& [name, refuse] : refusals) {
+        const Folder refusing = folder(name);
+        const QString entry = DirectoryFile::filePath(refusing.path());
+        ASSERT_TRUE(refuse(entry));
+        const auto refused = run([&](auto done) { styler.apply(refusing, image(), style(90), done); });
+        ASSERT_TRUE(refused);
+        EXPECT_EQ(refused->error, "its icon could not be set: " + entry + " is not a regular file");
+        EXPECT_TRUE(GvfsMetadata::customIcon(refusing.path()).isEmpty()) << name;
+        EXPECT_FALSE(attribute(refusing)) << name;
+        EXPECT_FALSE(inHistory(refusing)) << name;
+    }
+    EXPECT_FALSE(QFileInfo::exists(target));
+}
+
+TEST_F(FolderStylerTest, AStyleItsAttributeCannotHoldTakesTheIconBack)
+{
+    const Folder photos = folder("Photos");
+    ColorizationData custom = style(20);
+    custom.icon = Icon{{}, {}, {}, Icon::customName, QByteArray(20 * 1024, '\x7f')}; // beyond ext4's room
+    const auto refused = run([&](auto done) { styler.apply(photos, image(), custom, done); });
+    ASSERT_TRUE(refused);
+    EXPECT_TRUE(refused->error.startsWith("its style could not be stored on it: ")) << refused->error.toStdString();
+    EXPECT_TRUE(GvfsMetadata::customIcon(photos.path()).isEmpty());
+    EXPECT_TRUE(DirectoryFile::icon(photos.path()).isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(DirectoryFile::filePath(photos.path())));
+    EXPECT_FALSE(attribute(photos));
+    EXPECT_FALSE(inHistory(photos));
+    EXPECT_EQ(logged(photos), 0);
 }

@@ -393,6 +393,27 @@ TEST_F(MainViewTest, AFolderThatRefusesItsIconIsNamedUnderAFailureBadge)
     EXPECT_EQ(frame.pixelColor(badge * frame.devicePixelRatio()).red(), ApplyFailureBadge::badgeRed.red());
 }
 
+// A folder that takes its icon in one place and refuses it in the other (its .directory is a folder) did not
+// take it: it is named under the badge, keeps nothing of the apply, and is not recorded.
+TEST_F(MainViewTest, AFolderThatRefusesOnePlaceOfItsIconIsNamedUnderAFailureBadge)
+{
+    const Folder refusing = makeFolder(QStringLiteral("half/refusing"));
+    const Folder taking = makeFolder(QStringLiteral("half/taking"));
+    ASSERT_TRUE(QDir().mkdir(refusing.path() + QStringLiteral("/.directory")));
+    const auto view = makeView({refusing, taking});
+    view->show();
+    QSignalSpy outcome(&view->sequencer(), &ApplySequencer::outcomeShown);
+    ASSERT_TRUE(waitForApply(*view));
+    EXPECT_EQ(view->lastApplyFailures(), QList<Folder>{refusing});
+    ASSERT_TRUE(outcome.count() > 0 || outcome.wait(5000));
+    EXPECT_FALSE(outcome.first().first().toBool());
+    EXPECT_EQ(view->sequencer().failureBadge()->message(), QStringLiteral("These folders kept their icon: refusing"));
+    EXPECT_TRUE(GvfsMetadata::customIcon(refusing.path()).isEmpty());
+    EXPECT_FALSE(ExtendedAttributesManager{}.readSettings(refusing.path()));
+    EXPECT_FALSE(services.history.folderStyles().contains(refusing.path()));
+    EXPECT_TRUE(services.history.folderStyles().contains(taking.path()));
+}
+
 TEST_F(MainViewTest, ResetAllRemovesEveryIconAndRestoresTheDefaults)
 {
     const Folder a = makeFolder(QStringLiteral("reset/a"));

@@ -38,8 +38,8 @@ QString glyph(const std::optional<Icon>& icon)
 void SmartPaintOnce::run(int argc, char** argv, const QStringList& folders)
 {
     // A short run of a few busy threads (index build, its loaders, the history load, drawing): four heaps
-    // keep them from queueing on the allocator's locks (about 7 ms of the run with two) for about 1 MiB more
-    // at the peak; more heaps only raise the peak.
+    // keep them from queueing on the allocator's locks at the cost of a little more memory at the peak; more
+    // heaps only raise the peak.
     mallopt(M_ARENA_MAX, 4);
     // No window system is reached: neither an X11 nor a Wayland connection is tried, whatever the
     // environment names.

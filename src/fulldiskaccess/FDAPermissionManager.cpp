@@ -16,7 +16,7 @@ FDAPermissionManager::FDAPermissionManager(QObject* parent)
 FDAPermissionManager::~FDAPermissionManager()
 {
     if (isMonitoring_)
-        log::system(QStringLiteral("@&@&@& 🛑 FDAPermissionManager: Stopping permission monitoring."));
+        log::system(QStringLiteral("🛑 FDAPermissionManager: Stopping permission monitoring."));
 }
 
 void FDAPermissionManager::checkPermission()
@@ -26,7 +26,7 @@ void FDAPermissionManager::checkPermission()
     hasFullDiskAccess_ = granted;
     if (changed)
         Q_EMIT hasFullDiskAccessChanged(granted);
-    log::system(QStringLiteral("@&@&@& ✅ FDAPermissionManager updated: hasAccess = %1")
+    log::system(QStringLiteral("✅ FDAPermissionManager updated: hasAccess = %1")
                     .arg(granted ? QStringLiteral("true") : QStringLiteral("false")));
 }
 
@@ -34,7 +34,7 @@ void FDAPermissionManager::startMonitoring()
 {
     if (isMonitoring_)
         return;
-    log::system(QStringLiteral("@&@&@& 👀 FDAPermissionManager: Starting permission monitoring..."));
+    log::system(QStringLiteral("👀 FDAPermissionManager: Starting permission monitoring..."));
     isMonitoring_ = true;
     Q_EMIT isMonitoringChanged(true);
     monitoringTimer_.start();
@@ -44,7 +44,7 @@ void FDAPermissionManager::stopMonitoring()
 {
     if (!isMonitoring_)
         return;
-    log::system(QStringLiteral("@&@&@& 🛑 FDAPermissionManager: Stopping permission monitoring."));
+    log::system(QStringLiteral("🛑 FDAPermissionManager: Stopping permission monitoring."));
     monitoringTimer_.stop();
     isMonitoring_ = false;
     Q_EMIT isMonitoringChanged(false);

@@ -7,14 +7,6 @@
 
 namespace pigmo {
 
-ProgramStart ProgramStart::begin(const QStringList& arguments, SingleInstance& instance)
-{
-    const CommandLineResult parsed = read(arguments);
-    if (!parsed.request)
-        return {std::nullopt, parsed.exitCode};
-    return claim(*parsed.request, instance);
-}
-
 namespace {
 
 void nameApplication()

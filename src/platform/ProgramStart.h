@@ -9,27 +9,17 @@
 
 namespace pigmo {
 
-// The first thing main() does once the application object exists:
-//
-//     SingleInstance instance;
-//     const ProgramStart start = ProgramStart::begin(app.arguments(), instance);
-//     if (!start.request)
-//         return start.exitCode;
-//     // connect instance.requestReceived (later starts), then launch with *start.request
-//
-// It names the application (name and version for --version), reads the command line, prints help, version
-// and errors ("No folders found." on standard error, status 1), and hands the request of a second start
-// to the running instance (status 0). A running instance that does not confirm in time is reported: when it
-// was handed the whole request it takes it once it resumes, and this process ends with status 0 (a retry
-// would hand the request over twice); when it could not be handed the request, with status 1. When the
-// instance socket cannot be used at all, this process runs.
-// The program itself reads the command line once with `read`, before its GUI exists, and claims the
-// instance with `claim` afterwards.
+// How a start of the program begins: `read` takes the command line once, before any GUI exists; it names
+// the application (name and version for --version), prints help, version and errors ("No folders found." on
+// standard error, status 1). `claim` then hands the request of a second start to the running instance
+// (status 0). A running instance that does not confirm in time is reported: when it was handed the whole
+// request it takes it once it resumes, and this process ends with status 0 (a retry would hand the request
+// over twice); when it could not be handed the request, with status 1. When the instance socket cannot be
+// used at all, this process runs.
 struct ProgramStart {
     std::optional<LaunchRequest> request; // present: this process is the running instance
     int exitCode = 0;
 
-    static ProgramStart begin(const QStringList& arguments, SingleInstance& instance);
     // Names the application, parses `arguments` and prints what the parse answers; `--verbose` switches the
     // diagnostic lines on for the whole process.
     static CommandLineResult read(const QStringList& arguments);

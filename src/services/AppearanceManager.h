@@ -34,9 +34,6 @@ class AppearanceManager : public QObject {
     Q_PROPERTY(pigmo::AppTheme currentTheme READ currentTheme WRITE setCurrentTheme NOTIFY currentThemeChanged)
 
 public:
-    // Dark windows' background: white level 0.08.
-    static constexpr double darkBackgroundWhite = 0.08;
-
     // Loads the theme and applies it.
     explicit AppearanceManager(AppearanceBackend backend, QObject* parent = nullptr);
 

@@ -44,7 +44,7 @@ QString threadDescription()
 
 } // namespace
 
-const QString FolderStyler::queueName = QStringLiteral("com.paintDirs.iconQueue");
+const QString FolderStyler::queueName = QStringLiteral("io.velmar.pigmo2.iconQueue");
 const QString FolderStyler::programEnding = QStringLiteral("the program is ending");
 
 FolderStyler::FolderStyler(ColorizationHistoryStore& history, const ExtendedAttributesManager& attributes,

@@ -61,7 +61,7 @@ public:
     };
     using Completion = std::function<void(const Outcome&)>;
 
-    // "com.paintDirs.iconQueue".
+    // "io.velmar.pigmo2.iconQueue": the icon queue's thread name.
     static const QString queueName;
     // The error of a request refused because the styler finished: "the program is ending".
     static const QString programEnding;

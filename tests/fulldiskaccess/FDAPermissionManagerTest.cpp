@@ -21,7 +21,7 @@ TEST(FDAPermissionManagerTest, CreationDoesNotProbeAndACheckPublishes)
     manager.checkPermission();
     EXPECT_TRUE(manager.hasFullDiskAccess());
     EXPECT_EQ(changed.count(), 1);
-    EXPECT_TRUE(log.contains("@&@&@& ✅ FDAPermissionManager updated: hasAccess = true"));
+    EXPECT_TRUE(log.contains("✅ FDAPermissionManager updated: hasAccess = true"));
 }
 
 TEST(FDAPermissionManagerTest, MonitorStartsOnceAndStopsWhenAccessIsGranted)
@@ -43,7 +43,7 @@ TEST(FDAPermissionManagerTest, MonitorStartsOnceAndStopsWhenAccessIsGranted)
     ASSERT_TRUE(stopped.wait(1500));
     EXPECT_TRUE(manager.hasFullDiskAccess());
     EXPECT_FALSE(manager.isMonitoring());
-    EXPECT_EQ(log.count("@&@&@& 🛑 FDAPermissionManager: Stopping permission monitoring."), 1);
+    EXPECT_EQ(log.count("🛑 FDAPermissionManager: Stopping permission monitoring."), 1);
 }
 
 TEST(FDAPermissionManagerTest, StoppingWhenIdleLogsNothing)

@@ -34,7 +34,10 @@ int main(int argc, char** argv)
     if (arguments.size() < 2)
         return 2;
     SingleInstance instance(arguments.takeAt(1));
-    const ProgramStart start = ProgramStart::begin(arguments, instance);
+    const CommandLineResult parsed = ProgramStart::read(arguments);
+    if (!parsed.request)
+        return parsed.exitCode;
+    const ProgramStart start = ProgramStart::claim(*parsed.request, instance);
     if (!start.request)
         return start.exitCode;
     report("PRIMARY", *start.request);

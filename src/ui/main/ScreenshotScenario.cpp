@@ -98,8 +98,8 @@ QList<SceneRow> rows(ScreenshotScenario scenario, const IconsModel& icons)
                 {"games", style(emojiIcon(QStringLiteral("\U0001F3AE")), {165, 84, 51})}};
     case ScreenshotScenario::detailsCustom:
         return {
-            {"mac", style(customIcon(QStringLiteral("apple_white")), {237, 76, 51})},
-            {"archive", style(customIcon(QStringLiteral("apple_rainbow")), {254, 100, 100}, IconStyle::original())}};
+            {"orchard", style(customIcon(QStringLiteral("fruit-white")), {237, 76, 51})},
+            {"archive", style(customIcon(QStringLiteral("fruit-rainbow")), {254, 100, 100}, IconStyle::original())}};
     case ScreenshotScenario::history:
         return {{"school", style(lucideIcon(QStringLiteral("atom"), icons), {108, 91, 50})},
                 {"recent", style(lucideIcon(QStringLiteral("folder-down"), icons), {221, 91, 50})},

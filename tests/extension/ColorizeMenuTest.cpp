@@ -95,6 +95,7 @@ TEST_F(ColorizeMenuTest, OnlyLocalFoldersAndLinksToThemCount)
 
 TEST_F(ColorizeMenuTest, ChoosingFoldersWritesOnlyTheFoldersInSelectionOrder)
 {
+    installRecordingProgram();
     const QString b = makeFolder(QStringLiteral("b"));
     const QString notes = makeFile(QStringLiteral("notes.txt"));
     const QString a = makeFolder(QStringLiteral("a"));
@@ -109,6 +110,7 @@ TEST_F(ColorizeMenuTest, ChoosingFoldersWritesOnlyTheFoldersInSelectionOrder)
 
 TEST_F(ColorizeMenuTest, SpacesAndLettersBeyondAsciiSurviveTheRoundTrip)
 {
+    installRecordingProgram();
     const QString folder = makeFolder(QStringLiteral("Mes dossiers/Été 2024 – Ünïcødé ✓"));
     chooseFolders({folder});
     const HandOver taken = takeStore();
@@ -139,6 +141,7 @@ TEST_F(ColorizeMenuTest, FoldersGoneSinceTheMenuAreDroppedAndNothingIsLeftDoesNo
 
 TEST_F(ColorizeMenuTest, ASecondChoiceReplacesTheFirstList)
 {
+    installRecordingProgram();
     const QString first = makeFolder(QStringLiteral("first"));
     const QString second = makeFolder(QStringLiteral("second"));
     const QString third = makeFolder(QStringLiteral("third"));
@@ -149,6 +152,7 @@ TEST_F(ColorizeMenuTest, ASecondChoiceReplacesTheFirstList)
 
 TEST_F(ColorizeMenuTest, TheContainerEntryLeavesTheFolderListAsItIs)
 {
+    installRecordingProgram();
     const QString listed = makeFolder(QStringLiteral("listed"));
     const QString container = makeFolder(QStringLiteral("Photos de vacances"));
     chooseFolders({listed});
@@ -159,17 +163,22 @@ TEST_F(ColorizeMenuTest, TheContainerEntryLeavesTheFolderListAsItIs)
     EXPECT_EQ(QUrl(*taken.containerURL, QUrl::StrictMode).toLocalFile(), container);
 }
 
-TEST_F(ColorizeMenuTest, WithoutTheProgramNothingStartsNothingIsLoggedAndTheEntriesStay)
+TEST_F(ColorizeMenuTest, WithoutTheProgramTheFailureIsLoggedAndTheChoiceIsTakenBack)
 {
     const QString folder = makeFolder(QStringLiteral("folder"));
-    const PrintedErrors errors;
+    const QString elsewhere = makeFolder(QStringLiteral("elsewhere"));
     gchar* icon = pigmo_colorize_program_icon();
     EXPECT_EQ(icon, nullptr);
     g_free(icon);
-    EXPECT_FALSE(pigmo_colorize_launch_program());
+    ASSERT_TRUE(AppGroupStore::setContainerURL(fileURI(elsewhere))); // another choice's entry
+
+    const PrintedErrors errors;
     chooseFolders({folder});
-    EXPECT_TRUE(errors.text().isEmpty()) << errors.text().toStdString();
-    EXPECT_EQ(takeFolderPaths(), QStringList{folder});
+    EXPECT_TRUE(errors.text().startsWith(QStringLiteral("Failed to launch main app: Pigmo 2 is not installed")))
+        << errors.text().toStdString();
+    const HandOver left = takeStore();
+    EXPECT_FALSE(left.folderURLs); // not left to surface at some later start
+    EXPECT_EQ(left.containerURL, fileURI(elsewhere));
 }
 
 TEST_F(ColorizeMenuTest, TheInstalledProgramIsStartedAndLendsItsIcon)
@@ -189,18 +198,25 @@ TEST_F(ColorizeMenuTest, TheInstalledProgramIsStartedAndLendsItsIcon)
     EXPECT_TRUE(errors.text().isEmpty()) << errors.text().toStdString();
 }
 
-TEST_F(ColorizeMenuTest, AFailedStartIsLoggedAndTheEntriesStayForTheNextStart)
+TEST_F(ColorizeMenuTest, AFailedStartIsLoggedAndTakesBackOnlyWhatItsChoiceWrote)
 {
     // The program is found, but its working directory is gone: it cannot be started.
     const QString script = installRecordingProgram();
     ASSERT_TRUE(installProgram(script, root.filePath(QStringLiteral("no such folder"))));
-    const QString folder = makeFolder(QStringLiteral("folder"));
+    const QString listed = makeFolder(QStringLiteral("listed"));
+    const QString container = makeFolder(QStringLiteral("container"));
+    ASSERT_TRUE(AppGroupStore::setFolderURLs({fileURI(listed)})); // another choice's entry
 
     const PrintedErrors errors;
-    chooseFolders({folder});
+    pigmo_colorize_all_folders_in(fileURI(container).toUtf8().constData());
     EXPECT_TRUE(errors.text().startsWith(QStringLiteral("Failed to launch main app: "))) << errors.text().toStdString();
     EXPECT_GT(errors.text().size(), QStringLiteral("Failed to launch main app: \n").size()); // with the reason
-    EXPECT_EQ(takeFolderPaths(), QStringList{folder});
+    const HandOver left = takeStore();
+    EXPECT_FALSE(left.containerURL);
+    EXPECT_EQ(pathsOf(left.folderURLs.value_or(QStringList{})), QStringList{listed});
+
+    chooseFolders({listed});
+    EXPECT_TRUE(takeStore().isEmpty());
     QTest::qWait(200);
     EXPECT_EQ(starts(), 0);
 }

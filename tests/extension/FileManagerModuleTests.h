@@ -254,22 +254,40 @@ TYPED_TEST_P(FileManagerModuleTest, TheFolderWindowOffersColorizeAllFoldersForIt
     ASSERT_TRUE(QTest::qWaitFor([&] { return this->starts() == 2; }, 5000));
 }
 
-TYPED_TEST_P(FileManagerModuleTest, WithoutTheProgramTheEntriesHaveNoIconAndStillHandOver)
+TYPED_TEST_P(FileManagerModuleTest, WithPigmo2OffPathTheEntriesSayTheFailureAndTakeTheirChoiceBack)
 {
+    // Installed, but the file manager's PATH has no pigmo2: the program cannot be found.
+    ASSERT_TRUE(installProgram(QStringLiteral("pigmo2")));
     const QString folder = this->makeFolder(QStringLiteral("folder"));
+    const QString here = this->makeFolder(QStringLiteral("here"));
     const std::vector<Object> items = this->fileItems({folder});
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(this->property(items[0], "icon"), QStringLiteral("<none>"));
-    const std::vector<Object> background = this->backgroundItems(folder);
+    const std::vector<Object> background = this->backgroundItems(here);
     ASSERT_EQ(background.size(), 1u);
     EXPECT_EQ(this->property(background[0], "icon"), QStringLiteral("<none>"));
+
+    const PrintedErrors errors;
+    const QString otherContainer = fileURI(this->makeFolder(QStringLiteral("other")));
+    ASSERT_TRUE(AppGroupStore::setContainerURL(otherContainer)); // another choice's entry
     this->choose(items[0]);
-    EXPECT_EQ(this->takeFolderPaths(), QStringList{folder});
+    HandOver left = takeStore();
+    EXPECT_FALSE(left.folderURLs);
+    EXPECT_EQ(left.containerURL, otherContainer);
+
+    const QStringList otherList{fileURI(this->makeFolder(QStringLiteral("listed")))};
+    ASSERT_TRUE(AppGroupStore::setFolderURLs(otherList));
+    this->choose(background[0]);
+    left = takeStore();
+    EXPECT_FALSE(left.containerURL);
+    EXPECT_EQ(left.folderURLs, otherList);
+    EXPECT_EQ(errors.text().count(QStringLiteral("Failed to launch main app: Pigmo 2 is not installed")), 2)
+        << errors.text().toStdString();
 }
 
 REGISTER_TYPED_TEST_SUITE_P(FileManagerModuleTest, OffersOneMenuProvider,
                             TwoFoldersAndAFileHandOverTheTwoFoldersAndStartTheProgram, OneFolderOffersColorizeFolder,
                             FilesAndDeletedFoldersOfferNothing, TheFolderWindowOffersColorizeAllFoldersForItsFolder,
-                            WithoutTheProgramTheEntriesHaveNoIconAndStillHandOver);
+                            WithPigmo2OffPathTheEntriesSayTheFailureAndTakeTheirChoiceBack);
 
 } // namespace pigmo::test

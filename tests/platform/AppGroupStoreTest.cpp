@@ -1,5 +1,7 @@
 #include "platform/AppGroupStore.h"
 
+#include "platform/appgroup/app_group_store.h"
+
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
@@ -68,6 +70,35 @@ TEST(AppGroupStoreTest, WritesReplaceAndAnEmptyListIsPresent)
     ASSERT_TRUE(taken->folderURLs.has_value());
     EXPECT_TRUE(taken->folderURLs->isEmpty());
     EXPECT_FALSE(taken->containerURL);
+}
+
+TEST(AppGroupStoreTest, AWithdrawalRemovesAnEntryOnlyWhileItStillHoldsWhatWasWritten)
+{
+    const gchar* const mine[] = {"file:///mine-a", "file:///mine-b"};
+    const gchar* const theirs[] = {"file:///theirs"};
+    ASSERT_TRUE(pigmo_app_group_set_folder_urls(mine, 2, nullptr));
+    ASSERT_TRUE(pigmo_app_group_set_container_url("file:///their-box", nullptr));
+    EXPECT_TRUE(pigmo_app_group_withdraw_folder_urls(mine, 1, nullptr)); // another list: stays
+    EXPECT_TRUE(pigmo_app_group_withdraw_container_url("file:///my-box", nullptr));
+    Result<HandOver> taken = AppGroupStore::take();
+    EXPECT_EQ(taken->folderURLs, (QStringList{QStringLiteral("file:///mine-a"), QStringLiteral("file:///mine-b")}));
+    EXPECT_EQ(taken->containerURL, QStringLiteral("file:///their-box"));
+
+    // Written since by another choice: the other's list stays; the container goes with its own withdrawal.
+    ASSERT_TRUE(pigmo_app_group_set_folder_urls(mine, 2, nullptr));
+    ASSERT_TRUE(pigmo_app_group_set_folder_urls(theirs, 1, nullptr));
+    ASSERT_TRUE(pigmo_app_group_set_container_url("file:///my-box", nullptr));
+    EXPECT_TRUE(pigmo_app_group_withdraw_folder_urls(mine, 2, nullptr));
+    EXPECT_TRUE(pigmo_app_group_withdraw_container_url("file:///my-box", nullptr));
+    taken = AppGroupStore::take();
+    EXPECT_EQ(taken->folderURLs, QStringList{QStringLiteral("file:///theirs")});
+    EXPECT_FALSE(taken->containerURL);
+
+    ASSERT_TRUE(pigmo_app_group_set_folder_urls(mine, 2, nullptr));
+    EXPECT_TRUE(pigmo_app_group_withdraw_folder_urls(mine, 2, nullptr));
+    EXPECT_FALSE(QFileInfo::exists(AppGroupStore::filePath())) << "a store left without entries is deleted";
+    EXPECT_TRUE(pigmo_app_group_withdraw_folder_urls(mine, 2, nullptr)) << "an entry already gone is no error";
+    EXPECT_FALSE(QFileInfo::exists(AppGroupStore::filePath()));
 }
 
 TEST(AppGroupStoreTest, UnreadableStoreReadsEmptyAndIsReplacedByTheNextWrite)

@@ -58,8 +58,11 @@ gchar* pigmo_colorize_program_icon(void)
 gboolean pigmo_colorize_launch_program(void)
 {
     GDesktopAppInfo* program = g_desktop_app_info_new(PIGMO_PROGRAM_DESKTOP_ID);
-    if (program == NULL)
+    if (program == NULL) {
+        g_printerr("Failed to launch main app: Pigmo 2 is not installed (no " PIGMO_PROGRAM_DESKTOP_ID
+                   " whose program is on PATH)\n");
         return FALSE;
+    }
     GError* error = NULL;
     const gboolean launched = g_app_info_launch(G_APP_INFO(program), NULL, NULL, &error);
     if (!launched) {
@@ -70,13 +73,17 @@ gboolean pigmo_colorize_launch_program(void)
     return launched;
 }
 
-static void report_unwritten_store(GError* error)
+/* Logs a failed store operation; `what` says what could not be done. */
+static void report_store_error(const gchar* what, GError* error)
 {
     if (error == NULL)
         return;
-    g_printerr("Cannot hand the folders over to Pigmo 2: %s\n", error->message);
+    g_printerr("%s: %s\n", what, error->message);
     g_error_free(error);
 }
+
+static const gchar* const unwritten_store = "Cannot hand the folders over to Pigmo 2";
+static const gchar* const unwithdrawn_store = "Cannot take the folders back from Pigmo 2's hand-over";
 
 void pigmo_colorize_folders(const gchar* const* uris)
 {
@@ -84,9 +91,13 @@ void pigmo_colorize_folders(const gchar* const* uris)
     const guint count = g_strv_length(folders);
     if (count > 0) {
         GError* error = NULL;
-        pigmo_app_group_set_folder_urls((const gchar* const*)folders, count, &error);
-        report_unwritten_store(error);
-        pigmo_colorize_launch_program();
+        const gboolean handed_over = pigmo_app_group_set_folder_urls((const gchar* const*)folders, count, &error);
+        report_store_error(unwritten_store, error);
+        if (!pigmo_colorize_launch_program() && handed_over) {
+            error = NULL;
+            pigmo_app_group_withdraw_folder_urls((const gchar* const*)folders, count, &error);
+            report_store_error(unwithdrawn_store, error);
+        }
     }
     g_strfreev(folders);
 }
@@ -95,9 +106,13 @@ void pigmo_colorize_all_folders_in(const gchar* folder_uri)
 {
     g_return_if_fail(folder_uri != NULL);
     GError* error = NULL;
-    pigmo_app_group_set_container_url(folder_uri, &error);
-    report_unwritten_store(error);
-    pigmo_colorize_launch_program();
+    const gboolean handed_over = pigmo_app_group_set_container_url(folder_uri, &error);
+    report_store_error(unwritten_store, error);
+    if (!pigmo_colorize_launch_program() && handed_over) {
+        error = NULL;
+        pigmo_app_group_withdraw_container_url(folder_uri, &error);
+        report_store_error(unwithdrawn_store, error);
+    }
 }
 
 static void on_folders_chosen(GObject* item, gpointer uris)

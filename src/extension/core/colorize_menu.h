@@ -37,16 +37,19 @@ gchar* pigmo_colorize_program_icon(void);
 
 /* The selection's entry was chosen: the existing folders among the URIs (checked again now) replace the
  * folder list of the app-group store and the program is started. Nothing happens when no folder is left.
- * A store that cannot be written is logged and the program is still started. */
+ * A store that cannot be written is logged and the program is still started. When the program cannot be
+ * started, the list this choice wrote is taken back out of the store (a list written since stays), so that
+ * it does not surface at some later, unrelated start. */
 void pigmo_colorize_folders(const gchar* const* uris);
 
 /* The folder window's entry was chosen: the folder replaces the container of the app-group store (the
- * folder list stays as it is) and the program is started. */
+ * folder list stays as it is) and the program is started; as above, a start that fails takes the container
+ * back. */
 void pigmo_colorize_all_folders_in(const gchar* folder_uri);
 
-/* Starts the program through its desktop file. When it is not installed nothing happens, silently; a
- * failed start logs "Failed to launch main app: " and the error's message on standard error. The store's
- * entries stay for the program's next start either way. Returns whether it was started. */
+/* Starts the program through its desktop file. When it cannot be started (it is not installed, its program
+ * is not on PATH, or the start fails) "Failed to launch main app: " and the reason are logged on standard
+ * error. Returns whether it was started. */
 gboolean pigmo_colorize_launch_program(void);
 
 /* The items of a menu provider's file-items call: one item for a selection holding existing folders, none

@@ -176,33 +176,41 @@ gboolean pigmo_app_group_set_container_url(const gchar* url, GError** error)
     return update_locked(put_container_url, url, 0, error);
 }
 
-/* Every entry of file except both hand-over keys, each copy of them (a key written twice in a group, or a
- * group written twice, must not hand the same folders over again). */
-static GKeyFile* without_hand_over(GKeyFile* file)
+static gboolean is_one_of(const gchar* key, const gchar* const* keys)
+{
+    for (const gchar* const* each = keys; *each != NULL; ++each) {
+        if (g_str_equal(key, *each))
+            return TRUE;
+    }
+    return FALSE;
+}
+
+/* Every entry of file except the given keys of the hand-over group, each copy of them (a key written twice
+ * in a group, or a group written twice, must not hand the same folders over again). */
+static GKeyFile* without_keys(GKeyFile* file, const gchar* const* keys)
 {
     GKeyFile* rest = g_key_file_new();
     gchar** groups = g_key_file_get_groups(file, NULL);
     for (gchar** group = groups; *group != NULL; ++group) {
-        gchar** keys = g_key_file_get_keys(file, *group, NULL, NULL);
-        for (gchar** key = keys; keys != NULL && *key != NULL; ++key) {
-            if (g_str_equal(*group, GROUP) && (g_str_equal(*key, PIGMO_APP_GROUP_FOLDER_URLS_KEY) ||
-                                               g_str_equal(*key, PIGMO_APP_GROUP_CONTAINER_URL_KEY)))
+        gchar** names = g_key_file_get_keys(file, *group, NULL, NULL);
+        for (gchar** key = names; names != NULL && *key != NULL; ++key) {
+            if (g_str_equal(*group, GROUP) && is_one_of(*key, keys))
                 continue;
             gchar* value = g_key_file_get_value(file, *group, *key, NULL);
             if (value != NULL)
                 g_key_file_set_value(rest, *group, *key, value);
             g_free(value);
         }
-        g_strfreev(keys);
+        g_strfreev(names);
     }
     g_strfreev(groups);
     return rest;
 }
 
-/* Writes what is left after taking; a file left without entries is deleted. */
-static gboolean store_remainder(GKeyFile* file, const gchar* path, GError** error)
+/* Writes what is left without the keys; a file left without entries is deleted. */
+static gboolean store_without(GKeyFile* file, const gchar* path, const gchar* const* keys, GError** error)
 {
-    GKeyFile* rest = without_hand_over(file);
+    GKeyFile* rest = without_keys(file, keys);
     gsize groups = 0;
     gchar** group_names = g_key_file_get_groups(rest, &groups);
     g_strfreev(group_names);
@@ -213,6 +221,60 @@ static gboolean store_remainder(GKeyFile* file, const gchar* path, GError** erro
         ok = fail_with_errno(error, "Cannot delete", path);
     g_key_file_free(rest);
     return ok;
+}
+
+typedef gboolean (*Holds)(GKeyFile* file, gconstpointer values, gsize count);
+
+static gboolean withdraw_locked(const gchar* key, Holds holds, gconstpointer values, gsize count, GError** error)
+{
+    gchar* path = pigmo_app_group_store_path();
+    const int lock = lock_store(path, error);
+    gboolean ok = lock >= 0;
+    if (ok) {
+        GKeyFile* file = load(path);
+        const gchar* const keys[] = {key, NULL};
+        if (holds(file, values, count))
+            ok = store_without(file, path, keys, error);
+        g_key_file_free(file);
+        unlock_store(lock);
+    }
+    g_free(path);
+    return ok;
+}
+
+static gboolean holds_folder_urls(GKeyFile* file, gconstpointer values, gsize count)
+{
+    const gchar* const* urls = values;
+    gsize stored_count = 0;
+    gchar** stored = g_key_file_get_string_list(file, GROUP, PIGMO_APP_GROUP_FOLDER_URLS_KEY, &stored_count, NULL);
+    gboolean same = stored != NULL
+                        ? stored_count == count
+                        : count == 0 && g_key_file_has_key(file, GROUP, PIGMO_APP_GROUP_FOLDER_URLS_KEY, NULL);
+    for (gsize i = 0; same && i < count; ++i)
+        same = g_strcmp0(stored[i], urls[i]) == 0;
+    g_strfreev(stored);
+    return same;
+}
+
+static gboolean holds_container_url(GKeyFile* file, gconstpointer value, gsize count)
+{
+    (void)count;
+    gchar* stored = g_key_file_get_string(file, GROUP, PIGMO_APP_GROUP_CONTAINER_URL_KEY, NULL);
+    const gboolean same = g_strcmp0(stored, (const gchar*)value) == 0;
+    g_free(stored);
+    return same;
+}
+
+gboolean pigmo_app_group_withdraw_folder_urls(const gchar* const* urls, gsize count, GError** error)
+{
+    g_return_val_if_fail(urls != NULL || count == 0, FALSE);
+    return withdraw_locked(PIGMO_APP_GROUP_FOLDER_URLS_KEY, holds_folder_urls, urls, count, error);
+}
+
+gboolean pigmo_app_group_withdraw_container_url(const gchar* url, GError** error)
+{
+    g_return_val_if_fail(url != NULL, FALSE);
+    return withdraw_locked(PIGMO_APP_GROUP_CONTAINER_URL_KEY, holds_container_url, url, 0, error);
 }
 
 gboolean pigmo_app_group_take(gchar*** folder_urls, gchar** container_url, GError** error)
@@ -231,7 +293,8 @@ gboolean pigmo_app_group_take(gchar*** folder_urls, gchar** container_url, GErro
     if (urls == NULL && g_key_file_has_key(file, GROUP, PIGMO_APP_GROUP_FOLDER_URLS_KEY, NULL))
         urls = g_new0(gchar*, 1); /* an empty list is present, not absent */
     gchar* container = g_key_file_get_string(file, GROUP, PIGMO_APP_GROUP_CONTAINER_URL_KEY, NULL);
-    const gboolean ok = (urls == NULL && container == NULL) || store_remainder(file, path, error);
+    const gchar* const keys[] = {PIGMO_APP_GROUP_FOLDER_URLS_KEY, PIGMO_APP_GROUP_CONTAINER_URL_KEY, NULL};
+    const gboolean ok = (urls == NULL && container == NULL) || store_without(file, path, keys, error);
     g_key_file_free(file);
     unlock_store(lock);
     g_free(path);

@@ -27,6 +27,12 @@ gboolean pigmo_app_group_set_folder_urls(const gchar* const* urls, gsize count, 
 /* Replaces the container folder. */
 gboolean pigmo_app_group_set_container_url(const gchar* url, GError** error);
 
+/* Take back a hand-over whose program could not be started: each removes its entry only while it still
+ * holds exactly what was written (count strings, in order; or the one URL), so that an entry another
+ * writer put there since stays. An entry already gone is no error. */
+gboolean pigmo_app_group_withdraw_folder_urls(const gchar* const* urls, gsize count, GError** error);
+gboolean pigmo_app_group_withdraw_container_url(const gchar* url, GError** error);
+
 /* Reads both entries and removes them in one locked step, so that an entry is taken exactly once.
  * On success *folder_urls is a NULL-terminated array (NULL when the key was absent; free with g_strfreev)
  * and *container_url a string (NULL when absent; free with g_free). On failure both stay NULL and the

@@ -20,6 +20,21 @@ CommandLineResult failure(QString message)
     return result;
 }
 
+// The existing local folders the arguments name, in order; with `subfolders`, each one's visible subfolders
+// in its place.
+QStringList foldersOf(const QStringList& arguments, const QString& workingDirectory, bool subfolders)
+{
+    QStringList folders;
+    for (const QString& argument : arguments) {
+        const std::optional<Folder> folder = Folder::fromArgument(argument, workingDirectory);
+        if (!folder)
+            continue;
+        for (const Folder& each : subfolders ? folder->visibleSubfolders() : QList{*folder})
+            folders.append(each.path());
+    }
+    return folders;
+}
+
 } // namespace
 
 // Wire form: the magic number, the action (one byte), then each folder as a 32-bit length and UTF-8 bytes,
@@ -83,8 +98,10 @@ CommandLineResult CommandLine::parse(const QStringList& arguments, const QString
                                        QStringLiteral("Start as at login, without a window."));
     const QCommandLineOption open(QStringLiteral("open"), QStringLiteral("Open the folders in the editor."));
     const QCommandLineOption smart(QStringLiteral("smart"), QStringLiteral("Style the folders at once."));
+    const QCommandLineOption subfolders(QStringLiteral("subfolders"),
+                                        QStringLiteral("Take the visible subfolders of the folders instead."));
     const QCommandLineOption verbose(QStringLiteral("verbose"), QStringLiteral("Print diagnostic lines."));
-    parser.addOptions({autostart, open, smart, verbose});
+    parser.addOptions({autostart, open, smart, subfolders, verbose});
     parser.addPositionalArgument(QStringLiteral("folders"), QStringLiteral("Folders, as paths or file:// URIs."),
                                  QStringLiteral("[PATH|URI...]"));
 
@@ -111,11 +128,12 @@ CommandLineResult CommandLine::parse(const QStringList& arguments, const QString
         request.action = LaunchRequest::Action::smart;
     else if (parser.isSet(open) || !given.isEmpty())
         request.action = LaunchRequest::Action::open;
-    if (request.action == LaunchRequest::Action::open || request.action == LaunchRequest::Action::smart) {
-        for (const QString& argument : given) {
-            if (const std::optional<Folder> folder = Folder::fromArgument(argument, workingDirectory))
-                request.folders.append(folder->path());
-        }
+    const bool takesFolders =
+        request.action == LaunchRequest::Action::open || request.action == LaunchRequest::Action::smart;
+    if (parser.isSet(subfolders) && !takesFolders)
+        return failure(QStringLiteral("--subfolders goes with folders to open or style."));
+    if (takesFolders) {
+        request.folders = foldersOf(given, workingDirectory, parser.isSet(subfolders));
         if (request.folders.isEmpty())
             return failure(QStringLiteral("No folders found."));
     }

@@ -14,8 +14,8 @@ struct LaunchRequest {
     enum class Action {
         launch,    // `pigmo2`: start, or reopen the running instance
         autostart, // `pigmo2 --autostart`: started at login; no window
-        open,      // `pigmo2 --open PATH|URI...`: open the folders in the editor
-        smart,     // `pigmo2 --smart PATH|URI...`: style the folders at once
+        open,      // `pigmo2 --open [--subfolders] PATH|URI...`: open the folders in the editor
+        smart,     // `pigmo2 --smart [--subfolders] PATH|URI...`: style the folders at once
         notify,    // a named notification for the running instance's window (no command line gives it)
     };
     Action action = Action::launch;
@@ -42,7 +42,8 @@ public:
     // Arguments are taken as `Folder::fromArgument` takes them (a symbolic link named here is followed to
     // its folder); those that name no existing local directory are dropped. When none is left for --open or
     // --smart the result is "No folders found." with exit status 1. Folders without --open or --smart
-    // are opened, as a file manager's "Open With" passes them.
+    // are opened, as a file manager's "Open With" passes them. With --subfolders each folder gives its
+    // visible subfolders instead (one level, in name order, symbolic links skipped).
     static CommandLineResult parse(const QStringList& arguments, const QString& workingDirectory = QDir::currentPath());
 };
 

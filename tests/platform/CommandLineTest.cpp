@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QUrl>
 
@@ -67,6 +68,27 @@ TEST_F(CommandLineTest, OpenAndSmartKeepOnlyExistingLocalFoldersInOrder)
     EXPECT_EQ(parse({a}).request->action, Action::open) << "Open With passes bare folders";
 }
 
+TEST_F(CommandLineTest, SubfoldersTakeEachFoldersVisibleSubfoldersInItsPlace)
+{
+    for (const char* sub : {"a b/z", "a b/m", "a b/.hidden", "ç/only"})
+        ASSERT_TRUE(QDir(dir.path()).mkpath(QString::fromUtf8(sub)));
+    ASSERT_TRUE(QFile::link(c, a + QStringLiteral("/link")));
+    const CommandLineResult open =
+        parse({QStringLiteral("--open"), QStringLiteral("--subfolders"), QUrl::fromLocalFile(a).toString(), c});
+    ASSERT_TRUE(open.request) << open.errorOutput.toStdString();
+    EXPECT_EQ(open.request->action, Action::open);
+    EXPECT_EQ(open.request->folders,
+              (QStringList{a + QStringLiteral("/m"), a + QStringLiteral("/z"), c + QStringLiteral("/only")}));
+    EXPECT_EQ(parse({QStringLiteral("--subfolders"), c}).request->folders, QStringList{c + QStringLiteral("/only")});
+    EXPECT_EQ(parse({QStringLiteral("--smart"), QStringLiteral("--subfolders"), c}).request->action, Action::smart);
+
+    const CommandLineResult empty = parse({QStringLiteral("--subfolders"), c + QStringLiteral("/only")});
+    EXPECT_EQ(empty.exitCode, 1);
+    EXPECT_EQ(empty.errorOutput, QStringLiteral("No folders found."));
+    EXPECT_EQ(parse({QStringLiteral("--subfolders")}).exitCode, 1);
+    EXPECT_EQ(parse({QStringLiteral("--autostart"), QStringLiteral("--subfolders")}).exitCode, 1);
+}
+
 TEST_F(CommandLineTest, NoFoldersFoundExitsWithStatusOne)
 {
     for (const QStringList& arguments :
@@ -86,7 +108,7 @@ TEST_F(CommandLineTest, HelpVersionAndMistakes)
     const CommandLineResult help = parse({QStringLiteral("--help")});
     EXPECT_FALSE(help.request);
     EXPECT_EQ(help.exitCode, 0);
-    for (const char* option : {"--open", "--smart", "--autostart", "--version"})
+    for (const char* option : {"--open", "--smart", "--subfolders", "--autostart", "--version"})
         EXPECT_TRUE(help.output.contains(QLatin1String(option))) << option;
     EXPECT_EQ(parse({QStringLiteral("--version")}).output, QStringLiteral("pigmo2 2.0.0"));
 

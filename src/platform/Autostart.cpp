@@ -5,11 +5,13 @@
 #include "base/Log.h"
 #include "platform/Product.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <memory>
 
 namespace pigmo {
@@ -26,7 +28,33 @@ bool fail(const QString& what, GError* error)
     return false;
 }
 
+// One argument of an Exec value: "%" doubled (a field code otherwise); an argument holding a reserved
+// character goes in double quotes, inside which '"', '`', '$' and the backslash are escaped with a backslash.
+QString execArgument(QString argument)
+{
+    argument.replace(u'%', QStringLiteral("%%"));
+    static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
+    if (std::ranges::none_of(argument, [](QChar c) { return reserved.contains(c); }))
+        return argument;
+    QString quoted(u'"');
+    for (const QChar c : std::as_const(argument)) {
+        if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
+            quoted += u'\\';
+        quoted += c;
+    }
+    return quoted + u'"';
+}
+
 } // namespace
+
+QString Autostart::runningProgram()
+{
+    const QString self = QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath();
+    const QString onPath = QStandardPaths::findExecutable(QLatin1String(product::executableName));
+    if (self.isEmpty() || (!onPath.isEmpty() && QFileInfo(onPath).canonicalFilePath() == self))
+        return QLatin1String(product::executableName);
+    return self;
+}
 
 QString Autostart::filePath()
 {
@@ -42,7 +70,7 @@ bool Autostart::isEnabled()
     return !g_key_file_get_boolean(file.get(), group, "Hidden", nullptr);
 }
 
-bool Autostart::enable()
+bool Autostart::enable(const QString& program)
 {
     const QString path = filePath();
     if (!QDir().mkpath(QFileInfo(path).path()))
@@ -50,7 +78,8 @@ bool Autostart::enable()
     KeyFile file(g_key_file_new(), &g_key_file_free);
     g_key_file_set_string(file.get(), group, "Type", "Application");
     g_key_file_set_string(file.get(), group, "Name", product::displayName);
-    g_key_file_set_string(file.get(), group, "Exec", QByteArray(product::executableName).append(" --autostart"));
+    const QString exec = execArgument(program) + QStringLiteral(" --autostart");
+    g_key_file_set_string(file.get(), group, "Exec", exec.toUtf8().constData());
     g_key_file_set_string(file.get(), group, "Icon", product::identifier);
     g_key_file_set_boolean(file.get(), group, "Terminal", FALSE);
     g_key_file_set_boolean(file.get(), group, "NoDisplay", TRUE);

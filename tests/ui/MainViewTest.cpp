@@ -432,6 +432,26 @@ TEST_F(MainViewTest, ResetAllRemovesEveryIconAndRestoresTheDefaults)
     QTest::qWait(50);
 }
 
+TEST_F(MainViewTest, EachFolderPanelSaysWhatItIsFor)
+{
+    const Folder photos = makeFolder(QStringLiteral("Photos"));
+    const auto view = makeView({});
+    answerNextPanel(*view, {photos.path()});
+    view->selectFolders();
+    EXPECT_EQ(message, QStringLiteral("Choose the folders you want to colorize"));
+    ASSERT_EQ(view->folders(), QList<Folder>{photos});
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !view->colorizers().models().first()->image().isNull(); }, 5000));
+    answerNextPanel(*view, {});
+    view->saveDesigns(); // one design: a PNG file
+    EXPECT_EQ(message, QStringLiteral("Save the folder design as an image"));
+
+    view->colorizers().addFolders({makeFolder(QStringLiteral("Music"))});
+    answerNextPanel(*view, {});
+    view->saveDesigns(); // several: a folder to hold them
+    EXPECT_EQ(message, QStringLiteral("Choose a folder to save the designs in"));
+}
+
 TEST_F(MainViewTest, SavingOneDesignWritesItsPngAndShowsTheBadge)
 {
     const Folder folder = makeFolder(QStringLiteral("Photos.2024"));

@@ -23,7 +23,7 @@ QString openImageDialog(const LocalizationManager& localization, QWidget* parent
     QStringList patterns;
     for (const QByteArray& format : QImageReader::supportedImageFormats())
         patterns.append(QStringLiteral("*.") + QString::fromLatin1(format));
-    return QFileDialog::getOpenFileName(parent, localization.string(u"choose_icon"_key), QString(),
+    return QFileDialog::getOpenFileName(parent, localization.string(u"choose_icon_image"_key), QString(),
                                         localization.string(u"images"_key) + QStringLiteral(" (") +
                                             patterns.join(u' ') + u')');
 }

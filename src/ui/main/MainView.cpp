@@ -391,7 +391,7 @@ void MainView::handleDrop(const QList<QUrl>& urls)
 
 void MainView::selectFolders()
 {
-    QFileDialog panel(this, QString(), QDir::homePath());
+    QFileDialog panel(this, services_.localization.string(u"choose_folders_edit"_key), QDir::homePath());
     const QList<Folder> chosen = runPanel(panel);
     if (!chosen.isEmpty())
         colorizers_->addFolders(chosen);
@@ -772,7 +772,7 @@ void MainView::saveDesigns()
 void MainView::saveSingleDesign(const ColorizationModelsGroup::Model& model)
 {
     const QImage image = model->image();
-    QFileDialog panel(this, QString(), QDir::homePath());
+    QFileDialog panel(this, services_.localization.string(u"save_design_image"_key), QDir::homePath());
     panel.setAcceptMode(QFileDialog::AcceptSave);
     panel.setMimeTypeFilters({QStringLiteral("image/png")});
     panel.setDefaultSuffix(QStringLiteral("png"));
@@ -792,7 +792,7 @@ void MainView::saveSingleDesign(const ColorizationModelsGroup::Model& model)
 
 void MainView::saveAllDesigns()
 {
-    QFileDialog panel(this, QString(), QDir::homePath());
+    QFileDialog panel(this, services_.localization.string(u"choose_designs_folder"_key), QDir::homePath());
     panel.setLabelText(QFileDialog::Accept, services_.localization.string(u"choose_directory"_key));
     panel.setFileMode(QFileDialog::Directory);
     const QList<Folder> chosen = runPanel(panel);

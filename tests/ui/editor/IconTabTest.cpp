@@ -18,12 +18,14 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace pigmo;
 
@@ -385,4 +387,23 @@ TEST_F(IconTabTest, TheCustomImageIsShownRemovedAndChosen)
     ASSERT_TRUE(selected);
     EXPECT_EQ(selected->name, Icon::customName);
     EXPECT_TRUE(chooser.isShowingImage());
+}
+
+TEST_F(IconTabTest, TheImageDialogSaysWhatTheImageIsFor)
+{
+    CustomIconView chooser(Binding<std::optional<Icon>>::of(selected), services.localization);
+    QString title;
+    QTimer closer; // cancels the program's own dialog once it is up
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* dialog = qobject_cast<QFileDialog*>(window); dialog && dialog->isVisible()) {
+                title = dialog->windowTitle();
+                dialog->reject();
+            }
+        }
+    });
+    closer.start(10);
+    QTest::mouseClick(chooser.chooseButton(), Qt::LeftButton);
+    EXPECT_EQ(title, QStringLiteral("Choose an image to use as the icon"));
+    EXPECT_FALSE(selected);
 }

@@ -1,5 +1,5 @@
 // The single-instance request as it arrives from another process: any frame body is read or refused
-// without a crash, and what is read is written back the same.
+// without a crash, and what is read is written back byte for byte (folder names that are no UTF-8 included).
 #include "FuzzSupport.h"
 #include "platform/CommandLine.h"
 
@@ -13,10 +13,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     using namespace pigmo;
-    const auto request = LaunchRequest::fromBytes(fuzz::bytesOf(data, size));
+    const QByteArray bytes = fuzz::bytesOf(data, size);
+    const auto request = LaunchRequest::fromBytes(bytes);
     if (request) {
-        const auto again = LaunchRequest::fromBytes(request->toBytes());
-        if (!again || *again != *request)
+        const QByteArray written = request->toBytes();
+        const auto again = LaunchRequest::fromBytes(written);
+        if (!again || *again != *request || written != bytes)
             std::abort();
     }
     return 0;

@@ -12,6 +12,7 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <malloc.h>
@@ -35,7 +36,7 @@ QString glyph(const std::optional<Icon>& icon)
 
 } // namespace
 
-void SmartPaintOnce::run(int argc, char** argv, const QStringList& folders)
+void SmartPaintOnce::run(int argc, char** argv, const QStringList& folders, int leastStatus)
 {
     // A short run of a few busy threads (index build, its loaders, the history load, drawing): four heaps
     // keep them from queueing on the allocator's locks at the cost of a little more memory at the peak; more
@@ -69,7 +70,7 @@ void SmartPaintOnce::run(int argc, char** argv, const QStringList& folders)
     // the offscreen platform even loads the font configuration), and leaves nothing that the end of the
     // process does not release.
     std::fflush(nullptr);
-    std::_Exit(status);
+    std::_Exit(std::max(status, leastStatus));
 }
 
 SmartPaintOnce::Styling SmartPaintOnce::through(FolderStyler& styler)

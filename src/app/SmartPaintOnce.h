@@ -54,8 +54,9 @@ public:
 
     // The whole run, in a process that has no application object yet: makes its own on Qt's offscreen
     // platform, which still has the fonts and colour emoji the icons are drawn with. Ends the process with
-    // the exit status once everything is written, without destroying the objects it made.
-    [[noreturn]] static void run(int argc, char** argv, const QStringList& folders);
+    // the exit status, at least `leastStatus`, once everything is written, without destroying the objects
+    // it made.
+    [[noreturn]] static void run(int argc, char** argv, const QStringList& folders, int leastStatus = allStyled);
 
     // Styles `folders` through `styling` inside a running application, on its thread, as one batch of
     // `history` (written at the end, and every two seconds while it runs), and answers one line per folder in

@@ -9,6 +9,8 @@
 
 namespace pigmo {
 
+struct FolderArgument;
+
 // A local folder: an absolute, cleaned path that named an existing directory when the value was made.
 // Every folder that reaches the program from outside becomes a `Folder` through one of these factories;
 // below the application shell, code takes a `Folder` (or a plain path), never a URL.
@@ -17,8 +19,12 @@ namespace pigmo {
 // its folder, so the value holds the path of the directory the link leads to and every later write lands on
 // that directory. Links met while scanning (a container's subfolders, the watched trees, the siblings) are
 // skipped: `fromScan` refuses them.
+//
+// Paths are text as `decodeLocalPath` makes it, so a name that is not valid UTF-8 names its folder too.
 class Folder {
 public:
+    // What an argument of the user names on the disk: as `fromArgument`, and why it names no folder.
+    static FolderArgument examineArgument(const QString& argument, const QString& workingDirectory);
     // A path named by the user, absolute or relative to `workingDirectory`; or a "file:" URI.
     static std::optional<Folder> fromArgument(const QString& argument, const QString& workingDirectory);
     // A "file:" URL named by the user (a drop, a dialog's choice).
@@ -27,6 +33,8 @@ public:
     static std::optional<Folder> fromHandOverEntry(const QString& text);
     // An absolute path named by the user (a stored list of folders, a path taken from a URL).
     static std::optional<Folder> fromPath(const QString& path);
+    // The local path a "file:" URL names, its bytes kept; empty for a URL of another computer or scheme.
+    static QString localPathOf(const QUrl& url);
     // An absolute path met while scanning: nothing when it is a symbolic link or no directory.
     static std::optional<Folder> fromScan(const QString& path);
     // A path taken as it is, cleaned, without looking at the disk (tests, prepared scenes, a folder that
@@ -53,6 +61,16 @@ private:
     {
     }
     QString path_;
+};
+
+// What an argument of the user names on the disk.
+struct FolderArgument {
+    std::optional<Folder> folder; // when it names a folder
+    QString path;                 // the cleaned absolute path it names (links not followed), or the argument
+    // Why it names no folder that can be reached: a link to nothing or in a loop, a name missing or not
+    // searchable on the way, a folder elsewhere than on this computer. Empty for a folder, and for an existing
+    // file that is not a folder (no folder was named).
+    QString unreachable;
 };
 
 inline size_t qHash(const Folder& folder, size_t seed = 0)

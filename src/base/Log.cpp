@@ -1,5 +1,7 @@
 #include "base/Log.h"
 
+#include "base/LocalPath.h"
+
 #include <QLoggingCategory>
 
 #include <cstdio>
@@ -39,7 +41,7 @@ void write(Channel channel, const QString& line)
         return;
     }
     std::FILE* stream = channel == Channel::standardOutput ? stdout : stderr;
-    const QByteArray bytes = line.toUtf8();
+    const QByteArray bytes = encodeLocalPath(line); // a folder named in the line keeps its bytes
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
     std::fputc('\n', stream);
     std::fflush(stream);

@@ -1,6 +1,7 @@
 #include "platform/CommandLine.h"
 
 #include "base/Folder.h"
+#include "base/LocalPath.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -21,15 +22,18 @@ CommandLineResult failure(QString message)
 }
 
 // The existing local folders the arguments name, in order; with `subfolders`, each one's visible subfolders
-// in its place.
-QStringList foldersOf(const QStringList& arguments, const QString& workingDirectory, bool subfolders)
+// in its place. The named folders that cannot be reached go to `unreachable`, in order.
+QStringList foldersOf(const QStringList& arguments, const QString& workingDirectory, bool subfolders,
+                      QList<UnreachableFolder>& unreachable)
 {
     QStringList folders;
     for (const QString& argument : arguments) {
-        const std::optional<Folder> folder = Folder::fromArgument(argument, workingDirectory);
-        if (!folder)
+        const FolderArgument named = Folder::examineArgument(argument, workingDirectory);
+        if (!named.unreachable.isEmpty())
+            unreachable.append({named.path, named.unreachable});
+        if (!named.folder)
             continue;
-        for (const Folder& each : subfolders ? folder->visibleSubfolders() : QList{*folder})
+        for (const Folder& each : subfolders ? named.folder->visibleSubfolders() : QList{*named.folder})
             folders.append(each.path());
     }
     return folders;
@@ -37,8 +41,9 @@ QStringList foldersOf(const QStringList& arguments, const QString& workingDirect
 
 } // namespace
 
-// Wire form: the magic number, the action (one byte), then each folder as a 32-bit length and UTF-8 bytes,
-// all big-endian. Parsed by hand so that no length from the socket can make us allocate more than it sent.
+// Wire form: the magic number, the action (one byte), then each folder as a 32-bit length and the bytes of
+// its name (`encodeLocalPath`: UTF-8, and the bytes of a name that is none as they are), all big-endian. Parsed by hand
+// so that no length from the socket can make us allocate more than it sent.
 QByteArray LaunchRequest::toBytes() const
 {
     QByteArray bytes;
@@ -49,9 +54,9 @@ QByteArray LaunchRequest::toBytes() const
     appendNumber(requestMagic);
     bytes.append(char(action));
     for (const QString& folder : action == Action::notify ? QStringList{notification} : folders) {
-        const QByteArray utf8 = folder.toUtf8();
-        appendNumber(quint32(utf8.size()));
-        bytes.append(utf8);
+        const QByteArray name = encodeLocalPath(folder);
+        appendNumber(quint32(name.size()));
+        bytes.append(name);
     }
     return bytes;
 }
@@ -77,7 +82,7 @@ std::optional<LaunchRequest> LaunchRequest::fromBytes(const QByteArray& bytes)
         const std::optional<quint32> length = readNumber();
         if (!length || *length > quint64(bytes.size() - at))
             return std::nullopt;
-        request.folders.append(QString::fromUtf8(bytes.constData() + at, qsizetype(*length)));
+        request.folders.append(decodeLocalPath(QByteArrayView(bytes.constData() + at, qsizetype(*length))));
         at += qsizetype(*length);
     }
     if (request.action == Action::notify) { // exactly one name
@@ -133,12 +138,28 @@ CommandLineResult CommandLine::parse(const QStringList& arguments, const QString
     if (parser.isSet(subfolders) && !takesFolders)
         return failure(QStringLiteral("--subfolders goes with folders to open or style."));
     if (takesFolders) {
-        request.folders = foldersOf(given, workingDirectory, parser.isSet(subfolders));
-        if (request.folders.isEmpty())
-            return failure(QStringLiteral("No folders found."));
+        request.folders = foldersOf(given, workingDirectory, parser.isSet(subfolders), result.unreachable);
+        if (request.folders.isEmpty()) {
+            if (request.action == LaunchRequest::Action::smart && !result.unreachable.isEmpty()) {
+                result.exitCode = CommandLineResult::noneReachable;
+                return result;
+            }
+            CommandLineResult refused = failure(QStringLiteral("No folders found."));
+            refused.unreachable = result.unreachable;
+            return refused;
+        }
     }
     result.request = request;
     return result;
+}
+
+QStringList CommandLine::arguments(int argc, const char* const* argv)
+{
+    QStringList list;
+    list.reserve(argc);
+    for (int i = 0; i < argc; ++i)
+        list.append(decodeLocalPath(argv[i]));
+    return list;
 }
 
 } // namespace pigmo

@@ -1,6 +1,7 @@
 #include "platform/DirectoryEventSource.h"
 
 #include "base/Folder.h"
+#include "base/LocalPath.h"
 #include "base/Log.h"
 
 #include <QFile>
@@ -43,7 +44,7 @@ bool isPseudoFileSystem(const QString& path)
         SELINUX_MAGIC,    SMACK_MAGIC,      EFIVARFS_MAGIC,     NSFS_MAGIC,         AUTOFS_SUPER_MAGIC,
     };
     struct statfs status {};
-    if (::statfs(QFile::encodeName(path).constData(), &status) != 0)
+    if (::statfs(encodeLocalPath(path).constData(), &status) != 0)
         return false;
     return std::ranges::find(pseudo, static_cast<unsigned long>(status.f_type)) != pseudo.end();
 }
@@ -124,7 +125,7 @@ bool DirectoryEventSource::watchOne(const QString& path)
         reachLimit(QStringLiteral("Reached the limit of %1 watched directories").arg(watchLimit_));
         return false;
     }
-    const int wd = ::inotify_add_watch(fd_, QFile::encodeName(path).constData(), watchMask);
+    const int wd = ::inotify_add_watch(fd_, encodeLocalPath(path).constData(), watchMask);
     if (wd < 0) {
         if (errno == ENOSPC)
             reachLimit(QStringLiteral("Out of inotify watches (fs.inotify.max_user_watches)"));
@@ -152,16 +153,16 @@ void DirectoryEventSource::watchTree(const QString& root)
                 return;
             continue;
         }
-        DIR* directory = ::opendir(QFile::encodeName(path).constData());
+        DIR* directory = ::opendir(encodeLocalPath(path).constData());
         if (!directory)
             continue;
         while (const dirent* entry = ::readdir(directory)) {
             if (entry->d_name[0] == '.')
                 continue; // ".", ".." and hidden directories
             bool isDir = entry->d_type == DT_DIR;
-            const QString child = childPath(path, QFile::decodeName(entry->d_name));
+            const QString child = childPath(path, decodeLocalPath(entry->d_name));
             if (entry->d_type == DT_UNKNOWN) {
-                DIR* probe = ::opendir(QFile::encodeName(child).constData());
+                DIR* probe = ::opendir(encodeLocalPath(child).constData());
                 isDir = probe != nullptr;
                 if (probe)
                     ::closedir(probe);
@@ -229,7 +230,7 @@ void DirectoryEventSource::readEvents()
             }
             if (directory.isEmpty() || event->len == 0)
                 continue;
-            const QString path = childPath(directory, QFile::decodeName(event->name));
+            const QString path = childPath(directory, decodeLocalPath(static_cast<const char*>(event->name)));
             if (event->mask & IN_ISDIR) {
                 const bool hidden = event->name[0] == '.';
                 if (event->mask & IN_MOVED_FROM)

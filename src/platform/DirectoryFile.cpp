@@ -3,12 +3,17 @@
 
 #include "platform/DirectoryFile.h"
 
-#include <QSaveFile>
+#include "base/LocalPath.h"
 
+#include <QRandomGenerator>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace pigmo {
 namespace {
@@ -49,33 +54,58 @@ Result<void> load(const QByteArray& path, GKeyFile* file)
     case Presence::absent:
         return Result<void>::success();
     case Presence::unknown:
-        return Result<void>::failure(QStringLiteral("cannot read %1: %2").arg(QString::fromUtf8(path), error));
+        return Result<void>::failure(QStringLiteral("cannot read %1: %2").arg(decodeLocalPath(path), error));
     case Presence::other:
-        return Result<void>::failure(QStringLiteral("%1 is not a regular file").arg(QString::fromUtf8(path)));
+        return Result<void>::failure(QStringLiteral("%1 is not a regular file").arg(decodeLocalPath(path)));
     case Presence::regularFile:
         break;
     }
     GError* gerror = nullptr;
     if (!g_key_file_load_from_file(file, path.constData(), keepEverything, &gerror))
-        return Result<void>::failure(
-            QStringLiteral("cannot read %1: %2").arg(QString::fromUtf8(path), consume(gerror)));
+        return Result<void>::failure(QStringLiteral("cannot read %1: %2").arg(decodeLocalPath(path), consume(gerror)));
     return Result<void>::success();
 }
 
-// Replaces the file whole: a temporary file beside it, synced, then renamed over it. The folder itself is
-// not synced; after a crash the folder holds the old file or the new one, never a part of either.
+// Writes all of `bytes`; false, with errno set, when any part is refused.
+bool writeAll(int fd, QByteArrayView bytes)
+{
+    while (!bytes.isEmpty()) {
+        const ssize_t written = ::write(fd, bytes.data(), size_t(bytes.size()));
+        if (written < 0 && errno != EINTR)
+            return false;
+        bytes = bytes.sliced(std::max<ssize_t>(written, 0));
+    }
+    return true;
+}
+
+// Replaces the file whole: a new file beside it (with the old file's permissions), written, synced, then
+// renamed over it. The folder itself is not synced; after a crash the folder holds the old file or the new
+// one, never a part of either. Made by the bytes of its name, whatever they are.
 Result<void> save(const QByteArray& path, GKeyFile* file)
 {
     gsize length = 0;
     gchar* data = g_key_file_to_data(file, &length, nullptr);
-    QSaveFile target(QString::fromUtf8(path));
-    const bool ok =
-        target.open(QIODevice::WriteOnly) && target.write(data, qint64(length)) == qint64(length) && target.commit();
+    const QByteArray text(data, qsizetype(length));
     g_free(data);
-    if (!ok)
-        return Result<void>::failure(
-            QStringLiteral("cannot write %1: %2").arg(QString::fromUtf8(path), target.errorString()));
-    return Result<void>::success();
+    struct stat old {};
+    const bool replacing = ::stat(path.constData(), &old) == 0;
+    const QByteArray temporary = path + ".pigmo-" + QByteArray::number(QRandomGenerator::global()->generate64(), 36);
+    const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    bool written =
+        fd >= 0 && (!replacing || ::fchmod(fd, old.st_mode & 07777) == 0) && writeAll(fd, text) && ::fsync(fd) == 0;
+    int error = errno;
+    if (fd >= 0 && ::close(fd) != 0 && written) {
+        written = false;
+        error = errno;
+    }
+    if (written && ::rename(temporary.constData(), path.constData()) == 0)
+        return Result<void>::success();
+    if (written)
+        error = errno;
+    if (fd >= 0)
+        ::unlink(temporary.constData());
+    return Result<void>::failure(
+        QStringLiteral("cannot write %1: %2").arg(decodeLocalPath(path), QString::fromLocal8Bit(std::strerror(error))));
 }
 
 bool isBlank(GKeyFile* file)
@@ -105,7 +135,7 @@ QString DirectoryFile::filePath(const QString& folder)
 
 Result<void> DirectoryFile::setIcon(const QString& folder, const QString& icon)
 {
-    const QByteArray path = filePath(folder).toUtf8();
+    const QByteArray path = encodeLocalPath(filePath(folder));
     KeyFile file(g_key_file_new(), &g_key_file_free);
     if (Result<void> loaded = load(path, file.get()); !loaded)
         return loaded;
@@ -115,7 +145,7 @@ Result<void> DirectoryFile::setIcon(const QString& folder, const QString& icon)
 
 Result<void> DirectoryFile::removeIcon(const QString& folder)
 {
-    const QByteArray path = filePath(folder).toUtf8();
+    const QByteArray path = encodeLocalPath(filePath(folder));
     if (presenceOf(path) == Presence::absent)
         return Result<void>::success();
     KeyFile file(g_key_file_new(), &g_key_file_free);
@@ -129,13 +159,13 @@ Result<void> DirectoryFile::removeIcon(const QString& folder)
         return save(path, file.get());
     if (g_unlink(path.constData()) != 0)
         return Result<void>::failure(
-            QStringLiteral("cannot delete %1: %2").arg(QString::fromUtf8(path), QString::fromUtf8(g_strerror(errno))));
+            QStringLiteral("cannot delete %1: %2").arg(decodeLocalPath(path), QString::fromUtf8(g_strerror(errno))));
     return Result<void>::success();
 }
 
 QString DirectoryFile::icon(const QString& folder)
 {
-    const QByteArray path = filePath(folder).toUtf8();
+    const QByteArray path = encodeLocalPath(filePath(folder));
     KeyFile file(g_key_file_new(), &g_key_file_free);
     if (presenceOf(path) != Presence::regularFile || !load(path, file.get()))
         return {};

@@ -1,5 +1,7 @@
 #include "platform/FolderIconStore.h"
 
+#include "base/LocalPath.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -27,7 +29,7 @@ QString shortHash(const QByteArray& bytes)
 
 QString prefixOf(const QString& folderPath)
 {
-    return shortHash(QDir::cleanPath(folderPath).toUtf8()) + u'-';
+    return shortHash(encodeLocalPath(QDir::cleanPath(folderPath))) + u'-';
 }
 
 // What identifies one state of a directory: adding, removing or renaming an entry changes its change and

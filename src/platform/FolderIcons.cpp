@@ -1,5 +1,6 @@
 #include "platform/FolderIcons.h"
 
+#include "base/LocalPath.h"
 #include "base/Log.h"
 #include "platform/DirectoryFile.h"
 #include "platform/FolderIconStore.h"
@@ -49,7 +50,7 @@ Result<QString> acceptedFolder(const QString& path, const char* operation)
     const QString folder = absoluteFolderPath(path);
     struct stat info {};
     QString reason;
-    if (lstat(QFile::encodeName(folder).constData(), &info) != 0)
+    if (lstat(encodeLocalPath(folder).constData(), &info) != 0)
         reason = QString::fromUtf8(std::strerror(errno));
     else if (S_ISLNK(info.st_mode))
         reason = QStringLiteral("it is a symbolic link");
@@ -65,7 +66,7 @@ Result<QString> acceptedFolder(const QString& path, const char* operation)
 // windows reload the folder's icon. A failure only costs the refresh (said unless `quietly`).
 void nudge(const QString& folder, bool quietly = false)
 {
-    const QByteArray path = QFile::encodeName(folder);
+    const QByteArray path = encodeLocalPath(folder);
     struct stat info {};
     const timespec* times = nullptr;
     timespec own[2];

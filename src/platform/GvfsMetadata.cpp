@@ -2,6 +2,7 @@
 
 #include "platform/GvfsMetadata.h"
 
+#include "base/LocalPath.h"
 namespace pigmo {
 namespace {
 
@@ -10,7 +11,7 @@ constexpr const char* customIconKey = "metadata::custom-icon";
 // Owns one GFile for the length of a call.
 struct File {
     explicit File(const QString& path)
-        : handle(g_file_new_for_path(path.toUtf8().constData()))
+        : handle(g_file_new_for_path(encodeLocalPath(path).constData()))
     {
     }
     ~File() { g_object_unref(handle); }

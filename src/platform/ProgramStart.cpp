@@ -26,6 +26,15 @@ CommandLineResult ProgramStart::read(const QStringList& arguments)
         log::setDiagnosticsEnabled(true);
     if (!parsed.output.isEmpty())
         log::answer(parsed.output.trimmed());
+    // Named folders that cannot be reached are said first, a line each, before anything is styled or opened.
+    const bool styling = parsed.request ? parsed.request->action == LaunchRequest::Action::smart
+                                        : parsed.exitCode == CommandLineResult::noneReachable;
+    for (const UnreachableFolder& folder : parsed.unreachable) {
+        if (styling)
+            log::answer(folder.path + QStringLiteral(": not styled: ") + folder.reason);
+        else
+            log::warning(folder.path + QStringLiteral(": cannot be opened: ") + folder.reason);
+    }
     if (!parsed.errorOutput.isEmpty())
         log::warning(parsed.errorOutput);
     return parsed;

@@ -21,7 +21,9 @@ struct ProgramStart {
     int exitCode = 0;
 
     // Names the application, parses `arguments` and prints what the parse answers; `--verbose` switches the
-    // diagnostic lines on for the whole process.
+    // diagnostic lines on for the whole process. A named folder that cannot be reached gets its line first:
+    // "FOLDER: not styled: REASON" on standard output for --smart, "FOLDER: cannot be opened: REASON" on
+    // standard error otherwise.
     static CommandLineResult read(const QStringList& arguments);
     static ProgramStart claim(const LaunchRequest& request, SingleInstance& instance);
 };

@@ -1,5 +1,6 @@
 #include "smart/SmartSiblingAnalysis.h"
 
+#include "base/LocalPath.h"
 #include "base/Log.h"
 #include "storage/ExtendedAttributesManager.h"
 
@@ -113,16 +114,16 @@ SmartSiblingAnalysis::Batch::Listing& SmartSiblingAnalysis::Batch::listing(const
         return *found;
     Listing& listed = listings_[parentPath];
     std::error_code error;
-    std::filesystem::directory_iterator entries(QFile::encodeName(parentPath).toStdString(), error);
+    std::filesystem::directory_iterator entries(encodeLocalPath(parentPath).toStdString(), error);
     if (error)
         return listed;
     listed.readable = true;
     for (const std::filesystem::directory_entry& entry : entries) {
-        const QString name = QFile::decodeName(entry.path().filename().c_str());
+        const QString name = decodeLocalPath(entry.path().filename().c_str());
         // The type comes with the listing on most file systems; links are never followed.
         if (name.startsWith(u'.') || entry.symlink_status(error).type() != std::filesystem::file_type::directory)
             continue;
-        const QString path = QDir::cleanPath(QFile::decodeName(entry.path().c_str()));
+        const QString path = QDir::cleanPath(decodeLocalPath(entry.path().c_str()));
         listed.places.insert(path, listed.folders.size());
         listed.folders.append({path, name, attributes_.storedSettings(path)});
     }

@@ -1,5 +1,7 @@
 #include "xattr/ExtendedAttributeHandler.h"
 
+#include "base/LocalPath.h"
+
 #include <QFile>
 #include <QStringDecoder>
 
@@ -118,7 +120,7 @@ void ExtendedAttributeHandler::removeExtendedAttribute(const QString& name, XAtt
 }
 
 FilePathAttributes::FilePathAttributes(const QString& path)
-    : path_(QFile::encodeName(path))
+    : path_(encodeLocalPath(path))
 {
 }
 

@@ -2,6 +2,7 @@
 // taking `--smart` requests of later starts and ending on SIGTERM; `--smart` with nothing running, which
 // styles by itself without a window or a display and ends; starts that need a window and have no display.
 
+#include "base/LocalPath.h"
 #include "platform/DirectoryFile.h"
 #include "platform/FolderIconStore.h"
 #include "platform/GvfsMetadata.h"
@@ -263,12 +264,15 @@ TEST_F(ProgramTest, HelpVersionAndMistakesNeedNoDisplay)
     EXPECT_EQ(version.exitCode(), 0);
     EXPECT_EQ(version.readAllStandardOutput().trimmed(), QByteArray("pigmo2 2.0.0"));
 
-    QProcess nothing;
-    start(nothing, {"--smart", "missing"});
-    ASSERT_TRUE(nothing.waitForFinished(10'000));
-    EXPECT_EQ(nothing.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(nothing.exitCode(), 1);
-    EXPECT_TRUE(nothing.readAllStandardError().contains("No folders found."));
+    const Finished nothing = run({"--open", "missing"});
+    EXPECT_EQ(nothing.exitCode, 1);
+    EXPECT_EQ(nothing.err, QDir(work).filePath(QStringLiteral("missing")).toUtf8() +
+                               ": cannot be opened: no such file or directory\nNo folders found.\n");
+
+    const Finished unstyled = run({"--smart", "missing"});
+    EXPECT_EQ(unstyled.exitCode, 2) << "a named folder was not styled";
+    EXPECT_EQ(unstyled.out,
+              QStringList{QDir(work).filePath(QStringLiteral("missing")) + ": not styled: no such file or directory"});
 }
 
 TEST_F(ProgramTest, AStartPrintsDiagnosticLinesOnlyWhenAskedTo)
@@ -509,6 +513,57 @@ TEST_F(ProgramTest, SmartReportsFoldersThatRefuseWritesWithTheRealErrorAndLeaves
     EXPECT_TRUE(styled(music));
     ::chmod(QFile::encodeName(sealed).constData(), 0755);
     ::chmod(QFile::encodeName(locked).constData(), 0755);
+}
+
+// Every argument that names a folder gets its line: those that cannot be reached first, with the reason, then
+// the folders styled, a name that is no UTF-8 among them, whose bytes go through as they are.
+TEST_F(ProgramTest, SmartGivesEveryNamedFolderALineAndStylesNamesThatAreNoUtf8)
+{
+    withoutDisplay();
+    const QByteArray place = encodeLocalPath(work);
+    const QByteArray receipts = place + "/Re\xe7us"; // ISO 8859-1
+    const QByteArray neighbour = place + "/Caf\xe9"; // a styled sibling, no UTF-8 either
+    for (const QByteArray& name : {receipts, neighbour})
+        ASSERT_EQ(::mkdir(name.constData(), 0755), 0);
+    ExtendedAttributesManager{}.writeSettings({HSL{30, 80, 50}, 0.8, std::nullopt, 150.0, IconStyle::vibrant()},
+                                              decodeLocalPath(neighbour));
+    const QString invoices = makeFolder(QStringLiteral("Invoices"));
+    ASSERT_TRUE(
+        QFile::link(QDir(work).filePath(QStringLiteral("gone")), QDir(work).filePath(QStringLiteral("dangling"))));
+    ASSERT_TRUE(QFile::link(QDir(work).filePath(QStringLiteral("loop")), QDir(work).filePath(QStringLiteral("loop"))));
+    QFile(QDir(work).filePath(QStringLiteral("notes.txt"))).open(QIODevice::WriteOnly);
+
+    // The bytes of the name as a shell passes them (printf makes the byte E7).
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(work);
+    process.start(
+        QStringLiteral("/bin/sh"),
+        {QStringLiteral("-c"),
+         QStringLiteral("exec \"$0\" --smart dangling Invoices \"$(printf 'Re\\347us')\" notes.txt loop Missing"),
+         QStringLiteral(PIGMO2_BINARY)});
+    ASSERT_TRUE(process.waitForFinished(20'000));
+    EXPECT_EQ(process.exitCode(), 2) << "some named folders were not styled";
+    const QList<QByteArray> lines = process.readAllStandardOutput().split('\n');
+    const QByteArray errors = process.readAllStandardError();
+    ASSERT_EQ(lines.size(), 6) << errors.toStdString();
+    EXPECT_EQ(lines[0], place + "/dangling: not styled: it is a symbolic link to nothing");
+    EXPECT_EQ(lines[1], place + "/loop: not styled: too many levels of symbolic links");
+    EXPECT_EQ(lines[2], place + "/Missing: not styled: no such file or directory");
+    EXPECT_TRUE(lines[3].startsWith(invoices.toUtf8() + ": ")) << lines[3].constData();
+    EXPECT_FALSE(lines[3].contains("not styled"));
+    EXPECT_TRUE(lines[4].startsWith(receipts + ": ")) << lines[4].toHex().constData();
+    EXPECT_FALSE(lines[4].contains("not styled")) << lines[4].constData();
+
+    // Styled in every place, by its bytes; its neighbour's style was read by its bytes too.
+    const std::optional<ColorizationData> data = ExtendedAttributesManager{}.readSettings(decodeLocalPath(receipts));
+    ASSERT_TRUE(data);
+    EXPECT_DOUBLE_EQ(data->intensity, 0.8) << "from the sibling whose name is no UTF-8";
+    EXPECT_DOUBLE_EQ(ExtendedAttributesManager{}.readSettings(invoices)->intensity, 0.8);
+    struct stat status {};
+    EXPECT_EQ(::stat((receipts + "/.directory").constData(), &status), 0);
+    EXPECT_TRUE(GvfsMetadata::customIcon(decodeLocalPath(receipts)).startsWith(QStringLiteral("file://")));
+    EXPECT_FALSE(errors.contains("[Smart] \xe2\x9a\xa0")) << errors.toStdString();
 }
 
 TEST_F(ProgramTest, SmartWithNothingRunningEndsOnSigtermKeepingWhatItStyled)

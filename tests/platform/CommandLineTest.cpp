@@ -1,5 +1,7 @@
 #include "platform/CommandLine.h"
 
+#include "base/LocalPath.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -7,6 +9,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QUrl>
+
+#include <sys/stat.h>
 
 using namespace pigmo;
 using Action = LaunchRequest::Action;
@@ -91,14 +95,87 @@ TEST_F(CommandLineTest, SubfoldersTakeEachFoldersVisibleSubfoldersInItsPlace)
 
 TEST_F(CommandLineTest, NoFoldersFoundExitsWithStatusOne)
 {
+    const QString file = dir.filePath(QStringLiteral("file.txt"));
+    QFile(file).open(QIODevice::WriteOnly);
     for (const QStringList& arguments :
-         {QStringList{QStringLiteral("--open")}, QStringList{QStringLiteral("--smart"), QStringLiteral("/missing")},
+         {QStringList{QStringLiteral("--open")}, QStringList{QStringLiteral("--smart"), file},
           QStringList{QStringLiteral("--open"), QStringLiteral("https://example.com/")}}) {
         const CommandLineResult result = parse(arguments);
         EXPECT_FALSE(result.request);
         EXPECT_EQ(result.exitCode, 1);
         EXPECT_EQ(result.errorOutput, QStringLiteral("No folders found."));
     }
+}
+
+// A plain file names no folder and is left out; everything else that cannot be reached as a folder is named
+// with the reason, in the order given.
+TEST_F(CommandLineTest, NamedFoldersThatCannotBeReachedAreListedWithTheirReason)
+{
+    const QString file = dir.filePath(QStringLiteral("file.txt"));
+    QFile(file).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("gone")), dir.filePath(QStringLiteral("dangling"))));
+    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("loop")), dir.filePath(QStringLiteral("loop"))));
+    const QStringList arguments{QStringLiteral("--smart"),
+                                QStringLiteral("dangling"),
+                                file,
+                                a,
+                                QStringLiteral("loop/"),
+                                QStringLiteral("Missing"),
+                                file + QStringLiteral("/inside"),
+                                QStringLiteral("sftp://host/dir")};
+    const CommandLineResult smart = parse(arguments);
+    ASSERT_TRUE(smart.request);
+    EXPECT_EQ(smart.request->folders, QStringList{a});
+    const QList<UnreachableFolder> expected{
+        {dir.filePath(QStringLiteral("dangling")), QStringLiteral("it is a symbolic link to nothing")},
+        {dir.filePath(QStringLiteral("loop")), QStringLiteral("too many levels of symbolic links")},
+        {dir.filePath(QStringLiteral("Missing")), QStringLiteral("no such file or directory")},
+        {file + QStringLiteral("/inside"), QStringLiteral("not a directory")},
+        {QStringLiteral("sftp://host/dir"), QStringLiteral("it is not a folder on this computer")},
+    };
+    EXPECT_EQ(smart.unreachable, expected);
+
+    // With nothing else to style, --smart ends with the status of folders not styled; --open finds none.
+    QStringList unreachableOnly = arguments;
+    unreachableOnly.removeAll(a);
+    const CommandLineResult none = parse(unreachableOnly);
+    EXPECT_FALSE(none.request);
+    EXPECT_EQ(none.exitCode, CommandLineResult::noneReachable);
+    EXPECT_TRUE(none.errorOutput.isEmpty());
+    EXPECT_EQ(none.unreachable, expected);
+    unreachableOnly[0] = QStringLiteral("--open");
+    const CommandLineResult open = parse(unreachableOnly);
+    EXPECT_EQ(open.exitCode, 1);
+    EXPECT_EQ(open.errorOutput, QStringLiteral("No folders found."));
+    EXPECT_EQ(open.unreachable, expected);
+}
+
+// Names that are no UTF-8 arrive as bytes, travel as bytes and name their folders.
+TEST_F(CommandLineTest, FolderNamesThatAreNoUtf8KeepTheirBytes)
+{
+    const QByteArray latin1 = QFile::encodeName(dir.path()) + "/caf\xe9";
+    const QByteArray mixed = QFile::encodeName(dir.path()) + "/\xff\xfe \xc3\xa9t\xc3\xa9";
+    for (const QByteArray& name : {latin1, mixed})
+        ASSERT_EQ(::mkdir(name.constData(), 0755), 0);
+    const char* argv[] = {"pigmo2", "--smart", latin1.constData(), mixed.constData()};
+    const QStringList arguments = CommandLine::arguments(4, argv);
+    const CommandLineResult smart = CommandLine::parse(arguments, dir.path());
+    ASSERT_TRUE(smart.request);
+    ASSERT_EQ(smart.request->folders.size(), 2);
+    EXPECT_TRUE(smart.unreachable.isEmpty());
+    EXPECT_EQ(encodeLocalPath(smart.request->folders[0]), latin1);
+    EXPECT_EQ(encodeLocalPath(smart.request->folders[1]), mixed);
+    // Handed over whole: the running program gets the same bytes.
+    const std::optional<LaunchRequest> received = LaunchRequest::fromBytes(smart.request->toBytes());
+    ASSERT_TRUE(received);
+    EXPECT_EQ(*received, *smart.request);
+    EXPECT_TRUE(smart.request->toBytes().contains(latin1));
+    // And as a "file:" URI, percent-encoded.
+    const QByteArray uri = "file://" + QByteArray(latin1).toPercentEncoding("/");
+    const CommandLineResult byUri =
+        CommandLine::parse({QStringLiteral("pigmo2"), QStringLiteral("--smart"), QString::fromLatin1(uri)}, dir.path());
+    ASSERT_TRUE(byUri.request);
+    EXPECT_EQ(byUri.request->folders, QStringList{smart.request->folders[0]});
 }
 
 TEST_F(CommandLineTest, HelpVersionAndMistakes)

@@ -109,7 +109,9 @@ TEST_F(SingleInstanceTest, NoFoldersFoundIsRefusedBeforeForwarding)
 {
     QProcess primary;
     startPrimary(primary);
-    const auto [status, errors] = runSecond({QStringLiteral("--smart"), QStringLiteral("/no/such/folder")});
+    const QString notes = dir.filePath(QStringLiteral("notes.txt"));
+    QFile(notes).open(QIODevice::WriteOnly);
+    const auto [status, errors] = runSecond({QStringLiteral("--smart"), notes});
     EXPECT_EQ(status, 1);
     EXPECT_EQ(errors.trimmed(), QByteArray("No folders found."));
     EXPECT_FALSE(primary.waitForReadyRead(500)) << "nothing reached the running instance";

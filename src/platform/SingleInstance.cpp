@@ -257,6 +257,13 @@ bool SingleInstance::listen()
     return true;
 }
 
+void SingleInstance::stopListening()
+{
+    listenCheck_.stop();
+    server_.reset(); // closing removes the socket
+    socketInode_ = 0;
+}
+
 // QLocalServer closes itself, and removes its socket, when accepting fails (for example when the process
 // runs out of file descriptors); the socket file may also be removed by hand. Either way, later starts
 // would find nobody: listen again, unless another instance has taken the name meanwhile.

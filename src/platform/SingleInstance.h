@@ -64,6 +64,9 @@ public:
     // itself. `forwarded` when the running instance confirmed it has the request, `pending` or `busy` when
     // one runs but did not confirm in time (logged), `failed` when none runs or the socket cannot be used.
     Role handOver(const LaunchRequest& request);
+    // The running instance stops taking requests and removes its socket, for good: a start from now on
+    // becomes the running instance itself instead of handing over to a program that is ending.
+    void stopListening();
 
 Q_SIGNALS:
     void requestReceived(const pigmo::LaunchRequest& request);

@@ -313,6 +313,20 @@ TEST_F(SingleInstanceTest, ServerListensAgainWhenItsSocketIsRemoved)
     ASSERT_TRUE(received.wait(2000));
 }
 
+TEST_F(SingleInstanceTest, AnInstanceThatStopsListeningLetsTheNextStartRunForGood)
+{
+    SingleInstance ending(socket);
+    ASSERT_EQ(ending.claim(LaunchRequest{}), SingleInstance::Role::primary);
+    ending.stopListening();
+    EXPECT_FALSE(QFile::exists(socket));
+    EXPECT_FALSE(QTest::qWaitFor([&] { return QFile::exists(socket); }, 2 * SingleInstance::listenCheckMs))
+        << "it never listens again";
+
+    SingleInstance next(socket);
+    EXPECT_EQ(next.claim(LaunchRequest{}), SingleInstance::Role::primary) << "nobody to hand over to";
+    EXPECT_TRUE(QFile::exists(socket));
+}
+
 TEST_F(SingleInstanceTest, HandingOverReachesTheRunningInstanceAndNeverBecomesIt)
 {
     const LaunchRequest request{LaunchRequest::Action::smart, {folder}};

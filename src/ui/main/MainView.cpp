@@ -31,6 +31,7 @@
 #include <QListView>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QMutex>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QStackedLayout>
@@ -100,11 +101,38 @@ MainView::MainView(ScreenshotScenario scenario, const EditorServices& services, 
 {
 }
 
+// The view as the render queue's tasks see it from their thread: they post their results to it, under the
+// lock, only while it is there. The view leaves under the same lock as it goes, so no task posts to a view
+// being destroyed (a QPointer read there would race with the destruction), and the tasks still queued for
+// it skip their work.
+struct MainView::RenderTarget {
+    QMutex mutex;
+    MainView* view = nullptr;
+
+    bool isThere()
+    {
+        const QMutexLocker lock(&mutex);
+        return view != nullptr;
+    }
+
+    // Runs `deliver(view)` on the view's thread, unless the view goes before it runs.
+    template <typename Deliver>
+    void post(Deliver deliver)
+    {
+        const QMutexLocker lock(&mutex);
+        if (view)
+            QMetaObject::invokeMethod(
+                view, [view = view, deliver = std::move(deliver)] { deliver(view); }, Qt::QueuedConnection);
+    }
+};
+
 MainView::MainView(std::unique_ptr<ColorizationModelsGroup> colorizers, const EditorServices& services, QWidget* parent)
     : QWidget(parent)
     , services_(services)
     , colorizers_(std::move(colorizers))
+    , renderTarget_(std::make_shared<RenderTarget>())
 {
+    renderTarget_->view = this;
     buildLayout(services);
     connect(colorizers_.get(), &ColorizationModelsGroup::modelsChanged, this, &MainView::route);
     connect(colorizers_.get(), &ColorizationModelsGroup::currentIndexChanged, this, &MainView::route);
@@ -116,7 +144,11 @@ MainView::MainView(std::unique_ptr<ColorizationModelsGroup> colorizers, const Ed
     route();
 }
 
-MainView::~MainView() = default;
+MainView::~MainView()
+{
+    const QMutexLocker lock(&renderTarget_->mutex);
+    renderTarget_->view = nullptr;
+}
 
 QList<Folder> MainView::folders() const
 {
@@ -652,18 +684,13 @@ static QThreadPool& renderQueue()
 // the first one rises.
 void MainView::readBeforeImages(int generation, const QStringList& folderPaths)
 {
-    const QPointer<MainView> self(this);
-    renderQueue().start([self, generation, folderPaths] {
+    renderQueue().start([target = renderTarget_, generation, folderPaths] {
+        if (!target->isThere())
+            return;
         QList<QImage> images;
         for (const QString& path : folderPaths)
             images.append(FolderIcons::icon(path));
-        QMetaObject::invokeMethod(
-            self.data(),
-            [self, generation, images] {
-                if (self)
-                    self->sequencer_->setBeforeImages(generation, images);
-            },
-            Qt::QueuedConnection);
+        target->post([generation, images](MainView* view) { view->sequencer_->setBeforeImages(generation, images); });
     });
 }
 
@@ -677,22 +704,20 @@ void MainView::applyNow(const ColorizationModelsGroup::Model& model, const std::
         report(run, folder, false);
         return;
     }
-    const QPointer<MainView> self(this);
-    renderQueue().start([self, model, run, folder, data = *style] {
+    renderQueue().start([target = renderTarget_, model, run, folder, data = *style] {
+        if (!target->isThere())
+            return;
         const std::optional<QImage> image = ColorizationService::generateIcon(data);
-        QMetaObject::invokeMethod(
-            self.data(),
-            [self, model, run, folder, data, image] {
-                if (!image) {
-                    self->report(run, folder, false);
-                    return;
-                }
-                model->setFolderIcon(*image, data, [self, run, folder](bool succeeded) {
-                    if (self)
-                        self->report(run, folder, succeeded);
-                });
-            },
-            Qt::QueuedConnection);
+        target->post([model, run, folder, data, image](MainView* view) {
+            if (!image) {
+                view->report(run, folder, false);
+                return;
+            }
+            model->setFolderIcon(*image, data, [self = QPointer<MainView>(view), run, folder](bool succeeded) {
+                if (self)
+                    self->report(run, folder, succeeded);
+            });
+        });
     });
 }
 

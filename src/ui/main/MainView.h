@@ -148,6 +148,7 @@ protected:
 
 private:
     struct ApplyRun;
+    struct RenderTarget;
 
     void buildLayout(const EditorServices& services);
     QWidget* makeToolbar(const EditorServices& services);
@@ -199,6 +200,8 @@ private:
     ApplyAnimationOverlay* overlay_ = nullptr;
     std::unique_ptr<ApplySequencer> sequencer_;
     QPointer<QMessageBox> discardAlert_;
+    // How the render queue's tasks reach this view; the view leaves it as it goes.
+    std::shared_ptr<RenderTarget> renderTarget_;
 };
 
 } // namespace pigmo

@@ -339,7 +339,16 @@ void AppDelegate::smartPaintDirs(const QList<Folder>& folders)
 
 void AppDelegate::quitApp()
 {
-    QCoreApplication::quit();
+    quitting_ = true;
+    if (requestChannel_)
+        requestChannel_->stopListening();
+    if (statusItem_)
+        statusItem_->setVisible(false);
+    for (QWidget* window : QApplication::topLevelWidgets())
+        window->hide();
+    // QCoreApplication::quit() would first close every window and give up when one stays (the main window
+    // only hides when closed); exit() ends the loops as they are.
+    QCoreApplication::exit(0);
 }
 
 void AppDelegate::finishPendingWork()

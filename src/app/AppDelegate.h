@@ -70,8 +70,13 @@ public:
     void paintDirs(const QList<Folder>& folders);
     // Styles `folders` at once, one after the other, through the folder styler (the "smart" request).
     void smartPaintDirs(const QList<Folder>& folders);
-    // Ends the program through the event loop.
+    // Ends the program: hides its windows and tray icon, stops taking later starts' requests (a start from
+    // now on runs by itself), and ends every running event loop, a dialog's included. Nothing shown can
+    // refuse, unlike closing the windows. Called before the event loop starts, it keeps it from starting
+    // (see `isQuitting`).
     void quitApp();
+    // Whether the program was asked to end; the event loop is not started then.
+    bool isQuitting() const { return quitting_; }
     // Lets the folder styler finish the folder it is writing and record what it wrote, and drops the rest;
     // called when the event loop has ended.
     void finishPendingWork();
@@ -109,6 +114,7 @@ private:
     QPointer<MainView> contentView_;
     QList<Folder> foldersFromExtension_;
     SingleInstance* requestChannel_ = nullptr;
+    bool quitting_ = false;
 };
 
 } // namespace pigmo

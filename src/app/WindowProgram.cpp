@@ -13,6 +13,8 @@ namespace pigmo {
 
 WindowProgram::WindowProgram(const LaunchRequest& request)
     : instance_(std::make_unique<SingleInstance>())
+    // Caught from here on; they end the program once it runs (a signal waits until an event loop takes it).
+    , termination_(std::make_unique<TerminationSignals>())
 {
     // A later start ends here once the running program has its request.
     const ProgramStart start = ProgramStart::claim(request, *instance_);
@@ -24,12 +26,11 @@ WindowProgram::WindowProgram(const LaunchRequest& request)
     QGuiApplication::setDesktopFileName(QLatin1String(product::identifier));
     QApplication::setStyle(QStringLiteral("Fusion")); // the light and dark palettes are drawn for it
 
-    termination_ = std::make_unique<TerminationSignals>();
-    QObject::connect(termination_.get(), &TerminationSignals::terminationRequested, qApp, &QCoreApplication::quit);
-
     services_ = std::make_unique<AppServices>();
     delegate_ = std::make_unique<AppDelegate>(*services_);
     delegate_->setRequestChannel(instance_.get());
+    QObject::connect(termination_.get(), &TerminationSignals::terminationRequested, delegate_.get(),
+                     &AppDelegate::quitApp);
     delegate_->applicationDidFinishLaunching(*start.request);
 }
 
@@ -44,7 +45,7 @@ WindowProgram::~WindowProgram()
 
 int WindowProgram::exec()
 {
-    const int status = QApplication::exec();
+    const int status = delegate_->isQuitting() ? 0 : QApplication::exec();
     delegate_->finishPendingWork();
     return status;
 }

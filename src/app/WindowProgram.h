@@ -12,8 +12,8 @@ class AppServices;
 class SingleInstance;
 class TerminationSignals;
 
-// The program with a window, composed the one way the program runs it: the single-instance claim, the
-// termination signals, the services and the application delegate's launch, in that order. Made once the
+// The program with a window, composed the one way the program runs it: the termination signals, the
+// single-instance claim, the services and the application delegate's launch, in that order. Made once the
 // QApplication exists, on the GUI thread; `main` runs it, and the tests of the window build the same one.
 class WindowProgram {
 public:

@@ -3,11 +3,14 @@
 // styles by itself without a window or a display and ends; starts that need a window and have no display.
 
 #include "base/LocalPath.h"
+#include "platform/AppGroupStore.h"
 #include "platform/DirectoryFile.h"
 #include "platform/FolderIconStore.h"
 #include "platform/GvfsMetadata.h"
 #include "platform/ReadOnlyFolder.h"
 #include "storage/ExtendedAttributesManager.h"
+#include "support/AtSpiClient.h"
+#include "support/DesktopSession.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +22,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QScopeGuard>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -28,6 +33,8 @@
 #include <algorithm>
 #include <csignal>
 #include <functional>
+#include <memory>
+#include <vector>
 
 #include <linux/capability.h>
 #include <pwd.h>
@@ -661,4 +668,459 @@ TEST_F(ProgramTest, AStartHandedToAStoppedProgramSaysItIsBusyAndTheFolderIsStyle
     ASSERT_TRUE(QTest::qWaitFor([&] { return currentStyles().size() == 1; }, 10'000));
     ::kill(pid, SIGTERM);
     EXPECT_TRUE(program.waitForFinished(10'000));
+}
+
+// The program with its window, on a display of its own with a tray, driven through the accessibility bus as a
+// screen reader drives it: whichever way it is asked to end (its menu, Ctrl+Q, the tray's Quit, SIGTERM,
+// SIGINT) and whatever it shows or does meanwhile, it ends at once with status 0, its history whole, and the
+// next start gets a window of its own.
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr int endLimitMs = 6000; // instrumented builds run several times slower
+#else
+constexpr int endLimitMs = 2000;
+#endif
+constexpr int showTimeoutMs = 30'000;
+// X keysyms and modifier masks.
+constexpr quint32 keyQ = 0x71;
+constexpr quint32 keyDown = 0xff54;
+constexpr quint32 keyReturn = 0xff0d;
+constexpr quint32 controlMask = 4;
+
+enum class Ending { menu, keys, tray, sigterm, sigint };
+
+std::string describe(Ending ending)
+{
+    switch (ending) {
+    case Ending::menu:
+        return "the menu's Quit";
+    case Ending::keys:
+        return "Ctrl+Q";
+    case Ending::tray:
+        return "the tray's Quit";
+    case Ending::sigterm:
+        return "SIGTERM";
+    case Ending::sigint:
+        return "SIGINT";
+    }
+    return {};
+}
+
+class ProgramWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(session.isValid()) << session.problem().toStdString();
+        ASSERT_TRUE(session.startTray());
+        atspi = std::make_unique<test::AtSpiClient>(session.busAddress());
+        ASSERT_TRUE(atspi->isConnected()) << atspi->lastError().toStdString();
+        environment = session.environment();
+        environment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
+        environment.remove(QStringLiteral("LANGUAGE"));
+        environment.remove(QStringLiteral("LC_ALL"));
+        ASSERT_TRUE(work.isValid());
+    }
+
+    void TearDown() override
+    {
+        for (const std::unique_ptr<QProcess>& program : programs) {
+            if (program->state() != QProcess::NotRunning) {
+                program->kill();
+                program->waitForFinished(10'000);
+            }
+        }
+    }
+
+    QProcess& start(const QStringList& arguments = {})
+    {
+        QProcess& program = *programs.emplace_back(std::make_unique<QProcess>());
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(PIGMO2_BINARY), arguments);
+        EXPECT_TRUE(program.waitForStarted(10'000));
+        return program;
+    }
+
+    // A later start that hands `arguments` to the running program and ends.
+    void handOver(const QStringList& arguments)
+    {
+        QProcess& later = start(arguments);
+        EXPECT_TRUE(later.waitForFinished(10'000));
+        EXPECT_EQ(later.exitCode(), 0) << later.readAllStandardError().toStdString();
+    }
+
+    // The program's root in the accessibility tree once it has registered.
+    std::optional<test::AtSpiNode> applicationOf(const QProcess& program)
+    {
+        std::optional<test::AtSpiNode> found;
+        (void)QTest::qWaitFor(
+            [&] {
+                found = program.state() == QProcess::Running ? atspi->application(program.processId()) : std::nullopt;
+                return found.has_value() || program.state() != QProcess::Running;
+            },
+            showTimeoutMs);
+        return found;
+    }
+
+    // Waits until an element of `role` named `name` shows.
+    std::optional<test::AtSpiElement> waitForShowing(const test::AtSpiNode& application, const QString& role,
+                                                     const QString& name)
+    {
+        std::optional<test::AtSpiElement> found;
+        (void)QTest::qWaitFor([&] { return (found = atspi->find(application, role, name)).has_value(); },
+                              showTimeoutMs);
+        if (!found)
+            ADD_FAILURE() << "no " << role.toStdString() << " \"" << name.toStdString() << "\" shows";
+        return found;
+    }
+
+    // Presses the showing element of `role` named `name` once it shows.
+    bool press(const test::AtSpiNode& application, const QString& role, const QString& name)
+    {
+        const std::optional<test::AtSpiElement> element = waitForShowing(application, role, name);
+        if (element && atspi->doAction(element->node))
+            return true;
+        ADD_FAILURE() << "cannot press " << name.toStdString() << ": " << atspi->lastError().toStdString();
+        return false;
+    }
+
+    bool pressButton(const test::AtSpiNode& application, const QString& name)
+    {
+        return press(application, QStringLiteral("push button"), name);
+    }
+
+    // Starts the program and waits until its window shows `role` `name`; the program's root in the tree.
+    std::optional<test::AtSpiNode> startShowing(QProcess*& program, const QString& role, const QString& name,
+                                                const QStringList& arguments = {})
+    {
+        program = &start(arguments);
+        const std::optional<test::AtSpiNode> application = applicationOf(*program);
+        if (!application) {
+            ADD_FAILURE() << "the start got no window: exit " << program->exitCode() << ", "
+                          << program->readAllStandardError().toStdString();
+            return std::nullopt;
+        }
+        if (!waitForShowing(*application, role, name))
+            return std::nullopt;
+        return application;
+    }
+
+    // A start after the last ending gets a window: it runs by itself and shows the main view.
+    void expectTheNextStartShowsItsWindow()
+    {
+        QProcess* program = nullptr;
+        const std::optional<test::AtSpiNode> application =
+            startShowing(program, QStringLiteral("push button"), QStringLiteral("Select Folders"));
+        EXPECT_TRUE(application);
+        end(*program, application, Ending::sigint);
+    }
+
+    // Asks the program to end as `ending` does, and expects it gone within the limit, with status 0, its
+    // instance socket removed and its history files whole.
+    void end(QProcess& program, const std::optional<test::AtSpiNode>& application, Ending ending)
+    {
+        QElapsedTimer clock;
+        ASSERT_TRUE(ask(program, application, ending, clock)) << describe(ending);
+        const bool ended = program.waitForFinished(endLimitMs);
+        const qint64 elapsed = clock.elapsed();
+        EXPECT_TRUE(ended) << describe(ending) << " left the program running for " << elapsed << " ms";
+        if (!ended) {
+            program.kill();
+            program.waitForFinished(10'000);
+            return;
+        }
+        std::cout << "[ INFO     ] " << describe(ending) << " ended the program in " << elapsed << " ms\n";
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << describe(ending);
+        EXPECT_EQ(program.exitCode(), 0) << describe(ending) << ": " << program.readAllStandardError().toStdString();
+        EXPECT_FALSE(QFile::exists(socket())) << "a later start would hand its request to nobody";
+        expectWholeHistory();
+    }
+
+    // Sends the request to end; `clock` starts as it is sent.
+    bool ask(QProcess& program, const std::optional<test::AtSpiNode>& application, Ending ending, QElapsedTimer& clock)
+    {
+        const auto pid = static_cast<pid_t>(program.processId());
+        switch (ending) {
+        case Ending::menu: {
+            // The menu's items are in the tree while the menu is closed; pressing one triggers it.
+            const std::optional<test::AtSpiElement> quit =
+                application
+                    ? atspi->find(*application, QStringLiteral("menu item"), QStringLiteral("Quit Pigmo 2"), false)
+                    : std::nullopt;
+            if (!quit)
+                return false;
+            clock.start();
+            atspi->doAction(quit->node); // the answer may not come: the program is ending
+            return true;
+        }
+        case Ending::keys:
+            clock.start();
+            return atspi->pressKey(keyQ, controlMask);
+        case Ending::tray:
+            return quitFromTray(clock);
+        case Ending::sigterm:
+            clock.start();
+            return ::kill(pid, SIGTERM) == 0;
+        case Ending::sigint:
+            clock.start();
+            return ::kill(pid, SIGINT) == 0;
+        }
+        return false;
+    }
+
+    // A right click on the docked tray icon opens its menu (a popup, not in the accessibility tree); its one
+    // entry, Quit, is then chosen with the keyboard.
+    bool quitFromTray(QElapsedTimer& clock)
+    {
+        const int popups = session.popupsShown();
+        const int middle = test::DesktopSession::trayIconSize / 2;
+        if (!atspi->pointer({middle, middle}, QStringLiteral("b3c")))
+            return false;
+        if (!QTest::qWaitFor([&] { return session.popupsShown() > popups; }, showTimeoutMs))
+            return false;
+        if (!atspi->pressKey(keyDown))
+            return false;
+        clock.start();
+        return atspi->pressKey(keyReturn);
+    }
+
+    QString socket() const { return session.runtimeDirectory() + QStringLiteral("/io.velmar.pigmo2.instance"); }
+
+    static QString dataDirectory()
+    {
+        return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+               QStringLiteral("/io.velmar.pigmo2");
+    }
+
+    static QJsonDocument historyFile(const QString& name)
+    {
+        QFile file(QDir(dataDirectory()).filePath(name));
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        QJsonParseError error{};
+        const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+        EXPECT_EQ(error.error, QJsonParseError::NoError) << name.toStdString() << " is not whole";
+        return document;
+    }
+
+    // Both history files, when present, are whole JSON of their kind, and nothing half-written lies beside.
+    static void expectWholeHistory()
+    {
+        for (const QString& file : QDir(dataDirectory()).entryList(QDir::Files | QDir::Hidden))
+            EXPECT_TRUE(file.endsWith(QStringLiteral(".json")) || file.endsWith(QStringLiteral(".lock")))
+                << file.toStdString();
+        if (QFile::exists(QDir(dataDirectory()).filePath(QStringLiteral("history_log.json")))) {
+            EXPECT_TRUE(historyFile(QStringLiteral("history_log.json")).isArray());
+        }
+        if (QFile::exists(QDir(dataDirectory()).filePath(QStringLiteral("folder_styles.json")))) {
+            EXPECT_TRUE(historyFile(QStringLiteral("folder_styles.json")).isObject());
+        }
+    }
+
+    // The folders of `paths` that have a current style in the history.
+    static QStringList inHistory(const QStringList& paths)
+    {
+        const QJsonObject styles = historyFile(QStringLiteral("folder_styles.json")).object();
+        QStringList recorded;
+        for (const QString& path : paths) {
+            if (styles.contains(path))
+                recorded.append(path);
+        }
+        return recorded;
+    }
+
+    static QStringList styledOf(const QStringList& paths)
+    {
+        QStringList styled;
+        for (const QString& path : paths) {
+            if (ExtendedAttributesManager{}.readSettings(path).has_value())
+                styled.append(path);
+        }
+        return styled;
+    }
+
+    QStringList makeFolders(const QString& prefix, int count)
+    {
+        QStringList paths;
+        for (int n = 0; n < count; ++n) {
+            const QString path = work.filePath(QStringLiteral("%1 %2").arg(prefix).arg(n, 2, 10, QLatin1Char('0')));
+            EXPECT_TRUE(QDir().mkpath(path));
+            paths.append(path);
+        }
+        return paths;
+    }
+
+    static void setOnboardingCompleted(bool completed)
+    {
+        const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                               QStringLiteral("/io.velmar.pigmo2");
+        QDir(config).removeRecursively();
+        if (completed) {
+            QSettings preferences(config + QStringLiteral("/preferences.ini"), QSettings::IniFormat);
+            preferences.setValue(QStringLiteral("io.velmar.Pigmo.hasCompletedOnboarding"), true);
+        }
+    }
+
+    // Waits until the process catches SIGTERM and SIGINT: from then on they end it through its event loop.
+    static bool catchesTermination(const QProcess& program)
+    {
+        return QTest::qWaitFor(
+            [&] {
+                QFile status(QStringLiteral("/proc/%1/status").arg(program.processId()));
+                if (!status.open(QIODevice::ReadOnly))
+                    return false;
+                for (const QByteArray& line : status.readAll().split('\n')) {
+                    if (line.startsWith("SigCgt:")) {
+                        const quint64 caught = line.mid(7).trimmed().toULongLong(nullptr, 16);
+                        const quint64 both = (1ULL << (SIGTERM - 1)) | (1ULL << (SIGINT - 1));
+                        return (caught & both) == both;
+                    }
+                }
+                return false;
+            },
+            showTimeoutMs);
+    }
+
+    test::DesktopSession session;
+    std::unique_ptr<test::AtSpiClient> atspi;
+    QProcessEnvironment environment;
+    QTemporaryDir work;
+    std::vector<std::unique_ptr<QProcess>> programs;
+};
+
+} // namespace
+
+TEST_F(ProgramWindowTest, EndsAtOnceWhenSignalledWhileStarting)
+{
+    const QStringList folders = makeFolders(QStringLiteral("Open"), 1);
+    for (int run = 0; run < 8; ++run) {
+        // Starts with the onboarding and with a folder in the editor; the signal comes anywhere from the
+        // moment it can be caught to well after the window showed (the keyword index is built meanwhile).
+        const bool onboarding = run % 2 == 0;
+        setOnboardingCompleted(!onboarding);
+        QProcess& program = start(onboarding ? QStringList() : QStringList{"--open", folders.first()});
+        ASSERT_TRUE(catchesTermination(program)) << program.readAllStandardError().toStdString();
+        const int delayMs = QRandomGenerator::global()->bounded(2000);
+        QTest::qWait(delayMs); // the moment of the signal is what this run tries
+        SCOPED_TRACE(std::to_string(delayMs) + " ms after the handlers were installed");
+        end(program, std::nullopt, run % 4 < 2 ? Ending::sigterm : Ending::sigint);
+    }
+    QProcess* program = nullptr;
+    const std::optional<test::AtSpiNode> application =
+        startShowing(program, QStringLiteral("push button"), QStringLiteral("Select Folders"));
+    ASSERT_TRUE(application) << "a start after all of them gets a window";
+    end(*program, application, Ending::keys);
+    expectTheNextStartShowsItsWindow();
+}
+
+TEST_F(ProgramWindowTest, EndsAtOnceDuringAndAfterTheOnboarding)
+{
+    setOnboardingCompleted(false);
+    QProcess* program = nullptr;
+    std::optional<test::AtSpiNode> application =
+        startShowing(program, QStringLiteral("push button"), QStringLiteral("Get Started"));
+    ASSERT_TRUE(application);
+    end(*program, application, Ending::tray);
+
+    // The next start resumes the onboarding; midway through it, the keys end it.
+    application = startShowing(program, QStringLiteral("push button"), QStringLiteral("Get Started"));
+    ASSERT_TRUE(application);
+    ASSERT_TRUE(pressButton(*application, QStringLiteral("Get Started")));
+    ASSERT_TRUE(pressButton(*application, QStringLiteral("Next")));
+    ASSERT_TRUE(waitForShowing(*application, QStringLiteral("filler"), QStringLiteral("3 / 7")));
+    end(*program, application, Ending::keys);
+
+    // To its end, then the main view, then the menu's Quit.
+    application = startShowing(program, QStringLiteral("filler"), QStringLiteral("3 / 7"));
+    ASSERT_TRUE(application) << "the onboarding resumes where it was left";
+    ASSERT_TRUE(pressButton(*application, QStringLiteral("Next")));
+    ASSERT_TRUE(pressButton(*application, QStringLiteral("Continue")));
+    ASSERT_TRUE(waitForShowing(*application, QStringLiteral("filler"), QStringLiteral("5 / 7")));
+    ASSERT_TRUE(pressButton(*application, QStringLiteral("Continue")));
+    ASSERT_TRUE(pressButton(*application, QStringLiteral("Not Now")));
+    ASSERT_TRUE(pressButton(*application, QStringLiteral("Continue")));
+    ASSERT_TRUE(pressButton(*application, QStringLiteral("Skip")));
+    ASSERT_TRUE(pressButton(*application, QStringLiteral("Start Using Pigmo")));
+    ASSERT_TRUE(waitForShowing(*application, QStringLiteral("push button"), QStringLiteral("Select Folders")));
+    end(*program, application, Ending::menu);
+
+    // Later starts open the main view at once.
+    application = startShowing(program, QStringLiteral("push button"), QStringLiteral("Select Folders"));
+    ASSERT_TRUE(application);
+    end(*program, application, Ending::sigterm);
+    application = startShowing(program, QStringLiteral("push button"), QStringLiteral("Select Folders"));
+    ASSERT_TRUE(application);
+    end(*program, application, Ending::tray);
+    expectTheNextStartShowsItsWindow();
+}
+
+TEST_F(ProgramWindowTest, EndsAtOnceWithFoldersOpenDuringAndAfterAnApply)
+{
+    setOnboardingCompleted(true);
+    const QStringList pair = makeFolders(QStringLiteral("Pair"), 2);
+    QProcess* program = nullptr;
+    std::optional<test::AtSpiNode> application =
+        startShowing(program, QStringLiteral("push button"), QStringLiteral("Select Folders"));
+    ASSERT_TRUE(application);
+    handOver(QStringList{"--open"} + pair);
+    ASSERT_TRUE(waitForShowing(*application, QStringLiteral("push button"), QStringLiteral("Change 2 Icons")));
+    end(*program, application, Ending::keys);
+    EXPECT_EQ(styledOf(pair), QStringList()) << "nothing was applied";
+
+    // During an apply: the folder being written is finished and recorded, the others are left as they were.
+    const QStringList many = makeFolders(QStringLiteral("Many"), 60);
+    application = startShowing(program, QStringLiteral("push button"), QStringLiteral("Select Folders"));
+    ASSERT_TRUE(application);
+    handOver(QStringList{"--open"} + many);
+    ASSERT_TRUE(pressButton(*application, QStringLiteral("Change 60 Icons")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !styledOf(many).isEmpty(); }, showTimeoutMs));
+    end(*program, application, Ending::sigterm);
+    const QStringList styled = styledOf(many);
+    std::cout << "[ INFO     ] " << styled.size() << " of " << many.size() << " folders styled when it ended\n";
+    EXPECT_EQ(inHistory(many), styled) << "every folder styled is in the history, and only those";
+
+    // After an apply.
+    application = startShowing(program, QStringLiteral("push button"), QStringLiteral("Change 2 Icons"),
+                               {"--open", pair[0], pair[1]});
+    ASSERT_TRUE(application);
+    ASSERT_TRUE(pressButton(*application, QStringLiteral("Change 2 Icons")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return inHistory(pair).size() == 2; }, showTimeoutMs));
+    end(*program, application, Ending::tray);
+    EXPECT_EQ(styledOf(pair), pair);
+
+    application = startShowing(program, QStringLiteral("push button"), QStringLiteral("Select Folders"));
+    ASSERT_TRUE(application);
+    end(*program, application, Ending::menu);
+    expectTheNextStartShowsItsWindow();
+}
+
+TEST_F(ProgramWindowTest, EndsAtOnceWithADialogOpen)
+{
+    setOnboardingCompleted(true);
+    const QStringList pair = makeFolders(QStringLiteral("Pair"), 2);
+    const QString confirmation = QStringLiteral("Confirm the folders you want to colorize");
+    QProcess* program = nullptr;
+    std::optional<test::AtSpiNode> application;
+    // The folders a file manager handed over are confirmed in a dialog that runs its own event loop. It is
+    // modal for the whole program: the window's keys and the tray icon wait until it closes.
+    for (const Ending ending : {Ending::menu, Ending::sigterm, Ending::sigint}) {
+        ASSERT_TRUE(AppGroupStore::setFolderURLs(
+            {QUrl::fromLocalFile(pair[0]).toString(), QUrl::fromLocalFile(pair[1]).toString()}));
+        application = startShowing(program, QStringLiteral("dialog"), confirmation);
+        ASSERT_TRUE(application);
+        end(*program, application, ending);
+    }
+
+    // The back button's alert about unapplied changes, modal for the window only.
+    for (const Ending ending : {Ending::tray, Ending::menu}) {
+        application = startShowing(program, QStringLiteral("push button"), QStringLiteral("Change 2 Icons"),
+                                   {"--open", pair[0], pair[1]});
+        ASSERT_TRUE(application);
+        ASSERT_TRUE(pressButton(*application, QStringLiteral("#2E89BE"))); // a preset colour: a change
+        ASSERT_TRUE(pressButton(*application, QStringLiteral("Back")));
+        ASSERT_TRUE(waitForShowing(*application, QStringLiteral("alert message"), QStringLiteral("Discard changes?")));
+        end(*program, application, ending);
+    }
+    EXPECT_EQ(styledOf(pair), QStringList()) << "nothing was applied";
+    expectTheNextStartShowsItsWindow();
 }

@@ -84,6 +84,8 @@ QImage photograph(QWidget* widget, int width, int height, QStringList& covered)
         widget->show();
         settle();
         covered = test::coveredControls(widget);
+        render(widget); // asks for the pictures made on workers, as below
+        settle(150);
         return render(widget);
     }
     QWidget frame;

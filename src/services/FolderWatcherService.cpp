@@ -122,11 +122,13 @@ FolderWatcherService::FolderWatcherService(Dependencies dependencies, QObject* p
 {
     connect(&source_, &DirectoryEventSource::eventsReceived, this, &FolderWatcherService::handleEvents);
     connect(&source_, &DirectoryEventSource::watchLimitReached, this, [this] { Q_EMIT isAtWatchLimitChanged(true); });
-    isEnabled_ = Preferences::value(prefs::folderWatcherEnabled);
     loadDirectories();
     // A stored list, even an empty one, is the user's: defaults only when nothing was ever stored.
     if (!Preferences::contains(prefs::folderWatcherDirectories))
         setupDefaultDirectories();
+    // The switch is read last, so that setting the directories above starts nothing: folder access is not
+    // checked yet, and the owner starts the service once it is.
+    isEnabled_ = Preferences::value(prefs::folderWatcherEnabled);
 }
 
 FolderWatcherService::~FolderWatcherService() = default;
@@ -204,7 +206,8 @@ void FolderWatcherService::start()
     if (isRunning())
         return;
     if (!dependencies_.hasFullDiskAccess || !dependencies_.hasFullDiskAccess()) {
-        warn(QStringLiteral("Cannot start — Full Disk Access not granted"));
+        warn(QStringLiteral("Cannot start — no access to the folders (the home folder cannot be listed, or the "
+                            "program runs in a sandbox)"));
         return;
     }
     if (watchedDirectories_.isEmpty()) {

@@ -5,10 +5,13 @@
 
 #include "app/WindowProgram.h"
 #include "app/AppDelegate.h"
+#include "app/AppServices.h"
 #include "app/MainWindow.h"
 #include "platform/SingleInstance.h"
+#include "services/FolderWatcherService.h"
 #include "storage/Preferences.h"
 #include "support/CoveredControls.h"
+#include "support/LogCapture.h"
 #include "ui/controls/ColorSwatch.h"
 #include "ui/controls/MainToolbar.h"
 #include "ui/controls/TextButton.h"
@@ -26,6 +29,7 @@
 
 #include <QDir>
 #include <QMessageBox>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -41,7 +45,24 @@ using Page = MainView::Page;
 
 class WindowProgramTest : public ::testing::Test {
 protected:
+    // Every start begins in English with the folder watcher off, whatever an earlier test stored.
+    void SetUp() override
+    {
+        Preferences::setValue(prefs::appLanguage, QStringLiteral("en"));
+        Preferences::setValue(prefs::folderWatcherEnabled, false);
+    }
+    void TearDown() override { SetUp(); }
+
     static void completeOnboarding() { Preferences::setValue(prefs::hasCompletedOnboarding, true); }
+
+    // Folders handed over by a later start, as `pigmo2 --open A B` does; the main view once it shows them.
+    static MainView* handOver(WindowProgram& program, const QStringList& folders)
+    {
+        program.delegate().handleForwardedRequest(LaunchRequest{LaunchRequest::Action::open, folders});
+        MainView* view = program.delegate().contentView();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return view->folders().size() == folders.size(); }));
+        return view;
+    }
 
     QString makeFolder(const QString& name)
     {
@@ -173,4 +194,25 @@ TEST_F(WindowProgramTest, FoldersOfALaterStartAreEditedAppliedAndListedInTheHist
     auto* history = view->findChild<HistoryView*>();
     ASSERT_TRUE(history);
     ASSERT_TRUE(QTest::qWaitFor([&] { return history->logModel()->rowCount() == 2; }));
+}
+
+TEST_F(WindowProgramTest, TheWatcherStartsWithoutAWordAndWarnsOnlyWhenFolderAccessIsRefused)
+{
+    completeOnboarding();
+    Preferences::setValue(prefs::folderWatcherEnabled, true);
+    Preferences::setValue(prefs::folderWatcherDirectories, QStringList{root.path()});
+    {
+        const test::LogCapture log(false); // warnings only
+        WindowProgram program({});
+        EXPECT_TRUE(program.services().watcher().isRunning());
+        EXPECT_EQ(log.lines(log::Channel::systemLog).join(u'\n').toStdString(), ""); // no warning at all
+    }
+    // In a sandbox the folders cannot be reached: the watcher stays off and says why, once.
+    qputenv("FLATPAK_ID", "io.velmar.test");
+    const auto leaveSandbox = qScopeGuard([] { qunsetenv("FLATPAK_ID"); });
+    const test::LogCapture log(false);
+    WindowProgram program({});
+    EXPECT_FALSE(program.services().watcher().isRunning());
+    EXPECT_EQ(log.count(QStringLiteral("FolderWatcherService: Cannot start")), 1);
+    EXPECT_TRUE(log.contains(QStringLiteral("the program runs in a sandbox")));
 }

@@ -257,12 +257,19 @@ TEST_F(FolderWatcherServiceTest, PseudoFileSystemsMountedInsideAWatchedTreeAreNo
 
 TEST_F(FolderWatcherServiceTest, StartNeedsAccessAndDirectoriesAndHappensOnce)
 {
+    // Switched on at an earlier run: construction, before access was checked, neither starts nor warns.
     fullDiskAccess = false;
+    Preferences::setValue(prefs::folderWatcherEnabled, true);
     Preferences::setValue(prefs::folderWatcherDirectories, QStringList{root});
     FolderWatcherService watcher(dependencies());
+    EXPECT_TRUE(watcher.isEnabled());
+    EXPECT_FALSE(watcher.isRunning());
+    EXPECT_EQ(log.lines(log::Channel::systemLog).filter("Cannot start").join(u'\n').toStdString(), "");
+
     watcher.setEnabled(true);
     EXPECT_FALSE(watcher.isRunning());
-    EXPECT_TRUE(log.contains("FolderWatcherService: Cannot start — Full Disk Access not granted"));
+    EXPECT_TRUE(log.contains("FolderWatcherService: Cannot start — no access to the folders (the home folder "
+                             "cannot be listed, or the program runs in a sandbox)"));
 
     fullDiskAccess = true;
     watcher.start();

@@ -15,6 +15,7 @@
 #include "ui/controls/ColorSwatch.h"
 #include "ui/controls/MainToolbar.h"
 #include "ui/controls/TextButton.h"
+#include "ui/editor/FolderColorizerView.h"
 #include "ui/editor/FolderPreviewColumn.h"
 #include "ui/history/HistoryModels.h"
 #include "ui/history/HistoryView.h"
@@ -29,6 +30,7 @@
 
 #include <QDir>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -194,6 +196,63 @@ TEST_F(WindowProgramTest, FoldersOfALaterStartAreEditedAppliedAndListedInTheHist
     auto* history = view->findChild<HistoryView*>();
     ASSERT_TRUE(history);
     ASSERT_TRUE(QTest::qWaitFor([&] { return history->logModel()->rowCount() == 2; }));
+}
+
+TEST_F(WindowProgramTest, WebLinksAreRefusedByEveryDropTargetOfTheWindow)
+{
+    completeOnboarding();
+    const QString alpha = makeFolder(QStringLiteral("Alpha"));
+    const QString beta = makeFolder(QStringLiteral("Beta"));
+    WindowProgram program({});
+    MainView* view = program.delegate().contentView();
+    QMimeData web;
+    web.setData(QStringLiteral("text/uri-list"), QByteArrayLiteral("https://example.com/photos/\r\n"));
+    test::LogCapture log;
+
+    // The drop zone of a later start.
+    QWidget* zone = test::widgetWhereDrawn(view->dropZone());
+    ASSERT_TRUE(zone);
+    EXPECT_FALSE(test::dragEnter(zone, web));
+    EXPECT_FALSE(view->fileAboutToBeDropped());
+    EXPECT_FALSE(test::drop(zone, web));
+    EXPECT_EQ(view->page(), Page::dropZone);
+
+    // The editor's preview column: neither highlighted nor taking the drop.
+    handOver(program, {alpha});
+    FolderPreviewColumn* column = view->previewColumn();
+    QWidget* onColumn = test::widgetWhereDrawn(column);
+    ASSERT_TRUE(onColumn == column || column->isAncestorOf(onColumn));
+    EXPECT_FALSE(test::dragEnter(onColumn, web));
+    EXPECT_FALSE(column->isFileAboutToBeDropped());
+    EXPECT_FALSE(test::drop(onColumn, web));
+
+    // The editor pane, which takes pictures for the custom icon: a picture on the web is refused there too.
+    FolderColorizerView* pane = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        for (FolderColorizerView* each : view->findChildren<FolderColorizerView*>()) {
+            if (each->isVisible())
+                pane = each;
+        }
+        return pane != nullptr;
+    }));
+    QWidget* onPane = test::widgetWhereDrawn(pane);
+    ASSERT_TRUE(pane->isAncestorOf(onPane));
+    QMimeData webPicture;
+    webPicture.setUrls({QUrl(QStringLiteral("https://example.com/cover.png"))});
+    EXPECT_FALSE(test::dragEnter(onPane, webPicture));
+    EXPECT_FALSE(pane->isFileDragging());
+    EXPECT_FALSE(test::drop(onPane, webPicture));
+    EXPECT_EQ(view->folders().size(), 1);
+
+    // A drag that also carries a folder is taken by the column for the folder alone.
+    QMimeData mixed;
+    mixed.setUrls({QUrl(QStringLiteral("https://example.com/photos/")), QUrl::fromLocalFile(beta)});
+    EXPECT_TRUE(test::dragEnter(onColumn, mixed));
+    EXPECT_TRUE(column->isFileAboutToBeDropped());
+    EXPECT_TRUE(test::drop(onColumn, mixed));
+    EXPECT_FALSE(column->isFileAboutToBeDropped());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->folders().size() == 2; }));
+    EXPECT_EQ(log.count(QStringLiteral("Not a directory!!")), 0);
 }
 
 TEST_F(WindowProgramTest, TheWatcherStartsWithoutAWordAndWarnsOnlyWhenFolderAccessIsRefused)

@@ -5,6 +5,7 @@
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
+#include <QDragEnterEvent>
 #include <QLineEdit>
 #include <QStringList>
 #include <QTest>
@@ -86,6 +87,43 @@ inline bool clickWhereDrawn(QWidget* control)
         hit = window;
     QTest::mouseClick(hit, Qt::LeftButton, Qt::NoModifier, hit->mapFrom(window, at));
     return true;
+}
+
+// The widget of `control`'s window on top where the control is drawn (its centre): where a drag over the
+// control arrives. nullptr when nothing of the control is shown. Layouts are settled first.
+inline QWidget* widgetWhereDrawn(QWidget* control)
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QWidget* window = control->window();
+    const QRect shown = shownRect(control, window);
+    if (shown.isEmpty())
+        return nullptr;
+    QWidget* hit = window->childAt(shown.center());
+    return hit ? hit : window;
+}
+
+// A drag of `data` entering `at` at its centre, as its window delivers it: the application offers it to `at`
+// and then to its ancestors, until one that takes drops accepts it; a move follows when one did. Whether
+// the drag was accepted.
+inline bool dragEnter(QWidget* at, const QMimeData& data)
+{
+    const QPoint centre = at->rect().center();
+    QDragEnterEvent enter(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(at, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDragMoveEvent move(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(at, &move);
+    return true;
+}
+
+// `data` dropped at the centre of `at`: the application hands it to the widget that accepted the drag's
+// entry, if any. Whether the drop was taken.
+inline bool drop(QWidget* at, const QMimeData& data)
+{
+    QDropEvent dropped(QPointF(at->rect().center()), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(at, &dropped);
+    return dropped.isAccepted();
 }
 
 } // namespace pigmo::test

@@ -58,6 +58,19 @@ QString folderName(const QUrl& url)
     return path == QStringLiteral("/") ? path : path.mid(path.lastIndexOf(u'/') + 1);
 }
 
+// The file URLs a drag carries, in order; web links and other URLs are left out.
+QList<QUrl> fileUrls(const QMimeData& data)
+{
+    QList<QUrl> files;
+    if (!data.hasUrls())
+        return files;
+    for (const QUrl& url : data.urls()) {
+        if (url.isLocalFile())
+            files.append(url);
+    }
+    return files;
+}
+
 } // namespace
 
 // ---- PreviewCell ----
@@ -528,7 +541,7 @@ void FolderPreviewColumn::setFileAboutToBeDropped(bool value)
 
 void FolderPreviewColumn::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!event->mimeData()->hasUrls())
+    if (fileUrls(*event->mimeData()).isEmpty())
         return event->ignore();
     event->acceptProposedAction();
     setFileAboutToBeDropped(true);
@@ -536,7 +549,7 @@ void FolderPreviewColumn::dragEnterEvent(QDragEnterEvent* event)
 
 void FolderPreviewColumn::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (event->mimeData()->hasUrls())
+    if (!fileUrls(*event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
@@ -550,13 +563,15 @@ void FolderPreviewColumn::dropEvent(QDropEvent* event)
     setFileAboutToBeDropped(false);
     if (handleFolderDrop(*event->mimeData()))
         event->acceptProposedAction();
+    else
+        event->ignore();
 }
 
 bool FolderPreviewColumn::handleFolderDrop(const QMimeData& data)
 {
-    if (!data.hasUrls())
+    const QList<QUrl> urls = fileUrls(data);
+    if (urls.isEmpty())
         return false;
-    const QList<QUrl> urls = data.urls();
     auto promise = std::make_shared<QPromise<QList<QUrl>>>();
     auto* watcher = new QFutureWatcher<QList<QUrl>>(this);
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {

@@ -102,8 +102,8 @@ public:
 
     // Asks for the reset-all confirmation, as the location line's "reset" does.
     void confirmResetAll();
-    // Takes a drop of folders: true (at once) for one carrying URLs; the folders are checked off the GUI thread
-    // and handed to `addURLs` in drop order.
+    // Takes a drop of folders: true (at once) for one carrying file URLs; the folders are checked off the GUI
+    // thread and handed to `addURLs` in drop order. Other URLs (web links) are refused and left out.
     bool handleFolderDrop(const QMimeData& data);
 
 Q_SIGNALS:

@@ -408,8 +408,9 @@ void MainView::dragLeaveEvent(QDragLeaveEvent*)
 void MainView::dropEvent(QDropEvent* event)
 {
     setFileAboutToBeDropped(false);
-    if (!event->mimeData()->hasUrls())
-        return;
+    // Taken only with a local folder in it, as at the drag's entry: web links and lone files are refused.
+    if (droppedFolders(event->mimeData()).isEmpty())
+        return event->ignore();
     event->acceptProposedAction();
     handleDrop(event->mimeData()->urls());
 }

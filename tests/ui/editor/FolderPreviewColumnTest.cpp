@@ -136,6 +136,15 @@ TEST_F(FolderPreviewColumnTest, DraggingFilesHighlightsTheColumnAndOtherDragsDoN
     QApplication::sendEvent(&column, &other);
     EXPECT_FALSE(other.isAccepted());
     EXPECT_FALSE(column.isFileAboutToBeDropped());
+
+    // A web link is a URL but no file: refused on entry and at the drop.
+    QMimeData web;
+    web.setUrls({QUrl(QStringLiteral("https://example.com/photos/"))});
+    QDragEnterEvent link(QPoint(20, 20), Qt::CopyAction, &web, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&column, &link);
+    EXPECT_FALSE(link.isAccepted());
+    EXPECT_FALSE(column.isFileAboutToBeDropped());
+    EXPECT_FALSE(column.handleFolderDrop(web));
 }
 
 TEST_F(FolderPreviewColumnTest, ClickingSelectsRemovingRemovesAndTheCurrentOneIsMarked)

@@ -9,6 +9,7 @@
 #include "app/MainWindow.h"
 #include "platform/SingleInstance.h"
 #include "services/FolderWatcherService.h"
+#include "services/LocalizationManager.h"
 #include "storage/Preferences.h"
 #include "support/CoveredControls.h"
 #include "support/LogCapture.h"
@@ -17,6 +18,7 @@
 #include "ui/controls/TextButton.h"
 #include "ui/editor/FolderColorizerView.h"
 #include "ui/editor/FolderPreviewColumn.h"
+#include "ui/editor/PillButton.h"
 #include "ui/history/HistoryModels.h"
 #include "ui/history/HistoryView.h"
 #include "ui/main/BottomBar.h"
@@ -253,6 +255,32 @@ TEST_F(WindowProgramTest, WebLinksAreRefusedByEveryDropTargetOfTheWindow)
     EXPECT_FALSE(column->isFileAboutToBeDropped());
     ASSERT_TRUE(QTest::qWaitFor([&] { return view->folders().size() == 2; }));
     EXPECT_EQ(log.count(QStringLiteral("Not a directory!!")), 0);
+}
+
+TEST_F(WindowProgramTest, TheResetAllConfirmationAsksItsQuestionInItsText)
+{
+    completeOnboarding();
+    WindowProgram program({});
+    MainView* view = handOver(program, {makeFolder(QStringLiteral("Alpha"))});
+    FolderPreviewColumn* column = view->previewColumn();
+    click(column->resetButton());
+    QMessageBox* box = column->resetConfirmation();
+    ASSERT_TRUE(box);
+    EXPECT_TRUE(box->isVisible());
+    // Desktops that draw dialogs without a title bar show the text alone: the question must be in it.
+    const LocalizationManager& texts = program.services().localization();
+    EXPECT_EQ(box->text().toStdString(), texts.string(QStringLiteral("reset_all_folders")).toStdString());
+    EXPECT_EQ(box->informativeText().toStdString(),
+              texts.string(QStringLiteral("reset_all_folders_message")).toStdString());
+    QTest::keyClick(box, Qt::Key_Escape);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !column->resetConfirmation(); }));
+
+    // So is the question of the back button.
+    click(view->backButton());
+    ASSERT_TRUE(view->discardAlert());
+    EXPECT_EQ(view->discardAlert()->text(), texts.string(QStringLiteral("discard_changes")));
+    view->discardAlert()->reject();
+    EXPECT_EQ(view->folders().size(), 1);
 }
 
 TEST_F(WindowProgramTest, TheWatcherStartsWithoutAWordAndWarnsOnlyWhenFolderAccessIsRefused)

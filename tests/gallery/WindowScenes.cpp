@@ -1,7 +1,7 @@
 // The gallery's pictures of the window as the program composes it (the same class `main` runs, with its
 // menu bar, toolbar and pages): a later start, the main view after the onboarding, the editor after a later
-// start handed folders over, the settings and history pages opened from the toolbar, and the alert of the
-// back button. Each picture comes from a program of its own.
+// start handed folders over, the settings and history pages opened from the toolbar, the alert of the
+// back button and the question of "Reset". Each picture comes from a program of its own.
 
 #include "GalleryScene.h"
 
@@ -13,6 +13,8 @@
 #include "ui/controls/ColorSwatch.h"
 #include "ui/controls/MainToolbar.h"
 #include "ui/controls/TextButton.h"
+#include "ui/editor/FolderPreviewColumn.h"
+#include "ui/editor/PillButton.h"
 #include "ui/main/BottomBar.h"
 #include "ui/main/MainView.h"
 #include "ui/onboarding/OnboardingButtons.h"
@@ -117,6 +119,14 @@ QWidget* discardAlert(GalleryContext& context)
     return view.discardAlert();
 }
 
+QWidget* resetAllQuestion(GalleryContext& context)
+{
+    WindowProgram& program = start(context, true);
+    FolderPreviewColumn* column = handOverFolders(program).previewColumn();
+    click(column->resetButton());
+    return column->resetConfirmation();
+}
+
 } // namespace
 
 QList<GalleryScene> windowScenes()
@@ -133,6 +143,7 @@ QList<GalleryScene> windowScenes()
         {QStringLiteral("window-settings"), 0, 0, [](GalleryContext& c) { return page(c, false); }},
         {QStringLiteral("window-history"), 0, 0, [](GalleryContext& c) { return page(c, true); }},
         {QStringLiteral("window-discard-alert"), 0, 0, discardAlert},
+        {QStringLiteral("window-reset-all-question"), 0, 0, resetAllQuestion},
     };
 }
 

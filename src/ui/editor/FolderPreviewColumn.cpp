@@ -511,9 +511,10 @@ void FolderPreviewColumn::confirmResetAll()
 {
     if (confirmation_)
         return;
-    confirmation_ =
-        new QMessageBox(QMessageBox::Warning, localization_.string(u"reset_all_folders"_key),
-                        localization_.string(u"reset_all_folders_message"_key), QMessageBox::NoButton, this);
+    // The question is the dialog's text too: some desktops draw dialogs without a title bar.
+    const QString question = localization_.string(u"reset_all_folders"_key);
+    confirmation_ = new QMessageBox(QMessageBox::Warning, question, question, QMessageBox::NoButton, this);
+    confirmation_->setInformativeText(localization_.string(u"reset_all_folders_message"_key));
     confirmation_->setAttribute(Qt::WA_DeleteOnClose);
     QPushButton* reset = confirmation_->addButton(localization_.string(u"reset"_key), QMessageBox::DestructiveRole);
     QPushButton* cancel = confirmation_->addButton(localization_.string(u"cancel"_key), QMessageBox::RejectRole);

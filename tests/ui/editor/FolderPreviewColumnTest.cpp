@@ -179,7 +179,8 @@ TEST_F(FolderPreviewColumnTest, ResetAllAsksFirstAndOnlyItsDestructiveButtonRese
     ASSERT_NE(column.resetConfirmation(), nullptr);
     EXPECT_TRUE(calls.log.isEmpty());
     QMessageBox* box = column.resetConfirmation();
-    EXPECT_EQ(box->text(), localization.string(QStringLiteral("reset_all_folders_message")));
+    EXPECT_EQ(box->text(), localization.string(QStringLiteral("reset_all_folders")));
+    EXPECT_EQ(box->informativeText(), localization.string(QStringLiteral("reset_all_folders_message")));
     QTest::keyClick(box, Qt::Key_Escape);
     QTRY_VERIFY(column.resetConfirmation() == nullptr);
     EXPECT_TRUE(calls.log.isEmpty());

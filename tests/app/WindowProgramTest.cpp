@@ -10,6 +10,7 @@
 #include "platform/SingleInstance.h"
 #include "services/FolderWatcherService.h"
 #include "services/LocalizationManager.h"
+#include "services/OnboardingFlow.h"
 #include "storage/Preferences.h"
 #include "support/CoveredControls.h"
 #include "support/LogCapture.h"
@@ -25,6 +26,7 @@
 #include "ui/main/MainView.h"
 #include "ui/onboarding/OnboardingButtons.h"
 #include "ui/onboarding/OnboardingScreens.h"
+#include "ui/onboarding/OnboardingSuggestionsScreen.h"
 #include "ui/onboarding/OnboardingView.h"
 #include "ui/settings/SettingsView.h"
 
@@ -33,7 +35,10 @@
 #include <QDir>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPointer>
 #include <QScopeGuard>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -281,6 +286,57 @@ TEST_F(WindowProgramTest, TheResetAllConfirmationAsksItsQuestionInItsText)
     EXPECT_EQ(view->discardAlert()->text(), texts.string(QStringLiteral("discard_changes")));
     view->discardAlert()->reject();
     EXPECT_EQ(view->folders().size(), 1);
+}
+
+TEST_F(WindowProgramTest, LeavingOutASuggestionKeepsTheListWhereItWasScrolled)
+{
+    // Folders the scan proposes on the desktop and in the documents: it lists them by turns, the screen
+    // shows them grouped by the folder that holds them.
+    QStringList made;
+    for (const char* relative : {"Desktop/Invoices", "Desktop/Screenshots", "Desktop/Projects", "Desktop/Recipes",
+                                 "Desktop/Taxes", "Desktop/Photos", "Documents/Music", "Documents/Travel",
+                                 "Documents/Games", "Documents/Books", "Documents/Code", "Documents/Podcasts"}) {
+        made.append(QDir::home().filePath(QString::fromLatin1(relative)));
+        ASSERT_TRUE(QDir().mkpath(made.last()));
+    }
+    const auto removeMade = qScopeGuard([&] {
+        for (const QString& path : std::as_const(made))
+            QDir(path).removeRecursively();
+    });
+    Preferences::setValue(prefs::hasCompletedOnboarding, false);
+    Preferences::setValue(prefs::onboardingResumeStep, int(OnboardingStep::setupLoading));
+    WindowProgram program({});
+    auto* onboarding = qobject_cast<OnboardingView*>(program.delegate().mainWindow()->content());
+    ASSERT_TRUE(onboarding);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return qobject_cast<OnboardingSuggestionsScreen*>(onboarding->screen()) && !onboarding->isTransitioning();
+        },
+        30'000));
+    auto* screen = qobject_cast<OnboardingSuggestionsScreen*>(onboarding->screen());
+    ASSERT_GE(screen->cards().size(), 10);
+    const auto scrollBar = [&] { return screen->findChild<QScrollArea*>()->verticalScrollBar(); };
+    ASSERT_GT(scrollBar()->maximum(), 0);
+    scrollBar()->setValue(scrollBar()->maximum()); // as the wheel scrolls it
+    const int scrolled = scrollBar()->value();
+    QApplication::processEvents();
+
+    // A card at the foot of the list, in view and on top where it is drawn.
+    const QList<OnboardingSuggestionCard*> cards = screen->cards();
+    QPointer<OnboardingSuggestionCard> card;
+    for (OnboardingSuggestionCard* each : cards) {
+        const QRect shown = test::shownRect(each, each->window());
+        QWidget* hit = each->window()->childAt(shown.center());
+        if (shown.size() == each->size() && (hit == each || each->isAncestorOf(hit)))
+            card = each;
+    }
+    ASSERT_TRUE(card);
+    ASSERT_TRUE(card->isSelected());
+    click(card);
+    ASSERT_TRUE(card); // the same card, left out
+    EXPECT_FALSE(card->isSelected());
+    EXPECT_EQ(screen->cards(), cards);
+    EXPECT_EQ(scrollBar()->value(), scrolled);
 }
 
 TEST_F(WindowProgramTest, TheWatcherStartsWithoutAWordAndWarnsOnlyWhenFolderAccessIsRefused)

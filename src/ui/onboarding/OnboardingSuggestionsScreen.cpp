@@ -138,10 +138,13 @@ OnboardingSuggestionsScreen::OnboardingSuggestionsScreen(LocalizationManager& lo
     bar->addWidget(skipButton_, 0, Qt::AlignHCenter);
 
     connect(&model_, &OnboardingSuggestionsModel::suggestionsChanged, this, [this] {
-        // A toggle keeps the list; only a new list rebuilds the cards.
+        // A toggle keeps the list, its cards and where it is scrolled to; only a new list rebuilds the cards.
+        // The cards stand grouped by parent folder, so the new list is compared in that order.
         QList<QUuid> ids;
-        for (const auto& suggestion : model_.suggestions())
-            ids.append(suggestion.id);
+        for (const auto& group : OnboardingSuggestionsModel::groupedByParent(model_.suggestions())) {
+            for (const auto& suggestion : group.items)
+                ids.append(suggestion.id);
+        }
         QList<QUuid> shown;
         for (const auto* card : cards_)
             shown.append(card->id());

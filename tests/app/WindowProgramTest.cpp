@@ -17,6 +17,7 @@
 #include "ui/controls/ColorSwatch.h"
 #include "ui/controls/MainToolbar.h"
 #include "ui/controls/TextButton.h"
+#include "ui/editor/CellGrid.h"
 #include "ui/editor/FolderColorizerView.h"
 #include "ui/editor/FolderPreviewColumn.h"
 #include "ui/editor/PillButton.h"
@@ -111,6 +112,17 @@ protected:
     static void click(QWidget* control)
     {
         ASSERT_TRUE(test::clickWhereDrawn(control)) << control->accessibleName().toStdString();
+        QApplication::processEvents();
+    }
+
+    // A click at `point` of `widget`, delivered to whatever widget of its window is on top there.
+    static void clickAt(QWidget* widget, QPoint point)
+    {
+        QWidget* window = widget->window();
+        const QPoint at = widget->mapTo(window, point);
+        QWidget* hit = window->childAt(at);
+        ASSERT_TRUE(hit);
+        QTest::mouseClick(hit, Qt::LeftButton, Qt::NoModifier, hit->mapFrom(window, at));
         QApplication::processEvents();
     }
 
@@ -337,6 +349,49 @@ TEST_F(WindowProgramTest, LeavingOutASuggestionKeepsTheListWhereItWasScrolled)
     EXPECT_FALSE(card->isSelected());
     EXPECT_EQ(screen->cards(), cards);
     EXPECT_EQ(scrollBar()->value(), scrolled);
+}
+
+TEST_F(WindowProgramTest, AFolderLeavingTheEditorShowsItsNewIconAmongTheOtherFolders)
+{
+    completeOnboarding();
+    const QString alpha = makeFolder(QStringLiteral("Alpha"));
+    const QString photos = makeFolder(QStringLiteral("Photos"));
+    makeFolder(QStringLiteral("Zebra"));
+    WindowProgram program({});
+    MainView* view = handOver(program, {alpha});
+    FolderPreviewColumn* column = view->previewColumn();
+    CellGrid* others = column->siblingGrid();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return others->isVisible() && others->count() == 2; }));
+    ASSERT_EQ(column->siblingFolders().first(), photos);
+    // What the first of the other folders shows: nothing while its icon is being read, then its icon.
+    const auto firstCell = [&] { return others->grab(others->cellRect(0).toAlignedRect()).toImage(); };
+    const QImage unread = firstCell();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return firstCell() != unread; }));
+    const QImage plain = firstCell();
+
+    // Photos joins the editor from there, gets its style with Alpha, and leaves the editor again.
+    clickAt(others, others->cellRect(0).center().toPoint());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->folders().size() == 2; }));
+    QSignalSpy applied(view, &MainView::applyFinished);
+    click(view->bottomBar()->applyButton());
+    ASSERT_TRUE(applied.wait(15'000));
+    EXPECT_TRUE(view->lastApplyFailures().isEmpty());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !view->applyOverlay()->isVisible(); }, 10'000));
+    PreviewCell* photosCell = nullptr;
+    for (PreviewCell* cell : column->cells()) {
+        if (cell->preview().url == QUrl::fromLocalFile(photos))
+            photosCell = cell;
+    }
+    ASSERT_TRUE(photosCell);
+    click(photosCell->removeButton());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->folders().size() == 1 && others->count() == 2; }));
+    ASSERT_EQ(column->siblingFolders().first(), photos);
+
+    // Among the other folders again, it shows the icon it got.
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        const QImage shown = firstCell();
+        return shown != plain && shown != unread;
+    }));
 }
 
 TEST_F(WindowProgramTest, TheWatcherStartsWithoutAWordAndWarnsOnlyWhenFolderAccessIsRefused)

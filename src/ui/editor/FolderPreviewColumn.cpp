@@ -405,6 +405,7 @@ void FolderPreviewColumn::setPreviews(const QList<PreviewData>& previews)
             cells_[i]->setPreview(previews[i]);
         return;
     }
+    forgetSiblingIconsOfLeavingFolders(previews);
     QHash<QUrl, PreviewCell*> kept;
     for (PreviewCell* cell : std::as_const(cells_))
         kept.insert(cell->preview().url, cell);
@@ -433,6 +434,21 @@ void FolderPreviewColumn::setPreviews(const QList<PreviewData>& previews)
         excluded.insert(FolderLocation::standardized(preview.url.toLocalFile()));
     }
     siblings_->update(FolderLocation::commonParent(paths), excluded, true);
+}
+
+// A folder that leaves the editor may have been styled there: among the siblings it shows the icon it has now,
+// not the one kept from before it was added.
+void FolderPreviewColumn::forgetSiblingIconsOfLeavingFolders(const QList<PreviewData>& staying)
+{
+    QSet<QString> leaving;
+    for (PreviewCell* cell : std::as_const(cells_))
+        leaving.insert(cell->preview().url.toLocalFile() + u'@');
+    for (const PreviewData& preview : staying)
+        leaving.remove(preview.url.toLocalFile() + u'@');
+    if (leaving.isEmpty())
+        return;
+    siblingIcons_->forget(
+        [&leaving](const QString& key) { return leaving.contains(key.left(key.lastIndexOf(u'@') + 1)); });
 }
 
 void FolderPreviewColumn::layoutCells()

@@ -122,6 +122,7 @@ private:
     void updateLocation();
     void updateSiblings();
     void layoutCells();
+    void forgetSiblingIconsOfLeavingFolders(const QList<PreviewData>& staying);
     void paintSibling(QPainter& painter, const QRectF& rect, int index);
     void setFileAboutToBeDropped(bool value);
 

@@ -36,9 +36,26 @@ QImage LazyImageCache::image(const QString& key, const Make& make)
     return {};
 }
 
+void LazyImageCache::forget(const std::function<bool(const QString& key)>& matches)
+{
+    for (const QString& key : cache_.keys()) {
+        if (matches(key))
+            cache_.remove(key);
+    }
+    failed_.removeIf([&](const QString& key) { return matches(key); });
+    for (const QString& key : std::as_const(pending_)) {
+        if (matches(key))
+            outdated_.insert(key);
+    }
+}
+
 void LazyImageCache::deliver(const QString& key, const std::optional<QImage>& image)
 {
     pending_.remove(key);
+    if (outdated_.remove(key)) {
+        Q_EMIT imageReady(key); // its view asks again and gets it made from the source as it is now
+        return;
+    }
     if (!image || image->isNull()) {
         failed_.insert(key);
         Q_EMIT imageFailed(key);

@@ -30,6 +30,9 @@ public:
     // the image stays cached, nor ever for a failed key).
     QImage image(const QString& key, const Make& make);
     bool contains(const QString& key) const { return cache_.contains(key); }
+    // Forgets the images of the keys `matches` accepts (made, failed, or still being made), so that the next
+    // request makes them anew: for pictures whose source changed.
+    void forget(const std::function<bool(const QString& key)>& matches);
     bool hasFailed(const QString& key) const { return failed_.contains(key); }
     // How many images were asked to be made so far.
     int madeCount() const { return madeCount_; }
@@ -48,6 +51,7 @@ private:
     QCache<QString, QImage> cache_;
     QSet<QString> pending_;
     QSet<QString> failed_;
+    QSet<QString> outdated_; // being made from a source that changed since: dropped when they arrive
     int madeCount_ = 0;
 };
 

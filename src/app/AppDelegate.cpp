@@ -69,7 +69,7 @@ void AppDelegate::applicationDidFinishLaunching(const LaunchRequest& request)
     QApplication::setQuitOnLastWindowClosed(false);
     step(LaunchStep::activationPolicy);
 
-    QMenuBar* menu = MainMenu{[this] { checkForUpdates(); }, [this] { quitApp(); }}.build();
+    QMenuBar* menu = MainMenu{[this] { checkForUpdates(); }, [this] { quitApp(); }}.build(services_.localization());
     step(LaunchStep::mainMenu);
 
     services_.history().migrateLegacyHistoryIfNeeded();

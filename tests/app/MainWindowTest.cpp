@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 #include "app/MainMenu.h"
+#include "services/LocalizationManager.h"
 
 #include <gtest/gtest.h>
 
@@ -66,7 +67,9 @@ TEST(MainWindowTest, MenusNameTheProgramAndReachTheFocusedField)
 {
     int updates = 0;
     int quits = 0;
-    QMenuBar* bar = MainMenu{[&] { ++updates; }, [&] { ++quits; }}.build();
+    LocalizationManager localization;
+    localization.setCurrentLanguage(QStringLiteral("en"));
+    QMenuBar* bar = MainMenu{[&] { ++updates; }, [&] { ++quits; }}.build(localization);
     MainWindow window(bar);
 
     ASSERT_EQ(bar->actions().size(), 2);
@@ -87,6 +90,18 @@ TEST(MainWindowTest, MenusNameTheProgramAndReachTheFocusedField)
     for (QAction* action : menuActions(bar, 1))
         titles.append(action->isSeparator() ? QStringLiteral("-") : action->text());
     EXPECT_EQ(titles, (QStringList{"Cut", "Copy", "Paste", "-", "Select All"}));
+
+    // Another interface language retitles every menu and entry at once.
+    localization.setCurrentLanguage(QStringLiteral("fr"));
+    EXPECT_EQ(bar->actions().at(0)->text(), QStringLiteral("Pigmo 2"));
+    EXPECT_EQ(app.at(0)->text(), QStringLiteral("Rechercher des mises à jour…"));
+    EXPECT_EQ(app.at(2)->text(), QStringLiteral("Quitter Pigmo 2"));
+    EXPECT_EQ(bar->actions().at(1)->text(), QStringLiteral("Édition"));
+    titles.clear();
+    for (QAction* action : menuActions(bar, 1))
+        titles.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+    EXPECT_EQ(titles, (QStringList{"Couper", "Copier", "Coller", "-", "Tout sélectionner"}));
+    localization.setCurrentLanguage(QStringLiteral("en"));
 
     auto* field = new QLineEdit(QStringLiteral("some text"));
     window.setContent(field);

@@ -1,7 +1,9 @@
 // The window as the program composes it, built through the same class `main` runs: the toolbar and exactly
 // one page at every start, the pages opened from the toolbar's real buttons, the onboarding's end, folders
-// handed over by a later start, their apply and the history that lists them. Every click lands where the
-// control is drawn, on whatever widget is on top there, as a user's click does.
+// handed over by a later start, their apply and the history that lists them; what the window takes from a
+// drag, the questions it asks, the onboarding's suggestions, the interface language, the icons of the other
+// folders and the start of the folder watcher. Every click lands where the control is drawn, on whatever
+// widget is on top there, as a user's click does.
 
 #include "app/WindowProgram.h"
 #include "app/AppDelegate.h"
@@ -11,6 +13,7 @@
 #include "services/FolderWatcherService.h"
 #include "services/LocalizationManager.h"
 #include "services/OnboardingFlow.h"
+#include "storage/BundleResources.h"
 #include "storage/Preferences.h"
 #include "support/CoveredControls.h"
 #include "support/LogCapture.h"
@@ -29,11 +32,19 @@
 #include "ui/onboarding/OnboardingScreens.h"
 #include "ui/onboarding/OnboardingSuggestionsScreen.h"
 #include "ui/onboarding/OnboardingView.h"
+#include "ui/settings/SettingsMenu.h"
 #include "ui/settings/SettingsView.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPointer>
@@ -124,6 +135,58 @@ protected:
         ASSERT_TRUE(hit);
         QTest::mouseClick(hit, Qt::LeftButton, Qt::NoModifier, hit->mapFrom(window, at));
         QApplication::processEvents();
+    }
+
+    // The menu bar as "title: entry, entry | title: ...", separators as "-".
+    static QString menuTexts(const QMenuBar* bar)
+    {
+        QStringList menus;
+        for (const QAction* menu : bar->actions()) {
+            QStringList entries;
+            for (const QAction* entry : menu->menu()->actions())
+                entries.append(entry->isSeparator() ? QStringLiteral("-") : entry->text());
+            menus.append(menu->text() + QStringLiteral(": ") + entries.join(QStringLiteral(", ")));
+        }
+        return menus.join(QStringLiteral(" | "));
+    }
+
+    static QJsonObject stringTable(const QString& code)
+    {
+        QFile file(BundleResources::path(QStringLiteral("strings/%1/General.json").arg(code)));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        return QJsonDocument::fromJson(file.readAll()).object();
+    }
+
+    // The texts of `top` and of every widget in it, shown or not (accessible names, tool tips, the texts of
+    // labels, buttons and fields), that are still an English text of the string table whose German text
+    // differs: left behind by a switch to German. One line each, naming the widget.
+    static QStringList englishLeftInGerman(QWidget* top)
+    {
+        const QJsonObject english = stringTable(QStringLiteral("en"));
+        const QJsonObject german = stringTable(QStringLiteral("de"));
+        QSet<QString> untranslated;
+        for (auto entry = english.begin(); entry != english.end(); ++entry) {
+            if (german.value(entry.key()).toString() != entry.value().toString())
+                untranslated.insert(entry.value().toString());
+        }
+        QStringList left;
+        QList<QWidget*> widgets = top->findChildren<QWidget*>();
+        widgets.prepend(top);
+        for (const QWidget* widget : std::as_const(widgets)) {
+            QStringList texts{widget->accessibleName(), widget->toolTip()};
+            if (const auto* label = qobject_cast<const QLabel*>(widget))
+                texts.append(label->text());
+            if (const auto* button = qobject_cast<const QAbstractButton*>(widget))
+                texts.append(button->text());
+            if (const auto* field = qobject_cast<const QLineEdit*>(widget))
+                texts.append(field->placeholderText());
+            for (const QString& text : std::as_const(texts)) {
+                if (untranslated.contains(text))
+                    left.append(QString::fromLatin1(widget->metaObject()->className()) + QStringLiteral(": ") + text);
+            }
+        }
+        left.removeDuplicates();
+        return left;
     }
 
     QTemporaryDir root;
@@ -349,6 +412,65 @@ TEST_F(WindowProgramTest, LeavingOutASuggestionKeepsTheListWhereItWasScrolled)
     EXPECT_FALSE(card->isSelected());
     EXPECT_EQ(screen->cards(), cards);
     EXPECT_EQ(scrollBar()->value(), scrolled);
+}
+
+TEST_F(WindowProgramTest, TheInterfaceLanguageReachesTheMenusAndEveryNameAtOnceAndAfterARestart)
+{
+    completeOnboarding();
+    const QString english = QStringLiteral("Pigmo 2: Check for Updates…, -, Quit Pigmo 2 | "
+                                           "Edit: Cut, Copy, Paste, -, Select All");
+    const QString german = QStringLiteral("Pigmo 2: Nach Updates suchen …, -, Pigmo 2 beenden | "
+                                          "Bearbeiten: Ausschneiden, Kopieren, Einfügen, -, Alles auswählen");
+    {
+        WindowProgram program({});
+        MainWindow* window = program.delegate().mainWindow();
+        EXPECT_EQ(menuTexts(window->menuBar()).toStdString(), english.toStdString());
+        MainView* view = handOver(program, {makeFolder(QStringLiteral("Alpha")), makeFolder(QStringLiteral("Beta"))});
+
+        // German, chosen on the settings page while the editor waits behind it.
+        click(view->toolbar()->settingsButton());
+        auto* settings = view->findChild<SettingsView*>();
+        ASSERT_TRUE(settings);
+        click(settings->languageRow()->menuButton());
+        SettingsMenuPopup* menu = settings->languageRow()->menu();
+        ASSERT_TRUE(menu);
+        PlainButton* deutsch = nullptr;
+        for (PlainButton* option : menu->options()) {
+            if (option->accessibleName().contains(QStringLiteral("Deutsch")))
+                deutsch = option;
+        }
+        ASSERT_TRUE(deutsch);
+        click(deutsch);
+        ASSERT_EQ(program.services().localization().currentLanguage(), QStringLiteral("de"));
+
+        EXPECT_EQ(menuTexts(window->menuBar()).toStdString(), german.toStdString());
+        EXPECT_EQ(englishLeftInGerman(window).join(u'\n').toStdString(), "");
+        click(view->toolbar()->homeButton());
+        EXPECT_EQ(englishLeftInGerman(window).join(u'\n').toStdString(), "");
+    }
+    WindowProgram restarted({});
+    EXPECT_EQ(menuTexts(restarted.delegate().mainWindow()->menuBar()).toStdString(), german.toStdString());
+}
+
+TEST_F(WindowProgramTest, SettingsMenusAreAsWideAsTheirLongestEntryInGerman)
+{
+    completeOnboarding();
+    Preferences::setValue(prefs::appLanguage, QStringLiteral("de"));
+    WindowProgram program({});
+    MainView* view = program.delegate().contentView();
+    click(view->toolbar()->settingsButton());
+    auto* settings = view->findChild<SettingsView*>();
+    ASSERT_TRUE(settings);
+    for (SettingsMenuRow* row :
+         {settings->themeRow(), settings->displayRow(), settings->languageRow(), settings->iconStyleRow()}) {
+        row->setMenuPresented(true);
+        SettingsMenuPopup* menu = row->menu();
+        ASSERT_TRUE(menu);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+        for (const QLabel* label : menu->findChildren<QLabel*>())
+            EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
+        row->setMenuPresented(false);
+    }
 }
 
 TEST_F(WindowProgramTest, AFolderLeavingTheEditorShowsItsNewIconAmongTheOtherFolders)

@@ -1,7 +1,8 @@
 // The gallery's pictures of the window as the program composes it (the same class `main` runs, with its
 // menu bar, toolbar and pages): a later start, the main view after the onboarding, the editor after a later
 // start handed folders over, the settings and history pages opened from the toolbar, the alert of the
-// back button and the question of "Reset". Each picture comes from a program of its own.
+// back button and the question of "Reset", and, in German, the menus of the menu bar and the "Show in" menu of
+// the settings page. Each picture comes from a program of its own.
 
 #include "GalleryScene.h"
 
@@ -20,8 +21,12 @@
 #include "ui/onboarding/OnboardingButtons.h"
 #include "ui/onboarding/OnboardingScreens.h"
 #include "ui/onboarding/OnboardingView.h"
+#include "ui/settings/SettingsMenu.h"
+#include "ui/settings/SettingsView.h"
 
 #include <QDir>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -127,6 +132,32 @@ QWidget* resetAllQuestion(GalleryContext& context)
     return column->resetConfirmation();
 }
 
+// One menu of the window's menu bar, opened under its title.
+QWidget* menuBarMenu(GalleryContext& context, int index)
+{
+    WindowProgram& program = start(context, true);
+    QMenuBar* bar = program.delegate().mainWindow()->menuBar();
+    QAction* title = bar->actions().value(index);
+    if (!title)
+        return window(program);
+    title->menu()->popup(bar->mapToGlobal(bar->actionGeometry(title).bottomLeft()));
+    return title->menu();
+}
+
+// The "Show in" menu of the settings page, opened from its row.
+QWidget* showInMenu(GalleryContext& context)
+{
+    WindowProgram& program = start(context, true);
+    MainView& view = mainView(program);
+    click(view.toolbar()->settingsButton());
+    auto* settings = view.findChild<SettingsView*>();
+    if (!settings)
+        return window(program);
+    click(settings->displayRow()->menuButton());
+    waitFor([&] { return settings->displayRow()->menu() != nullptr; }, "the open \"Show in\" menu");
+    return settings->displayRow()->menu() ? static_cast<QWidget*>(settings->displayRow()->menu()) : window(program);
+}
+
 } // namespace
 
 QList<GalleryScene> windowScenes()
@@ -144,6 +175,12 @@ QList<GalleryScene> windowScenes()
         {QStringLiteral("window-history"), 0, 0, [](GalleryContext& c) { return page(c, true); }},
         {QStringLiteral("window-discard-alert"), 0, 0, discardAlert},
         {QStringLiteral("window-reset-all-question"), 0, 0, resetAllQuestion},
+        // The menus in German, whose entries run longest.
+        {QStringLiteral("window-menu-application-de"), 0, 0, [](GalleryContext& c) { return menuBarMenu(c, 0); },
+         QStringLiteral("de")},
+        {QStringLiteral("window-menu-edit-de"), 0, 0, [](GalleryContext& c) { return menuBarMenu(c, 1); },
+         QStringLiteral("de")},
+        {QStringLiteral("window-settings-show-in-menu-de"), 0, 0, showInMenu, QStringLiteral("de")},
     };
 }
 

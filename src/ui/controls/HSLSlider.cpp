@@ -3,6 +3,7 @@
 #include "services/LocalizationManager.h"
 #include "ui/Localized.h"
 #include "ui/controls/CustomGradientSlider.h"
+#include "ui/controls/LocalizedText.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -102,14 +103,14 @@ HSLSlider::HSLSlider(HSLBindings channels, HSLComponent component, const Localiz
     slider_ = new CustomGradientSlider(channels_.channel(component), upper, {}, 20, this);
     slider_->setFixedHeight(24);
     slider_->setKeyboardStep(1 / upper);
-    slider_->setAccessibleName(localization.string(accessibleKey(component)));
+    setLocalizedAccessibleName(*slider_, localization, accessibleKey(component));
 
     field_ = new QLineEdit(this);
     field_->setFrame(false);
     field_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     field_->setTextMargins(0, 0, 0, 0);
     field_->setContentsMargins(4, 4, 4, 4);
-    field_->setAccessibleName(slider_->accessibleName());
+    setLocalizedAccessibleName(*field_, localization, accessibleKey(component));
     QPalette clear = field_->palette();
     clear.setColor(QPalette::Base, Qt::transparent);
     field_->setPalette(clear);

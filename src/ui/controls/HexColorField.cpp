@@ -3,6 +3,7 @@
 #include "services/LocalizationManager.h"
 #include "ui/Localized.h"
 #include "ui/controls/ControlStyle.h"
+#include "ui/controls/LocalizedText.h"
 
 #include <QPainter>
 
@@ -15,7 +16,7 @@ HexColorField::HexColorField(Binding<HSL> color, const LocalizationManager& loca
     setFrame(false);
     setTextMargins(4, 4, 4, 4);
     setFixedWidth(68);
-    setAccessibleName(localization.string(u"hex_color"_key));
+    setLocalizedAccessibleName(*this, localization, u"hex_color"_key);
     QPalette clear = palette();
     clear.setColor(QPalette::Base, Qt::transparent);
     setPalette(clear);

@@ -18,6 +18,18 @@ LocalizedText::LocalizedText(LocalizationManager& localizationManager, QString k
     retranslate();
 }
 
+void setLocalizedAccessibleName(QWidget& widget, const LocalizationManager& manager, const QString& key,
+                                bool withToolTip)
+{
+    const auto name = [&widget, &manager, key, withToolTip] {
+        widget.setAccessibleName(manager.string(key));
+        if (withToolTip)
+            widget.setToolTip(widget.accessibleName());
+    };
+    name();
+    QObject::connect(&manager, &LocalizationManager::currentLanguageChanged, &widget, name);
+}
+
 QString LocalizedText::textOf(const LocalizationManager& manager, const QString& key, std::optional<qint64> count)
 {
     return count ? manager.string(key, *count) : manager.string(key);

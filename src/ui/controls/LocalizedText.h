@@ -47,4 +47,9 @@ private:
     bool applying_ = false;
 };
 
+// Names `widget` for assistive technologies with a key's text of the "General" table, and again at every change
+// of the interface language; with `withToolTip` its tool tip says the same.
+void setLocalizedAccessibleName(QWidget& widget, const LocalizationManager& manager, const QString& key,
+                                bool withToolTip = false);
+
 } // namespace pigmo

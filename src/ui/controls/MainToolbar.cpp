@@ -3,6 +3,7 @@
 #include "services/LocalizationManager.h"
 #include "ui/Localized.h"
 #include "ui/controls/ColorSwatch.h"
+#include "ui/controls/LocalizedText.h"
 
 #include <QHBoxLayout>
 
@@ -44,8 +45,7 @@ MainToolbar::MainToolbar(Binding<bool> isSettingsOpened, Binding<bool> isHistory
 SymbolButton* MainToolbar::makeButton(const QString& symbol, const QString& nameKey, LocalizationManager& localization)
 {
     auto* button = new SymbolButton(symbol, 28, 14);
-    button->setAccessibleName(localization.string(nameKey));
-    button->setToolTip(button->accessibleName());
+    setLocalizedAccessibleName(*button, localization, nameKey, true);
     return button;
 }
 

@@ -6,6 +6,7 @@
 #include "ui/controls/BundleImage.h"
 #include "ui/controls/ColorSwatch.h"
 #include "ui/controls/ControlStyle.h"
+#include "ui/controls/LocalizedText.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -117,8 +118,7 @@ PaletteView::PaletteView(PalettesManager& palettesManager, LocalizationManager& 
     addButton_ = new SymbolButton(QStringLiteral("plus"), height_, 12);
     addButton_->setBackgroundOpacity(0.1);
     addButton_->setSymbolOpacity(0.5);
-    addButton_->setAccessibleName(localization_.string(u"add_custom_color"_key));
-    addButton_->setToolTip(addButton_->accessibleName());
+    setLocalizedAccessibleName(*addButton_, localization_, u"add_custom_color"_key, true);
     connect(addButton_, &QAbstractButton::clicked, this, [this] { palettes_.addCustomColor(currentColor_()); });
     auto* separator = new Separator;
     paletteGrid_ = makeGrid();

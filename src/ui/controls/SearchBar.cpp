@@ -4,6 +4,7 @@
 #include "ui/Localized.h"
 #include "ui/controls/ColorSwatch.h"
 #include "ui/controls/ControlStyle.h"
+#include "ui/controls/LocalizedText.h"
 
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -30,7 +31,7 @@ SearchBar::SearchBar(Binding<QString> text, QString placeholderKey, Localization
     field_->setPalette(clear);
     clear_ = new SymbolButton(QStringLiteral("xmark.circle.fill"), 16, 14);
     clear_->setSymbolColor(Qt::gray);
-    clear_->setAccessibleName(localization_.string(u"clear_search"_key));
+    setLocalizedAccessibleName(*clear_, localization_, u"clear_search"_key);
     row->addWidget(glass);
     row->addWidget(field_, 1);
     row->addWidget(clear_);

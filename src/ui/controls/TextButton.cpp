@@ -1,5 +1,6 @@
 #include "ui/controls/TextButton.h"
 
+#include "services/LocalizationManager.h"
 #include "ui/controls/LocalizedText.h"
 
 #include <QEvent>
@@ -47,6 +48,9 @@ TextButton::TextButton(std::function<void()> action, std::optional<TemplateImage
             action();
     });
     setAccessibleName(label_->text());
+    connect(&localization, &LocalizationManager::currentLanguageChanged, this, [this, &localization] {
+        setAccessibleName(LocalizedText::textOf(localization, label_->key(), label_->count()));
+    });
     updateColors();
 }
 

@@ -54,7 +54,7 @@ ColorTab::ColorTab(std::shared_ptr<ColorizationViewModel> colorizer, Colorizatio
     swatch_->setDecorative();
     hexField_ = new HexColorField(color, localization);
     dots_ = new IntensityDotControl(intensity, {intensities.begin(), intensities.end()}, 20);
-    dots_->setAccessibleName(localization_.string(u"intensity"_key));
+    setLocalizedAccessibleName(*dots_, localization_, u"intensity"_key);
     header->addWidget(swatch_);
     header->addWidget(hexField_);
     header->addStretch(1);

@@ -104,7 +104,7 @@ CustomIconView::CustomIconView(Binding<std::optional<Icon>> icon, LocalizationMa
     remove_ = new SymbolButton(QStringLiteral("xmark"), 20, 8);
     remove_->setSymbolOpacity(0.6);
     remove_->setBackgroundOpacity(0.1);
-    remove_->setAccessibleName(localization.string(u"remove"_key));
+    setLocalizedAccessibleName(*remove_, localization, u"remove"_key);
     framedLayout->addWidget(remove_, 0, 0, Qt::AlignTop | Qt::AlignRight);
     connect(remove_, &QAbstractButton::clicked, this, &CustomIconView::removeImage);
     imageLayout->addWidget(framed, 0, 0, Qt::AlignHCenter | Qt::AlignTop);

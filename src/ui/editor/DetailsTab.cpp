@@ -162,11 +162,11 @@ DetailsTab::DetailsTab(std::shared_ptr<ColorizationViewModel> colorizer, Palette
                                            model->setIconSize(iconSize(next));
                                    }};
     sizeSlider_ = new SizeSlider(fraction, 0, 1, 24);
-    sizeSlider_->setAccessibleName(localization_.string(u"size"_key));
+    setLocalizedAccessibleName(*sizeSlider_, localization_, u"size"_key);
 
     styleMenu_ = new QComboBox;
     styleMenu_->setFixedWidth(120);
-    styleMenu_->setAccessibleName(localization_.string(u"style"_key));
+    setLocalizedAccessibleName(*styleMenu_, localization_, u"style"_key);
     for (StyleType type : styleOrder)
         styleMenu_->addItem(QString(), int(type));
     retranslateStyles();
@@ -174,7 +174,7 @@ DetailsTab::DetailsTab(std::shared_ptr<ColorizationViewModel> colorizer, Palette
 
     const Binding<HSL> glyphColor{[this] { return iconColor_; }, [this](const HSL& next) { setIconColor(next); }};
     colorButton_ = new ColorSwatch(ColorSwatch::Shape::roundedSquare, 20);
-    colorButton_->setAccessibleName(localization_.string(u"color"_key));
+    setLocalizedAccessibleName(*colorButton_, localization_, u"color"_key);
     connect(colorButton_, &QAbstractButton::clicked, this, &DetailsTab::presentColorPicker);
     hexField_ = new HexColorField(glyphColor, localization);
     auto* colorControls = new QWidget;

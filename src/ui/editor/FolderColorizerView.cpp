@@ -8,6 +8,7 @@
 #include "services/LocalizationManager.h"
 #include "ui/Localized.h"
 #include "ui/controls/ControlStyle.h"
+#include "ui/controls/LocalizedText.h"
 #include "ui/editor/ColorTab.h"
 #include "ui/editor/DashedOutline.h"
 #include "ui/editor/DetailsTab.h"
@@ -125,7 +126,7 @@ FolderColorizerView::FolderColorizerView(std::shared_ptr<ColorizationViewModel> 
         {Tab::color, Tab::icon, Tab::details},
         [localization](const Tab& tab) { return localization->string(key(tab)); },
         TabLabel{ui::systemFont(13), QMarginsF(16, 8, 16, 8), true, 8});
-    tabBar_->setAccessibleName(localization->string(u"folder_style"_key));
+    setLocalizedAccessibleName(*tabBar_, *localization, u"folder_style"_key);
     connect(localization, &LocalizationManager::currentLanguageChanged, tabBar_, [this] {
         tabBar_->updateGeometry();
         tabBar_->update();
@@ -206,7 +207,7 @@ void FolderColorizerView::showTab()
         tabView_ = new DetailsTab(colorizer_, services_.palettes, services_.localization);
         break;
     }
-    tabView_->setAccessibleName(services_.localization.string(key(currentTab_)));
+    setLocalizedAccessibleName(*tabView_, services_.localization, key(currentTab_));
     content_->layout()->addWidget(tabView_);
     setFileDragging(isFileDragging_);
 }

@@ -91,7 +91,7 @@ PreviewCell::PreviewCell(PreviewData preview, LocalizationManager& localization,
     auto* remove = new SymbolButton(QStringLiteral("xmark"), removeSide, 8, this);
     remove->setSymbolOpacity(0.4);
     remove->setBackgroundOpacity(0.1);
-    remove->setAccessibleName(localization.string(u"remove"_key));
+    setLocalizedAccessibleName(*remove, localization, u"remove"_key);
     connect(remove, &QAbstractButton::clicked, this, &PreviewCell::removeClicked);
     remove_ = remove;
     spinner_ = new Spinner(22, this);
@@ -351,7 +351,7 @@ QWidget* FolderPreviewColumn::makeSiblingSection()
                           return 2 + std::max(1.0, cellWidth - 2 * siblingIconPadding) + 2 + nameLine + 2;
                       }},
                      [this](QPainter& painter, const QRectF& rect, int index) { paintSibling(painter, rect, index); });
-    siblingGrid_->setAccessibleName(localization_.string(u"sibling_folders_click_add"_key));
+    setLocalizedAccessibleName(*siblingGrid_, localization_, u"sibling_folders_click_add"_key);
     connect(siblingGrid_, &CellGrid::activated, this, [this](int index) {
         if (index >= 0 && index < shownSiblings_.size())
             actions_.addURLs({QUrl::fromLocalFile(shownSiblings_[index])});

@@ -70,7 +70,7 @@ IconTab::IconTab(Binding<std::optional<Icon>> selectedIcon, QString folderName, 
         {[this] { return topTab_; }, [this](const TopTab& tab) { setTopTab(tab); }},
         {TopTab::suggested, TopTab::search, TopTab::custom},
         [localization](const TopTab& tab) { return localization->string(key(tab)); }, subTabLook());
-    subTabBar_->setAccessibleName(localization->string(u"icon"_key));
+    setLocalizedAccessibleName(*subTabBar_, *localization, u"icon"_key);
     connect(localization, &LocalizationManager::currentLanguageChanged, subTabBar_, [this] {
         subTabBar_->updateGeometry();
         subTabBar_->update();
@@ -217,7 +217,7 @@ QScrollArea* IconTab::makeScrollArea(QWidget* content)
 GlyphGrid* IconTab::makeGrid()
 {
     auto* grid = new GlyphGrid(*cache_);
-    grid->setAccessibleName(services_.localization.string(u"icon"_key));
+    setLocalizedAccessibleName(*grid, services_.localization, u"icon"_key);
     connect(grid, &GlyphGrid::chosen, this, [this](const Icon& icon) { selectedIcon_.set(icon); });
     return grid;
 }
@@ -312,7 +312,7 @@ QWidget* IconTab::makeSearchPage()
         {[this] { return library_; }, [this](const IconLibrary& library) { setSearchLibrary(library); }},
         {IconLibrary::lucide, IconLibrary::sf, IconLibrary::emoji},
         [](const IconLibrary& library) { return label(library); }, subTabLook());
-    libraryBar_->setAccessibleName(services_.localization.string(u"search_icon"_key));
+    setLocalizedAccessibleName(*libraryBar_, services_.localization, u"search_icon"_key);
     layout->addWidget(leadingRow(libraryBar_));
 
     auto* content = new QWidget;

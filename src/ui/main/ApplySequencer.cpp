@@ -3,6 +3,7 @@
 #include "services/LocalizationManager.h"
 #include "ui/Localized.h"
 #include "ui/controls/ControlStyle.h"
+#include "ui/controls/LocalizedText.h"
 #include "ui/controls/SpringAnimation.h"
 
 #include <QEasingCurve>
@@ -231,7 +232,7 @@ ApplyFailureBadge::ApplyFailureBadge(const LocalizationManager& localization, QW
     , localization_(localization)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
-    setAccessibleName(localization_.string(u"icons_not_changed"_key));
+    setLocalizedAccessibleName(*this, localization_, u"icons_not_changed"_key);
 }
 
 void ApplyFailureBadge::setFailures(const QStringList& folderNames, QPointF badgeCentreOffset)

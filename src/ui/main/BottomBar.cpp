@@ -23,12 +23,11 @@ const QColor successGreen{52, 199, 89};
 // The green checkmark in its faintly green rounded rectangle, as wide as the bar.
 class SuccessBadge : public QWidget {
 public:
-    explicit SuccessBadge(const QString& accessibleName, QWidget* parent = nullptr)
+    explicit SuccessBadge(QWidget* parent = nullptr)
         : QWidget(parent)
         , symbol_(symbolImage(QStringLiteral("checkmark.circle.fill")))
     {
         setFixedHeight(24 + 2 * 12);
-        setAccessibleName(accessibleName);
     }
 
 protected:
@@ -83,7 +82,9 @@ BottomBar::BottomBar(std::function<void()> save, std::function<void()> apply, Lo
     auto* badgeBox = new QVBoxLayout(success_);
     badgeBox->setContentsMargins(0, 0, 0, 0);
     badgeBox->addStretch();
-    badgeBox->addWidget(new SuccessBadge(localization_.string(u"save_folder_designs"_key)));
+    auto* badge = new SuccessBadge;
+    setLocalizedAccessibleName(*badge, localization_, u"save_folder_designs"_key);
+    badgeBox->addWidget(badge);
 
     pages_ = {buttons_, loading_, success_};
     for (QWidget* content : pages_)
@@ -98,6 +99,7 @@ BottomBar::BottomBar(std::function<void()> save, std::function<void()> apply, Lo
     connect(transition_, &QVariantAnimation::finished, this, [this] { place(1); });
     place(1);
     setFolderCount(0);
+    connect(&localization_, &LocalizationManager::currentLanguageChanged, this, &BottomBar::nameSaveButton);
 }
 
 void BottomBar::showState(bool isLoading, bool isSuccess)
@@ -153,7 +155,13 @@ void BottomBar::setFolderCount(int count)
 {
     apply_->setCount(count);
     save_->setEnabled(count > 0);
-    const QString help = localization_.string(count > 0 ? u"save_folder_designs"_key : u"no_designs_to_save"_key);
+    nameSaveButton();
+}
+
+void BottomBar::nameSaveButton()
+{
+    const QString help =
+        localization_.string(save_->isEnabled() ? u"save_folder_designs"_key : u"no_designs_to_save"_key);
     save_->setToolTip(help);
     save_->setAccessibleName(help);
 }

@@ -53,6 +53,8 @@ protected:
 private:
     // Places the outgoing and incoming contents `progress` (0 to 1) through the transition.
     void place(double progress);
+    // The save button's tool tip and name: what it does, or why it is off.
+    void nameSaveButton();
 
     State state_ = State::buttons;
     State leaving_ = State::buttons;

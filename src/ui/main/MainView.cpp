@@ -12,6 +12,7 @@
 #include "ui/Localized.h"
 #include "ui/controls/BundleImage.h"
 #include "ui/controls/ControlStyle.h"
+#include "ui/controls/LocalizedText.h"
 #include "ui/controls/MainToolbar.h"
 #include "ui/controls/TextButton.h"
 #include "ui/editor/DashedOutline.h"
@@ -201,8 +202,7 @@ QWidget* MainView::makeToolbar(const EditorServices& services)
     row->setContentsMargins(8, 4, 8, 4);
     backButton_ = new QToolButton;
     backButton_->setAutoRaise(true);
-    backButton_->setToolTip(services.localization.string(u"onboarding_back"_key));
-    backButton_->setAccessibleName(backButton_->toolTip());
+    setLocalizedAccessibleName(*backButton_, services.localization, u"onboarding_back"_key, true);
     if (const std::optional<TemplateImage> arrow = loadBundleSVGImage(QStringLiteral("arrow-left")))
         backButton_->setIcon(arrow->pixmap(QSize(16, 16), ui::primaryColor(*this), devicePixelRatioF()));
     backButton_->setIconSize(QSize(16, 16));
@@ -229,7 +229,7 @@ QWidget* MainView::makeDropZone()
     auto* zone = new QVBoxLayout(dropZone_);
     zone->setSpacing(20);
     zone->addStretch();
-    auto* hint = new QLabel(services_.localization.string(u"drag_drop_here"_key));
+    auto* hint = new LocalizedText(services_.localization, u"drag_drop_here"_key);
     hint->setAlignment(Qt::AlignCenter);
     hint->setFont(ui::textFont(ui::TextStyle::title3));
     QPalette faint = hint->palette();

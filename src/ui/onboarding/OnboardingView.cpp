@@ -6,6 +6,7 @@
 #include "ui/Localized.h"
 #include "ui/controls/BundleImage.h"
 #include "ui/controls/ControlStyle.h"
+#include "ui/controls/LocalizedText.h"
 #include "ui/onboarding/OnboardingButtons.h"
 #include "ui/onboarding/OnboardingPreferenceScreens.h"
 #include "ui/onboarding/OnboardingScreens.h"
@@ -42,7 +43,7 @@ public:
         setFixedSize(chevronSide, chevronSide);
         setFocusPolicy(Qt::StrongFocus);
         setCursor(Qt::PointingHandCursor);
-        setAccessibleName(localization.string(forward ? u"onboarding_next"_key : u"onboarding_back"_key));
+        setLocalizedAccessibleName(*this, localization, forward ? u"onboarding_next"_key : u"onboarding_back"_key);
     }
 
 protected:

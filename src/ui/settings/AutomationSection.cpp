@@ -158,7 +158,7 @@ QWidget* AutomationSection::buildWatcherCard()
     ui::setTextOpacity(*addText, 0.6);
     face->addWidget(addText, 0, Qt::AlignVCenter);
     addButton_->makeChildrenTransparent();
-    addButton_->setAccessibleName(addText->text());
+    setLocalizedAccessibleName(*addButton_, services_.localization, u"add_folder"_key);
     connect(addButton_, &QAbstractButton::clicked, this, &AutomationSection::addFolder);
 
     caption_ = new LocalizedText(services_.localization, u"auto_colorize_caption"_key);
@@ -188,14 +188,14 @@ QWidget* AutomationSection::buildWarning()
     openSettings_->setBackground(ui::fixedColor(orange), 5);
     auto* face = new QHBoxLayout(openSettings_);
     face->setContentsMargins(8, 3, 8, 3);
-    auto* title = new QLabel(services_.localization.string(u"open_settings"_key));
+    auto* title = new LocalizedText(services_.localization, u"open_settings"_key);
     title->setFont(ui::textFont(ui::TextStyle::caption));
     QPalette palette = title->palette();
     palette.setColor(QPalette::WindowText, Qt::white);
     title->setPalette(palette);
     face->addWidget(title);
     openSettings_->makeChildrenTransparent();
-    openSettings_->setAccessibleName(title->text());
+    setLocalizedAccessibleName(*openSettings_, services_.localization, u"open_settings"_key);
     row->addWidget(openSettings_, 0, Qt::AlignVCenter);
     connect(openSettings_, &QAbstractButton::clicked, this, [this] {
         FullDiskAccess::openSystemSettings();

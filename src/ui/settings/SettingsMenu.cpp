@@ -18,7 +18,7 @@ SettingsMenuPopup::SettingsMenuPopup(QWidget* parent)
 {
     // A press outside only closes the menu: pressed on the row's own button it must not reopen it.
     setAttribute(Qt::WA_NoMouseReplay);
-    setFixedWidth(menuWidth);
+    setMinimumWidth(menuWidth);
     column_ = new QVBoxLayout(this);
     column_->setContentsMargins(0, 8, 0, 8);
     column_->setSpacing(8);
@@ -167,8 +167,7 @@ void SettingsMenuRow::setMenuPresented(bool presented)
         Q_EMIT menuClosed();
     });
     menu_->adjustSize();
-    const QPoint below =
-        button_->mapToGlobal(QPoint(button_->width() / 2 - SettingsMenuPopup::menuWidth / 2, button_->height() + 4));
+    const QPoint below = button_->mapToGlobal(QPoint(button_->width() / 2 - menu_->width() / 2, button_->height() + 4));
     menu_->move(below);
     menu_->show();
 }

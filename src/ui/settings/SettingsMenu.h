@@ -14,15 +14,15 @@ namespace pigmo {
 
 class LocalizationManager;
 
-// The small menu a settings row opens under its button: a popup column of entries, 200 points wide, 8
-// points between entries and above and below them. The keyboard moves between entries (arrows, Tab) and
-// chooses one (Return, Space). Closing it for any reason (an entry chosen, a click outside, Escape) emits
+// The small menu a settings row opens under its button: a popup column of entries, 200 points wide or as wide
+// as its longest entry, 8 points between entries and above and below them. The keyboard moves between entries (arrows,
+// Tab) and chooses one (Return, Space). Closing it for any reason (an entry chosen, a click outside, Escape) emits
 // `closed`.
 class SettingsMenuPopup : public QFrame {
     Q_OBJECT
 
 public:
-    static constexpr int menuWidth = 200;
+    static constexpr int menuWidth = 200; // the least width
 
     explicit SettingsMenuPopup(QWidget* parent = nullptr);
 

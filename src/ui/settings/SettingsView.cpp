@@ -277,7 +277,7 @@ QWidget* SettingsView::buildFooter()
         ui::setTextOpacity(*text, 0.4);
         face->addWidget(text);
         link->makeChildrenTransparent();
-        link->setAccessibleName(text->text());
+        setLocalizedAccessibleName(*link, services_.localization, key);
         connect(link, &QAbstractButton::clicked, link, open);
         row->addWidget(link);
     };

@@ -79,7 +79,7 @@ std::optional<double> HSLSlider::valueOfText(const QString& text, double upperBo
     const double value = parseDecimal(text.toLatin1());
     if (std::isnan(value))
         return std::nullopt;
-    const double limited = std::min(value, upperBound);
+    const double limited = std::trunc(std::min(value, upperBound));
     return limited <= 0 ? 0.0 : limited;
 }
 

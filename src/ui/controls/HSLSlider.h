@@ -32,8 +32,8 @@ struct HSLBindings {
 //
 // The field shows the channel rounded to a whole number. Only the user's own typing or dragging writes the
 // channel; showing a value never writes anything, so a loaded colour with a fraction is not changed by
-// being shown. Typed text is read as a decimal number and limited to 0 ... upper bound; text that is not a
-// number changes nothing.
+// being shown. Typed text is read as a decimal number, limited to 0 ... upper bound and cut to its integer
+// part, as the field shows whole numbers (12.7 sets 12); text that is not a number changes nothing.
 class HSLSlider : public QWidget {
     Q_OBJECT
 
@@ -45,8 +45,8 @@ public:
     // 360 for the hue, 100 otherwise.
     static double upperBound(HSLComponent component);
     // The value typed text gives: the whole text read as a decimal number (optional sign, digits, optional
-    // fraction, optional exponent), limited to the bound from above and to 0 from below; nothing when it
-    // is no such number.
+    // fraction, optional exponent), limited to the bound from above and to 0 from below, its integer part;
+    // nothing when it is no such number.
     static std::optional<double> valueOfText(const QString& text, double upperBound);
     // The text the field shows for a channel value.
     static QString textOfValue(double value);

@@ -52,11 +52,13 @@ TEST_F(HSLSliderFixture, TypingSetsOnlyTheRowsChannelLimitedToItsRange)
     EXPECT_EQ(color.hue, 360);
     test::retype(hue.field(), QStringLiteral("-5"));
     EXPECT_EQ(color.hue, 0);
+    // The field shows whole numbers: a typed fraction sets the integer part, which the field then shows.
     test::retype(hue.field(), QStringLiteral("12.7"));
-    EXPECT_EQ(color.hue, 12.7);
+    EXPECT_EQ(color.hue, 12);
     EXPECT_EQ(hue.field()->text(), QStringLiteral("12.7")); // typing is not overwritten while it goes on
     QTest::keyClick(hue.field(), Qt::Key_Return);
-    EXPECT_EQ(hue.field()->text(), QStringLiteral("13"));
+    EXPECT_EQ(hue.field()->text(), QStringLiteral("12"));
+    EXPECT_EQ(color.hue, 12);
     EXPECT_EQ(color.saturation, 44.9999);
     EXPECT_EQ(color.lightness, 50);
 
@@ -64,7 +66,9 @@ TEST_F(HSLSliderFixture, TypingSetsOnlyTheRowsChannelLimitedToItsRange)
     lightness.show();
     test::retype(lightness.field(), QStringLiteral("150"));
     EXPECT_EQ(color.lightness, 100);
-    EXPECT_EQ(color.hue, 12.7);
+    test::retype(lightness.field(), QStringLiteral("99.99"));
+    EXPECT_EQ(color.lightness, 99);
+    EXPECT_EQ(color.hue, 12);
 }
 
 TEST_F(HSLSliderFixture, TextThatIsNoNumberChangesNothing)
@@ -85,7 +89,8 @@ TEST_F(HSLSliderFixture, ReadingTextLimitsInfinitiesAndRefusesNotANumber)
     EXPECT_EQ(HSLSlider::valueOfText(QStringLiteral("1e999"), 360), 360.0);
     EXPECT_EQ(HSLSlider::valueOfText(QStringLiteral("-1e999"), 360), 0.0);
     EXPECT_EQ(HSLSlider::valueOfText(QStringLiteral("+2.5e1"), 100), 25.0);
-    EXPECT_EQ(HSLSlider::valueOfText(QStringLiteral(".5"), 100), 0.5);
+    EXPECT_EQ(HSLSlider::valueOfText(QStringLiteral(".5"), 100), 0.0);
+    EXPECT_EQ(HSLSlider::valueOfText(QStringLiteral("359.9"), 360), 359.0);
     EXPECT_EQ(HSLSlider::valueOfText(QStringLiteral("inf"), 100), std::nullopt);
     EXPECT_EQ(HSLSlider::valueOfText(QStringLiteral("1,5"), 100), std::nullopt);
     EXPECT_EQ(HSLSlider::valueOfText(QStringLiteral(" 5"), 100), std::nullopt);

@@ -86,7 +86,8 @@ void ColorPickerPopup::hideEvent(QHideEvent* event)
 
 void ColorPickerPopup::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    // Return belongs to the fields: it ends the entry and leaves the pop-up open for the next one.
+    if (event->key() == Qt::Key_Escape) {
         close();
         return;
     }

@@ -16,7 +16,8 @@ class PaletteView;
 
 // The pop-up that edits one bound colour: a swatch with its hexadecimal field, three channel rows (hue,
 // saturation, lightness) and the palette grid (custom colours, then every built-in palette). 300 points
-// wide. Its only output is writes to the binding; it closes like any pop-up (Escape, a click outside).
+// wide. Its only output is writes to the binding; it closes like any pop-up (Escape, a click outside), never
+// on Return, which only ends the entry in a field.
 class ColorPickerPopup : public QWidget {
     Q_OBJECT
 

@@ -22,6 +22,7 @@ HexColorField::HexColorField(Binding<HSL> color, const LocalizationManager& loca
     setPalette(clear);
     connect(this, &QLineEdit::textEdited, this, &HexColorField::takeText);
     connect(this, &QLineEdit::editingFinished, this, &HexColorField::refresh);
+    connect(this, &QLineEdit::returnPressed, this, [this] { clearFocus(); });
     refresh();
 }
 

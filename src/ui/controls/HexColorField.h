@@ -15,6 +15,7 @@ class LocalizationManager;
 // background. Each edit that makes a complete colour (six digits, with or without "#", any case) is written
 // to the binding at once, without Return; other text is ignored. The text shown is the colour's upper-case
 // digits whenever the program shows a colour; the user's own typing stays as typed until editing ends.
+// Return ends the editing and takes the focus off the field.
 class HexColorField : public QLineEdit {
     Q_OBJECT
 

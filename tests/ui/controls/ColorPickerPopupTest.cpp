@@ -60,9 +60,23 @@ TEST_F(PopupFixture, APaletteSwatchSetsTheColourThroughItsHSLForm)
     EXPECT_EQ(color, *HSL::fromColor(ColorPickerPopup::builtInColors().first()));
 }
 
-TEST_F(PopupFixture, EscapeClosesIt)
+TEST_F(PopupFixture, ReturnInAFieldEndsTheEntryAndEscapeClosesIt)
 {
     popup.show();
+    QLineEdit* hue = popup.slider(HSLComponent::hue)->field();
+    test::retype(hue, QStringLiteral("120"));
+    QTest::keyClick(hue, Qt::Key_Return);
+    EXPECT_TRUE(popup.isVisible());
+    EXPECT_FALSE(hue->hasFocus());
+    EXPECT_EQ(color.hue, 120);
+
+    test::retype(popup.hexField(), QStringLiteral("ff8800"));
+    QTest::keyClick(popup.hexField(), Qt::Key_Enter);
+    EXPECT_TRUE(popup.isVisible());
+    EXPECT_FALSE(popup.hexField()->hasFocus());
+    EXPECT_EQ(popup.hexField()->text(), QStringLiteral("FF8800"));
+    EXPECT_EQ(popup.slider(HSLComponent::hue)->field()->text(), QStringLiteral("32"));
+
     QTest::keyClick(&popup, Qt::Key_Escape);
     EXPECT_FALSE(popup.isVisible());
 }

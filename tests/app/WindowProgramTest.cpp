@@ -16,11 +16,16 @@
 #include "storage/BundleResources.h"
 #include "storage/Preferences.h"
 #include "support/CoveredControls.h"
+#include "support/FocusRings.h"
 #include "support/LogCapture.h"
 #include "ui/controls/ColorSwatch.h"
+#include "ui/controls/CustomGradientSlider.h"
+#include "ui/controls/HSLSlider.h"
+#include "ui/controls/IntensityDotControl.h"
 #include "ui/controls/MainToolbar.h"
 #include "ui/controls/TextButton.h"
 #include "ui/editor/CellGrid.h"
+#include "ui/editor/ColorTab.h"
 #include "ui/editor/FolderColorizerView.h"
 #include "ui/editor/FolderPreviewColumn.h"
 #include "ui/editor/PillButton.h"
@@ -187,6 +192,26 @@ protected:
         }
         left.removeDuplicates();
         return left;
+    }
+
+    // The editor of one folder, handed over by a later start, in the active window.
+    MainView& editFolder(WindowProgram& program)
+    {
+        MainView* view = handOver(program, {makeFolder(QStringLiteral("Music"))});
+        EXPECT_TRUE(QTest::qWaitFor([&] { return view->colorizerView() && view->colorizerView()->isVisible(); }));
+        EXPECT_TRUE(QTest::qWaitForWindowActive(view->window()));
+        return *view;
+    }
+
+    // Presses Tab in `window` until the focus comes (back) to `control`, as a keyboard user reaches it.
+    static bool tabTo(QWidget* window, QWidget* control)
+    {
+        for (int presses = 0; presses < 200; ++presses) {
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window, Qt::Key_Tab);
+            if (QApplication::focusWidget() == control)
+                return true;
+        }
+        return false;
     }
 
     QTemporaryDir root;
@@ -535,4 +560,34 @@ TEST_F(WindowProgramTest, TheWatcherStartsWithoutAWordAndWarnsOnlyWhenFolderAcce
     EXPECT_FALSE(program.services().watcher().isRunning());
     EXPECT_EQ(log.count(QStringLiteral("FolderWatcherService: Cannot start")), 1);
     EXPECT_TRUE(log.contains(QStringLiteral("the program runs in a sandbox")));
+}
+
+TEST_F(WindowProgramTest, ControlsShowTheirFocusRingForKeyboardFocusOnly)
+{
+    completeOnboarding();
+    WindowProgram program({});
+    FolderColorizerView* editor = editFolder(program).colorizerView();
+    QWidget* window = editor->window();
+    SegmentedPickerBase* tabs = editor->tabBar();
+    ColorTab* color = editor->colorTab();
+    ASSERT_TRUE(color && color->isVisible());
+    IntensityDotControl* dots = color->intensityDots();
+    QWidget* hue = color->slider(HSLComponent::hue)->slider();
+
+    // Each clicked where it changes nothing: the dot and the slider's value as they are, the tab shown.
+    const std::pair<QWidget*, QPoint> clicks[] = {
+        {dots, dots->dotRect(dots->selectedIndex()).center().toPoint()},
+        {hue, hue->rect().center()},
+        {tabs, tabs->segmentRect(int(FolderColorizerView::Tab::color)).center()},
+    };
+    for (const auto& [control, at] : clicks) {
+        const std::string name = control->accessibleName().toStdString();
+        ASSERT_TRUE(test::clickWhereDrawn(control, at)) << name;
+        ASSERT_TRUE(control->hasFocus()) << name;
+        EXPECT_FALSE(test::drawsFocusRing(*control)) << "after a click: " << name;
+        ASSERT_TRUE(tabTo(window, control)) << name;
+        EXPECT_TRUE(test::drawsFocusRing(*control)) << "after Tab: " << name;
+        ASSERT_TRUE(test::clickWhereDrawn(control, at)) << name;
+        EXPECT_FALSE(test::drawsFocusRing(*control)) << "clicked again: " << name;
+    }
 }

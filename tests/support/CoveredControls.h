@@ -11,6 +11,8 @@
 #include <QTest>
 #include <QWidget>
 
+#include <optional>
+
 namespace pigmo::test {
 
 // A control a user can click or type into: the stock ones, and any custom one that takes the keyboard focus.
@@ -73,15 +75,16 @@ inline QStringList coveredControls(QWidget* top)
     return covered;
 }
 
-// A click where `control` is drawn, delivered to whatever widget of its window is on top there, as a user's
-// click is. False when nothing of the control is shown.
-inline bool clickWhereDrawn(QWidget* control)
+// A click where `control` is drawn (at `point` of it, or at the centre of what is shown of it), delivered to
+// whatever widget of its window is on top there, as a user's click is. False when nothing of the control is
+// shown there.
+inline bool clickWhereDrawn(QWidget* control, std::optional<QPoint> point = std::nullopt)
 {
     QWidget* window = control->window();
     const QRect shown = shownRect(control, window);
-    if (shown.isEmpty())
+    const QPoint at = point ? control->mapTo(window, *point) : shown.center();
+    if (!shown.contains(at))
         return false;
-    const QPoint at = shown.center();
     QWidget* hit = window->childAt(at);
     if (!hit)
         hit = window;

@@ -2,6 +2,7 @@
 
 #include "ui/controls/BundleImage.h"
 #include "ui/controls/ControlStyle.h"
+#include "ui/controls/FocusRing.h"
 
 #include <QPainter>
 
@@ -16,6 +17,7 @@ ColorSwatch::ColorSwatch(Shape shape, double side, QWidget* parent)
 {
     setFixedSize(sizeHint());
     setFocusPolicy(Qt::StrongFocus);
+    ui::followKeyboardFocus(*this);
     setCursor(Qt::PointingHandCursor);
 }
 
@@ -66,8 +68,7 @@ void ColorSwatch::paintEvent(QPaintEvent*)
         else
             painter.drawPath(ui::continuousRoundedRect(inner, 3.5));
     }
-    if (hasFocus())
-        ui::drawFocusRing(painter, *this, area, shape_ == Shape::circle ? side_ / 2 : 4);
+    ui::drawFocusRing(painter, *this, area, shape_ == Shape::circle ? side_ / 2 : 4);
 }
 
 SymbolButton::SymbolButton(const QString& systemName, double side, double symbolSize, QWidget* parent)
@@ -78,6 +79,7 @@ SymbolButton::SymbolButton(const QString& systemName, double side, double symbol
 {
     setFixedSize(sizeHint());
     setFocusPolicy(Qt::StrongFocus);
+    ui::followKeyboardFocus(*this);
     setCursor(Qt::PointingHandCursor);
 }
 
@@ -121,8 +123,7 @@ void SymbolButton::paintEvent(QPaintEvent*)
                             QSizeF(symbolSize_, symbolSize_));
         symbol->draw(painter, target, color);
     }
-    if (hasFocus())
-        ui::drawFocusRing(painter, *this, area, side_ / 2);
+    ui::drawFocusRing(painter, *this, area, side_ / 2);
 }
 
 } // namespace pigmo

@@ -102,17 +102,6 @@ qreal paintingPixelRatio(const QPainter& painter)
     return painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
 }
 
-void drawFocusRing(QPainter& painter, const QWidget& widget, const QRectF& rect, double radius)
-{
-    painter.save();
-    QColor ring = widget.palette().color(QPalette::Highlight);
-    ring.setAlphaF(0.7f);
-    painter.setPen(QPen(ring, 2));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPath(continuousRoundedRect(rect.adjusted(1, 1, -1, -1), radius));
-    painter.restore();
-}
-
 } // namespace pigmo::ui
 
 #include "model/HSL.h"

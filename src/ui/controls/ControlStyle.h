@@ -36,9 +36,6 @@ QPainterPath continuousRoundedRect(const QRectF& rect, double radius);
 // this ratio, not at the widget's own.
 qreal paintingPixelRatio(const QPainter& painter);
 
-// The keyboard-focus ring drawn around `rect` in the palette's highlight colour.
-void drawFocusRing(QPainter& painter, const QWidget& widget, const QRectF& rect, double radius);
-
 // Draws `widget` and its children at `opacity` (0 to 1). At full opacity the widget carries no effect: an
 // effect costs an off-screen pass on every paint, and a widget drawn through `QWidget::render` (grabs,
 // screenshots) with an idle effect lands at a wrong offset.

@@ -1,6 +1,7 @@
 #include "ui/controls/IntensityDotControl.h"
 
 #include "ui/controls/ControlStyle.h"
+#include "ui/controls/FocusRing.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -19,6 +20,7 @@ IntensityDotControl::IntensityDotControl(Binding<double> currentValue, std::vect
     , height_(height)
 {
     setFocusPolicy(Qt::StrongFocus);
+    ui::followKeyboardFocus(*this);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setFixedSize(sizeHint());
 }
@@ -61,8 +63,7 @@ void IntensityDotControl::paintEvent(QPaintEvent*)
             painter.drawEllipse(dot.adjusted(1, 1, -1, -1));
         }
     }
-    if (hasFocus())
-        ui::drawFocusRing(painter, *this, QRectF(rect()), height() / 2.0);
+    ui::drawFocusRing(painter, *this, QRectF(rect()), height() / 2.0);
 }
 
 void IntensityDotControl::select(int index)

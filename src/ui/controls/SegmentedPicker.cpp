@@ -1,6 +1,7 @@
 #include "ui/controls/SegmentedPicker.h"
 
 #include "ui/controls/ControlStyle.h"
+#include "ui/controls/FocusRing.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -12,6 +13,7 @@ SegmentedPickerBase::SegmentedPickerBase(QWidget* parent)
     : QWidget(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
+    ui::followKeyboardFocus(*this);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     QEasingCurve easeOut(QEasingCurve::BezierSpline);
     easeOut.addCubicBezierSegment({0, 0}, {0.58, 1}, {1, 1});
@@ -73,10 +75,8 @@ void SegmentedPickerBase::paintEvent(QPaintEvent*)
         paintSegment(painter, QRectF(segmentRect(i)), i, selectionAmount(i));
         painter.restore();
     }
-    if (hasFocus()) {
-        const int selected = selectedIndex();
-        ui::drawFocusRing(painter, *this, QRectF(selected >= 0 ? segmentRect(selected) : rect()), 6);
-    }
+    const int selected = selectedIndex();
+    ui::drawFocusRing(painter, *this, QRectF(selected >= 0 ? segmentRect(selected) : rect()), 6);
 }
 
 void SegmentedPickerBase::mousePressEvent(QMouseEvent* event)

@@ -1,5 +1,6 @@
 #include "ui/controls/SymbolView.h"
 
+#include "ui/controls/FocusRing.h"
 #include <QFocusEvent>
 #include <QLayout>
 #include <QPainter>
@@ -38,6 +39,7 @@ PlainButton::PlainButton(QWidget* parent)
     setBackgroundRole(QPalette::Window);
     setForegroundRole(QPalette::WindowText);
     setFocusPolicy(Qt::StrongFocus);
+    ui::followKeyboardFocus(*this);
     setCursor(Qt::PointingHandCursor);
 }
 
@@ -71,15 +73,7 @@ void PlainButton::paintEvent(QPaintEvent*)
     const QRectF bounds = QRectF(rect());
     if (background_)
         painter.fillPath(ui::continuousRoundedRect(bounds, radius_), (*background_)(*this));
-    if (hasFocus() && keyboardFocus_)
-        ui::drawFocusRing(painter, *this, bounds.adjusted(1, 1, -1, -1), radius_);
-}
-
-void PlainButton::focusInEvent(QFocusEvent* event)
-{
-    keyboardFocus_ = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason ||
-                     event->reason() == Qt::ShortcutFocusReason;
-    QAbstractButton::focusInEvent(event);
+    ui::drawFocusRing(painter, *this, bounds.adjusted(1, 1, -1, -1), radius_);
 }
 
 } // namespace pigmo

@@ -50,11 +50,9 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
 
 private:
     std::optional<ui::ThemeColor> background_;
-    bool keyboardFocus_ = false; // the ring shows for focus that came from the keyboard only
     double radius_ = 0;
 };
 

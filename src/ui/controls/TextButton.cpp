@@ -1,6 +1,7 @@
 #include "ui/controls/TextButton.h"
 
 #include "services/LocalizationManager.h"
+#include "ui/controls/FocusRing.h"
 #include "ui/controls/LocalizedText.h"
 
 #include <QEvent>
@@ -22,6 +23,7 @@ TextButton::TextButton(std::function<void()> action, std::optional<TemplateImage
     , verticalPadding_(verticalPadding)
 {
     setFocusPolicy(Qt::StrongFocus);
+    ui::followKeyboardFocus(*this);
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(expandWidth ? QSizePolicy::Expanding : QSizePolicy::Fixed, QSizePolicy::Fixed);
 
@@ -87,8 +89,7 @@ void TextButton::paintEvent(QPaintEvent*)
     if (isDown())
         fill = fill.darker(115);
     painter.fillPath(ui::continuousRoundedRect(QRectF(rect()), 12), fill);
-    if (hasFocus())
-        ui::drawFocusRing(painter, *this, QRectF(rect()), 12);
+    ui::drawFocusRing(painter, *this, QRectF(rect()), 12);
 }
 
 } // namespace pigmo

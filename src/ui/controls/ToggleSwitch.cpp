@@ -1,6 +1,7 @@
 #include "ui/controls/ToggleSwitch.h"
 
 #include "ui/controls/ControlStyle.h"
+#include "ui/controls/FocusRing.h"
 
 #include <QPainter>
 
@@ -11,6 +12,7 @@ ToggleSwitch::ToggleSwitch(QWidget* parent)
 {
     setCheckable(true);
     setFocusPolicy(Qt::StrongFocus);
+    ui::followKeyboardFocus(*this);
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     animation_.setDuration(120);
@@ -58,8 +60,7 @@ void ToggleSwitch::paintEvent(QPaintEvent*)
     painter.setBrush(Qt::white);
     painter.drawEllipse(knob);
     painter.setOpacity(1);
-    if (hasFocus())
-        ui::drawFocusRing(painter, *this, track, track.height() / 2);
+    ui::drawFocusRing(painter, *this, track, track.height() / 2);
 }
 
 } // namespace pigmo

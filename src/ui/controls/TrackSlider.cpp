@@ -1,6 +1,7 @@
 #include "ui/controls/TrackSlider.h"
 
 #include "ui/controls/ControlStyle.h"
+#include "ui/controls/FocusRing.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -23,6 +24,7 @@ TrackSlider::TrackSlider(double trackHeight, QWidget* parent)
     , trackHeight_(trackHeight)
 {
     setFocusPolicy(Qt::StrongFocus);
+    ui::followKeyboardFocus(*this);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setFixedHeight(int(std::ceil(trackHeight)));
 }
@@ -56,8 +58,7 @@ void TrackSlider::paintEvent(QPaintEvent*)
     if (!std::isfinite(f))
         f = 0;
     paintTrack(painter, track, std::max(usableLength(), 0.0) * f);
-    if (hasFocus())
-        ui::drawFocusRing(painter, *this, track.adjusted(-1, -1, 1, 1), trackHeight_ / 2 + 1);
+    ui::drawFocusRing(painter, *this, track.adjusted(-1, -1, 1, 1), trackHeight_ / 2 + 1);
 }
 
 void TrackSlider::mousePressEvent(QMouseEvent* event)

@@ -1,6 +1,7 @@
 #include "ui/editor/CellGrid.h"
 
 #include "ui/controls/ControlStyle.h"
+#include "ui/controls/FocusRing.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -21,6 +22,7 @@ CellGrid::CellGrid(Metrics metrics, PaintCell paintCell, QWidget* parent)
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
     setFocusPolicy(Qt::StrongFocus);
+    ui::followKeyboardFocus(*this);
     setCursor(Qt::PointingHandCursor);
 }
 
@@ -122,14 +124,8 @@ void CellGrid::paintEvent(QPaintEvent* event)
             ++paintedCells_;
         }
     }
-    if (hasFocus() && keyboardFocus_ && current_ >= 0)
+    if (current_ >= 0)
         ui::drawFocusRing(painter, *this, cellRect(current_).adjusted(-2, -2, 2, 2), 6);
-}
-
-void CellGrid::focusInEvent(QFocusEvent* event)
-{
-    keyboardFocus_ = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
-    QWidget::focusInEvent(event);
 }
 
 void CellGrid::mousePressEvent(QMouseEvent* event)
@@ -177,7 +173,7 @@ void CellGrid::keyPressEvent(QKeyEvent* event)
         return QWidget::keyPressEvent(event);
     }
     current_ = std::max(0, next);
-    keyboardFocus_ = true;
+    ui::noteKeyboardNavigation(*this);
     update();
 }
 

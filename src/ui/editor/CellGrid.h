@@ -49,7 +49,6 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
 
 private:
     double cellWidthAt(double width) const;
@@ -61,7 +60,6 @@ private:
     int current_ = -1;
     int pressed_ = -1;
     int paintedCells_ = 0;
-    bool keyboardFocus_ = false; // the ring shows only for focus and moves that came from the keyboard
 };
 
 } // namespace pigmo

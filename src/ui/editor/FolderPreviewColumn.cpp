@@ -9,6 +9,7 @@
 #include "ui/controls/ColorSwatch.h"
 #include "ui/controls/ControlStyle.h"
 #include "ui/controls/ElidedLabel.h"
+#include "ui/controls/FocusRing.h"
 #include "ui/controls/LocalizedText.h"
 #include "ui/controls/Spinner.h"
 #include "ui/editor/CellGrid.h"
@@ -84,6 +85,7 @@ PreviewCell::PreviewCell(PreviewData preview, LocalizationManager& localization,
     setSizePolicy(policy);
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
+    ui::followKeyboardFocus(*this);
 
     name_ = new ElidedLabel({}, Qt::ElideMiddle, this);
     name_->setFont(ui::systemFont(10));
@@ -197,8 +199,7 @@ void PreviewCell::paintEvent(QPaintEvent*)
         painter.drawPolyline(QList<QPointF>{centre + QPointF(-6 * u, 0.5 * u), centre + QPointF(-1.8 * u, 4.6 * u),
                                             centre + QPointF(6.2 * u, -4.6 * u)});
     }
-    if (hasFocus() && keyboardFocus_)
-        ui::drawFocusRing(painter, *this, rect(), 10);
+    ui::drawFocusRing(painter, *this, rect(), 10);
 }
 
 int PreviewCell::heightForWidth(int width) const
@@ -210,12 +211,6 @@ int PreviewCell::heightForWidth(int width) const
 QSize PreviewCell::sizeHint() const
 {
     return {80, heightForWidth(80)};
-}
-
-void PreviewCell::focusInEvent(QFocusEvent* event)
-{
-    keyboardFocus_ = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
-    QWidget::focusInEvent(event);
 }
 
 void PreviewCell::mousePressEvent(QMouseEvent* event)

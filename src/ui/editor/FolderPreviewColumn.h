@@ -179,7 +179,6 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
@@ -192,7 +191,6 @@ private:
     QWidget* remove_ = nullptr;
     QWidget* spinner_ = nullptr;
     double markAmount_ = 0;
-    bool keyboardFocus_ = false; // the ring shows only for focus that came from the keyboard
     QVariantAnimation* markAnimation_ = nullptr;
 };
 

@@ -1,6 +1,7 @@
 #include "ui/editor/PillButton.h"
 
 #include "services/LocalizationManager.h"
+#include "ui/controls/FocusRing.h"
 
 #include <QFocusEvent>
 #include <QFontMetricsF>
@@ -21,6 +22,7 @@ PillButton::PillButton(const QString& iconName, QString textKey, Look look, Loca
     setFont(look_.font);
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    ui::followKeyboardFocus(*this);
     connect(&localization_, &LocalizationManager::currentLanguageChanged, this, &PillButton::retranslate);
     retranslate();
 }
@@ -63,14 +65,7 @@ void PillButton::paintEvent(QPaintEvent*)
     painter.setPen(color);
     painter.drawText(QRectF(x, bounds.top(), bounds.right() - x, bounds.height()), Qt::AlignLeft | Qt::AlignVCenter,
                      text());
-    if (hasFocus() && keyboardFocus_)
-        ui::drawFocusRing(painter, *this, bounds, look_.radius);
-}
-
-void PillButton::focusInEvent(QFocusEvent* event)
-{
-    keyboardFocus_ = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
-    QAbstractButton::focusInEvent(event);
+    ui::drawFocusRing(painter, *this, bounds, look_.radius);
 }
 
 } // namespace pigmo

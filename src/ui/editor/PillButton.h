@@ -39,12 +39,10 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
 
 private:
     void retranslate();
 
-    bool keyboardFocus_ = false; // the ring shows only for focus that came from the keyboard
     QString key_;
     Look look_;
     LocalizationManager& localization_;

@@ -2,6 +2,7 @@
 
 #include "storage/BundleResources.h"
 #include "ui/controls/ControlStyle.h"
+#include "ui/controls/FocusRing.h"
 #include "ui/controls/LocalizedText.h"
 
 #include <QPainter>
@@ -33,6 +34,7 @@ OnboardingButton::OnboardingButton(const QString& title, bool enabled, std::func
     setEnabled(enabled);
     setFont(ui::systemFont(15, QFont::DemiBold));
     setFocusPolicy(Qt::StrongFocus);
+    ui::followKeyboardFocus(*this);
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setMaximumWidth(maximumWidth);
@@ -65,8 +67,7 @@ void OnboardingButton::paintEvent(QPaintEvent*)
     painter.setPen(isEnabled() ? QColor(Qt::black) : QColor(0, 0, 0, 115));
     painter.setFont(font());
     painter.drawText(rect(), Qt::AlignCenter, QFontMetrics(font()).elidedText(text(), Qt::ElideRight, width() - 16));
-    if (hasFocus())
-        ui::drawFocusRing(painter, *this, QRectF(rect()), primaryRadius);
+    ui::drawFocusRing(painter, *this, QRectF(rect()), primaryRadius);
 }
 
 OnboardingSecondaryButton::OnboardingSecondaryButton(const QString& title, std::function<void()> action,
@@ -77,6 +78,7 @@ OnboardingSecondaryButton::OnboardingSecondaryButton(const QString& title, std::
     setAccessibleName(title);
     setFont(ui::systemFont(13));
     setFocusPolicy(Qt::StrongFocus);
+    ui::followKeyboardFocus(*this);
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     connectAction(*this, std::move(action));
@@ -95,8 +97,7 @@ void OnboardingSecondaryButton::paintEvent(QPaintEvent*)
     painter.setPen(isDown() ? ui::primaryColor(*this, 0.8) : ui::secondaryColor(*this));
     painter.setFont(font());
     painter.drawText(rect(), Qt::AlignCenter, text());
-    if (hasFocus())
-        ui::drawFocusRing(painter, *this, QRectF(rect()), 4);
+    ui::drawFocusRing(painter, *this, QRectF(rect()), 4);
 }
 
 OnboardingTitle::OnboardingTitle(LocalizationManager& localization, const QString& key,

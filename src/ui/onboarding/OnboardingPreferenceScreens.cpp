@@ -6,6 +6,7 @@
 #include "storage/BundleResources.h"
 #include "ui/Localized.h"
 #include "ui/controls/ControlStyle.h"
+#include "ui/controls/FocusRing.h"
 #include "ui/controls/LocalizedText.h"
 #include "ui/onboarding/OnboardingButtons.h"
 
@@ -80,6 +81,7 @@ OnboardingChoiceCard::OnboardingChoiceCard(QWidget* parent)
     : QAbstractButton(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
+    ui::followKeyboardFocus(*this);
     setCursor(Qt::PointingHandCursor);
     setCheckable(false);
 }
@@ -105,8 +107,7 @@ void OnboardingChoiceCard::paintEvent(QPaintEvent*)
     const QPainterPath shape = ui::continuousRoundedRect(QRectF(rect()), cardRadius);
     if (selected_)
         painter.fillPath(shape, ui::primaryColor(*this, 0.08));
-    if (hasFocus())
-        ui::drawFocusRing(painter, *this, QRectF(rect()), cardRadius);
+    ui::drawFocusRing(painter, *this, QRectF(rect()), cardRadius);
 }
 
 OnboardingStyleScreen::OnboardingStyleScreen(LocalizationManager& localization, IconStylePreferenceManager& preference,
@@ -282,6 +283,7 @@ OnboardingSwitch::OnboardingSwitch(QWidget* parent)
 {
     setCheckable(false);
     setFocusPolicy(Qt::StrongFocus);
+    ui::followKeyboardFocus(*this);
     setCursor(Qt::PointingHandCursor);
     setFixedSize(sizeHint());
 }
@@ -306,8 +308,7 @@ void OnboardingSwitch::paintEvent(QPaintEvent*)
     const double x = on_ ? track.right() - 2 - knob : track.left() + 2;
     painter.setBrush(Qt::white);
     painter.drawEllipse(QRectF(x, track.top() + 2, knob, knob));
-    if (hasFocus())
-        ui::drawFocusRing(painter, *this, track, radius);
+    ui::drawFocusRing(painter, *this, track, radius);
 }
 
 OnboardingFDAScreen::OnboardingFDAScreen(LocalizationManager& localization, FDAPermissionManager& fda,

@@ -4,6 +4,7 @@
 #include "ui/Localized.h"
 #include "ui/controls/ControlStyle.h"
 #include "ui/controls/ElidedLabel.h"
+#include "ui/controls/FocusRing.h"
 #include "ui/controls/LocalizedText.h"
 #include "ui/onboarding/OnboardingButtons.h"
 
@@ -57,6 +58,7 @@ OnboardingSuggestionCard::OnboardingSuggestionCard(OnboardingSuggestionsModel& m
     , id_(id)
 {
     setFocusPolicy(Qt::StrongFocus);
+    ui::followKeyboardFocus(*this);
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     const auto* suggestion = suggestionOf(model_, id_);
@@ -113,8 +115,7 @@ void OnboardingSuggestionCard::paintEvent(QPaintEvent*)
     }
     // At the foot of the card, so that the names of a row line up when the columns differ by a pixel.
     name_->setGeometry(6, height() - 4 - nameHeight, width() - 12, nameHeight);
-    if (hasFocus())
-        ui::drawFocusRing(painter, *this, QRectF(rect()), cardRadius);
+    ui::drawFocusRing(painter, *this, QRectF(rect()), cardRadius);
 }
 
 OnboardingSuggestionsScreen::OnboardingSuggestionsScreen(LocalizationManager& localization,

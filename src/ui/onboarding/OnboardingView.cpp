@@ -6,6 +6,7 @@
 #include "ui/Localized.h"
 #include "ui/controls/BundleImage.h"
 #include "ui/controls/ControlStyle.h"
+#include "ui/controls/FocusRing.h"
 #include "ui/controls/LocalizedText.h"
 #include "ui/onboarding/OnboardingButtons.h"
 #include "ui/onboarding/OnboardingPreferenceScreens.h"
@@ -42,6 +43,7 @@ public:
     {
         setFixedSize(chevronSide, chevronSide);
         setFocusPolicy(Qt::StrongFocus);
+        ui::followKeyboardFocus(*this);
         setCursor(Qt::PointingHandCursor);
         setLocalizedAccessibleName(*this, localization, forward ? u"onboarding_next"_key : u"onboarding_back"_key);
     }
@@ -67,8 +69,7 @@ protected:
             image_->draw(painter, target, color);
             image_->draw(painter, target.translated(0.4, 0), color);
         }
-        if (hasFocus())
-            ui::drawFocusRing(painter, *this, QRectF(rect()), chevronSide / 2.0);
+        ui::drawFocusRing(painter, *this, QRectF(rect()), chevronSide / 2.0);
     }
 
 private:

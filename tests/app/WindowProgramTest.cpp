@@ -18,6 +18,7 @@
 #include "support/CoveredControls.h"
 #include "support/FocusRings.h"
 #include "support/LogCapture.h"
+#include "ui/controls/ColorPickerPopup.h"
 #include "ui/controls/ColorSwatch.h"
 #include "ui/controls/CustomGradientSlider.h"
 #include "ui/controls/HSLSlider.h"
@@ -26,6 +27,7 @@
 #include "ui/controls/TextButton.h"
 #include "ui/editor/CellGrid.h"
 #include "ui/editor/ColorTab.h"
+#include "ui/editor/DetailsTab.h"
 #include "ui/editor/FolderColorizerView.h"
 #include "ui/editor/FolderPreviewColumn.h"
 #include "ui/editor/PillButton.h"
@@ -42,6 +44,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -54,6 +57,7 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -201,6 +205,23 @@ protected:
         EXPECT_TRUE(QTest::qWaitFor([&] { return view->colorizerView() && view->colorizerView()->isVisible(); }));
         EXPECT_TRUE(QTest::qWaitForWindowActive(view->window()));
         return *view;
+    }
+
+    // Moves `window` into the bottom right-hand corner of its screen's free area (a window wider than the
+    // offscreen screen sticks out on the left); that free area.
+    static QRect moveToBottomRightCorner(QWidget* window)
+    {
+        const QRect available = window->screen()->availableGeometry();
+        window->move(available.right() + 1 - window->frameGeometry().width(),
+                     available.bottom() + 1 - window->frameGeometry().height());
+        return available;
+    }
+
+    // Clicks the segment `index` of a tab bar where it is drawn.
+    static void clickSegment(SegmentedPickerBase* bar, int index)
+    {
+        ASSERT_TRUE(test::clickWhereDrawn(bar, bar->segmentRect(index).center()));
+        QApplication::processEvents();
     }
 
     // Presses Tab in `window` until the focus comes (back) to `control`, as a keyboard user reaches it.
@@ -589,5 +610,66 @@ TEST_F(WindowProgramTest, ControlsShowTheirFocusRingForKeyboardFocusOnly)
         EXPECT_TRUE(test::drawsFocusRing(*control)) << "after Tab: " << name;
         ASSERT_TRUE(test::clickWhereDrawn(control, at)) << name;
         EXPECT_FALSE(test::drawsFocusRing(*control)) << "clicked again: " << name;
+    }
+}
+
+TEST_F(WindowProgramTest, TheGlyphColourPopupStaysOnTheScreenAndReturnOnlyEndsAnEntry)
+{
+    completeOnboarding();
+    WindowProgram program({});
+    MainView& view = editFolder(program);
+    const QRect available = moveToBottomRightCorner(view.window());
+
+    FolderColorizerView* editor = view.colorizerView();
+    clickSegment(editor->tabBar(), int(FolderColorizerView::Tab::details));
+    DetailsTab* details = editor->detailsTab();
+    ASSERT_TRUE(details && details->isVisible());
+    QComboBox* style = details->styleMenu();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return style->isVisible(); })) << "the handed-over folder gets a glyph";
+    style->setFocus(Qt::TabFocusReason);
+    for (int presses = 0; presses < 4 && style->currentIndex() != 2; ++presses)
+        QTest::keyClick(style, Qt::Key_Down);
+    ASSERT_TRUE(details->colorButton()->isVisible()) << "the colour style shows the colour row";
+
+    click(details->colorButton());
+    ColorPickerPopup* popup = details->colorPicker();
+    ASSERT_TRUE(popup && popup->isVisible());
+    EXPECT_TRUE(available.contains(popup->frameGeometry()))
+        << popup->frameGeometry().x() << "," << popup->frameGeometry().y() << " " << popup->width() << "x"
+        << popup->height() << " outside " << available.width() << "x" << available.height();
+    const QRect anchor(details->colorButton()->mapToGlobal(QPoint(0, 0)), details->colorButton()->size());
+    EXPECT_FALSE(popup->frameGeometry().intersects(anchor)) << "the pop-up leaves its swatch in view";
+
+    // Return ends the entry in a field; the pop-up stays for the next one, and Escape closes it.
+    QLineEdit* hue = popup->slider(HSLComponent::hue)->field();
+    ASSERT_TRUE(test::clickWhereDrawn(hue));
+    hue->selectAll();
+    QTest::keyClicks(hue, QStringLiteral("120.7"));
+    QTest::keyClick(hue, Qt::Key_Return);
+    EXPECT_TRUE(popup->isVisible());
+    EXPECT_FALSE(hue->hasFocus());
+    EXPECT_EQ(hue->text(), QStringLiteral("120"));
+    QTest::keyClick(popup, Qt::Key_Escape);
+    EXPECT_FALSE(popup->isVisible());
+}
+
+TEST_F(WindowProgramTest, TheSettingsMenusStayOnTheScreen)
+{
+    completeOnboarding();
+    WindowProgram program({});
+    MainView* view = program.delegate().contentView();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view->window()));
+    const QRect available = moveToBottomRightCorner(view->window());
+    click(view->toolbar()->settingsButton());
+    auto* settings = view->findChild<SettingsView*>();
+    ASSERT_TRUE(settings && settings->isVisible());
+    for (SettingsMenuRow* row : {settings->themeRow(), settings->displayRow(), settings->languageRow(),
+                                 settings->folderLanguagesRow(), settings->iconStyleRow()}) {
+        click(row->menuButton());
+        SettingsMenuPopup* menu = row->menu();
+        ASSERT_TRUE(menu && menu->isVisible()) << row->menuButton()->accessibleName().toStdString();
+        EXPECT_TRUE(available.contains(menu->frameGeometry())) << row->menuButton()->accessibleName().toStdString();
+        QTest::keyClick(menu, Qt::Key_Escape);
+        ASSERT_FALSE(row->isMenuPresented());
     }
 }

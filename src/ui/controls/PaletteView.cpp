@@ -7,6 +7,7 @@
 #include "ui/controls/ColorSwatch.h"
 #include "ui/controls/ControlStyle.h"
 #include "ui/controls/LocalizedText.h"
+#include "ui/controls/PopupPlacement.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -211,7 +212,7 @@ QMenu* PaletteView::openContextMenu(ColorSwatch* swatch, const QPoint& globalPos
     if (std::optional<TemplateImage> trash = symbolImage(QStringLiteral("trash")))
         remove->setIcon(QIcon(trash->pixmap({16, 16}, QColor(220, 53, 69), devicePixelRatioF())));
     connect(remove, &QAction::triggered, this, [this, color] { palettes_.removeCustomColor(color); });
-    menu->popup(globalPosition);
+    ui::popUpMenu(*menu, globalPosition);
     return menu;
 }
 

@@ -11,6 +11,7 @@
 #include "ui/controls/ControlStyle.h"
 #include "ui/controls/HexColorField.h"
 #include "ui/controls/LocalizedText.h"
+#include "ui/controls/PopupPlacement.h"
 #include "ui/controls/SizeSlider.h"
 
 #include <QComboBox>
@@ -277,7 +278,7 @@ void DetailsTab::presentColorPicker()
     }
     picker_->refresh();
     picker_->adjustSize();
-    picker_->move(colorButton_->mapToGlobal(QPoint(0, colorButton_->height() + 4)));
+    ui::placePopup(*picker_, *colorButton_, 4);
     picker_->show();
 }
 

@@ -11,6 +11,7 @@
 #include "ui/controls/ElidedLabel.h"
 #include "ui/controls/FocusRing.h"
 #include "ui/controls/LocalizedText.h"
+#include "ui/controls/PopupPlacement.h"
 #include "ui/controls/Spinner.h"
 #include "ui/editor/CellGrid.h"
 #include "ui/editor/DashedOutline.h"
@@ -84,8 +85,8 @@ PreviewCell::PreviewCell(PreviewData preview, LocalizationManager& localization,
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
     setFocusPolicy(Qt::StrongFocus);
-    setCursor(Qt::PointingHandCursor);
     ui::followKeyboardFocus(*this);
+    setCursor(Qt::PointingHandCursor);
 
     name_ = new ElidedLabel({}, Qt::ElideMiddle, this);
     name_->setFont(ui::systemFont(10));
@@ -414,7 +415,7 @@ void FolderPreviewColumn::setPreviews(const QList<PreviewData>& previews)
             connect(cell, &PreviewCell::clicked, this, [this, cell] { actions_.setCurrentPreview(cell->preview()); });
             connect(cell, &PreviewCell::removeClicked, this, [this, cell] { actions_.removePreview(cell->preview()); });
             connect(cell, &PreviewCell::contextMenuRequested, this,
-                    [this, cell](const QPoint& at) { contextMenu(cell->preview()).release()->popup(at); });
+                    [this, cell](const QPoint& at) { ui::popUpMenu(*contextMenu(cell->preview()).release(), at); });
         }
         cells.append(cell);
     }

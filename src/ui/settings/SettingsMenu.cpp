@@ -3,6 +3,7 @@
 #include "services/LocalizationManager.h"
 #include "ui/controls/ControlStyle.h"
 #include "ui/controls/LocalizedText.h"
+#include "ui/controls/PopupPlacement.h"
 #include "ui/controls/TextTint.h"
 
 #include <QHBoxLayout>
@@ -167,8 +168,7 @@ void SettingsMenuRow::setMenuPresented(bool presented)
         Q_EMIT menuClosed();
     });
     menu_->adjustSize();
-    const QPoint below = button_->mapToGlobal(QPoint(button_->width() / 2 - menu_->width() / 2, button_->height() + 4));
-    menu_->move(below);
+    ui::placePopup(*menu_, *button_, 4, ui::PopupAlignment::centred);
     menu_->show();
 }
 

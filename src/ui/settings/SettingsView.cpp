@@ -408,8 +408,8 @@ SettingsMenuRow* SettingsView::buildFolderLanguagesRow()
                     entry.addStretch(1);
                     auto* check = new SymbolView(QStringLiteral("checkmark"), 14, ui::fixedColor(QColor(0, 122, 255)));
                     check->setObjectName(QStringLiteral("checkmark"));
+                    entry.addWidget(check, 0, Qt::AlignVCenter); // in the menu before it is shown or hidden
                     check->setVisible(folderLanguages.selectedLanguages().contains(language.code));
-                    entry.addWidget(check, 0, Qt::AlignVCenter);
                 },
                 [&folderLanguages, code = language.code] {
                     QSet<QString> selected = folderLanguages.selectedLanguages();

@@ -9,6 +9,7 @@
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QVBoxLayout>
 
 namespace pigmo {
@@ -82,6 +83,13 @@ void ColorPickerPopup::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
     Q_EMIT closed();
+}
+
+void ColorPickerPopup::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setPen(QPen(ui::primaryColor(*this, 0.15), 1));
+    painter.drawRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
 }
 
 void ColorPickerPopup::keyPressEvent(QKeyEvent* event)

@@ -16,8 +16,9 @@ class PaletteView;
 
 // The pop-up that edits one bound colour: a swatch with its hexadecimal field, three channel rows (hue,
 // saturation, lightness) and the palette grid (custom colours, then every built-in palette). 300 points
-// wide. Its only output is writes to the binding; it closes like any pop-up (Escape, a click outside), never
-// on Return, which only ends the entry in a field.
+// wide, edged with a faint line that sets it off from the window under it. Its only output is writes to the
+// binding; it closes like any pop-up (Escape, a click outside), never on Return, which only ends the entry in
+// a field.
 class ColorPickerPopup : public QWidget {
     Q_OBJECT
 
@@ -43,6 +44,7 @@ Q_SIGNALS:
 protected:
     void hideEvent(QHideEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     Binding<HSL> color_;

@@ -24,12 +24,14 @@
 #include "ui/controls/HSLSlider.h"
 #include "ui/controls/IntensityDotControl.h"
 #include "ui/controls/MainToolbar.h"
+#include "ui/controls/SearchBar.h"
 #include "ui/controls/TextButton.h"
 #include "ui/editor/CellGrid.h"
 #include "ui/editor/ColorTab.h"
 #include "ui/editor/DetailsTab.h"
 #include "ui/editor/FolderColorizerView.h"
 #include "ui/editor/FolderPreviewColumn.h"
+#include "ui/editor/IconTab.h"
 #include "ui/editor/PillButton.h"
 #include "ui/history/HistoryModels.h"
 #include "ui/history/HistoryView.h"
@@ -672,4 +674,19 @@ TEST_F(WindowProgramTest, TheSettingsMenusStayOnTheScreen)
         QTest::keyClick(menu, Qt::Key_Escape);
         ASSERT_FALSE(row->isMenuPresented());
     }
+}
+
+TEST_F(WindowProgramTest, OpeningTheIconSearchFocusesItsField)
+{
+    completeOnboarding();
+    WindowProgram program({});
+    FolderColorizerView* editor = editFolder(program).colorizerView();
+    clickSegment(editor->tabBar(), int(FolderColorizerView::Tab::icon));
+    IconTab* icons = editor->iconTab();
+    ASSERT_TRUE(icons && icons->isVisible());
+    clickSegment(icons->subTabBar(), int(IconTab::TopTab::search));
+    ASSERT_EQ(icons->topTab(), IconTab::TopTab::search);
+    EXPECT_EQ(QApplication::focusWidget(), icons->searchBar()->field());
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("star"));
+    EXPECT_EQ(icons->searchText(), QStringLiteral("star"));
 }

@@ -6,6 +6,7 @@
 #include "storage/ColorizationHistoryStore.h"
 #include "ui/Localized.h"
 #include "ui/controls/ControlStyle.h"
+#include "ui/controls/FocusRing.h"
 #include "ui/controls/LocalizedText.h"
 #include "ui/controls/PaletteView.h"
 #include "ui/controls/SearchBar.h"
@@ -15,6 +16,7 @@
 #include "ui/editor/TabLabel.h"
 
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QScrollArea>
 #include <QSet>
 #include <QStackedLayout>
@@ -77,14 +79,15 @@ IconTab::IconTab(Binding<std::optional<Icon>> selectedIcon, QString folderName, 
     });
     stack->addWidget(leadingRow(subTabBar_));
 
+    // In the tab before any page goes in: a page shown without a parent would open a window of its own.
     pages_ = new QStackedLayout;
+    stack->addLayout(pages_, 1);
     suggestedPage_ = makeSuggestedPage();
     searchPage_ = makeSearchPage();
     customView_ = new CustomIconView(selectedIcon_, *localization);
     pages_->addWidget(suggestedPage_);
     pages_->addWidget(searchPage_);
     pages_->addWidget(customView_);
-    stack->addLayout(pages_, 1);
 
     if (services_.history.chronologicalLogLoaded())
         recent_ = recentIcons(services_.history.chronologicalLog());
@@ -159,6 +162,9 @@ void IconTab::setTopTab(TopTab tab)
     topTab_ = tab;
     showTopTab();
     subTabBar_->update();
+    // Typing goes into the search at once; a keyboard user moving along the tabs keeps the focus on them.
+    if (tab == TopTab::search && !ui::hasKeyboardFocus(*subTabBar_))
+        searchBar_->field()->setFocus(Qt::OtherFocusReason);
 }
 
 void IconTab::setSearchLibrary(IconLibrary library)

@@ -64,6 +64,7 @@ public:
     TopTab topTab() const { return topTab_; }
     IconLibrary searchLibrary() const { return library_; }
     const QString& searchText() const { return searchText_; }
+    // Shows a sub-tab; the search focuses its field, unless the tab bar has keyboard focus.
     void setTopTab(TopTab tab);
     void setSearchLibrary(IconLibrary library);
     void setSearchText(const QString& text);

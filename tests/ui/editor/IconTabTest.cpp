@@ -407,3 +407,42 @@ TEST_F(IconTabTest, TheImageDialogSaysWhatTheImageIsFor)
     EXPECT_EQ(title, QStringLiteral("Choose an image to use as the icon"));
     EXPECT_FALSE(selected);
 }
+
+TEST_F(IconTabTest, BuildingTheTabInAWindowOpensNoWindowOfItsOwn)
+{
+    QWidget window;
+    window.resize(400, 560);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    auto* tab = new IconTab(Binding<std::optional<Icon>>::of(selected), QStringLiteral("Music"), services.services(),
+                            nullptr, &window);
+    tab->show();
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::activeWindow(), &window);
+    for (QWidget* top : QApplication::topLevelWidgets())
+        EXPECT_FALSE(top != &window && top->isVisible()) << top->metaObject()->className();
+}
+
+TEST_F(IconTabTest, OpeningTheSearchFocusesItsFieldUnlessTheKeyboardMovesAlongTheTabs)
+{
+    auto tab = makeTab(QStringLiteral("Music"));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(tab.get()));
+    SegmentedPickerBase* tabs = tab->subTabBar();
+    const auto clickTab = [tabs](IconTab::TopTab topTab) {
+        QTest::mouseClick(tabs, Qt::LeftButton, Qt::NoModifier, tabs->segmentRect(int(topTab)).center());
+    };
+    clickTab(IconTab::TopTab::search);
+    ASSERT_EQ(tab->topTab(), IconTab::TopTab::search);
+    EXPECT_EQ(QApplication::focusWidget(), tab->searchBar()->field());
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("star"));
+    EXPECT_EQ(tab->searchText(), QStringLiteral("star"));
+
+    clickTab(IconTab::TopTab::suggested);
+    tabs->clearFocus();
+    tabs->setFocus(Qt::TabFocusReason); // the keyboard reaches the tabs
+    QTest::keyClick(tabs, Qt::Key_Right);
+    EXPECT_EQ(tab->topTab(), IconTab::TopTab::search);
+    EXPECT_EQ(QApplication::focusWidget(), tabs);
+    QTest::keyClick(tabs, Qt::Key_Right);
+    EXPECT_EQ(tab->topTab(), IconTab::TopTab::custom);
+}

@@ -51,14 +51,14 @@ QStringList fileNames()
 
 constexpr qreal pictureScale = 2;
 
-// Lets layouts, delayed steps (the colour tab unfocuses its field after 0.1 s) and animations settle, then
-// takes keyboard focus away so that no focus ring or text cursor is in the picture.
-void settle(int milliseconds = 250)
+// Lets layouts, delayed steps (the colour tab unfocuses its field after 0.1 s) and animations settle, then,
+// unless the focus is `kept`, takes keyboard focus away so that no focus ring or text cursor is in the picture.
+void settle(int milliseconds = 250, bool kept = false)
 {
     QEventLoop loop;
     QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
     loop.exec();
-    if (QWidget* focused = QApplication::focusWidget())
+    if (QWidget* focused = QApplication::focusWidget(); focused && !kept)
         focused->clearFocus();
     QApplication::processEvents();
 }
@@ -77,15 +77,15 @@ QImage render(QWidget* widget)
 
 // A scene's widget on the window background with a margin; a pop-up, or a window the scene has shown, is
 // photographed as it is. Controls another widget covers are added to `covered`.
-QImage photograph(QWidget* widget, int width, int height, QStringList& covered)
+QImage photograph(QWidget* widget, int width, int height, bool keepsFocus, QStringList& covered)
 {
     if (widget->windowType() == Qt::Popup || (widget->isWindow() && widget->isVisible())) {
         widget->adjustSize();
         widget->show();
-        settle();
+        settle(250, keepsFocus);
         covered = test::coveredControls(widget);
         render(widget); // asks for the pictures made on workers, as below
-        settle(150);
+        settle(150, keepsFocus);
         return render(widget);
     }
     QWidget frame;
@@ -101,11 +101,11 @@ QImage photograph(QWidget* widget, int width, int height, QStringList& covered)
     if (height == 0 && margin->hasHeightForWidth()) // a flow of items takes the rows its width needs
         frame.resize(frame.width(), margin->totalHeightForWidth(frame.width()));
     frame.show();
-    settle();
+    settle(250, keepsFocus);
     // Views that make their pictures on workers (glyph grids, folder icons) make them for the density they
     // are painted at: a first rendering at the picture's density asks for them, and they arrive meanwhile.
     render(&frame);
-    settle(150);
+    settle(150, keepsFocus);
     const QImage picture = render(&frame);
     covered = test::coveredControls(&frame);
     widget->setParent(nullptr); // the scene's widget stays with its owner
@@ -150,7 +150,7 @@ int write(const QString& directory)
             std::unique_ptr<QWidget> owned(scene.make(context));
             QWidget* widget = owned.get();
             QStringList covered;
-            const QImage picture = photograph(widget, scene.width, scene.height, covered);
+            const QImage picture = photograph(widget, scene.width, scene.height, scene.keepsFocus, covered);
             const QString file = directory + u'/' + scene.name + u'-' + theme + QStringLiteral(".png");
             if (picture.isNull() || !picture.save(file)) {
                 std::fprintf(stderr, "could not write %s\n", qPrintable(file));

@@ -43,13 +43,15 @@ struct GalleryContext {
 
 // One picture of the gallery: a view in one state. `make` builds the widget to photograph (the gallery owns
 // it); `width` and `height` are the size it is shown at (0: its own size hint); `language` is the interface
-// language of the picture (empty: English).
+// language of the picture (empty: English). The keyboard focus is taken away before the picture, so that no
+// focus ring or text cursor is in it, unless the scene `keepsFocus` (a picture of the focus itself).
 struct GalleryScene {
     QString name;
     int width = 0;
     int height = 0;
     std::function<QWidget*(GalleryContext& context)> make;
     QString language = {};
+    bool keepsFocus = false;
 };
 
 // The scenes of each area, in the order they are written.

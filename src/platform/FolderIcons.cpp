@@ -12,6 +12,7 @@
 #include <QBuffer>
 #include <QCache>
 #include <QDir>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QUrl>
 
@@ -354,6 +355,27 @@ Result<void> FolderIcons::setIcon(const QImage& image, const QByteArray& png, co
     if (applied)
         made.commit();
     return applied;
+}
+
+Result<void> FolderIcons::restore(const QString& folderPath, const FolderIconEntries& entries)
+{
+    const Result<QString> folder = acceptedFolder(folderPath, "restoring the icon");
+    if (!folder)
+        return Result<void>::failure(folder.error());
+    std::lock_guard lock(changeMutex());
+    const bool changed = readEntries(*folder) != entries;
+    const bool all = putBack(*folder, entries);
+    FolderIconStore::removeFilesExcept(*folder, referencedFiles(*folder));
+    if (changed)
+        nudge(*folder);
+    return all ? Result<void>::success() : Result<void>::failure(QStringLiteral("its icon could not be put back"));
+}
+
+bool FolderIcons::shows(const QString& folderPath, const QString& storedFile)
+{
+    const FolderIconEntries now = entries(folderPath);
+    return now.directory == storedFile && (!gvfsAvailable() || now.gvfs == uriOf(storedFile)) &&
+           QFileInfo(storedFile).isFile();
 }
 
 FolderIconEntries FolderIcons::entries(const QString& folderPath)

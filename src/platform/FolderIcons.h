@@ -68,6 +68,12 @@ public:
     static Result<void> setIcon(const QImage& image, const QByteArray& png, const QString& folderPath);
     // Succeeds when at least one place no longer names a custom icon; each failure is logged.
     static bool removeIcon(const QString& folderPath);
+    // Points both places at `entries` again (an empty entry is removed; the gvfs key only where the session
+    // has it) and deletes the folder's stored files they do not name. Used to take back a set that a killed
+    // process left unfinished.
+    static Result<void> restore(const QString& folderPath, const FolderIconEntries& entries);
+    // Whether every place this session has names `storedFile`, and the file is there.
+    static bool shows(const QString& folderPath, const QString& storedFile);
     // The folder's entries as they are now (the gvfs key empty when this session lacks it).
     static FolderIconEntries entries(const QString& folderPath);
     // Deletes the folder's files in FolderIconStore that neither place names: the PNGs stored ahead of a

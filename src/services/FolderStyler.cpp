@@ -10,6 +10,7 @@
 #include "storage/ExtendedAttributesManager.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QPointer>
 #include <QThread>
 
@@ -53,12 +54,15 @@ FolderStyler::FolderStyler(ColorizationHistoryStore& history, const ExtendedAttr
     , history_(history)
     , attributes_(attributes)
     , smartIcons_(smartIcons)
+    , journal_(history.storageDirectory())
 {
     qRegisterMetaType<FolderStyler::Outcome>();
     queue_.setObjectName(queueName);
     queue_.setMaxThreadCount(1); // one folder at a time, in submission order
     drawing_.setObjectName(queueName + QStringLiteral(".drawing"));
     drawing_.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
+    connect(&history_, &ColorizationHistoryStore::recordsWritten, this, &FolderStyler::discardJournalIfWritten);
+    settleLeftJournals();
 }
 
 FolderStyler::~FolderStyler()
@@ -80,10 +84,12 @@ void FolderStyler::remove(const Folder& folder, Completion completion)
         folder, Operation::remove, [this, folder] { return removeIcon(folder); }, std::move(completion));
 }
 
-// What the drawing pool hands back: the folder's image and its PNG form (no image when it cannot be drawn).
+// What the drawing pool hands back: the folder's image and its PNG form (no image when it cannot be drawn),
+// and the journal's intent for it when the PNG could be stored.
 struct FolderStyler::Drawn {
     std::optional<QImage> image;
     QByteArray png;
+    std::optional<Journaled> journaled;
 };
 
 // A folder proposed ahead of the writes; `remembered` when its style counts for the folders after it.
@@ -115,15 +121,17 @@ struct FolderStyler::Pipeline {
     {
         if (proposal.remembered)
             scans->forget(folder.path(), proposal.replaced);
-        // Its PNG may already be in the icon store: once it is, it goes again.
+        // Its PNG may already be in the icon store and its intent in the journal: once they are, they go again.
         if (proposal.drawn.valid()) {
-            proposal.drawn.wait();
+            if (const Drawn drawn = proposal.drawn.get(); drawn.journaled)
+                journal->end(drawn.journaled->id, StylingJournal::Outcome::undone);
             FolderIcons::discardUnusedIcons(folder.path());
         }
     }
 
     SmartSiblingAnalysis::Batch own;
     SmartSiblingAnalysis::Batch* scans = nullptr;
+    StylingJournal* journal = nullptr;
     const QList<Folder> folders;
     QString logPrefix;
     std::chrono::milliseconds indexWait{0};
@@ -140,6 +148,7 @@ void FolderStyler::styleByName(const QList<Folder>& folders, const QString& logP
         return;
     auto pipeline = std::make_shared<Pipeline>(attributes_, folders);
     pipeline->scans = siblings ? siblings : &pipeline->own;
+    pipeline->journal = &journal_;
     pipeline->logPrefix = logPrefix;
     pipeline->indexWait = indexWait;
     pipeline->unfinished = folders.size();
@@ -168,14 +177,14 @@ void FolderStyler::proposeAhead(Pipeline& pipeline)
             proposal.remembered = true;
             auto promise = std::make_shared<std::promise<Drawn>>();
             proposal.drawn = promise->get_future();
-            drawing_.start([promise, style = proposal.style, path] {
-                Drawn drawn{ColorizationService::generateIcon(style), {}};
+            drawing_.start([this, promise, style = proposal.style, path] {
+                Drawn drawn{ColorizationService::generateIcon(style), {}, std::nullopt};
                 if (drawn.image)
                     drawn.png = encodePng(*drawn.image);
-                // Stored (and synced) here, off the queue: the write then finds it in place. A failure here
-                // is met, and reported, again by the write.
-                if (!drawn.png.isEmpty())
-                    FolderIconStore::store(path, drawn.png);
+                // Journaled and stored (each synced) here, off the queue: the write then finds both in place.
+                // A failure here is met, and reported, again by the write.
+                if (const auto stored = drawn.png.isEmpty() ? std::nullopt : journalAhead(path, style, drawn.png))
+                    drawn.journaled = *stored;
                 promise->set_value(std::move(drawn));
             });
         }
@@ -224,22 +233,71 @@ void FolderStyler::deliver(const Outcome& outcome, const Completion& completion)
             history_.removeFolderStyle(outcome.folder.path());
             history_.saveFolderStyles();
         } else if (outcome.style) {
-            history_.record(outcome.folder.path(), *outcome.style);
+            history_.record(HistoryLogEntry{outcome.folder.path(), *outcome.style, outcome.recordTime});
+        }
+        if (outcome.journaled) {
+            journal_.recorded();
+            journaledRecords_ = history_.recordCount();
         }
     }
+    discardJournalIfWritten();
     if (completion)
         completion(outcome);
     Q_EMIT folderFinished(outcome);
 }
 
+void FolderStyler::discardJournalIfWritten()
+{
+    if (history_.writtenRecordCount() >= journaledRecords_)
+        journal_.discardIfSettled();
+}
+
+// The intent first: a PNG stored by a process killed before its intent was journaled would be known to no one.
+std::optional<FolderStyler::Journaled> FolderStyler::journalAhead(const QString& path, const ColorizationData& style,
+                                                                  const QByteArray& png)
+{
+    Journaled journaled{0, historyTimestampNow(), FolderIconStore::filePath(path, png), FolderIcons::entries(path)};
+    const Result<quint64> id = journal_.begin({0,
+                                               {path, style, journaled.time},
+                                               journaled.icon,
+                                               journaled.previous.gvfs,
+                                               journaled.previous.directory,
+                                               std::nullopt});
+    if (!id)
+        return std::nullopt;
+    journaled.id = *id;
+    if (!FolderIconStore::store(path, png)) {
+        journal_.end(journaled.id, StylingJournal::Outcome::undone);
+        return std::nullopt;
+    }
+    return journaled;
+}
+
 FolderStyler::Outcome FolderStyler::write(const Folder& folder, Operation operation, const QImage& image,
-                                          const QByteArray& png, const ColorizationData& style) const
+                                          const QByteArray& png, const ColorizationData& style,
+                                          const std::optional<Journaled>& ahead)
 {
     const QString& path = folder.path();
     Result<FolderIcons::Change> started = FolderIcons::change(image, png, path);
-    if (!started)
+    if (!started) {
+        if (ahead)
+            journal_.end(ahead->id, StylingJournal::Outcome::undone);
         return failed(folder, operation, QStringLiteral("its icon could not be set: ") + started.error());
+    }
     FolderIcons::Change change = std::move(started).value();
+    const FolderIconEntries& previous = change.previous();
+    // The intent journaled ahead holds, unless the folder's entries changed since it was read.
+    const bool aheadHolds = ahead && ahead->icon == change.storedFile() && ahead->previous == previous;
+    if (ahead && !aheadHolds)
+        journal_.end(ahead->id, StylingJournal::Outcome::undone);
+    const HistoryLogEntry entry{path, style, aheadHolds ? ahead->time : historyTimestampNow()};
+    const Result<quint64> id =
+        aheadHolds ? Result<quint64>(ahead->id)
+                   : journal_.begin({0, entry, change.storedFile(), previous.gvfs, previous.directory, std::nullopt});
+    if (!id) {
+        log::warning(QStringLiteral("Refused to style %1: %2").arg(path, id.error()));
+        return failed(folder, operation, QStringLiteral("its change could not be journaled: ") + id.error());
+    }
     QString error;
     if (const Result<void> applied = change.apply(); !applied)
         error = QStringLiteral("its icon could not be set: ") + applied.error();
@@ -247,20 +305,23 @@ FolderStyler::Outcome FolderStyler::write(const Folder& folder, Operation operat
         error = QStringLiteral("its style could not be stored on it: ") + attribute.error();
     if (!error.isEmpty()) {
         change.undo();
+        journal_.end(*id, StylingJournal::Outcome::undone);
         return failed(folder, operation, error);
     }
     change.commit();
+    journal_.end(*id, StylingJournal::Outcome::styled);
     Outcome outcome;
     outcome.folder = folder;
     outcome.operation = operation;
     outcome.style = style;
     if (!change.missing().isEmpty())
         outcome.missing = QStringLiteral("not shown by GNOME file managers: ") + change.missing();
+    outcome.recordTime = entry.timestamp;
+    outcome.journaled = true;
     return outcome;
 }
 
-FolderStyler::Outcome FolderStyler::setIcon(const Folder& folder, const QImage& image,
-                                            const ColorizationData& style) const
+FolderStyler::Outcome FolderStyler::setIcon(const Folder& folder, const QImage& image, const ColorizationData& style)
 {
     const QString& path = folder.path();
     log::print(QStringLiteral("setting icon for: ") + path + QStringLiteral(" on thread: ") + threadDescription());
@@ -269,7 +330,7 @@ FolderStyler::Outcome FolderStyler::setIcon(const Folder& folder, const QImage& 
         log::warning(QStringLiteral("Refused to style %1: the style holds a non-finite number.").arg(path));
         return failed(folder, Operation::apply, nonFinite());
     }
-    Outcome outcome = write(folder, Operation::apply, image, encodePng(image), style);
+    Outcome outcome = write(folder, Operation::apply, image, encodePng(image), style, std::nullopt);
     if (outcome.succeeded())
         log::print(QStringLiteral("Successfully set folder icon on ") + path);
     else
@@ -293,7 +354,7 @@ FolderStyler::Outcome FolderStyler::removeIcon(const Folder& folder) const
 }
 
 FolderStyler::Outcome FolderStyler::styleFromProposal(const Folder& folder, Proposal& proposal,
-                                                      const QString& logPrefix) const
+                                                      const QString& logPrefix)
 {
     const QString& path = folder.path();
     if (!proposal.style.isFinite()) {
@@ -305,7 +366,7 @@ FolderStyler::Outcome FolderStyler::styleFromProposal(const Folder& folder, Prop
         log::warning(logPrefix + QStringLiteral("Failed to generate icon for ") + path);
         return failed(folder, Operation::styleByName, QStringLiteral("its icon could not be drawn"));
     }
-    Outcome outcome = write(folder, Operation::styleByName, *drawn.image, drawn.png, proposal.style);
+    Outcome outcome = write(folder, Operation::styleByName, *drawn.image, drawn.png, proposal.style, drawn.journaled);
     if (!outcome.succeeded()) {
         FolderIcons::discardUnusedIcons(path); // the PNG stored ahead
         log::warning(logPrefix + QStringLiteral("❌ Failed to set icon on ") + path);
@@ -313,6 +374,100 @@ FolderStyler::Outcome FolderStyler::styleFromProposal(const Folder& folder, Prop
     }
     log::system(logPrefix + QStringLiteral("✅ Applied smart icon to ") + path);
     return outcome;
+}
+
+// What settling the journals of killed processes found on the queue, for the styler's thread to record.
+struct FolderStyler::Settlement {
+    std::vector<StylingJournal::Left> journals;
+    QList<HistoryLogEntry> styled; // recorded unless the history has them
+    qsizetype putBack = 0;
+};
+
+void FolderStyler::settleLeftJournals()
+{
+    const QPointer<FolderStyler> self(this);
+    queue_.start([this, self, directory = history_.storageDirectory()] {
+        std::vector<StylingJournal::Left> left = StylingJournal::left(directory);
+        if (left.empty())
+            return;
+        const std::shared_ptr<Settlement> settlement = settle(std::move(left));
+        // The styler waits for its queue before it goes, so `self` still names this object here.
+        QMetaObject::invokeMethod(
+            self.data(),
+            [self, settlement] {
+                if (self)
+                    self->recordSettlement(*settlement);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+// An intent that ended styled is recorded; one without an end (the folder being written when its process
+// was killed) is recorded when the folder carries its style and icon, and put back otherwise.
+std::shared_ptr<FolderStyler::Settlement> FolderStyler::settle(std::vector<StylingJournal::Left> left) const
+{
+    auto settlement = std::make_shared<Settlement>();
+    for (const StylingJournal::Left& journal : left) {
+        for (const StylingJournal::Intent& intent : journal.contents().intents) {
+            const QString& path = intent.entry.folderPath;
+            if (intent.outcome == StylingJournal::Outcome::undone)
+                continue;
+            if (intent.outcome == StylingJournal::Outcome::styled ||
+                (attributes_.storedSettings(path) == intent.entry.data && FolderIcons::shows(path, intent.icon))) {
+                settlement->styled.append(intent.entry);
+                continue;
+            }
+            // Also deletes the PNG stored for it; a folder drawn ahead but never written shows no change.
+            const FolderIconEntries previous{intent.previousGvfsIcon, intent.previousDirectoryIcon};
+            const bool changed = FolderIcons::entries(path) != previous;
+            if (FolderIcons::restore(path, previous) && changed)
+                ++settlement->putBack;
+        }
+    }
+    settlement->journals = std::move(left);
+    return settlement;
+}
+
+namespace {
+
+QList<HistoryLogEntry> loggedEntries(const QString& directory)
+{
+    QFile file(directory + u'/' + ColorizationHistoryStore::logFileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    auto entries = json::decodeLog(file.readAll());
+    return entries ? std::move(entries).value() : QList<HistoryLogEntry>();
+}
+
+} // namespace
+
+// The journals go once the history files hold their records; when they cannot be written, the journals
+// stay for the next start.
+void FolderStyler::recordSettlement(Settlement& settlement)
+{
+    const QList<HistoryLogEntry> logged =
+        settlement.styled.isEmpty() ? QList<HistoryLogEntry>() : loggedEntries(history_.storageDirectory());
+    qsizetype recorded = 0;
+    for (const HistoryLogEntry& entry : std::as_const(settlement.styled)) {
+        if (!logged.contains(entry)) {
+            history_.record(entry);
+            ++recorded;
+        }
+    }
+    history_.flush();
+    if (history_.writtenRecordCount() < history_.recordCount()) {
+        log::warning(
+            QStringLiteral("The journal of an interrupted styling is kept: the history could not be written."));
+        return;
+    }
+    for (StylingJournal::Left& journal : settlement.journals) {
+        if (const Result<void> removed = journal.remove(); !removed)
+            log::warning(removed.error());
+    }
+    log::warning(QStringLiteral("Settled what an interrupted styling left: %1 styled folders recorded in the "
+                                "history, %2 put back as they were.")
+                     .arg(recorded)
+                     .arg(settlement.putBack));
 }
 
 void FolderStyler::finish()
@@ -326,6 +481,7 @@ void FolderStyler::waitForIdle()
     queue_.waitForDone();
     drawing_.waitForDone();
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    discardJournalIfWritten();
 }
 
 } // namespace pigmo

@@ -5,7 +5,9 @@
 #include "platform/FolderIcons.h"
 #include "smart/SmartSiblingAnalysis.h"
 #include "storage/ColorizationHistoryStore.h"
+#include "storage/StylingJournal.h"
 
+#include <QDateTime>
 #include <QImage>
 #include <QObject>
 #include <QString>
@@ -29,6 +31,12 @@ class SmartIconService;
 // is left as it was. The attribute is removed only when the icon was removed. The history is then updated
 // on the thread that owns the styler (the GUI thread), before the caller's completion runs there and before
 // `folderFinished` is emitted, once per request; only a styled folder is recorded.
+//
+// Each style is entered in this process's StylingJournal (synced) before the folder's icon is written, and
+// its end after; the journal goes once the history files hold every styled folder's record. A styler, when
+// made, settles the journals that killed processes left (on its queue, before any request): a folder whose
+// attribute and icon show the journaled style gets its record (unless the history has it), any other has
+// its icon entries put back as they were.
 //
 // A batch styled by name is a pipeline. On the icon queue, in the batch's order, each folder's style is
 // proposed a few folders ahead of the one being written (counting the styles proposed before it as applied);
@@ -56,6 +64,8 @@ public:
         // On success, what this session lacks to show the icon everywhere ("not shown by GNOME file
         // managers: no session bus"), or empty.
         QString missing;
+        QDateTime recordTime;   // the time its history record carries (apply, styleByName)
+        bool journaled = false; // ended in the journal as styled
 
         bool succeeded() const { return error.isEmpty(); }
     };
@@ -105,7 +115,8 @@ public:
     // one being written finishes, and every outcome is delivered (history, completion, signal) before this
     // returns. Used when the program ends. Idempotent.
     void finish();
-    // Blocks until the queue is empty and delivers the outcomes waiting for this thread (tests, benchmarks).
+    // Blocks until the queue is empty and delivers the outcomes waiting for this thread (tests, benchmarks);
+    // removes the journal when the history files hold what it protected.
     void waitForIdle();
 
 Q_SIGNALS:
@@ -116,21 +127,38 @@ private:
     using Work = std::function<Outcome()>;
     void submit(const Folder& folder, Operation operation, Work work, Completion completion);
     void deliver(const Outcome& outcome, const Completion& completion);
-    Outcome setIcon(const Folder& folder, const QImage& image, const ColorizationData& style) const;
-    // Sets the icon and writes the attribute, or leaves the folder as it was.
+    Outcome setIcon(const Folder& folder, const QImage& image, const ColorizationData& style);
+    // An intent entered in the journal ahead of its write, with what it was entered with.
+    struct Journaled {
+        quint64 id = 0;
+        QDateTime time;
+        QString icon;
+        FolderIconEntries previous;
+    };
+    // Journals the folder's intent, then stores its PNG; nothing when either fails (the intent then ended).
+    std::optional<Journaled> journalAhead(const QString& path, const ColorizationData& style, const QByteArray& png);
+    // Sets the icon and writes the attribute, journaled (by `ahead` when it still holds), or leaves the folder
+    // as it was.
     Outcome write(const Folder& folder, Operation operation, const QImage& image, const QByteArray& png,
-                  const ColorizationData& style) const;
+                  const ColorizationData& style, const std::optional<Journaled>& ahead);
+    void discardJournalIfWritten();
+    struct Settlement;
+    void settleLeftJournals();
+    std::shared_ptr<Settlement> settle(std::vector<StylingJournal::Left> left) const;
+    void recordSettlement(Settlement& settlement);
     Outcome removeIcon(const Folder& folder) const;
     struct Drawn;
     struct Proposal;
     struct Pipeline;
     void proposeAhead(Pipeline& pipeline);
     Outcome styleNext(Pipeline& pipeline);
-    Outcome styleFromProposal(const Folder& folder, Proposal& proposal, const QString& logPrefix) const;
+    Outcome styleFromProposal(const Folder& folder, Proposal& proposal, const QString& logPrefix);
 
     ColorizationHistoryStore& history_;
     const ExtendedAttributesManager& attributes_;
     SmartIconService& smartIcons_;
+    StylingJournal journal_;
+    quint64 journaledRecords_ = 0; // the history's record count after the last journaled record
     QThreadPool queue_;
     QThreadPool drawing_; // draws and encodes the images of batches ahead of the queue
     std::atomic<bool> finishing_{false};

@@ -459,14 +459,21 @@ void ColorizationHistoryStore::removeFolderStyle(const QString& folderPath)
 
 void ColorizationHistoryStore::record(const QString& folderPath, const ColorizationData& data)
 {
+    record(HistoryLogEntry{folderPath, data, historyTimestampNow()});
+}
+
+void ColorizationHistoryStore::record(const HistoryLogEntry& entry)
+{
     assertOwnerThread();
+    const QString& folderPath = entry.folderPath;
+    const ColorizationData& data = entry.data;
     if (!data.isFinite()) {
         log::warning(
             QStringLiteral("Error recording history for %1: the style holds a non-finite number.").arg(folderPath));
         return;
     }
     takeInLoadedStyles();
-    const HistoryLogEntry entry{folderPath, data, historyTimestampNow()};
+    const quint64 failuresBefore = writeFailures_;
     ++recordCount_;
     if (chronologicalLogLoaded_)
         appendToLoadedLog(entry);
@@ -483,6 +490,8 @@ void ColorizationHistoryStore::record(const QString& folderPath, const Colorizat
     Q_EMIT folderStylesChanged();
     if (batchDepth_ == 0) {
         saveFolderStyles();
+        if (writeFailures_ == failuresBefore)
+            noteRecordsWritten(recordCount_);
         return;
     }
     stylesUnsaved_ = true;
@@ -607,6 +616,8 @@ void ColorizationHistoryStore::flushInBackground(bool endsBatch)
     QList<HistoryLogEntry> entries = std::exchange(unwrittenEntries_, {});
     const bool stylesChanged = std::exchange(stylesUnsaved_, false); // set by `record`, which took the styles in
     const bool writes = log || !entries.isEmpty() || stylesChanged;
+    const quint64 records = recordCount_;
+    const quint64 failuresBefore = writeFailures_;
     if (writes) {
         writer_.start([this, log = std::move(log), entries = std::move(entries)] {
             // Both files under one lock, held until the styles are written; without it each write tries for
@@ -618,10 +629,12 @@ void ColorizationHistoryStore::flushInBackground(bool endsBatch)
     std::optional<Result<StylesText>> styles;
     if (stylesChanged)
         styles = encodeStyles(folderStyles_, encodedStyles_);
-    writer_.start([this, styles = std::move(styles), endsBatch] {
+    writer_.start([this, styles = std::move(styles), endsBatch, records, failuresBefore] {
         if (styles)
             writeStyles(*styles);
         flushLock_.reset();
+        if (writeFailures_ == failuresBefore)
+            noteRecordsWritten(records);
         if (endsBatch)
             knownLog_.reset(); // outside a batch every append reads the file again
     });
@@ -654,7 +667,7 @@ void ColorizationHistoryStore::appendToFile(const HistoryLogEntry& entry)
     const QString createError = QStringLiteral("Error creating chronological log: ");
     const HistoryFiles::Lock lock = files_.lock();
     if (!lock.held()) {
-        log::warning(appendError + lock.error());
+        writeFailed(appendError + lock.error());
         return;
     }
     // The file's entries are checked, not kept: the new one is appended to the text as read.
@@ -668,16 +681,18 @@ void ColorizationHistoryStore::appendToFile(const HistoryLogEntry& entry)
             prefix = appendError;
         } else {
             log::warning(appendError + checked.error());
-            if (!preserveUnreadable(logFileName))
+            if (!preserveUnreadable(logFileName)) {
+                ++writeFailures_;
                 return;
+            }
         }
     }
     if (!appendToArrayText(text, entry)) {
-        log::warning(prefix + QStringLiteral("an entry could not be encoded."));
+        writeFailed(prefix + QStringLiteral("an entry could not be encoded."));
         return;
     }
     if (const Done written = files_.write(logFileName, text); !written)
-        log::warning(prefix + written.error());
+        writeFailed(prefix + written.error());
 }
 
 void ColorizationHistoryStore::appendUnwrittenEntries()
@@ -694,18 +709,20 @@ void ColorizationHistoryStore::appendEntries(const QList<HistoryLogEntry>& entri
     std::optional<QByteArray> text = lock.held() ? logTextToAppendTo(prefix, draft) : std::nullopt;
     if (!lock.held())
         log::warning(prefix + lock.error());
-    if (!text)
+    if (!text) {
+        ++writeFailures_;
         return; // said why; these entries are lost, as a single append's would be
+    }
     for (const HistoryLogEntry& entry : entries) {
         if (!appendToArrayText(*text, entry)) {
-            log::warning(prefix + QStringLiteral("an entry could not be encoded."));
+            writeFailed(prefix + QStringLiteral("an entry could not be encoded."));
             return;
         }
     }
     const QByteArrayView whole(*text);
     const Done written = files_.write(logFileName, std::span(&whole, 1), std::move(draft));
     if (!written) {
-        log::warning(prefix + written.error());
+        writeFailed(prefix + written.error());
         knownLog_.reset();
         return;
     }
@@ -765,7 +782,7 @@ void ColorizationHistoryStore::writeLog(const Result<QByteArray>& text)
     using Pieces = Result<std::vector<QByteArrayView>>;
     const Pieces pieces = text ? Pieces(std::vector{QByteArrayView(*text)}) : Pieces::failure(text.error());
     if (auto written = writeWhole(logFileName, pieces); !written)
-        log::warning(QStringLiteral("Error saving chronological log: ") + written.error());
+        writeFailed(QStringLiteral("Error saving chronological log: ") + written.error());
 }
 
 void ColorizationHistoryStore::saveFolderStyles()
@@ -785,7 +802,7 @@ void ColorizationHistoryStore::writeStyles(const Result<StylesText>& text)
         if (startsWith(*pieces, drafted->start.views()))
             draft = std::move(drafted->file);
     if (auto written = writeWhole(stylesFileName, pieces, std::move(draft)); !written)
-        log::warning(QStringLiteral("Error saving folder styles: ") + written.error());
+        writeFailed(QStringLiteral("Error saving folder styles: ") + written.error());
 }
 
 void ColorizationHistoryStore::loadChronologicalLog()
@@ -915,6 +932,24 @@ void ColorizationHistoryStore::markStuck(const QString& name, bool stuck)
         stuckUnreadable_.insert(name);
     else
         stuckUnreadable_.remove(name);
+}
+
+void ColorizationHistoryStore::writeFailed(const QString& message)
+{
+    ++writeFailures_;
+    log::warning(message);
+}
+
+// On the owner thread or the writer thread; the signal reaches the owner thread.
+void ColorizationHistoryStore::noteRecordsWritten(quint64 records)
+{
+    quint64 written = writtenRecords_;
+    while (written < records && !writtenRecords_.compare_exchange_weak(written, records)) {
+    }
+    if (QThread::currentThread() == thread())
+        Q_EMIT recordsWritten();
+    else
+        QMetaObject::invokeMethod(this, &ColorizationHistoryStore::recordsWritten, Qt::QueuedConnection);
 }
 
 QList<ColorizationHistoryStore::FolderGroup> ColorizationHistoryStore::groupedFolderStyles() const

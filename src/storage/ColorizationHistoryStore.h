@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <future>
 #include <memory>
@@ -98,6 +99,13 @@ public:
     // Appends one applied style to the log and makes it the folder's current style. A style with a
     // non-finite number is refused whole. Outside a batch both files are written at once.
     void record(const QString& folderPath, const ColorizationData& data);
+    // The same with the entry's own time.
+    void record(const HistoryLogEntry& entry);
+    // How many records this store has made, and how many of the first of them are known to be written to
+    // both files (a write that failed holds the count back until a later write succeeds). Any thread for
+    // the second.
+    quint64 recordCount() const { return recordCount_; }
+    quint64 writtenRecordCount() const { return writtenRecords_; }
 
     static constexpr std::chrono::milliseconds batchWriteInterval{2000};
     // Batches nest; the files are written when the outermost one ends: before `endBatch` returns, or with
@@ -143,9 +151,14 @@ public:
 Q_SIGNALS:
     void chronologicalLogChanged();
     void folderStylesChanged();
+    // `writtenRecordCount()` grew.
+    void recordsWritten();
 
 private:
     void appendToFile(const HistoryLogEntry& entry);
+    // Says why a write of the files failed, and counts it.
+    void writeFailed(const QString& message);
+    void noteRecordsWritten(quint64 records);
     // Hands what a batch recorded and has not written yet to the writer thread; `endsBatch`: the last write of
     // the outermost batch.
     void flushInBackground(bool endsBatch);
@@ -212,6 +225,8 @@ private:
     QList<HistoryLogEntry> chronologicalLog_;
     bool chronologicalLogLoaded_ = false;
     quint64 recordCount_ = 0;
+    std::atomic<quint64> writtenRecords_{0};
+    std::atomic<quint64> writeFailures_{0}; // every failed write of either file, on either thread
     QFutureWatcher<std::optional<Result<QByteArray>>>* logLoadWatcher_ = nullptr; // the background load
 
     // The JSON text of chronologicalLog_, kept in step with it so that saving a long log does not encode

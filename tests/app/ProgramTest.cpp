@@ -34,6 +34,8 @@
 #include <csignal>
 #include <functional>
 #include <memory>
+#include <random>
+#include <thread>
 #include <vector>
 
 #include <linux/capability.h>
@@ -1123,4 +1125,57 @@ TEST_F(ProgramWindowTest, EndsAtOnceWithADialogOpen)
     }
     EXPECT_EQ(styledOf(pair), QStringList()) << "nothing was applied";
     expectTheNextStartShowsItsWindow();
+}
+
+// A batch killed outright at a random moment, many times over: by itself (`--smart` with nothing running) and
+// in the running program (a `--smart` handed over to it). The next start settles what the killed process
+// left: every folder is then styled with its icon in both places and its record in both history files, or
+// untouched.
+TEST_F(ProgramTest, ABatchKilledAtAnyMomentLeavesEveryFolderStyledWithItsRecordOrUntouched)
+{
+    withoutDisplay();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen")); // the running program's
+    const unsigned seed = std::random_device{}();
+    std::cout << "[ INFO     ] kill times drawn with seed " << seed << "\n";
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> killAfterMs(0, 900);
+    const QStringList names{"Invoices", "Music", "Photos", "Recipes", "Projects"};
+    constexpr int runs = 20;
+    constexpr int folders = 120;
+    int cutShort = 0;
+    for (int run = 0; run < runs; ++run) {
+        const bool inRunningProgram = run % 4 == 3;
+        QStringList paths;
+        for (int n = 0; n < folders; ++n)
+            paths.append(makeFolder(QStringLiteral("run %1/%2 %3").arg(run).arg(names[n % names.size()]).arg(n)));
+        QProcess killed;
+        if (inRunningProgram) {
+            start(killed, {});
+            ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(socket()); }, 10'000));
+            EXPECT_EQ(this->run(QStringList{"--smart"} + paths).exitCode, 0) << "handed over";
+        } else {
+            start(killed, QStringList{"--smart"} + paths);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(killAfterMs(random))); // the moment of the kill
+        ::kill(static_cast<pid_t>(killed.processId()), SIGKILL);
+        ASSERT_TRUE(killed.waitForFinished(10'000));
+
+        // The next start settles before it styles its own folder.
+        const QString next = makeFolder(QStringLiteral("run %1/Next").arg(run));
+        const Finished settling = this->run({"--smart", next});
+        EXPECT_EQ(settling.exitCode, 0) << settling.err.toStdString();
+        EXPECT_TRUE(QDir(dataFile({})).entryList({"*.journal", ".styling-*"}, QDir::Files | QDir::Hidden).isEmpty())
+            << "settled and gone";
+        const QJsonObject styles = currentStyles();
+        const QMap<QString, int> logged = loggedFolders();
+        int styledCount = 0;
+        for (const QString& path : paths) {
+            EXPECT_EQ(styledWithRecordOrUntouched(path, styles, logged).toStdString(), "")
+                << path.toStdString() << " (run " << run << ")";
+            styledCount += styled(path);
+        }
+        cutShort += styledCount > 0 && styledCount < folders;
+    }
+    std::cout << "[ INFO     ] " << cutShort << " of " << runs << " batches were killed in the middle\n";
+    EXPECT_GT(cutShort, 0) << "the kills fell before or after every batch: nothing was tried";
 }

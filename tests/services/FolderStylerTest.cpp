@@ -1,6 +1,8 @@
 #include "services/FolderStyler.h"
 
 #include "platform/DirectoryFile.h"
+#include "platform/FolderIconStore.h"
+#include "platform/FolderIcons.h"
 #include "platform/GvfsMetadata.h"
 #include "platform/PngEncoder.h"
 #include "platform/ReadOnlyFolder.h"
@@ -9,6 +11,7 @@
 #include "smart/SmartSiblingAnalysis.h"
 #include "storage/ColorizationHistoryStore.h"
 #include "storage/ExtendedAttributesManager.h"
+#include "storage/StylingJournal.h"
 #include "support/CoreServices.h"
 #include "support/LogCapture.h"
 
@@ -64,6 +67,10 @@ protected:
         return outcome;
     }
 
+    QStringList journals() const
+    {
+        return QDir(services.history.storageDirectory()).entryList({"*.journal"}, QDir::Files | QDir::Hidden);
+    }
     int logged(const Folder& folder) const
     {
         QFile file(services.history.storageDirectory() + "/" + ColorizationHistoryStore::logFileName);
@@ -214,6 +221,7 @@ TEST_F(FolderStylerTest, ABatchDrawnAheadIsWrittenInOrderEachFolderWithItsOwnIma
         images.append(stored);
     }
     EXPECT_EQ(written, expected) << "written one after the other in the batch's order";
+    EXPECT_TRUE(journals().isEmpty()) << "the journal goes once the history holds the batch";
 }
 
 TEST_F(FolderStylerTest, AFolderOfABatchThatFailsLeavesTheOthersStyledAndCountsForNone)
@@ -333,6 +341,7 @@ TEST_F(FolderStylerTest, AFolderThatRefusesAnyPlaceIsLeftAsItWasAndNotRecorded)
         EXPECT_FALSE(inHistory(refusing)) << name;
     }
     EXPECT_FALSE(QFileInfo::exists(target));
+    EXPECT_TRUE(journals().isEmpty());
 }
 
 TEST_F(FolderStylerTest, AStyleItsAttributeCannotHoldTakesTheIconBack)
@@ -349,4 +358,70 @@ TEST_F(FolderStylerTest, AStyleItsAttributeCannotHoldTakesTheIconBack)
     EXPECT_FALSE(attribute(photos));
     EXPECT_FALSE(inHistory(photos));
     EXPECT_EQ(logged(photos), 0);
+}
+
+// A journal as a process killed in the middle of a batch leaves it: the folders it styled without their
+// records written, the folder it was writing, and one it had taken back.
+TEST_F(FolderStylerTest, AJournalLeftByAKilledProcessIsSettledByTheNextStyler)
+{
+    const QString data = services.history.storageDirectory();
+    const Folder styled = folder("Styled");            // ended styled, record not written
+    const Folder attributeWritten = folder("Written"); // no end, but its attribute and icon are in place
+    const Folder halfWritten = folder("Half");         // no end, icon entries changed, no attribute
+    const Folder undone = folder("Undone");            // ended undone
+    const Folder recordedAlready = folder("Recorded"); // ended styled, record written
+    const auto stored = [](const Folder& folder, QColor color) {
+        QImage picture = image();
+        picture.fill(color);
+        return *FolderIconStore::store(folder.path(), encodePng(picture));
+    };
+    const QDateTime when = historyTimestampNow().addSecs(-60);
+    const auto intent = [&when](const Folder& folder, const ColorizationData& data, const QString& icon,
+                                FolderIconEntries previous = {}) {
+        return StylingJournal::Intent{0,           {folder.path(), data, when}, icon, previous.gvfs, previous.directory,
+                                      std::nullopt};
+    };
+    ASSERT_TRUE(FolderIcons::setIcon(image(), halfWritten.path()));
+    const FolderIconEntries halfBefore = FolderIcons::entries(halfWritten.path());
+    {
+        StylingJournal killed(data);
+        for (const Folder& done : {styled, attributeWritten, recordedAlready})
+            ASSERT_TRUE(FolderIcons::setIcon(image(), done.path()));
+        const auto styledId = killed.begin(intent(styled, style(10), DirectoryFile::icon(styled.path())));
+        ASSERT_TRUE(services.attributes.writeSettings(style(10), styled.path()));
+        killed.end(*styledId, StylingJournal::Outcome::styled);
+        const auto recordedId =
+            killed.begin(intent(recordedAlready, style(50), DirectoryFile::icon(recordedAlready.path())));
+        ASSERT_TRUE(services.attributes.writeSettings(style(50), recordedAlready.path()));
+        killed.end(*recordedId, StylingJournal::Outcome::styled);
+        services.history.record(HistoryLogEntry{recordedAlready.path(), style(50), when});
+        const auto undoneId = killed.begin(intent(undone, style(40), stored(undone, Qt::gray)));
+        killed.end(*undoneId, StylingJournal::Outcome::undone);
+        ASSERT_TRUE(killed.begin(intent(attributeWritten, style(20), DirectoryFile::icon(attributeWritten.path()))));
+        ASSERT_TRUE(services.attributes.writeSettings(style(20), attributeWritten.path()));
+        const QString halfIcon = stored(halfWritten, Qt::yellow);
+        ASSERT_TRUE(killed.begin(intent(halfWritten, style(30), halfIcon, halfBefore)));
+        ASSERT_TRUE(DirectoryFile::setIcon(halfWritten.path(), halfIcon));
+        ASSERT_TRUE(GvfsMetadata::setCustomIcon(halfWritten.path(), QUrl::fromLocalFile(halfIcon).toString()));
+        ASSERT_EQ(journals().size(), 1);
+    } // the process is gone: its lock with it, its file stays
+
+    FolderStyler next(services.history, services.attributes, services.smartIcons);
+    next.waitForIdle();
+    EXPECT_TRUE(journals().isEmpty());
+    const QMap<QString, ColorizationData>& styles = services.history.folderStyles();
+    EXPECT_EQ(styles.value(styled.path()), style(10));
+    EXPECT_EQ(styles.value(attributeWritten.path()), style(20));
+    EXPECT_FALSE(styles.contains(halfWritten.path()));
+    EXPECT_FALSE(styles.contains(undone.path()));
+    for (const Folder& once : {styled, attributeWritten, recordedAlready})
+        EXPECT_EQ(logged(once), 1) << once.path().toStdString();
+    EXPECT_EQ(FolderIcons::entries(halfWritten.path()), halfBefore) << "put back as it was";
+    EXPECT_FALSE(attribute(halfWritten));
+    EXPECT_EQ(QDir(FolderIconStore::directory())
+                  .entryList({FolderIconStore::fileName(halfWritten.path(), {}).left(17) + "*"}),
+              QStringList{QFileInfo(halfBefore.directory).fileName()})
+        << "its new file is gone";
+    EXPECT_TRUE(log.contains("Settled what an interrupted styling left: 2 styled folders recorded in the history, 1 "
+                             "put back as they were."));
 }

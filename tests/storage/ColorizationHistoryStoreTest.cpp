@@ -540,7 +540,10 @@ TEST_F(ColorizationHistoryStoreTest, BatchEndedInTheBackgroundKeepsTheOrderOfEve
 TEST_F(ColorizationHistoryStoreTest, ABackgroundWriteThatFailsIsLoggedAndLaterWritesStillHappen)
 {
     ColorizationHistoryStore store;
+    QSignalSpy written(&store, &ColorizationHistoryStore::recordsWritten);
     store.record("/first", styleWithHue(1));
+    EXPECT_EQ(store.writtenRecordCount(), 1u);
+    EXPECT_EQ(written.count(), 1);
     {
         const test::WriteProtection refused(store.storageDirectory());
         ASSERT_TRUE(refused.active());
@@ -551,6 +554,10 @@ TEST_F(ColorizationHistoryStoreTest, ABackgroundWriteThatFailsIsLoggedAndLaterWr
         store.waitForWrites();
     }
     EXPECT_TRUE(log.contains("Error saving folder styles: ")) << log.lines().join('\n').toStdString();
+    EXPECT_EQ(store.recordCount(), 2u);
+    EXPECT_EQ(store.writtenRecordCount(), 1u) << "a failed write holds the count back";
+    QCoreApplication::sendPostedEvents(&store);
+    EXPECT_EQ(written.count(), 1);
     store.record("/later", styleWithHue(3));
     EXPECT_EQ(pathsOf(logOnDisk()), (QStringList{"/first", "/later"}));
     EXPECT_TRUE(ColorizationHistoryStore().folderStyles().contains("/refused")) << "the styles file holds memory";

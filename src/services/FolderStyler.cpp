@@ -301,7 +301,7 @@ FolderStyler::Outcome FolderStyler::write(const Folder& folder, Operation operat
     QString error;
     if (const Result<void> applied = change.apply(); !applied)
         error = QStringLiteral("its icon could not be set: ") + applied.error();
-    else if (const Result<void> attribute = attributes_.writeSettings(style, path); !attribute)
+    else if (const auto attribute = attributes_.storeSettings(style, path); !attribute)
         error = QStringLiteral("its style could not be stored on it: ") + attribute.error();
     if (!error.isEmpty()) {
         change.undo();

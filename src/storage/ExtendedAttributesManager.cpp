@@ -4,6 +4,9 @@
 #include "model/StyleJson.h"
 #include "xattr/ExtendedAttributeHandler.h"
 
+#include <cerrno>
+#include <functional>
+
 namespace pigmo {
 namespace {
 
@@ -19,6 +22,50 @@ QString displayPath(const QString& folderPath)
 QString quotedName()
 {
     return QLatin1Char('\'') + ExtendedAttributesManager::attributeName + QLatin1Char('\'');
+}
+
+// Whether a refused write came from the value's size: ext4 answers ENOSPC when a value does not fit the
+// attribute space, E2BIG above 64 KiB. Only a style with a picture of its own grows that large.
+bool tooLarge(const ColorizationData& data, const xattr::XAttrError& failure)
+{
+    const bool sizeRefused =
+        failure.domain() == xattr::XAttrError::Domain::posix && (failure.code() == ENOSPC || failure.code() == E2BIG);
+    return sizeRefused && data.icon && data.icon->imageData;
+}
+
+// Why a style was not written; `tooLarge` when the refusal was one the caller keeps the style in the history for.
+struct Refusal {
+    QString reason;
+    bool tooLarge = false;
+};
+
+// Writes the style's encoding into the folder's attribute and says what happened in one line.
+std::optional<Refusal> write(const ColorizationData& data, const QString& folderPath,
+                             const std::function<bool(const xattr::XAttrError&)>& keptInHistory = {})
+{
+    const QString path = displayPath(folderPath);
+    QString error;
+    if (auto bytes = json::encode(data)) {
+        try {
+            xattr::FilePathAttributes(folderPath)
+                .setExtendedAttribute(*bytes, ExtendedAttributesManager::attributeName);
+            log::print(
+                QStringLiteral("Successfully wrote settings to extended attribute %1 for %2").arg(quotedName(), path));
+            return std::nullopt;
+        } catch (const xattr::XAttrError& failure) {
+            if (keptInHistory && keptInHistory(failure)) {
+                log::warning(QStringLiteral("The style of %1 is too large for its extended attribute %2 (%3); it is "
+                                            "kept in the history only.")
+                                 .arg(path, quotedName(), failure.description()));
+                return Refusal{failure.description(), true};
+            }
+            error = failure.description();
+        }
+    } else {
+        error = bytes.error();
+    }
+    log::warning(QStringLiteral("Error writing extended attribute %1 for %2: %3").arg(quotedName(), path, error));
+    return Refusal{error};
 }
 
 } // namespace
@@ -68,22 +115,22 @@ std::optional<ColorizationData> ExtendedAttributesManager::storedSettings(const 
 
 Result<void> ExtendedAttributesManager::writeSettings(const ColorizationData& data, const QString& folderPath) const
 {
-    const QString path = displayPath(folderPath);
-    QString error;
-    if (auto bytes = json::encode(data)) {
-        try {
-            xattr::FilePathAttributes(folderPath).setExtendedAttribute(*bytes, attributeName);
-            log::print(
-                QStringLiteral("Successfully wrote settings to extended attribute %1 for %2").arg(quotedName(), path));
-            return Result<void>::success();
-        } catch (const xattr::XAttrError& failure) {
-            error = failure.description();
-        }
-    } else {
-        error = bytes.error();
-    }
-    log::warning(QStringLiteral("Error writing extended attribute %1 for %2: %3").arg(quotedName(), path, error));
-    return Result<void>::failure(error);
+    if (const std::optional<Refusal> refused = write(data, folderPath))
+        return Result<void>::failure(refused->reason);
+    return Result<void>::success();
+}
+
+Result<ExtendedAttributesManager::Kept> ExtendedAttributesManager::storeSettings(const ColorizationData& data,
+                                                                                 const QString& folderPath) const
+{
+    const std::optional<Refusal> refused =
+        write(data, folderPath, [&](const xattr::XAttrError& failure) { return tooLarge(data, failure); });
+    if (!refused)
+        return Kept::onFolder;
+    if (!refused->tooLarge)
+        return Result<Kept>::failure(refused->reason);
+    removeSettings(folderPath);
+    return Kept::inHistoryOnly;
 }
 
 void ExtendedAttributesManager::removeSettings(const QString& folderPath) const

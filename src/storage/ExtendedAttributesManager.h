@@ -29,6 +29,13 @@ public:
     std::optional<ColorizationData> storedSettings(const QString& folderPath) const;
     // Fails with the reason the line gives (the system's error, or why the style cannot be encoded).
     virtual Result<void> writeSettings(const ColorizationData& data, const QString& folderPath) const;
+
+    // Where a folder's new style is kept: on the folder, or only in the history, for a style with a custom
+    // picture too large for the file system's attribute space. The folder's attribute is then removed, so
+    // that it never names a style the folder no longer shows. Any other failure fails as `writeSettings`
+    // does, and the attribute stays as it was.
+    enum class Kept { onFolder, inHistoryOnly };
+    Result<Kept> storeSettings(const ColorizationData& data, const QString& folderPath) const;
     virtual void removeSettings(const QString& folderPath) const;
 };
 

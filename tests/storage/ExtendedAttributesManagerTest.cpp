@@ -134,6 +134,14 @@ TEST_F(ExtendedAttributesManagerTest, CustomImageTooLargeForTheFileSystemFailsCl
     EXPECT_EQ(stored(), before);
     EXPECT_EQ(log.lines(), QStringList{"Error writing extended attribute 'io.velmar.PaintDirs.settings' for " + path +
                                        ": " + QString::fromLocal8Bit(std::strerror(ENOSPC))});
+
+    // Stored as a folder's new style, it is kept in the history only, and the folder's old style goes.
+    const auto kept = manager.storeSettings(custom, folder);
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(*kept, ExtendedAttributesManager::Kept::inHistoryOnly);
+    EXPECT_EQ(manager.readSettings(folder), std::nullopt);
+    EXPECT_EQ(manager.storeSettings(style, folder).value(), ExtendedAttributesManager::Kept::onFolder);
+    EXPECT_EQ(manager.readSettings(folder), style);
 }
 
 TEST_F(ExtendedAttributesManagerTest, WriteProtectedFolderKeepsItsStyle)

@@ -33,8 +33,7 @@ void BM_LanguageSwitchRelabelsOpenViews(benchmark::State& state)
     FolderLanguagesManager folderLanguages{QStringLiteral("en"), [] {}};
     IconStylePreferenceManager iconStyle;
     FDAPermissionManager fullDiskAccess;
-    FolderWatcherService folderWatcher{FolderWatcherService::Dependencies{
-        [] { return true; }, [](const QString&, std::function<void(bool)> finished) { finished(false); }}};
+    FolderWatcherService folderWatcher{FolderWatcherService::Dependencies{[] { return true; }, nullptr}};
     LaunchAtLoginManager launchAtLogin{LoginItemService{[] { return false; }, [] { return std::optional<QString>(); },
                                                         [] { return std::optional<QString>(); }}};
     ColorizationHistoryStore store;

@@ -29,7 +29,7 @@ AppServices::AppServices()
     : folderLanguages_(localization_.currentLanguage(), [this] { smartIcons().rebuildIndex(); })
     , appearance_(desktopAppearance(colorScheme_))
     , launchAtLogin_(autostartLoginItem())
-    , watcher_(FolderWatcherService::through(styler(), [this] { return fullDiskAccess_.hasFullDiskAccess(); }))
+    , watcher_({[this] { return fullDiskAccess_.hasFullDiskAccess(); }, &styler()})
 {
     appearance_.followColorScheme(colorScheme_);
 }

@@ -34,6 +34,25 @@ QString glyph(const std::optional<Icon>& icon)
     return icon->systemName.value_or(QStringLiteral("a glyph"));
 }
 
+QList<Folder> asFolders(const QStringList& paths)
+{
+    QList<Folder> folders;
+    folders.reserve(paths.size());
+    for (const QString& path : paths)
+        folders.append(Folder::unchecked(path));
+    return folders;
+}
+
+// A folder refused because the run was asked to end says so.
+Result<SmartPaintOnce::Styled> resultOf(const FolderStyling::Outcome& outcome)
+{
+    if (outcome.succeeded())
+        return SmartPaintOnce::Styled{*outcome.style, outcome.missing};
+    if (outcome.error == FolderStyling::programEnding)
+        return Result<SmartPaintOnce::Styled>::failure(QStringLiteral("the program was asked to end"));
+    return Result<SmartPaintOnce::Styled>::failure(outcome.error);
+}
+
 } // namespace
 
 void SmartPaintOnce::run(int argc, char** argv, const QStringList& folders, int leastStatus)
@@ -61,7 +80,7 @@ void SmartPaintOnce::run(int argc, char** argv, const QStringList& folders, int 
     QCoreApplication::setApplicationVersion(product::version());
     // As at every start: old history first, so that it never overwrites what this run records.
     services->history().migrateLegacyHistoryIfNeeded();
-    const int status = paint(folders, through(services->styler()), services->history());
+    const int status = paint(folders, services->styler(), services->history());
     services->styler().waitForIdle(); // also removes the journal: the run's records are written
     services->history().waitForWrites();
     prepare.join();
@@ -73,30 +92,7 @@ void SmartPaintOnce::run(int argc, char** argv, const QStringList& folders, int 
     std::_Exit(std::max(status, leastStatus));
 }
 
-SmartPaintOnce::Styling SmartPaintOnce::through(FolderStyler& styler)
-{
-    const auto start = [&styler](const QStringList& paths, const FolderFinished& finished) {
-        QList<Folder> folders;
-        folders.reserve(paths.size());
-        for (const QString& path : paths)
-            folders.append(Folder::unchecked(path));
-        styler.styleByName(
-            folders, QStringLiteral("[Smart] "),
-            [finished](const FolderStyler::Outcome& outcome) {
-                if (outcome.succeeded())
-                    finished(Result<Styled>(Styled{*outcome.style, outcome.missing}));
-                else if (outcome.error == FolderStyler::programEnding)
-                    finished(std::nullopt);
-                else
-                    finished(Result<Styled>::failure(outcome.error));
-            },
-            std::chrono::seconds(10));
-    };
-    // Every outcome, the refusals included, is delivered before `finish` returns.
-    return Styling{start, [&styler] { styler.finish(); }};
-}
-
-int SmartPaintOnce::paint(const QStringList& folders, const Styling& styling, ColorizationHistoryStore& history)
+int SmartPaintOnce::paint(const QStringList& folders, FolderStyling& styling, ColorizationHistoryStore& history)
 {
     if (folders.isEmpty()) {
         log::warning(QStringLiteral("No folders found."));
@@ -105,22 +101,25 @@ int SmartPaintOnce::paint(const QStringList& folders, const Styling& styling, Co
     QEventLoop loop;
     TerminationSignals termination;
     bool stopped = false;
+    // Every outcome, the refusals included, is delivered before `finish` returns.
     QObject::connect(&termination, &TerminationSignals::terminationRequested, [&stopped, &styling] {
         if (!std::exchange(stopped, true))
-            styling.stop();
+            styling.finish();
     });
 
     history.beginBatch();
     qsizetype answered = 0;
     bool failed = false;
-    styling.start(folders, [&](const Outcome& outcome) {
-        const Result<Styled> result =
-            outcome.value_or(Result<Styled>::failure(QStringLiteral("the program was asked to end")));
-        failed |= !result || !result->missing.isEmpty();
-        log::answer(line(folders[answered], result));
-        if (++answered == folders.size())
-            loop.quit();
-    });
+    styling.styleByName(
+        asFolders(folders), QStringLiteral("[Smart] "),
+        [&](const FolderStyling::Outcome& outcome) {
+            const Result<Styled> result = resultOf(outcome);
+            failed |= !result || !result->missing.isEmpty();
+            log::answer(line(folders[answered], result));
+            if (++answered == folders.size())
+                loop.quit();
+        },
+        std::chrono::seconds(10));
     // The outcomes, a termination signal and the history's timed writes arrive through the event loop.
     if (answered < folders.size())
         loop.exec();

@@ -46,7 +46,6 @@ QString threadDescription()
 } // namespace
 
 const QString FolderStyler::queueName = QStringLiteral("io.velmar.pigmo2.iconQueue");
-const QString FolderStyler::programEnding = QStringLiteral("the program is ending");
 
 FolderStyler::FolderStyler(ColorizationHistoryStore& history, const ExtendedAttributesManager& attributes,
                            SmartIconService& smartIcons, QObject* parent)
@@ -56,7 +55,7 @@ FolderStyler::FolderStyler(ColorizationHistoryStore& history, const ExtendedAttr
     , smartIcons_(smartIcons)
     , journal_(history.storageDirectory())
 {
-    qRegisterMetaType<FolderStyler::Outcome>();
+    qRegisterMetaType<FolderStyling::Outcome>();
     queue_.setObjectName(queueName);
     queue_.setMaxThreadCount(1); // one folder at a time, in submission order
     drawing_.setObjectName(queueName + QStringLiteral(".drawing"));
@@ -67,7 +66,7 @@ FolderStyler::FolderStyler(ColorizationHistoryStore& history, const ExtendedAttr
 
 FolderStyler::~FolderStyler()
 {
-    finish();
+    FolderStyler::finish();
 }
 
 void FolderStyler::apply(const Folder& folder, const QImage& image, const ColorizationData& style,

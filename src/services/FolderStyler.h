@@ -3,6 +3,7 @@
 #include "base/Folder.h"
 #include "model/ColorizationData.h"
 #include "platform/FolderIcons.h"
+#include "services/FolderStyling.h"
 #include "smart/SmartSiblingAnalysis.h"
 #include "storage/ColorizationHistoryStore.h"
 #include "storage/StylingJournal.h"
@@ -49,32 +50,12 @@ class SmartIconService;
 // deleted again.
 //
 // Lives on the GUI thread. Destroying it finishes as `finish()` does.
-class FolderStyler : public QObject {
+class FolderStyler : public QObject, public FolderStyling {
     Q_OBJECT
 
 public:
-    enum class Operation { apply, remove, styleByName };
-
-    // What one request did.
-    struct Outcome {
-        Folder folder;
-        Operation operation = Operation::apply;
-        std::optional<ColorizationData> style; // the style applied (apply, styleByName)
-        QString error;                         // empty on success: why the folder was not changed
-        // On success, what this session lacks to show the icon everywhere ("not shown by GNOME file
-        // managers: no session bus"), or empty.
-        QString missing;
-        QDateTime recordTime;   // the time its history record carries (apply, styleByName)
-        bool journaled = false; // ended in the journal as styled
-
-        bool succeeded() const { return error.isEmpty(); }
-    };
-    using Completion = std::function<void(const Outcome&)>;
-
     // "io.velmar.pigmo2.iconQueue": the icon queue's thread name.
     static const QString queueName;
-    // The error of a request refused because the styler finished: "the program is ending".
-    static const QString programEnding;
     // How many folders of a batch are proposed and drawn ahead of the one being written, itself included.
     static constexpr int drawingAhead = 4;
 
@@ -87,20 +68,22 @@ public:
     void apply(const Folder& folder, const QImage& image, const ColorizationData& style, Completion completion = {});
     // Removes the folder's icon, its attribute and its current history style.
     void remove(const Folder& folder, Completion completion = {});
-    // Proposes each folder's style from its name and its styled siblings (waiting at most `indexWait` for the
-    // keyword index), renders it and applies it, in order. The folders are one batch: their sibling scans are
-    // shared (each parent listed once, each folder styled counting for the next) and their history
-    // recordings reach the disk together once the last one ended. `completion` runs for each folder. Log
-    // lines start with `logPrefix`. With `siblings` the scans are the caller's, who keeps them alive and
-    // leaves them alone until this folder's completion ran (a run that waits for each folder in turn).
+    // As `FolderStyling::styleByName`. The folders are one batch: their sibling scans are shared (each parent
+    // listed once, each folder styled counting for the next) and their history recordings reach the disk
+    // together once the last one ended.
     void styleByName(const QList<Folder>& folders, const QString& logPrefix, Completion completion = {},
-                     std::chrono::milliseconds indexWait = std::chrono::seconds(10),
-                     SmartSiblingAnalysis::Batch* siblings = nullptr);
-    void styleByName(const Folder& folder, const QString& logPrefix, Completion completion = {},
-                     std::chrono::milliseconds indexWait = std::chrono::seconds(10),
-                     SmartSiblingAnalysis::Batch* siblings = nullptr)
+                     std::chrono::milliseconds indexWait = defaultIndexWait) override
     {
-        styleByName(QList<Folder>{folder}, logPrefix, std::move(completion), indexWait, siblings);
+        styleByName(folders, logPrefix, std::move(completion), indexWait, nullptr);
+    }
+    // The same with the caller's scans, which the caller keeps alive and leaves alone until this folder's
+    // completion ran (a run that waits for each folder in turn).
+    void styleByName(const QList<Folder>& folders, const QString& logPrefix, Completion completion,
+                     std::chrono::milliseconds indexWait, SmartSiblingAnalysis::Batch* siblings);
+    void styleByName(const Folder& folder, const QString& logPrefix, Completion completion = {},
+                     std::chrono::milliseconds indexWait = defaultIndexWait)
+    {
+        styleByName(QList<Folder>{folder}, logPrefix, std::move(completion), indexWait, nullptr);
     }
 
     // While the guard lives, the history recordings of the requests that end stay in memory: they reach the
@@ -114,14 +97,14 @@ public:
     // Takes no further request: those still queued end at once as failures ("the program is ending"), the
     // one being written finishes, and every outcome is delivered (history, completion, signal) before this
     // returns. Used when the program ends. Idempotent.
-    void finish();
+    void finish() override;
     // Blocks until the queue is empty and delivers the outcomes waiting for this thread (tests, benchmarks);
     // removes the journal when the history files hold what it protected.
     void waitForIdle();
 
 Q_SIGNALS:
     // After a request ended and the history followed it; on the styler's thread.
-    void folderFinished(const pigmo::FolderStyler::Outcome& outcome);
+    void folderFinished(const pigmo::FolderStyling::Outcome& outcome);
 
 private:
     using Work = std::function<Outcome()>;
@@ -166,4 +149,4 @@ private:
 
 } // namespace pigmo
 
-Q_DECLARE_METATYPE(pigmo::FolderStyler::Outcome)
+Q_DECLARE_METATYPE(pigmo::FolderStyling::Outcome)

@@ -2,7 +2,7 @@
 
 #include "base/Folder.h"
 #include "base/Log.h"
-#include "services/FolderStyler.h"
+#include "services/FolderStyling.h"
 #include "storage/Preferences.h"
 
 #include <QDir>
@@ -93,19 +93,6 @@ bool FolderWatcherService::isUntitledName(const QString& name)
     }();
     const QString lower = name.toLower();
     return lowered.contains(lower) || lower.startsWith(QStringLiteral("untitled folder"));
-}
-
-FolderWatcherService::Dependencies FolderWatcherService::through(FolderStyler& styler,
-                                                                 std::function<bool()> hasFullDiskAccess)
-{
-    Dependencies dependencies;
-    dependencies.hasFullDiskAccess = std::move(hasFullDiskAccess);
-    dependencies.styleFolder = [&styler](const QString& path, std::function<void(bool)> finished) {
-        styler.styleByName(
-            Folder::unchecked(path), prefix,
-            [finished = std::move(finished)](const FolderStyler::Outcome& outcome) { finished(outcome.succeeded()); });
-    };
-    return dependencies;
 }
 
 QStringList FolderWatcherService::defaultSkippedPrefixes()
@@ -313,13 +300,15 @@ void FolderWatcherService::colorizeNewFolder(const QString& path)
     recentlyColorized_.insert(path);
     QTimer::singleShot(debounceInterval, this, [this, path] { recentlyColorized_.remove(path); });
 
-    if (!dependencies_.styleFolder)
+    if (!dependencies_.styling)
         return;
     say(QStringLiteral("🧠 Running smart colorization for ") + lastComponent(path));
-    dependencies_.styleFolder(path, [self = QPointer<FolderWatcherService>(this), path](bool styled) {
-        if (self)
-            Q_EMIT self->folderColorized(path, styled);
-    });
+    dependencies_.styling->styleByName(
+        {Folder::unchecked(path)}, prefix,
+        [self = QPointer<FolderWatcherService>(this), path](const FolderStyling::Outcome& outcome) {
+            if (self)
+                Q_EMIT self->folderColorized(path, outcome.succeeded());
+        });
 }
 
 } // namespace pigmo

@@ -16,7 +16,7 @@
 
 namespace pigmo {
 
-class FolderStyler;
+class FolderStyling;
 
 // Styles the folders the user creates while the program runs. Follows the watched directories recursively;
 // a new folder that carries a file manager's untitled name waits for its rename (at most 30 s) and is then
@@ -38,9 +38,8 @@ public:
     struct Dependencies {
         // The Full Disk Access flag, read (not probed) when starting.
         std::function<bool()> hasFullDiskAccess;
-        // Styles one folder completely (icon, attribute, history) without blocking, then calls `finished` on
-        // the GUI thread with whether it was styled (the styler logs why not).
-        std::function<void(const QString& path, std::function<void(bool styled)> finished)> styleFolder;
+        // Styles each new folder by its name (not owned; nullptr: nothing is styled).
+        FolderStyling* styling = nullptr;
         // Paths under these prefixes are neither watched nor styled.
         QStringList skippedPrefixes = defaultSkippedPrefixes();
         // At most this many directories are watched at once.
@@ -49,9 +48,6 @@ public:
 
     // The kernel's, the system's and the scratch locations: /proc, /sys, /dev, /run, /tmp and /var.
     static QStringList defaultSkippedPrefixes();
-
-    // The dependencies of the program: access from `hasFullDiskAccess`, styling through `styler`.
-    static Dependencies through(FolderStyler& styler, std::function<bool()> hasFullDiskAccess);
 
     // Reads the stored switch, the stored directories, and the default directories when none are stored.
     explicit FolderWatcherService(Dependencies dependencies, QObject* parent = nullptr);

@@ -48,77 +48,100 @@ Icon lucide(const QString& name)
     return icon;
 }
 
+// One folder's answer in these tests: the style applied, or why not; nothing when the run was asked to end
+// before the folder was styled.
+using Answer = std::optional<Result<SmartPaintOnce::Styled>>;
+
+FolderStyling::Outcome outcomeOf(const QString& path, const Answer& answer)
+{
+    FolderStyling::Outcome outcome;
+    outcome.folder = Folder::unchecked(path);
+    outcome.operation = FolderStyling::Operation::styleByName;
+    if (!answer) {
+        outcome.error = FolderStyling::programEnding;
+    } else if (!*answer) {
+        outcome.error = answer->error();
+    } else {
+        outcome.style = (*answer)->style;
+        outcome.missing = (*answer)->missing;
+    }
+    return outcome;
+}
+
 // A styling that answers each folder on a later turn of the event loop, one at a time, as the folder styler
 // does, and remembers what it was asked.
-class Answering {
+class Answering : public FolderStyling {
 public:
-    using Answer = std::function<SmartPaintOnce::Outcome(const QString& path)>;
-    explicit Answering(Answer answer)
+    using Answers = std::function<Answer(const QString& path)>;
+    explicit Answering(Answers answer)
         : answer_(std::move(answer))
     {
     }
 
-    SmartPaintOnce::Styling styling()
+    void styleByName(const QList<Folder>& folders, const QString&, Completion completion,
+                     std::chrono::milliseconds) override
     {
-        return {[this](const QStringList& folders, const SmartPaintOnce::FolderFinished& finished) {
-                    batches.append(folders);
-                    next(folders, 0, finished);
-                },
-                [] {}};
+        QStringList paths;
+        for (const Folder& folder : folders)
+            paths.append(folder.path());
+        batches.append(paths);
+        next(paths, 0, completion);
     }
+    void finish() override {}
 
     QList<QStringList> batches;
 
 private:
-    void next(const QStringList& folders, qsizetype index, const SmartPaintOnce::FolderFinished& finished)
+    void next(const QStringList& folders, qsizetype index, const Completion& finished)
     {
         if (index == folders.size())
             return;
         QTimer::singleShot(0, [this, folders, index, finished] {
-            finished(answer_(folders[index]));
+            finished(outcomeOf(folders[index], answer_(folders[index])));
             next(folders, index + 1, finished);
         });
     }
 
-    Answer answer_;
+    Answers answer_;
 };
 
 // A styling in which a termination signal arrives while the first folder is written, and the second takes
 // long to write: stopping lets the second finish and refuses the rest. Without a stop, every folder is
 // styled after five seconds.
-class Interrupted {
+class Interrupted : public FolderStyling {
 public:
-    SmartPaintOnce::Styling styling()
+    void styleByName(const QList<Folder>& folders, const QString&, Completion completion,
+                     std::chrono::milliseconds) override
     {
-        return {[this](const QStringList& folders, const SmartPaintOnce::FolderFinished& finished) {
-                    folders_ = folders;
-                    finished_ = finished;
-                    std::raise(SIGTERM);
-                    finished_(withGlyph(lucide(QStringLiteral("first"))));
-                    QTimer::singleShot(std::chrono::seconds(5), [this] { answerTheRest(false); });
-                },
-                [this] {
-                    ++stops;
-                    answerTheRest(true);
-                }};
+        folders_ = folders;
+        finished_ = completion;
+        std::raise(SIGTERM);
+        answer(0, withGlyph(lucide(QStringLiteral("first"))));
+        QTimer::singleShot(std::chrono::seconds(5), [this] { answerTheRest(false); });
+    }
+    void finish() override
+    {
+        ++stops;
+        answerTheRest(true);
     }
 
     int stops = 0;
 
 private:
+    void answer(qsizetype index, const Answer& answer) { finished_(outcomeOf(folders_[index].path(), answer)); }
     void answerTheRest(bool stopped)
     {
         for (qsizetype i = 1; i < folders_.size(); ++i) {
             if (stopped && i > 1)
-                finished_(std::nullopt);
+                answer(i, std::nullopt);
             else
-                finished_(withGlyph(lucide(QStringLiteral("written"))));
+                answer(i, withGlyph(lucide(QStringLiteral("written"))));
         }
         folders_.clear();
     }
 
-    QStringList folders_;
-    SmartPaintOnce::FolderFinished finished_;
+    QList<Folder> folders_;
+    Completion finished_;
 };
 
 QByteArray asLogged(const QString& path)
@@ -162,7 +185,7 @@ TEST(SmartPaintOnceTest, StylesInOneBatchAndAnswersEachFolderInOrderAsItEnds)
     LogCapture log(false);
     ColorizationHistoryStore history;
     qsizetype answeredBefore = 0;
-    Answering answering([&](const QString& path) -> SmartPaintOnce::Outcome {
+    Answering answering([&](const QString& path) -> Answer {
         // Each folder's line is out before the next folder's outcome arrives.
         EXPECT_EQ(log.lines(log::Channel::standardOutput).size(), answeredBefore++);
         if (path.endsWith(QStringLiteral("broken")))
@@ -170,14 +193,13 @@ TEST(SmartPaintOnceTest, StylesInOneBatchAndAnswersEachFolderInOrderAsItEnds)
         return withGlyph(lucide(path.section(u'/', -1).toLower()));
     });
 
-    EXPECT_EQ(SmartPaintOnce::paint({"/a/Invoices", "/a/Receipt"}, answering.styling(), history),
-              SmartPaintOnce::allStyled);
+    EXPECT_EQ(SmartPaintOnce::paint({"/a/Invoices", "/a/Receipt"}, answering, history), SmartPaintOnce::allStyled);
     EXPECT_EQ(log.lines(log::Channel::standardOutput), (QStringList{"/a/Invoices: invoices", "/a/Receipt: receipt"}));
     EXPECT_TRUE(log.lines(log::Channel::systemLog).isEmpty());
 
     log.clear();
     answeredBefore = 0;
-    EXPECT_EQ(SmartPaintOnce::paint({"/a/Invoices", "/a/broken", "/a/Music"}, answering.styling(), history),
+    EXPECT_EQ(SmartPaintOnce::paint({"/a/Invoices", "/a/broken", "/a/Music"}, answering, history),
               SmartPaintOnce::someFailed);
     EXPECT_EQ(log.lines(log::Channel::standardOutput),
               (QStringList{"/a/Invoices: invoices", "/a/broken: not styled: its icon could not be drawn",
@@ -188,15 +210,14 @@ TEST(SmartPaintOnceTest, StylesInOneBatchAndAnswersEachFolderInOrderAsItEnds)
 
     // Styled, but not shown everywhere: the line says what is missing, and the run does not count as all styled.
     const QString noBus = QStringLiteral("not shown by GNOME file managers: no session bus");
-    Answering partly([&](const QString& path) -> SmartPaintOnce::Outcome {
-        return withGlyph(lucide(path.section(u'/', -1).toLower()), noBus);
-    });
+    Answering partly(
+        [&](const QString& path) -> Answer { return withGlyph(lucide(path.section(u'/', -1).toLower()), noBus); });
     log.clear();
-    EXPECT_EQ(SmartPaintOnce::paint({"/a/Music"}, partly.styling(), history), SmartPaintOnce::someFailed);
+    EXPECT_EQ(SmartPaintOnce::paint({"/a/Music"}, partly, history), SmartPaintOnce::someFailed);
     EXPECT_EQ(log.lines(log::Channel::standardOutput), QStringList{"/a/Music: music (" + noBus + ")"});
 
     log.clear();
-    EXPECT_EQ(SmartPaintOnce::paint({}, answering.styling(), history), SmartPaintOnce::noneFound);
+    EXPECT_EQ(SmartPaintOnce::paint({}, answering, history), SmartPaintOnce::noneFound);
     EXPECT_EQ(log.lines(log::Channel::systemLog), QStringList{"No folders found."});
     EXPECT_EQ(answering.batches.size(), 2) << "nothing to style";
 }
@@ -206,7 +227,7 @@ TEST(SmartPaintOnceTest, ATerminationSignalLetsTheFolderBeingWrittenFinishAndSto
     LogCapture log(false);
     ColorizationHistoryStore history;
     Interrupted interrupted;
-    EXPECT_EQ(SmartPaintOnce::paint({"/a/One", "/a/Two", "/a/Three", "/a/Four"}, interrupted.styling(), history),
+    EXPECT_EQ(SmartPaintOnce::paint({"/a/One", "/a/Two", "/a/Three", "/a/Four"}, interrupted, history),
               SmartPaintOnce::someFailed);
     EXPECT_EQ(interrupted.stops, 1);
     EXPECT_EQ(log.lines(log::Channel::standardOutput),
@@ -225,8 +246,7 @@ TEST(SmartPaintOnceTest, AFolderThatFailsInMidBatchIsRefusedWithItsReasonAndTheO
     LogCapture log(false);
     test::CoreServices services;
     FolderStyler styler(services.history, services.attributes, services.smartIcons);
-    EXPECT_EQ(SmartPaintOnce::paint({invoices, gone, photos}, SmartPaintOnce::through(styler), services.history),
-              SmartPaintOnce::someFailed);
+    EXPECT_EQ(SmartPaintOnce::paint({invoices, gone, photos}, styler, services.history), SmartPaintOnce::someFailed);
     const QStringList lines = log.lines(log::Channel::standardOutput);
     ASSERT_EQ(lines.size(), 3);
     EXPECT_TRUE(lines[0].startsWith(invoices + QStringLiteral(": ")));
@@ -257,8 +277,8 @@ TEST(SmartPaintOnceTest, TheFoldersOfARunAreOneBatch)
     QObject::connect(&styler, &FolderStyler::folderFinished, [&](const FolderStyler::Outcome&) {
         recordedSoFar.append(historyLog(services.history).contains(asLogged(dir.path())));
     });
-    EXPECT_EQ(SmartPaintOnce::paint({dir.filePath("Invoices"), dir.filePath("Music"), dir.filePath("Photos")},
-                                    SmartPaintOnce::through(styler), services.history),
+    EXPECT_EQ(SmartPaintOnce::paint({dir.filePath("Invoices"), dir.filePath("Music"), dir.filePath("Photos")}, styler,
+                                    services.history),
               SmartPaintOnce::allStyled);
     EXPECT_EQ(recordedSoFar, (QList<bool>{false, false, false})) << "the history is written when the run ends";
     EXPECT_EQ(historyLog(services.history).count(asLogged(dir.path())), 3);
@@ -282,8 +302,7 @@ TEST(SmartPaintOnceTest, ATerminationSignalEndsTheStylerAndWhatItStyledReachesTh
     services.smartIcons.rebuildIndex();
     FolderStyler styler(services.history, services.attributes, services.smartIcons);
     QTimer::singleShot(std::chrono::milliseconds(100), [] { std::raise(SIGTERM); });
-    EXPECT_EQ(SmartPaintOnce::paint(folders, SmartPaintOnce::through(styler), services.history),
-              SmartPaintOnce::someFailed);
+    EXPECT_EQ(SmartPaintOnce::paint(folders, styler, services.history), SmartPaintOnce::someFailed);
     const QStringList lines = log.lines(log::Channel::standardOutput);
     ASSERT_EQ(lines.size(), folders.size());
     for (qsizetype i = 1; i < folders.size(); ++i) {

@@ -38,18 +38,36 @@ protected:
         root = tree.path();
     }
 
+    // Styling answers later, through the event loop, as the folder styler does.
+    class Recording : public FolderStyling {
+    public:
+        explicit Recording(FolderWatcherServiceTest& test)
+            : test_(test)
+        {
+        }
+        void styleByName(const QList<Folder>& folders, const QString&, Completion completion,
+                         std::chrono::milliseconds) override
+        {
+            for (const Folder& folder : folders) {
+                test_.styled.append(folder.path());
+                QTimer::singleShot(0, [this, folder, completion] {
+                    test_.recorded.append(folder.path());
+                    Outcome outcome;
+                    outcome.folder = folder;
+                    outcome.operation = Operation::styleByName;
+                    completion(outcome);
+                });
+            }
+        }
+        void finish() override {}
+
+    private:
+        FolderWatcherServiceTest& test_;
+    };
+
     FolderWatcherService::Dependencies dependencies()
     {
-        // Styling answers later, through the event loop, as the folder styler does.
-        return {[this] { return fullDiskAccess; },
-                [this](const QString& path, std::function<void(bool)> finished) {
-                    styled.append(path);
-                    QTimer::singleShot(0, [this, path, finished] {
-                        recorded.append(path);
-                        finished(true);
-                    });
-                },
-                {skippedRoot}};
+        return {[this] { return fullDiskAccess; }, &recording, {skippedRoot}};
     }
 
     // A running watcher over the temporary tree.
@@ -71,6 +89,7 @@ protected:
     bool fullDiskAccess = true;
     QStringList styled;
     QStringList recorded;
+    Recording recording{*this};
     test::LogCapture log;
 };
 
@@ -99,9 +118,7 @@ TEST_F(FolderWatcherServiceTest, RenamedFolderGetsIconAttributeAndHistoryForReal
     services.smartIcons.buildIndexIfNeeded();
     Preferences::setValue(prefs::folderWatcherDirectories, QStringList{root});
     FolderStyler styler(services.history, services.attributes, services.smartIcons);
-    FolderWatcherService::Dependencies dependencies = FolderWatcherService::through(styler, [] { return true; });
-    dependencies.skippedPrefixes = {skippedRoot};
-    FolderWatcherService watcher(dependencies);
+    FolderWatcherService watcher({[] { return true; }, &styler, {skippedRoot}});
     watcher.setEnabled(true);
     QSignalSpy colorized(&watcher, &FolderWatcherService::folderColorized);
     ASSERT_TRUE(QDir(root).mkdir("untitled folder"));

@@ -28,8 +28,8 @@ protected:
     // A real watcher over a scratch directory; it styles nothing in these tests.
     std::unique_ptr<FolderWatcherService> makeWatcher()
     {
-        return std::make_unique<FolderWatcherService>(FolderWatcherService::Dependencies{
-            [] { return true; }, [](const QString&, std::function<void(bool)>) {}, {}});
+        return std::make_unique<FolderWatcherService>(
+            FolderWatcherService::Dependencies{[] { return true; }, nullptr, {}});
     }
 
     std::unique_ptr<OnboardingFlow> makeFlow(FolderWatcherService& watcher)

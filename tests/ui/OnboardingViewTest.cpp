@@ -148,8 +148,7 @@ protected:
     ColorizationHistoryStore history;
     FolderStyler styler{history, attributes, icons};
     // A real watcher over the home; it styles nothing in these tests.
-    FolderWatcherService watcher{
-        FolderWatcherService::Dependencies{[] { return true; }, [](const QString&, std::function<void(bool)>) {}, {}}};
+    FolderWatcherService watcher{FolderWatcherService::Dependencies{[] { return true; }, nullptr, {}}};
     IconStylePreferenceManager iconStyle;
     int rebuilds = 0;
     FolderLanguagesManager languages{QStringLiteral("en"), [this] { ++rebuilds; }};

@@ -124,7 +124,7 @@ TEST_F(AutomationSectionTest, SaysSoWhileTheWatchedFoldersHoldMoreDirectoriesTha
         ASSERT_TRUE(QDir(tree.path()).mkpath(QString::fromLatin1(path)));
     Preferences::setValue(prefs::folderWatcherDirectories, QStringList{tree.path()});
     // The tree lies below the temporary directory, which the program's watcher leaves alone.
-    FolderWatcherService watcher({[] { return true; }, [](const QString&, std::function<void(bool)>) {}, {}, 3});
+    FolderWatcherService watcher({[] { return true; }, nullptr, {}, 3});
     test::SettingsManagers& m = managers;
     AutomationSection section({m.appearance, m.displayMode, m.localization, m.folderLanguages, m.iconStyle,
                                m.fullDiskAccess, watcher, m.launchAtLogin});

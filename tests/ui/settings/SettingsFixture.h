@@ -30,9 +30,8 @@ struct SettingsManagers {
     FolderLanguagesManager folderLanguages{QStringLiteral("en"), [this] { ++indexRebuilds; }};
     IconStylePreferenceManager iconStyle;
     FDAPermissionManager fullDiskAccess;
-    FolderWatcherService folderWatcher{FolderWatcherService::Dependencies{
-        [this] { return fullDiskAccess.hasFullDiskAccess(); },
-        [](const QString&, std::function<void(bool)> finished) { finished(false); }}};
+    FolderWatcherService folderWatcher{
+        FolderWatcherService::Dependencies{[this] { return fullDiskAccess.hasFullDiskAccess(); }, nullptr}};
     LaunchAtLoginManager launchAtLogin{LoginItemService{
         [] { return Autostart::isEnabled(); },
         [] { return Autostart::enable() ? std::nullopt : std::optional<QString>(QStringLiteral("refused")); },

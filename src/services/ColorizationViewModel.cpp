@@ -238,7 +238,7 @@ void ColorizationViewModel::runFullSmartWorkflow(const QList<ColorizationData>& 
     log::system(QStringLiteral("[Smart] ✅ Smart workflow complete for: ") + name);
 }
 
-void ColorizationViewModel::setFolderIcon(const QImage& image, const ColorizationData& data, Completion completion)
+void ColorizationViewModel::setFolderIcon(const ColorizationData& data, Completion completion)
 {
     if (!styler_) {
         if (completion)
@@ -246,7 +246,7 @@ void ColorizationViewModel::setFolderIcon(const QImage& image, const Colorizatio
         return;
     }
     styler_->apply(
-        folder_, image, data,
+        folder_, data,
         [self = shared_from_this(), completion = std::move(completion)](const FolderStyler::Outcome& outcome) {
             if (completion)
                 completion(outcome.succeeded());

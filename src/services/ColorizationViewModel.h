@@ -104,9 +104,9 @@ public:
     // Removes the folder's icon, attribute and current history style; the completion (GUI thread) says
     // whether the icon was removed.
     void removeFolderIcon(Completion completion);
-    // Sets the folder's icon; on success the attribute is written and the history recorded before the
-    // completion runs (GUI thread).
-    void setFolderIcon(const QImage& image, const ColorizationData& data, Completion completion);
+    // Sets the picture of `data` as the folder's icon; on success the attribute is written and the history
+    // recorded before the completion runs (GUI thread).
+    void setFolderIcon(const ColorizationData& data, Completion completion);
 
 Q_SIGNALS:
     // After any published property changed (the group forwards it).

@@ -69,11 +69,33 @@ FolderStyler::~FolderStyler()
     FolderStyler::finish();
 }
 
-void FolderStyler::apply(const Folder& folder, const QImage& image, const ColorizationData& style,
-                         Completion completion)
+// What the drawing pool hands back: the folder's image and its PNG form (no image when it cannot be drawn),
+// and the journal's intent for it when the PNG could be stored (a batch styled by name).
+struct FolderStyler::Drawn {
+    std::optional<QImage> image;
+    QByteArray png;
+    std::optional<Journaled> journaled;
+};
+
+FolderStyler::Drawn FolderStyler::draw(const ColorizationData& style)
 {
+    Drawn drawn{ColorizationService::generateIcon(style), {}, std::nullopt};
+    if (drawn.image)
+        drawn.png = encodePng(*drawn.image);
+    return drawn;
+}
+
+void FolderStyler::apply(const Folder& folder, const ColorizationData& style, Completion completion)
+{
+    auto promise = std::make_shared<std::promise<Drawn>>();
+    std::shared_future<Drawn> drawn = promise->get_future().share();
+    // A style that cannot be recorded is refused on the queue, undrawn.
+    if (finishing_ || !style.isFinite())
+        promise->set_value(Drawn{});
+    else
+        drawing_.start([promise, style] { promise->set_value(draw(style)); });
     submit(
-        folder, Operation::apply, [this, folder, image, style] { return setIcon(folder, image, style); },
+        folder, Operation::apply, [this, folder, style, drawn] { return setIcon(folder, drawn.get(), style); },
         std::move(completion));
 }
 
@@ -83,13 +105,25 @@ void FolderStyler::remove(const Folder& folder, Completion completion)
         folder, Operation::remove, [this, folder] { return removeIcon(folder); }, std::move(completion));
 }
 
-// What the drawing pool hands back: the folder's image and its PNG form (no image when it cannot be drawn),
-// and the journal's intent for it when the PNG could be stored.
-struct FolderStyler::Drawn {
-    std::optional<QImage> image;
-    QByteArray png;
-    std::optional<Journaled> journaled;
-};
+void FolderStyler::readIcons(const QStringList& folderPaths, std::function<void(const QList<QImage>&)> done)
+{
+    if (finishing_)
+        return;
+    const QPointer<FolderStyler> self(this);
+    queue_.start([self, folderPaths, done = std::move(done)] {
+        QList<QImage> icons;
+        for (const QString& path : folderPaths)
+            icons.append(FolderIcons::icon(path));
+        // The styler waits for its queue before it goes, so `self` still names this object here.
+        QMetaObject::invokeMethod(
+            self.data(),
+            [self, icons, done] {
+                if (self)
+                    done(icons);
+            },
+            Qt::QueuedConnection);
+    });
+}
 
 // A folder proposed ahead of the writes; `remembered` when its style counts for the folders after it.
 struct FolderStyler::Proposal {
@@ -177,9 +211,7 @@ void FolderStyler::proposeAhead(Pipeline& pipeline)
             auto promise = std::make_shared<std::promise<Drawn>>();
             proposal.drawn = promise->get_future();
             drawing_.start([this, promise, style = proposal.style, path] {
-                Drawn drawn{ColorizationService::generateIcon(style), {}, std::nullopt};
-                if (drawn.image)
-                    drawn.png = encodePng(*drawn.image);
+                Drawn drawn = draw(style);
                 // Journaled and stored (each synced) here, off the queue: the write then finds both in place.
                 // A failure here is met, and reported, again by the write.
                 if (const auto stored = drawn.png.isEmpty() ? std::nullopt : journalAhead(path, style, drawn.png))
@@ -320,7 +352,7 @@ FolderStyler::Outcome FolderStyler::write(const Folder& folder, Operation operat
     return outcome;
 }
 
-FolderStyler::Outcome FolderStyler::setIcon(const Folder& folder, const QImage& image, const ColorizationData& style)
+FolderStyler::Outcome FolderStyler::setIcon(const Folder& folder, const Drawn& drawn, const ColorizationData& style)
 {
     const QString& path = folder.path();
     log::print(QStringLiteral("setting icon for: ") + path + QStringLiteral(" on thread: ") + threadDescription());
@@ -329,7 +361,8 @@ FolderStyler::Outcome FolderStyler::setIcon(const Folder& folder, const QImage& 
         log::warning(QStringLiteral("Refused to style %1: the style holds a non-finite number.").arg(path));
         return failed(folder, Operation::apply, nonFinite());
     }
-    Outcome outcome = write(folder, Operation::apply, image, encodePng(image), style, std::nullopt);
+    Outcome outcome = drawn.image ? write(folder, Operation::apply, *drawn.image, drawn.png, style, std::nullopt)
+                                  : failed(folder, Operation::apply, QStringLiteral("its icon could not be drawn"));
     if (outcome.succeeded())
         log::print(QStringLiteral("Successfully set folder icon on ") + path);
     else

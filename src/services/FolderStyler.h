@@ -39,10 +39,11 @@ class SmartIconService;
 // attribute and icon show the journaled style gets its record (unless the history has it), any other has
 // its icon entries put back as they were.
 //
-// A batch styled by name is a pipeline. On the icon queue, in the batch's order, each folder's style is
-// proposed a few folders ahead of the one being written (counting the styles proposed before it as applied);
-// its image is drawn, PNG-encoded and put in the icon store (synced, named by nothing yet) on a small
-// drawing pool (at most idealThreadCount - 1 threads, at most `drawingAhead` images in flight). The writes
+// A style applied is drawn and PNG-encoded on a small drawing pool (at most idealThreadCount - 1 threads)
+// while the requests before it are written. A batch styled by name is a pipeline. On the icon queue, in the
+// batch's order, each folder's style is proposed a few folders ahead of the one being written (counting the
+// styles proposed before it as applied); its image is drawn, PNG-encoded and put in the icon store (synced,
+// named by nothing yet) on the drawing pool (at most `drawingAhead` images in flight). The writes
 // (gvfs key, .directory, attribute) stay on the icon queue, one folder after the other in the batch's order,
 // each finishing before the next starts. When a folder is not styled after all (its drawing or writing
 // failed, or the program is ending), the styles proposed after it are dropped and proposed again, so every
@@ -64,8 +65,8 @@ public:
                  SmartIconService& smartIcons, QObject* parent = nullptr);
     ~FolderStyler() override;
 
-    // Sets `image` as the folder's icon and records `style`.
-    void apply(const Folder& folder, const QImage& image, const ColorizationData& style, Completion completion = {});
+    // Draws `style` (on the drawing pool), sets the picture as the folder's icon and records `style`.
+    void apply(const Folder& folder, const ColorizationData& style, Completion completion = {});
     // Removes the folder's icon, its attribute and its current history style.
     void remove(const Folder& folder, Completion completion = {});
     // As `FolderStyling::styleByName`. The folders are one batch: their sibling scans are shared (each parent
@@ -85,6 +86,11 @@ public:
     {
         styleByName(QList<Folder>{folder}, logPrefix, std::move(completion), indexWait, nullptr);
     }
+
+    // Reads the icons the folders show now (a null image where none can be read), in order, on the icon queue:
+    // after every request made before and before any made after. `done` runs on the styler's thread; not at
+    // all when the styler finished first.
+    void readIcons(const QStringList& folderPaths, std::function<void(const QList<QImage>& icons)> done);
 
     // While the guard lives, the history recordings of the requests that end stay in memory: they reach the
     // disk when it goes, and at most `ColorizationHistoryStore::batchWriteInterval` apart meanwhile. Many
@@ -110,7 +116,9 @@ private:
     using Work = std::function<Outcome()>;
     void submit(const Folder& folder, Operation operation, Work work, Completion completion);
     void deliver(const Outcome& outcome, const Completion& completion);
-    Outcome setIcon(const Folder& folder, const QImage& image, const ColorizationData& style);
+    struct Drawn;
+    static Drawn draw(const ColorizationData& style);
+    Outcome setIcon(const Folder& folder, const Drawn& drawn, const ColorizationData& style);
     // An intent entered in the journal ahead of its write, with what it was entered with.
     struct Journaled {
         quint64 id = 0;
@@ -130,7 +138,6 @@ private:
     std::shared_ptr<Settlement> settle(std::vector<StylingJournal::Left> left) const;
     void recordSettlement(Settlement& settlement);
     Outcome removeIcon(const Folder& folder) const;
-    struct Drawn;
     struct Proposal;
     struct Pipeline;
     void proposeAhead(Pipeline& pipeline);

@@ -229,11 +229,12 @@ void OnboardingSuggestionsModel::applySelected()
         finishApplying();
         return;
     }
-    // The previews are the rendered styles; the styler sets them one after another on its queue.
+    // The styler draws the styles again (as the previews show them) and sets them one after another on its
+    // queue.
     applyingCount_ = int(selected.size());
     QPointer<OnboardingSuggestionsModel> self(this);
     for (const Suggestion& suggestion : selected) {
-        services_.styler.apply(Folder::unchecked(suggestion.path), suggestion.preview, suggestion.data,
+        services_.styler.apply(Folder::unchecked(suggestion.path), suggestion.data,
                                [self](const FolderStyler::Outcome& outcome) {
                                    if (self)
                                        self->publishApplied(!outcome.succeeded());

@@ -108,7 +108,7 @@ TEST_F(ColorizationViewModelTest, SetIconWritesAttributeAndHistoryBeforeTheCompl
     auto model = ColorizationViewModel::create(url, false, services.colorization(&styler));
     const ColorizationData data = style(30);
     bool done = false, succeeded = false, recordedFirst = false;
-    model->setFolderIcon(model->image(), data, [&](bool ok) {
+    model->setFolderIcon(data, [&](bool ok) {
         recordedFirst = services.history.folderStyles().contains(url.path());
         succeeded = ok;
         done = true;
@@ -127,7 +127,7 @@ TEST_F(ColorizationViewModelTest, RefusedSetIconTouchesNothingAndReportsFalse)
     auto model = ColorizationViewModel::create(url, false, services.colorization(&styler));
     QDir(url.path()).removeRecursively();
     bool done = false, succeeded = true;
-    model->setFolderIcon(model->image(), style(30), [&](bool ok) {
+    model->setFolderIcon(style(30), [&](bool ok) {
         succeeded = ok;
         done = true;
     });
@@ -144,7 +144,7 @@ TEST_F(ColorizationViewModelTest, NonFiniteStyleIsRefusedBeforeTheFolderIsTouche
     ColorizationData data = style(30);
     data.iconSize = std::numeric_limits<double>::infinity();
     bool done = false, succeeded = true;
-    model->setFolderIcon(model->image(), data, [&](bool ok) {
+    model->setFolderIcon(data, [&](bool ok) {
         succeeded = ok;
         done = true;
     });
@@ -161,7 +161,7 @@ TEST_F(ColorizationViewModelTest, ResetShowsDefaultsAtOnceAndForgetsTheCurrentSt
     const Folder url = folder("Reset");
     auto model = ColorizationViewModel::create(url, false, services.colorization(&styler));
     bool done = false;
-    model->setFolderIcon(model->image(), style(30), [&](bool) { done = true; });
+    model->setFolderIcon(style(30), [&](bool) { done = true; });
     waitForCompletion(done);
     model->apply(style(30));
 
@@ -242,7 +242,7 @@ TEST_F(ColorizationViewModelTest, AModelWithoutAStylerWritesNothing)
     const Folder url = folder("Scene");
     auto model = ColorizationViewModel::create(url, false, services.colorization());
     bool applied = true, removed = true;
-    model->setFolderIcon(model->image(), style(30), [&](bool ok) { applied = ok; });
+    model->setFolderIcon(style(30), [&](bool ok) { applied = ok; });
     model->removeFolderIcon([&](bool ok) { removed = ok; });
     EXPECT_FALSE(applied);
     EXPECT_FALSE(removed);

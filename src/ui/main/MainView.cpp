@@ -2,9 +2,8 @@
 
 #include "base/Log.h"
 #include "catalogue/IconsModel.h"
-#include "platform/FolderIcons.h"
 #include "render/ColorizationService.h"
-#include "services/FolderStyler.h"
+#include "services/ApplyJob.h"
 #include "services/LocalizationManager.h"
 #include "services/PalettesManager.h"
 #include "smart/SmartIconService.h"
@@ -32,7 +31,6 @@
 #include <QListView>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QMutex>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QStackedLayout>
@@ -82,13 +80,6 @@ double uniform(double low, double high)
 
 } // namespace
 
-// One apply: the folders still to report and the ones that kept their old icon.
-struct MainView::ApplyRun {
-    int generation = 0;
-    qsizetype pending = 0;
-    QList<Folder> failed;
-};
-
 MainView::MainView(const QList<Folder>& folders, bool fileAboutToBeDropped, FolderStyler* styler,
                    const EditorServices& services, QWidget* parent)
     : MainView(std::make_unique<ColorizationModelsGroup>(folders, true, services.colorization(styler)), services,
@@ -102,38 +93,11 @@ MainView::MainView(ScreenshotScenario scenario, const EditorServices& services, 
 {
 }
 
-// The view as the render queue's tasks see it from their thread: they post their results to it, under the
-// lock, only while it is there. The view leaves under the same lock as it goes, so no task posts to a view
-// being destroyed (a QPointer read there would race with the destruction), and the tasks still queued for
-// it skip their work.
-struct MainView::RenderTarget {
-    QMutex mutex;
-    MainView* view = nullptr;
-
-    bool isThere()
-    {
-        const QMutexLocker lock(&mutex);
-        return view != nullptr;
-    }
-
-    // Runs `deliver(view)` on the view's thread, unless the view goes before it runs.
-    template <typename Deliver>
-    void post(Deliver deliver)
-    {
-        const QMutexLocker lock(&mutex);
-        if (view)
-            QMetaObject::invokeMethod(
-                view, [view = view, deliver = std::move(deliver)] { deliver(view); }, Qt::QueuedConnection);
-    }
-};
-
 MainView::MainView(std::unique_ptr<ColorizationModelsGroup> colorizers, const EditorServices& services, QWidget* parent)
     : QWidget(parent)
     , services_(services)
     , colorizers_(std::move(colorizers))
-    , renderTarget_(std::make_shared<RenderTarget>())
 {
-    renderTarget_->view = this;
     buildLayout(services);
     connect(colorizers_.get(), &ColorizationModelsGroup::modelsChanged, this, &MainView::route);
     connect(colorizers_.get(), &ColorizationModelsGroup::currentIndexChanged, this, &MainView::route);
@@ -145,11 +109,7 @@ MainView::MainView(std::unique_ptr<ColorizationModelsGroup> colorizers, const Ed
     route();
 }
 
-MainView::~MainView()
-{
-    const QMutexLocker lock(&renderTarget_->mutex);
-    renderTarget_->view = nullptr;
-}
+MainView::~MainView() = default;
 
 QList<Folder> MainView::folders() const
 {
@@ -623,119 +583,42 @@ void MainView::applyAll()
     if (isLoading_)
         return;
     const QList<ColorizationModelsGroup::Model> models = colorizers_->models();
-    QList<ApplyAnimationItem> items;
-    QStringList animated;
-    for (const ColorizationModelsGroup::Model& model : models.mid(0, ApplyTimings::maximumItems)) {
-        ApplyAnimationItem item;
-        if (model->smartLoadingState() != SmartLoadingState::loading)
-            item.after = model->image();
-        items.append(item);
-        animated.append(model->folderPath());
-    }
-    auto run = std::make_shared<ApplyRun>();
-    run->generation = items.isEmpty() ? sequencer_->generation() : sequencer_->run(items);
-    if (!animated.isEmpty())
-        readBeforeImages(run->generation, animated);
-    run->pending = models.size();
     setLoading(true);
-    if (FolderStyler* styler = colorizers_->styler(); styler && !models.isEmpty())
-        applyBatch_ = styler->historyBatch();
     if (models.isEmpty()) {
-        QTimer::singleShot(0, this, [this, run] {
+        QTimer::singleShot(0, this, [this] {
             setLoading(false);
             Q_EMIT applyFinished();
         });
         return;
     }
-    for (const ColorizationModelsGroup::Model& model : models)
-        applyWhenReady(model, run);
-}
-
-// A folder still running its smart workflow shows frames of the loading animation; it is applied once its
-// style is ready, never with such a frame.
-void MainView::applyWhenReady(const ColorizationModelsGroup::Model& model, const std::shared_ptr<ApplyRun>& run)
-{
-    if (model->smartLoadingState() != SmartLoadingState::loading) {
-        applyNow(model, run);
-        return;
+    QList<ApplyAnimationItem> items;
+    QList<Folder> animated;
+    for (const ColorizationModelsGroup::Model& model : models.mid(0, ApplyTimings::maximumItems)) {
+        ApplyAnimationItem item;
+        if (model->smartLoadingState() != SmartLoadingState::loading)
+            item.after = model->image();
+        items.append(item);
+        animated.append(model->folder());
     }
-    auto waiting = std::make_shared<QMetaObject::Connection>();
-    *waiting = connect(model.get(), &ColorizationViewModel::smartLoadingStateChanged, this,
-                       [this, model, run, waiting](SmartLoadingState state) {
-                           if (state == SmartLoadingState::loading)
-                               return;
-                           disconnect(*waiting);
-                           applyNow(model, run);
-                       });
+    const int generation = sequencer_->run(items);
+    if (applyJob_)
+        applyJob_.release()->deleteLater(); // it may still be delivering its end
+    applyJob_ = std::make_unique<ApplyJob>(models, colorizers_->styler());
+    connect(applyJob_.get(), &ApplyJob::iconsBefore, this,
+            [this, generation](const QList<QImage>& icons) { sequencer_->setBeforeImages(generation, icons); });
+    connect(applyJob_.get(), &ApplyJob::finished, this,
+            [this, generation](const QList<Folder>& failures) { finishApply(generation, failures); });
+    applyJob_->start(animated);
 }
 
-// One worker renders the icons of an apply in list order, so they reach the folder styler in that order.
-static QThreadPool& renderQueue()
+// Ends on the checkmark when every folder took its icon, else on a failure badge naming the others.
+void MainView::finishApply(int generation, const QList<Folder>& failures)
 {
-    static QThreadPool* queue = [] {
-        auto* pool = new QThreadPool;
-        pool->setMaxThreadCount(1);
-        return pool;
-    }();
-    return *queue;
-}
-
-// The icons the animated folders show before the apply are read (gvfs, image files) on the render queue
-// ahead of every render of the apply, so before any of its icons is set; they reach the cards long before
-// the first one rises.
-void MainView::readBeforeImages(int generation, const QStringList& folderPaths)
-{
-    renderQueue().start([target = renderTarget_, generation, folderPaths] {
-        if (!target->isThere())
-            return;
-        QList<QImage> images;
-        for (const QString& path : folderPaths)
-            images.append(FolderIcons::icon(path));
-        target->post([generation, images](MainView* view) { view->sequencer_->setBeforeImages(generation, images); });
-    });
-}
-
-// Renders the model's style off the GUI thread, then hands the icon to the model, whose folder styler writes it
-// on the icon queue and completes on the GUI thread.
-void MainView::applyNow(const ColorizationModelsGroup::Model& model, const std::shared_ptr<ApplyRun>& run)
-{
-    const std::optional<ColorizationData> style = model->lastUsedData();
-    const Folder folder = model->folder();
-    if (!style) {
-        report(run, folder, false);
-        return;
-    }
-    renderQueue().start([target = renderTarget_, model, run, folder, data = *style] {
-        if (!target->isThere())
-            return;
-        const std::optional<QImage> image = ColorizationService::generateIcon(data);
-        target->post([model, run, folder, data, image](MainView* view) {
-            if (!image) {
-                view->report(run, folder, false);
-                return;
-            }
-            model->setFolderIcon(*image, data, [self = QPointer<MainView>(view), run, folder](bool succeeded) {
-                if (self)
-                    self->report(run, folder, succeeded);
-            });
-        });
-    });
-}
-
-void MainView::report(const std::shared_ptr<ApplyRun>& run, const Folder& folder, bool succeeded)
-{
-    if (!succeeded)
-        run->failed.append(folder);
-    if (--run->pending > 0)
-        return;
-    applyBatch_.reset();
-    lastApplyFailures_ = run->failed;
+    lastApplyFailures_ = failures;
     QStringList names;
-    for (const Folder& failed : std::as_const(run->failed))
+    for (const Folder& failed : failures)
         names.append(failed.name());
-    if (!names.isEmpty())
-        log::system(QStringLiteral("Could not change the icon of: ") + names.join(QStringLiteral(", ")));
-    sequencer_->finish(run->generation, names);
+    sequencer_->finish(generation, names);
     setLoading(false);
     Q_EMIT applyFinished();
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "services/ColorizationModelsGroup.h"
-#include "storage/ColorizationHistoryStore.h"
 #include "ui/editor/ApplyAnimationOverlay.h"
 #include "ui/editor/EditorServices.h"
 #include "ui/editor/FolderPreviewColumn.h"
@@ -23,6 +22,7 @@ class QToolButton;
 
 namespace pigmo {
 
+class ApplyJob;
 class ApplySequencer;
 class BottomBar;
 class FolderColorizerView;
@@ -98,9 +98,9 @@ public:
     void smartColorAll();
     void resetAll();
 
-    // Sets every folder's icon on the icon queue while the animation plays (at most ten folders animated).
-    // A folder still being styled by the smart workflow is applied once its style is ready. Ends on the
-    // checkmark when every folder took its icon, else on a failure badge naming the others.
+    // Applies every folder's style (an ApplyJob) while the animation plays (at most ten folders animated,
+    // their cards showing the icons they had before). Ends on the checkmark when every folder took its icon,
+    // else on a failure badge naming the others.
     void applyAll();
     // The failed folders of the last finished apply.
     const QList<Folder>& lastApplyFailures() const { return lastApplyFailures_; }
@@ -147,9 +147,6 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    struct ApplyRun;
-    struct RenderTarget;
-
     void buildLayout(const EditorServices& services);
     QWidget* makeToolbar(const EditorServices& services);
     QWidget* makeDropZone();
@@ -162,10 +159,7 @@ private:
     void setLoading(bool loading);
     void setSuccess(bool success);
     ColorizationModelsGroup::Model modelOf(const Folder& folder) const;
-    void applyWhenReady(const ColorizationModelsGroup::Model& model, const std::shared_ptr<ApplyRun>& run);
-    void applyNow(const ColorizationModelsGroup::Model& model, const std::shared_ptr<ApplyRun>& run);
-    void readBeforeImages(int generation, const QStringList& folderPaths);
-    void report(const std::shared_ptr<ApplyRun>& run, const Folder& folder, bool succeeded);
+    void finishApply(int generation, const QList<Folder>& failures);
     void saveSingleDesign(const ColorizationModelsGroup::Model& model);
     void saveAllDesigns();
     QList<Folder> runPanel(QFileDialog& panel);
@@ -180,8 +174,7 @@ private:
     bool isSuccess_ = false;
     int successGeneration_ = 0;
     QList<Folder> lastApplyFailures_;
-    // The running apply's history batch: its recordings are written once, when the apply ends.
-    std::unique_ptr<ColorizationHistoryStore::ScopedBatch> applyBatch_;
+    std::unique_ptr<ApplyJob> applyJob_; // the last apply
     BatchSaveResult lastBatchSave_;
 
     QStackedLayout* pages_ = nullptr;
@@ -200,8 +193,6 @@ private:
     ApplyAnimationOverlay* overlay_ = nullptr;
     std::unique_ptr<ApplySequencer> sequencer_;
     QPointer<QMessageBox> discardAlert_;
-    // How the render queue's tasks reach this view; the view leaves it as it goes.
-    std::shared_ptr<RenderTarget> renderTarget_;
 };
 
 } // namespace pigmo

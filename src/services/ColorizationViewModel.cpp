@@ -227,13 +227,16 @@ void ColorizationViewModel::runFullSmartWorkflow(const QList<ColorizationData>& 
 {
     const QString name = folder_.name();
     log::system(QStringLiteral("[Smart] 🧠 Running full smart workflow for: ") + name);
-    const smart::SiblingProposal proposal =
-        smart::proposeFromSiblings(services_.attributes, folderPath(), extraSiblings);
+    // The index is ready here (the animation waited for it): the proposal does not wait.
+    SmartSiblingAnalysis::Batch siblings(services_.attributes);
+    const ColorizationData proposal =
+        smart::proposeStyle(services_.smartIcons, siblings, folderPath(), QStringLiteral("[Smart] "),
+                            std::chrono::milliseconds::zero(), extraSiblings);
     setColor(proposal.color);
     setIntensity(proposal.intensity);
-    if (std::optional<Icon> icon = smart::proposeIcon(services_.smartIcons, folderPath(), proposal.siblings))
-        setIcon(icon);
-    setIconSize(proposal.iconSize);
+    if (proposal.icon)
+        setIcon(proposal.icon);
+    setIconSize(proposal.iconSize.value_or(defaultIconSize));
     setIconStyle(proposal.iconStyle);
     log::system(QStringLiteral("[Smart] ✅ Smart workflow complete for: ") + name);
 }

@@ -4,6 +4,7 @@
 #include "render/ColorizationService.h"
 #include "services/FolderStyler.h"
 #include "smart/SmartIconService.h"
+#include "smart/SmartProposal.h"
 #include "smart/SmartSiblingAnalysis.h"
 #include "storage/ExtendedAttributesManager.h"
 
@@ -156,42 +157,22 @@ void OnboardingSuggestionsModel::startScan()
     hasStartedScan_ = true;
     worker_->submit([this] {
         QList<Suggestion> made;
+        SmartSiblingAnalysis::Batch siblings(services_.attributes);
         for (const QString& path : candidateFolders(maxSuggestions, roots_, services_.attributes))
-            if (std::optional<Suggestion> suggestion = makeSuggestion(path))
+            if (std::optional<Suggestion> suggestion = makeSuggestion(path, siblings))
                 made.append(std::move(*suggestion));
         QMetaObject::invokeMethod(
             this, [this, made = std::move(made)]() mutable { publishScan(std::move(made)); }, Qt::QueuedConnection);
     });
 }
 
-std::optional<Icon> OnboardingSuggestionsModel::lookUpIcon(const QString& name,
-                                                           const QList<ColorizationData>& siblings) const
-{
-    // An index still being built is waited for; once it is ready one lookup decides.
-    for (int wait = 0; wait < indexWaits; ++wait) {
-        if (!services_.icons.isReady())
-            services_.icons.buildIndexIfNeeded();
-        if (!services_.icons.waitUntilReady(indexWait))
-            continue;
-        if (std::optional<Icon> icon = services_.icons.findIcon(name, siblings))
-            return icon;
-        if (services_.icons.isReady())
-            return std::nullopt;
-    }
-    return std::nullopt;
-}
-
+// A folder the index has no glyph for is not proposed.
 std::optional<OnboardingSuggestionsModel::Suggestion>
-OnboardingSuggestionsModel::makeSuggestion(const QString& path) const
+OnboardingSuggestionsModel::makeSuggestion(const QString& path, SmartSiblingAnalysis::Batch& siblings) const
 {
-    const QList<ColorizationData> siblings = SmartSiblingAnalysis::siblingColorizations(services_.attributes, path);
-    std::optional<Icon> icon = lookUpIcon(lastComponent(path), siblings);
-    if (!icon)
+    const ColorizationData data = smart::proposeStyle(services_.icons, siblings, path, {}, indexWait);
+    if (!data.icon)
         return std::nullopt;
-    const ColorizationData data{SmartSiblingAnalysis::suggestedColor(siblings),
-                                SmartSiblingAnalysis::suggestedIntensity(siblings), std::move(icon),
-                                SmartSiblingAnalysis::suggestedIconSize(siblings),
-                                SmartSiblingAnalysis::suggestedStyle(siblings)};
     std::optional<QImage> preview = ColorizationService::generateIcon(data);
     if (!preview)
         return std::nullopt;

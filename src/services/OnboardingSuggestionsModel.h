@@ -3,6 +3,7 @@
 #include "base/SerialQueue.h"
 #include "model/ColorizationData.h"
 #include "platform/UserDirectories.h"
+#include "smart/SmartSiblingAnalysis.h"
 
 #include <QImage>
 #include <QList>
@@ -65,9 +66,8 @@ public:
     };
 
     static constexpr int maxSuggestions = 12;
-    // How long one folder waits for a keyword index that is still being built: ten waits of 200 ms.
-    static constexpr int indexWaits = 10;
-    static constexpr std::chrono::milliseconds indexWait{200};
+    // How long one folder waits for a keyword index that is still being built.
+    static constexpr std::chrono::milliseconds indexWait{2000};
 
     // `roots` defaults to those of the current user's directories.
     explicit OnboardingSuggestionsModel(Services services, std::optional<Roots> roots = std::nullopt,
@@ -121,8 +121,7 @@ Q_SIGNALS:
 
 private:
     // Runs on the worker.
-    std::optional<Suggestion> makeSuggestion(const QString& path) const;
-    std::optional<Icon> lookUpIcon(const QString& name, const QList<ColorizationData>& siblings) const;
+    std::optional<Suggestion> makeSuggestion(const QString& path, SmartSiblingAnalysis::Batch& siblings) const;
 
     void publishScan(QList<Suggestion> suggestions);
     void publishApplied(bool failed);

@@ -4,44 +4,46 @@
 #include "smart/SmartIconService.h"
 #include "smart/SmartSiblingAnalysis.h"
 
+#include <algorithm>
+#include <optional>
+
 namespace pigmo::smart {
 
-SiblingProposal proposeFromSiblings(const ExtendedAttributesManager& attributes, const QString& folderPath,
-                                    const QList<ColorizationData>& extraSiblings)
+namespace {
+
+// The glyph for the folder's name once the index is ready (waited for until `deadline`), and whether it was.
+std::pair<std::optional<Icon>, bool> glyphFor(SmartIconService& icons, const QString& name,
+                                              const QList<ColorizationData>& siblings,
+                                              std::chrono::steady_clock::time_point deadline)
 {
-    SmartSiblingAnalysis::Batch batch(attributes);
-    return proposeFromSiblings(batch, folderPath, extraSiblings);
+    using namespace std::chrono;
+    while (icons.waitUntilReady(std::max(0ms, duration_cast<milliseconds>(deadline - steady_clock::now())))) {
+        std::optional<Icon> icon = icons.findIcon(name, siblings);
+        // No glyph from a ready index is its answer; from one that a rebuild took away meanwhile, it is not.
+        if (icon || icons.isReady())
+            return {std::move(icon), true};
+    }
+    return {std::nullopt, false};
 }
 
-SiblingProposal proposeFromSiblings(SmartSiblingAnalysis::Batch& batch, const QString& folderPath,
-                                    const QList<ColorizationData>& extraSiblings)
-{
-    SiblingProposal proposal;
-    proposal.siblings = batch.siblingColorizations(folderPath) + extraSiblings;
-    proposal.color = SmartSiblingAnalysis::suggestedColor(proposal.siblings);
-    proposal.intensity = SmartSiblingAnalysis::suggestedIntensity(proposal.siblings);
-    proposal.iconSize = SmartSiblingAnalysis::suggestedIconSize(proposal.siblings);
-    proposal.iconStyle = SmartSiblingAnalysis::suggestedStyle(proposal.siblings);
-    return proposal;
-}
-
-std::optional<Icon> proposeIcon(SmartIconService& icons, const QString& folderPath,
-                                const QList<ColorizationData>& siblings)
-{
-    return icons.findIcon(folderPath.section(u'/', -1), siblings);
-}
+} // namespace
 
 ColorizationData proposeStyle(SmartIconService& icons, SmartSiblingAnalysis::Batch& batch, const QString& folderPath,
-                              const QString& logPrefix, std::chrono::milliseconds indexWait)
+                              const QString& logPrefix, std::chrono::milliseconds indexWait,
+                              const QList<ColorizationData>& extraSiblings)
 {
-    const SiblingProposal proposal = proposeFromSiblings(batch, folderPath, {});
-    if (!icons.waitUntilReady(indexWait)) {
+    const QList<ColorizationData> siblings = batch.siblingColorizations(folderPath) + extraSiblings;
+    const QString name = folderPath.section(u'/', -1);
+    auto [icon, ready] = glyphFor(icons, name, siblings, std::chrono::steady_clock::now() + indexWait);
+    if (!ready) {
         log::warning(logPrefix + QStringLiteral("Keyword index not ready after %1 ms; styling %2 without a glyph")
                                      .arg(indexWait.count())
-                                     .arg(folderPath.section(u'/', -1)));
+                                     .arg(name));
     }
-    return ColorizationData{proposal.color, proposal.intensity, proposeIcon(icons, folderPath, proposal.siblings),
-                            proposal.iconSize, proposal.iconStyle};
+    return ColorizationData{SmartSiblingAnalysis::suggestedColor(siblings),
+                            SmartSiblingAnalysis::suggestedIntensity(siblings), std::move(icon),
+                            SmartSiblingAnalysis::suggestedIconSize(siblings),
+                            SmartSiblingAnalysis::suggestedStyle(siblings)};
 }
 
 } // namespace pigmo::smart

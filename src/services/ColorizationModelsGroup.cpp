@@ -1,6 +1,32 @@
 #include "services/ColorizationModelsGroup.h"
 
+#include <QRandomGenerator>
+
+#include <cmath>
+
 namespace pigmo {
+
+namespace {
+
+double uniform(double low, double high)
+{
+    return low + QRandomGenerator::global()->generateDouble() * (high - low);
+}
+
+// Runs `copy(current, other)` for every model but the current one, in order; nothing without a current one.
+void copyToOthers(const ColorizationModelsGroup& group,
+                  const std::function<void(const ColorizationViewModel& from, ColorizationViewModel& to)>& copy)
+{
+    const ColorizationModelsGroup::Model current = group.currentModel();
+    if (!current)
+        return;
+    for (const ColorizationModelsGroup::Model& model : QList(group.models())) {
+        if (model != current)
+            copy(*current, *model);
+    }
+}
+
+} // namespace
 
 ColorizationModelsGroup::ColorizationModelsGroup(const QList<Folder>& folders, bool autoApplySmartIfEmpty,
                                                  const ColorizationServices& services, QObject* parent)
@@ -103,6 +129,54 @@ void ColorizationModelsGroup::setCurrentIndex(std::optional<int> index)
     currentIndex_ = index;
     Q_EMIT currentIndexChanged(index);
     Q_EMIT changed();
+}
+
+ColorizationModelsGroup::Model ColorizationModelsGroup::modelOf(const Folder& folder) const
+{
+    const qsizetype index = indexOf(folder);
+    return index < 0 ? nullptr : models_[index];
+}
+
+void ColorizationModelsGroup::copyColorFromCurrent()
+{
+    copyToOthers(*this,
+                 [](const ColorizationViewModel& from, ColorizationViewModel& to) { to.setColor(from.color()); });
+}
+
+void ColorizationModelsGroup::copyIconFromCurrent()
+{
+    copyToOthers(*this, [](const ColorizationViewModel& from, ColorizationViewModel& to) { to.setIcon(from.icon()); });
+}
+
+void ColorizationModelsGroup::randomize(const Folder& folder)
+{
+    if (const Model model = modelOf(folder)) {
+        model->setColor(HSL{uniform(0, 360), 70, 50});
+        model->pickRandomIcon();
+    }
+}
+
+void ColorizationModelsGroup::spreadColors()
+{
+    const QList<Model> models = models_;
+    if (models.isEmpty())
+        return;
+    const double step = 360.0 / double(models.size());
+    const double start = uniform(0, 360);
+    for (qsizetype i = 0; i < models.size(); ++i) {
+        const double hue = std::fmod(start + step * double(i), 360.0);
+        const double saturation = uniform(60, 90);
+        const double lightness = uniform(45, 65);
+        models.at(i)->setColor(HSL{hue, saturation, lightness});
+    }
+}
+
+void ColorizationModelsGroup::resetAll()
+{
+    for (const Model& model : QList(models_)) {
+        model->resetToDefaults();
+        model->removeFolderIcon([](bool) {});
+    }
 }
 
 } // namespace pigmo

@@ -38,6 +38,20 @@ public:
     void select(const Folder& folder);
     void remove(const Folder& folder);
     void appendModels(const QList<Model>& models);
+    // The model of `folder`; nullptr when it is not edited here.
+    Model modelOf(const Folder& folder) const;
+
+    // Gives every folder but the current one the current folder's colour (or glyph) and nothing else;
+    // nothing without a current folder.
+    void copyColorFromCurrent();
+    void copyIconFromCurrent();
+    // A random hue (saturation 70, lightness 50) and a random glyph for the folder, when it is edited here.
+    void randomize(const Folder& folder);
+    // Colours the folders at evenly spaced hues from a random start, each with a random saturation of 60 to
+    // 90 and lightness of 45 to 65.
+    void spreadColors();
+    // Every folder back to the defaults, its icon, attribute and current history style removed.
+    void resetAll();
 
 Q_SIGNALS:
     void changed();

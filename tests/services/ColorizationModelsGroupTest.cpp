@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cmath>
+
 using namespace pigmo;
 
 namespace {
@@ -108,4 +110,43 @@ TEST_F(ColorizationModelsGroupTest, AGroupThatGoesEndsTheSmartWorkflowsOfItsMode
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(kept.expired());
     EXPECT_TRUE(removed.expired());
+}
+
+TEST_F(ColorizationModelsGroupTest, BulkActionsCopyRandomiseAndColourEveryFolder)
+{
+    ColorizationModelsGroup group({url("A"), url("B"), url("C")}, false, services.colorization());
+    const auto& models = group.models();
+    group.select(url("A"));
+    models[0]->setColor(HSL{10, 80, 40});
+    models[0]->setIconSize(99);
+    const Icon glyph = services.icons.lucideIcons().first();
+    models[0]->setIcon(glyph);
+    group.copyColorFromCurrent();
+    EXPECT_EQ(models[1]->color(), (HSL{10, 80, 40}));
+    EXPECT_EQ(models[2]->color(), (HSL{10, 80, 40}));
+    EXPECT_FALSE(models[1]->icon()) << "copying the colour copies nothing else";
+    EXPECT_NE(models[1]->iconSize(), 99);
+    group.copyIconFromCurrent();
+    EXPECT_EQ(models[2]->icon(), glyph);
+
+    group.randomize(url("B"));
+    EXPECT_EQ(models[1]->color().saturation, 70);
+    EXPECT_EQ(models[1]->color().lightness, 50);
+    EXPECT_EQ(models[0]->color(), (HSL{10, 80, 40})) << "only that folder";
+    ASSERT_TRUE(QDir(dir.path()).mkdir("elsewhere"));
+    group.randomize(url("elsewhere")); // not edited: nothing
+    EXPECT_FALSE(group.modelOf(url("elsewhere")));
+
+    group.spreadColors();
+    for (int i = 0; i < 3; ++i) {
+        const HSL color = models[i]->color();
+        EXPECT_GE(color.hue, 0);
+        EXPECT_LT(color.hue, 360);
+        EXPECT_GE(color.saturation, 60);
+        EXPECT_LE(color.saturation, 90);
+        EXPECT_GE(color.lightness, 45);
+        EXPECT_LE(color.lightness, 65);
+        const double gap = std::fmod(models[(i + 1) % 3]->color().hue - color.hue + 360, 360);
+        EXPECT_NEAR(gap, 120, 1e-9);
+    }
 }

@@ -244,45 +244,6 @@ TEST_F(MainViewTest, IncomingFoldersAreOfferedSelectedInTheirCommonParent)
     EXPECT_EQ(openedIn, root.filePath(QStringLiteral("deep")));
 }
 
-TEST_F(MainViewTest, BulkActionsCopyRandomiseAndColourEveryFolder)
-{
-    const Folder a = makeFolder(QStringLiteral("a"));
-    const Folder b = makeFolder(QStringLiteral("b"));
-    const Folder c = makeFolder(QStringLiteral("c"));
-    const auto view = makeView({a, b, c});
-    const auto& models = view->colorizers().models();
-    models[0]->setColor(HSL{10, 80, 40});
-    models[0]->setIconSize(99);
-    const Icon glyph = services.icons().lucideIcons().first();
-    models[0]->setIcon(glyph);
-    view->copyColorToOthers();
-    EXPECT_EQ(models[1]->color(), (HSL{10, 80, 40}));
-    EXPECT_EQ(models[2]->color(), (HSL{10, 80, 40}));
-    EXPECT_FALSE(models[1]->icon()) << "copying the colour copies nothing else";
-    EXPECT_NE(models[1]->iconSize(), 99);
-    view->copyIconToOthers();
-    EXPECT_EQ(models[2]->icon(), glyph);
-
-    view->randomize(b);
-    EXPECT_EQ(models[1]->color().saturation, 70);
-    EXPECT_EQ(models[1]->color().lightness, 50);
-    EXPECT_EQ(models[0]->color(), (HSL{10, 80, 40})) << "only that folder";
-    view->randomize(makeFolder(QStringLiteral("elsewhere"))); // not edited: nothing
-
-    view->smartColorAll();
-    for (int i = 0; i < 3; ++i) {
-        const HSL color = models[i]->color();
-        EXPECT_GE(color.hue, 0);
-        EXPECT_LT(color.hue, 360);
-        EXPECT_GE(color.saturation, 60);
-        EXPECT_LE(color.saturation, 90);
-        EXPECT_GE(color.lightness, 45);
-        EXPECT_LE(color.lightness, 65);
-        const double gap = std::fmod(models[(i + 1) % 3]->color().hue - color.hue + 360, 360);
-        EXPECT_NEAR(gap, 120, 1e-9);
-    }
-}
-
 TEST_F(MainViewTest, ApplyShowsItsProgressThenTheCheckmark)
 {
     const Folder a = makeFolder(QStringLiteral("apply/a"));

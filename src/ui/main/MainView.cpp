@@ -239,17 +239,23 @@ QWidget* MainView::makeEditor(const EditorServices& services)
 
 FolderPreviewColumn::Actions MainView::previewActions()
 {
+    const auto folderOf = [](const PreviewData& p) { return Folder::unchecked(p.url.toLocalFile()); };
+    const auto smartIcon = [](const ColorizationModelsGroup::Model& model) {
+        if (model)
+            model->runSmartWorkflow();
+    };
+    ColorizationModelsGroup& group = *colorizers_;
     return {
-        [this](const PreviewData& p) { colorizers_->remove(Folder::unchecked(p.url.toLocalFile())); },
-        [this](const PreviewData& p) { colorizers_->select(Folder::unchecked(p.url.toLocalFile())); },
-        [this](const QList<QUrl>& urls) { colorizers_->addFolders(localFolders(urls)); },
-        [this] { copyColorToOthers(); },
-        [this] { copyIconToOthers(); },
-        [this](const PreviewData& p) { randomize(Folder::unchecked(p.url.toLocalFile())); },
-        [this](const PreviewData& p) { reset(Folder::unchecked(p.url.toLocalFile())); },
-        [this](const PreviewData& p) { setSmartIcon(Folder::unchecked(p.url.toLocalFile())); },
-        [this] { smartIconCurrent(); },
-        [this] { smartColorAll(); },
+        [&group, folderOf](const PreviewData& p) { group.remove(folderOf(p)); },
+        [&group, folderOf](const PreviewData& p) { group.select(folderOf(p)); },
+        [&group](const QList<QUrl>& urls) { group.addFolders(localFolders(urls)); },
+        [&group] { group.copyColorFromCurrent(); },
+        [&group] { group.copyIconFromCurrent(); },
+        [&group, folderOf](const PreviewData& p) { group.randomize(folderOf(p)); },
+        [this, folderOf](const PreviewData& p) { reset(folderOf(p)); },
+        [&group, folderOf, smartIcon](const PreviewData& p) { smartIcon(group.modelOf(folderOf(p))); },
+        [&group, smartIcon] { smartIcon(group.currentModel()); },
+        [&group] { group.spreadColors(); },
         [this] { resetAll(); },
     };
 }
@@ -478,91 +484,18 @@ bool MainView::ask(QMessageBox& question)
 
 // --- Bulk actions
 
-ColorizationModelsGroup::Model MainView::modelOf(const Folder& folder) const
-{
-    for (const ColorizationModelsGroup::Model& model : colorizers_->models()) {
-        if (model->folder() == folder)
-            return model;
-    }
-    return nullptr;
-}
-
-// Runs `copy(current, other)` for every folder but the current one, in order; nothing without a current one.
-static void copyToOthers(const ColorizationModelsGroup& group,
-                         const std::function<void(const ColorizationViewModel& from, ColorizationViewModel& to)>& copy)
-{
-    const ColorizationModelsGroup::Model current = group.currentModel();
-    if (!current)
-        return;
-    for (const ColorizationModelsGroup::Model& model : QList(group.models())) {
-        if (model != current)
-            copy(*current, *model);
-    }
-}
-
-void MainView::copyColorToOthers()
-{
-    copyToOthers(*colorizers_,
-                 [](const ColorizationViewModel& from, ColorizationViewModel& to) { to.setColor(from.color()); });
-}
-
-void MainView::copyIconToOthers()
-{
-    copyToOthers(*colorizers_,
-                 [](const ColorizationViewModel& from, ColorizationViewModel& to) { to.setIcon(from.icon()); });
-}
-
-void MainView::randomize(const Folder& folder)
-{
-    if (const ColorizationModelsGroup::Model model = modelOf(folder)) {
-        model->setColor(HSL{uniform(0, 360), 70, 50});
-        model->pickRandomIcon();
-    }
-}
-
 void MainView::reset(const Folder& folder)
 {
     if (isLoading_)
         return;
-    if (const ColorizationModelsGroup::Model model = modelOf(folder))
+    if (const ColorizationModelsGroup::Model model = colorizers_->modelOf(folder))
         model->resetFolderIcon([](bool) {});
-}
-
-void MainView::setSmartIcon(const Folder& folder)
-{
-    if (const ColorizationModelsGroup::Model model = modelOf(folder))
-        model->runSmartWorkflow();
-}
-
-void MainView::smartIconCurrent()
-{
-    if (const ColorizationModelsGroup::Model model = colorizers_->currentModel())
-        model->runSmartWorkflow();
-}
-
-void MainView::smartColorAll()
-{
-    const QList<ColorizationModelsGroup::Model> models = colorizers_->models();
-    if (models.isEmpty())
-        return;
-    const double step = 360.0 / double(models.size());
-    const double start = uniform(0, 360);
-    for (qsizetype i = 0; i < models.size(); ++i) {
-        const double hue = std::fmod(start + step * double(i), 360.0);
-        const double saturation = uniform(60, 90);
-        const double lightness = uniform(45, 65);
-        models.at(i)->setColor(HSL{hue, saturation, lightness});
-    }
 }
 
 void MainView::resetAll()
 {
-    if (isLoading_)
-        return;
-    for (const ColorizationModelsGroup::Model& model : QList(colorizers_->models())) {
-        model->resetToDefaults();
-        model->removeFolderIcon([](bool) {});
-    }
+    if (!isLoading_)
+        colorizers_->resetAll();
 }
 
 // --- Applying

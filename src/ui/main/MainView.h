@@ -88,14 +88,9 @@ public:
     // selected; the chosen folders are added, and made current when only one was chosen.
     void confirmAndAddFolders(const QList<Folder>& folders);
 
-    // Bulk actions of the preview column.
-    void copyColorToOthers();
-    void copyIconToOthers();
-    void randomize(const Folder& folder);
+    // The preview column's actions that the group (copying, randomising, spreading colours) and the models
+    // (smart styling) do not do alone: resets are refused while applying.
     void reset(const Folder& folder);
-    void setSmartIcon(const Folder& folder);
-    void smartIconCurrent();
-    void smartColorAll();
     void resetAll();
 
     // Applies every folder's style (an ApplyJob) while the animation plays (at most ten folders animated,
@@ -158,7 +153,6 @@ private:
     void setFileAboutToBeDropped(bool hovering);
     void setLoading(bool loading);
     void setSuccess(bool success);
-    ColorizationModelsGroup::Model modelOf(const Folder& folder) const;
     void finishApply(int generation, const QList<Folder>& failures);
     void saveSingleDesign(const ColorizationModelsGroup::Model& model);
     void saveAllDesigns();

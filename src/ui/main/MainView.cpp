@@ -1,6 +1,5 @@
 #include "ui/main/MainView.h"
 
-#include "base/Log.h"
 #include "catalogue/IconsModel.h"
 #include "render/ColorizationService.h"
 #include "services/ApplyJob.h"
@@ -97,6 +96,9 @@ MainView::MainView(std::unique_ptr<ColorizationModelsGroup> colorizers, const Ed
     : QWidget(parent)
     , services_(services)
     , colorizers_(std::move(colorizers))
+    , designSaver_(*this, services.localization,
+                   {[this](QFileDialog& panel) { return runPanel(panel); },
+                    [this](QMessageBox& question) { return ask(question); }})
 {
     buildLayout(services);
     connect(colorizers_.get(), &ColorizationModelsGroup::modelsChanged, this, &MainView::route);
@@ -600,78 +602,8 @@ void MainView::showSaveSuccess()
 
 void MainView::saveDesigns()
 {
-    const QList<ColorizationModelsGroup::Model> models = colorizers_->models();
-    if (models.isEmpty()) {
-        log::system(QStringLiteral("Save button tapped, but no designs available."));
-        return;
-    }
-    if (models.size() == 1 && !models.first()->image().isNull())
-        saveSingleDesign(models.first());
-    else
-        saveAllDesigns();
-}
-
-void MainView::saveSingleDesign(const ColorizationModelsGroup::Model& model)
-{
-    const QImage image = model->image();
-    QFileDialog panel(this, services_.localization.string(u"save_design_image"_key), QDir::homePath());
-    panel.setAcceptMode(QFileDialog::AcceptSave);
-    panel.setMimeTypeFilters({QStringLiteral("image/png")});
-    panel.setDefaultSuffix(QStringLiteral("png"));
-    panel.selectFile(DesignFiles::fileName(model->folder().url()));
-    const QList<Folder> chosen = runPanel(panel);
-    if (chosen.isEmpty())
-        return;
-    const QString path = chosen.first().path();
-    QString error;
-    if (!DesignFiles::write(image, path, &error)) {
-        log::system(QStringLiteral("Error saving single image: ") + error);
-        return;
-    }
-    log::system(QStringLiteral("Successfully saved single image to ") + path);
-    showSaveSuccess();
-}
-
-void MainView::saveAllDesigns()
-{
-    QFileDialog panel(this, services_.localization.string(u"choose_designs_folder"_key), QDir::homePath());
-    panel.setLabelText(QFileDialog::Accept, services_.localization.string(u"choose_directory"_key));
-    panel.setFileMode(QFileDialog::Directory);
-    const QList<Folder> chosen = runPanel(panel);
-    if (chosen.isEmpty()) {
-        log::system(QStringLiteral("User cancelled the directory selection panel or an error occurred."));
-        return;
-    }
-    const QString directory = chosen.first().path();
-    QList<Design> designs;
-    QList<QUrl> folders;
-    for (const ColorizationModelsGroup::Model& model : colorizers_->models()) {
-        designs.append({model->folder().url(), model->image()});
-        folders.append(model->folder().url());
-    }
-    const QStringList existing = DesignFiles::existingIn(directory, DesignFiles::uniqueFileNames(folders));
-    if (!existing.isEmpty()) {
-        QMessageBox question(QMessageBox::Question, services_.localization.string(u"replace_existing_designs"_key),
-                             services_.localization.string(u"replace_existing_designs"_key), QMessageBox::NoButton,
-                             this);
-        question.setInformativeText(existing.join(u'\n'));
-        question.addButton(services_.localization.string(u"replace"_key), QMessageBox::AcceptRole);
-        question.setDefaultButton(
-            question.addButton(services_.localization.string(u"cancel"_key), QMessageBox::RejectRole));
-        if (!ask(question))
-            return;
-    }
-    lastBatchSave_ = DesignFiles::writeAll(designs, directory);
-    const qsizetype saved = lastBatchSave_.written.size();
-    if (lastBatchSave_.allSucceeded()) {
-        log::system(QStringLiteral("Successfully saved all %1 images.").arg(saved));
-        if (lastBatchSave_.total > 0)
-            showSaveSuccess();
-    } else {
-        log::system(QStringLiteral("Finished saving batch with some errors. %1/%2 saved successfully.")
-                        .arg(saved)
-                        .arg(lastBatchSave_.total));
-    }
+    if (designSaver_.save(colorizers_->models()))
+        showSaveSuccess();
 }
 
 } // namespace pigmo

@@ -4,7 +4,7 @@
 #include "ui/editor/ApplyAnimationOverlay.h"
 #include "ui/editor/EditorServices.h"
 #include "ui/editor/FolderPreviewColumn.h"
-#include "ui/main/DesignFiles.h"
+#include "ui/main/DesignSaver.h"
 #include "ui/main/ScreenshotScenario.h"
 
 #include <QList>
@@ -108,7 +108,7 @@ public:
     void saveDesigns();
     void showSaveSuccess();
     // The result of the last batch save.
-    const BatchSaveResult& lastBatchSave() const { return lastBatchSave_; }
+    const BatchSaveResult& lastBatchSave() const { return designSaver_.lastBatchSave(); }
 
     // Parts, for tests and screenshots.
     QToolButton* backButton() const { return backButton_; }
@@ -154,8 +154,6 @@ private:
     void setLoading(bool loading);
     void setSuccess(bool success);
     void finishApply(int generation, const QList<Folder>& failures);
-    void saveSingleDesign(const ColorizationModelsGroup::Model& model);
-    void saveAllDesigns();
     QList<Folder> runPanel(QFileDialog& panel);
     bool ask(QMessageBox& question);
 
@@ -169,7 +167,7 @@ private:
     int successGeneration_ = 0;
     QList<Folder> lastApplyFailures_;
     std::unique_ptr<ApplyJob> applyJob_; // the last apply
-    BatchSaveResult lastBatchSave_;
+    DesignSaver designSaver_;
 
     QStackedLayout* pages_ = nullptr;
     QWidget* settingsPage_ = nullptr;

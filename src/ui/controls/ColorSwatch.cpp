@@ -1,5 +1,6 @@
 #include "ui/controls/ColorSwatch.h"
 
+#include "ui/controls/AccessibleControls.h"
 #include "ui/controls/BundleImage.h"
 #include "ui/controls/ControlStyle.h"
 #include "ui/controls/FocusRing.h"
@@ -19,6 +20,7 @@ ColorSwatch::ColorSwatch(Shape shape, double side, QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     ui::followKeyboardFocus(*this);
     setCursor(Qt::PointingHandCursor);
+    ui::installAccessibleControls();
 }
 
 QSize ColorSwatch::sizeHint() const
@@ -81,6 +83,7 @@ SymbolButton::SymbolButton(const QString& systemName, double side, double symbol
     setFocusPolicy(Qt::StrongFocus);
     ui::followKeyboardFocus(*this);
     setCursor(Qt::PointingHandCursor);
+    ui::installAccessibleControls();
 }
 
 QSize SymbolButton::sizeHint() const

@@ -20,7 +20,7 @@ public:
     void setColor(const QColor& color);
     // The opacity of the inner border's text colour; 0 draws none.
     void setBorderOpacity(double opacity);
-    // A swatch that only shows its colour.
+    // A swatch that only shows its colour: a picture to assistive technologies (call before it is shown).
     void setDecorative();
 
     QSize sizeHint() const override;

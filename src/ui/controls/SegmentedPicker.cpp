@@ -1,5 +1,6 @@
 #include "ui/controls/SegmentedPicker.h"
 
+#include "ui/controls/AccessibleControls.h"
 #include "ui/controls/ControlStyle.h"
 #include "ui/controls/FocusRing.h"
 
@@ -22,6 +23,7 @@ SegmentedPickerBase::SegmentedPickerBase(QWidget* parent)
     animation_.setStartValue(0.0);
     animation_.setEndValue(1.0);
     connect(&animation_, &QVariantAnimation::valueChanged, this, [this] { update(); });
+    ui::installAccessibleControls();
 }
 
 double SegmentedPickerBase::selectionAmount(int index) const
@@ -64,6 +66,7 @@ void SegmentedPickerBase::press(int index)
     animation_.stop();
     animation_.start();
     update();
+    ui::notifySegmentSelection(*this, animatedFrom_, selectedIndex());
 }
 
 void SegmentedPickerBase::paintEvent(QPaintEvent*)

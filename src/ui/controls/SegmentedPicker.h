@@ -11,7 +11,8 @@
 namespace pigmo {
 
 // The item-independent part of `SegmentedPicker`: a row of segments, each taking clicks on its whole
-// rectangle, and the 0.1 s ease-out animation that moves the selection from one segment to another.
+// rectangle, and the 0.1 s ease-out animation that moves the selection from one segment to another. To
+// assistive technologies it is a page tab list whose segments are page tabs, named and pressable.
 class SegmentedPickerBase : public QWidget {
     Q_OBJECT
 
@@ -25,6 +26,14 @@ public:
     bool isAnimating() const { return animation_.state() == QAbstractAnimation::Running; }
     const QVariantAnimation& selectionAnimation() const { return animation_; }
     QSize sizeHint() const override;
+
+    int segmentCount() const { return itemCount(); }
+    // The index of the selected segment, -1 when the bound item is none of the items.
+    int selectedSegment() const { return selectedIndex(); }
+    // The segment's label as assistive technologies read it.
+    virtual QString segmentName(int index) const = 0;
+    // Presses the segment of `index` as a click does.
+    void pressSegment(int index) { press(index); }
 
 protected:
     explicit SegmentedPickerBase(QWidget* parent);
@@ -50,26 +59,31 @@ private:
 
 // A row of segments, one per item in order, that selects one item: the caller paints each segment from its
 // item and how selected it is (0 ... 1, animated over 0.1 s with an ease-out curve when a press changes the
-// selection). A bound item that is none of the items leaves every segment unselected.
+// selection), and names it (`name`, looked up whenever it is read; none leaves the segments unnamed). A bound
+// item that is none of the items leaves every segment unselected.
 template <typename Item>
 class SegmentedPicker : public SegmentedPickerBase {
 public:
     using Content = std::function<void(QPainter& painter, const QRectF& rect, const Item& item, double selection)>;
+    using Name = std::function<QString(const Item&)>;
 
     SegmentedPicker(Binding<Item> selectedItem, QList<Item> items, std::function<QSize(const Item&)> size,
-                    Content content, QWidget* parent = nullptr)
+                    Content content, Name name = {}, QWidget* parent = nullptr)
         : SegmentedPickerBase(parent)
         , selected_(std::move(selectedItem))
         , items_(std::move(items))
         , size_(std::move(size))
         , content_(std::move(content))
+        , name_(std::move(name))
     {
         updateGeometry();
     }
 
     const QList<Item>& items() const { return items_; }
-    // Presses the segment of `index` as a click does.
-    void pressSegment(int index) { press(index); }
+    QString segmentName(int index) const override
+    {
+        return name_ && index >= 0 && index < items_.size() ? name_(items_[index]) : QString();
+    }
 
 protected:
     int itemCount() const override { return int(items_.size()); }
@@ -86,6 +100,7 @@ private:
     QList<Item> items_;
     std::function<QSize(const Item&)> size_;
     Content content_;
+    Name name_;
 };
 
 } // namespace pigmo

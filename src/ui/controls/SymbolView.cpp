@@ -1,6 +1,8 @@
 #include "ui/controls/SymbolView.h"
 
+#include "ui/controls/AccessibleControls.h"
 #include "ui/controls/FocusRing.h"
+
 #include <QFocusEvent>
 #include <QLayout>
 #include <QPainter>
@@ -41,6 +43,20 @@ PlainButton::PlainButton(QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     ui::followKeyboardFocus(*this);
     setCursor(Qt::PointingHandCursor);
+}
+
+TabButton::TabButton(QWidget* parent)
+    : PlainButton(parent)
+{
+    setCheckable(true);
+    setAutoExclusive(true);
+    ui::installAccessibleControls();
+}
+
+TabBar::TabBar(QWidget* parent)
+    : QWidget(parent)
+{
+    ui::installAccessibleControls();
 }
 
 void PlainButton::setBackground(std::optional<ui::ThemeColor> background, double radius)

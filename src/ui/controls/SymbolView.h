@@ -56,4 +56,21 @@ private:
     double radius_ = 0;
 };
 
+// A plain button that is one tab of a tab bar: checkable, checked while its tab is the current one (one at a
+// time among its siblings), and read by assistive technologies as a page tab, selected while checked.
+class TabButton : public PlainButton {
+    Q_OBJECT
+
+public:
+    explicit TabButton(QWidget* parent = nullptr);
+};
+
+// The widget that holds the tab buttons of one tab bar: their page tab list to assistive technologies.
+class TabBar : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TabBar(QWidget* parent = nullptr);
+};
+
 } // namespace pigmo

@@ -23,8 +23,8 @@ struct TabLabel {
     void paint(QPainter& painter, const QRectF& rect, const QString& text, double selection) const;
 };
 
-// A tab bar over the items, each labelled by `text(item)` (looked up when painted, so it follows the
-// interface language) and drawn as `look` says.
+// A tab bar over the items, each labelled by `text(item)` (looked up when painted or read, so it follows
+// the interface language) and drawn as `look` says.
 template <typename Item>
 SegmentedPicker<Item>* makeTabBar(Binding<Item> selected, QList<Item> items, std::function<QString(const Item&)> text,
                                   TabLabel look, QWidget* parent = nullptr)
@@ -34,7 +34,7 @@ SegmentedPicker<Item>* makeTabBar(Binding<Item> selected, QList<Item> items, std
         [text, look](QPainter& painter, const QRectF& rect, const Item& item, double selection) {
             look.paint(painter, rect, text(item), selection);
         },
-        parent);
+        text, parent);
     return bar;
 }
 

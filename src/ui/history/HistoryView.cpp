@@ -314,14 +314,15 @@ HistoryView::~HistoryView() = default;
 
 QWidget* HistoryView::buildTabBar()
 {
-    auto* bar = new QWidget;
+    auto* bar = new TabBar;
+    setLocalizedAccessibleName(*bar, localization_, u"history"_key);
     auto* row = new QHBoxLayout(bar);
     row->setContentsMargins(16, 16, 16, 12);
     row->setSpacing(0);
     row->addStretch(1);
     const std::pair<const char*, QString> tabs[] = {{"clock", u"all_changes"_key}, {"folder", u"current_styles"_key}};
     for (int index = 0; index < 2; ++index) {
-        auto* button = new PlainButton;
+        auto* button = new TabButton;
         auto* face = new QHBoxLayout(button);
         face->setContentsMargins(16, 8, 16, 8);
         face->setSpacing(6);
@@ -379,6 +380,7 @@ void HistoryView::refreshTabs()
     for (Tab tab : {Tab::chronological, Tab::folderStyles}) {
         PlainButton* button = tabButton(tab);
         const bool current = tab == currentTab_;
+        button->setChecked(current);
         button->setBackground(current ? std::optional(ui::primary(0.1)) : std::nullopt, 8);
         const double opacity = current ? 1.0 : 0.5;
         for (SymbolView* symbol : button->findChildren<SymbolView*>())

@@ -15,6 +15,7 @@ class FolderStylesModel;
 class LocalizationManager;
 class LocalizedText;
 class PlainButton;
+class TabButton;
 class Thumbnails;
 
 // The history page of the main window, over the history store: the tab "all_changes" lists every applied
@@ -65,7 +66,7 @@ private:
     ColorizationHistoryStore& store_;
     LocalizationManager& localization_;
     Tab currentTab_ = Tab::chronological;
-    PlainButton* tabButtons_[2] = {};
+    TabButton* tabButtons_[2] = {};
     QStackedWidget* pages_ = nullptr;
     QListView* logList_ = nullptr;
     QListView* stylesList_ = nullptr;

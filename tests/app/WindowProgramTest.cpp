@@ -46,6 +46,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -689,4 +690,69 @@ TEST_F(WindowProgramTest, OpeningTheIconSearchFocusesItsField)
     EXPECT_EQ(QApplication::focusWidget(), icons->searchBar()->field());
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("star"));
     EXPECT_EQ(icons->searchText(), QStringLiteral("star"));
+}
+
+namespace {
+
+// The controls of `window` a screen reader reaches that it cannot name: every element that is shown and
+// takes the focus or is a control, with no name. Containers that only group stay unnamed, and so may
+// pictures that are decoration (they take no focus) and scroll bars (their role says all). One line each:
+// role, class and parent chain.
+QStringList unnamedForScreenReaders(QWidget* window)
+{
+    static const QSet<QAccessible::Role> controls{
+        QAccessible::Button,      QAccessible::CheckBox, QAccessible::RadioButton, QAccessible::PageTab,
+        QAccessible::PageTabList, QAccessible::Slider,   QAccessible::SpinBox,     QAccessible::EditableText,
+        QAccessible::ComboBox,    QAccessible::List,     QAccessible::Table,       QAccessible::ButtonMenu,
+        QAccessible::ProgressBar};
+    QStringList unnamed;
+    std::function<void(QAccessibleInterface*, const QString&)> visit = [&](QAccessibleInterface* element,
+                                                                           const QString& path) {
+        if (!element || !element->isValid() || element->state().invisible)
+            return;
+        const QObject* object = element->object();
+        const QString here = path + QStringLiteral(" > ") +
+                             (object ? QString::fromLatin1(object->metaObject()->className()) : QStringLiteral("item"));
+        const bool control = controls.contains(element->role()) || element->state().focusable;
+        if (control && element->text(QAccessible::Name).trimmed().isEmpty())
+            unnamed.append(QString::fromLatin1(qAccessibleRoleString(element->role())) + QStringLiteral(": ") + here);
+        for (int index = 0; index < element->childCount(); ++index)
+            visit(element->child(index), here);
+    };
+    visit(QAccessible::queryAccessibleInterface(window), QString());
+    return unnamed;
+}
+
+} // namespace
+
+TEST_F(WindowProgramTest, AScreenReaderFindsANameOnEveryControlOfEveryPage)
+{
+    completeOnboarding();
+    WindowProgram program({});
+    MainView& view = editFolder(program);
+    QWidget* window = view.window();
+    const auto expectNamed = [&](const char* page) {
+        QApplication::processEvents();
+        EXPECT_EQ(unnamedForScreenReaders(window).join(u'\n').toStdString(), "") << page;
+    };
+    FolderColorizerView* editor = view.colorizerView();
+    expectNamed("the colour tab");
+    clickSegment(editor->tabBar(), int(FolderColorizerView::Tab::icon));
+    IconTab* icons = editor->iconTab();
+    ASSERT_TRUE(icons);
+    expectNamed("the icon tab's suggestions");
+    clickSegment(icons->subTabBar(), int(IconTab::TopTab::search));
+    expectNamed("the icon search");
+    clickSegment(icons->subTabBar(), int(IconTab::TopTab::custom));
+    expectNamed("the custom icon");
+    clickSegment(editor->tabBar(), int(FolderColorizerView::Tab::details));
+    expectNamed("the details tab");
+    click(view.toolbar()->historyButton());
+    expectNamed("the history");
+    click(view.toolbar()->settingsButton());
+    expectNamed("the settings");
+    click(view.toolbar()->homeButton());
+    view.discardAll();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view.isShowingDropZone(); }));
+    expectNamed("the drop zone");
 }

@@ -63,6 +63,7 @@ ColorTab::ColorTab(std::shared_ptr<ColorizationViewModel> colorizer, Colorizatio
 
     scroll_ = new QScrollArea;
     scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setFocusPolicy(Qt::NoFocus); // its controls take the focus, and it scrolls to them
     scroll_->setWidgetResizable(true);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll_->viewport()->setAutoFillBackground(false);

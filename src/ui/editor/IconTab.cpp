@@ -209,6 +209,7 @@ QScrollArea* IconTab::makeScrollArea(QWidget* content)
 {
     auto* scroll = new QScrollArea;
     scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus); // its controls take the focus, and it scrolls to them
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -223,7 +224,6 @@ QScrollArea* IconTab::makeScrollArea(QWidget* content)
 GlyphGrid* IconTab::makeGrid()
 {
     auto* grid = new GlyphGrid(*cache_);
-    setLocalizedAccessibleName(*grid, services_.localization, u"icon"_key);
     connect(grid, &GlyphGrid::chosen, this, [this](const Icon& icon) { selectedIcon_.set(icon); });
     return grid;
 }
@@ -249,6 +249,7 @@ void IconTab::addSection(const QString& titleKey, const QList<Icon>& icons, Glyp
     caption->setForeground(ui::primary(0.25));
     layout->addWidget(caption);
     *grid = makeGrid();
+    setLocalizedAccessibleName(**grid, services_.localization, titleKey); // named as its section
     (*grid)->setIcons(icons);
     layout->addWidget(*grid, 0, Qt::AlignLeft);
     suggestions_->addWidget(section);
@@ -334,6 +335,7 @@ QWidget* IconTab::makeSearchPage()
 
 void IconTab::updateSearchGrid()
 {
+    searchGrid_->setAccessibleName(label(library_)); // named as the library it shows
     searchGrid_->setIcons(searchText_.isEmpty() ? services_.icons.icons(library_) : searchResults());
 }
 

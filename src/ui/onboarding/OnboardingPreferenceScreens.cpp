@@ -231,6 +231,7 @@ OnboardingLanguagesScreen::OnboardingLanguagesScreen(LocalizationManager& locali
     scroll->setWidget(grid);
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus); // its controls take the focus, and it scrolls to them
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setAutoFillBackground(false);

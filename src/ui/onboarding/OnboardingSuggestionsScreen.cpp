@@ -193,6 +193,7 @@ void OnboardingSuggestionsScreen::rebuild()
     } else {
         auto* scroll = new QScrollArea(this);
         scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setFocusPolicy(Qt::NoFocus); // its controls take the focus, and it scrolls to them
         scroll->setWidgetResizable(true);
         scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -204,6 +204,7 @@ SettingsView::SettingsView(SettingsServices services, QWidget* parent)
     outer->setContentsMargins(0, 0, 0, 0);
     scrollArea_ = new QScrollArea;
     scrollArea_->setFrameShape(QFrame::NoFrame);
+    scrollArea_->setFocusPolicy(Qt::NoFocus); // its controls take the focus, and it scrolls to them
     scrollArea_->setWidgetResizable(true);
     scrollArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     outer->addWidget(scrollArea_);

@@ -8,6 +8,7 @@
 #include "ui/controls/ControlStyle.h"
 #include "ui/controls/LocalizedText.h"
 #include "ui/controls/PopupPlacement.h"
+#include "ui/controls/WidgetRemoval.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -167,7 +168,7 @@ void PaletteView::rebuildCustomGrid()
 {
     while (QLayoutItem* item = customGrid_->takeAt(0)) {
         if (item->widget() != addButton_)
-            delete item->widget();
+            ui::discard(item->widget());
         delete item;
     }
     customGrid_->addWidget(addButton_, 0, 0);

@@ -12,6 +12,7 @@
 #include "ui/controls/IntensityDotControl.h"
 #include "ui/controls/LocalizedText.h"
 #include "ui/controls/PaletteView.h"
+#include "ui/controls/WidgetRemoval.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -178,7 +179,7 @@ void ColorTab::chooseSwatch(const HSL& color)
 void ColorTab::rebuildRecent()
 {
     recent_ = recentColors(store_.chronologicalLog());
-    delete recentSection_;
+    ui::discard(recentSection_);
     recentSection_ = nullptr;
     if (recent_.isEmpty())
         return;

@@ -9,6 +9,7 @@
 #include "ui/Localized.h"
 #include "ui/controls/ControlStyle.h"
 #include "ui/controls/LocalizedText.h"
+#include "ui/controls/WidgetRemoval.h"
 #include "ui/editor/ColorTab.h"
 #include "ui/editor/DashedOutline.h"
 #include "ui/editor/DetailsTab.h"
@@ -192,7 +193,7 @@ void FolderColorizerView::setCurrentTab(Tab tab)
 void FolderColorizerView::showTab()
 {
     // The tab left behind goes with its state (the icon tab's search text among it).
-    delete tabView_;
+    ui::discard(tabView_);
     ColorizationViewModel* model = colorizer_.get();
     switch (currentTab_) {
     case Tab::color:

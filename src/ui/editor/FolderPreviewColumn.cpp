@@ -13,6 +13,7 @@
 #include "ui/controls/LocalizedText.h"
 #include "ui/controls/PopupPlacement.h"
 #include "ui/controls/Spinner.h"
+#include "ui/controls/WidgetRemoval.h"
 #include "ui/editor/CellGrid.h"
 #include "ui/editor/DashedOutline.h"
 #include "ui/editor/FolderLocation.h"
@@ -420,7 +421,8 @@ void FolderPreviewColumn::setPreviews(const QList<PreviewData>& previews)
         }
         cells.append(cell);
     }
-    qDeleteAll(kept);
+    for (PreviewCell* cell : std::as_const(kept))
+        ui::discard(cell);
     cells_ = cells;
     layoutCells();
     updateLocation();
@@ -548,7 +550,7 @@ void FolderPreviewColumn::setFileAboutToBeDropped(bool value)
     if (value && !dropHighlight_) {
         dropHighlight_ = new DashedOutline(this, 8, 0.1);
     } else if (!value) {
-        delete dropHighlight_;
+        ui::discard(dropHighlight_);
         dropHighlight_ = nullptr;
     }
 }

@@ -10,6 +10,7 @@
 #include "ui/controls/LocalizedText.h"
 #include "ui/controls/PaletteView.h"
 #include "ui/controls/SearchBar.h"
+#include "ui/controls/WidgetRemoval.h"
 #include "ui/editor/CustomIconView.h"
 #include "ui/editor/GlyphGrid.h"
 #include "ui/editor/LazyImageCache.h"
@@ -258,7 +259,7 @@ void IconTab::addSection(const QString& titleKey, const QList<Icon>& icons, Glyp
 void IconTab::rebuildSuggestions()
 {
     while (QLayoutItem* item = suggestions_->takeAt(0)) {
-        delete item->widget();
+        ui::discard(item->widget());
         delete item;
     }
     lucideGrid_ = emojiGrid_ = symbolGrid_ = recentGrid_ = nullptr;

@@ -13,6 +13,7 @@
 #include "ui/controls/LocalizedText.h"
 #include "ui/controls/MainToolbar.h"
 #include "ui/controls/TextButton.h"
+#include "ui/controls/WidgetRemoval.h"
 #include "ui/editor/DashedOutline.h"
 #include "ui/editor/FolderColorizerView.h"
 #include "ui/editor/PillButton.h"
@@ -334,7 +335,8 @@ void MainView::refreshEditor()
     editorPane_->setVisible(bool(current));
     if (current == shownModel_.lock() && colorizerView_)
         return;
-    delete colorizerView_;
+    ui::discard(colorizerView_);
+    colorizerView_ = nullptr;
     shownModel_ = current;
     if (!current)
         return;

@@ -6,6 +6,7 @@
 #include "ui/controls/ElidedLabel.h"
 #include "ui/controls/FocusRing.h"
 #include "ui/controls/LocalizedText.h"
+#include "ui/controls/WidgetRemoval.h"
 #include "ui/onboarding/OnboardingButtons.h"
 
 #include <QDir>
@@ -175,7 +176,7 @@ QWidget* OnboardingSuggestionsScreen::header()
 
 void OnboardingSuggestionsScreen::rebuild()
 {
-    delete content_;
+    ui::discard(content_);
     cards_.clear();
     headers_.clear();
     if (model_.suggestions().isEmpty()) {

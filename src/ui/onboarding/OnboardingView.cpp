@@ -8,6 +8,7 @@
 #include "ui/controls/ControlStyle.h"
 #include "ui/controls/FocusRing.h"
 #include "ui/controls/LocalizedText.h"
+#include "ui/controls/WidgetRemoval.h"
 #include "ui/onboarding/OnboardingButtons.h"
 #include "ui/onboarding/OnboardingPreferenceScreens.h"
 #include "ui/onboarding/OnboardingScreens.h"
@@ -214,7 +215,7 @@ void OnboardingView::showStep(OnboardingStep step, OnboardingFlow::Direction dir
 {
     if (slide_)
         slide_->stop();
-    delete leaving_.data();
+    ui::discard(leaving_);
     leaving_ = screen_;
     if (leaving_) {
         leaving_->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -259,7 +260,8 @@ void OnboardingView::showStep(OnboardingStep step, OnboardingFlow::Direction dir
                 }
             });
     connect(animation, &QVariantAnimation::finished, this, [this] {
-        delete leaving_.data();
+        ui::discard(leaving_);
+        leaving_ = nullptr;
         slideOffset_ = 0;
         if (screen_) {
             screen_->setGraphicsEffect(nullptr);

@@ -11,6 +11,7 @@
 #include "ui/controls/SymbolView.h"
 #include "ui/controls/TextTint.h"
 #include "ui/controls/ToggleSwitch.h"
+#include "ui/controls/WidgetRemoval.h"
 #include "ui/settings/SettingsMenu.h"
 
 #include <QDir>
@@ -212,7 +213,7 @@ PlainButton* AutomationSection::removeButton(QWidget* chip)
 void AutomationSection::rebuildChips()
 {
     for (QWidget* chip : std::exchange(chips_, {}))
-        delete chip;
+        ui::discard(chip);
     flow_->removeWidget(addButton_);
     for (const QString& directory : services_.folderWatcher.watchedDirectories()) {
         auto* chip = new FilledBox(ui::primary(0.08), -1);

@@ -5,6 +5,7 @@
 #include "ui/controls/LocalizedText.h"
 #include "ui/controls/PopupPlacement.h"
 #include "ui/controls/TextTint.h"
+#include "ui/controls/WidgetRemoval.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -139,7 +140,7 @@ SettingsMenuRow::SettingsMenuRow(LocalizationManager& localization, const QStrin
 void SettingsMenuRow::refreshLabel()
 {
     while (QLayoutItem* item = labelRow_->takeAt(0)) {
-        delete item->widget();
+        ui::discard(item->widget());
         delete item;
     }
     fillLabel_(*labelRow_);
@@ -156,7 +157,7 @@ void SettingsMenuRow::setMenuPresented(bool presented)
         return;
     }
     // A closed menu is kept until the next one opens: whoever still holds it (a test, a picture) may read it.
-    delete closedMenu_.data();
+    ui::discard(closedMenu_);
     menu_ = new SettingsMenuPopup(window());
     if (fillMenu_)
         fillMenu_(*menu_);

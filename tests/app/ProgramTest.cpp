@@ -807,6 +807,63 @@ protected:
         return application;
     }
 
+    // Reads the program's whole tree as a screen reader does (each object's role, name and states), then all
+    // that a screen reader asks of each object named by the events that came meanwhile. False once the
+    // program is gone.
+    bool readEverything(const QProcess& program, const test::AtSpiNode& application)
+    {
+        (void)atspi->walk(application);
+        QCoreApplication::processEvents(); // takes in the events that came during the walk
+        for (const test::AtSpiNode& node : atspi->takeEventObjects())
+            atspi->read(node);
+        return program.state() == QProcess::Running;
+    }
+
+    // Presses the showing element of `role` named `name`, then reads everything.
+    bool pressAndRead(QProcess& program, const test::AtSpiNode& application, const QString& role, const QString& name)
+    {
+        if (!press(application, role, name))
+            return false;
+        if (readEverything(program, application))
+            return true;
+        ADD_FAILURE() << "the program ended after " << name.toStdString()
+                      << " was pressed: " << program.readAllStandardError().toStdString();
+        return false;
+    }
+
+    // The page tabs of the showing page tab list named `list`, in order.
+    QList<test::AtSpiElement> pageTabs(const test::AtSpiNode& application, const QString& list)
+    {
+        const std::optional<test::AtSpiElement> bar =
+            waitForShowing(application, QStringLiteral("page tab list"), list);
+        QList<test::AtSpiElement> tabs;
+        if (!bar)
+            return tabs;
+        for (const test::AtSpiElement& element : atspi->walk(bar->node)) {
+            if (element.depth == 1)
+                tabs.append(element);
+        }
+        return tabs;
+    }
+
+    // Waits until the page tab `name` shows selected, the only one of its list.
+    bool waitForSelectedTab(const test::AtSpiNode& application, const QString& list, const QString& name)
+    {
+        return QTest::qWaitFor(
+            [&] {
+                int selected = 0;
+                bool named = false;
+                for (const test::AtSpiElement& tab : pageTabs(application, list)) {
+                    if (tab.has(test::AtSpiState::selected)) {
+                        ++selected;
+                        named = tab.name == name;
+                    }
+                }
+                return selected == 1 && named;
+            },
+            showTimeoutMs);
+    }
+
     // A start after the last ending gets a window: it runs by itself and shows the main view.
     void expectTheNextStartShowsItsWindow()
     {
@@ -1178,4 +1235,114 @@ TEST_F(ProgramTest, ABatchKilledAtAnyMomentLeavesEveryFolderStyledWithItsRecordO
     }
     std::cout << "[ INFO     ] " << cutShort << " of " << runs << " batches were killed in the middle\n";
     EXPECT_GT(cutShort, 0) << "the kills fell before or after every batch: nothing was tried";
+}
+
+// A screen reader reads the whole window after every step and all it can of every object an event names, while
+// the program applies styles, every page and tab opens and closes, and folders are removed: the program never
+// reaches an object that is gone (it would crash, or a build with AddressSanitizer would report a use after
+// free).
+TEST_F(ProgramWindowTest, AScreenReaderReadsEverythingWhileTheWindowChanges)
+{
+    setOnboardingCompleted(true);
+    QStringList folders;
+    for (const char* name : {"Projects/Music", "Projects/Invoices", "Projects/Garden"}) {
+        folders.append(work.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(QDir().mkpath(folders.last()));
+    }
+    QProcess* program = nullptr;
+    const std::optional<test::AtSpiNode> application =
+        startShowing(program, QStringLiteral("push button"), QStringLiteral("Select Folders"));
+    ASSERT_TRUE(application);
+    ASSERT_TRUE(atspi->listen({"object:", "window:", "focus:"})) << atspi->lastError().toStdString();
+    QElapsedTimer clock;
+    clock.start();
+    const QString button = QStringLiteral("push button");
+    const QString tab = QStringLiteral("page tab");
+    const auto step = [&](const QString& role, const char* name) {
+        return pressAndRead(*program, *application, role, QString::fromUtf8(name));
+    };
+    ASSERT_TRUE(readEverything(*program, *application));
+    for (const char* page : {"Settings", "History", "Home"})
+        ASSERT_TRUE(step(button, page));
+
+    // Every tab of the editor, ending on the icon tab, whose suggestions are made anew when the apply adds
+    // to the history.
+    handOver(QStringList{"--open"} + folders);
+    ASSERT_TRUE(waitForShowing(*application, button, QStringLiteral("Change 3 Icons")));
+    for (const char* name : {"Icon", "Search", "Emojis", "Custom", "Details", "Icon"})
+        ASSERT_TRUE(step(tab, name));
+
+    // The history opened while the styles are applied, and read until they are all in it.
+    ASSERT_TRUE(step(button, "Change 3 Icons"));
+    ASSERT_TRUE(step(button, "History"));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !readEverything(*program, *application) || inHistory(folders).size() == folders.size(); },
+        showTimeoutMs))
+        << "in the history: " << inHistory(folders).join(u',').toStdString()
+        << "; styled: " << styledOf(folders).join(u',').toStdString() << "; "
+        << program->readAllStandardError().toStdString();
+    for (const char* name : {"Current styles", "All changes"})
+        ASSERT_TRUE(step(tab, name));
+    for (const char* page : {"Settings", "Home"})
+        ASSERT_TRUE(step(button, page));
+
+    // The folders removed one by one, down to the drop zone.
+    const auto removeButtons = [&] {
+        const QList<test::AtSpiElement> shown = atspi->showing(*application);
+        return std::count_if(shown.cbegin(), shown.cend(), [&](const test::AtSpiElement& element) {
+            return element.role == button && element.name == QStringLiteral("Remove");
+        });
+    };
+    for (qsizetype left = folders.size(); left > 0; --left) {
+        ASSERT_TRUE(step(button, "Remove"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return removeButtons() == left - 1; }, showTimeoutMs));
+    }
+    ASSERT_TRUE(waitForShowing(*application, button, QStringLiteral("Select Folders")));
+
+    // Folders opened, changed and dropped through the back button's question.
+    handOver(QStringList{"--open"} + folders.mid(0, 2));
+    for (const char* name : {"#2E89BE", "Back", "Discard"})
+        ASSERT_TRUE(step(button, name));
+    ASSERT_TRUE(waitForShowing(*application, button, QStringLiteral("Select Folders")));
+    ASSERT_TRUE(readEverything(*program, *application));
+    std::cout << "[ INFO     ] read the window after every step for " << clock.elapsed() << " ms\n";
+    end(*program, application, Ending::menu);
+}
+
+// The editor's tab bars and the history's tabs are page tab lists of page tabs, named, one selected, each
+// pressed through its action as a screen reader presses it.
+TEST_F(ProgramWindowTest, TheTabsArePageTabsThatAScreenReaderPresses)
+{
+    setOnboardingCompleted(true);
+    const QStringList folder = makeFolders(QStringLiteral("Music"), 1);
+    QProcess* program = nullptr;
+    const std::optional<test::AtSpiNode> application = startShowing(
+        program, QStringLiteral("page tab list"), QStringLiteral("Folder style"), {"--open", folder.first()});
+    ASSERT_TRUE(application);
+
+    const QList<test::AtSpiElement> tabs = pageTabs(*application, QStringLiteral("Folder style"));
+    QStringList names;
+    for (const test::AtSpiElement& tab : tabs) {
+        names.append(tab.name);
+        EXPECT_EQ(tab.role, QStringLiteral("page tab"));
+        EXPECT_TRUE(tab.isShowing() && tab.has(test::AtSpiState::selectable)) << tab.name.toStdString();
+        EXPECT_EQ(atspi->actions(tab.node), QStringList{QStringLiteral("Press")}) << tab.name.toStdString();
+    }
+    EXPECT_EQ(names, (QStringList{"Color", "Icon", "Details"}));
+    ASSERT_TRUE(waitForSelectedTab(*application, QStringLiteral("Folder style"), QStringLiteral("Color")));
+
+    ASSERT_TRUE(atspi->doAction(tabs.value(1).node));
+    ASSERT_TRUE(waitForSelectedTab(*application, QStringLiteral("Folder style"), QStringLiteral("Icon")));
+    EXPECT_TRUE(waitForSelectedTab(*application, QStringLiteral("Icon"), QStringLiteral("Suggested")))
+        << "the icon tab shows, on its first sub-tab";
+    ASSERT_TRUE(press(*application, QStringLiteral("page tab"), QStringLiteral("Search")));
+    EXPECT_TRUE(waitForSelectedTab(*application, QStringLiteral("Icon"), QStringLiteral("Search")));
+    EXPECT_TRUE(waitForShowing(*application, QStringLiteral("page tab list"), QStringLiteral("Search icons")))
+        << "the search page with its libraries";
+
+    ASSERT_TRUE(pressButton(*application, QStringLiteral("History")));
+    ASSERT_TRUE(waitForSelectedTab(*application, QStringLiteral("History"), QStringLiteral("All changes")));
+    ASSERT_TRUE(press(*application, QStringLiteral("page tab"), QStringLiteral("Current styles")));
+    EXPECT_TRUE(waitForSelectedTab(*application, QStringLiteral("History"), QStringLiteral("Current styles")));
+    end(*program, application, Ending::sigterm);
 }

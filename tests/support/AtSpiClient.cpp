@@ -7,6 +7,8 @@
 #include <QDBusVariant>
 #include <QSet>
 
+#include <utility>
+
 namespace pigmo::test {
 namespace {
 
@@ -45,8 +47,36 @@ QList<AtSpiNode> nodesOf(const QVariant& value)
 
 } // namespace
 
+// Keeps the objects named by the events of the accessibility bus.
+class AtSpiClient::EventReceiver : public QObject {
+    Q_OBJECT
+
+public:
+    QList<AtSpiNode> objects;
+
+public Q_SLOTS:
+    void take(const QDBusMessage& message)
+    {
+        objects.append({message.service(), message.path()});
+        // Object events carry (detail, detail1, detail2, any_data): a children-changed event's data is the child.
+        if (message.member() != QStringLiteral("ChildrenChanged") || message.arguments().size() < 4)
+            return;
+        const QVariant data = message.arguments().at(3).value<QDBusVariant>().variant();
+        const auto argument = data.value<QDBusArgument>();
+        if (argument.currentType() != QDBusArgument::StructureType)
+            return;
+        QString service;
+        QDBusObjectPath path;
+        argument.beginStructure();
+        argument >> service >> path;
+        argument.endStructure();
+        objects.append({service, path.path()});
+    }
+};
+
 AtSpiClient::AtSpiClient(const QString& sessionBusAddress)
-    : sessionName_(uniqueConnectionName("session"))
+    : events_(std::make_unique<EventReceiver>())
+    , sessionName_(uniqueConnectionName("session"))
     , busName_(uniqueConnectionName("a11y"))
 {
     QDBusConnection session = QDBusConnection::connectToBus(sessionBusAddress, sessionName_);
@@ -262,6 +292,54 @@ bool AtSpiClient::pressKey(quint32 keysym, quint32 modifierMask)
     return pressed;
 }
 
+bool AtSpiClient::listen(const QStringList& kinds)
+{
+    QDBusConnection bus(busName_);
+    const QList<std::pair<QString, QStringList>> signalsOf = {
+        {QStringLiteral("org.a11y.atspi.Event.Object"),
+         {QStringLiteral("ChildrenChanged"), QStringLiteral("StateChanged"), QStringLiteral("PropertyChange"),
+          QStringLiteral("VisibleDataChanged"), QStringLiteral("SelectionChanged"),
+          QStringLiteral("ActiveDescendantChanged")}},
+        {QStringLiteral("org.a11y.atspi.Event.Window"),
+         {QStringLiteral("Activate"), QStringLiteral("Deactivate"), QStringLiteral("Create"),
+          QStringLiteral("Destroy")}},
+        {QStringLiteral("org.a11y.atspi.Event.Focus"), {QStringLiteral("Focus")}},
+    };
+    for (const auto& [interface, names] : signalsOf) {
+        for (const QString& name : names)
+            bus.connect(QString(), QString(), interface, name, events_.get(), SLOT(take(QDBusMessage)));
+    }
+    for (const QString& kind : kinds) {
+        if (!callRegistry(QStringLiteral("/org/a11y/atspi/registry"), QStringLiteral("org.a11y.atspi.Registry"),
+                          QStringLiteral("RegisterEvent"), {kind, QStringList(), QString()}))
+            return false;
+    }
+    return true;
+}
+
+QList<AtSpiNode> AtSpiClient::takeEventObjects()
+{
+    return std::exchange(events_->objects, {});
+}
+
+bool AtSpiClient::read(const AtSpiNode& node)
+{
+    if (role(node).isEmpty())
+        return false;
+    name(node);
+    states(node);
+    const QString properties = QStringLiteral("org.freedesktop.DBus.Properties");
+    for (const char* property : {"Description", "Parent", "ChildCount"})
+        call(node, properties, QStringLiteral("Get"), {accessible, QString::fromLatin1(property)});
+    for (const char* method : {"GetAttributes", "GetRelationSet", "GetInterfaces", "GetIndexInParent", "GetApplication",
+                               "GetLocalizedRoleName"})
+        call(node, accessible, QString::fromLatin1(method));
+    extents(node);
+    actions(node);
+    children(node);
+    return true;
+}
+
 bool AtSpiClient::pointer(QPoint at, const QString& event)
 {
     return callRegistry(deviceEvents, QStringLiteral("org.a11y.atspi.DeviceEventController"),
@@ -270,3 +348,5 @@ bool AtSpiClient::pointer(QPoint at, const QString& event)
 }
 
 } // namespace pigmo::test
+
+#include "AtSpiClient.moc"

@@ -10,6 +10,7 @@
 #include <QVariantList>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QDBusMessage;
@@ -31,6 +32,8 @@ enum class AtSpiState : int {
     enabled = 8,
     focused = 12,
     modal = 16,
+    selectable = 22,
+    selected = 23,
     sensitive = 24,
     showing = 25,
     visible = 30,
@@ -95,6 +98,18 @@ public:
     // Where the object is on the screen.
     std::optional<QRect> extents(const AtSpiNode& node);
 
+    // Registers this client for the events of `kinds` ("object:", "window:", "focus:" or narrower ones such
+    // as "object:children-changed"), as a screen reader does: programs send those events from then on, and
+    // this client keeps the objects they name (delivered while the caller's event loop runs).
+    bool listen(const QStringList& kinds);
+    // The objects named by the events received since the last call: each event's source, and the child an
+    // "object:children-changed" event adds or removes.
+    QList<AtSpiNode> takeEventObjects();
+    // Asks of `node` all that a screen reader asks when it reaches an object: role, name, description,
+    // states, attributes, relations, interfaces, parent and place in it, extents, actions, children. False
+    // when the object is gone.
+    bool read(const AtSpiNode& node);
+
     // A key, given by its X keysym, pressed and released while the X modifiers of `modifierMask` are held
     // (Shift 1, Control 4, Alt 8).
     bool pressKey(quint32 keysym, quint32 modifierMask = 0);
@@ -110,6 +125,8 @@ private:
     void walkFrom(const AtSpiNode& node, int depth, const Descend& descend, QList<AtSpiElement>& into,
                   QSet<QString>& seen);
 
+    class EventReceiver;
+    std::unique_ptr<EventReceiver> events_;
     QString sessionName_;
     QString busName_;
     QString lastError_;

@@ -99,6 +99,16 @@ std::optional<Folder> Folder::fromUrl(const QUrl& url)
     return fromPath(localPathOf(url));
 }
 
+QList<Folder> Folder::fromUrls(const QList<QUrl>& urls)
+{
+    QList<Folder> folders;
+    for (const QUrl& url : urls) {
+        if (std::optional<Folder> folder = fromUrl(url))
+            folders.append(*folder);
+    }
+    return folders;
+}
+
 std::optional<Folder> Folder::fromHandOverEntry(const QString& text)
 {
     const QUrl url(text);

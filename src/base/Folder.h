@@ -29,6 +29,8 @@ public:
     static std::optional<Folder> fromArgument(const QString& argument, const QString& workingDirectory);
     // A "file:" URL named by the user (a drop, a dialog's choice).
     static std::optional<Folder> fromUrl(const QUrl& url);
+    // The URLs among `urls` that name existing local directories, in order.
+    static QList<Folder> fromUrls(const QList<QUrl>& urls);
     // One entry of the file manager's hand-over: the text of a "file:" URL.
     static std::optional<Folder> fromHandOverEntry(const QString& text);
     // An absolute path named by the user (a stored list of folders, a path taken from a URL).

@@ -49,6 +49,11 @@ TEST_F(FolderTest, WhatIsNoExistingLocalDirectoryIsRefused)
     EXPECT_FALSE(Folder::fromHandOverEntry(QStringLiteral("::not a url::")));
     EXPECT_FALSE(Folder::fromHandOverEntry(QString()));
     EXPECT_FALSE(Folder::fromScan(file));
+    const QString music = makeFolder(QStringLiteral("Music"));
+    EXPECT_EQ(Folder::fromUrls({QUrl::fromLocalFile(file), QUrl::fromLocalFile(music),
+                                QUrl(QStringLiteral("https://example.org/")), QUrl::fromLocalFile(cwd)}),
+              (QList<Folder>{Folder::unchecked(music), Folder::unchecked(cwd)}))
+        << "a list keeps its local directories, in order";
 }
 
 TEST_F(FolderTest, HandOverEntriesAreFileURLs)

@@ -3,6 +3,7 @@
 #include "base/Log.h"
 #include "services/LocalizationManager.h"
 #include "ui/Localized.h"
+#include "ui/main/WindowDialogs.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -10,10 +11,10 @@
 
 namespace pigmo {
 
-DesignSaver::DesignSaver(QWidget& window, const LocalizationManager& localization, Dialogs dialogs)
+DesignSaver::DesignSaver(QWidget& window, const LocalizationManager& localization, WindowDialogs& dialogs)
     : window_(window)
     , localization_(localization)
-    , dialogs_(std::move(dialogs))
+    , dialogs_(dialogs)
 {
 }
 
@@ -36,7 +37,7 @@ bool DesignSaver::saveOne(const ColorizationModelsGroup::Model& model)
     panel.setMimeTypeFilters({QStringLiteral("image/png")});
     panel.setDefaultSuffix(QStringLiteral("png"));
     panel.selectFile(DesignFiles::fileName(model->folder().url()));
-    const QList<Folder> chosen = dialogs_.runPanel(panel);
+    const QList<Folder> chosen = dialogs_.run(panel);
     if (chosen.isEmpty())
         return false;
     const QString path = chosen.first().path();
@@ -54,7 +55,7 @@ bool DesignSaver::saveAll(const QList<ColorizationModelsGroup::Model>& models)
     QFileDialog panel(&window_, localization_.string(u"choose_designs_folder"_key), QDir::homePath());
     panel.setLabelText(QFileDialog::Accept, localization_.string(u"choose_directory"_key));
     panel.setFileMode(QFileDialog::Directory);
-    const QList<Folder> chosen = dialogs_.runPanel(panel);
+    const QList<Folder> chosen = dialogs_.run(panel);
     if (chosen.isEmpty()) {
         log::system(QStringLiteral("User cancelled the directory selection panel or an error occurred."));
         return false;

@@ -3,30 +3,20 @@
 #include "services/ColorizationModelsGroup.h"
 #include "ui/main/DesignFiles.h"
 
-#include <functional>
-
-class QFileDialog;
-class QMessageBox;
 class QWidget;
 
 namespace pigmo {
 
 class LocalizationManager;
+class WindowDialogs;
 
 // Saves the edited folders' rendered designs as PNG files: one folder's into a file chosen in a save panel,
 // several into a directory chosen in a panel under unique names (files already there replaced only after
-// one confirmation). The window runs the panels and the question, as `Dialogs` says. GUI thread.
+// one confirmation). The panels and the question run through the window's dialogs. GUI thread.
 class DesignSaver {
 public:
-    struct Dialogs {
-        // Runs a panel modally: the file or folders chosen, empty when cancelled.
-        std::function<QList<Folder>(QFileDialog& panel)> runPanel;
-        // Runs a question modally: true when its accepting button was clicked.
-        std::function<bool(QMessageBox& question)> ask;
-    };
-
-    // The panels and the question open over `window`; all three outlive the saver.
-    DesignSaver(QWidget& window, const LocalizationManager& localization, Dialogs dialogs);
+    // The panels open over `window`; all three outlive the saver.
+    DesignSaver(QWidget& window, const LocalizationManager& localization, WindowDialogs& dialogs);
 
     // Saves the models' designs; true when files were written and none failed.
     bool save(const QList<ColorizationModelsGroup::Model>& models);
@@ -39,7 +29,7 @@ private:
 
     QWidget& window_;
     const LocalizationManager& localization_;
-    Dialogs dialogs_;
+    WindowDialogs& dialogs_;
     BatchSaveResult lastBatchSave_;
 };
 

@@ -21,14 +21,10 @@
 #include "ui/main/ApplySequencer.h"
 #include "ui/main/BottomBar.h"
 
-#include <QDir>
 #include <QDragEnterEvent>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QLabel>
-#include <QListView>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
@@ -36,41 +32,14 @@
 #include <QStackedLayout>
 #include <QTimer>
 #include <QToolButton>
-#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace pigmo {
 namespace {
 
-// The URLs that name existing local directories, in order.
-QList<Folder> localFolders(const QList<QUrl>& urls)
-{
-    QList<Folder> folders;
-    for (const QUrl& url : urls) {
-        if (std::optional<Folder> folder = Folder::fromUrl(url))
-            folders.append(*folder);
-    }
-    return folders;
-}
-
 QList<Folder> droppedFolders(const QMimeData* mime)
 {
-    return mime && mime->hasUrls() ? localFolders(mime->urls()) : QList<Folder>();
-}
-
-// The deepest directory holding every one of `folders`.
-QString commonParent(const QList<Folder>& folders)
-{
-    QStringList common = QFileInfo(folders.first().path()).absolutePath().split(u'/');
-    for (const Folder& folder : folders) {
-        const QStringList parts = QFileInfo(folder.path()).absolutePath().split(u'/');
-        qsizetype shared = 0;
-        while (shared < common.size() && shared < parts.size() && common[shared] == parts[shared])
-            ++shared;
-        common = common.mid(0, shared);
-    }
-    const QString path = common.join(u'/');
-    return path.isEmpty() ? QStringLiteral("/") : path;
+    return mime && mime->hasUrls() ? Folder::fromUrls(mime->urls()) : QList<Folder>();
 }
 
 double uniform(double low, double high)
@@ -97,10 +66,11 @@ MainView::MainView(std::unique_ptr<ColorizationModelsGroup> colorizers, const Ed
     : QWidget(parent)
     , services_(services)
     , colorizers_(std::move(colorizers))
-    , designSaver_(*this, services.localization,
-                   {[this](QFileDialog& panel) { return runPanel(panel); },
-                    [this](QMessageBox& question) { return ask(question); }})
+    , dialogs_(*this, services.localization)
+    , designSaver_(*this, services.localization, dialogs_)
 {
+    connect(&dialogs_, &WindowDialogs::panelOpened, this, &MainView::directoryPanelOpened);
+    connect(&dialogs_, &WindowDialogs::questionOpened, this, &MainView::questionOpened);
     buildLayout(services);
     connect(colorizers_.get(), &ColorizationModelsGroup::modelsChanged, this, &MainView::route);
     connect(colorizers_.get(), &ColorizationModelsGroup::currentIndexChanged, this, &MainView::route);
@@ -251,7 +221,7 @@ FolderPreviewColumn::Actions MainView::previewActions()
     return {
         [&group, folderOf](const PreviewData& p) { group.remove(folderOf(p)); },
         [&group, folderOf](const PreviewData& p) { group.select(folderOf(p)); },
-        [&group](const QList<QUrl>& urls) { group.addFolders(localFolders(urls)); },
+        [&group](const QList<QUrl>& urls) { group.addFolders(Folder::fromUrls(urls)); },
         [&group] { group.copyColorFromCurrent(); },
         [&group] { group.copyIconFromCurrent(); },
         [&group, folderOf](const PreviewData& p) { group.randomize(folderOf(p)); },
@@ -387,38 +357,21 @@ void MainView::dropEvent(QDropEvent* event)
 
 void MainView::handleDrop(const QList<QUrl>& urls)
 {
-    const QList<Folder> folders = localFolders(urls);
+    const QList<Folder> folders = Folder::fromUrls(urls);
     if (!folders.isEmpty())
         colorizers_->addFolders(folders);
 }
 
 void MainView::selectFolders()
 {
-    QFileDialog panel(this, services_.localization.string(u"choose_folders_edit"_key), QDir::homePath());
-    const QList<Folder> chosen = runPanel(panel);
+    const QList<Folder> chosen = dialogs_.chooseFolders();
     if (!chosen.isEmpty())
         colorizers_->addFolders(chosen);
 }
 
 void MainView::confirmAndAddFolders(const QList<Folder>& incoming)
 {
-    if (incoming.isEmpty())
-        return;
-    const QString parent = commonParent(incoming);
-    QFileDialog panel(this, services_.localization.string(u"confirm_folders_edit"_key), parent);
-    // The incoming folders that sit directly in that parent start selected (the panel's file field lists
-    // several names each in quotes); folders deeper down cannot be selected from there.
-    QStringList names;
-    for (const Folder& each : incoming) {
-        const QFileInfo folder(each.path());
-        if (folder.absolutePath() == parent)
-            names.append(u'"' + folder.fileName() + u'"');
-    }
-    if (names.size() == 1)
-        panel.selectFile(names.first().mid(1, names.first().size() - 2));
-    else if (!names.isEmpty())
-        panel.selectFile(names.join(u' '));
-    const QList<Folder> chosen = runPanel(panel);
+    const QList<Folder> chosen = dialogs_.confirmFolders(incoming);
     if (chosen.isEmpty())
         return;
     colorizers_->addFolders(chosen);
@@ -456,34 +409,6 @@ void MainView::discardAll()
 {
     for (const Folder& folder : folders())
         colorizers_->remove(folder);
-}
-
-// A modal file panel choosing directories, several at once unless the caller set otherwise. Qt's own dialog
-// is used because the portal and native dialogs choose at most one directory. Empty when cancelled.
-QList<Folder> MainView::runPanel(QFileDialog& panel)
-{
-    panel.setOption(QFileDialog::DontUseNativeDialog, true);
-    if (panel.acceptMode() == QFileDialog::AcceptOpen) {
-        panel.setFileMode(QFileDialog::Directory);
-        panel.setOption(QFileDialog::ShowDirsOnly, true);
-        for (QAbstractItemView* view : panel.findChildren<QAbstractItemView*>()) {
-            if (qobject_cast<QListView*>(view) || qobject_cast<QTreeView*>(view))
-                view->setSelectionMode(QAbstractItemView::ExtendedSelection);
-        }
-    }
-    Q_EMIT directoryPanelOpened(&panel);
-    if (panel.exec() != QDialog::Accepted)
-        return {};
-    if (panel.acceptMode() == QFileDialog::AcceptSave)
-        return {Folder::unchecked(panel.selectedFiles().value(0))};
-    return localFolders(panel.selectedUrls());
-}
-
-bool MainView::ask(QMessageBox& question)
-{
-    Q_EMIT questionOpened(&question);
-    question.exec();
-    return question.buttonRole(question.clickedButton()) == QMessageBox::AcceptRole;
 }
 
 // --- Bulk actions

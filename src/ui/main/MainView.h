@@ -6,6 +6,7 @@
 #include "ui/editor/FolderPreviewColumn.h"
 #include "ui/main/DesignSaver.h"
 #include "ui/main/ScreenshotScenario.h"
+#include "ui/main/WindowDialogs.h"
 
 #include <QList>
 #include <QMessageBox>
@@ -154,8 +155,6 @@ private:
     void setLoading(bool loading);
     void setSuccess(bool success);
     void finishApply(int generation, const QList<Folder>& failures);
-    QList<Folder> runPanel(QFileDialog& panel);
-    bool ask(QMessageBox& question);
 
     EditorServices services_;
     std::unique_ptr<ColorizationModelsGroup> colorizers_;
@@ -167,6 +166,7 @@ private:
     int successGeneration_ = 0;
     QList<Folder> lastApplyFailures_;
     std::unique_ptr<ApplyJob> applyJob_; // the last apply
+    WindowDialogs dialogs_;
     DesignSaver designSaver_;
 
     QStackedLayout* pages_ = nullptr;

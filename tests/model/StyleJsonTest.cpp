@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+
 #include <atomic>
 #include <cmath>
 #include <optional>
@@ -309,4 +311,24 @@ TEST(StyleJsonTest, AQuotedNameIsRecognisedOnlyInTheFormThisProgramWrites)
     EXPECT_FALSE(json::isQuoted(R"("/a")", "/a")) << "slashes are escaped";
     EXPECT_FALSE(json::isQuoted(R"("\u0041")", "A")) << "only what needs it is escaped";
     EXPECT_FALSE(json::isQuoted("\"", ""));
+}
+
+TEST(StyleJsonTest, WritesAStoredStyleBackInTheFormThisProgramWrites)
+{
+    QFile file(QStringLiteral(PIGMO_TEST_DATA_DIR "/fuzz/style_json/full.json"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const auto written = json::encode(decoded(file.readAll().constData()));
+    ASSERT_TRUE(written);
+    EXPECT_EQ(
+        written->toStdString(),
+        R"json({"color":{"hue":12.5,"saturation":80.0,"lightness":40.0},"intensity":0.6,"icon":{"url":"file:\/\/\/opt\/pigmo2\/lucide\/folder.svg","systemName":"folder.open","emoji":"📁","name":"folder","imageData":"iVBORw0KGgo="},"iconSize":170.0,"iconStyle":{"type":"color","color":{"hue":1.0,"saturation":2.0,"lightness":3.0}}})json");
+
+    const QString awkward = QStringLiteral("a\"b\\c/d\b\f\n\r\t\x01\x1f\u00e9\U0001F600 end");
+    const ColorizationData unusual{HSL{-0.0, 1e-7, 1e21}, 0.1 + 0.2,
+                                   Icon{{}, awkward, awkward, awkward, QByteArray("\0\1\2", 3)}, 1.0 / 3,
+                                   IconStyle::color(HSL{359.99999, 12.5, 0})};
+    EXPECT_EQ(
+        json::encode(unusual)->toStdString(),
+        R"json({"color":{"hue":-0.0,"saturation":1e-07,"lightness":1e+21},"intensity":0.30000000000000004,"icon":{"systemName":"a\"b\\c\/d\b\f\n\r\t\u0001\u001fé😀 end","emoji":"a\"b\\c\/d\b\f\n\r\t\u0001\u001fé😀 end","name":"a\"b\\c\/d\b\f\n\r\t\u0001\u001fé😀 end","imageData":"AAEC"},"iconSize":0.3333333333333333,"iconStyle":{"type":"color","color":{"hue":359.99999,"saturation":12.5,"lightness":0.0}}})json");
+    EXPECT_EQ(json::quoted(awkward).toStdString(), R"json("a\"b\\c\/d\b\f\n\r\t\u0001\u001fé😀 end")json");
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QTimeZone>
 
 using namespace pigmo;
@@ -111,4 +112,17 @@ TEST(HistoryLogEntryTest, CheckingALogFailsExactlyWhenDecodingItDoes)
     }
     EXPECT_EQ(json::decodeLog(twoGood)->size(), 2);
     EXPECT_FALSE(json::checkLog(logs.last())) << "nested too deep";
+}
+
+TEST(HistoryLogEntryTest, WritesAStoredLogBackInTheFormThisProgramWrites)
+{
+    QFile file(QStringLiteral(PIGMO_TEST_DATA_DIR "/fuzz/history_log/two-entries.json"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const auto entries = json::decodeLog(file.readAll());
+    ASSERT_TRUE(entries) << entries.error().toStdString();
+    const auto written = json::encodeLog(*entries);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(
+        written->toStdString(),
+        R"json([{"folderPath":"\/home\/ana\/Projects","data":{"color":{"hue":195.0,"saturation":100.0,"lightness":45.0},"intensity":0.65,"iconStyle":{"type":"vibrant"}},"timestamp":"2025-03-01T09:30:00Z"},{"folderPath":"\/home\/ana\/Music","data":{"color":{"hue":12.5,"saturation":80.0,"lightness":40.0},"intensity":0.6,"icon":{"url":"file:\/\/\/opt\/pigmo2\/lucide\/folder.svg","systemName":"folder.open","emoji":"📁","name":"folder","imageData":"iVBORw0KGgo="},"iconSize":170.0,"iconStyle":{"type":"color","color":{"hue":1.0,"saturation":2.0,"lightness":3.0}}},"timestamp":"2025-03-02T09:30:00Z"}])json");
 }

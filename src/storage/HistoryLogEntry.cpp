@@ -1,7 +1,5 @@
 #include "storage/HistoryLogEntry.h"
 
-#include "storage/HistoryLogCheck.h"
-
 #include <algorithm>
 
 namespace pigmo {
@@ -210,8 +208,6 @@ Result<QList<HistoryLogEntry>> decodeLog(const QByteArray& bytes)
 
 Result<void> checkLog(const QByteArray& bytes)
 {
-    if (surelyReadableLog(bytes))
-        return Result<void>::success();
     return forEachLogEntry(bytes, &checkHistoryLogEntry);
 }
 

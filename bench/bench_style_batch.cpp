@@ -58,13 +58,13 @@ struct HistoryTexts {
 HistoryTexts encodeHistory(int count)
 {
     QList<HistoryLogEntry> entries;
-    json::Json styles = json::Json::object();
+    QByteArrayList styles;
     for (int n = 0; n < count; ++n) {
         const QString path = QStringLiteral("/home/ana/Archive/folder %1").arg(n);
         entries.append({path, sampleStyle(n), historyTimestampNow()});
-        styles[path.toStdString()] = json::toJson(sampleStyle(n));
+        styles.append(json::quoted(path) + ':' + *json::encode(sampleStyle(n)));
     }
-    return {*json::encodeLog(entries), *json::serialize(styles)};
+    return {*json::encodeLog(entries), '{' + styles.join(',') + '}'};
 }
 
 void writeSynced(const QString& path, const QByteArray& text)

@@ -1,5 +1,6 @@
-// The chronological log file's contents: decoding never crashes, checking agrees with decoding (same
-// verdict, same error), and what decodes is written and read back unchanged (timestamps included).
+// The chronological log file's contents: decoding never crashes, checking (the decode keeping nothing)
+// agrees with decoding (same verdict, same error), and what decodes is written and read back unchanged
+// (timestamps included).
 #include "FuzzSupport.h"
 #include "model/StyleJson.h"
 #include "storage/HistoryLogEntry.h"

@@ -3,48 +3,78 @@
 #include "base/Result.h"
 #include "model/ColorizationData.h"
 
-#include <nlohmann/json.hpp>
-#include <simdjson.h>
-
 #include <QByteArray>
 
+#include <optional>
+#include <string>
 #include <string_view>
 
-// The JSON form of the style records, shared by the folder attribute and both history files.
+// The reader's value types; a source file that reads a record includes <simdjson.h>.
+namespace simdjson::dom {
+class element;
+class object;
+} // namespace simdjson::dom
+
+// The JSON form of the style records, shared by the folder attribute, both history files and the styling
+// journal.
 //
 // Writing: compact, members in the records' field order, absent optionals left out (never null), bytes as
 // standard Base64, URLs as their encoded absolute text, forward slashes escaped ("\/"). A non-finite
 // number makes the encoding fail. Reading: members by name in any order, unknown members ignored, a null
 // optional is absent; a missing or null required member, a member of the wrong type, bad Base64, a bad
-// URL or an unknown style type fails the whole decode. Writing builds nlohmann trees (or writes the style
-// directly); reading goes through simdjson's DOM.
+// URL or an unknown style type fails the whole decode.
+//
+// Each record has one writer and one reader. A reader fills the record it is given; given none, it is a
+// check: the same verdict and the same failure, with nothing kept.
 namespace pigmo::json {
 
-using Json = nlohmann::ordered_json;
 using Element = simdjson::dom::element;
+using Object = simdjson::dom::object;
 
-Json toJson(const HSL& hsl);
-Json toJson(const Icon& icon);
-Json toJson(const IconStyle& style);
-Json toJson(const ColorizationData& data);
+// Writes compact JSON text. Values follow one another with the commas between them put in; a value
+// after `key` is that member's.
+class Writer {
+public:
+    Writer();
 
-Result<HSL> hslFromJson(const Element& json);
-Result<Icon> iconFromJson(const Element& json);
-Result<IconStyle> iconStyleFromJson(const Element& json);
-Result<ColorizationData> colorizationDataFromJson(const Element& json);
-// The same verdict and failure text as `colorizationDataFromJson`, without building the style: nothing is
-// allocated for a valid style but for its image data.
-Result<void> checkColorizationData(const Element& json);
-// Whether an icon's "url" text is a URL the decode accepts; remembers the valid texts this thread met last
-// (no allocation for those).
-bool isValidUrlText(std::string_view text);
-// Whether an icon's "imageData" text is the strict Base64 the decode accepts.
-bool isValidImageData(std::string_view text);
-// The icon of a tree built in memory (read back through its text).
-Result<Icon> iconFromJson(const Json& json);
+    void beginObject() { open('{'); }
+    void endObject() { close('}'); }
+    void beginArray() { open('['); }
+    void endArray() { close(']'); }
+    // A member name that needs no escaping (this program's own names).
+    void key(std::string_view name);
+    // The shortest text that reads back as `value`; a non-finite one fails `result`.
+    void number(double value);
+    void number(quint64 value);
+    void text(const QString& value);
+    void text(std::string_view utf8);
 
-// Compact UTF-8 text of a JSON value, forward slashes escaped; fails on non-finite numbers.
-Result<QByteArray> serialize(const Json& json);
+    // The text written, or a failure when a number was not finite.
+    Result<QByteArray> result() const;
+
+private:
+    void beforeValue();
+    void open(char bracket);
+    void close(char bracket);
+
+    std::string out_;
+    bool first_ = true;     // nothing written yet in the open object or array
+    bool afterKey_ = false; // the next value is a member's
+    bool finite_ = true;
+};
+
+// The style record.
+void write(Writer& writer, const ColorizationData& data);
+Result<void> read(const Element& json, ColorizationData* into);
+
+// The style as stored in the folder attribute and the history files.
+Result<QByteArray> encode(const ColorizationData& data);
+Result<ColorizationData> decode(const QByteArray& bytes);
+// A text as a JSON string, escaped as every string of these records is (forward slashes too).
+QByteArray quoted(const QString& text);
+// Whether `quotedText` is exactly `quoted` of the text whose UTF-8 is `utf8` (compared without building it).
+bool isQuoted(QByteArrayView quotedText, std::string_view utf8);
+
 // The deepest nesting of arrays and objects a reader accepts; our formats need five levels. A deeper text
 // is unreadable: nothing recursive ever runs over a tree read from outside.
 inline constexpr size_t maxNestingDepth = 256;
@@ -56,29 +86,25 @@ bool nestsTooDeep(const QByteArray& bytes);
 // next `parse` on the same thread. A text followed by at least `parsePadding` bytes of spare capacity (see
 // `withParsePadding`) is read where it lies; any other is copied first.
 Result<Element> parse(const QByteArray& bytes);
-inline constexpr qsizetype parsePadding = simdjson::SIMDJSON_PADDING;
+inline constexpr qsizetype parsePadding = 64;
 // Whether the parser can read `bytes` where they lie: `parsePadding` spare bytes follow them in their buffer.
 bool hasParsePadding(const QByteArray& bytes);
 // An empty array whose first `size` bytes can be filled and then parsed without a copy.
 QByteArray withParsePadding(qsizetype size);
 
-// The style as stored in the folder attribute and the history files.
-Result<QByteArray> encode(const ColorizationData& data);
-Result<ColorizationData> decode(const QByteArray& bytes);
-// A text as a JSON string, escaped as every string of these records is (forward slashes too).
-QByteArray quoted(const QString& text);
-// Whether `quotedText` is exactly `quoted` of the text whose UTF-8 is `utf8` (compared without building it).
-bool isQuoted(QByteArrayView quotedText, std::string_view utf8);
-
 // Helpers for records that embed a style: a member read by name, with the same failure texts.
 QString missingMemberError(const char* member);
 QString wrongTypeError(const char* member, const char* expected);
+// `json` as an object, or the failure "The data couldn't be read because <what>.".
+Result<Object> objectOf(const Element& json, const char* what);
 // The member `name` of `object`, or nothing when it is missing or null. When a name repeats, the last
 // occurrence counts.
-std::optional<Element> member(const simdjson::dom::object& object, std::string_view name);
+std::optional<Element> member(const Object& object, std::string_view name);
 // A required string member: missing/null and wrong type fail with the texts above.
-Result<QString> requiredText(const simdjson::dom::object& object, const char* name);
+Result<QString> requiredText(const Object& object, const char* name);
+// A string member as the parser holds it: nothing when missing or null, a failure when of another type.
+Result<std::optional<std::string_view>> stringMember(const Object& object, const char* name);
 // An optional string member: missing or null is an empty optional, a present non-string fails.
-Result<std::optional<QString>> optionalText(const simdjson::dom::object& object, const char* name);
+Result<std::optional<QString>> optionalText(const Object& object, const char* name);
 
 } // namespace pigmo::json

@@ -2,6 +2,8 @@
 
 #include "base/Log.h"
 
+#include <simdjson.h>
+
 #include <QCollator>
 #include <QFile>
 #include <QFileInfo>
@@ -139,7 +141,7 @@ bool startsWith(std::span<const QByteArrayView> pieces, std::span<const QByteArr
 // Appends an entry to the text of a valid JSON array.
 bool appendToArrayText(QByteArray& array, const HistoryLogEntry& entry)
 {
-    const auto encoded = json::serialize(json::toJson(entry));
+    const auto encoded = json::encode(entry);
     if (!encoded || !array.endsWith(']'))
         return false;
     array.chop(1);
@@ -260,7 +262,7 @@ Result<DecodedStyles> decodeStyles(const QByteArray& bytes, StyleDecode how)
     members = lastOfEachFolder(std::move(members));
     if (how == StyleDecode::onDemand) {
         for (const StyleMember& member : members) {
-            if (auto checked = json::checkColorizationData(member.value); !checked)
+            if (auto checked = json::read(member.value, static_cast<ColorizationData*>(nullptr)); !checked)
                 return R::failure(checked.error());
         }
     }
@@ -274,10 +276,10 @@ Result<DecodedStyles> decodeStyles(const QByteArray& bytes, StyleDecode how)
                                    memberText(bytes, member.folder, member.folderUtf8, places[size_t(member.place)]));
             continue;
         }
-        auto data = json::colorizationDataFromJson(member.value);
-        if (!data)
-            return R::failure(data.error());
-        decoded.styles.insert(decoded.styles.cend(), member.folder, std::move(data).value());
+        ColorizationData data;
+        if (auto valid = json::read(member.value, &data); !valid)
+            return R::failure(valid.error());
+        decoded.styles.insert(decoded.styles.cend(), member.folder, std::move(data));
         if (copyable)
             decoded.members.insert(decoded.members.cend(), member.folder,
                                    memberText(bytes, member.folder, member.folderUtf8, places[size_t(member.place)]));

@@ -1,5 +1,7 @@
 #include "storage/HistoryLogEntry.h"
 
+#include <simdjson.h>
+
 #include <algorithm>
 
 namespace pigmo {
@@ -81,96 +83,84 @@ std::optional<QDateTime> timestampFromText(std::string_view text)
     return utc;
 }
 
-Json toJson(const HistoryLogEntry& entry)
+void writeMembers(Writer& writer, const HistoryLogEntry& entry)
 {
-    Json json = Json::object();
-    json["folderPath"] = entry.folderPath.toStdString();
-    json["data"] = toJson(entry.data);
-    json["timestamp"] = timestampText(entry.timestamp).toStdString();
-    return json;
+    writer.key("folderPath");
+    writer.text(entry.folderPath);
+    writer.key("data");
+    write(writer, entry.data);
+    writer.key("timestamp");
+    writer.text(timestampText(entry.timestamp));
 }
 
 namespace {
 
-// An entry's "timestamp" member, read as the decode and the check both read it.
-Result<QDateTime> timestampMember(const simdjson::dom::object& entry)
+void write(Writer& writer, const HistoryLogEntry& entry)
+{
+    writer.beginObject();
+    writeMembers(writer, entry);
+    writer.endObject();
+}
+
+// An entry's "timestamp" member.
+Result<QDateTime> timestampMember(const Object& entry)
 {
     using R = Result<QDateTime>;
-    const auto timestamp = member(entry, "timestamp");
-    if (!timestamp)
-        return R::failure(missingMemberError("timestamp"));
-    std::string_view text;
-    if (timestamp->get_string().get(text))
-        return R::failure(wrongTypeError("timestamp", "string"));
-    const auto parsed = timestampFromText(text);
+    const auto text = stringMember(entry, "timestamp");
+    if (!text || !*text)
+        return R::failure(text ? missingMemberError("timestamp") : text.error());
+    const auto parsed = timestampFromText(**text);
     if (!parsed)
-        return R::failure(invalidTimestampError(text));
+        return R::failure(invalidTimestampError(**text));
     return *parsed;
 }
 
 } // namespace
 
-Result<HistoryLogEntry> historyLogEntryFromJson(const Element& json)
+Result<void> read(const Element& json, HistoryLogEntry* into)
 {
-    using R = Result<HistoryLogEntry>;
-    simdjson::dom::object object;
-    if (json.get_object().get(object))
-        return R::failure(QStringLiteral("The data couldn't be read because a history entry is not an object."));
-    HistoryLogEntry entry;
-
-    auto path = requiredText(object, "folderPath");
-    if (!path)
-        return R::failure(path.error());
-    entry.folderPath = std::move(path).value();
-
-    const auto data = member(object, "data");
+    using R = Result<void>;
+    const auto object = objectOf(json, "a history entry is not an object");
+    if (!object)
+        return R::failure(object.error());
+    const auto path = stringMember(*object, "folderPath");
+    if (!path || !*path)
+        return R::failure(path ? missingMemberError("folderPath") : path.error());
+    const auto data = member(*object, "data");
     if (!data)
         return R::failure(missingMemberError("data"));
-    auto style = colorizationDataFromJson(*data);
-    if (!style)
-        return R::failure(style.error());
-    entry.data = std::move(style).value();
-
-    auto timestamp = timestampMember(object);
+    ColorizationData style;
+    if (auto valid = read(*data, into ? &style : nullptr); !valid)
+        return valid;
+    auto timestamp = timestampMember(*object);
     if (!timestamp)
         return R::failure(timestamp.error());
-    entry.timestamp = std::move(timestamp).value();
-    return entry;
+    if (into)
+        *into = HistoryLogEntry{QString::fromUtf8((*path)->data(), static_cast<qsizetype>((*path)->size())),
+                                std::move(style), std::move(timestamp).value()};
+    return R::success();
+}
+
+Result<QByteArray> encode(const HistoryLogEntry& entry)
+{
+    Writer writer;
+    write(writer, entry);
+    return writer.result();
 }
 
 Result<QByteArray> encodeLog(const QList<HistoryLogEntry>& entries)
 {
-    Json array = Json::array();
+    Writer writer;
+    writer.beginArray();
     for (const HistoryLogEntry& entry : entries)
-        array.push_back(toJson(entry));
-    return serialize(array);
+        write(writer, entry);
+    writer.endArray();
+    return writer.result();
 }
 
 namespace {
 
-// `historyLogEntryFromJson`'s verdict and failure text, without building the entry.
-Result<void> checkHistoryLogEntry(const Element& json)
-{
-    using R = Result<void>;
-    simdjson::dom::object object;
-    if (json.get_object().get(object))
-        return R::failure(QStringLiteral("The data couldn't be read because a history entry is not an object."));
-    const auto path = member(object, "folderPath");
-    if (!path)
-        return R::failure(missingMemberError("folderPath"));
-    if (!path->is_string())
-        return R::failure(wrongTypeError("folderPath", "string"));
-    const auto data = member(object, "data");
-    if (!data)
-        return R::failure(missingMemberError("data"));
-    if (auto style = checkColorizationData(*data); !style)
-        return style;
-    if (auto timestamp = timestampMember(object); !timestamp)
-        return R::failure(timestamp.error());
-    return R::success();
-}
-
-// Reads the log's entries one by one, each handed to `take` (which fails or not); fails with the first
+// Reads the log's entries one by one, each into `take` (which fails or not); fails with the first
 // unreadable one.
 template <class Take>
 Result<void> forEachLogEntry(const QByteArray& bytes, Take take)
@@ -195,11 +185,11 @@ Result<QList<HistoryLogEntry>> decodeLog(const QByteArray& bytes)
 {
     QList<HistoryLogEntry> entries;
     const Result<void> decoded = forEachLogEntry(bytes, [&entries](const Element& element) {
-        auto entry = historyLogEntryFromJson(element);
-        if (!entry)
-            return Result<void>::failure(entry.error());
-        entries.append(std::move(entry).value());
-        return Result<void>::success();
+        HistoryLogEntry entry;
+        auto valid = read(element, &entry);
+        if (valid)
+            entries.append(std::move(entry));
+        return valid;
     });
     if (!decoded)
         return Result<QList<HistoryLogEntry>>::failure(decoded.error());
@@ -208,7 +198,8 @@ Result<QList<HistoryLogEntry>> decodeLog(const QByteArray& bytes)
 
 Result<void> checkLog(const QByteArray& bytes)
 {
-    return forEachLogEntry(bytes, &checkHistoryLogEntry);
+    return forEachLogEntry(
+        bytes, [](const Element& element) { return read(element, static_cast<HistoryLogEntry*>(nullptr)); });
 }
 
 } // namespace json

@@ -32,9 +32,13 @@ QString timestampText(const QDateTime& timestamp);
 std::optional<QDateTime> timestampFromText(const QString& text);
 std::optional<QDateTime> timestampFromText(std::string_view utf8);
 
-// {"folderPath": ..., "data": {...}, "timestamp": "..."}; all three members required when reading.
-Json toJson(const HistoryLogEntry& entry);
-Result<HistoryLogEntry> historyLogEntryFromJson(const Element& json);
+// The entry record: {"folderPath": ..., "data": {...}, "timestamp": "..."}; all three members required when
+// reading. `writeMembers` writes them into an object the caller has begun (a record that embeds an entry's
+// members among its own); `read` reads them from an object that may hold others.
+void writeMembers(Writer& writer, const HistoryLogEntry& entry);
+Result<void> read(const Element& json, HistoryLogEntry* into);
+// One entry alone, as the log holds it.
+Result<QByteArray> encode(const HistoryLogEntry& entry);
 
 // The history log file: a JSON array of entries, oldest first. One unreadable entry fails the whole log.
 Result<QByteArray> encodeLog(const QList<HistoryLogEntry>& entries);

@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <simdjson.h>
+
 namespace pigmo {
 namespace {
 
@@ -33,10 +35,8 @@ Result<HistoryColorizationData> legacyRecordFromJson(const json::Element& json)
     const auto data = json::member(object, "data");
     if (!data)
         return R::failure(json::missingMemberError("data"));
-    auto style = json::colorizationDataFromJson(*data);
-    if (!style)
-        return R::failure(style.error());
-    record.data = std::move(style).value();
+    if (auto valid = json::read(*data, &record.data); !valid)
+        return R::failure(valid.error());
 
     auto url = json::optionalText(object, "url");
     if (!url)

@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <simdjson.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -88,15 +90,16 @@ int lockedIfFree(const QByteArray& path)
 std::optional<StylingJournal::Intent> intentFrom(const simdjson::dom::object& object, const json::Element& element)
 {
     uint64_t id = 0;
-    auto entry = json::historyLogEntryFromJson(element);
+    HistoryLogEntry entry;
+    const auto read = json::read(element, &entry);
     auto icon = json::requiredText(object, "icon");
     auto gvfs = json::optionalText(object, "previousGvfsIcon");
     auto directory = json::optionalText(object, "previousDirectoryIcon");
     const auto idMember = json::member(object, "intent");
-    if (!idMember || idMember->get_uint64().get(id) || !entry || !icon || !gvfs || !directory)
+    if (!idMember || idMember->get_uint64().get(id) || !read || !icon || !gvfs || !directory)
         return std::nullopt;
     return StylingJournal::Intent{
-        id, std::move(entry).value(), *icon, gvfs->value_or(QString()), directory->value_or(QString()), std::nullopt};
+        id, std::move(entry), *icon, gvfs->value_or(QString()), directory->value_or(QString()), std::nullopt};
 }
 
 // Joins an end line to its intent; false when the line is no end.
@@ -260,17 +263,23 @@ void StylingJournal::close()
 
 Result<QByteArray> StylingJournal::intentLine(const Intent& intent)
 {
-    json::Json line = json::Json::object();
-    line["intent"] = intent.id;
-    json::Json entry = json::toJson(intent.entry);
-    for (auto& [name, value] : entry.items())
-        line[name] = std::move(value);
-    line["icon"] = intent.icon.toStdString();
-    if (!intent.previousGvfsIcon.isEmpty())
-        line["previousGvfsIcon"] = intent.previousGvfsIcon.toStdString();
-    if (!intent.previousDirectoryIcon.isEmpty())
-        line["previousDirectoryIcon"] = intent.previousDirectoryIcon.toStdString();
-    return json::serialize(line);
+    json::Writer line;
+    line.beginObject();
+    line.key("intent");
+    line.number(quint64(intent.id));
+    json::writeMembers(line, intent.entry);
+    line.key("icon");
+    line.text(intent.icon);
+    if (!intent.previousGvfsIcon.isEmpty()) {
+        line.key("previousGvfsIcon");
+        line.text(intent.previousGvfsIcon);
+    }
+    if (!intent.previousDirectoryIcon.isEmpty()) {
+        line.key("previousDirectoryIcon");
+        line.text(intent.previousDirectoryIcon);
+    }
+    line.endObject();
+    return line.result();
 }
 
 QByteArray StylingJournal::endLine(quint64 id, Outcome outcome)

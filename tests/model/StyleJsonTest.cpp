@@ -4,6 +4,8 @@
 
 #include <QFile>
 
+#include <simdjson.h>
+
 #include <atomic>
 #include <cmath>
 #include <optional>
@@ -21,19 +23,9 @@ ColorizationData decoded(const char* text)
     return result ? *result : ColorizationData{};
 }
 
-// Also asks the check alone, which has to agree with the decode: same verdict, same failure.
 bool fails(const char* text)
 {
-    const QByteArray bytes(text);
-    std::optional<Result<void>> checked;
-    if (const auto parsed = json::parse(bytes))
-        checked = json::checkColorizationData(*parsed);
-    const auto decoded = json::decode(bytes); // parses again: the element above is gone
-    if (checked) {
-        EXPECT_EQ(checked->hasValue(), decoded.hasValue()) << text;
-        EXPECT_EQ(checked->error(), decoded.error()) << text;
-    }
-    return !decoded.hasValue();
+    return !json::decode(QByteArray(text)).hasValue();
 }
 
 } // namespace
@@ -69,9 +61,11 @@ TEST(StyleJsonTest, FullStyleRoundTripsWithEscapedSlashesAndBase64)
 
 TEST(StyleJsonTest, IconWithOnlyNameAndOptionalRules)
 {
-    const auto json = json::toJson(Icon{{}, {}, {}, QStringLiteral("star"), {}});
-    EXPECT_EQ(json.dump(), R"({"name":"star"})");
-    EXPECT_EQ(json::iconFromJson(json)->name, "star");
+    const ColorizationData named{HSL{}, 1, Icon{{}, {}, {}, QStringLiteral("star"), {}}, {}, IconStyle::original()};
+    const auto text = json::encode(named);
+    ASSERT_TRUE(text);
+    EXPECT_TRUE(text->contains(R"("icon":{"name":"star"})")) << text->constData();
+    EXPECT_EQ(decoded(text->constData()), named);
 
     const auto nullSize = decoded(R"({"color":{"hue":1,"saturation":2,"lightness":3},"intensity":1,)"
                                   R"("iconSize":null,"icon":null,"iconStyle":{"type":"original"}})");
@@ -156,27 +150,6 @@ TEST(StyleJsonTest, IntegralNumbersDecode)
                 R"("iconSize":96,"iconStyle":{"type":"color","color":{"hue":-1,"saturation":2.5,"lightness":1e2}}})");
     EXPECT_EQ(data.iconSize, 96.0);
     EXPECT_EQ(data.iconStyle, IconStyle::color(HSL{-1, 2.5, 100}));
-}
-
-TEST(StyleJsonTest, DirectWriterMatchesTreeWriter)
-{
-    const QString awkward = QStringLiteral("a\"b\\c/d\b\f\n\r\t\x01\x1f\u00e9\U0001F600 end");
-    const ColorizationData styles[] = {
-        {HSL{195, 100, 50}, 0.6, std::nullopt, std::nullopt, IconStyle::vibrant()},
-        {HSL{-0.0, 1e-7, 1e21}, 0.1 + 0.2, Icon{{}, awkward, awkward, awkward, QByteArray("\0\1\2", 3)}, 1.0 / 3,
-         IconStyle::color(HSL{359.99999, 12.5, 0})},
-        {HSL{1, 2, 3}, 1, Icon{QUrl::fromLocalFile(QStringLiteral("/tmp/a b/ü.svg")), {}, {}, QStringLiteral("x"), {}},
-         170, IconStyle::inverted()},
-    };
-    for (const auto& style : styles) {
-        const auto direct = json::encode(style);
-        const auto tree = json::serialize(json::toJson(style));
-        ASSERT_TRUE(direct && tree);
-        EXPECT_EQ(*direct, *tree);
-        EXPECT_EQ(decoded(direct->constData()).icon, style.icon);
-    }
-    EXPECT_EQ(json::quoted(awkward), *json::serialize(json::Json(awkward.toStdString())));
-    EXPECT_EQ(json::quoted(QString()), "\"\"");
 }
 
 TEST(StyleJsonTest, ReadingRefusesWhatTheFormatForbidsAndAcceptsWhatItAllows)
@@ -286,7 +259,7 @@ TEST(StyleJsonTest, NestingBeyondTheLimitIsRefusedOnEveryReadingPath)
         << "brackets inside strings, escaped quotes included, do not count";
 }
 
-TEST(StyleJsonTest, CheckingAgreesWithDecodingOnValidStyles)
+TEST(StyleJsonTest, ValidStylesDecodeAgainWithTheirUrlsKnown)
 {
     for (const char* text :
          {R"({"color":{"hue":1,"saturation":2,"lightness":3},"intensity":1,"iconStyle":{"type":"vibrant"}})",
@@ -330,5 +303,6 @@ TEST(StyleJsonTest, WritesAStoredStyleBackInTheFormThisProgramWrites)
     EXPECT_EQ(
         json::encode(unusual)->toStdString(),
         R"json({"color":{"hue":-0.0,"saturation":1e-07,"lightness":1e+21},"intensity":0.30000000000000004,"icon":{"systemName":"a\"b\\c\/d\b\f\n\r\t\u0001\u001fé😀 end","emoji":"a\"b\\c\/d\b\f\n\r\t\u0001\u001fé😀 end","name":"a\"b\\c\/d\b\f\n\r\t\u0001\u001fé😀 end","imageData":"AAEC"},"iconSize":0.3333333333333333,"iconStyle":{"type":"color","color":{"hue":359.99999,"saturation":12.5,"lightness":0.0}}})json");
+    EXPECT_EQ(decoded(json::encode(unusual)->constData()).icon, unusual.icon);
     EXPECT_EQ(json::quoted(awkward).toStdString(), R"json("a\"b\\c\/d\b\f\n\r\t\u0001\u001fé😀 end")json");
 }

@@ -3,6 +3,7 @@
 // previews are published (target: at most 1 s).
 #include "services/OnboardingSuggestionsModel.h"
 
+#include "platform/UserDirectories.h"
 #include "services/FolderStyler.h"
 #include "smart/SmartIconService.h"
 #include "storage/ColorizationHistoryStore.h"

@@ -1,6 +1,6 @@
 #include "app/MainMenu.h"
 
-#include "platform/Product.h"
+#include "base/Product.h"
 #include "services/LocalizationManager.h"
 #include "ui/Localized.h"
 

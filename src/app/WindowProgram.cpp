@@ -3,7 +3,7 @@
 #include "app/AppDelegate.h"
 #include "app/AppServices.h"
 #include "app/TerminationSignals.h"
-#include "platform/Product.h"
+#include "base/Product.h"
 #include "platform/ProgramStart.h"
 #include "platform/SingleInstance.h"
 

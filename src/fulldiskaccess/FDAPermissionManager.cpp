@@ -57,4 +57,9 @@ void FDAPermissionManager::tick()
         stopMonitoring();
 }
 
+void FDAPermissionManager::openSystemSettings()
+{
+    FullDiskAccess::openSystemSettings();
+}
+
 } // namespace pigmo

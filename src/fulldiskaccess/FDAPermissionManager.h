@@ -20,6 +20,8 @@ public:
     bool isMonitoring() const { return isMonitoring_; }
 
     void checkPermission();
+    // Opens where the system grants folder access; on Linux there is no such place, so this only logs.
+    static void openSystemSettings();
     void startMonitoring();
     void stopMonitoring();
 

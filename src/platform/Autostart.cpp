@@ -3,7 +3,7 @@
 #include "platform/Autostart.h"
 
 #include "base/Log.h"
-#include "platform/Product.h"
+#include "base/Product.h"
 
 #include <QCoreApplication>
 #include <QDir>

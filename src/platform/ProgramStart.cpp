@@ -1,7 +1,7 @@
 #include "platform/ProgramStart.h"
 
 #include "base/Log.h"
-#include "platform/Product.h"
+#include "base/Product.h"
 
 #include <QCoreApplication>
 

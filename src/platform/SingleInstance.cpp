@@ -1,7 +1,7 @@
 #include "platform/SingleInstance.h"
 
 #include "base/Log.h"
-#include "platform/Product.h"
+#include "base/Product.h"
 
 #include <QDir>
 #include <QFile>

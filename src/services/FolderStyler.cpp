@@ -69,6 +69,14 @@ FolderStyler::~FolderStyler()
     FolderStyler::finish();
 }
 
+// An intent entered in the journal ahead of its write, with what it was entered with.
+struct FolderStyler::Journaled {
+    quint64 id = 0;
+    QDateTime time;
+    QString icon;
+    FolderIconEntries previous;
+};
+
 // What the drawing pool hands back: the folder's image and its PNG form (no image when it cannot be drawn),
 // and the journal's intent for it when the PNG could be stored (a batch styled by name).
 struct FolderStyler::Drawn {
@@ -123,6 +131,11 @@ void FolderStyler::readIcons(const QStringList& folderPaths, std::function<void(
             },
             Qt::QueuedConnection);
     });
+}
+
+QImage FolderStyler::shownIcon(const QString& folderPath)
+{
+    return FolderIcons::icon(folderPath);
 }
 
 // A folder proposed ahead of the writes; `remembered` when its style counts for the folders after it.

@@ -2,7 +2,6 @@
 
 #include "base/Folder.h"
 #include "model/ColorizationData.h"
-#include "platform/FolderIcons.h"
 #include "services/FolderStyling.h"
 #include "smart/SmartSiblingAnalysis.h"
 #include "storage/ColorizationHistoryStore.h"
@@ -65,6 +64,9 @@ public:
                  SmartIconService& smartIcons, QObject* parent = nullptr);
     ~FolderStyler() override;
 
+    // The icon the folder shows in the file managers now; null when it shows the theme's folder icon.
+    static QImage shownIcon(const QString& folderPath);
+
     // Draws `style` (on the drawing pool), sets the picture as the folder's icon and records `style`.
     void apply(const Folder& folder, const ColorizationData& style, Completion completion = {});
     // Removes the folder's icon, its attribute and its current history style.
@@ -120,12 +122,7 @@ private:
     static Drawn draw(const ColorizationData& style);
     Outcome setIcon(const Folder& folder, const Drawn& drawn, const ColorizationData& style);
     // An intent entered in the journal ahead of its write, with what it was entered with.
-    struct Journaled {
-        quint64 id = 0;
-        QDateTime time;
-        QString icon;
-        FolderIconEntries previous;
-    };
+    struct Journaled;
     // Journals the folder's intent, then stores its PNG; nothing when either fails (the intent then ended).
     std::optional<Journaled> journalAhead(const QString& path, const ColorizationData& style, const QByteArray& png);
     // Sets the icon and writes the attribute, journaled (by `ahead` when it still holds), or leaves the folder

@@ -2,6 +2,7 @@
 
 #include "base/Folder.h"
 #include "base/Log.h"
+#include "platform/DirectoryEventSource.h"
 #include "services/FolderStyling.h"
 #include "storage/Preferences.h"
 
@@ -105,10 +106,12 @@ FolderWatcherService::FolderWatcherService(Dependencies dependencies, QObject* p
     : QObject(parent)
     , dependencies_(std::move(dependencies))
     , skippedPrefixes_(dependencies_.skippedPrefixes)
-    , source_(skippedPrefixes_, dependencies_.watchLimit)
+    , source_(std::make_unique<DirectoryEventSource>(
+          skippedPrefixes_, dependencies_.watchLimit.value_or(DirectoryEventSource::defaultWatchLimit())))
 {
-    connect(&source_, &DirectoryEventSource::eventsReceived, this, &FolderWatcherService::handleEvents);
-    connect(&source_, &DirectoryEventSource::watchLimitReached, this, [this] { Q_EMIT isAtWatchLimitChanged(true); });
+    connect(source_.get(), &DirectoryEventSource::eventsReceived, this, &FolderWatcherService::handleEvents);
+    connect(source_.get(), &DirectoryEventSource::watchLimitReached, this,
+            [this] { Q_EMIT isAtWatchLimitChanged(true); });
     loadDirectories();
     // A stored list, even an empty one, is the user's: defaults only when nothing was ever stored.
     if (!Preferences::contains(prefs::folderWatcherDirectories))
@@ -119,6 +122,26 @@ FolderWatcherService::FolderWatcherService(Dependencies dependencies, QObject* p
 }
 
 FolderWatcherService::~FolderWatcherService() = default;
+
+bool FolderWatcherService::isRunning() const
+{
+    return source_->isRunning();
+}
+
+bool FolderWatcherService::isAtWatchLimit() const
+{
+    return isRunning() && source_->isAtWatchLimit();
+}
+
+int FolderWatcherService::watchedDirectoryCount() const
+{
+    return source_->watchCount();
+}
+
+QStringList FolderWatcherService::watchedPaths() const
+{
+    return source_->watchedPaths();
+}
 
 void FolderWatcherService::setEnabled(bool enabled)
 {
@@ -201,7 +224,7 @@ void FolderWatcherService::start()
         say(QStringLiteral("No directories to watch"));
         return;
     }
-    if (!source_.start(watchedDirectories_)) {
+    if (!source_->start(watchedDirectories_)) {
         warn(QStringLiteral("Failed to open inotify"));
         return;
     }
@@ -214,7 +237,7 @@ void FolderWatcherService::stop()
     if (!isRunning())
         return;
     const bool wasAtLimit = isAtWatchLimit();
-    source_.stop();
+    source_->stop();
     if (wasAtLimit)
         Q_EMIT isAtWatchLimitChanged(false);
     recentlyColorized_.clear();

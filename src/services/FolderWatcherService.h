@@ -1,7 +1,5 @@
 #pragma once
 
-#include "platform/DirectoryEventSource.h"
-
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -13,10 +11,13 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace pigmo {
 
+class DirectoryEventSource;
 class FolderStyling;
+struct DirectoryEvent;
 
 // Styles the folders the user creates while the program runs. Follows the watched directories recursively;
 // a new folder that carries a file manager's untitled name waits for its rename (at most 30 s) and is then
@@ -42,8 +43,8 @@ public:
         FolderStyling* styling = nullptr;
         // Paths under these prefixes are neither watched nor styled.
         QStringList skippedPrefixes = defaultSkippedPrefixes();
-        // At most this many directories are watched at once.
-        int watchLimit = DirectoryEventSource::defaultWatchLimit();
+        // At most this many directories are watched at once; none: the event source's default.
+        std::optional<int> watchLimit = std::nullopt;
     };
 
     // The kernel's, the system's and the scratch locations: /proc, /sys, /dev, /run, /tmp and /var.
@@ -64,10 +65,10 @@ public:
     void addDirectory(const QString& directory);
     void removeDirectory(const QString& directory);
 
-    bool isRunning() const { return source_.isRunning(); }
+    bool isRunning() const;
     // While running: some directory of the watched trees is not watched, because the limit of watched
     // directories (or the system's number of watches) was reached. New folders there are not styled.
-    bool isAtWatchLimit() const { return isRunning() && source_.isAtWatchLimit(); }
+    bool isAtWatchLimit() const;
     void start();
     // Ends watching and forgets every pending and recent folder.
     void stop();
@@ -87,8 +88,8 @@ public:
     void setRenameTimeout(std::chrono::milliseconds timeout) { renameTimeout_ = timeout; }
     int pendingCount() const { return int(pendingRename_.size()); }
     // Directories with a watch right now (the watched trees without hidden and skipped ones).
-    int watchedDirectoryCount() const { return source_.watchCount(); }
-    QStringList watchedPaths() const { return source_.watchedPaths(); }
+    int watchedDirectoryCount() const;
+    QStringList watchedPaths() const;
 
 Q_SIGNALS:
     void isEnabledChanged(bool enabled);
@@ -108,7 +109,7 @@ private:
     bool isEnabled_ = false;
     QStringList watchedDirectories_;
     QStringList skippedPrefixes_;
-    DirectoryEventSource source_;
+    std::unique_ptr<DirectoryEventSource> source_;
     QSet<QString> recentlyColorized_;
     QHash<QString, QTimer*> pendingRename_;
     QHash<quint32, QString> renameSources_; // old paths of directories renamed while something was pending

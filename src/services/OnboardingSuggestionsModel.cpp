@@ -1,6 +1,7 @@
 #include "services/OnboardingSuggestionsModel.h"
 
 #include "base/Folder.h"
+#include "platform/UserDirectories.h"
 #include "render/ColorizationService.h"
 #include "services/FolderStyler.h"
 #include "smart/SmartIconService.h"

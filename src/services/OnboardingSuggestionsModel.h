@@ -2,7 +2,6 @@
 
 #include "base/SerialQueue.h"
 #include "model/ColorizationData.h"
-#include "platform/UserDirectories.h"
 #include "smart/SmartSiblingAnalysis.h"
 
 #include <QImage>
@@ -18,6 +17,8 @@
 #include <optional>
 
 namespace pigmo {
+
+struct UserDirectories;
 
 class ExtendedAttributesManager;
 class FolderStyler;

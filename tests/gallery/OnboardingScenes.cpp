@@ -9,6 +9,7 @@
 
 #include "ui/settings/SettingsFixture.h"
 
+#include "platform/UserDirectories.h"
 #include "services/FolderStyler.h"
 #include "services/OnboardingLoadingSequence.h"
 #include "services/OnboardingSuggestionsModel.h"

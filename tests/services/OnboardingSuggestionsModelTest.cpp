@@ -1,6 +1,7 @@
 #include "services/OnboardingSuggestionsModel.h"
 
 #include "platform/FolderIcons.h"
+#include "platform/UserDirectories.h"
 #include "services/FolderStyler.h"
 #include "smart/SmartIconService.h"
 #include "smart/SmartTestIndex.h"

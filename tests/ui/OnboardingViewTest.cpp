@@ -2,6 +2,7 @@
 
 #include "fulldiskaccess/FDAPermissionManager.h"
 #include "platform/FolderIcons.h"
+#include "platform/UserDirectories.h"
 #include "services/FolderLanguagesManager.h"
 #include "services/FolderStyler.h"
 #include "services/FolderWatcherService.h"

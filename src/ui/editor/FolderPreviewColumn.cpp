@@ -2,8 +2,8 @@
 
 #include "base/Folder.h"
 #include "base/Log.h"
-#include "platform/FolderIcons.h"
 #include "services/ColorizationModelsGroup.h"
+#include "services/FolderStyler.h"
 #include "services/LocalizationManager.h"
 #include "ui/Localized.h"
 #include "ui/controls/ColorSwatch.h"
@@ -370,7 +370,7 @@ void FolderPreviewColumn::paintSibling(QPainter& painter, const QRectF& rect, in
     const QRectF iconRect(inner.left() + siblingIconPadding, inner.top(), side, side);
     const int pixels = int(std::ceil(side * ui::paintingPixelRatio(painter)));
     const QImage icon = siblingIcons_->image(QStringLiteral("%1@%2").arg(path).arg(pixels), [path, pixels] {
-        const QImage image = FolderIcons::icon(path);
+        const QImage image = FolderStyler::shownIcon(path);
         return image.isNull()
                    ? std::nullopt
                    : std::optional(image.scaled(pixels, pixels, Qt::KeepAspectRatio, Qt::SmoothTransformation));

@@ -1,7 +1,6 @@
 #include "ui/onboarding/OnboardingPreferenceScreens.h"
 
 #include "fulldiskaccess/FDAPermissionManager.h"
-#include "platform/FullDiskAccess.h"
 #include "services/FolderLanguagesManager.h"
 #include "storage/BundleResources.h"
 #include "ui/Localized.h"
@@ -354,7 +353,7 @@ OnboardingFDAScreen::OnboardingFDAScreen(LocalizationManager& localization, FDAP
     // Switching on asks for access (and watches for it); switching off revokes nothing.
     connect(switch_, &QAbstractButton::clicked, this, [this] {
         if (!fda_.hasFullDiskAccess()) {
-            FullDiskAccess::openSystemSettings();
+            FDAPermissionManager::openSystemSettings();
             fda_.startMonitoring();
         }
         showAccess();

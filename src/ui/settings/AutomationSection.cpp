@@ -1,7 +1,6 @@
 #include "ui/settings/AutomationSection.h"
 
 #include "fulldiskaccess/FDAPermissionManager.h"
-#include "platform/FullDiskAccess.h"
 #include "services/FolderWatcherService.h"
 #include "services/LaunchAtLoginManager.h"
 #include "services/LocalizationManager.h"
@@ -199,7 +198,7 @@ QWidget* AutomationSection::buildWarning()
     setLocalizedAccessibleName(*openSettings_, services_.localization, u"open_settings"_key);
     row->addWidget(openSettings_, 0, Qt::AlignVCenter);
     connect(openSettings_, &QAbstractButton::clicked, this, [this] {
-        FullDiskAccess::openSystemSettings();
+        FDAPermissionManager::openSystemSettings();
         services_.fullDiskAccess.startMonitoring();
     });
     return warning;

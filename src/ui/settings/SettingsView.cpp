@@ -1,6 +1,6 @@
 #include "ui/settings/SettingsView.h"
 
-#include "platform/Product.h"
+#include "base/Product.h"
 #include "services/AppearanceManager.h"
 #include "services/DisplayModeManager.h"
 #include "services/FolderLanguagesManager.h"

@@ -1,4 +1,4 @@
-#include "platform/Product.h"
+#include "base/Product.h"
 
 namespace pigmo::product {
 

@@ -1,15 +1,21 @@
 // The keyword index: building it from the bundle (English only, all eleven languages), its memory, and the
-// three reads the program makes (a folder-name proposal, the icon tab's exact and prefix searches).
+// three reads the program makes (a folder-name proposal, the icon tab's exact and prefix searches); and the
+// whole proposal of a batch of new folders in one parent.
 #include "base/Log.h"
 #include "catalogue/IconsModel.h"
 #include "smart/KeywordIndex.h"
 #include "smart/SmartIconService.h"
+#include "smart/SmartProposal.h"
+#include "smart/SmartSiblingAnalysis.h"
 #include "storage/BundleResources.h"
+#include "storage/ExtendedAttributesManager.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 
 using namespace pigmo;
 using namespace std::chrono_literals;
@@ -103,5 +109,29 @@ void BM_SearchPrefix50(benchmark::State& state)
         benchmark::DoNotOptimize(service.searchIcons(queries[i++ % queries.size()], 50, LibraryFilter::all, true));
 }
 BENCHMARK(BM_SearchPrefix50)->Unit(benchmark::kMicrosecond);
+
+// The styles of N new folders in one parent proposed as a batch proposes them (the parent listed once, each
+// style counting for the folders after it), without drawing or writing them: the part of a batch whose
+// cost could grow with the folders of the parent.
+void BM_ProposeBatchInOneParent(benchmark::State& state)
+{
+    SmartIconService& service = readyService();
+    const ExtendedAttributesManager attributes;
+    QTemporaryDir parent(QDir::homePath() + QStringLiteral("/bench-siblings-XXXXXX"));
+    const QStringList names = {"Invoices", "Photos", "Music", "Projects", "Recipes"};
+    QStringList folders;
+    for (int n = 0; n < state.range(0); ++n) {
+        folders.append(parent.path() + QStringLiteral("/%1 %2").arg(names[n % names.size()]).arg(n));
+        QDir().mkdir(folders.last());
+    }
+    for (auto _ : state) {
+        SmartSiblingAnalysis::Batch batch(attributes);
+        for (const QString& folder : folders)
+            batch.remember(folder, smart::proposeStyle(service, batch, folder, QString()));
+    }
+    state.counters["us_per_folder"] = benchmark::Counter(
+        double(folders.size()) * 1e-6, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_ProposeBatchInOneParent)->Arg(1000)->Arg(5000)->Unit(benchmark::kMillisecond);
 
 } // namespace

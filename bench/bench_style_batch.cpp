@@ -159,7 +159,7 @@ void BM_StyleBatchInOneParent(benchmark::State& state)
         double(count) / 1000.0, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
     state.counters["cpu_ms_per_folder"] = cpuMs / double(state.iterations()) / double(count);
 }
-BENCHMARK(BM_StyleBatchInOneParent)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_StyleBatchInOneParent)->Arg(100)->Arg(1000)->Arg(5000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Ten new folders, with a history of N entries in both files (loaded before the timing starts, as a
 // running program has it; the store and the folders go after it, as they came before it).

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <malloc.h>
+#include <tuple>
 
 namespace pigmo {
 namespace {
@@ -206,20 +207,6 @@ int letterCount(const QString& text)
     return count;
 }
 
-// Which library a sibling's glyph counts for, or nothing.
-std::optional<IconLibrary> voteOf(const Icon& icon)
-{
-    if (icon.name == Icon::customName || icon.imageData)
-        return IconLibrary::custom;
-    if (icon.url)
-        return IconLibrary::lucide;
-    if (icon.systemName)
-        return IconLibrary::sf;
-    if (icon.emoji)
-        return IconLibrary::emoji;
-    return std::nullopt;
-}
-
 } // namespace
 
 SmartIconService::SourcesProvider SmartIconService::bundleSources(const IconsModel& icons)
@@ -330,7 +317,8 @@ void SmartIconService::setBuildDelayForTesting(std::chrono::milliseconds delay)
     buildDelayMs_.store(delay.count());
 }
 
-std::optional<Icon> SmartIconService::findIcon(const QString& folderName, const QList<ColorizationData>& siblings)
+std::optional<Icon> SmartIconService::findIcon(const QString& folderName,
+                                               const SmartSiblingAnalysis::LibraryCounts& siblingGlyphs)
 {
     log::system(QStringLiteral("[SmartIcon] 🔍 Searching icon for folder: '") + folderName + u'\'');
     const std::shared_ptr<const KeywordIndex> snapshot = index();
@@ -349,7 +337,7 @@ std::optional<Icon> SmartIconService::findIcon(const QString& folderName, const 
         }
     }
 
-    const LibrarySet libraries = majorityLibrary(siblings);
+    const LibrarySet libraries = majorityLibrary(siblingGlyphs);
     const QList<ScoredIcon> top = rankIcons(snapshot.get(), folderName, libraries, false, 10);
     log::system(QStringLiteral("[SmartIcon]   📊 Top 10 matches:"));
     for (qsizetype i = 0; i < top.size(); ++i) {
@@ -398,19 +386,13 @@ SmartIconService::scoreIcons(const QString& text, const std::optional<LibrarySet
     return rankIcons(index().get(), text, libraries, allowPrefix, -1);
 }
 
-LibrarySet SmartIconService::majorityLibrary(const QList<ColorizationData>& siblings) const
+LibrarySet SmartIconService::majorityLibrary(const SmartSiblingAnalysis::LibraryCounts& siblingGlyphs) const
 {
     constexpr std::array libraries = {IconLibrary::lucide, IconLibrary::sf, IconLibrary::emoji, IconLibrary::custom};
-    std::array<int, libraries.size()> counts{};
-    for (const ColorizationData& sibling : siblings) {
-        if (!sibling.icon)
-            continue;
-        if (const std::optional<IconLibrary> library = voteOf(*sibling.icon))
-            ++counts[static_cast<size_t>(*library)];
-    }
-    const auto highest = std::max_element(counts.begin(), counts.end());
-    const bool strict = std::count(counts.begin(), counts.end(), *highest) == 1;
-    const IconLibrary winner = libraries[static_cast<size_t>(highest - counts.begin())];
+    static_assert(libraries.size() == std::tuple_size_v<SmartSiblingAnalysis::LibraryCounts>);
+    const auto highest = std::max_element(siblingGlyphs.begin(), siblingGlyphs.end());
+    const bool strict = std::count(siblingGlyphs.begin(), siblingGlyphs.end(), *highest) == 1;
+    const IconLibrary winner = libraries[static_cast<size_t>(highest - siblingGlyphs.begin())];
     if (strict && winner != IconLibrary::custom) {
         log::system(
             QStringLiteral("[SmartIcon]   📚 Majority library: %1 (%2 icons)").arg(libraryName(winner)).arg(*highest));

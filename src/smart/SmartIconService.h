@@ -4,6 +4,7 @@
 #include "catalogue/IconLibrary.h"
 #include "model/ColorizationData.h"
 #include "smart/KeywordIndex.h"
+#include "smart/SmartSiblingAnalysis.h"
 
 #include <QList>
 #include <QObject>
@@ -98,10 +99,10 @@ public:
     std::shared_ptr<const KeywordIndex> index() const;
 
     // The glyph proposed for a folder name: a country's flag when the name is a country, else the best
-    // match in the library the siblings' majority (or the preferred library) gives, else for names of four
-    // or more letters a random icon of that library. Nothing while the index is not ready (a build is then
-    // requested). Logs its reasoning to the system log.
-    std::optional<Icon> findIcon(const QString& folderName, const QList<ColorizationData>& siblings);
+    // match in the library the majority of the siblings' glyphs (or the preferred library) gives, else for
+    // names of four or more letters a random icon of that library. Nothing while the index is not ready (a
+    // build is then requested). Logs its reasoning to the system log.
+    std::optional<Icon> findIcon(const QString& folderName, const SmartSiblingAnalysis::LibraryCounts& siblingGlyphs);
 
     // At most `limit` matches for a search text, best first; empty while the index is not ready.
     QList<IconMatch> searchIcons(const QString& query, int limit, LibraryFilter library, bool allowPrefix) const;
@@ -111,7 +112,7 @@ public:
                                  bool allowPrefix) const;
 
     // The library a strict majority of the siblings' glyphs come from, else the preferred library.
-    LibrarySet majorityLibrary(const QList<ColorizationData>& siblings) const;
+    LibrarySet majorityLibrary(const SmartSiblingAnalysis::LibraryCounts& siblingGlyphs) const;
 
     // A catalogue entry of the set's first library ("lucide" when absent or empty), chosen uniformly at
     // random; nothing for an empty catalogue.

@@ -13,12 +13,12 @@ namespace {
 
 // The glyph for the folder's name once the index is ready (waited for until `deadline`), and whether it was.
 std::pair<std::optional<Icon>, bool> glyphFor(SmartIconService& icons, const QString& name,
-                                              const QList<ColorizationData>& siblings,
+                                              const SmartSiblingAnalysis::LibraryCounts& siblingGlyphs,
                                               std::chrono::steady_clock::time_point deadline)
 {
     using namespace std::chrono;
     while (icons.waitUntilReady(std::max(0ms, duration_cast<milliseconds>(deadline - steady_clock::now())))) {
-        std::optional<Icon> icon = icons.findIcon(name, siblings);
+        std::optional<Icon> icon = icons.findIcon(name, siblingGlyphs);
         // No glyph from a ready index is its answer; from one that a rebuild took away meanwhile, it is not.
         if (icon || icons.isReady())
             return {std::move(icon), true};
@@ -34,7 +34,8 @@ ColorizationData proposeStyle(SmartIconService& icons, SmartSiblingAnalysis::Bat
 {
     const QList<ColorizationData> siblings = batch.siblingColorizations(folderPath) + extraSiblings;
     const QString name = folderPath.section(u'/', -1);
-    auto [icon, ready] = glyphFor(icons, name, siblings, std::chrono::steady_clock::now() + indexWait);
+    auto [icon, ready] = glyphFor(icons, name, SmartSiblingAnalysis::libraryCounts(siblings),
+                                  std::chrono::steady_clock::now() + indexWait);
     if (!ready) {
         log::warning(logPrefix + QStringLiteral("Keyword index not ready after %1 ms; styling %2 without a glyph")
                                      .arg(indexWait.count())

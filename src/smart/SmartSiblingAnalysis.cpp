@@ -106,6 +106,20 @@ void logSibling(const QString& name, const std::optional<ColorizationData>& data
                          data->icon ? data->icon->name : QStringLiteral("none"), describe(data->iconStyle)));
 }
 
+// Which library a sibling's glyph counts for, or nothing.
+std::optional<IconLibrary> libraryOf(const Icon& icon)
+{
+    if (icon.name == Icon::customName || icon.imageData)
+        return IconLibrary::custom;
+    if (icon.url)
+        return IconLibrary::lucide;
+    if (icon.systemName)
+        return IconLibrary::sf;
+    if (icon.emoji)
+        return IconLibrary::emoji;
+    return std::nullopt;
+}
+
 } // namespace
 
 SmartSiblingAnalysis::Batch::Listing& SmartSiblingAnalysis::Batch::listing(const QString& parentPath)
@@ -327,6 +341,18 @@ QStringList SmartSiblingAnalysis::voteSummary(const QList<StyleVote>& votes)
     for (const StyleVote& vote : votes)
         summary.append(vote.name + u'=' + QString::number(vote.count));
     return summary;
+}
+
+SmartSiblingAnalysis::LibraryCounts SmartSiblingAnalysis::libraryCounts(const QList<ColorizationData>& siblings)
+{
+    LibraryCounts counts{};
+    for (const ColorizationData& sibling : siblings) {
+        if (!sibling.icon)
+            continue;
+        if (const std::optional<IconLibrary> library = libraryOf(*sibling.icon))
+            ++counts[static_cast<size_t>(*library)];
+    }
+    return counts;
 }
 
 } // namespace pigmo

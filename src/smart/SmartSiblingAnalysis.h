@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/IconLibrary.h"
 #include "model/ColorizationData.h"
 
 #include <QHash>
@@ -8,6 +9,7 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <array>
 #include <optional>
 
 namespace pigmo {
@@ -27,6 +29,10 @@ public:
         int count = 0;
         IconStyle style;
     };
+
+    // How many siblings carry a glyph of each library, indexed by `IconLibrary`: a picture of the user's own
+    // counts for `custom`, a glyph of no known kind for none.
+    using LibraryCounts = std::array<int, 4>;
 
     // The sibling scans of a batch of folders styled one after the other: each parent is listed once, on the
     // first question about one of its folders, and each sibling's attribute read once, then; later questions
@@ -87,6 +93,8 @@ public:
     static IconStyle suggestedStyle(const QList<ColorizationData>& siblings);
     // "name=count" for every bucket, in the vote's order.
     static QStringList voteSummary(const QList<StyleVote>& votes);
+    // The siblings' glyphs counted by library.
+    static LibraryCounts libraryCounts(const QList<ColorizationData>& siblings);
 };
 
 } // namespace pigmo

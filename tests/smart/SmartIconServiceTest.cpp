@@ -151,7 +151,8 @@ TEST_F(SmartIconServiceTest, CountryNameGivesItsFlagBeforeAnyVote)
     readyService();
     const QList<ColorizationData> siblings = {styleWith(lucideIcon("camera")), styleWith(lucideIcon("music"))};
 
-    const std::optional<Icon> icon = service.findIcon(QString::fromUtf8("  Deutschland "), siblings);
+    const std::optional<Icon> icon =
+        service.findIcon(QString::fromUtf8("  Deutschland "), SmartSiblingAnalysis::libraryCounts(siblings));
 
     ASSERT_TRUE(icon);
     EXPECT_EQ(icon->emoji, germany);
@@ -250,18 +251,21 @@ TEST_F(SmartIconServiceTest, SiblingMajorityChoosesTheLibrary)
     const ColorizationData custom = styleWith(customImage());
     const ColorizationData plain;
 
-    EXPECT_EQ(service.majorityLibrary({lucide, lucide, emoji, plain}), LibrarySet{IconLibrary::lucide});
+    EXPECT_EQ(service.majorityLibrary(SmartSiblingAnalysis::libraryCounts({lucide, lucide, emoji, plain})),
+              LibrarySet{IconLibrary::lucide});
     EXPECT_TRUE(log.contains(QString::fromUtf8("[SmartIcon]   📚 Majority library: lucide (2 icons)")));
     log.clear();
 
     Preferences::setValue(prefs::preferredIconLibrary, QStringLiteral("emoji"));
-    EXPECT_EQ(service.majorityLibrary({lucide, lucide, emoji, emoji}), LibrarySet{IconLibrary::emoji});
-    EXPECT_EQ(service.majorityLibrary({custom, custom, custom, lucide}), LibrarySet{IconLibrary::emoji});
+    EXPECT_EQ(service.majorityLibrary(SmartSiblingAnalysis::libraryCounts({lucide, lucide, emoji, emoji})),
+              LibrarySet{IconLibrary::emoji});
+    EXPECT_EQ(service.majorityLibrary(SmartSiblingAnalysis::libraryCounts({custom, custom, custom, lucide})),
+              LibrarySet{IconLibrary::emoji});
     EXPECT_EQ(service.majorityLibrary({}), LibrarySet{IconLibrary::emoji});
     EXPECT_EQ(log.count(QString::fromUtf8("[SmartIcon]   📚 No sibling signal, using preference: emoji")), 3);
 
     Preferences::setValue(prefs::preferredIconLibrary, QStringLiteral("symbols")); // not a library: lucide
-    EXPECT_EQ(service.majorityLibrary({plain}), LibrarySet{IconLibrary::lucide});
+    EXPECT_EQ(service.majorityLibrary(SmartSiblingAnalysis::libraryCounts({plain})), LibrarySet{IconLibrary::lucide});
     EXPECT_TRUE(log.contains(QString::fromUtf8("[SmartIcon]   📚 No sibling signal, using preference: lucide")));
 }
 
@@ -270,7 +274,7 @@ TEST_F(SmartIconServiceTest, FindIconLogsTheRankingAndSelectsTheBest)
     readyService();
     const QList<ColorizationData> siblings = {styleWith(emojiIcon(QString::fromUtf8("📷"), "camera"))};
 
-    const std::optional<Icon> icon = service.findIcon("Photo_Album", siblings);
+    const std::optional<Icon> icon = service.findIcon("Photo_Album", SmartSiblingAnalysis::libraryCounts(siblings));
 
     ASSERT_TRUE(icon);
     EXPECT_EQ(icon->emoji, QString::fromUtf8("📷"));

@@ -32,19 +32,16 @@ ColorizationData proposeStyle(SmartIconService& icons, SmartSiblingAnalysis::Bat
                               const QString& logPrefix, std::chrono::milliseconds indexWait,
                               const QList<ColorizationData>& extraSiblings)
 {
-    const QList<ColorizationData> siblings = batch.siblingColorizations(folderPath) + extraSiblings;
+    const SmartSiblingAnalysis::Summary siblings = batch.summary(folderPath, extraSiblings);
     const QString name = folderPath.section(u'/', -1);
-    auto [icon, ready] = glyphFor(icons, name, SmartSiblingAnalysis::libraryCounts(siblings),
-                                  std::chrono::steady_clock::now() + indexWait);
+    auto [icon, ready] = glyphFor(icons, name, siblings.libraries, std::chrono::steady_clock::now() + indexWait);
     if (!ready) {
         log::warning(logPrefix + QStringLiteral("Keyword index not ready after %1 ms; styling %2 without a glyph")
                                      .arg(indexWait.count())
                                      .arg(name));
     }
-    return ColorizationData{SmartSiblingAnalysis::suggestedColor(siblings),
-                            SmartSiblingAnalysis::suggestedIntensity(siblings), std::move(icon),
-                            SmartSiblingAnalysis::suggestedIconSize(siblings),
-                            SmartSiblingAnalysis::suggestedStyle(siblings)};
+    return ColorizationData{siblings.suggestedColor(), siblings.suggestedIntensity(), std::move(icon),
+                            siblings.suggestedIconSize(), siblings.suggestedStyle()};
 }
 
 } // namespace pigmo::smart

@@ -10,6 +10,10 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <array>
+#include <cstdio>
+#include <random>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -68,7 +72,7 @@ TEST(SmartSiblingAnalysisTest, LargestHueGapMidpoint)
 TEST(SmartSiblingAnalysisTest, SuggestedColorClampsTheAverages)
 {
     test::LogCapture log;
-    const HSL color = SmartSiblingAnalysis::suggestedColor({style(10, 10, 90), style(200, 30, 90)});
+    const HSL color = SmartSiblingAnalysis::summarize({style(10, 10, 90), style(200, 30, 90)}).suggestedColor();
     EXPECT_DOUBLE_EQ(color.hue, 105);
     EXPECT_DOUBLE_EQ(color.saturation, 30);
     EXPECT_DOUBLE_EQ(color.lightness, 75);
@@ -84,10 +88,10 @@ TEST(SmartSiblingAnalysisTest, SuggestedColorClampsTheAverages)
                                QString::fromUtf8("[Smart]   → Avg lightness: 90 → clamped: 75"),
                                QString::fromUtf8("[Smart]   → Result: HSL(105, 30, 75)"),
                            }));
-    EXPECT_DOUBLE_EQ(SmartSiblingAnalysis::suggestedColor({style(0, 50, 50)}).lightness, 50);
+    EXPECT_DOUBLE_EQ(SmartSiblingAnalysis::summarize({style(0, 50, 50)}).suggestedColor().lightness, 50);
 
     log.clear();
-    const HSL random = SmartSiblingAnalysis::suggestedColor({});
+    const HSL random = SmartSiblingAnalysis::summarize({}).suggestedColor();
     EXPECT_EQ(random.saturation, 70);
     EXPECT_EQ(random.lightness, 50);
     EXPECT_TRUE(
@@ -97,19 +101,20 @@ TEST(SmartSiblingAnalysisTest, SuggestedColorClampsTheAverages)
 TEST(SmartSiblingAnalysisTest, IntensityAndIconSize)
 {
     test::LogCapture log;
-    EXPECT_DOUBLE_EQ(SmartSiblingAnalysis::suggestedIntensity({style(0, 50, 50, 0.4), style(0, 50, 50, 0.8)}), 0.6);
+    EXPECT_DOUBLE_EQ(
+        SmartSiblingAnalysis::summarize({style(0, 50, 50, 0.4), style(0, 50, 50, 0.8)}).suggestedIntensity(), 0.6);
     EXPECT_TRUE(log.contains(QString::fromUtf8("[Smart] 💪 Avg intensity from 2 siblings: 0.60")));
-    EXPECT_DOUBLE_EQ(SmartSiblingAnalysis::suggestedIntensity({}), 0.6);
+    EXPECT_DOUBLE_EQ(SmartSiblingAnalysis::summarize({}).suggestedIntensity(), 0.6);
     EXPECT_TRUE(log.contains(QString::fromUtf8("[Smart] 💪 No siblings, using default intensity: 0.6")));
 
-    EXPECT_DOUBLE_EQ(SmartSiblingAnalysis::suggestedIconSize({style(0), style(0)}), 170);
-    EXPECT_DOUBLE_EQ(SmartSiblingAnalysis::suggestedIconSize({}), 170);
+    EXPECT_DOUBLE_EQ(SmartSiblingAnalysis::summarize({style(0), style(0)}).suggestedIconSize(), 170);
+    EXPECT_DOUBLE_EQ(SmartSiblingAnalysis::summarize({}).suggestedIconSize(), 170);
     EXPECT_EQ(log.count(QString::fromUtf8("[Smart] 📐 No siblings with icon size, using default: 170")), 2);
     ColorizationData small = style(0);
     small.iconSize = 120;
     ColorizationData large = style(0);
     large.iconSize = 200;
-    EXPECT_DOUBLE_EQ(SmartSiblingAnalysis::suggestedIconSize({small, large, style(0)}), 160);
+    EXPECT_DOUBLE_EQ(SmartSiblingAnalysis::summarize({small, large, style(0)}).suggestedIconSize(), 160);
     EXPECT_TRUE(log.contains(QString::fromUtf8("[Smart] 📐 Avg icon size from 2 siblings: 160")));
 }
 
@@ -117,15 +122,18 @@ TEST(SmartSiblingAnalysisTest, StyleVote)
 {
     test::LogCapture log;
     const auto withStyle = [](IconStyle s) { return style(0, 50, 50, 0.6, s); };
-    EXPECT_EQ(SmartSiblingAnalysis::suggestedStyle(
-                  {withStyle(IconStyle::vibrant()), withStyle(IconStyle::original()), withStyle(IconStyle::vibrant())}),
+    EXPECT_EQ(SmartSiblingAnalysis::summarize(
+                  {withStyle(IconStyle::vibrant()), withStyle(IconStyle::original()), withStyle(IconStyle::vibrant())})
+                  .suggestedStyle(),
               IconStyle::vibrant());
     EXPECT_TRUE(log.contains(QString::fromUtf8("[Smart] 🎭 Icon style votes: vibrant=2, original=1")));
     EXPECT_TRUE(log.contains(QString::fromUtf8("[Smart]   → Winner: vibrant (2 votes)")));
 
     const IconStyle red = IconStyle::color({0, 100, 50});
-    EXPECT_EQ(SmartSiblingAnalysis::suggestedStyle({withStyle(red), withStyle(IconStyle::color({200, 80, 40}))}), red);
-    EXPECT_EQ(SmartSiblingAnalysis::suggestedStyle({}), IconStyle::vibrant());
+    EXPECT_EQ(
+        SmartSiblingAnalysis::summarize({withStyle(red), withStyle(IconStyle::color({200, 80, 40}))}).suggestedStyle(),
+        red);
+    EXPECT_EQ(SmartSiblingAnalysis::summarize({}).suggestedStyle(), IconStyle::vibrant());
     EXPECT_TRUE(log.contains(QString::fromUtf8("[Smart] 🎭 No siblings, using default style: .vibrant")));
 }
 
@@ -198,10 +206,12 @@ TEST_F(SiblingFoldersTest, HugeSiblingNumbersGiveFiniteProposalsInRange)
     test::LogCapture log;
     const QList<ColorizationData> siblings = SmartSiblingAnalysis::siblingColorizations(attributes, path("New Folder"));
     ASSERT_EQ(siblings.size(), 3) << "read back from the folders' attributes";
-    const ColorizationData proposal{SmartSiblingAnalysis::suggestedColor(siblings),
-                                    SmartSiblingAnalysis::suggestedIntensity(siblings), std::nullopt,
-                                    SmartSiblingAnalysis::suggestedIconSize(siblings),
-                                    SmartSiblingAnalysis::suggestedStyle(siblings)};
+    // The plain sums overflow: the means are summed again in parts.
+    const SmartSiblingAnalysis::Summary summary = SmartSiblingAnalysis::summarize(siblings);
+    EXPECT_DOUBLE_EQ(summary.intensity, 1e308 / 3);
+    EXPECT_DOUBLE_EQ(summary.lightness, -1e308);
+    const ColorizationData proposal{summary.suggestedColor(), summary.suggestedIntensity(), std::nullopt,
+                                    summary.suggestedIconSize(), summary.suggestedStyle()};
     EXPECT_TRUE(proposal.isFinite());
     EXPECT_DOUBLE_EQ(proposal.intensity, 1);
     EXPECT_DOUBLE_EQ(*proposal.iconSize, 240);
@@ -211,8 +221,8 @@ TEST_F(SiblingFoldersTest, HugeSiblingNumbersGiveFiniteProposalsInRange)
 
     ColorizationData low = style(0, 50, 50, -0.5);
     low.iconSize = 20;
-    EXPECT_DOUBLE_EQ(SmartSiblingAnalysis::suggestedIntensity({low}), 0);
-    EXPECT_DOUBLE_EQ(SmartSiblingAnalysis::suggestedIconSize({low}), 100);
+    EXPECT_DOUBLE_EQ(SmartSiblingAnalysis::summarize({low}).suggestedIntensity(), 0);
+    EXPECT_DOUBLE_EQ(SmartSiblingAnalysis::summarize({low}).suggestedIconSize(), 100);
 }
 
 TEST_F(SiblingFoldersTest, AnUnreadableParentGivesNoSiblings)
@@ -309,4 +319,157 @@ TEST_F(SiblingFoldersTest, LinesAreDiagnosticAndAnAbsentAttributeIsNoEvent)
     EXPECT_EQ(log.lines().size(), 5);
     EXPECT_TRUE(log.contains(QString::fromUtf8("[Smart]   ⬜ c: no colorization data")));
     EXPECT_FALSE(log.contains("No extended attribute")) << "one line per sibling, not two";
+}
+
+namespace {
+
+// Every field of a summary, each number exactly (as a hexadecimal float).
+std::string describe(const SmartSiblingAnalysis::Summary& summary)
+{
+    std::string text;
+    const auto number = [&text](double value) {
+        std::array<char, 40> exact{};
+        std::snprintf(exact.data(), exact.size(), "%a ", value);
+        text += exact.data();
+    };
+    text += "count " + std::to_string(summary.count) + " sized " + std::to_string(summary.sizedCount) + "\ndistinct ";
+    std::ranges::for_each(summary.distinctHues, number);
+    text += "\nhues ";
+    std::ranges::for_each(summary.hues, number);
+    text += "\nmeans ";
+    for (double mean : {summary.saturation, summary.lightness, summary.intensity, summary.iconSize})
+        number(mean);
+    text += "\nvotes ";
+    for (const SmartSiblingAnalysis::StyleVote& vote : summary.votes) {
+        text += vote.name.toStdString() + '=' + std::to_string(vote.count) + ' ';
+        if (vote.style.isColor()) {
+            for (double part :
+                 {vote.style.colorValue().hue, vote.style.colorValue().saturation, vote.style.colorValue().lightness})
+                number(part);
+        }
+    }
+    text += "\nlibraries ";
+    for (int count : summary.libraries)
+        text += std::to_string(count) + ' ';
+    return text;
+}
+
+// Random styles of the kinds siblings hold: hues around and beyond the wrap, repeated and closer than the
+// separation kept, numbers whose sums depend on their order, every glyph style and library.
+class StyleMaker {
+public:
+    explicit StyleMaker(unsigned seed)
+        : random_(seed)
+    {
+    }
+
+    ColorizationData make()
+    {
+        ColorizationData data;
+        data.color = {hue(), number(-20, 120), number(-20, 120)};
+        data.intensity = pick(40) == 0 ? 1e308 : number(-0.5, 1.5); // huge ones overflow the plain sum
+        if (pick(3) != 0)
+            data.iconSize = number(50, 300);
+        const IconStyle styles[] = {IconStyle::vibrant(), IconStyle::original(), IconStyle::inverted(),
+                                    IconStyle::color({hue(), number(0, 100), number(0, 100)})};
+        data.iconStyle = styles[pick(4)];
+        data.icon = glyph();
+        return data;
+    }
+    int pick(int below) { return std::uniform_int_distribution(0, below - 1)(random_); }
+
+private:
+    double number(double low, double high) { return std::uniform_real_distribution(low, high)(random_); }
+    double hue()
+    {
+        static constexpr double edges[] = {-90, -0.0, 0, 0.1, 4.9, 5, 5.000001, 10, 354.9, 359.9, 360, 365, 725.5};
+        switch (pick(3)) {
+        case 0:
+            return edges[pick(int(std::size(edges)))];
+        case 1:
+            return double(pick(36) * 10) + number(-6, 6); // crowds within the separation
+        default:
+            return number(-400, 800);
+        }
+    }
+    std::optional<Icon> glyph()
+    {
+        Icon icon;
+        icon.name = QStringLiteral("glyph");
+        switch (pick(6)) {
+        case 0:
+            return std::nullopt;
+        case 1:
+            icon.url = QUrl::fromLocalFile("/opt/glyph.svg");
+            break;
+        case 2:
+            icon.systemName = QStringLiteral("folder");
+            break;
+        case 3:
+            icon.emoji = QString::fromUtf8("📷");
+            break;
+        case 4:
+            icon.name = Icon::customName;
+            break;
+        default: // of no known library
+            break;
+        }
+        return icon;
+    }
+
+    std::mt19937 random_;
+};
+
+} // namespace
+
+// The batch keeps a running summary of each parent's styled folders; whatever it remembers and forgets, the
+// summary it gives a folder is the one its list of siblings gives, to the last bit, with the same lines.
+TEST_F(SiblingFoldersTest, ABatchSummaryIsTheSummaryOfTheSiblingList)
+{
+    for (unsigned seed = 1; seed <= 4; ++seed) {
+        SCOPED_TRACE(seed);
+        StyleMaker styles(seed);
+        const QString parent = QStringLiteral("p%1/").arg(seed);
+        QStringList folders;
+        for (int n = 0; n < 30; ++n) {
+            folders.append(make(parent + QString::number(n)));
+            if (styles.pick(3) != 0) {
+                ASSERT_TRUE(attributes.writeSettings(styles.make(), folders.last()));
+            }
+        }
+        make(parent + ".hidden");
+        attributes.writeSettings(styles.make(), path(parent + ".hidden"));
+        make(QStringLiteral("empty%1/only").arg(seed));
+        folders += {path(parent + "new 1"),
+                    path(parent + "new 2"),
+                    path(parent + ".new"),
+                    path(QStringLiteral("empty%1/only").arg(seed)),
+                    path(QStringLiteral("empty%1/new").arg(seed)),
+                    path(QStringLiteral("missing%1/new").arg(seed))};
+
+        SmartSiblingAnalysis::Batch batch(attributes);
+        std::vector<std::pair<QString, SmartSiblingAnalysis::Batch::Replaced>> remembered;
+        for (int step = 0; step < 150; ++step) {
+            SCOPED_TRACE(step);
+            if (styles.pick(4) == 0 && !remembered.empty()) {
+                batch.forget(remembered.back().first, remembered.back().second);
+                remembered.pop_back();
+            } else if (styles.pick(2) == 0) {
+                const QString& folder = folders[styles.pick(int(folders.size()))];
+                remembered.emplace_back(folder, batch.remember(folder, styles.make()));
+            }
+            const QString& folder = folders[styles.pick(int(folders.size()))];
+            QList<ColorizationData> extras;
+            for (int n = styles.pick(4) == 0 ? styles.pick(4) : 0; n > 0; --n)
+                extras.append(styles.make());
+
+            test::LogCapture log(styles.pick(2) == 0);
+            const SmartSiblingAnalysis::Summary summary = batch.summary(folder, extras);
+            const QStringList summaryLines = log.lines();
+            log.clear();
+            const QList<ColorizationData> siblings = batch.siblingColorizations(folder) + extras;
+            EXPECT_EQ(log.lines(), summaryLines);
+            EXPECT_EQ(describe(summary), describe(SmartSiblingAnalysis::summarize(siblings)));
+        }
+    }
 }

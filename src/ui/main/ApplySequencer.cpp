@@ -1,5 +1,6 @@
 #include "ui/main/ApplySequencer.h"
 
+#include "render/ColorizationService.h"
 #include "services/LocalizationManager.h"
 #include "ui/Localized.h"
 #include "ui/controls/ControlStyle.h"
@@ -8,6 +9,7 @@
 
 #include <QEasingCurve>
 #include <QPainter>
+#include <QRandomGenerator>
 #include <QTimer>
 
 namespace pigmo {
@@ -262,6 +264,23 @@ void ApplyFailureBadge::paintEvent(QPaintEvent*)
     painter.setPen(ui::primaryColor(*this));
     const QRectF text(24, centre.y() + diameter / 2 + 12, width() - 48, height() - centre.y() - diameter / 2 - 12);
     painter.drawText(text, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, message_);
+}
+
+void ApplySequencer::playSample()
+{
+    const auto uniform = [](double low, double high) {
+        return low + QRandomGenerator::global()->generateDouble() * (high - low);
+    };
+    ColorizationData style;
+    style.color = HSL{uniform(0, 360), uniform(70, 95), uniform(45, 60)};
+    style.intensity = 0.7;
+    style.iconStyle = IconStyle::vibrant();
+    ApplyAnimationItem item;
+    const std::optional<QImage>& blue = ColorizationService::blueFolderImage();
+    const std::optional<QImage>& neutral = ColorizationService::neutralFolderImage();
+    item.before = blue ? *blue : neutral.value_or(QImage());
+    item.after = ColorizationService::generateIcon(style).value_or(QImage());
+    finish(run({item}), {});
 }
 
 } // namespace pigmo

@@ -58,6 +58,8 @@ public:
     // The outcome of sequence `generation`: the names of the folders that did not take their icon (empty: all
     // did). A stale generation is ignored.
     void finish(int generation, const QStringList& failedFolders);
+    // A sequence of one sample card, a blue folder taking a random style, ending on the checkmark.
+    void playSample();
 
     int generation() const { return generation_; }
     bool isRunning() const { return running_; }

@@ -1,7 +1,6 @@
 #include "ui/main/MainView.h"
 
 #include "catalogue/IconsModel.h"
-#include "render/ColorizationService.h"
 #include "services/ApplyJob.h"
 #include "services/LocalizationManager.h"
 #include "services/PalettesManager.h"
@@ -12,9 +11,7 @@
 #include "ui/controls/ControlStyle.h"
 #include "ui/controls/LocalizedText.h"
 #include "ui/controls/MainToolbar.h"
-#include "ui/controls/TextButton.h"
 #include "ui/controls/WidgetRemoval.h"
-#include "ui/editor/DashedOutline.h"
 #include "ui/editor/FolderColorizerView.h"
 #include "ui/editor/PillButton.h"
 #include "ui/history/HistoryView.h"
@@ -27,8 +24,6 @@
 #include <QHBoxLayout>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QPushButton>
-#include <QRandomGenerator>
 #include <QStackedLayout>
 #include <QTimer>
 #include <QToolButton>
@@ -40,11 +35,6 @@ namespace {
 QList<Folder> droppedFolders(const QMimeData* mime)
 {
     return mime && mime->hasUrls() ? Folder::fromUrls(mime->urls()) : QList<Folder>();
-}
-
-double uniform(double low, double high)
-{
-    return low + QRandomGenerator::global()->generateDouble() * (high - low);
 }
 
 } // namespace
@@ -120,7 +110,8 @@ void MainView::buildLayout(const EditorServices& services)
     historyPage_ = new QWidget;
     pages_->addWidget(settingsPage_);
     pages_->addWidget(historyPage_);
-    pages_->addWidget(makeDropZone());
+    dropZone_ = new DropZone(services.localization, [this] { selectFolders(); });
+    pages_->addWidget(dropZone_);
     pages_->addWidget(makeEditor(services));
     overlay_ = new ApplyAnimationOverlay(this);
     overlay_->setStackOffset(20);
@@ -153,30 +144,6 @@ QWidget* MainView::makeToolbar(const EditorServices& services)
     balance->setFixedWidth(backButton_->sizeHint().width());
     row->addWidget(balance);
     return bar;
-}
-
-QWidget* MainView::makeDropZone()
-{
-    dropZone_ = new QWidget;
-    dropZone_->setObjectName(QStringLiteral("dropZone"));
-    auto* zone = new QVBoxLayout(dropZone_);
-    zone->setSpacing(20);
-    zone->addStretch();
-    auto* hint = new LocalizedText(services_.localization, u"drag_drop_here"_key);
-    hint->setAlignment(Qt::AlignCenter);
-    hint->setFont(ui::textFont(ui::TextStyle::title3));
-    QPalette faint = hint->palette();
-    faint.setColor(QPalette::WindowText, ui::primaryColor(*hint, 0.4));
-    hint->setPalette(faint);
-    zone->addWidget(hint);
-    auto* select = new TextButton([this] { selectFolders(); }, std::nullopt, QStringLiteral("select_folder"),
-                                  std::nullopt, ui::primary(), ui::primary(0.1), false, 12, services_.localization);
-    zone->addWidget(select, 0, Qt::AlignHCenter);
-    zone->addStretch();
-    auto* outline = new DashedOutline(dropZone_, 20, 0.1);
-    outline->setObjectName(QStringLiteral("dropOutline"));
-    outline->hide();
-    return dropZone_;
 }
 
 QWidget* MainView::makeEditor(const EditorServices& services)
@@ -326,10 +293,7 @@ void MainView::resizeEvent(QResizeEvent* event)
 void MainView::setFileAboutToBeDropped(bool hovering)
 {
     fileAboutToBeDropped_ = hovering;
-    const bool marked = hovering && page() == Page::dropZone;
-    ui::setOpacity(*dropZone_, marked ? 0.7 : 1.0);
-    if (auto* outline = dropZone_->findChild<DashedOutline*>())
-        outline->setVisible(marked);
+    dropZone_->setMarked(hovering && page() == Page::dropZone);
 }
 
 void MainView::dragEnterEvent(QDragEnterEvent* event)
@@ -388,21 +352,8 @@ void MainView::openFromHistory(const Folder& folder)
 
 void MainView::askToDiscard()
 {
-    if (discardAlert_)
-        return;
-    auto* alert = new QMessageBox(QMessageBox::Warning, services_.localization.string(u"discard_changes"_key),
-                                  services_.localization.string(u"discard_changes"_key), QMessageBox::NoButton, this);
-    alert->setInformativeText(services_.localization.string(u"discard_unsaved_message"_key));
-    QPushButton* discard =
-        alert->addButton(services_.localization.string(u"discard"_key), QMessageBox::DestructiveRole);
-    alert->addButton(services_.localization.string(u"cancel"_key), QMessageBox::RejectRole);
-    alert->setAttribute(Qt::WA_DeleteOnClose);
-    connect(alert, &QMessageBox::buttonClicked, this, [this, discard](QAbstractButton* button) {
-        if (button == discard)
-            discardAll();
-    });
-    discardAlert_ = alert;
-    alert->open();
+    if (!discardAlert_)
+        discardAlert_ = dialogs_.askToDiscard([this] { discardAll(); });
 }
 
 void MainView::discardAll()
@@ -488,24 +439,7 @@ void MainView::finishApply(int generation, const QList<Folder>& failures)
 void MainView::playTestApplyAnimation()
 {
     setSettingsOpened(false);
-    ApplyAnimationItem item;
-    const std::optional<QImage>& blue = ColorizationService::blueFolderImage();
-    const std::optional<QImage>& neutral = ColorizationService::neutralFolderImage();
-    item.before = blue ? *blue : neutral.value_or(QImage());
-    item.after = randomStyleImage();
-    sequencer_->finish(sequencer_->run({item}), {});
-}
-
-QImage MainView::randomStyleImage()
-{
-    ColorizationData data;
-    const double hue = uniform(0, 360);
-    const double saturation = uniform(70, 95);
-    const double lightness = uniform(45, 60);
-    data.color = HSL{hue, saturation, lightness};
-    data.intensity = 0.7;
-    data.iconStyle = IconStyle::vibrant();
-    return ColorizationService::generateIcon(data).value_or(QImage());
+    sequencer_->playSample();
 }
 
 // --- Saving designs

@@ -5,6 +5,7 @@
 #include "ui/editor/EditorServices.h"
 #include "ui/editor/FolderPreviewColumn.h"
 #include "ui/main/DesignSaver.h"
+#include "ui/main/DropZone.h"
 #include "ui/main/ScreenshotScenario.h"
 #include "ui/main/WindowDialogs.h"
 
@@ -102,7 +103,6 @@ public:
     const QList<Folder>& lastApplyFailures() const { return lastApplyFailures_; }
     // Plays the animation on one sample folder; touches no folder.
     void playTestApplyAnimation();
-    static QImage randomStyleImage();
 
     // Saves the rendered designs as PNG files: one folder through a save panel, several into a chosen
     // directory under unique names (existing files there replaced only after one confirmation).
@@ -145,7 +145,6 @@ protected:
 private:
     void buildLayout(const EditorServices& services);
     QWidget* makeToolbar(const EditorServices& services);
-    QWidget* makeDropZone();
     QWidget* makeEditor(const EditorServices& services);
     FolderPreviewColumn::Actions previewActions();
     void replacePage(QWidget*& slot, QWidget* page);
@@ -173,7 +172,7 @@ private:
     QWidget* settingsPage_ = nullptr;
     QWidget* historyPage_ = nullptr;
     bool historyPageSet_ = false;
-    QWidget* dropZone_ = nullptr;
+    DropZone* dropZone_ = nullptr;
     QWidget* editor_ = nullptr;
     QToolButton* backButton_ = nullptr;
     MainToolbar* toolbar_ = nullptr;

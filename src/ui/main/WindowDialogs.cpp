@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QListView>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTreeView>
 
 namespace pigmo {
@@ -88,6 +89,23 @@ bool WindowDialogs::ask(QMessageBox& question)
     Q_EMIT questionOpened(&question);
     question.exec();
     return question.buttonRole(question.clickedButton()) == QMessageBox::AcceptRole;
+}
+
+QMessageBox* WindowDialogs::askToDiscard(std::function<void()> discard)
+{
+    auto* alert = new QMessageBox(QMessageBox::Warning, localization_.string(u"discard_changes"_key),
+                                  localization_.string(u"discard_changes"_key), QMessageBox::NoButton, &window_);
+    alert->setInformativeText(localization_.string(u"discard_unsaved_message"_key));
+    QPushButton* discarding = alert->addButton(localization_.string(u"discard"_key), QMessageBox::DestructiveRole);
+    alert->addButton(localization_.string(u"cancel"_key), QMessageBox::RejectRole);
+    alert->setAttribute(Qt::WA_DeleteOnClose);
+    connect(alert, &QMessageBox::buttonClicked, &window_,
+            [discarding, discard = std::move(discard)](QAbstractButton* button) {
+                if (button == discarding)
+                    discard();
+            });
+    alert->open();
+    return alert;
 }
 
 } // namespace pigmo

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QObject>
 
+#include <functional>
+
 class QFileDialog;
 class QMessageBox;
 class QWidget;
@@ -33,6 +35,9 @@ public:
     QList<Folder> run(QFileDialog& panel);
     // Runs `question`: true when its accepting button was clicked.
     bool ask(QMessageBox& question);
+    // Opens, without waiting, the question whether to discard the edited folders; `discard` runs when the
+    // user says so. The question deletes itself when closed.
+    QMessageBox* askToDiscard(std::function<void()> discard);
 
 Q_SIGNALS:
     void panelOpened(QFileDialog* panel);

@@ -7,9 +7,7 @@
 #include "smart/SmartIconService.h"
 #include "storage/ColorizationHistoryStore.h"
 #include "ui/Localized.h"
-#include "ui/controls/BundleImage.h"
 #include "ui/controls/ControlStyle.h"
-#include "ui/controls/LocalizedText.h"
 #include "ui/controls/MainToolbar.h"
 #include "ui/controls/WidgetRemoval.h"
 #include "ui/editor/FolderColorizerView.h"
@@ -20,8 +18,6 @@
 
 #include <QDragEnterEvent>
 #include <QFileDialog>
-#include <QFrame>
-#include <QHBoxLayout>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QStackedLayout>
@@ -65,8 +61,8 @@ MainView::MainView(std::unique_ptr<ColorizationModelsGroup> colorizers, const Ed
     connect(colorizers_.get(), &ColorizationModelsGroup::modelsChanged, this, &MainView::route);
     connect(colorizers_.get(), &ColorizationModelsGroup::currentIndexChanged, this, &MainView::route);
     connect(colorizers_.get(), &ColorizationModelsGroup::changed, this, [this] {
-        if (previewColumn_->isVisible() || page() == Page::editor)
-            previewColumn_->setPreviews(FolderPreviewColumn::previewsOf(*colorizers_));
+        if (editor_->previewColumn()->isVisible() || page() == Page::editor)
+            editor_->previewColumn()->setPreviews(FolderPreviewColumn::previewsOf(*colorizers_));
     });
     connect(this, &MainView::pigmoTestApplyAnimation, this, &MainView::playTestApplyAnimation);
     route();
@@ -103,7 +99,12 @@ void MainView::buildLayout(const EditorServices& services)
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    column->addWidget(makeToolbar(services));
+    toolbar_ = new MainToolbar({[this] { return isSettingsOpened_; }, [this](bool v) { setSettingsOpened(v); }},
+                               {[this] { return isHistoryOpened_; }, [this](bool v) { setHistoryOpened(v); }},
+                               services.localization);
+    titleBar_ = new TitleBar(
+        toolbar_, [this] { askToDiscard(); }, services.localization, toolbarHeight, this);
+    column->addWidget(titleBar_);
     pages_ = new QStackedLayout;
     column->addLayout(pages_, 1);
     settingsPage_ = new QWidget;
@@ -112,92 +113,14 @@ void MainView::buildLayout(const EditorServices& services)
     pages_->addWidget(historyPage_);
     dropZone_ = new DropZone(services.localization, [this] { selectFolders(); });
     pages_->addWidget(dropZone_);
-    pages_->addWidget(makeEditor(services));
+    editor_ = new EditorPage(*colorizers_,
+                             {[this](const Folder& folder) { reset(folder); }, [this] { resetAll(); },
+                              [this] { saveDesigns(); }, [this] { applyAll(); }},
+                             services.localization, int(contentSize.width() * previewShare));
+    pages_->addWidget(editor_);
     overlay_ = new ApplyAnimationOverlay(this);
     overlay_->setStackOffset(20);
     sequencer_ = std::make_unique<ApplySequencer>(*overlay_, services.localization);
-}
-
-QWidget* MainView::makeToolbar(const EditorServices& services)
-{
-    auto* bar = new QWidget;
-    bar->setFixedHeight(toolbarHeight);
-    auto* row = new QHBoxLayout(bar);
-    row->setContentsMargins(8, 4, 8, 4);
-    backButton_ = new QToolButton;
-    backButton_->setAutoRaise(true);
-    setLocalizedAccessibleName(*backButton_, services.localization, u"onboarding_back"_key, true);
-    if (const std::optional<TemplateImage> arrow = loadBundleSVGImage(QStringLiteral("arrow-left")))
-        backButton_->setIcon(arrow->pixmap(QSize(16, 16), ui::primaryColor(*this), devicePixelRatioF()));
-    backButton_->setIconSize(QSize(16, 16));
-    backButton_->setStyleSheet(QStringLiteral("QToolButton { padding: 0 6px; border: none; }"));
-    connect(backButton_, &QToolButton::clicked, this, &MainView::askToDiscard);
-    row->addWidget(backButton_);
-    row->addStretch();
-    toolbar_ = new MainToolbar({[this] { return isSettingsOpened_; }, [this](bool v) { setSettingsOpened(v); }},
-                               {[this] { return isHistoryOpened_; }, [this](bool v) { setHistoryOpened(v); }},
-                               services.localization);
-    row->addWidget(toolbar_);
-    row->addStretch();
-    // Balances the back button so that the toolbar stays centred.
-    auto* balance = new QWidget;
-    balance->setFixedWidth(backButton_->sizeHint().width());
-    row->addWidget(balance);
-    return bar;
-}
-
-QWidget* MainView::makeEditor(const EditorServices& services)
-{
-    editor_ = new QWidget;
-    auto* row = new QHBoxLayout(editor_);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
-    previewColumn_ = new FolderPreviewColumn(previewActions(), services.localization);
-    previewColumn_->setFixedWidth(int(contentSize.width() * previewShare));
-    row->addWidget(previewColumn_);
-    auto* divider = new QFrame;
-    divider->setFrameShape(QFrame::VLine);
-    divider->setFrameShadow(QFrame::Plain);
-    divider->setStyleSheet(QStringLiteral("color: palette(mid);"));
-    auto* dividerBox = new QVBoxLayout;
-    dividerBox->setContentsMargins(0, 0, 0, 20);
-    dividerBox->addWidget(divider);
-    row->addLayout(dividerBox);
-
-    editorPane_ = new QWidget;
-    auto* pane = new QVBoxLayout(editorPane_);
-    pane->setContentsMargins(0, 0, 0, 20);
-    pane->setSpacing(8);
-    auto* barBox = new QHBoxLayout;
-    barBox->setContentsMargins(16, 0, 16, 0);
-    bottomBar_ = new BottomBar([this] { saveDesigns(); }, [this] { applyAll(); }, services.localization);
-    barBox->addWidget(bottomBar_);
-    pane->addLayout(barBox);
-    row->addWidget(editorPane_, 1);
-    return editor_;
-}
-
-FolderPreviewColumn::Actions MainView::previewActions()
-{
-    const auto folderOf = [](const PreviewData& p) { return Folder::unchecked(p.url.toLocalFile()); };
-    const auto smartIcon = [](const ColorizationModelsGroup::Model& model) {
-        if (model)
-            model->runSmartWorkflow();
-    };
-    ColorizationModelsGroup& group = *colorizers_;
-    return {
-        [&group, folderOf](const PreviewData& p) { group.remove(folderOf(p)); },
-        [&group, folderOf](const PreviewData& p) { group.select(folderOf(p)); },
-        [&group](const QList<QUrl>& urls) { group.addFolders(Folder::fromUrls(urls)); },
-        [&group] { group.copyColorFromCurrent(); },
-        [&group] { group.copyIconFromCurrent(); },
-        [&group, folderOf](const PreviewData& p) { group.randomize(folderOf(p)); },
-        [this, folderOf](const PreviewData& p) { reset(folderOf(p)); },
-        [&group, folderOf, smartIcon](const PreviewData& p) { smartIcon(group.modelOf(folderOf(p))); },
-        [&group, smartIcon] { smartIcon(group.currentModel()); },
-        [&group] { group.spreadColors(); },
-        [this] { resetAll(); },
-    };
 }
 
 MainView::Page MainView::page() const
@@ -256,7 +179,7 @@ void MainView::route()
     const Page shown = page();
     QWidget* const pages[] = {settingsPage_, historyPage_, dropZone_, editor_};
     pages_->setCurrentWidget(pages[int(shown)]);
-    backButton_->setVisible(!isSettingsOpened_ && !isHistoryOpened_ && !colorizers_->models().isEmpty());
+    titleBar_->backButton()->setVisible(!isSettingsOpened_ && !isHistoryOpened_ && !colorizers_->models().isEmpty());
     toolbar_->refresh();
     if (shown == Page::editor)
         refreshEditor();
@@ -266,10 +189,10 @@ void MainView::route()
 // Shows the current folder's pane (rebuilt only when the current folder changed) and the previews.
 void MainView::refreshEditor()
 {
-    previewColumn_->setPreviews(FolderPreviewColumn::previewsOf(*colorizers_));
-    bottomBar_->setFolderCount(int(colorizers_->models().size()));
+    editor_->previewColumn()->setPreviews(FolderPreviewColumn::previewsOf(*colorizers_));
+    editor_->bottomBar()->setFolderCount(int(colorizers_->models().size()));
     const ColorizationModelsGroup::Model current = colorizers_->currentModel();
-    editorPane_->setVisible(bool(current));
+    editor_->pane()->setVisible(bool(current));
     if (current == shownModel_.lock() && colorizerView_)
         return;
     ui::discard(colorizerView_);
@@ -278,7 +201,7 @@ void MainView::refreshEditor()
     if (!current)
         return;
     colorizerView_ = new FolderColorizerView(current, *colorizers_, services_);
-    static_cast<QVBoxLayout*>(editorPane_->layout())->insertWidget(0, colorizerView_, 1);
+    editor_->showEditor(colorizerView_);
     setLoading(isLoading_);
 }
 
@@ -383,8 +306,8 @@ void MainView::resetAll()
 void MainView::setLoading(bool loading)
 {
     isLoading_ = loading;
-    bottomBar_->showState(isLoading_, isSuccess_);
-    previewColumn_->resetButton()->setEnabled(!loading);
+    editor_->bottomBar()->showState(isLoading_, isSuccess_);
+    editor_->previewColumn()->resetButton()->setEnabled(!loading);
     if (colorizerView_) {
         colorizerView_->setAttribute(Qt::WA_TransparentForMouseEvents, loading);
         ui::setOpacity(*colorizerView_, loading ? 0.8 : 1.0);
@@ -447,7 +370,7 @@ void MainView::playTestApplyAnimation()
 void MainView::setSuccess(bool success)
 {
     isSuccess_ = success;
-    bottomBar_->showState(isLoading_, isSuccess_);
+    editor_->bottomBar()->showState(isLoading_, isSuccess_);
 }
 
 // Each success keeps the badge up for its full time: an earlier success's timer never hides a later one.

@@ -6,7 +6,9 @@
 #include "ui/editor/FolderPreviewColumn.h"
 #include "ui/main/DesignSaver.h"
 #include "ui/main/DropZone.h"
+#include "ui/main/EditorPage.h"
 #include "ui/main/ScreenshotScenario.h"
+#include "ui/main/TitleBar.h"
 #include "ui/main/WindowDialogs.h"
 
 #include <QList>
@@ -112,13 +114,13 @@ public:
     const BatchSaveResult& lastBatchSave() const { return designSaver_.lastBatchSave(); }
 
     // Parts, for tests and screenshots.
-    QToolButton* backButton() const { return backButton_; }
+    QToolButton* backButton() const { return titleBar_->backButton(); }
     MainToolbar* toolbar() const { return toolbar_; }
     QWidget* dropZone() const { return dropZone_; }
-    FolderPreviewColumn* previewColumn() const { return previewColumn_; }
+    FolderPreviewColumn* previewColumn() const { return editor_->previewColumn(); }
     FolderColorizerView* colorizerView() const;
-    QWidget* editorPane() const { return editorPane_; }
-    BottomBar* bottomBar() const { return bottomBar_; }
+    QWidget* editorPane() const { return editor_->pane(); }
+    BottomBar* bottomBar() const { return editor_->bottomBar(); }
     ApplyAnimationOverlay* applyOverlay() const { return overlay_; }
     ApplySequencer& sequencer() const { return *sequencer_; }
     QMessageBox* discardAlert() const { return discardAlert_; }
@@ -144,9 +146,6 @@ protected:
 
 private:
     void buildLayout(const EditorServices& services);
-    QWidget* makeToolbar(const EditorServices& services);
-    QWidget* makeEditor(const EditorServices& services);
-    FolderPreviewColumn::Actions previewActions();
     void replacePage(QWidget*& slot, QWidget* page);
     void route();
     void refreshEditor();
@@ -173,14 +172,11 @@ private:
     QWidget* historyPage_ = nullptr;
     bool historyPageSet_ = false;
     DropZone* dropZone_ = nullptr;
-    QWidget* editor_ = nullptr;
-    QToolButton* backButton_ = nullptr;
+    EditorPage* editor_ = nullptr;
+    TitleBar* titleBar_ = nullptr;
     MainToolbar* toolbar_ = nullptr;
-    FolderPreviewColumn* previewColumn_ = nullptr;
-    QWidget* editorPane_ = nullptr;
     QPointer<FolderColorizerView> colorizerView_;
     std::weak_ptr<ColorizationViewModel> shownModel_;
-    BottomBar* bottomBar_ = nullptr;
     ApplyAnimationOverlay* overlay_ = nullptr;
     std::unique_ptr<ApplySequencer> sequencer_;
     QPointer<QMessageBox> discardAlert_;

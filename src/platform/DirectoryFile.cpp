@@ -4,16 +4,11 @@
 #include "platform/DirectoryFile.h"
 
 #include "base/LocalPath.h"
+#include "base/WholeFile.h"
 
-#include <QRandomGenerator>
-
-#include <algorithm>
 #include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace pigmo {
 namespace {
@@ -66,46 +61,18 @@ Result<void> load(const QByteArray& path, GKeyFile* file)
     return Result<void>::success();
 }
 
-// Writes all of `bytes`; false, with errno set, when any part is refused.
-bool writeAll(int fd, QByteArrayView bytes)
-{
-    while (!bytes.isEmpty()) {
-        const ssize_t written = ::write(fd, bytes.data(), size_t(bytes.size()));
-        if (written < 0 && errno != EINTR)
-            return false;
-        bytes = bytes.sliced(std::max<ssize_t>(written, 0));
-    }
-    return true;
-}
-
-// Replaces the file whole: a new file beside it (with the old file's permissions), written, synced, then
-// renamed over it. The folder itself is not synced; after a crash the folder holds the old file or the new
-// one, never a part of either. Made by the bytes of its name, whatever they are.
+// Replaces the file whole (see WholeFile): a write that fails (a full disk) leaves the old file as it was.
+// The folder itself is not synced; after a crash the folder holds the old file or the new one, never a
+// part of either. Made by the bytes of its name, whatever they are.
 Result<void> save(const QByteArray& path, GKeyFile* file)
 {
     gsize length = 0;
     gchar* data = g_key_file_to_data(file, &length, nullptr);
-    const QByteArray text(data, qsizetype(length));
+    const Result<void> saved = WholeFile::replace(decodeLocalPath(path), QByteArrayView(data, qsizetype(length)));
     g_free(data);
-    struct stat old {};
-    const bool replacing = ::stat(path.constData(), &old) == 0;
-    const QByteArray temporary = path + ".pigmo-" + QByteArray::number(QRandomGenerator::global()->generate64(), 36);
-    const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
-    bool written =
-        fd >= 0 && (!replacing || ::fchmod(fd, old.st_mode & 07777) == 0) && writeAll(fd, text) && ::fsync(fd) == 0;
-    int error = errno;
-    if (fd >= 0 && ::close(fd) != 0 && written) {
-        written = false;
-        error = errno;
-    }
-    if (written && ::rename(temporary.constData(), path.constData()) == 0)
-        return Result<void>::success();
-    if (written)
-        error = errno;
-    if (fd >= 0)
-        ::unlink(temporary.constData());
-    return Result<void>::failure(
-        QStringLiteral("cannot write %1: %2").arg(decodeLocalPath(path), QString::fromLocal8Bit(std::strerror(error))));
+    if (!saved)
+        return Result<void>::failure(QStringLiteral("cannot write %1: %2").arg(decodeLocalPath(path), saved.error()));
+    return saved;
 }
 
 bool isBlank(GKeyFile* file)

@@ -1,13 +1,13 @@
 #include "platform/FolderIconStore.h"
 
 #include "base/LocalPath.h"
+#include "base/WholeFile.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <array>
@@ -17,7 +17,6 @@
 #include <optional>
 #include <string_view>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace pigmo {
 namespace {
@@ -145,26 +144,28 @@ Result<QString> FolderIconStore::store(const QString& folderPath, const QByteArr
     const QString path = dir + u'/' + name;
     if (QFileInfo(path).size() == png.size() && QFileInfo(path).isFile())
         return path; // the name holds the content's hash
-    const auto failure = [&path](const QSaveFile& file) {
-        return Result<QString>::failure(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+    const auto failure = [&path](const Result<void>& written) {
+        return Result<QString>::failure(QStringLiteral("cannot write %1: %2").arg(path, written.error()));
     };
-    // The directory changes twice (the temporary file, then its rename), each time under the listing's lock;
-    // writing and syncing the content happen outside it.
+    // The directory changes when the new file is opened (where it gets a name at once) and when it takes its
+    // name, each time under the listing's lock; writing and syncing the content happen outside it.
     Listing& listing = Listing::instance();
-    QSaveFile file(path);
+    WholeFile file(path);
     {
         const std::lock_guard lock(listing.mutex);
         listing.refresh(dir);
-        if (!file.open(QIODevice::WriteOnly))
-            return failure(file);
+        if (const Result<void> opened = file.open(); !opened)
+            return failure(opened);
         listing.recordOwnChange();
     }
-    if (file.write(png) != png.size() || !file.flush() || ::fdatasync(file.handle()) != 0)
-        return failure(file);
+    if (const Result<void> written = file.write(png); !written)
+        return failure(written);
+    if (const Result<void> synced = file.sync(); !synced)
+        return failure(synced);
     const std::lock_guard lock(listing.mutex);
     listing.refresh(dir);
-    if (!file.commit()) // syncs again, which costs nothing now
-        return failure(file);
+    if (const Result<void> committed = file.commit(); !committed) // syncs again, which costs nothing now
+        return failure(committed);
     listing.namesWith(prefixOf(folderPath)).append(name);
     listing.recordOwnChange();
     return path;

@@ -1,5 +1,6 @@
 #include "storage/HistoryFiles.h"
 
+#include "base/WholeFile.h"
 #include "model/StyleJson.h"
 
 #include <QDateTime>
@@ -7,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QSaveFile>
 #include <QThreadPool>
 
 #include <algorithm>
@@ -36,16 +36,15 @@ QString lockFailure(const QString& path, QLockFile::LockError error)
 }
 
 // Writes the pieces' bytes from `from` on.
-bool writeFrom(QSaveFile& file, std::span<const QByteArrayView> pieces, qsizetype from)
+Result<void> writeFrom(WholeFile& file, std::span<const QByteArrayView> pieces, qsizetype from)
 {
     for (QByteArrayView piece : pieces) {
         const qsizetype skipped = std::min(from, piece.size());
         from -= skipped;
-        piece = piece.sliced(skipped);
-        if (!piece.isEmpty() && file.write(piece.data(), piece.size()) != piece.size())
-            return false;
+        if (const Result<void> written = file.write(piece.sliced(skipped)); !written)
+            return written;
     }
-    return true;
+    return Result<void>::success();
 }
 
 // The file a write replaces, kept open across the rename: the rename then only unlinks it, and its space
@@ -87,7 +86,7 @@ HistoryFiles::Lock HistoryFiles::Lock::alreadyHeld()
 HistoryFiles::Lock::Lock(Lock&&) noexcept = default;
 HistoryFiles::Lock::~Lock() = default; // QLockFile unlocks on destruction
 
-HistoryFiles::Draft::Draft(std::unique_ptr<QSaveFile> file, qsizetype size)
+HistoryFiles::Draft::Draft(std::unique_ptr<WholeFile> file, qsizetype size)
     : file_(std::move(file))
     , size_(size)
 {
@@ -95,7 +94,7 @@ HistoryFiles::Draft::Draft(std::unique_ptr<QSaveFile> file, qsizetype size)
 
 HistoryFiles::Draft::Draft(Draft&&) noexcept = default;
 HistoryFiles::Draft& HistoryFiles::Draft::operator=(Draft&&) noexcept = default;
-HistoryFiles::Draft::~Draft() = default; // an uncommitted QSaveFile discards its temporary file
+HistoryFiles::Draft::~Draft() = default; // an uncommitted file leaves nothing behind
 
 HistoryFiles::HistoryFiles(QString directory)
     : directory_(std::move(directory))
@@ -155,29 +154,27 @@ Done HistoryFiles::write(const QString& name, const QByteArray& bytes) const
 
 Done HistoryFiles::write(const QString& name, std::span<const QByteArrayView> pieces, std::optional<Draft> draft) const
 {
-    std::unique_ptr<QSaveFile> file = draft ? std::move(draft->file_) : std::make_unique<QSaveFile>(filePath(name));
-    Q_ASSERT(file->fileName() == filePath(name));
-    if (!draft && !file->open(QIODevice::WriteOnly))
-        return Done::failure(file->errorString());
-    if (!writeFrom(*file, pieces, draft ? draft->size() : 0))
-        return Done::failure(file->errorString()); // the temporary file goes with `file`
-    const ReplacedFile replaced(file->fileName());
-    if (!file->commit())
-        return Done::failure(file->errorString());
+    std::unique_ptr<WholeFile> file = draft ? std::move(draft->file_) : std::make_unique<WholeFile>(filePath(name));
+    Q_ASSERT(file->path() == filePath(name));
+    if (!draft) {
+        if (const Result<void> opened = file->open(); !opened)
+            return Done::failure(opened.error());
+    }
+    if (const Result<void> written = writeFrom(*file, pieces, draft ? draft->size() : 0); !written)
+        return Done::failure(written.error()); // the new file goes with `file`
+    const ReplacedFile replaced(file->path());
+    if (const Result<void> committed = file->commit(); !committed)
+        return Done::failure(committed.error());
     return std::monostate();
 }
 
 std::optional<HistoryFiles::Draft> HistoryFiles::draft(const QString& name, std::span<const QByteArrayView> start) const
 {
-    auto file = std::make_unique<QSaveFile>(filePath(name));
-    if (!file->open(QIODevice::WriteOnly) || !writeFrom(*file, start, 0) || !file->flush())
-        return std::nullopt;
+    auto file = std::make_unique<WholeFile>(filePath(name));
     // Synced now, so that completing it syncs only what is added then.
-    if (::fdatasync(file->handle()) != 0)
+    if (!file->open() || !writeFrom(*file, start, 0) || !file->sync())
         return std::nullopt;
-    // Used by whichever thread completes it; it takes no events.
-    file->moveToThread(nullptr);
-    const qsizetype size = file->pos();
+    const qsizetype size = file->size();
     return Draft(std::move(file), size);
 }
 

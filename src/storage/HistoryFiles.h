@@ -11,14 +11,16 @@
 #include <variant>
 
 class QLockFile;
-class QSaveFile;
 
 namespace pigmo {
+
+class WholeFile;
 
 using Done = Result<std::monostate>;
 
 // The history's directory: whole-file reads, atomic whole-file writes (a temporary file that replaces the
-// old one, synced to disk) and moving an unreadable file aside. Writers take `lock()` first: a lock file
+// old one, synced to disk; a write that fails on the way leaves the old file whole) and moving an
+// unreadable file aside. Writers take `lock()` first: a lock file
 // beside the data keeps two processes from interleaving their read-modify-write cycles. Readers need no
 // lock, since a file is only ever replaced whole.
 class HistoryFiles {
@@ -54,8 +56,8 @@ public:
 
     private:
         friend class HistoryFiles;
-        Draft(std::unique_ptr<QSaveFile> file, qsizetype size);
-        std::unique_ptr<QSaveFile> file_;
+        Draft(std::unique_ptr<WholeFile> file, qsizetype size);
+        std::unique_ptr<WholeFile> file_;
         qsizetype size_ = 0;
     };
 

@@ -45,7 +45,7 @@ inline const PreferenceKey<bool> onboardingResumeWatcherChoice{"io.velmar.Pigmo.
 } // namespace prefs
 
 // The program's standard preferences: an INI file at $XDG_CONFIG_HOME/io.velmar.pigmo2/preferences.ini.
-// Thread-safe; every write is flushed to disk before it returns.
+// Thread-safe; every write is synced to disk before it returns, and one that fails leaves the file as it was.
 class Preferences {
 public:
     template <class T>
@@ -55,10 +55,12 @@ public:
         return stored.isValid() ? stored.value<T>() : key.defaultValue;
     }
 
+    // False when the file could not be written (said on standard error): the value is kept, and written
+    // again with the next change.
     template <class T>
-    static void setValue(const PreferenceKey<T>& key, const T& value)
+    static bool setValue(const PreferenceKey<T>& key, const T& value)
     {
-        write(key.name, QVariant::fromValue(value));
+        return write(key.name, QVariant::fromValue(value));
     }
 
     // True when the key is stored, also with a value that reads back as nothing (an empty list).
@@ -68,10 +70,11 @@ public:
         return has(key.name);
     }
 
+    // As `setValue`.
     template <class T>
-    static void remove(const PreferenceKey<T>& key)
+    static bool remove(const PreferenceKey<T>& key)
     {
-        erase(key.name);
+        return erase(key.name);
     }
 
     static QString filePath();
@@ -79,8 +82,8 @@ public:
 private:
     static QVariant read(const char* name);
     static bool has(const char* name);
-    static void write(const char* name, const QVariant& value);
-    static void erase(const char* name);
+    static bool write(const char* name, const QVariant& value);
+    static bool erase(const char* name);
 };
 
 } // namespace pigmo

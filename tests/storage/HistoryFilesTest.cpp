@@ -2,6 +2,7 @@
 
 #include "model/StyleJson.h"
 #include "support/FileSystem.h"
+#include "support/FullDisk.h"
 
 #include <gtest/gtest.h>
 
@@ -107,6 +108,29 @@ TEST_F(HistoryFilesTest, ARefusedWriteKeepsTheFileAndNoDescriptor)
     EXPECT_EQ(contents("log.json"), QByteArray(1 << 20, 'o'));
     waitForReleases();
     EXPECT_EQ(openDescriptors(), before - 1); // the draft's temporary file is gone too
+}
+
+// A write cut short for want of room (the text fits the file's buffer, so that only its final write
+// fails) replaces nothing and leaves no other file; once there is room, the same write takes.
+TEST_F(HistoryFilesTest, AWriteThatRunsOutOfRoomKeepsTheOldFileWhole)
+{
+    QTemporaryDir parent;
+    HistoryFiles full(parent.filePath("history"));
+    test::FullDisk disk(full.directory());
+    const QByteArray old(3000, 'o');
+    ASSERT_TRUE(full.write("log.json", old));
+    const QByteArray text(12000, 'n');
+    disk.fill(4096);
+    const Done written = full.write("log.json", text);
+    ASSERT_FALSE(written);
+    EXPECT_EQ(written.error(), disk.reason());
+    disk.empty();
+    QFile file(full.filePath("log.json"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), old) << "byte for byte";
+    EXPECT_EQ(QDir(full.directory()).entryList(QDir::Files | QDir::Hidden), QStringList{"log.json"});
+    EXPECT_TRUE(full.write("log.json", text));
+    EXPECT_EQ(*full.read("log.json"), text);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "ui/main/DesignFiles.h"
 
 #include "support/FileSystem.h"
+#include "support/FullDisk.h"
 
 #include <gtest/gtest.h>
 
@@ -63,4 +64,28 @@ TEST(DesignFilesTest, OnlyFilesReallyWrittenCount)
     const BatchSaveResult refused = DesignFiles::writeAll({{folder(QStringLiteral("/x/New")), solid()}}, out.path());
     EXPECT_TRUE(refused.written.isEmpty());
     EXPECT_EQ(refused.failedFolders.size(), 1);
+}
+
+TEST(DesignFilesTest, AFullDiskKeepsTheDesignItWouldReplace)
+{
+    QTemporaryDir parent;
+    const QString out = parent.filePath(QStringLiteral("designs"));
+    test::FullDisk disk(out);
+    const QString path = out + QStringLiteral("/Kept_icon.png");
+    ASSERT_TRUE(DesignFiles::write(solid(), path));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray old = file.readAll();
+    file.close();
+    QImage blue = solid();
+    blue.fill(Qt::blue);
+    disk.fill(0);
+    QString error;
+    const bool written = DesignFiles::write(blue, path, &error);
+    disk.empty();
+    EXPECT_FALSE(written);
+    EXPECT_EQ(error, disk.reason());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), old);
+    EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList{"Kept_icon.png"});
 }

@@ -1,11 +1,11 @@
 #include "ui/main/DesignFiles.h"
 
 #include "base/Log.h"
+#include "base/WholeFile.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
 
 namespace pigmo {
@@ -51,13 +51,10 @@ bool DesignFiles::write(const QImage& image, const QString& path, QString* error
             *error = QStringLiteral("no PNG data");
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(png) != png.size() || !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    const Result<void> written = WholeFile::replace(path, png);
+    if (!written && error)
+        *error = written.error();
+    return bool(written);
 }
 
 BatchSaveResult DesignFiles::writeAll(const QList<Design>& designs, const QString& directory)

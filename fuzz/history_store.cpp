@@ -1,8 +1,9 @@
 // The history store over hostile files: the input's first byte picks which file it becomes
-// (folder_styles.json or history_log.json) and whether the store loads the styles at once or in the
-// background, the rest is its content. A store is created, the log loaded and one style recorded; an
-// unreadable file must be moved aside byte for byte, and the files written afterwards must read back as the
-// store holds them.
+// (folder_styles.json or history_log.json), whether the store loads the styles at once or in the
+// background, and whether the file is there before the store reads the history or only appears after, as
+// another process writes it (the store's write then reads it again to keep what it holds); the rest is its
+// content. A store is created, the log loaded and one style recorded; an unreadable file must be moved aside
+// byte for byte, and the files written afterwards must read back as the store holds them.
 #include "FuzzSupport.h"
 #include "storage/ColorizationHistoryStore.h"
 
@@ -26,11 +27,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const bool styles = data[0] & 1;
     const QString name = styles ? ColorizationHistoryStore::stylesFileName : ColorizationHistoryStore::logFileName;
     const QByteArray content = fuzz::bytesOf(data + 1, size - 1);
-    fuzz::putFile(probe.storageDirectory() + u'/' + name, content);
+    const bool late = data[0] & 4;
+    if (!late)
+        fuzz::putFile(probe.storageDirectory() + u'/' + name, content);
 
     ColorizationHistoryStore store(data[0] & 2 ? ColorizationHistoryStore::StylesLoad::inBackground
                                                : ColorizationHistoryStore::StylesLoad::now);
     store.loadChronologicalLog();
+    if (late)
+        fuzz::putFile(probe.storageDirectory() + u'/' + name, content);
     const ColorizationData style{HSL{120, 50, 50}, 0.5, std::nullopt, 170, IconStyle::vibrant()};
     store.record(QStringLiteral("/fuzz/folder"), style);
 

@@ -113,6 +113,19 @@ Result<StylesText> encodeStyles(const QMap<QString, ColorizationData>& styles, Q
     return text;
 }
 
+// Makes the changes (a style set, or removed: nothing) to styles held as `encodeStyles` takes them.
+void applyStyleChanges(const QMap<QString, std::optional<ColorizationData>>& changes,
+                       QMap<QString, ColorizationData>& styles, QMap<QString, StyleMemberText>& members)
+{
+    for (auto it = changes.cbegin(); it != changes.cend(); ++it) {
+        members.remove(it.key()); // the text read is no longer this folder's style
+        if (*it)
+            styles.insert(it.key(), **it);
+        else
+            styles.remove(it.key());
+    }
+}
+
 // Whether the text of `pieces` begins with the text of `start`.
 bool startsWith(std::span<const QByteArrayView> pieces, std::span<const QByteArrayView> start)
 {
@@ -349,6 +362,11 @@ struct ColorizationHistoryStore::StylesDraft {
     StylesText start; // the text in the draft, kept to be compared with the text written in the end
 };
 
+struct ColorizationHistoryStore::MergedStyles {
+    DecodedStyles styles; // as written, `encodeStyles`' members included
+    FileIdentity identity;
+};
+
 struct ColorizationHistoryStore::PendingStylesLoad {
     std::future<std::optional<StylesRead>> read;
 };
@@ -415,15 +433,19 @@ void ColorizationHistoryStore::takeInLoadedStyles() const
 void ColorizationHistoryStore::adoptLoadedStyles(PendingStylesLoad& load)
 {
     std::optional<StylesRead> read = load.read.get();
-    if (!read)
-        return; // no file
+    if (!read) {
+        stylesReadAs_ = FileIdentity{}; // no file
+        return;
+    }
     if (read->decoded) {
+        stylesReadAs_ = read->identity;
         return takeDecodedStyles(std::move(read->decoded).value());
     }
     if (fileIdentity(files_.filePath(stylesFileName)) != read->identity)
         return loadFolderStyles();
     log::warning(QStringLiteral("Error loading folder styles: ") + read->decoded.error());
     preserveAfterFailedLoad(stylesFileName);
+    stylesReadAs_ = fileIdentity(files_.filePath(stylesFileName));
 }
 
 void ColorizationHistoryStore::takeDecodedStyles(DecodedStyles&& decoded)
@@ -454,6 +476,7 @@ void ColorizationHistoryStore::removeFolderStyle(const QString& folderPath)
 {
     assertOwnerThread();
     takeInLoadedStyles();
+    styleChanges_.insert(folderPath, std::nullopt);
     const bool kept = encodedStyles_.remove(folderPath) > 0; // possibly not decoded
     if (folderStyles_.remove(folderPath) > 0 || kept)
         Q_EMIT folderStylesChanged();
@@ -475,28 +498,23 @@ void ColorizationHistoryStore::record(const HistoryLogEntry& entry)
         return;
     }
     takeInLoadedStyles();
-    const quint64 failuresBefore = writeFailures_;
     ++recordCount_;
     if (chronologicalLogLoaded_)
         appendToLoadedLog(entry);
-    if (batchDepth_ == 0)
-        appendToChronologicalLog(entry);
-    else if (chronologicalLogLoaded_)
-        loadedLogUnsaved_ = true;
-    else
-        unwrittenEntries_.append(entry);
+    unwrittenEntries_.append(entry);
     encodedStyles_.remove(folderPath);
-    if (batchDepth_ > 0 && !stylesUnsaved_)
+    if (batchDepth_ > 0 && styleChanges_.isEmpty())
         draftStyles(folderPath);
     folderStyles_.insert(folderPath, data);
+    styleChanges_.insert(folderPath, data);
     Q_EMIT folderStylesChanged();
     if (batchDepth_ == 0) {
+        saveChronologicalLog();
         saveFolderStyles();
-        if (writeFailures_ == failuresBefore)
+        if (allSaved())
             noteRecordsWritten(recordCount_);
         return;
     }
-    stylesUnsaved_ = true;
     if (!batchWriteTimer_.isActive())
         batchWriteTimer_.start(batchWriteInterval);
 }
@@ -589,15 +607,33 @@ void ColorizationHistoryStore::flush()
     assertOwnerThread();
     flushInBackground(false);
     waitForWrites();
+    takeInMergedStyles();
 }
 
-void ColorizationHistoryStore::writeLogAndEntries(const std::optional<Result<QByteArray>>& log,
-                                                  const QList<HistoryLogEntry>& entries)
+Done ColorizationHistoryStore::written()
 {
-    if (log)
-        writeLog(*log);
-    if (!entries.isEmpty())
-        appendEntries(entries);
+    assertOwnerThread();
+    waitForWrites();
+    return writtenState();
+}
+
+Done ColorizationHistoryStore::writtenState() const
+{
+    return allSaved() ? Done(std::monostate()) : Done::failure(writeError_);
+}
+
+void ColorizationHistoryStore::whenWritten(QObject* receiver, std::function<void(const Done&)> then)
+{
+    assertOwnerThread();
+    writer_.start([this, receiver = QPointer(receiver), then = std::move(then)] {
+        QMetaObject::invokeMethod(
+            this,
+            [receiver, then, state = writtenState()] {
+                if (receiver)
+                    then(state);
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 HistoryFiles::Lock ColorizationHistoryStore::lockUnlessHeld() const
@@ -612,30 +648,36 @@ void ColorizationHistoryStore::flushInBackground(bool endsBatch)
 {
     assertOwnerThread();
     batchWriteTimer_.stop();
-    std::optional<Result<QByteArray>> log;
-    if (std::exchange(loadedLogUnsaved_, false))
-        log = loadedLogText();
+    if (writer_.waitForDone(0))
+        takeInMergedStyles();             // while the writer thread is idle anyway
+    const bool retry = somethingUnsaved_; // what a failed write held is written again even with nothing new
     QList<HistoryLogEntry> entries = std::exchange(unwrittenEntries_, {});
-    const bool stylesChanged = std::exchange(stylesUnsaved_, false); // set by `record`, which took the styles in
-    const bool writes = log || !entries.isEmpty() || stylesChanged;
+    StyleChanges changes = std::exchange(styleChanges_, {}); // made by calls that took the styles in
+    const bool writesStyles = !changes.isEmpty() || retry;
     const quint64 records = recordCount_;
-    const quint64 failuresBefore = writeFailures_;
-    if (writes) {
-        writer_.start([this, log = std::move(log), entries = std::move(entries)] {
+    if (!entries.isEmpty() || writesStyles) {
+        std::optional<Result<QByteArray>> loadedText;
+        if (chronologicalLogLoaded_ && (!entries.isEmpty() || retry))
+            loadedText = loadedLogText();
+        writer_.start([this, loadedText = std::move(loadedText), entries = std::move(entries),
+                       readAs = std::exchange(logReadAs_, std::nullopt)] {
             // Both files under one lock, held until the styles are written; without it each write tries for
             // the lock itself and says why not. Every other writer waits for this thread first.
             flushLock_.emplace(files_.lock());
-            writeLogAndEntries(log, entries);
+            writeLog(entries, loadedText, readAs);
         });
     }
     std::optional<Result<StylesText>> styles;
-    if (stylesChanged)
+    std::optional<FileIdentity> stylesReadAs;
+    if (writesStyles) {
         styles = encodeStyles(folderStyles_, encodedStyles_);
-    writer_.start([this, styles = std::move(styles), endsBatch, records, failuresBefore] {
+        stylesReadAs = std::exchange(stylesReadAs_, std::nullopt);
+    }
+    writer_.start([this, styles = std::move(styles), changes = std::move(changes), stylesReadAs, endsBatch, records] {
         if (styles)
-            writeStyles(*styles);
+            writeStyles(changes, *styles, stylesReadAs);
         flushLock_.reset();
-        if (writeFailures_ == failuresBefore)
+        if (allSaved())
             noteRecordsWritten(records);
         if (endsBatch)
             knownLog_.reset(); // outside a batch every append reads the file again
@@ -650,88 +692,78 @@ void ColorizationHistoryStore::appendToLoadedLog(const HistoryLogEntry& entry)
     Q_EMIT chronologicalLogChanged();
 }
 
-void ColorizationHistoryStore::appendToChronologicalLog(const HistoryLogEntry& entry)
+void ColorizationHistoryStore::saveChronologicalLog()
 {
     assertOwnerThread();
-    waitForWrites();
-    if (chronologicalLogLoaded_ && files_.exists(logFileName)) {
-        saveChronologicalLog(); // the entry is already in memory, and memory is the authority
-        return;
-    }
-    appendToFile(entry);
+    writeLogNow();
+    if (batchDepth_ == 0)
+        knownLog_.reset(); // outside a batch every append reads the file again
 }
 
-// Creates the log with this entry, or reads, appends and writes it back, all under the lock so that
-// another process's append is never lost. An unreadable log is moved aside and a fresh one started.
-void ColorizationHistoryStore::appendToFile(const HistoryLogEntry& entry)
-{
-    const QString appendError = QStringLiteral("Error appending to chronological log: ");
-    const QString createError = QStringLiteral("Error creating chronological log: ");
-    const HistoryFiles::Lock lock = files_.lock();
-    if (!lock.held()) {
-        writeFailed(appendError + lock.error());
-        return;
-    }
-    // The file's entries are checked, not kept: the new one is appended to the text as read.
-    QByteArray text("[]");
-    QString prefix = createError;
-    if (files_.exists(logFileName)) {
-        auto existing = files_.read(logFileName);
-        const auto checked = existing ? json::checkLog(*existing) : Result<void>::failure(existing.error());
-        if (checked) {
-            text = existing->trimmed();
-            prefix = appendError;
-        } else {
-            log::warning(appendError + checked.error());
-            if (!preserveUnreadable(logFileName)) {
-                ++writeFailures_;
-                return;
-            }
-        }
-    }
-    if (!appendToArrayText(text, entry)) {
-        writeFailed(prefix + QStringLiteral("an entry could not be encoded."));
-        return;
-    }
-    if (const Done written = files_.write(logFileName, text); !written)
-        writeFailed(prefix + written.error());
-}
-
-void ColorizationHistoryStore::appendUnwrittenEntries()
+void ColorizationHistoryStore::writeLogNow()
 {
     waitForWrites();
-    appendEntries(std::exchange(unwrittenEntries_, {}));
+    std::optional<Result<QByteArray>> loadedText;
+    if (chronologicalLogLoaded_)
+        loadedText = loadedLogText();
+    writeLog(std::exchange(unwrittenEntries_, {}), loadedText, std::exchange(logReadAs_, std::nullopt));
 }
 
-void ColorizationHistoryStore::appendEntries(const QList<HistoryLogEntry>& entries)
+void ColorizationHistoryStore::writeLog(const QList<HistoryLogEntry>& entries,
+                                        const std::optional<Result<QByteArray>>& loadedText,
+                                        std::optional<FileIdentity> readAs)
 {
+    if (readAs)
+        logInStep_ = readAs;
+    unsavedEntries_ += entries;
+    if (unsavedEntries_.isEmpty())
+        return;
     QString prefix = QStringLiteral("Error appending to chronological log: ");
+    if (const Done written = writeLogLocked(loadedText, prefix); !written)
+        return keepUnsaved(prefix, written.error());
+    unsavedEntries_.clear();
+    forgetFailureWhenAllSaved();
+}
+
+// Another process's entries are never lost: the loaded log is written whole only while the file holds
+// nothing it lacks; otherwise the entries are appended to the file as it is (read again, unless it is the
+// one this store last wrote), and the loaded log stays as it was read until it is loaded again.
+Done ColorizationHistoryStore::writeLogLocked(const std::optional<Result<QByteArray>>& loadedText, QString& prefix)
+{
     const HistoryFiles::Lock lock = lockUnlessHeld();
-    std::optional<HistoryFiles::Draft> draft;
-    std::optional<QByteArray> text = lock.held() ? logTextToAppendTo(prefix, draft) : std::nullopt;
     if (!lock.held())
-        log::warning(prefix + lock.error());
-    if (!text) {
-        ++writeFailures_;
-        return; // said why; these entries are lost, as a single append's would be
+        return Done::failure(lock.error());
+    const QString path = files_.filePath(logFileName);
+    if (loadedText && logInStep_ == fileIdentity(path)) {
+        prefix = QStringLiteral("Error saving chronological log: ");
+        if (!*loadedText)
+            return Done::failure(loadedText->error());
+        const QByteArrayView whole(**loadedText);
+        const Done written = writeHeld(logFileName, std::span(&whole, 1));
+        if (written)
+            logInStep_ = fileIdentity(path);
+        return written;
     }
-    for (const HistoryLogEntry& entry : entries) {
-        if (!appendToArrayText(*text, entry)) {
-            writeFailed(prefix + QStringLiteral("an entry could not be encoded."));
-            return;
-        }
+    logInStep_.reset();
+    std::optional<HistoryFiles::Draft> draft;
+    std::optional<QByteArray> text = logTextToAppendTo(prefix, draft);
+    if (!text)
+        return Done::failure(
+            QStringLiteral("%1 could not be read and is kept as it is until it can be moved aside.").arg(logFileName));
+    for (const HistoryLogEntry& entry : std::as_const(unsavedEntries_)) {
+        if (!appendToArrayText(*text, entry))
+            log::warning(prefix + QStringLiteral("an entry could not be encoded.")); // left out for good
     }
     const QByteArrayView whole(*text);
     const Done written = files_.write(logFileName, std::span(&whole, 1), std::move(draft));
     if (!written) {
-        writeFailed(prefix + written.error());
         knownLog_.reset();
-        return;
+        return written;
     }
     std::promise<bool> readable;
     readable.set_value(true);
-    knownLog_ = KnownLog{std::move(*text), fileIdentity(files_.filePath(logFileName)), readable.get_future().share(),
-                         std::nullopt};
+    knownLog_ = KnownLog{std::move(*text), fileIdentity(path), readable.get_future().share(), std::nullopt};
+    return written;
 }
 
 // The caller holds the lock. A file this batch wrote last is taken from memory; any other is read and
@@ -761,13 +793,6 @@ std::optional<QByteArray> ColorizationHistoryStore::logTextToAppendTo(QString& p
     return QByteArray("[]");
 }
 
-void ColorizationHistoryStore::saveChronologicalLog()
-{
-    assertOwnerThread();
-    waitForWrites();
-    writeLog(loadedLogText());
-}
-
 Result<QByteArray> ColorizationHistoryStore::loadedLogText()
 {
     if (chronologicalLogText_.isEmpty()) {
@@ -779,57 +804,137 @@ Result<QByteArray> ColorizationHistoryStore::loadedLogText()
     return chronologicalLogText_;
 }
 
-void ColorizationHistoryStore::writeLog(const Result<QByteArray>& text)
-{
-    using Pieces = Result<std::vector<QByteArrayView>>;
-    const Pieces pieces = text ? Pieces(std::vector{QByteArrayView(*text)}) : Pieces::failure(text.error());
-    if (auto written = writeWhole(logFileName, pieces); !written)
-        writeFailed(QStringLiteral("Error saving chronological log: ") + written.error());
-}
-
 void ColorizationHistoryStore::saveFolderStyles()
 {
     assertOwnerThread();
     takeInLoadedStyles();
     waitForWrites();
-    writeStyles(encodeStyles(folderStyles_, encodedStyles_));
+    takeInMergedStyles();
+    writeStyles(std::exchange(styleChanges_, {}), encodeStyles(folderStyles_, encodedStyles_),
+                std::exchange(stylesReadAs_, std::nullopt));
+    takeInMergedStyles();
 }
 
-void ColorizationHistoryStore::writeStyles(const Result<StylesText>& text)
+void ColorizationHistoryStore::writeStyles(const StyleChanges& changes, const Result<StylesText>& stylesText,
+                                           std::optional<FileIdentity> readAs)
 {
-    using Pieces = Result<std::vector<QByteArrayView>>;
-    const Pieces pieces = text ? Pieces(text->views()) : Pieces::failure(text.error());
+    if (readAs)
+        stylesInStep_ = readAs;
+    for (auto it = changes.cbegin(); it != changes.cend(); ++it)
+        unsavedStyles_.insert(it.key(), *it);
+    if (const Done written = writeStylesLocked(stylesText, std::move(stylesDraft_)); !written)
+        return keepUnsaved(QStringLiteral("Error saving folder styles: "), written.error());
+    unsavedStyles_.clear();
+    forgetFailureWhenAllSaved();
+}
+
+// Another process's styles are never lost, nor those it removed brought back: unless the file holds just
+// what this store read or wrote last, it is read again and only this store's own changes are made over it.
+Done ColorizationHistoryStore::writeStylesLocked(const Result<StylesText>& text, std::unique_ptr<StylesDraft> drafted)
+{
+    if (!text)
+        return Done::failure(text.error());
+    const HistoryFiles::Lock lock = lockUnlessHeld();
+    if (!lock.held())
+        return Done::failure(lock.error());
+    if (stylesInStep_ == fileIdentity(files_.filePath(stylesFileName)))
+        return writeOwnStyles(*text, std::move(drafted));
+    if (!files_.exists(stylesFileName))
+        return writeMergedStyles({});
+    auto decoded = readAndDecode(files_, stylesFileName, &decodeStylesOnDemand);
+    if (decoded)
+        return writeMergedStyles(std::move(decoded).value());
+    log::warning(QStringLiteral("Error loading folder styles: ") + decoded.error());
+    if (!preserveUnreadable(stylesFileName))
+        return Done::failure(QStringLiteral("%1 could not be read and is kept as it is until it can be moved aside.")
+                                 .arg(stylesFileName));
+    return writeOwnStyles(*text, nullptr); // the unreadable file is kept aside: these styles start afresh
+}
+
+Done ColorizationHistoryStore::writeOwnStyles(const StylesText& text, std::unique_ptr<StylesDraft> drafted)
+{
+    const std::vector<QByteArrayView> pieces = text.views();
     std::optional<HistoryFiles::Draft> draft;
-    if (const std::unique_ptr<StylesDraft> drafted = std::move(stylesDraft_); drafted && pieces)
-        if (startsWith(*pieces, drafted->start.views()))
-            draft = std::move(drafted->file);
-    if (auto written = writeWhole(stylesFileName, pieces, std::move(draft)); !written)
-        writeFailed(QStringLiteral("Error saving folder styles: ") + written.error());
+    if (drafted && startsWith(pieces, drafted->start.views()))
+        draft = std::move(drafted->file);
+    const Done written = writeHeld(stylesFileName, pieces, std::move(draft));
+    if (written)
+        stylesInStep_ = fileIdentity(files_.filePath(stylesFileName));
+    return written;
+}
+
+// The file's styles as read, with the unsaved changes made over them; the current styles are these (and
+// what this store changed since) once this thread takes them in.
+Done ColorizationHistoryStore::writeMergedStyles(DecodedStyles merged)
+{
+    applyStyleChanges(unsavedStyles_, merged.styles, merged.members);
+    const Result<StylesText> text = encodeStyles(merged.styles, merged.members);
+    if (!text)
+        return Done::failure(text.error());
+    const Done written = writeHeld(stylesFileName, text->views());
+    if (written) {
+        stylesInStep_.reset(); // until this thread takes the merged styles in
+        mergedStyles_ = std::make_unique<MergedStyles>(
+            MergedStyles{std::move(merged), fileIdentity(files_.filePath(stylesFileName))});
+    }
+    return written;
+}
+
+void ColorizationHistoryStore::takeInMergedStyles()
+{
+    const std::unique_ptr<MergedStyles> merged = std::move(mergedStyles_);
+    if (!merged)
+        return;
+    folderStyles_ = std::move(merged->styles.styles);
+    encodedStyles_ = std::move(merged->styles.members);
+    stylesUndecoded_ = merged->styles.undecoded;
+    applyStyleChanges(unsavedStyles_, folderStyles_, encodedStyles_);
+    applyStyleChanges(styleChanges_, folderStyles_, encodedStyles_);
+    stylesReadAs_ = merged->identity;
+    Q_EMIT folderStylesChanged();
+}
+
+// Said once: a write that fails again the same way while what it holds waits is not said again.
+void ColorizationHistoryStore::keepUnsaved(const QString& prefix, const QString& error)
+{
+    const QString line = prefix + error;
+    if (!failuresSaid_.contains(line)) {
+        log::warning(line);
+        failuresSaid_.insert(line);
+    }
+    writeError_ = error;
+    somethingUnsaved_ = true;
+}
+
+void ColorizationHistoryStore::forgetFailureWhenAllSaved()
+{
+    if (!allSaved())
+        return;
+    writeError_.clear();
+    failuresSaid_.clear();
+    somethingUnsaved_ = false;
 }
 
 void ColorizationHistoryStore::loadChronologicalLog()
 {
     assertOwnerThread();
-    waitForWrites(); // the file is read next, so it has to hold what was handed over
-    if (!unwrittenEntries_.isEmpty())
-        appendUnwrittenEntries(); // the file is read next, so it has to hold them
+    writeLogNow(); // the file is read next, so it has to hold what was recorded
     chronologicalLogLoaded_ = true;
-    if (files_.exists(logFileName))
-        publishLoadedLog(files_.read(logFileName));
+    const FileIdentity identity = fileIdentity(files_.filePath(logFileName));
+    publishLoadedLog(files_.exists(logFileName) ? std::optional(files_.read(logFileName)) : std::nullopt, identity);
 }
 
 void ColorizationHistoryStore::loadChronologicalLogInBackground()
 {
     assertOwnerThread();
-    waitForWrites(); // the file is read next, so it has to hold what was handed over
     if (chronologicalLogLoaded_ || logLoadWatcher_)
         return;
-    if (!unwrittenEntries_.isEmpty())
-        appendUnwrittenEntries(); // the file is read next, so it has to hold them
+    writeLogNow(); // the file is read next, so it has to hold what was recorded
     const quint64 recordsBefore = recordCount_;
     auto promise = std::make_shared<QPromise<std::optional<Result<QByteArray>>>>();
+    auto identity = std::make_shared<FileIdentity>();
     logLoadWatcher_ = new QFutureWatcher<std::optional<Result<QByteArray>>>(this);
-    connect(logLoadWatcher_, &QFutureWatcherBase::finished, this, [this, recordsBefore] {
+    connect(logLoadWatcher_, &QFutureWatcherBase::finished, this, [this, recordsBefore, identity] {
         const std::optional<Result<QByteArray>> bytes = logLoadWatcher_->result();
         logLoadWatcher_->deleteLater();
         logLoadWatcher_ = nullptr;
@@ -838,31 +943,49 @@ void ColorizationHistoryStore::loadChronologicalLogInBackground()
         if (recordCount_ != recordsBefore)
             return loadChronologicalLogInBackground(); // the file read may predate an entry recorded since
         chronologicalLogLoaded_ = true;
-        if (!bytes || !publishLoadedLog(*bytes))
+        waitForWrites(); // a write that failed before the load may be retried meanwhile
+        if (!publishLoadedLog(bytes, *identity))
             Q_EMIT chronologicalLogChanged(); // a missing or unreadable file ends the load too
     });
     logLoadWatcher_->setFuture(promise->future());
     promise->start();
-    QThreadPool::globalInstance()->start([files = files_, promise] {
+    QThreadPool::globalInstance()->start([files = files_, promise, identity] {
         // Nothing for a missing file; the file is replaced whole by writers, so it reads consistently.
+        *identity = fileIdentity(files.filePath(logFileName)); // before the read: a later change shows
         promise->addResult(files.exists(logFileName) ? std::optional(files.read(logFileName)) : std::nullopt);
         promise->finish();
     });
 }
 
-bool ColorizationHistoryStore::publishLoadedLog(const Result<QByteArray>& bytes)
+// The loaded log is the file's entries (none for a missing or unreadable file) and those recorded whose
+// write failed, which the file does not hold yet; the caller waited for the writer thread.
+bool ColorizationHistoryStore::publishLoadedLog(const std::optional<Result<QByteArray>>& bytes,
+                                                const FileIdentity& identity)
 {
-    auto entries = bytes ? json::decodeLog(*bytes) : Result<QList<HistoryLogEntry>>::failure(bytes.error());
-    if (entries) {
-        chronologicalLog_ = std::move(entries).value();
-        chronologicalLogText_ = bytes->trimmed(); // a valid array: what saving these entries writes
-        log::print(QStringLiteral("Loaded %1 chronological history entries").arg(chronologicalLog_.size()));
-        Q_EMIT chronologicalLogChanged();
-        return true;
+    logReadAs_ = identity;
+    bool announced = false;
+    if (bytes) {
+        auto entries = *bytes ? json::decodeLog(**bytes) : Result<QList<HistoryLogEntry>>::failure(bytes->error());
+        if (entries) {
+            chronologicalLog_ = std::move(entries).value();
+            chronologicalLogText_ = (*bytes)->trimmed(); // a valid array: what saving these entries writes
+            log::print(QStringLiteral("Loaded %1 chronological history entries").arg(chronologicalLog_.size()));
+            announced = true;
+        } else {
+            log::warning(QStringLiteral("Error loading chronological log: ") + entries.error());
+            preserveAfterFailedLoad(logFileName);
+            logReadAs_ = fileIdentity(files_.filePath(logFileName)); // none once moved aside
+        }
     }
-    log::warning(QStringLiteral("Error loading chronological log: ") + entries.error());
-    preserveAfterFailedLoad(logFileName);
-    return false;
+    for (const HistoryLogEntry& entry : std::as_const(unsavedEntries_)) {
+        chronologicalLog_.append(entry);
+        if (!appendToArrayText(chronologicalLogText_, entry))
+            chronologicalLogText_.clear(); // encoded again when written
+        announced = true;
+    }
+    if (announced)
+        Q_EMIT chronologicalLogChanged();
+    return announced;
 }
 
 void ColorizationHistoryStore::loadFolderStyles()
@@ -870,6 +993,9 @@ void ColorizationHistoryStore::loadFolderStyles()
     assertOwnerThread();
     stylesLoad_.reset(); // a background load is superseded (its end is waited for)
     waitForWrites();
+    mergedStyles_.reset(); // superseded by the file as it is now
+    const QString path = files_.filePath(stylesFileName);
+    stylesReadAs_ = fileIdentity(path);
     if (files_.exists(stylesFileName)) {
         if (auto styles = readAndDecode(files_, stylesFileName, &decodeAllStyles)) {
             takeDecodedStyles(std::move(styles).value());
@@ -877,22 +1003,18 @@ void ColorizationHistoryStore::loadFolderStyles()
         } else {
             log::warning(QStringLiteral("Error loading folder styles: ") + styles.error());
             preserveAfterFailedLoad(stylesFileName);
+            stylesReadAs_ = fileIdentity(path); // none once moved aside
         }
     }
 }
 
-Done ColorizationHistoryStore::writeWhole(const QString& name, const Result<std::vector<QByteArrayView>>& pieces,
-                                          std::optional<HistoryFiles::Draft> draft)
+Done ColorizationHistoryStore::writeHeld(const QString& name, std::span<const QByteArrayView> pieces,
+                                         std::optional<HistoryFiles::Draft> draft)
 {
-    if (!pieces)
-        return Done::failure(pieces.error());
-    const HistoryFiles::Lock lock = lockUnlessHeld();
-    if (!lock.held())
-        return Done::failure(lock.error());
     if (isStuck(name) && !preserveUnreadable(name))
         return Done::failure(
             QStringLiteral("%1 could not be read and is kept as it is until it can be moved aside.").arg(name));
-    return files_.write(name, *pieces, std::move(draft));
+    return files_.write(name, pieces, std::move(draft));
 }
 
 void ColorizationHistoryStore::preserveAfterFailedLoad(const QString& name)
@@ -934,12 +1056,6 @@ void ColorizationHistoryStore::markStuck(const QString& name, bool stuck)
         stuckUnreadable_.insert(name);
     else
         stuckUnreadable_.remove(name);
-}
-
-void ColorizationHistoryStore::writeFailed(const QString& message)
-{
-    ++writeFailures_;
-    log::warning(message);
 }
 
 // On the owner thread or the writer thread; the signal reaches the owner thread.

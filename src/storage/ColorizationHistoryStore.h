@@ -18,10 +18,12 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <future>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace pigmo {
@@ -51,10 +53,14 @@ struct StylesText;    // the styles file's text as a save writes it (defined wit
 // waits for them, so the files always change in the order the work was done.
 //
 // Confined to the thread it lives on (the GUI thread): every call, and every file operation but the writer
-// thread's, runs there, synchronously. No operation throws or reports failure to its caller; each failure is one line
-// on standard output. Files are written whole and atomically under a lock shared with other processes. A file that
-// cannot be read is moved aside to "<name>.corrupt-<UTC time>" before anything is written over it, so no history is
-// silently lost.
+// thread's, runs there, synchronously. No operation throws; a failure is said once on standard error, and
+// `written()` tells whether anything recorded is still not on disk. A write that fails (a full disk) leaves
+// the file as it was and keeps what it held, which the next write writes again; `writtenRecordCount()` waits
+// for that write. Files are written whole and
+// atomically under a lock shared with other processes, and each write keeps what other processes wrote since
+// this store read the file: the log their entries, the styles file their styles, with this store's own changes
+// (a style set or removed) made over them. A file that cannot be read is moved aside to
+// "<name>.corrupt-<UTC time>" before anything is written over it, so no history is silently lost.
 class ColorizationHistoryStore : public QObject {
     Q_OBJECT
 
@@ -90,7 +96,8 @@ public:
     // False only while a background load of the styles has not been taken in.
     bool folderStylesLoaded() const { return !stylesLoad_; }
 
-    // Forgets a folder's current style in memory; the caller saves with `saveFolderStyles()`.
+    // Forgets a folder's current style in memory (also one only another process recorded, which the next
+    // write of the styles then removes from the file); the caller saves with `saveFolderStyles()`.
     void removeFolderStyle(const QString& folderPath);
 
     // Created (with its parents) when missing.
@@ -129,6 +136,12 @@ public:
     };
     // Writes now whatever a batch recorded and has not written yet, after the writer thread's writes.
     void flush();
+    // Waits for the writes handed over. A failure, with the error of the last write that failed, while
+    // something recorded is not on disk: it is kept in memory and written again with the next write.
+    Done written();
+    // Runs `then` on this thread, with what `written()` would answer, once every write handed over so far has
+    // ended (through the event loop; nothing runs when `receiver` is gone by then).
+    void whenWritten(QObject* receiver, std::function<void(const Done&)> then);
     // The current styles grouped by parent folder; groups and folders sorted by the locale's
     // case-insensitive order (ties keep the order of the paths' code points).
     QList<FolderGroup> groupedFolderStyles() const;
@@ -143,7 +156,7 @@ public:
     // the read starts again, so the published log never misses it.
     void loadChronologicalLogInBackground();
     bool isLoadingChronologicalLog() const { return logLoadWatcher_ != nullptr; }
-    void appendToChronologicalLog(const HistoryLogEntry& entry);
+    // Writes the entries not written yet to the log file.
     void saveChronologicalLog();
     void loadFolderStyles();
     void saveFolderStyles();
@@ -155,26 +168,52 @@ Q_SIGNALS:
     void recordsWritten();
 
 private:
-    void appendToFile(const HistoryLogEntry& entry);
-    // Says why a write of the files failed, and counts it.
-    void writeFailed(const QString& message);
-    void noteRecordsWritten(quint64 records);
+    using FileIdentity = std::array<qint64, 4>; // device, inode, size, modification time (ns); zeros: no file
+    // Styles set, or removed (nothing), by this store, by folder.
+    using StyleChanges = QMap<QString, std::optional<ColorizationData>>;
+    struct MergedStyles; // what a write of the styles merged with another process's (defined with the code)
+    struct StylesDraft;  // the start of a write of the styles file, written ahead (defined with the code)
+
     // Hands what a batch recorded and has not written yet to the writer thread; `endsBatch`: the last write of
     // the outermost batch.
     void flushInBackground(bool endsBatch);
     // The loaded log's text (encoded again when it has to be).
     Result<QByteArray> loadedLogText();
-    // The writes themselves: on this thread with no write pending, or on the writer thread.
-    void writeLog(const Result<QByteArray>& text);
-    void writeStyles(const Result<StylesText>& text);
-    void appendEntries(const QList<HistoryLogEntry>& entries);
+    // Writes the entries not written yet on this thread, after the writer thread's writes.
+    void writeLogNow();
+    // The writes themselves: on this thread with no write pending, or on the writer thread. Each takes what
+    // it is handed into what is not on disk yet (`unsavedEntries_`, `unsavedStyles_`) and writes all of it.
+    // `loadedText`: the loaded log's text, holding every entry recorded; `stylesText`: the current styles.
+    // `readAs`: the identity of the file the loaded log or the current styles were (again) read from.
+    void writeLog(const QList<HistoryLogEntry>& entries, const std::optional<Result<QByteArray>>& loadedText,
+                  std::optional<FileIdentity> readAs);
+    void writeStyles(const StyleChanges& changes, const Result<StylesText>& stylesText,
+                     std::optional<FileIdentity> readAs);
+    // Under the lock: the loaded log whole while the file is the one it was read from (but for what this
+    // store wrote since), else the unsaved entries appended to the file as it is.
+    Done writeLogLocked(const std::optional<Result<QByteArray>>& loadedText, QString& prefix);
+    // Under the lock: the current styles while the file is the one they were read from (but for what this
+    // store wrote since), else the file as it is with the unsaved changes made over it.
+    Done writeStylesLocked(const Result<StylesText>& text, std::unique_ptr<StylesDraft> drafted);
+    Done writeOwnStyles(const StylesText& text, std::unique_ptr<StylesDraft> drafted);
+    Done writeMergedStyles(DecodedStyles merged);
+    // A failed write: said, and remembered for `written()`; what it held stays unsaved.
+    void keepUnsaved(const QString& prefix, const QString& error);
+    void forgetFailureWhenAllSaved();
+    // What `written()` answers; the writer thread, or this thread after `waitForWrites()`.
+    Done writtenState() const;
+    // Whether every entry and style change handed to a write is on disk. The writer thread, or this thread
+    // after `waitForWrites()`.
+    bool allSaved() const { return unsavedEntries_.isEmpty() && unsavedStyles_.isEmpty(); }
+    // The first `records` records are in both files: `writtenRecordCount()` grows to it.
+    void noteRecordsWritten(quint64 records);
+    // Makes the current styles those a merge wrote, with this store's changes not on disk yet made over them.
+    // The writer thread is idle.
+    void takeInMergedStyles();
     void readKnownLog();
-    // Takes the log file's bytes as the loaded log and announces it; false when they are no log (logged, the
-    // file kept aside).
-    bool publishLoadedLog(const Result<QByteArray>& bytes);
-    // Appends the entries recorded in a batch while the log is not loaded: one read of the file per batch
-    // (again only when someone else changed it), one whole write.
-    void appendUnwrittenEntries();
+    // Takes the log file's bytes (nothing: no file) read as `identity` as the loaded log and announces it;
+    // false when nothing was announced (no file, or no log: logged, the file kept aside).
+    bool publishLoadedLog(const std::optional<Result<QByteArray>>& bytes, const FileIdentity& identity);
     // The log file's text with the entries appended; what to say on failure goes to `prefix`.
     // `draft` receives what was written of it ahead, if anything.
     std::optional<QByteArray> logTextToAppendTo(QString& prefix, std::optional<HistoryFiles::Draft>& draft);
@@ -195,17 +234,15 @@ private:
     void draftStyles(const QString& folderPath);
     // Appends to the loaded log in memory (and to its encoded text) and notifies observers.
     void appendToLoadedLog(const HistoryLogEntry& entry);
-    // Writes a whole file, its text in pieces, under the lock; refuses while an unreadable file could not be
-    // moved aside.
-    Done writeWhole(const QString& name, const Result<std::vector<QByteArrayView>>& pieces,
-                    std::optional<HistoryFiles::Draft> draft = std::nullopt);
+    // Writes a whole file, its text in pieces; the caller holds the lock. Refuses while an unreadable file
+    // could not be moved aside.
+    Done writeHeld(const QString& name, std::span<const QByteArrayView> pieces,
+                   std::optional<HistoryFiles::Draft> draft = std::nullopt);
     // The history lock, or a stand-in while a flush holds it already on the writer thread (the lock is not
     // reentrant).
     HistoryFiles::Lock lockUnlessHeld() const;
     bool isStuck(const QString& name) const;
     void markStuck(const QString& name, bool stuck);
-    // The log's part of a batch's write: the loaded log whole, or the entries appended to the file.
-    void writeLogAndEntries(const std::optional<Result<QByteArray>>& log, const QList<HistoryLogEntry>& entries);
     // Moves an unreadable file aside (the caller holds the lock) and logs what happened.
     bool preserveUnreadable(const QString& name);
     // After a failed load: moves the file aside now, or marks it to be moved before any write over it.
@@ -226,8 +263,11 @@ private:
     bool chronologicalLogLoaded_ = false;
     quint64 recordCount_ = 0;
     std::atomic<quint64> writtenRecords_{0};
-    std::atomic<quint64> writeFailures_{0}; // every failed write of either file, on either thread
     QFutureWatcher<std::optional<Result<QByteArray>>>* logLoadWatcher_ = nullptr; // the background load
+    // The identity of the log file the loaded log was read from, and of the styles file the current styles were
+    // (again) read from, handed to the next write of that file.
+    std::optional<FileIdentity> logReadAs_;
+    std::optional<FileIdentity> stylesReadAs_;
 
     // The JSON text of chronologicalLog_, kept in step with it so that saving a long log does not encode
     // every entry again; empty when it has to be rebuilt from the entries.
@@ -251,24 +291,37 @@ private:
     std::optional<HistoryFiles::Lock> flushLock_;
     int batchDepth_ = 0;
     QTimer batchWriteTimer_;
-    QList<HistoryLogEntry> unwrittenEntries_; // recorded in a batch before the log was loaded
-    bool loadedLogUnsaved_ = false;
-    bool stylesUnsaved_ = false;
+    // Recorded (and changed) and not handed to a write yet.
+    QList<HistoryLogEntry> unwrittenEntries_;
+    StyleChanges styleChanges_;
     // The log file as this store last read or wrote it in a batch; while the file is still that one,
     // appending needs no new read.
     struct KnownLog {
         QByteArray text;
-        std::array<qint64, 4> identity{};         // device, inode, size, modification time (ns)
+        FileIdentity identity{};
         std::shared_future<bool> readable;        // whether every entry decodes; checked off this thread
         std::optional<HistoryFiles::Draft> draft; // the text but its closing bracket, for the next append
     };
     std::optional<KnownLog> knownLog_;
     // The start of the batch's next write of the styles file (set by a writer thread's task).
-    struct StylesDraft;
     std::unique_ptr<StylesDraft> stylesDraft_;
+    // Handed to a write and not on disk yet (its write failed), written again by the next write.
+    QList<HistoryLogEntry> unsavedEntries_;
+    StyleChanges unsavedStyles_;
+    QString writeError_;         // why the last write that failed did, while anything is unsaved
+    QSet<QString> failuresSaid_; // the lines said about failed writes, while anything is unsaved
+    // Set while anything is unsaved, so that the next flush writes it even with nothing new (read anywhere).
+    std::atomic<bool> somethingUnsaved_{false};
+    // The identity of each file while it holds what this store holds (the loaded log; the current styles) but
+    // for what is unsaved; nothing when it may hold what another process wrote and this store lacks.
+    std::optional<FileIdentity> logInStep_;
+    std::optional<FileIdentity> stylesInStep_;
+    // What the last merge with another process's styles wrote, for this thread to take in.
+    std::unique_ptr<MergedStyles> mergedStyles_;
 
-    // One thread; its tasks touch the files, `flushLock_`, `knownLog_`, `stylesDraft_` and `stuckUnreadable_`, which
-    // this thread touches only after `waitForWrites()`. Last, so it is stopped before any member its tasks use goes.
+    // One thread; its tasks touch the files, `flushLock_`, `knownLog_`, `stylesDraft_`, the unsaved entries and
+    // styles, `writeError_`, `logInStep_`, `stylesInStep_`, `mergedStyles_` and `stuckUnreadable_`, which this
+    // thread touches only after `waitForWrites()`. Last, so it is stopped before any member its tasks use goes.
     QThreadPool writer_;
 };
 

@@ -106,12 +106,19 @@ void ColorizationHistoryStore::migrateLegacyHistoryIfNeeded()
         const HistoryLogEntry entry{path, record.data, historyTimestampNow()};
         if (chronologicalLogLoaded_)
             appendToLoadedLog(entry);
-        appendToChronologicalLog(entry);
+        unwrittenEntries_.append(entry);
         encodedStyles_.remove(path); // the text read from the file is no longer this folder's style
         folderStyles_.insert(path, record.data);
+        styleChanges_.insert(path, record.data);
         Q_EMIT folderStylesChanged();
     }
+    saveChronologicalLog();
     saveFolderStyles();
+    if (const Done moved = written(); !moved) {
+        log::warning(QStringLiteral("The legacy history stays in the preferences until it is written: ") +
+                     moved.error());
+        return;
+    }
     Preferences::remove(prefs::legacyHistoryIDs);
 
     const QString images = legacyImageFolder();

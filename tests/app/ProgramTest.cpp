@@ -610,6 +610,34 @@ TEST_F(ProgramTest, SmartWithNothingRunningEndsOnSigtermKeepingWhatItStyled)
     }
 }
 
+// Two `--smart` runs at once with nothing running, as a script or two file-manager windows start them: each
+// reads the history as it starts and writes it as it ends, and every round keeps both runs' folders.
+TEST_F(ProgramTest, TwoSmartRunsAtOnceKeepEachOthersHistory)
+{
+    withoutDisplay();
+    QStringList styledSoFar;
+    for (int round = 0; round < 3; ++round) {
+        const QStringList folders{makeFolder(QStringLiteral("Invoices %1").arg(round)),
+                                  makeFolder(QStringLiteral("Music %1").arg(round))};
+        QProcess runs[2];
+        for (int i = 0; i < 2; ++i)
+            start(runs[i], {"--smart", folders[i]});
+        for (QProcess& run : runs) {
+            ASSERT_TRUE(run.waitForFinished(20'000));
+            EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+        }
+        styledSoFar += folders;
+        const QJsonObject styles = currentStyles();
+        for (const QString& path : std::as_const(styledSoFar))
+            EXPECT_TRUE(styles.contains(path)) << "round " << round << ": " << path.toStdString();
+        EXPECT_EQ(styles.size(), styledSoFar.size());
+        QFile log(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                  QStringLiteral("/io.velmar.pigmo2/history_log.json"));
+        ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+        EXPECT_EQ(QJsonDocument::fromJson(log.readAll()).array().size(), styledSoFar.size());
+    }
+}
+
 TEST_F(ProgramTest, StartsThatNeedAWindowSayThereIsNoDisplay)
 {
     withoutDisplay();

@@ -2,6 +2,7 @@
 
 #include "storage/ExtendedAttributesManager.h"
 #include "support/FileSystem.h"
+#include "support/FullDisk.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
@@ -554,13 +555,16 @@ TEST_F(ColorizationHistoryStoreTest, ABackgroundWriteThatFailsIsLoggedAndLaterWr
         store.waitForWrites();
     }
     EXPECT_TRUE(log.contains("Error saving folder styles: ")) << log.lines().join('\n').toStdString();
+    EXPECT_FALSE(store.written());
     EXPECT_EQ(store.recordCount(), 2u);
     EXPECT_EQ(store.writtenRecordCount(), 1u) << "a failed write holds the count back";
     QCoreApplication::sendPostedEvents(&store);
     EXPECT_EQ(written.count(), 1);
     store.record("/later", styleWithHue(3));
-    EXPECT_EQ(pathsOf(logOnDisk()), (QStringList{"/first", "/later"}));
-    EXPECT_TRUE(ColorizationHistoryStore().folderStyles().contains("/refused")) << "the styles file holds memory";
+    EXPECT_EQ(pathsOf(logOnDisk()), (QStringList{"/first", "/refused", "/later"})) << "kept and written again";
+    EXPECT_TRUE(ColorizationHistoryStore().folderStyles().contains("/refused"));
+    EXPECT_TRUE(store.written());
+    EXPECT_EQ(store.writtenRecordCount(), 3u);
 }
 
 TEST_F(ColorizationHistoryStoreTest, AGuardOutlivingItsStoreEndsNothing)
@@ -612,6 +616,126 @@ TEST_F(ColorizationHistoryStoreTest, BatchKeepsWhatOthersWroteAndWhatTheLogLoads
     store.endBatch();
     EXPECT_EQ(logOnDisk(), store.chronologicalLog());
     EXPECT_EQ(logOnDisk().size(), 5);
+    EXPECT_EQ(ColorizationHistoryStore().folderStyles().keys(),
+              (QStringList{"/mine/1", "/mine/2", "/mine/3", "/mine/4", "/other"}));
+}
+
+// A disk without room for the history's new text: both files stay as they were, byte for byte, the failure
+// is said once for each and answered by `written()`, and the next write, once there is room, writes every
+// entry and style kept meanwhile; the same with the log loaded.
+TEST_F(ColorizationHistoryStoreTest, AFullDiskLeavesTheHistoryWholeAndWhatItHeldIsWrittenOnceThereIsRoom)
+{
+    test::FullDisk disk(directory());
+    ColorizationHistoryStore store;
+    const auto recordBatch = [&store](int from, int count) {
+        store.beginBatch();
+        for (int n = from; n < from + count; ++n)
+            store.record(QStringLiteral("/full/%1").arg(n, 2, 10, QChar(u'0')), styleWithHue(n));
+        store.endBatch();
+    };
+    recordBatch(0, 20);
+    const QByteArray oldLog = contents(ColorizationHistoryStore::logFileName);
+    const QByteArray oldStyles = contents(ColorizationHistoryStore::stylesFileName);
+    log.clear();
+    disk.fill(4096); // less than either file's new text, which stays in one buffer
+    recordBatch(20, 20);
+    EXPECT_EQ(contents(ColorizationHistoryStore::logFileName), oldLog);
+    EXPECT_EQ(contents(ColorizationHistoryStore::stylesFileName), oldStyles);
+    EXPECT_EQ(log.lines(), (QStringList{"Error appending to chronological log: " + disk.reason(),
+                                        "Error saving folder styles: " + disk.reason()}));
+    const Done written = store.written();
+    ASSERT_FALSE(written);
+    EXPECT_EQ(written.error(), disk.reason());
+    EXPECT_EQ(store.folderStyles().size(), 40) << "kept in memory";
+    EXPECT_EQ(store.writtenRecordCount(), 20u) << "the failed write's records are not on disk";
+
+    disk.empty();
+    store.record("/full/after", styleWithHue(99));
+    EXPECT_TRUE(store.written());
+    EXPECT_EQ(store.writtenRecordCount(), 41u) << "the rewrite holds them";
+    EXPECT_EQ(logOnDisk().size(), 41);
+    EXPECT_EQ(logOnDisk().value(20).folderPath, "/full/20");
+    EXPECT_EQ(ColorizationHistoryStore().folderStyles(), store.folderStyles());
+    EXPECT_EQ(store.folderStyles().size(), 41);
+
+    store.loadChronologicalLog();
+    disk.fill(4096);
+    store.record("/full/loaded", styleWithHue(1));
+    EXPECT_FALSE(store.written());
+    EXPECT_EQ(logOnDisk().size(), 41);
+    disk.empty();
+    store.record("/full/last", styleWithHue(2));
+    EXPECT_TRUE(store.written());
+    EXPECT_EQ(logOnDisk(), store.chronologicalLog());
+    EXPECT_EQ(pathsOf(logOnDisk().mid(41)), (QStringList{"/full/loaded", "/full/last"}));
+    EXPECT_EQ(ColorizationHistoryStore().folderStyles(), store.folderStyles());
+}
+
+// The window holds the log loaded while another process appends: the window's next write keeps that
+// entry (and the other's style), and loading again shows it.
+TEST_F(ColorizationHistoryStoreTest, ALoadedLogKeepsWhatAnotherProcessAppendedSinceItWasRead)
+{
+    ColorizationHistoryStore window;
+    window.record("/first", styleWithHue(1));
+    window.loadChronologicalLog();
+    ColorizationHistoryStore().record("/other", styleWithHue(2)); // another process, as far as the files go
+    window.record("/mine", styleWithHue(3));
+    EXPECT_EQ(pathsOf(logOnDisk()), (QStringList{"/first", "/other", "/mine"}));
+    EXPECT_EQ(ColorizationHistoryStore().folderStyles().keys(), (QStringList{"/first", "/mine", "/other"}));
+    EXPECT_EQ(window.folderStyles().keys(), (QStringList{"/first", "/mine", "/other"}));
+    window.record("/mine/2", styleWithHue(4));
+    EXPECT_EQ(pathsOf(logOnDisk()), (QStringList{"/first", "/other", "/mine", "/mine/2"}));
+    window.loadChronologicalLog();
+    EXPECT_EQ(window.chronologicalLog(), logOnDisk());
+    window.record("/mine/3", styleWithHue(5));
+    EXPECT_EQ(window.chronologicalLog(), logOnDisk());
+}
+
+// Two processes read the history, then record a style and remove the other's style of the round before at
+// the same time, round after round: every style recorded stays, every style removed stays away, whichever
+// writes last, and the log holds every entry.
+TEST_F(ColorizationHistoryStoreTest, TwoProcessesWritingAtOnceKeepEachOthersStylesAndRemovals)
+{
+    constexpr int rounds = 5;
+    const auto folder = [](int side, int round) { return QStringLiteral("/side%1/%2").arg(side).arg(round); };
+    for (int round = 0; round < rounds; ++round) {
+        int ready[2];
+        int go[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        ASSERT_EQ(::pipe(go), 0);
+        pid_t children[2];
+        for (int side = 0; side < 2; ++side) {
+            children[side] = ::fork();
+            ASSERT_GE(children[side], 0);
+            if (children[side] == 0) {
+                ColorizationHistoryStore store; // reads the styles file now
+                char byte = 0;
+                if (::write(ready[1], "r", 1) != 1 || ::read(go[0], &byte, 1) != 1)
+                    ::_exit(2);
+                store.beginBatch();
+                store.record(folder(side, round), styleWithHue(round));
+                if (round > 0)
+                    store.removeFolderStyle(folder(1 - side, round - 1));
+                store.endBatch();
+                ::_exit(store.written() ? 0 : 1);
+            }
+        }
+        char bytes[2];
+        ASSERT_EQ(::read(ready[0], bytes, 1) + ::read(ready[0], bytes + 1, 1), 2) << "both read the history";
+        ASSERT_EQ(::write(go[1], "gg", 2), 2);
+        for (const pid_t child : children) {
+            int status = 0;
+            ::waitpid(child, &status, 0);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        }
+        for (int* pipe : {ready, go}) {
+            ::close(pipe[0]);
+            ::close(pipe[1]);
+        }
+        QStringList expected{folder(0, round), folder(1, round)};
+        EXPECT_EQ(ColorizationHistoryStore().folderStyles().keys(), expected) << "round " << round;
+    }
+    EXPECT_EQ(logOnDisk().size(), 2 * rounds);
 }
 
 TEST_F(ColorizationHistoryStoreTest, BatchMovesAnUnreadableLogAsideOnce)
@@ -730,7 +854,8 @@ TEST_F(ColorizationHistoryStoreTest, ABatchOverLongFilesWritesWhatChangedUnderIt
     EXPECT_EQ(pathsOf(entries.mid(2000)),
               (QStringList{"/archive/01000b", "/other", "/zeta/1", "/zeta/2", "/archive/00500b"}));
     EXPECT_EQ(ColorizationHistoryStore().folderStyles(), store.folderStyles());
-    EXPECT_EQ(store.folderStyles().size(), 2004);
+    EXPECT_EQ(store.folderStyles().size(), 2005) << "the other process's style is kept";
+    EXPECT_EQ(store.folderStyles().value("/other"), styleWithHue(2));
     EXPECT_EQ(store.folderStyles().value("/archive/00500b"), styleWithHue(4));
     EXPECT_EQ(store.folderStyles().value("/zeta/2"), styleWithHue(3));
     EXPECT_EQ(QDir(directory()).entryList(QDir::Files | QDir::Hidden),

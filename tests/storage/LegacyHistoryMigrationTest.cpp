@@ -109,7 +109,6 @@ TEST_F(LegacyHistoryMigrationTest, EmptyLegacyArraySavesTheCurrentStylesAndRemov
     Preferences::setValue(prefs::legacyHistoryIDs, QByteArray("[]"));
     store = std::make_unique<ColorizationHistoryStore>();
     store->record(QStringLiteral("/kept"), ColorizationData{});
-    QFile::remove(file(ColorizationHistoryStore::stylesFileName));
     log.clear();
 
     store->migrateLegacyHistoryIfNeeded();

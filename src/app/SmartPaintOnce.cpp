@@ -124,6 +124,11 @@ int SmartPaintOnce::paint(const QStringList& folders, FolderStyling& styling, Co
     if (answered < folders.size())
         loop.exec();
     history.endBatch();
+    if (!history.written()) { // said why on standard error; the styling journal keeps the records
+        log::warning(QStringLiteral(
+            "The history could not be written: the folders styled above are recorded at the next start."));
+        return someFailed;
+    }
     return failed ? someFailed : allStyled;
 }
 

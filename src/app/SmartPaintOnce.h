@@ -40,7 +40,8 @@ public:
     // of `history` (written at the end, and every two seconds while it runs), and answers one line per folder
     // in the folders' order as soon as its outcome arrives. SIGTERM or SIGINT finish `styling`: the folder
     // being written finishes, the folders after it are reported as not styled. Returns the exit status:
-    // `someFailed` also when a folder's icon is not shown everywhere.
+    // `someFailed` also when a folder's icon is not shown everywhere, and when the history cannot be written
+    // (a full disk: said on standard error).
     static int paint(const QStringList& folders, FolderStyling& styling, ColorizationHistoryStore& history);
 
     // The line reported for one folder.

@@ -5,12 +5,14 @@
 #include "storage/ColorizationHistoryStore.h"
 #include "storage/ExtendedAttributesManager.h"
 #include "support/CoreServices.h"
+#include "support/FullDisk.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -220,6 +222,40 @@ TEST(SmartPaintOnceTest, StylesInOneBatchAndAnswersEachFolderInOrderAsItEnds)
     EXPECT_EQ(SmartPaintOnce::paint({}, answering, history), SmartPaintOnce::noneFound);
     EXPECT_EQ(log.lines(log::Channel::systemLog), QStringList{"No folders found."});
     EXPECT_EQ(answering.batches.size(), 2) << "nothing to style";
+}
+
+// A disk without room for the history: every folder still gets its line, the failure is said on standard
+// error and the run ends with status 2; the history on disk stays as it was.
+TEST(SmartPaintOnceTest, AHistoryThatCannotBeWrittenIsSaidAndTheRunEndsWithStatusTwo)
+{
+    test::FullDisk disk(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                        QStringLiteral("/io.velmar.pigmo2"));
+    LogCapture log(false);
+    ColorizationHistoryStore history;
+    Answering answering([&history](const QString& path) -> Answer {
+        const Result<SmartPaintOnce::Styled> styled = withGlyph(lucide(QStringLiteral("folder")));
+        history.record(path, styled->style); // as the folder styler does
+        return styled;
+    });
+    const auto folders = [](const QString& parent) {
+        QStringList paths;
+        for (int n = 0; n < 20; ++n)
+            paths.append(QStringLiteral("/%1/Folder %2").arg(parent).arg(n));
+        return paths;
+    };
+    ASSERT_EQ(SmartPaintOnce::paint(folders(QStringLiteral("before")), answering, history), SmartPaintOnce::allStyled);
+    const QByteArray before = historyLog(history);
+    log.clear();
+
+    disk.fill(4096);
+    EXPECT_EQ(SmartPaintOnce::paint(folders(QStringLiteral("full")), answering, history), SmartPaintOnce::someFailed);
+    EXPECT_EQ(log.lines(log::Channel::standardOutput).size(), 20);
+    EXPECT_EQ(
+        log.lines(log::Channel::systemLog),
+        (QStringList{"Error appending to chronological log: " + disk.reason(),
+                     "Error saving folder styles: " + disk.reason(),
+                     "The history could not be written: the folders styled above are recorded at the next start."}));
+    EXPECT_EQ(historyLog(history), before);
 }
 
 TEST(SmartPaintOnceTest, ATerminationSignalLetsTheFolderBeingWrittenFinishAndStopsTheRest)

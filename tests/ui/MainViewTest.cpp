@@ -8,6 +8,7 @@
 #include "storage/ExtendedAttributesManager.h"
 #include "support/DirectoryPanelAnswer.h"
 #include "support/FileSystem.h"
+#include "support/FullDisk.h"
 #include "ui/controls/ColorSwatch.h"
 #include "ui/controls/ControlStyle.h"
 #include "ui/controls/MainToolbar.h"
@@ -37,6 +38,12 @@
 using namespace pigmo;
 
 namespace {
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
 
 class MainViewTest : public ::testing::Test {
 protected:
@@ -321,6 +328,30 @@ TEST_F(MainViewTest, AFolderThatRefusesItsIconIsNamedUnderAFailureBadge)
     const QPoint badge =
         (QRectF(view->rect()).center() + view->applyOverlay()->badgeOffset() + QPointF(0, 20)).toPoint();
     EXPECT_EQ(frame.pixelColor(badge * frame.devicePixelRatio()).red(), ApplyFailureBadge::badgeRed.red());
+}
+
+// The folder takes its icon, but the disk has no room for the history's new text: an alert says so once the
+// apply's write has failed, and the history stays as it was, byte for byte.
+TEST_F(MainViewTest, AHistoryThatCannotBeWrittenAfterAnApplyIsSaidInAnAlert)
+{
+    const Folder a = makeFolder(QStringLiteral("unrecorded/a"));
+    const QString log = services.history.storageDirectory() + u'/' + ColorizationHistoryStore::logFileName;
+    test::FullDisk disk(services.history.storageDirectory());
+    services.history.beginBatch();
+    for (int n = 0; n < 4000; ++n)
+        services.history.record(QStringLiteral("/recorded/%1").arg(n), ColorizationData{});
+    services.history.endBatch();
+    const QByteArray before = contents(log);
+    const auto view = makeView({a});
+    view->show();
+    view->colorizers().models()[0]->setColor(HSL{120, 80, 50});
+    disk.fill(before.size() / 2); // room for the folder's journal and icon, not for a log longer than this one
+    ASSERT_TRUE(waitForApply(*view));
+    EXPECT_TRUE(view->lastApplyFailures().isEmpty()) << "the folder took its icon";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->historyAlert() != nullptr; }, 10000));
+    EXPECT_EQ(view->historyAlert()->text(), QStringLiteral("The history could not be saved"));
+    EXPECT_EQ(view->historyAlert()->detailedText(), disk.reason());
+    EXPECT_EQ(contents(log), before);
 }
 
 TEST_F(MainViewTest, ResetAllRemovesEveryIconAndRestoresTheDefaults)

@@ -347,9 +347,14 @@ void MainView::applyAll()
     applyJob_->start(animated);
 }
 
-// Ends on the checkmark when every folder took its icon, else on a failure badge naming the others.
+// Ends on the checkmark when every folder took its icon, else on a failure badge naming the others; an alert
+// follows when the apply's history cannot be written (its batch has ended: its write is handed over).
 void MainView::finishApply(int generation, const QList<Folder>& failures)
 {
+    services_.history.whenWritten(this, [this](const Done& written) {
+        if (!written)
+            sayHistoryNotWritten(written.error());
+    });
     lastApplyFailures_ = failures;
     QStringList names;
     for (const Folder& failed : failures)
@@ -357,6 +362,19 @@ void MainView::finishApply(int generation, const QList<Folder>& failures)
     sequencer_->finish(generation, names);
     setLoading(false);
     Q_EMIT applyFinished();
+}
+
+void MainView::sayHistoryNotWritten(const QString& error)
+{
+    if (historyAlert_)
+        return;
+    const QString title = services_.localization.string(u"history_not_saved"_key);
+    auto* alert = new QMessageBox(QMessageBox::Warning, title, title, QMessageBox::Ok, this);
+    alert->setInformativeText(services_.localization.string(u"history_saved_with_next_change"_key));
+    alert->setDetailedText(error);
+    alert->setAttribute(Qt::WA_DeleteOnClose);
+    historyAlert_ = alert;
+    alert->open();
 }
 
 void MainView::playTestApplyAnimation()

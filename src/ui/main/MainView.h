@@ -99,7 +99,8 @@ public:
 
     // Applies every folder's style (an ApplyJob) while the animation plays (at most ten folders animated,
     // their cards showing the icons they had before). Ends on the checkmark when every folder took its icon,
-    // else on a failure badge naming the others.
+    // else on a failure badge naming the others. When the history of the apply cannot be written afterwards
+    // (a full disk), an alert says so.
     void applyAll();
     // The failed folders of the last finished apply.
     const QList<Folder>& lastApplyFailures() const { return lastApplyFailures_; }
@@ -124,6 +125,7 @@ public:
     ApplyAnimationOverlay* applyOverlay() const { return overlay_; }
     ApplySequencer& sequencer() const { return *sequencer_; }
     QMessageBox* discardAlert() const { return discardAlert_; }
+    QMessageBox* historyAlert() const { return historyAlert_; }
 
     // The name under which the single-instance channel delivers `pigmoTestApplyAnimation`.
     static inline const QString testApplyAnimationNotification = QStringLiteral("pigmoTestApplyAnimation");
@@ -153,6 +155,7 @@ private:
     void setLoading(bool loading);
     void setSuccess(bool success);
     void finishApply(int generation, const QList<Folder>& failures);
+    void sayHistoryNotWritten(const QString& error);
 
     EditorServices services_;
     std::unique_ptr<ColorizationModelsGroup> colorizers_;
@@ -180,6 +183,7 @@ private:
     ApplyAnimationOverlay* overlay_ = nullptr;
     std::unique_ptr<ApplySequencer> sequencer_;
     QPointer<QMessageBox> discardAlert_;
+    QPointer<QMessageBox> historyAlert_;
 };
 
 } // namespace pigmo

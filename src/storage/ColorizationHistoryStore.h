@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/ColorizationData.h"
+#include "storage/FolderStylesFile.h"
 #include "storage/HistoryFiles.h"
 #include "storage/HistoryLogEntry.h"
 
@@ -27,17 +28,6 @@
 #include <vector>
 
 namespace pigmo {
-
-// A current style's member of the styles file ("path":style) as a save writes it: a stretch of the text it
-// was read from (shared with every other member read from it, not copied), or its own encoding.
-struct StyleMemberText {
-    QByteArray source;
-    qsizetype begin = 0;
-    qsizetype size = 0;
-};
-
-struct DecodedStyles; // the styles file as read (defined with the store's code)
-struct StylesText;    // the styles file's text as a save writes it (defined with the store's code)
 
 // The program's memory of what it did to folders, in two JSON files in
 // $XDG_DATA_HOME/io.velmar.pigmo2: "history_log.json" (every applied style, oldest first) and

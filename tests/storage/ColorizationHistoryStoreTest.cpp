@@ -123,41 +123,6 @@ TEST_F(ColorizationHistoryStoreTest, LoadingMissingOrEmptyFiles)
     EXPECT_EQ(log.lines(), (QStringList{"Loaded 0 folder styles", "Loaded 0 chronological history entries"}));
 }
 
-TEST_F(ColorizationHistoryStoreTest, AFolderNamedTwiceInTheStylesFileKeepsItsLastStyle)
-{
-    const QByteArray style = R"({"color":{"hue":1,"saturation":2,"lightness":3},"intensity":1,)"
-                             R"("iconStyle":{"type":"inverted"}})";
-    put(ColorizationHistoryStore::stylesFileName,
-        R"({"\/a":{"broken":true},"\/b":)" + style + R"(,"\/a":)" + style + "}");
-    ColorizationHistoryStore store;
-    store.loadChronologicalLog();
-    ASSERT_EQ(store.folderStyles().size(), 2);
-    EXPECT_EQ(store.folderStyles().value(QStringLiteral("/a")).iconStyle, IconStyle::inverted());
-    EXPECT_EQ(log.lines().value(0), "Loaded 2 folder styles");
-}
-
-TEST_F(ColorizationHistoryStoreTest, SavingCopiesTheMembersItReadAndEncodesOnlyNewStyles)
-{
-    // Styles as another writer spaced them, one with a member this version does not know, one named twice.
-    const QByteArray spaced = R"({ "color" : {"hue":1,"saturation":2,"lightness":3}, "intensity" : 1, )"
-                              R"("iconStyle":{"type":"inverted"}, "later" : [1, 2] })";
-    const QByteArray replaced = R"({"color":{"hue":4,"saturation":5,"lightness":6},"intensity":1,)"
-                                R"("iconStyle":{"type":"vibrant"}})";
-    put(ColorizationHistoryStore::stylesFileName,
-        R"({"\/b" : )" + spaced + R"(, "\/c":)" + replaced + R"(, "\/a": )" + replaced + R"(, "\/c":)" + spaced + "}");
-    ColorizationHistoryStore store;
-    ASSERT_EQ(store.folderStyles().size(), 3);
-    store.record("/a", styleWithHue(40));
-    store.record("/d", styleWithHue(50));
-
-    const QByteArray written = contents(ColorizationHistoryStore::stylesFileName);
-    const QByteArray expected = "{" + json::quoted("/a") + ':' + *json::encode(styleWithHue(40)) + ',' +
-                                json::quoted("/b") + ':' + spaced + ',' + json::quoted("/c") + ':' + spaced + ',' +
-                                json::quoted("/d") + ':' + *json::encode(styleWithHue(50)) + '}';
-    EXPECT_EQ(written, expected);
-    EXPECT_EQ(ColorizationHistoryStore().folderStyles(), store.folderStyles());
-}
-
 TEST_F(ColorizationHistoryStoreTest, SavingBetweenMembersReadSideBySideKeepsEveryOtherMemberAsItWas)
 {
     QByteArray file = "{";
@@ -1025,18 +990,6 @@ TEST_F(ColorizationHistoryStoreTest, AStoreGoneBeforeItsBackgroundLoadEndedLeave
     }
     EXPECT_EQ(contents(ColorizationHistoryStore::stylesFileName), "garbage");
     EXPECT_TRUE(log.lines().isEmpty());
-}
-
-TEST_F(ColorizationHistoryStoreTest, SavingWritesEveryFolderNameAsThisProgramQuotesIt)
-{
-    const QByteArray style = *json::encode(styleWithHue(7));
-    for (const StylesLoad load : {StylesLoad::now, StylesLoad::inBackground}) {
-        put(ColorizationHistoryStore::stylesFileName, R"({"/a":)" + style + R"(,"\/b":)" + style + "}");
-        ColorizationHistoryStore store(load);
-        store.record("/c", styleWithHue(8));
-        EXPECT_EQ(contents(ColorizationHistoryStore::stylesFileName),
-                  R"({"\/a":)" + style + R"(,"\/b":)" + style + R"(,"\/c":)" + *json::encode(styleWithHue(8)) + "}");
-    }
 }
 
 TEST_F(ColorizationHistoryStoreTest, ABatchEndingWithBothFilesUnreadableMovesEachAsideOnceAndWritesBoth)

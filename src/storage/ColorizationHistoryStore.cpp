@@ -1,6 +1,7 @@
 #include "storage/ColorizationHistoryStore.h"
 
 #include "base/Log.h"
+#include "storage/HistoryLogFile.h"
 
 #include <QCollator>
 #include <QFile>
@@ -14,7 +15,6 @@
 
 #include <algorithm>
 #include <span>
-#include <sys/stat.h>
 
 namespace pigmo {
 namespace {
@@ -22,29 +22,6 @@ namespace {
 QString defaultStorageDirectory()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/io.velmar.pigmo2");
-}
-
-// Appends an entry to the text of a valid JSON array.
-bool appendToArrayText(QByteArray& array, const HistoryLogEntry& entry)
-{
-    const auto encoded = json::encode(entry);
-    if (!encoded || !array.endsWith(']'))
-        return false;
-    array.chop(1);
-    if (!array.trimmed().endsWith('['))
-        array.append(',');
-    array.append(*encoded).append(']');
-    return true;
-}
-
-// What identifies one version of a file: a replaced or rewritten file differs in one of these.
-std::array<qint64, 4> fileIdentity(const QString& path)
-{
-    struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return {};
-    return {qint64(info.st_dev), qint64(info.st_ino), qint64(info.st_size),
-            qint64(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
 }
 
 template <class T>
@@ -68,7 +45,7 @@ QString withoutTrailingSlash(QString path)
 // be read, with the identity of the file it read.
 struct StylesRead {
     Result<DecodedStyles> decoded;
-    std::array<qint64, 4> identity;
+    FileIdentity identity;
 };
 
 // Reads and decodes the styles file; run on a thread of its own.
@@ -276,30 +253,8 @@ void ColorizationHistoryStore::prepareBatchWrites()
 
 void ColorizationHistoryStore::readKnownLog()
 {
-    if (knownLog_ || !files_.exists(logFileName))
-        return;
-    const auto identity = fileIdentity(files_.filePath(logFileName));
-    // Read with room for the batch's entries, which go in place with no copy of the log.
-    if (const auto bytes = files_.read(logFileName, appendRoom)) { // when not, the batch's write says why
-        // Checking a long log takes a while: done on the side, waited for by the first append.
-        // The check lets go of its share of the text when done, so that the batch's append changes the text
-        // in place instead of copying it.
-        auto readable = std::async(std::launch::async, [text = *bytes]() mutable {
-            return json::checkLog(std::exchange(text, {})).hasValue();
-        });
-        knownLog_ = KnownLog{bytes->trimmed(), identity, readable.share(), std::nullopt};
-        draftAppendedLog(*knownLog_);
-    }
-}
-
-// The batch appends its entries before the closing bracket: all that comes before it is written now, while
-// the batch runs. When the batch appends to another text after all, the draft is dropped unused.
-void ColorizationHistoryStore::draftAppendedLog(KnownLog& log) const
-{
-    if (log.text.size() < draftThreshold || !log.text.endsWith(']'))
-        return;
-    const QByteArrayView start = QByteArrayView(log.text).chopped(1);
-    log.draft = files_.draft(logFileName, std::span(&start, 1));
+    if (!knownLog_)
+        knownLog_ = KnownLog::read(files_, draftThreshold);
 }
 
 void ColorizationHistoryStore::endBatch(Write write)
@@ -413,7 +368,7 @@ void ColorizationHistoryStore::flushInBackground(bool endsBatch)
 void ColorizationHistoryStore::appendToLoadedLog(const HistoryLogEntry& entry)
 {
     chronologicalLog_.append(entry);
-    if (!appendToArrayText(chronologicalLogText_, entry))
+    if (!appendToLogText(chronologicalLogText_, entry))
         chronologicalLogText_.clear();
     Q_EMIT chronologicalLogChanged();
 }
@@ -477,7 +432,7 @@ Done ColorizationHistoryStore::writeLogLocked(const std::optional<Result<QByteAr
         return Done::failure(
             QStringLiteral("%1 could not be read and is kept as it is until it can be moved aside.").arg(logFileName));
     for (const HistoryLogEntry& entry : std::as_const(unsavedEntries_)) {
-        if (!appendToArrayText(*text, entry))
+        if (!appendToLogText(*text, entry))
             log::warning(prefix + QStringLiteral("an entry could not be encoded.")); // left out for good
     }
     const QByteArrayView whole(*text);
@@ -486,9 +441,7 @@ Done ColorizationHistoryStore::writeLogLocked(const std::optional<Result<QByteAr
         knownLog_.reset();
         return written;
     }
-    std::promise<bool> readable;
-    readable.set_value(true);
-    knownLog_ = KnownLog{std::move(*text), fileIdentity(path), readable.get_future().share(), std::nullopt};
+    knownLog_ = KnownLog::written(std::move(*text), fileIdentity(path));
     return written;
 }
 
@@ -501,13 +454,11 @@ std::optional<QByteArray> ColorizationHistoryStore::logTextToAppendTo(QString& p
         prefix = QStringLiteral("Error creating chronological log: ");
         return QByteArray("[]");
     }
-    const auto identity = fileIdentity(files_.filePath(logFileName));
-    if (knownLog_ && knownLog_->identity == identity && knownLog_->readable.get()) {
-        KnownLog known = *std::exchange(knownLog_, std::nullopt); // replaced after the write
-        draft = std::move(known.draft);
-        return std::move(known.text); // no copy of a long log
+    if (std::optional<KnownLog> known = std::exchange(knownLog_, std::nullopt); // replaced after the write
+        known && known->isFile(fileIdentity(files_.filePath(logFileName)))) {
+        draft = std::move(known->draft);
+        return std::move(known->text); // no copy of a long log
     }
-    knownLog_.reset();
     auto bytes = files_.read(logFileName);
     const auto checked = bytes ? json::checkLog(*bytes) : Result<void>::failure(bytes.error());
     if (checked)
@@ -705,7 +656,7 @@ bool ColorizationHistoryStore::publishLoadedLog(const std::optional<Result<QByte
     }
     for (const HistoryLogEntry& entry : std::as_const(unsavedEntries_)) {
         chronologicalLog_.append(entry);
-        if (!appendToArrayText(chronologicalLogText_, entry))
+        if (!appendToLogText(chronologicalLogText_, entry))
             chronologicalLogText_.clear(); // encoded again when written
         announced = true;
     }

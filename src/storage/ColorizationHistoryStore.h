@@ -4,6 +4,7 @@
 #include "storage/FolderStylesFile.h"
 #include "storage/HistoryFiles.h"
 #include "storage/HistoryLogEntry.h"
+#include "storage/HistoryLogFile.h"
 
 #include <QFutureWatcher>
 #include <QHash>
@@ -158,7 +159,6 @@ Q_SIGNALS:
     void recordsWritten();
 
 private:
-    using FileIdentity = std::array<qint64, 4>; // device, inode, size, modification time (ns); zeros: no file
     // Styles set, or removed (nothing), by this store, by folder.
     using StyleChanges = QMap<QString, std::optional<ColorizationData>>;
     struct MergedStyles; // what a write of the styles merged with another process's (defined with the code)
@@ -216,11 +216,6 @@ private:
     // only what it recorded; shorter ones are written whole at its end, as starting them early would cost a
     // sync more than it saves.
     static constexpr qsizetype draftThreshold = 64 * 1024;
-    // Room kept after the log's text read at a batch's start, for the entries it appends (only touched
-    // pages take memory).
-    static constexpr qsizetype appendRoom = 256 * 1024;
-    struct KnownLog;
-    void draftAppendedLog(KnownLog& log) const;
     void draftStyles(const QString& folderPath);
     // Appends to the loaded log in memory (and to its encoded text) and notifies observers.
     void appendToLoadedLog(const HistoryLogEntry& entry);
@@ -284,14 +279,7 @@ private:
     // Recorded (and changed) and not handed to a write yet.
     QList<HistoryLogEntry> unwrittenEntries_;
     StyleChanges styleChanges_;
-    // The log file as this store last read or wrote it in a batch; while the file is still that one,
-    // appending needs no new read.
-    struct KnownLog {
-        QByteArray text;
-        FileIdentity identity{};
-        std::shared_future<bool> readable;        // whether every entry decodes; checked off this thread
-        std::optional<HistoryFiles::Draft> draft; // the text but its closing bracket, for the next append
-    };
+    // The log file as this store last read or wrote it in a batch.
     std::optional<KnownLog> knownLog_;
     // The start of the batch's next write of the styles file (set by a writer thread's task).
     std::unique_ptr<StylesDraft> stylesDraft_;

@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
@@ -190,6 +191,15 @@ Result<QString> HistoryFiles::moveAside(const QString& name) const
     if (!file.rename(target))
         return Result<QString>::failure(file.errorString());
     return target;
+}
+
+FileIdentity fileIdentity(const QString& path)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return {};
+    return {qint64(info.st_dev), qint64(info.st_ino), qint64(info.st_size),
+            qint64(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
 }
 
 } // namespace pigmo

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <span>
@@ -17,6 +18,11 @@ namespace pigmo {
 class WholeFile;
 
 using Done = Result<std::monostate>;
+
+// What identifies one version of a file: device, inode, size, modification time (ns); a replaced or rewritten
+// file differs in one of these. Zeros: no file.
+using FileIdentity = std::array<qint64, 4>;
+FileIdentity fileIdentity(const QString& path);
 
 // The history's directory: whole-file reads, atomic whole-file writes (a temporary file that replaces the
 // old one, synced to disk; a write that fails on the way leaves the old file whole) and moving an

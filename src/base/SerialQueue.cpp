@@ -18,7 +18,7 @@ SerialQueue::~SerialQueue()
 void SerialQueue::shutdown()
 {
     {
-        std::lock_guard lock(mutex_);
+        MutexLock lock(mutex_);
         stopping_ = true;
         items_.clear();
     }
@@ -30,7 +30,7 @@ void SerialQueue::shutdown()
 void SerialQueue::submit(std::function<void()> work)
 {
     {
-        std::lock_guard lock(mutex_);
+        MutexLock lock(mutex_);
         if (stopping_)
             return;
         items_.push_back(std::move(work));
@@ -47,8 +47,9 @@ void SerialQueue::run()
     for (;;) {
         std::function<void()> work;
         {
-            std::unique_lock lock(mutex_);
-            pending_.wait(lock, [this] { return stopping_ || !items_.empty(); });
+            MutexLock lock(mutex_);
+            while (!stopping_ && items_.empty())
+                lock.wait(pending_);
             if (stopping_)
                 return;
             work = std::move(items_.front());

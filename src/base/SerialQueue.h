@@ -1,9 +1,10 @@
 #pragma once
 
+#include "base/ThreadSafety.h"
+
 #include <condition_variable>
 #include <deque>
 #include <functional>
-#include <mutex>
 #include <string>
 #include <thread>
 
@@ -29,11 +30,11 @@ private:
     void run();
 
     std::string name_;
-    std::mutex mutex_;
+    Mutex mutex_;
     std::condition_variable pending_;
-    std::deque<std::function<void()>> items_;
-    bool stopping_ = false;
-    std::thread thread_;
+    std::deque<std::function<void()>> items_ PIGMO_GUARDED_BY(mutex_);
+    bool stopping_ PIGMO_GUARDED_BY(mutex_) = false;
+    std::thread thread_; // started under the lock; joined by `shutdown` after `stopping_` is set
 };
 
 } // namespace pigmo

@@ -2,6 +2,7 @@
 
 #include "base/LocalPath.h"
 #include "base/Log.h"
+#include "base/ThreadSafety.h"
 #include "platform/DirectoryFile.h"
 #include "platform/FolderIconStore.h"
 #include "platform/GvfsMetadata.h"
@@ -86,19 +87,19 @@ class StoredImages {
 public:
     std::optional<QImage> find(const QString& path)
     {
-        std::lock_guard lock(mutex_);
+        const MutexLock lock(mutex_);
         const QImage* image = cache_.object(path);
         return image ? std::optional<QImage>(*image) : std::nullopt;
     }
     void insert(const QString& path, const QImage& image)
     {
-        std::lock_guard lock(mutex_);
+        const MutexLock lock(mutex_);
         cache_.insert(path, new QImage(image), qsizetype(std::max<qsizetype>(1, image.sizeInBytes() / 1024)));
     }
 
 private:
-    std::mutex mutex_;
-    QCache<QString, QImage> cache_{16 * 1024}; // in KiB: sixteen 512 x 512 icons
+    Mutex mutex_;
+    QCache<QString, QImage> cache_ PIGMO_GUARDED_BY(mutex_){16 * 1024}; // in KiB: sixteen 512 x 512 icons
 };
 
 StoredImages& storedImages()

@@ -1,5 +1,6 @@
 #include "render/IconImage.h"
 
+#include "base/ThreadSafety.h"
 #include "storage/BundleResources.h"
 
 #include <QBuffer>
@@ -47,13 +48,13 @@ public:
     void draw(QPainter& painter, const QRectF& target) const override
     {
         // One parsed document keeps drawing state while it draws: callers on other threads wait their turn.
-        std::lock_guard lock(mutex_);
+        const MutexLock lock(mutex_);
         renderer_->render(&painter, target);
     }
 
 private:
-    mutable std::mutex mutex_;
-    std::unique_ptr<QSvgRenderer> renderer_;
+    mutable Mutex mutex_;
+    std::unique_ptr<QSvgRenderer> renderer_ PIGMO_PT_GUARDED_BY(mutex_);
     QSizeF size_;
 };
 
@@ -115,7 +116,7 @@ public:
     std::shared_ptr<const GlyphPicture> find(const QString& key, Make make)
     {
         {
-            std::lock_guard lock(mutex_);
+            const MutexLock lock(mutex_);
             if (const auto* cached = cache_.object(key))
                 return *cached;
         }
@@ -123,7 +124,7 @@ public:
         if (picture) {
             const QSizeF size = picture->size();
             const auto cost = std::max<qsizetype>(4, qsizetype(size.width() * size.height() * 4 / 1024));
-            std::lock_guard lock(mutex_);
+            const MutexLock lock(mutex_);
             cache_.insert(key, new std::shared_ptr<const GlyphPicture>(picture), cost);
         }
         return picture;
@@ -134,8 +135,8 @@ private:
         : cache_(cacheCapacityKB)
     {
     }
-    std::mutex mutex_;
-    QCache<QString, std::shared_ptr<const GlyphPicture>> cache_;
+    Mutex mutex_;
+    QCache<QString, std::shared_ptr<const GlyphPicture>> cache_ PIGMO_GUARDED_BY(mutex_);
 };
 
 std::shared_ptr<const GlyphPicture> pictureOfData(const QByteArray& data)

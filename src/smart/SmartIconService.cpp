@@ -235,7 +235,7 @@ SmartIconService::~SmartIconService()
 void SmartIconService::shutdown()
 {
     {
-        std::lock_guard lock(mutex_);
+        MutexLock lock(mutex_);
         stopping_ = true;
     }
     stateChanged_.notify_all(); // ends a test delay at once
@@ -245,7 +245,7 @@ void SmartIconService::shutdown()
 void SmartIconService::buildIndexIfNeeded()
 {
     {
-        std::lock_guard lock(mutex_);
+        MutexLock lock(mutex_);
         if (ready_ || loading_)
             return;
         loading_ = true;
@@ -257,7 +257,7 @@ void SmartIconService::rebuildIndex()
 {
     buildQueue_.submit([this] {
         {
-            std::lock_guard lock(mutex_);
+            MutexLock lock(mutex_);
             ready_ = false;
             loading_ = true;
         }
@@ -269,8 +269,13 @@ void SmartIconService::runBuild()
 {
     const std::chrono::milliseconds delay(buildDelayMs_.load());
     if (delay.count() > 0) {
-        std::unique_lock lock(mutex_);
-        if (stateChanged_.wait_for(lock, delay, [this] { return stopping_; }))
+        const auto deadline = std::chrono::steady_clock::now() + delay;
+        MutexLock lock(mutex_);
+        while (!stopping_) {
+            if (lock.waitUntil(stateChanged_, deadline) == std::cv_status::timeout)
+                break;
+        }
+        if (stopping_)
             return;
     }
     std::shared_ptr<const KeywordIndex> index = KeywordIndex::build(sources_());
@@ -278,7 +283,7 @@ void SmartIconService::runBuild()
     // heaps: they go back to the system instead of raising every later peak.
     malloc_trim(0);
     {
-        std::lock_guard lock(mutex_);
+        MutexLock lock(mutex_);
         latest_ = std::move(index);
         ready_ = true;
         loading_ = false;
@@ -289,26 +294,31 @@ void SmartIconService::runBuild()
 
 bool SmartIconService::isReady() const
 {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     return ready_;
 }
 
 bool SmartIconService::isLoading() const
 {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     return loading_;
 }
 
 bool SmartIconService::waitUntilReady(std::chrono::milliseconds timeout)
 {
     buildIndexIfNeeded();
-    std::unique_lock lock(mutex_);
-    return stateChanged_.wait_for(lock, timeout, [this] { return ready_; });
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    MutexLock lock(mutex_);
+    while (!ready_) {
+        if (lock.waitUntil(stateChanged_, deadline) == std::cv_status::timeout)
+            break;
+    }
+    return ready_;
 }
 
 std::shared_ptr<const KeywordIndex> SmartIconService::index() const
 {
-    std::lock_guard lock(mutex_);
+    MutexLock lock(mutex_);
     return ready_ ? latest_ : nullptr;
 }
 
@@ -407,7 +417,7 @@ std::optional<Icon> SmartIconService::randomIcon(const std::optional<LibrarySet>
 {
     std::shared_ptr<const KeywordIndex> latest;
     {
-        std::lock_guard lock(mutex_);
+        MutexLock lock(mutex_);
         latest = latest_;
     }
     const IconCatalogues catalogues = latest ? latest->catalogues() : sources_().catalogues;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/SerialQueue.h"
+#include "base/ThreadSafety.h"
 #include "catalogue/IconLibrary.h"
 #include "model/ColorizationData.h"
 #include "smart/KeywordIndex.h"
@@ -16,7 +17,6 @@
 #include <condition_variable>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 
 namespace pigmo {
@@ -133,12 +133,13 @@ private:
     void runBuild();
 
     SourcesProvider sources_;
-    mutable std::mutex mutex_;
+    mutable Mutex mutex_;
     std::condition_variable stateChanged_;
-    std::shared_ptr<const KeywordIndex> latest_; // the last index built, kept while a rebuild runs
-    bool ready_ = false;
-    bool loading_ = false;
-    bool stopping_ = false;
+    // The last index built, kept while a rebuild runs.
+    std::shared_ptr<const KeywordIndex> latest_ PIGMO_GUARDED_BY(mutex_);
+    bool ready_ PIGMO_GUARDED_BY(mutex_) = false;
+    bool loading_ PIGMO_GUARDED_BY(mutex_) = false;
+    bool stopping_ PIGMO_GUARDED_BY(mutex_) = false;
     std::atomic<std::chrono::milliseconds::rep> buildDelayMs_{0};
     SerialQueue buildQueue_{"smartIcon.build"};
 };

@@ -144,13 +144,13 @@ StylingJournal::StylingJournal(QString directory)
 
 StylingJournal::~StylingJournal()
 {
-    const std::lock_guard lock(mutex_);
+    const MutexLock lock(mutex_);
     close();
 }
 
 QString StylingJournal::filePath() const
 {
-    const std::lock_guard lock(mutex_);
+    const MutexLock lock(mutex_);
     return path_;
 }
 
@@ -158,7 +158,7 @@ Result<quint64> StylingJournal::begin(Intent intent)
 {
     int descriptor = -1;
     {
-        const std::lock_guard lock(mutex_);
+        const MutexLock lock(mutex_);
         intent.id = nextId_;
         const Result<QByteArray> line = intentLine(intent);
         if (!line)
@@ -184,7 +184,7 @@ Result<quint64> StylingJournal::begin(Intent intent)
 
 void StylingJournal::end(quint64 id, Outcome outcome)
 {
-    const std::lock_guard lock(mutex_);
+    const MutexLock lock(mutex_);
     --open_;
     if (outcome == Outcome::styled)
         ++unrecorded_;
@@ -195,13 +195,13 @@ void StylingJournal::end(quint64 id, Outcome outcome)
 
 void StylingJournal::recorded()
 {
-    const std::lock_guard lock(mutex_);
+    const MutexLock lock(mutex_);
     --unrecorded_;
 }
 
 bool StylingJournal::discardIfSettled()
 {
-    const std::lock_guard lock(mutex_);
+    const MutexLock lock(mutex_);
     if (descriptor_ < 0)
         return true;
     if (open_ > 0 || unrecorded_ > 0)

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "base/Result.h"
+#include "base/ThreadSafety.h"
 #include "storage/HistoryLogEntry.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
 
-#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -95,17 +95,17 @@ public:
     static std::vector<Left> left(const QString& directory);
 
 private:
-    Result<void> open();
-    Result<void> append(const QByteArray& line);
-    void close();
+    Result<void> open() PIGMO_REQUIRES(mutex_);
+    Result<void> append(const QByteArray& line) PIGMO_REQUIRES(mutex_);
+    void close() PIGMO_REQUIRES(mutex_);
 
     const QString directory_;
-    mutable std::mutex mutex_;
-    QString path_;
-    int descriptor_ = -1;
-    quint64 nextId_ = 1;
-    qsizetype open_ = 0;       // begun, not ended
-    qsizetype unrecorded_ = 0; // ended styled, not recorded
+    mutable Mutex mutex_;
+    QString path_ PIGMO_GUARDED_BY(mutex_);
+    int descriptor_ PIGMO_GUARDED_BY(mutex_) = -1;
+    quint64 nextId_ PIGMO_GUARDED_BY(mutex_) = 1;
+    qsizetype open_ PIGMO_GUARDED_BY(mutex_) = 0;       // begun, not ended
+    qsizetype unrecorded_ PIGMO_GUARDED_BY(mutex_) = 0; // ended styled, not recorded
 };
 
 } // namespace pigmo

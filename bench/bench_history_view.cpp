@@ -2,6 +2,7 @@
 // log already in memory and on the first opening of a run (log read from disk first); and the thumbnails a
 // whole scroll through the log renders and keeps.
 
+#include "base/Executors.h"
 #include "services/LocalizationManager.h"
 #include "storage/ColorizationHistoryStore.h"
 #include "ui/history/HistoryFixture.h"
@@ -41,10 +42,16 @@ LocalizationManager& localization()
     return manager;
 }
 
+Executors& executors()
+{
+    static Executors pools;
+    return pools;
+}
+
 // Makes the page and paints it once, as the window's first frame does.
 int openAndPaint(ColorizationHistoryStore& store, QImage& frame)
 {
-    HistoryView view(store, localization());
+    HistoryView view(store, localization(), executors());
     view.resize(pageSize);
     view.setAttribute(Qt::WA_DontShowOnScreen);
     view.show();
@@ -87,7 +94,7 @@ void BM_HistoryScrollThroughThumbnails(benchmark::State& state)
     int kept = 0;
     int rendered = 0;
     for (auto _ : state) {
-        HistoryView view(store, localization());
+        HistoryView view(store, localization(), executors());
         view.resize(pageSize);
         view.setAttribute(Qt::WA_DontShowOnScreen);
         view.show();

@@ -36,7 +36,7 @@ void BM_IconTabLucideCatalogueFirstPaint(benchmark::State& state)
     Fixture fixture;
     fixture.services.smartIcons(); // the index is built before timing
     for (auto _ : state) {
-        pigmo::LazyImageCache cache;
+        pigmo::LazyImageCache cache(fixture.services.executors.cpu());
         auto tab = fixture.searchTab(&cache);
         tab->show();
         tab->repaint(); // synchronous: layout and the first paint of every visible cell

@@ -1,6 +1,7 @@
 // Switching the interface language while the settings page and the history page are open: from the
 // choice to every label re-laid out and both pages painted again.
 
+#include "base/Executors.h"
 #include "fulldiskaccess/FDAPermissionManager.h"
 #include "platform/Autostart.h"
 #include "services/AppearanceManager.h"
@@ -42,7 +43,8 @@ void BM_LanguageSwitchRelabelsOpenViews(benchmark::State& state)
 
     SettingsView settings(SettingsServices{appearance, displayMode, localization, folderLanguages, iconStyle,
                                            fullDiskAccess, folderWatcher, launchAtLogin});
-    HistoryView history(store, localization);
+    Executors executors;
+    HistoryView history(store, localization, executors);
     QImage frame(QSize(900, 560), QImage::Format_ARGB32_Premultiplied);
     for (QWidget* page : {static_cast<QWidget*>(&settings), static_cast<QWidget*>(&history)}) {
         page->resize(frame.size());

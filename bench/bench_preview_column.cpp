@@ -2,6 +2,7 @@
 // parent with 5,000 subfolders, which runs on a worker thread (the GUI thread only asks and publishes).
 #include "ui/editor/FolderPreviewColumn.h"
 
+#include "base/Executors.h"
 #include "services/LocalizationManager.h"
 #include "ui/editor/FolderLocation.h"
 
@@ -35,6 +36,7 @@ void BM_PreviewColumnBuildFiftyFolders(benchmark::State& state)
 {
     Parent parent(50);
     pigmo::LocalizationManager localization(QStringList{QStringLiteral("en")});
+    pigmo::Executors executors;
     QImage image(512, 512, QImage::Format_ARGB32_Premultiplied);
     image.fill(QColor(40, 120, 220));
     QList<pigmo::PreviewData> previews;
@@ -44,7 +46,7 @@ void BM_PreviewColumnBuildFiftyFolders(benchmark::State& state)
              QUrl::fromLocalFile(parent.root.filePath(QStringLiteral("Folder %1").arg(i, 5, 10, QLatin1Char('0')))),
              i == 0, pigmo::SmartLoadingState::idle});
     for (auto _ : state) {
-        FolderPreviewColumn column(ignoring(), localization);
+        FolderPreviewColumn column(ignoring(), localization, executors);
         column.setPreviews(previews);
         column.resize(360, 700);
         column.show();
@@ -69,7 +71,8 @@ BENCHMARK(BM_SiblingListingOnWorker)->Unit(benchmark::kMillisecond)->UseRealTime
 void BM_SiblingListingGuiThreadShare(benchmark::State& state)
 {
     Parent parent(5000);
-    pigmo::SiblingFolders siblings;
+    pigmo::Executors executors;
+    pigmo::SiblingFolders siblings(executors.io());
     const QString other = QDir::tempPath();
     bool flip = false;
     for (auto _ : state) {

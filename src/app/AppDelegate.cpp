@@ -160,8 +160,8 @@ QWidget* AppDelegate::createContent()
 
 EditorServices AppDelegate::editorServices()
 {
-    return {services_.localization(), services_.history(),    services_.palettes(),
-            services_.icons(),        services_.smartIcons(), services_.attributes()};
+    return {services_.localization(), services_.history(),    services_.palettes(), services_.icons(),
+            services_.smartIcons(),   services_.attributes(), services_.executors()};
 }
 
 MainView* AppDelegate::makeMainView(const QList<Folder>& folders)

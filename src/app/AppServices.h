@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Executors.h"
 #include "catalogue/IconsModel.h"
 #include "fulldiskaccess/FDAPermissionManager.h"
 #include "platform/SystemColorScheme.h"
@@ -20,7 +21,8 @@ namespace pigmo {
 
 // The services that style folders, which the windowless `--smart` run needs too. Built in the order of the
 // members below, each after what it uses, once the application object exists; destroyed in the reverse
-// order, so a keyword index build still running stops while the catalogues it reads exist.
+// order, so a keyword index build still running stops while the catalogues it reads exist, and the executors,
+// built first, shut down last (see docs/threads.md).
 class StylingServices {
 public:
     // When the keyword index builds: on the first request, or at once, on its worker while the history
@@ -31,6 +33,7 @@ public:
     StylingServices(const StylingServices&) = delete;
     StylingServices& operator=(const StylingServices&) = delete;
 
+    Executors& executors() { return executors_; }
     const IconsModel& icons() const { return icons_; }
     const ExtendedAttributesManager& attributes() const { return attributes_; }
     ColorizationHistoryStore& history() { return history_; }
@@ -38,6 +41,7 @@ public:
     FolderStyler& styler() { return styler_; }
 
 private:
+    Executors executors_;                          // the icon queue, the I/O pool, the CPU pool
     const IconsModel icons_;                       // the bundle's glyph catalogues
     const ExtendedAttributesManager attributes_{}; // stateless
     SmartIconService smartIcons_;                  // the keyword index over `icons_`
@@ -57,6 +61,7 @@ public:
     AppServices(const AppServices&) = delete;
     AppServices& operator=(const AppServices&) = delete;
 
+    Executors& executors() { return styling_.executors(); }
     const IconsModel& icons() const { return styling_.icons(); }
     const ExtendedAttributesManager& attributes() const { return styling_.attributes(); }
     ColorizationHistoryStore& history() { return styling_.history(); }
@@ -73,7 +78,7 @@ public:
     FolderWatcherService& watcher() { return watcher_; }
 
 private:
-    StylingServices styling_;          // catalogues, attribute and history stores, keyword index, styler
+    StylingServices styling_;          // executors, catalogues, attribute and history stores, keyword index, styler
     LocalizationManager localization_; // the interface language, read by every view
     IconStylePreferenceManager iconStylePreference_;
     FolderLanguagesManager folderLanguages_; // starts from the interface language; rebuilds the index

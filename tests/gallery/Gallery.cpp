@@ -131,8 +131,8 @@ int write(const QString& directory)
             PalettesManager palettes;
             ColorizationHistoryStore history;
             int made = 0;
-            GalleryContext context{localization,    palettes,        history, core.icons,
-                                   core.smartIcons, core.attributes, {},      {}};
+            GalleryContext context{localization,    palettes,       history, core.icons, core.smartIcons,
+                                   core.attributes, core.executors, {},      {}};
             context.namedFolder = [&samples, &context](const QString& name) {
                 const QString path = samples.filePath(name);
                 QDir().mkpath(path);

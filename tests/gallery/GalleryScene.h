@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Executors.h"
 #include "base/Folder.h"
 #include "catalogue/IconsModel.h"
 #include "services/ColorizationViewModel.h"
@@ -26,6 +27,7 @@ struct GalleryContext {
     const IconsModel& icons;
     SmartIconService& smartIcons;
     const ExtendedAttributesManager& attributes;
+    Executors& executors;
     // A folder styled with a tint and a Lucide glyph, made fresh for each scene.
     std::function<std::shared_ptr<ColorizationViewModel>()> sampleFolder;
     // The same styled folder under a name of the scene's choosing (the icon tab suggests glyphs for it).

@@ -22,8 +22,8 @@ namespace {
 
 EditorServices servicesOf(GalleryContext& context)
 {
-    return {context.localization, context.history,    context.palettes,
-            context.icons,        context.smartIcons, context.attributes};
+    return {context.localization, context.history,    context.palettes, context.icons,
+            context.smartIcons,   context.attributes, context.executors};
 }
 
 // Real folders with telling names, each styled with its own tint and glyph.

@@ -113,7 +113,7 @@ ColorizationHistoryStore& fullStore()
 
 QWidget* history(GalleryContext& context, ColorizationHistoryStore& store, HistoryView::Tab tab)
 {
-    auto* view = new HistoryView(store, context.localization);
+    auto* view = new HistoryView(store, context.localization, context.executors);
     view->setCurrentTab(tab);
     return view;
 }

@@ -43,7 +43,8 @@ QWidget* pane(GalleryContext& c, const std::function<void(FolderColorizerView&)>
     auto* group = new ColorizationModelsGroup({}, false, c.colorization(), holder);
     group->appendModels({model});
     auto* view = new FolderColorizerView(
-        model, *group, {c.localization, c.history, c.palettes, c.icons, readyIndex(c), c.attributes}, holder);
+        model, *group, {c.localization, c.history, c.palettes, c.icons, readyIndex(c), c.attributes, c.executors},
+        holder);
     auto* layout = new QVBoxLayout(holder);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view);
@@ -125,8 +126,9 @@ QWidget* column(GalleryContext& c)
     previews[2].smartLoadingState = SmartLoadingState::success;
     const auto none = [] {};
     const auto one = [](const PreviewData&) {};
-    auto* view = new FolderPreviewColumn(
-        {one, one, [](const QList<QUrl>&) {}, none, none, one, one, one, none, none, none}, c.localization, holder);
+    auto* view =
+        new FolderPreviewColumn({one, one, [](const QList<QUrl>&) {}, none, none, one, one, one, none, none, none},
+                                c.localization, c.executors, holder);
     view->setPreviews(previews);
     auto* layout = new QVBoxLayout(holder);
     layout->setContentsMargins(0, 0, 0, 0);

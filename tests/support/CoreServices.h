@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Executors.h"
 #include "catalogue/IconsModel.h"
 #include "services/ColorizationViewModel.h"
 #include "smart/SmartIconService.h"
@@ -9,10 +10,11 @@
 
 namespace pigmo::test {
 
-// The core services one test uses, built in the program's order: the bundle's glyph catalogues, the attribute
-// store, a history store in the test's own data directory, and a keyword index over the catalogues and the
+// The core services one test uses, built in the program's order: the executors, the bundle's glyph catalogues, the
+// attribute store, a history store in the test's own data directory, and a keyword index over the catalogues and the
 // stored folder-name languages (built on request). Each test builds its own set.
 struct CoreServices {
+    Executors executors;
     const IconsModel icons{BundleResources::directory()};
     const ExtendedAttributesManager attributes{};
     ColorizationHistoryStore history;

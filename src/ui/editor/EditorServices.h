@@ -5,6 +5,7 @@
 namespace pigmo {
 
 class ColorizationHistoryStore;
+class Executors;
 class ExtendedAttributesManager;
 class FolderStyler;
 class IconsModel;
@@ -21,6 +22,7 @@ struct EditorServices {
     const IconsModel& icons;
     SmartIconService& smartIcons;
     const ExtendedAttributesManager& attributes;
+    Executors& executors; // the program's pools, for work off the GUI thread
 
     // What the editing models read, writing through `styler` (not owned; nullptr: they write nothing).
     ColorizationServices colorization(FolderStyler* styler = nullptr) const

@@ -1,5 +1,6 @@
 #include "ui/editor/FolderColorizerView.h"
 
+#include "base/Executors.h"
 #include "base/Log.h"
 #include "base/Result.h"
 #include "render/IconImage.h"
@@ -27,7 +28,6 @@
 #include <QMimeDatabase>
 #include <QPointer>
 #include <QPromise>
-#include <QThreadPool>
 #include <QVBoxLayout>
 
 namespace pigmo {
@@ -115,7 +115,7 @@ FolderColorizerView::FolderColorizerView(std::shared_ptr<ColorizationViewModel> 
     , colorizer_(std::move(colorizer))
     , colorizers_(colorizers)
     , services_(services)
-    , glyphImages_(std::make_unique<LazyImageCache>())
+    , glyphImages_(std::make_unique<LazyImageCache>(services.executors.cpu()))
 {
     auto* stack = new QVBoxLayout(this);
     stack->setContentsMargins(0, 0, 0, 0);
@@ -251,7 +251,7 @@ bool FolderColorizerView::handleImageDrop(const QMimeData& data)
             });
     watcher->setFuture(promise->future());
     promise->start();
-    QThreadPool::globalInstance()->start([dropped, promise] {
+    services_.executors.io().start([dropped, promise] {
         promise->addResult(loadDroppedIcon(dropped));
         promise->finish();
     });

@@ -1,33 +1,15 @@
 #include "ui/editor/FolderLocation.h"
 
 #include <QCollator>
-#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QPromise>
-#include <QThreadPool>
 
 #include <algorithm>
 #include <memory>
 
 namespace pigmo {
 namespace {
-
-// Listings may hang on a slow or vanished parent: they run on threads of their own, never the global pool's.
-QThreadPool& listingPool()
-{
-    static QThreadPool* pool = [] {
-        auto* threads = new QThreadPool;
-        threads->setMaxThreadCount(4);
-        threads->setObjectName(QStringLiteral("siblingListing"));
-        // A listing still running when the application object goes would go on using what the end of the
-        // process tears down (the collator's tables): it may finish first. One hung on a vanished parent
-        // is waited for at most a second, and then stays blocked where it is.
-        qAddPostRoutine([] { listingPool().waitForDone(1000); });
-        return threads;
-    }();
-    return *pool;
-}
 
 QString lastComponent(const QString& path)
 {
@@ -113,8 +95,9 @@ QStringList FolderLocation::listSiblings(const QString& parent, const QSet<QStri
     return sorted;
 }
 
-SiblingFolders::SiblingFolders(QObject* parent)
+SiblingFolders::SiblingFolders(QThreadPool& listings, QObject* parent)
     : QObject(parent)
+    , listings_(listings)
 {
 }
 
@@ -164,7 +147,8 @@ void SiblingFolders::startListing()
     });
     watcher_->setFuture(promise->future());
     promise->start();
-    listingPool().start([parent = *parent_, promise] {
+    // The task holds nothing of this object: a listing hung on a vanished parent outlives it harmlessly.
+    listings_.start([parent = *parent_, promise] {
         promise->addResult(FolderLocation::listSiblings(parent, {}));
         promise->finish();
     });

@@ -6,6 +6,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QThreadPool>
 
 #include <optional>
 
@@ -47,7 +48,8 @@ class SiblingFolders : public QObject {
     Q_OBJECT
 
 public:
-    explicit SiblingFolders(QObject* parent = nullptr);
+    // `listings`: the I/O pool, which may hang on a slow or vanished parent.
+    explicit SiblingFolders(QThreadPool& listings, QObject* parent = nullptr);
     ~SiblingFolders() override;
 
     void update(const std::optional<QString>& parent, const QSet<QString>& excluded, bool force = false);
@@ -62,6 +64,7 @@ Q_SIGNALS:
 private:
     void startListing();
 
+    QThreadPool& listings_;
     std::optional<QString> parent_;
     QSet<QString> excluded_;
     QStringList listed_; // the last listing of `parent_`, before the exclusion

@@ -1,5 +1,6 @@
 #include "ui/editor/FolderPreviewColumn.h"
 
+#include "base/Executors.h"
 #include "base/Folder.h"
 #include "base/Log.h"
 #include "services/ColorizationModelsGroup.h"
@@ -34,7 +35,6 @@
 #include <QPromise>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QThreadPool>
 #include <QVBoxLayout>
 #include <QVariantAnimation>
 
@@ -244,12 +244,14 @@ void PreviewCell::contextMenuEvent(QContextMenuEvent* event)
 
 // ---- FolderPreviewColumn ----
 
-FolderPreviewColumn::FolderPreviewColumn(Actions actions, LocalizationManager& localization, QWidget* parent)
+FolderPreviewColumn::FolderPreviewColumn(Actions actions, LocalizationManager& localization, Executors& executors,
+                                         QWidget* parent)
     : QWidget(parent)
     , actions_(std::move(actions))
     , localization_(localization)
-    , siblingIcons_(std::make_unique<LazyImageCache>(8 * 1024 * 1024))
-    , siblings_(new SiblingFolders(this))
+    , executors_(executors)
+    , siblingIcons_(std::make_unique<LazyImageCache>(executors.io(), 8 * 1024 * 1024))
+    , siblings_(new SiblingFolders(executors.io(), this))
 {
     setAcceptDrops(true);
     auto* stack = new QVBoxLayout(this);
@@ -599,7 +601,7 @@ bool FolderPreviewColumn::handleFolderDrop(const QMimeData& data)
     });
     watcher->setFuture(promise->future());
     promise->start();
-    QThreadPool::globalInstance()->start([urls, promise] {
+    executors_.io().start([urls, promise] {
         QList<QUrl> folders;
         for (const QUrl& url : urls) {
             if (const std::optional<Folder> folder = Folder::fromUrl(url))

@@ -23,6 +23,7 @@ namespace pigmo {
 class CellGrid;
 class ElidedLabel;
 class ColorizationModelsGroup;
+class Executors;
 class LazyImageCache;
 class LocalizationManager;
 class PillButton;
@@ -68,7 +69,9 @@ public:
     static constexpr double loadingOpacity = 0.55;
     static constexpr double siblingOpacity = 0.5;
 
-    FolderPreviewColumn(Actions actions, LocalizationManager& localization, QWidget* parent = nullptr);
+    // Sibling listings, their icons and dropped folders are read on the executors' I/O pool.
+    FolderPreviewColumn(Actions actions, LocalizationManager& localization, Executors& executors,
+                        QWidget* parent = nullptr);
     ~FolderPreviewColumn() override;
 
     // The previews of a group's models, the current one selected.
@@ -128,6 +131,7 @@ private:
 
     Actions actions_;
     LocalizationManager& localization_;
+    Executors& executors_;
     QList<PreviewData> previews_;
     QList<PreviewCell*> cells_;
     QStringList shownSiblings_;

@@ -1,5 +1,6 @@
 #include "ui/editor/IconTab.h"
 
+#include "base/Executors.h"
 #include "catalogue/IconsModel.h"
 #include "services/LocalizationManager.h"
 #include "smart/SmartIconService.h"
@@ -61,7 +62,7 @@ IconTab::IconTab(Binding<std::optional<Icon>> selectedIcon, QString folderName, 
     , selectedIcon_(std::move(selectedIcon))
     , folderName_(std::move(folderName))
     , services_(services)
-    , ownCache_(imageCache ? nullptr : std::make_unique<LazyImageCache>())
+    , ownCache_(imageCache ? nullptr : std::make_unique<LazyImageCache>(services.executors.cpu()))
     , cache_(imageCache ? imageCache : ownCache_.get())
 {
     auto* stack = new QVBoxLayout(this);

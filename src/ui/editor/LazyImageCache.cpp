@@ -2,20 +2,19 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QThread>
 
 namespace pigmo {
 
-LazyImageCache::LazyImageCache(qint64 maximumBytes, QObject* parent)
+LazyImageCache::LazyImageCache(QThreadPool& workers, qint64 maximumBytes, QObject* parent)
     : QObject(parent)
+    , workers_(workers)
     , cache_(qsizetype(std::max<qint64>(maximumBytes / 1024, 1)))
 {
-    workers_.setMaxThreadCount(std::max(1, std::min(QThread::idealThreadCount() - 1, 3)));
 }
 
 LazyImageCache::~LazyImageCache()
 {
-    workers_.clear();
+    workers_.dropPending();
     workers_.waitForDone();
 }
 

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "base/Executors.h"
+
 #include <QCache>
 #include <QImage>
 #include <QObject>
 #include <QSet>
 #include <QString>
-#include <QThreadPool>
 
 #include <functional>
 #include <optional>
@@ -15,7 +16,8 @@ namespace pigmo {
 // Images made on demand off the GUI thread and kept in a cache bounded by their memory. A view asks for an
 // image by key when it paints a cell: the cached image, or a null image while it is being made (the view is
 // told by `imageReady` and paints again). An image that cannot be made is remembered as failed and announced
-// by `imageFailed`, once. Making runs on threads of the cache's own; the cache waits for them when it goes.
+// by `imageFailed`, once. Making runs on the pool it is given; the cache drops what has not started and waits
+// for what runs when it goes.
 // GUI thread only (the `Make` functions run on the workers and must be safe there).
 class LazyImageCache : public QObject {
     Q_OBJECT
@@ -23,7 +25,8 @@ class LazyImageCache : public QObject {
 public:
     using Make = std::function<std::optional<QImage>()>;
 
-    explicit LazyImageCache(qint64 maximumBytes = 24 * 1024 * 1024, QObject* parent = nullptr);
+    // `workers`: the CPU pool for drawn images, the I/O pool for images read from folders.
+    explicit LazyImageCache(QThreadPool& workers, qint64 maximumBytes = 24 * 1024 * 1024, QObject* parent = nullptr);
     ~LazyImageCache() override;
 
     // The image of `key`, or a null image while `make` runs (it is started once per key and not again while
@@ -47,7 +50,7 @@ Q_SIGNALS:
 private:
     void deliver(const QString& key, const std::optional<QImage>& image);
 
-    QThreadPool workers_;
+    TaskGroup workers_;
     QCache<QString, QImage> cache_;
     QSet<QString> pending_;
     QSet<QString> failed_;

@@ -1,5 +1,6 @@
 #include "ui/history/HistoryView.h"
 
+#include "base/Executors.h"
 #include "services/LocalizationManager.h"
 #include "storage/ColorizationHistoryStore.h"
 #include "ui/Localized.h"
@@ -251,14 +252,15 @@ void repaintOnPicture(Thumbnails& thumbnails, QListView& list, std::function<int
 
 } // namespace
 
-HistoryView::HistoryView(ColorizationHistoryStore& store, LocalizationManager& localization, QWidget* parent)
+HistoryView::HistoryView(ColorizationHistoryStore& store, LocalizationManager& localization, Executors& executors,
+                         QWidget* parent)
     : QWidget(parent)
     , store_(store)
     , localization_(localization)
 {
     const qreal ratio = devicePixelRatioF();
-    logThumbnails_ = new Thumbnails(logThumbnail, ratio, this);
-    styleThumbnails_ = new Thumbnails(cellThumbnail, ratio, this);
+    logThumbnails_ = new Thumbnails(executors.cpu(), logThumbnail, ratio, this);
+    styleThumbnails_ = new Thumbnails(executors.cpu(), cellThumbnail, ratio, this);
     logModel_ = new HistoryLogModel(store_, this);
     stylesModel_ = new FolderStylesModel(store_, this);
 

@@ -10,6 +10,7 @@ class QStackedWidget;
 namespace pigmo {
 
 class ColorizationHistoryStore;
+class Executors;
 class HistoryLogModel;
 class FolderStylesModel;
 class LocalizationManager;
@@ -30,7 +31,9 @@ class HistoryView : public QWidget {
 public:
     enum class Tab { chronological, folderStyles };
 
-    HistoryView(ColorizationHistoryStore& store, LocalizationManager& localization, QWidget* parent = nullptr);
+    // The thumbnails render on the executors' CPU pool.
+    HistoryView(ColorizationHistoryStore& store, LocalizationManager& localization, Executors& executors,
+                QWidget* parent = nullptr);
     ~HistoryView() override;
 
     Tab currentTab() const { return currentTab_; }

@@ -7,16 +7,18 @@
 
 namespace pigmo {
 
-Thumbnails::Thumbnails(int side, qreal devicePixelRatio, QObject* parent)
+Thumbnails::Thumbnails(QThreadPool& pool, int side, qreal devicePixelRatio, QObject* parent)
     : QObject(parent)
     , side_(side)
     , devicePixelRatio_(devicePixelRatio)
     , cache_(capacity)
+    , pool_(pool)
 {
 }
 
 Thumbnails::~Thumbnails()
 {
+    pool_.dropPending(); // what has not started is of no use any more
     pool_.waitForDone();
 }
 

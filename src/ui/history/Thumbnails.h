@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Executors.h"
 #include "model/ColorizationData.h"
 
 #include <QCache>
@@ -7,11 +8,10 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
-#include <QThreadPool>
 
 namespace pigmo {
 
-// The history's folder thumbnails, rendered on a worker pool when a row first asks for one and kept in a
+// The history's folder thumbnails, rendered on the given (CPU) pool when a row first asks for one and kept in a
 // cache of at most `capacity` pictures (the least recently used go first). Each picture is keyed by the
 // caller's stable identity of its row, never by the row's position. GUI thread, except the rendering.
 class Thumbnails : public QObject {
@@ -21,7 +21,7 @@ public:
     static constexpr int capacity = 256;
 
     // Pictures of `side` points at `devicePixelRatio`.
-    Thumbnails(int side, qreal devicePixelRatio, QObject* parent = nullptr);
+    Thumbnails(QThreadPool& pool, int side, qreal devicePixelRatio, QObject* parent = nullptr);
     ~Thumbnails() override;
 
     // The picture of `key`, null until it is rendered; the first request starts its rendering.
@@ -48,7 +48,7 @@ private:
     QSet<QString> pending_;
     quint64 generation_ = 0;
     int started_ = 0;
-    QThreadPool pool_;
+    TaskGroup pool_;
 };
 
 } // namespace pigmo

@@ -10,13 +10,13 @@
 namespace pigmo {
 
 EditorPage::EditorPage(ColorizationModelsGroup& group, Actions actions, LocalizationManager& localization,
-                       int previewWidth, QWidget* parent)
+                       Executors& executors, int previewWidth, QWidget* parent)
     : QWidget(parent)
 {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
-    previewColumn_ = new FolderPreviewColumn(previewActions(group, actions), localization);
+    previewColumn_ = new FolderPreviewColumn(previewActions(group, actions), localization, executors);
     previewColumn_->setFixedWidth(previewWidth);
     row->addWidget(previewColumn_);
     auto* divider = new QFrame;

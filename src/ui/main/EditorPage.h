@@ -26,9 +26,9 @@ public:
         std::function<void()> apply;
     };
 
-    // `group` outlives the page.
-    EditorPage(ColorizationModelsGroup& group, Actions actions, LocalizationManager& localization, int previewWidth,
-               QWidget* parent = nullptr);
+    // `group` and `executors` outlive the page.
+    EditorPage(ColorizationModelsGroup& group, Actions actions, LocalizationManager& localization, Executors& executors,
+               int previewWidth, QWidget* parent = nullptr);
 
     FolderPreviewColumn* previewColumn() const { return previewColumn_; }
     QWidget* pane() const { return pane_; }

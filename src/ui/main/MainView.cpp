@@ -116,7 +116,7 @@ void MainView::buildLayout(const EditorServices& services)
     editor_ = new EditorPage(*colorizers_,
                              {[this](const Folder& folder) { reset(folder); }, [this] { resetAll(); },
                               [this] { saveDesigns(); }, [this] { applyAll(); }},
-                             services.localization, int(contentSize.width() * previewShare));
+                             services.localization, services.executors, int(contentSize.width() * previewShare));
     pages_->addWidget(editor_);
     overlay_ = new ApplyAnimationOverlay(this);
     overlay_->setStackOffset(20);
@@ -142,7 +142,7 @@ void MainView::setSettingsOpened(bool opened)
 void MainView::setHistoryOpened(bool opened)
 {
     if (opened && !historyPageSet_) {
-        auto* history = new HistoryView(services_.history, services_.localization);
+        auto* history = new HistoryView(services_.history, services_.localization, services_.executors);
         connect(history, &HistoryView::folderSelected, this, &MainView::openFromHistory);
         setHistoryPage(history);
     }

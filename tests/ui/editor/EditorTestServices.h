@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Executors.h"
 #include "catalogue/IconsModel.h"
 #include "services/LocalizationManager.h"
 #include "services/PalettesManager.h"
@@ -17,6 +18,7 @@ namespace pigmo::test {
 // The editor's services over the program's own bundle data, with a keyword index of every folder-name
 // language (built once per test program) and English texts.
 struct EditorTestServices {
+    Executors executors;
     LocalizationManager localization{QStringList{QStringLiteral("en")}};
     const ExtendedAttributesManager attributes{};
     ColorizationHistoryStore history;
@@ -43,7 +45,10 @@ struct EditorTestServices {
         return *service;
     }
 
-    EditorServices services() { return {localization, history, palettes, icons(), smartIcons(), attributes}; }
+    EditorServices services()
+    {
+        return {localization, history, palettes, icons(), smartIcons(), attributes, executors};
+    }
 };
 
 } // namespace pigmo::test

@@ -1,5 +1,7 @@
 #include "ui/editor/FolderLocation.h"
 
+#include "base/Executors.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -88,7 +90,8 @@ TEST(FolderLocationTest, SiblingFoldersAreListedOffTheGuiThreadAndFollowTheExclu
     tree.make("p/one");
     tree.make("p/two");
     tree.make("q/three");
-    SiblingFolders siblings;
+    Executors executors;
+    SiblingFolders siblings(executors.io());
     QSignalSpy changes(&siblings, &SiblingFolders::changed);
     const QString p = tree.root.filePath("p");
     siblings.update(p, {FolderLocation::standardized(p + "/one")});

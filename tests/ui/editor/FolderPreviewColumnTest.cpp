@@ -1,5 +1,6 @@
 #include "ui/editor/FolderPreviewColumn.h"
 
+#include "base/Executors.h"
 #include "platform/Appearance.h"
 #include "services/LocalizationManager.h"
 #include "support/LogCapture.h"
@@ -63,7 +64,8 @@ struct FolderPreviewColumnTest : ::testing::Test {
     QTemporaryDir root{QDir::homePath() + QStringLiteral("/column-XXXXXX")};
     LocalizationManager localization{QStringList{QStringLiteral("en")}};
     Calls calls;
-    FolderPreviewColumn column{recording(calls), localization};
+    Executors executors;
+    FolderPreviewColumn column{recording(calls), localization, executors};
 
     QString make(const QString& relative)
     {

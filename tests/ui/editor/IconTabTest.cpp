@@ -155,8 +155,9 @@ TEST_F(IconTabTest, TheHistoryIsReadOnceOffTheGuiThreadAndTheRecentGlyphsFollowI
         writer.record(QStringLiteral("/tmp/b"), used(lucide(QStringLiteral("bell"))).data);
     }
     ColorizationHistoryStore store;
-    EditorServices editor{services.localization, store, services.palettes, services.icons(), services.smartIcons(),
-                          services.attributes};
+    EditorServices editor{
+        services.localization, store, services.palettes, services.icons(), services.smartIcons(), services.attributes,
+        services.executors};
     test::LogCapture log;
     IconTab tab(Binding<std::optional<Icon>>::of(selected), QStringLiteral("Music"), editor);
     EXPECT_FALSE(store.chronologicalLogLoaded()); // not read on the GUI thread while the tab was made

@@ -1,5 +1,6 @@
 #include "ui/history/HistoryView.h"
 
+#include "base/Executors.h"
 #include "services/LocalizationManager.h"
 #include "ui/controls/LocalizedText.h"
 #include "ui/controls/SymbolView.h"
@@ -23,6 +24,7 @@ namespace {
 
 class HistoryViewTest : public ::testing::Test {
 protected:
+    Executors executors;
     LocalizationManager localization{QStringList{QStringLiteral("en")}};
     ColorizationHistoryStore store;
 
@@ -31,7 +33,7 @@ protected:
     // The view shown and its log loaded (read on a worker when the page first shows).
     std::unique_ptr<HistoryView> open()
     {
-        auto view = std::make_unique<HistoryView>(store, localization);
+        auto view = std::make_unique<HistoryView>(store, localization, executors);
         view->resize(700, 500);
         view->show();
         EXPECT_TRUE(QTest::qWaitFor([this] { return store.chronologicalLogLoaded(); }, 10000));
@@ -55,7 +57,7 @@ TEST_F(HistoryViewTest, TheLogIsReadOffTheGuiThreadWhileTheLoadingStateShows)
     ColorizationHistoryStore fresh;
     ASSERT_TRUE(QFile::exists(log));
     ASSERT_FALSE(fresh.chronologicalLogLoaded());
-    HistoryView view(fresh, localization);
+    HistoryView view(fresh, localization, executors);
     view.resize(700, 500);
     view.show();
     EXPECT_FALSE(fresh.chronologicalLogLoaded()) << "showing the page never reads the file on the GUI thread";

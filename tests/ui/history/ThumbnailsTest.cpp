@@ -10,7 +10,8 @@ using namespace pigmo;
 
 TEST(ThumbnailsTest, APictureIsRenderedOnceOffTheGuiThreadAndKeptUnderItsKey)
 {
-    Thumbnails thumbnails(40, 2.0);
+    Executors executors;
+    Thumbnails thumbnails(executors.cpu(), 40, 2.0);
     QSignalSpy ready(&thumbnails, &Thumbnails::pictureReady);
     EXPECT_TRUE(thumbnails.picture(QStringLiteral("7"), test::styleWithHue(10)).isNull());
     EXPECT_TRUE(thumbnails.picture(QStringLiteral("7"), test::styleWithHue(10)).isNull()); // not started twice
@@ -26,7 +27,8 @@ TEST(ThumbnailsTest, APictureIsRenderedOnceOffTheGuiThreadAndKeptUnderItsKey)
 
 TEST(ThumbnailsTest, MemoryIsBoundedAndClearingDropsLateResults)
 {
-    Thumbnails thumbnails(40, 1.0);
+    Executors executors;
+    Thumbnails thumbnails(executors.cpu(), 40, 1.0);
     for (int key = 0; key < Thumbnails::capacity + 20; ++key)
         thumbnails.picture(QString::number(key), test::styleWithHue(key % 360));
     thumbnails.waitForRenderings();

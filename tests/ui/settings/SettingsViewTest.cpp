@@ -1,5 +1,6 @@
 #include "ui/settings/SettingsView.h"
 
+#include "base/Executors.h"
 #include "storage/ColorizationHistoryStore.h"
 #include "storage/Preferences.h"
 #include "ui/controls/LocalizedText.h"
@@ -87,8 +88,9 @@ TEST_F(SettingsViewTest, TheDisplayModeIsStoredAndTheTrayFollowsAtOnce)
 
 TEST_F(SettingsViewTest, ALanguageChoiceIsStoredAndRelabelsEveryOpenView)
 {
+    Executors executors;
     ColorizationHistoryStore store;
-    HistoryView history(store, managers.localization);
+    HistoryView history(store, managers.localization, executors);
     history.show();
     const auto titles = [](QWidget* widget) {
         QStringList texts;

@@ -55,7 +55,7 @@ void BM_ApplyHundredFolders(benchmark::State& state)
     QTemporaryDir root(QDir::homePath() + QStringLiteral("/bench-apply-XXXXXX"));
     const QList<pigmo::Folder> folders = makeFolders(root, 100);
     pigmo::test::EditorTestServices services;
-    pigmo::FolderStyler styler(services.history, services.attributes, services.smartIcons());
+    pigmo::FolderStyler styler(services.executors, services.history, services.attributes, services.smartIcons());
     pigmo::MainView view(
         std::make_unique<pigmo::ColorizationModelsGroup>(folders, false, services.services().colorization(&styler)),
         services.services());
@@ -106,7 +106,7 @@ void BM_OpenHundredFoldersToFirstPaint(benchmark::State& state)
     QTemporaryDir root(QDir::homePath() + QStringLiteral("/bench-open-XXXXXX"));
     const QList<pigmo::Folder> folders = makeFolders(root, 100);
     pigmo::test::EditorTestServices services;
-    pigmo::FolderStyler styler(services.history, services.attributes, services.smartIcons());
+    pigmo::FolderStyler styler(services.executors, services.history, services.attributes, services.smartIcons());
     for (auto _ : state) {
         // As handed over: folders without a style start their smart styling.
         pigmo::MainView view(folders, false, &styler, services.services());

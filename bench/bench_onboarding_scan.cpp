@@ -46,7 +46,7 @@ void BM_ProposalsAfterIndexReady(benchmark::State& state)
     }
     const QTemporaryDir home(QDir::homePath() + QStringLiteral("/bench-onboarding-XXXXXX"));
     const OnboardingSuggestionsModel::Roots roots = preparedHome(home);
-    pigmo::FolderStyler styler(services.history, services.attributes, icons);
+    pigmo::FolderStyler styler(services.executors, services.history, services.attributes, icons);
     qsizetype proposals = 0;
     for (auto _ : state) {
         OnboardingSuggestionsModel model({icons, services.attributes, styler}, roots);

@@ -119,7 +119,7 @@ void styleBatch(test::CoreServices& services, ColorizationHistoryStore& store, c
                 double& cpuMs)
 {
     const double before = processCpuMs();
-    FolderStyler styler(store, services.attributes, services.smartIcons);
+    FolderStyler styler(services.executors, store, services.attributes, services.smartIcons);
     // As the program does: each folder is recorded in the history as it ends, through the event loop.
     QEventLoop loop;
     qsizetype unfinished = folders.size();

@@ -37,7 +37,7 @@ void BM_StyleNewFolder(benchmark::State& state)
     pigmo::test::CoreServices services;
     services.smartIcons.waitUntilReady(std::chrono::seconds(60));
     const QList<pigmo::Folder>& folders = benchFolders();
-    pigmo::FolderStyler styler(services.history, services.attributes, services.smartIcons);
+    pigmo::FolderStyler styler(services.executors, services.history, services.attributes, services.smartIcons);
     qsizetype next = 0;
     for (auto _ : state) {
         styler.styleByName(folders[next], QStringLiteral("bench: "));

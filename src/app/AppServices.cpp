@@ -21,7 +21,7 @@ StylingServices::StylingServices(IndexBuild build)
     , indexRequested_(requestIndex(smartIcons_, build))
     , history_(build == IndexBuild::atOnce ? ColorizationHistoryStore::StylesLoad::inBackground
                                            : ColorizationHistoryStore::StylesLoad::now)
-    , styler_(history_, attributes_, smartIcons_)
+    , styler_(executors_, history_, attributes_, smartIcons_)
 {
 }
 

@@ -45,21 +45,17 @@ QString threadDescription()
 
 } // namespace
 
-const QString FolderStyler::queueName = QStringLiteral("io.velmar.pigmo2.iconQueue");
-
-FolderStyler::FolderStyler(ColorizationHistoryStore& history, const ExtendedAttributesManager& attributes,
-                           SmartIconService& smartIcons, QObject* parent)
+FolderStyler::FolderStyler(Executors& executors, ColorizationHistoryStore& history,
+                           const ExtendedAttributesManager& attributes, SmartIconService& smartIcons, QObject* parent)
     : QObject(parent)
     , history_(history)
     , attributes_(attributes)
     , smartIcons_(smartIcons)
     , journal_(history.storageDirectory())
+    , queue_(executors.iconQueue()) // one folder at a time, in submission order
+    , drawing_(executors.cpu())
 {
     qRegisterMetaType<FolderStyling::Outcome>();
-    queue_.setObjectName(queueName);
-    queue_.setMaxThreadCount(1); // one folder at a time, in submission order
-    drawing_.setObjectName(queueName + QStringLiteral(".drawing"));
-    drawing_.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
     connect(&history_, &ColorizationHistoryStore::recordsWritten, this, &FolderStyler::discardJournalIfWritten);
     settleLeftJournals();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Executors.h"
 #include "base/Folder.h"
 #include "model/ColorizationData.h"
 #include "services/FolderStyling.h"
@@ -11,7 +12,6 @@
 #include <QImage>
 #include <QObject>
 #include <QString>
-#include <QThreadPool>
 
 #include <atomic>
 #include <chrono>
@@ -25,7 +25,7 @@ class ExtendedAttributesManager;
 class SmartIconService;
 
 // The one writer of folder styles. Every write (a rendered style applied, a style removed, a folder styled
-// by its name and siblings) runs on one serial queue, the icon queue, so two writes to one folder never
+// by its name and siblings) runs on the executors' serial icon queue, so two writes to one folder never
 // overlap and writes happen in submission order. A folder is styled when its icon is set in every place
 // (see FolderIcons) and its attribute is written; when either fails, the icon is taken back and the folder
 // is left as it was. The attribute is removed only when the icon was removed. The history is then updated
@@ -38,8 +38,8 @@ class SmartIconService;
 // attribute and icon show the journaled style gets its record (unless the history has it), any other has
 // its icon entries put back as they were.
 //
-// A style applied is drawn and PNG-encoded on a small drawing pool (at most idealThreadCount - 1 threads)
-// while the requests before it are written. A batch styled by name is a pipeline. On the icon queue, in the
+// A style applied is drawn and PNG-encoded on the executors' CPU pool (the drawing pool) while the requests
+// before it are written. A batch styled by name is a pipeline. On the icon queue, in the
 // batch's order, each folder's style is proposed a few folders ahead of the one being written (counting the
 // styles proposed before it as applied); its image is drawn, PNG-encoded and put in the icon store (synced,
 // named by nothing yet) on the drawing pool (at most `drawingAhead` images in flight). The writes
@@ -54,13 +54,11 @@ class FolderStyler : public QObject, public FolderStyling {
     Q_OBJECT
 
 public:
-    // "io.velmar.pigmo2.iconQueue": the icon queue's thread name.
-    static const QString queueName;
     // How many folders of a batch are proposed and drawn ahead of the one being written, itself included.
     static constexpr int drawingAhead = 4;
 
-    // The stores and the keyword index (which proposes glyphs by name) must outlive the styler.
-    FolderStyler(ColorizationHistoryStore& history, const ExtendedAttributesManager& attributes,
+    // The executors, the stores and the keyword index (which proposes glyphs by name) must outlive the styler.
+    FolderStyler(Executors& executors, ColorizationHistoryStore& history, const ExtendedAttributesManager& attributes,
                  SmartIconService& smartIcons, QObject* parent = nullptr);
     ~FolderStyler() override;
 
@@ -146,8 +144,8 @@ private:
     SmartIconService& smartIcons_;
     StylingJournal journal_;
     quint64 journaledRecords_ = 0; // the history's record count after the last journaled record
-    QThreadPool queue_;
-    QThreadPool drawing_; // draws and encodes the images of batches ahead of the queue
+    TaskGroup queue_;              // the styler's tasks on the icon queue
+    TaskGroup drawing_;            // draws and encodes the images of batches ahead of the queue, on the CPU pool
     std::atomic<bool> finishing_{false};
 };
 

@@ -281,7 +281,7 @@ TEST(SmartPaintOnceTest, AFolderThatFailsInMidBatchIsRefusedWithItsReasonAndTheO
     ASSERT_TRUE(QDir().mkdir(photos));
     LogCapture log(false);
     test::CoreServices services;
-    FolderStyler styler(services.history, services.attributes, services.smartIcons);
+    FolderStyler styler(services.executors, services.history, services.attributes, services.smartIcons);
     EXPECT_EQ(SmartPaintOnce::paint({invoices, gone, photos}, styler, services.history), SmartPaintOnce::someFailed);
     const QStringList lines = log.lines(log::Channel::standardOutput);
     ASSERT_EQ(lines.size(), 3);
@@ -308,7 +308,7 @@ TEST(SmartPaintOnceTest, TheFoldersOfARunAreOneBatch)
         ASSERT_TRUE(QDir(dir.path()).mkdir(QString::fromLatin1(name)));
     LogCapture log; // with the diagnostic lines, which count the siblings
     test::CoreServices services;
-    FolderStyler styler(services.history, services.attributes, services.smartIcons);
+    FolderStyler styler(services.executors, services.history, services.attributes, services.smartIcons);
     QList<bool> recordedSoFar;
     QObject::connect(&styler, &FolderStyler::folderFinished, [&](const FolderStyler::Outcome&) {
         recordedSoFar.append(historyLog(services.history).contains(asLogged(dir.path())));
@@ -336,7 +336,7 @@ TEST(SmartPaintOnceTest, ATerminationSignalEndsTheStylerAndWhatItStyledReachesTh
     // when the signal comes.
     services.smartIcons.setBuildDelayForTesting(std::chrono::milliseconds(1500));
     services.smartIcons.rebuildIndex();
-    FolderStyler styler(services.history, services.attributes, services.smartIcons);
+    FolderStyler styler(services.executors, services.history, services.attributes, services.smartIcons);
     QTimer::singleShot(std::chrono::milliseconds(100), [] { std::raise(SIGTERM); });
     EXPECT_EQ(SmartPaintOnce::paint(folders, styler, services.history), SmartPaintOnce::someFailed);
     const QStringList lines = log.lines(log::Channel::standardOutput);

@@ -68,7 +68,7 @@ struct OnboardingManagers {
     test::SettingsManagers managers;
     FDAPermissionManager withoutAccess;
     test::CoreServices core;
-    FolderStyler styler{core.history, core.attributes, core.smartIcons};
+    FolderStyler styler{core.executors, core.history, core.attributes, core.smartIcons};
     QTemporaryDir empty;
 
     OnboardingManagers()

@@ -49,7 +49,7 @@ protected:
     QTemporaryDir dir{QDir::homePath() + "/applied-XXXXXX"};
     test::LogCapture log;
     test::CoreServices services;
-    FolderStyler styler{services.history, services.attributes, services.smartIcons};
+    FolderStyler styler{services.executors, services.history, services.attributes, services.smartIcons};
 };
 
 } // namespace

@@ -43,7 +43,7 @@ protected:
     QTemporaryDir dir{QDir::homePath() + "/folders-XXXXXX"};
     test::LogCapture log;
     test::CoreServices services;
-    FolderStyler styler{services.history, services.attributes, services.smartIcons};
+    FolderStyler styler{services.executors, services.history, services.attributes, services.smartIcons};
 };
 
 TEST_F(ColorizationViewModelTest, AttributeStyleWinsOverTheHistory)

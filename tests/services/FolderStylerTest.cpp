@@ -82,7 +82,7 @@ protected:
     QTemporaryDir dir{QDir::homePath() + "/styled-XXXXXX"};
     test::LogCapture log;
     test::CoreServices services;
-    FolderStyler styler{services.history, services.attributes, services.smartIcons};
+    FolderStyler styler{services.executors, services.history, services.attributes, services.smartIcons};
 };
 
 } // namespace
@@ -404,7 +404,7 @@ TEST_F(FolderStylerTest, AJournalLeftByAKilledProcessIsSettledByTheNextStyler)
         ASSERT_EQ(journals().size(), 1);
     } // the process is gone: its lock with it, its file stays
 
-    FolderStyler next(services.history, services.attributes, services.smartIcons);
+    FolderStyler next(services.executors, services.history, services.attributes, services.smartIcons);
     next.waitForIdle();
     EXPECT_TRUE(journals().isEmpty());
     const QMap<QString, ColorizationData>& styles = services.history.folderStyles();

@@ -117,7 +117,7 @@ TEST_F(FolderWatcherServiceTest, RenamedFolderGetsIconAttributeAndHistoryForReal
     services.smartIcons.setBuildDelayForTesting(500ms); // the index is still being built at first
     services.smartIcons.buildIndexIfNeeded();
     Preferences::setValue(prefs::folderWatcherDirectories, QStringList{root});
-    FolderStyler styler(services.history, services.attributes, services.smartIcons);
+    FolderStyler styler(services.executors, services.history, services.attributes, services.smartIcons);
     FolderWatcherService watcher({[] { return true; }, &styler, {skippedRoot}});
     watcher.setEnabled(true);
     QSignalSpy colorized(&watcher, &FolderWatcherService::folderColorized);

@@ -96,10 +96,11 @@ protected:
 
     QTemporaryDir scratch;
     pigmo::test::TestSources sources;
+    Executors executors;
     SmartIconService icons{[this] { return sources.sources(); }};
     const ExtendedAttributesManager attributes{};
     ColorizationHistoryStore history;
-    FolderStyler styler{history, attributes, icons};
+    FolderStyler styler{executors, history, attributes, icons};
 };
 
 } // namespace

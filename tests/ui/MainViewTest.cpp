@@ -93,7 +93,7 @@ protected:
     }
 
     test::EditorTestServices services;
-    FolderStyler styler{services.history, services.attributes, services.smartIcons()};
+    FolderStyler styler{services.executors, services.history, services.attributes, services.smartIcons()};
     QTemporaryDir root;
     QString openedIn;
     QString message;

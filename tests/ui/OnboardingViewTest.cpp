@@ -144,10 +144,11 @@ protected:
     QTemporaryDir home;
     QByteArray realHome;
     pigmo::test::TestSources sources;
+    Executors executors;
     SmartIconService icons{[this] { return sources.sources(); }};
     const ExtendedAttributesManager attributes{};
     ColorizationHistoryStore history;
-    FolderStyler styler{history, attributes, icons};
+    FolderStyler styler{executors, history, attributes, icons};
     // A real watcher over the home; it styles nothing in these tests.
     FolderWatcherService watcher{FolderWatcherService::Dependencies{[] { return true; }, nullptr, {}}};
     IconStylePreferenceManager iconStyle;

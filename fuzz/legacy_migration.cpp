@@ -2,6 +2,7 @@
 // the migration always ends marked done, and the styles file it writes reads back.
 #include "FuzzSupport.h"
 #include "storage/ColorizationHistoryStore.h"
+#include "storage/LegacyHistoryMigration.h"
 #include "storage/Preferences.h"
 
 #include <QDir>
@@ -24,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Preferences::setValue(prefs::legacyHistoryIDs, fuzz::bytesOf(data, size));
 
     ColorizationHistoryStore store;
-    store.migrateLegacyHistoryIfNeeded();
+    migrateLegacyHistoryIfNeeded(store);
     if (!Preferences::value(prefs::historyStoreMigrated))
         std::abort();
     if (!Preferences::contains(prefs::legacyHistoryIDs)) { // migrated: what is in memory is on disk

@@ -25,6 +25,7 @@
 #include "smart/SmartIconService.h"
 #include "storage/ColorizationHistoryStore.h"
 #include "storage/ExtendedAttributesManager.h"
+#include "storage/LegacyHistoryMigration.h"
 #include "storage/Preferences.h"
 #include "ui/Localized.h"
 #include "ui/main/MainView.h"
@@ -72,7 +73,7 @@ void AppDelegate::applicationDidFinishLaunching(const LaunchRequest& request)
     QMenuBar* menu = MainMenu{[this] { checkForUpdates(); }, [this] { quitApp(); }}.build(services_.localization());
     step(LaunchStep::mainMenu);
 
-    services_.history().migrateLegacyHistoryIfNeeded();
+    migrateLegacyHistoryIfNeeded(services_.history());
     step(LaunchStep::historyMigration);
 
     services_.fullDiskAccess().checkPermission();

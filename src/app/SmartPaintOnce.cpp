@@ -8,6 +8,7 @@
 #include "render/ColorizationService.h"
 #include "services/FolderStyler.h"
 #include "storage/ColorizationHistoryStore.h"
+#include "storage/LegacyHistoryMigration.h"
 
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -79,7 +80,7 @@ void SmartPaintOnce::run(int argc, char** argv, const QStringList& folders, int 
     QCoreApplication::setApplicationName(QLatin1String(product::executableName));
     QCoreApplication::setApplicationVersion(product::version());
     // As at every start: old history first, so that it never overwrites what this run records.
-    services->history().migrateLegacyHistoryIfNeeded();
+    migrateLegacyHistoryIfNeeded(services->history());
     const int status = paint(folders, services->styler(), services->history());
     services->styler().waitForIdle(); // also removes the journal: the run's records are written
     services->history().waitForWrites();

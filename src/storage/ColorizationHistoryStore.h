@@ -136,8 +136,6 @@ public:
     // The current styles grouped by parent folder; groups and folders sorted by the locale's
     // case-insensitive order (ties keep the order of the paths' code points).
     QList<FolderGroup> groupedFolderStyles() const;
-    // Moves the legacy history out of the preferences once (see LegacyHistoryMigration.cpp).
-    void migrateLegacyHistoryIfNeeded();
 
     void loadChronologicalLog();
     // The same load with the file read and decoded on a worker thread; the entries are published on the
@@ -159,6 +157,9 @@ Q_SIGNALS:
     void recordsWritten();
 
 private:
+    // Takes the legacy records in as this store's own work.
+    friend void migrateLegacyHistoryIfNeeded(ColorizationHistoryStore& store);
+
     // Styles set, or removed (nothing), by this store, by folder.
     using StyleChanges = QMap<QString, std::optional<ColorizationData>>;
     struct MergedStyles; // what a write of the styles merged with another process's (defined with the code)

@@ -1,5 +1,4 @@
-// ColorizationHistoryStore::migrateLegacyHistoryIfNeeded: the one-time move of the history that earlier
-// versions kept in the preferences (with rendered images in Documents/ColorizedImages) into the store.
+#include "storage/LegacyHistoryMigration.h"
 
 #include "base/Log.h"
 #include "model/StyleJson.h"
@@ -86,9 +85,9 @@ bool removeEntry(const QString& path)
 
 } // namespace
 
-void ColorizationHistoryStore::migrateLegacyHistoryIfNeeded()
+void migrateLegacyHistoryIfNeeded(ColorizationHistoryStore& store)
 {
-    assertOwnerThread();
+    store.assertOwnerThread();
     if (Preferences::value(prefs::historyStoreMigrated))
         return;
     const QByteArray legacy = Preferences::value(prefs::legacyHistoryIDs);
@@ -98,23 +97,23 @@ void ColorizationHistoryStore::migrateLegacyHistoryIfNeeded()
         return;
     }
 
-    takeInLoadedStyles();
+    store.takeInLoadedStyles();
     for (const HistoryColorizationData& record : *records) {
         if (!record.url)
             continue;
         const QString path = record.url->isLocalFile() ? record.url->toLocalFile() : record.url->path();
         const HistoryLogEntry entry{path, record.data, historyTimestampNow()};
-        if (chronologicalLogLoaded_)
-            appendToLoadedLog(entry);
-        unwrittenEntries_.append(entry);
-        encodedStyles_.remove(path); // the text read from the file is no longer this folder's style
-        folderStyles_.insert(path, record.data);
-        styleChanges_.insert(path, record.data);
-        Q_EMIT folderStylesChanged();
+        if (store.chronologicalLogLoaded_)
+            store.appendToLoadedLog(entry);
+        store.unwrittenEntries_.append(entry);
+        store.encodedStyles_.remove(path); // the text read from the file is no longer this folder's style
+        store.folderStyles_.insert(path, record.data);
+        store.styleChanges_.insert(path, record.data);
+        Q_EMIT store.folderStylesChanged();
     }
-    saveChronologicalLog();
-    saveFolderStyles();
-    if (const Done moved = written(); !moved) {
+    store.saveChronologicalLog();
+    store.saveFolderStyles();
+    if (const Done moved = store.written(); !moved) {
         log::warning(QStringLiteral("The legacy history stays in the preferences until it is written: ") +
                      moved.error());
         return;

@@ -1,3 +1,5 @@
+#include "storage/LegacyHistoryMigration.h"
+
 #include "storage/ColorizationHistoryStore.h"
 #include "storage/Preferences.h"
 
@@ -39,7 +41,7 @@ TEST_F(LegacyHistoryMigrationTest, MigratesTheLegacyPreferenceOnceAndRemovesItsI
     installLegacyPreferences();
     ASSERT_TRUE(QDir().mkpath(imageFolder() + "/thumbs"));
     store = std::make_unique<ColorizationHistoryStore>();
-    store->migrateLegacyHistoryIfNeeded();
+    migrateLegacyHistoryIfNeeded(*store);
 
     EXPECT_EQ(log.lines(),
               (QStringList{"Removed legacy ColorizedImages folder", "Migrated 4 legacy history entries to new store"}));
@@ -64,7 +66,7 @@ TEST_F(LegacyHistoryMigrationTest, MigratesTheLegacyPreferenceOnceAndRemovesItsI
     const QStringList before = QDir(store->storageDirectory()).entryList(QDir::Files | QDir::Hidden);
     QFile::remove(file(ColorizationHistoryStore::logFileName));
     Preferences::setValue(prefs::legacyHistoryIDs, QByteArray("[]"));
-    store->migrateLegacyHistoryIfNeeded();
+    migrateLegacyHistoryIfNeeded(*store);
     EXPECT_TRUE(log.lines().isEmpty()) << "a second run only reads the flag";
     EXPECT_TRUE(Preferences::contains(prefs::legacyHistoryIDs));
     EXPECT_FALSE(QFileInfo::exists(file(ColorizationHistoryStore::logFileName))) << "and writes nothing";
@@ -74,7 +76,7 @@ TEST_F(LegacyHistoryMigrationTest, MigratesTheLegacyPreferenceOnceAndRemovesItsI
 TEST_F(LegacyHistoryMigrationTest, NothingToMigrateOnlySetsTheFlag)
 {
     store = std::make_unique<ColorizationHistoryStore>();
-    store->migrateLegacyHistoryIfNeeded();
+    migrateLegacyHistoryIfNeeded(*store);
     EXPECT_TRUE(log.lines().isEmpty());
     EXPECT_TRUE(Preferences::value(prefs::historyStoreMigrated));
     EXPECT_TRUE(QDir(store->storageDirectory()).isEmpty());
@@ -85,7 +87,7 @@ TEST_F(LegacyHistoryMigrationTest, DeeplyNestedLegacyBytesCountAsUndecodable)
     const QByteArray deep = "[{\"data\":" + QByteArray(100000, '[') + QByteArray(100000, ']') + "}]";
     Preferences::setValue(prefs::legacyHistoryIDs, deep);
     store = std::make_unique<ColorizationHistoryStore>();
-    store->migrateLegacyHistoryIfNeeded();
+    migrateLegacyHistoryIfNeeded(*store);
     EXPECT_TRUE(log.lines().isEmpty());
     EXPECT_TRUE(Preferences::value(prefs::historyStoreMigrated)) << "marked done: the next start reads only the flag";
     EXPECT_EQ(Preferences::value(prefs::legacyHistoryIDs), deep);
@@ -97,7 +99,7 @@ TEST_F(LegacyHistoryMigrationTest, UndecodableLegacyBytesStayWhereTheyAre)
     Preferences::setValue(prefs::legacyHistoryIDs, QByteArray(R"({"data":1})"));
     ASSERT_TRUE(QDir().mkpath(imageFolder()));
     store = std::make_unique<ColorizationHistoryStore>();
-    store->migrateLegacyHistoryIfNeeded();
+    migrateLegacyHistoryIfNeeded(*store);
     EXPECT_TRUE(log.lines().isEmpty());
     EXPECT_TRUE(Preferences::value(prefs::historyStoreMigrated));
     EXPECT_EQ(Preferences::value(prefs::legacyHistoryIDs), QByteArray(R"({"data":1})"));
@@ -111,7 +113,7 @@ TEST_F(LegacyHistoryMigrationTest, EmptyLegacyArraySavesTheCurrentStylesAndRemov
     store->record(QStringLiteral("/kept"), ColorizationData{});
     log.clear();
 
-    store->migrateLegacyHistoryIfNeeded();
+    migrateLegacyHistoryIfNeeded(*store);
     EXPECT_EQ(log.lines(), QStringList{"Migrated 0 legacy history entries to new store"})
         << "no removal line without a ColorizedImages folder";
     EXPECT_FALSE(Preferences::contains(prefs::legacyHistoryIDs));
@@ -127,7 +129,7 @@ TEST_F(LegacyHistoryMigrationTest, AMigratedFolderAlreadyInTheStylesFileTakesThe
                        ColorizationData{HSL{10, 20, 30}, 0.5, std::nullopt, 170, IconStyle::inverted()});
     }
     store = std::make_unique<ColorizationHistoryStore>(ColorizationHistoryStore::StylesLoad::inBackground);
-    store->migrateLegacyHistoryIfNeeded();
+    migrateLegacyHistoryIfNeeded(*store);
     ColorizationHistoryStore reloaded;
     EXPECT_EQ(reloaded.folderStyles().size(), 2);
     EXPECT_EQ(reloaded.folderStyles().value("/home/ana/Projects").iconStyle, IconStyle::original())

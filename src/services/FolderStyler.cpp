@@ -97,10 +97,37 @@ void FolderStyler::apply(const Folder& folder, const ColorizationData& style, Co
     if (finishing_ || !style.isFinite())
         promise->set_value(Drawn{});
     else
-        drawing_.start([promise, style] { promise->set_value(draw(style)); });
+        startDrawing([promise, style] { promise->set_value(draw(style)); });
     submit(
         folder, Operation::apply, [this, folder, style, drawn] { return setIcon(folder, drawn.get(), style); },
         std::move(completion));
+}
+
+void FolderStyler::startDrawing(std::function<void()> drawing)
+{
+    MutexLock lock(waitingDrawsMutex_);
+    waitingDraws_.push_back(std::move(drawing));
+    if (drawsRunning_ == appliesDrawnAtOnce)
+        return;
+    ++drawsRunning_;
+    drawing_.start([this] { drawWaiting(); });
+}
+
+void FolderStyler::drawWaiting()
+{
+    for (;;) {
+        std::function<void()> next;
+        {
+            MutexLock lock(waitingDrawsMutex_);
+            if (waitingDraws_.empty()) {
+                --drawsRunning_;
+                return;
+            }
+            next = std::move(waitingDraws_.front());
+            waitingDraws_.pop_front();
+        }
+        next();
+    }
 }
 
 void FolderStyler::remove(const Folder& folder, Completion completion)

@@ -2,6 +2,7 @@
 
 #include "base/Executors.h"
 #include "base/Folder.h"
+#include "base/ThreadSafety.h"
 #include "model/ColorizationData.h"
 #include "services/FolderStyling.h"
 #include "smart/SmartSiblingAnalysis.h"
@@ -15,6 +16,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -39,11 +41,11 @@ class SmartIconService;
 // its icon entries put back as they were.
 //
 // A style applied is drawn and PNG-encoded on the executors' CPU pool (the drawing pool) while the requests
-// before it are written. A batch styled by name is a pipeline. On the icon queue, in the
-// batch's order, each folder's style is proposed a few folders ahead of the one being written (counting the
-// styles proposed before it as applied); its image is drawn, PNG-encoded and put in the icon store (synced,
-// named by nothing yet) on the drawing pool (at most `drawingAhead` images in flight). The writes
-// (gvfs key, .directory, attribute) stay on the icon queue, one folder after the other in the batch's order,
+// before it are written, at most `appliesDrawnAtOnce` at a time, in the order they were asked for. A batch styled by
+// name is a pipeline. On the icon queue, in the batch's order, each folder's style is proposed a few folders ahead of
+// the one being written (counting the styles proposed before it as applied); its image is drawn, PNG-encoded and put in
+// the icon store (synced, named by nothing yet) on the drawing pool (at most `drawingAhead` images in flight). The
+// writes (gvfs key, .directory, attribute) stay on the icon queue, one folder after the other in the batch's order,
 // each finishing before the next starts. When a folder is not styled after all (its drawing or writing
 // failed, or the program is ending), the styles proposed after it are dropped and proposed again, so every
 // folder sees the siblings a one-by-one run would show; the PNGs stored for what was not written are
@@ -56,6 +58,9 @@ class FolderStyler : public QObject, public FolderStyling {
 public:
     // How many folders of a batch are proposed and drawn ahead of the one being written, itself included.
     static constexpr int drawingAhead = 4;
+    // How many styles applied are drawn at once. Few, so that a hundred folders applied together leave most
+    // cores to the GUI thread, whose painting itself runs on Qt's own worker threads.
+    static constexpr int appliesDrawnAtOnce = 2;
 
     // The executors, the stores and the keyword index (which proposes glyphs by name) must outlive the styler.
     FolderStyler(Executors& executors, ColorizationHistoryStore& history, const ExtendedAttributesManager& attributes,
@@ -115,6 +120,10 @@ Q_SIGNALS:
 private:
     using Work = std::function<Outcome()>;
     void submit(const Folder& folder, Operation operation, Work work, Completion completion);
+    // Runs `drawing` on the drawing pool once fewer than `appliesDrawnAtOnce` drawings of applies run.
+    void startDrawing(std::function<void()> drawing) PIGMO_EXCLUDES(waitingDrawsMutex_);
+    // On the drawing pool: runs the waiting drawings until none is left.
+    void drawWaiting() PIGMO_EXCLUDES(waitingDrawsMutex_);
     void deliver(const Outcome& outcome, const Completion& completion);
     struct Drawn;
     static Drawn draw(const ColorizationData& style);
@@ -146,6 +155,10 @@ private:
     quint64 journaledRecords_ = 0; // the history's record count after the last journaled record
     TaskGroup queue_;              // the styler's tasks on the icon queue
     TaskGroup drawing_;            // draws and encodes the images of batches ahead of the queue, on the CPU pool
+    // The drawings of applies waiting for one of their `appliesDrawnAtOnce` places on the drawing pool.
+    Mutex waitingDrawsMutex_;
+    std::deque<std::function<void()>> waitingDraws_ PIGMO_GUARDED_BY(waitingDrawsMutex_);
+    int drawsRunning_ PIGMO_GUARDED_BY(waitingDrawsMutex_) = 0;
     std::atomic<bool> finishing_{false};
 };
 

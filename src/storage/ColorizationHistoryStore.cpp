@@ -48,7 +48,7 @@ struct StylesRead {
     FileIdentity identity;
 };
 
-// Reads and decodes the styles file; run on a thread of its own.
+// Reads and decodes the styles file, on the writer thread.
 std::optional<StylesRead> readStyles(const HistoryFiles& files)
 {
     const QString& name = ColorizationHistoryStore::stylesFileName;
@@ -60,15 +60,21 @@ std::optional<StylesRead> readStyles(const HistoryFiles& files)
 
 } // namespace
 
-struct ColorizationHistoryStore::StylesDraft {
-    HistoryFiles::Draft file;
-    StylesText start; // the text in the draft, kept to be compared with the text written in the end
-};
-
-struct ColorizationHistoryStore::MergedStyles {
-    DecodedStyles styles; // as written, `encodeStyles`' members included
+// What a load of the log read: the file's bytes (nothing: no file), and the identity of the file read.
+struct ColorizationHistoryStore::LogRead {
+    std::optional<Result<QByteArray>> bytes;
     FileIdentity identity;
 };
+
+// The identity is taken before the read, so that a later change shows. The file is replaced whole by
+// writers, so it reads consistently without the lock.
+ColorizationHistoryStore::LogRead ColorizationHistoryStore::readLog(const HistoryFiles& files)
+{
+    LogRead read{std::nullopt, fileIdentity(files.filePath(logFileName))};
+    if (files.exists(logFileName))
+        read.bytes = files.read(logFileName);
+    return read;
+}
 
 struct ColorizationHistoryStore::PendingStylesLoad {
     std::future<std::optional<StylesRead>> read;
@@ -81,16 +87,17 @@ ColorizationHistoryStore::ColorizationHistoryStore(QObject* parent)
 
 ColorizationHistoryStore::ColorizationHistoryStore(StylesLoad load, QObject* parent)
     : QObject(parent)
-    , files_(defaultStorageDirectory())
+    , writer_(defaultStorageDirectory())
 {
-    writer_.setMaxThreadCount(1);
     batchWriteTimer_.setSingleShot(true);
     connect(&batchWriteTimer_, &QTimer::timeout, this, [this] { flushInBackground(false); });
-    if (load == StylesLoad::now)
+    if (load == StylesLoad::now) {
         loadFolderStyles();
-    else
-        stylesLoad_.reset(
-            new PendingStylesLoad{std::async(std::launch::async, [files = files_] { return readStyles(files); })});
+        return;
+    }
+    auto read = std::make_shared<std::promise<std::optional<StylesRead>>>();
+    stylesLoad_.reset(new PendingStylesLoad{read->get_future()});
+    writer_.post([files = writer_.files(), read] { read->set_value(readStyles(files)); });
 }
 
 ColorizationHistoryStore::~ColorizationHistoryStore()
@@ -100,7 +107,7 @@ ColorizationHistoryStore::~ColorizationHistoryStore()
 
 void ColorizationHistoryStore::waitForWrites()
 {
-    writer_.waitForDone();
+    writer_.waitForWrites();
 }
 
 void ColorizationHistoryStore::assertOwnerThread() const
@@ -111,7 +118,7 @@ void ColorizationHistoryStore::assertOwnerThread() const
 
 QString ColorizationHistoryStore::storageDirectory() const
 {
-    return files_.directory();
+    return writer_.files().directory();
 }
 
 const QMap<QString, ColorizationData>& ColorizationHistoryStore::folderStyles() const
@@ -144,11 +151,12 @@ void ColorizationHistoryStore::adoptLoadedStyles(PendingStylesLoad& load)
         stylesReadAs_ = read->identity;
         return takeDecodedStyles(std::move(read->decoded).value());
     }
-    if (fileIdentity(files_.filePath(stylesFileName)) != read->identity)
+    const QString path = writer_.files().filePath(stylesFileName);
+    if (fileIdentity(path) != read->identity)
         return loadFolderStyles();
     log::warning(QStringLiteral("Error loading folder styles: ") + read->decoded.error());
-    preserveAfterFailedLoad(stylesFileName);
-    stylesReadAs_ = fileIdentity(files_.filePath(stylesFileName));
+    writer_.preserveAfterFailedLoad(stylesFileName);
+    stylesReadAs_ = fileIdentity(path);
 }
 
 void ColorizationHistoryStore::takeDecodedStyles(DecodedStyles&& decoded)
@@ -214,7 +222,7 @@ void ColorizationHistoryStore::record(const HistoryLogEntry& entry)
     if (batchDepth_ == 0) {
         saveChronologicalLog();
         saveFolderStyles();
-        if (allSaved())
+        if (writer_.allSaved())
             noteRecordsWritten(recordCount_);
         return;
     }
@@ -222,39 +230,23 @@ void ColorizationHistoryStore::record(const HistoryLogEntry& entry)
         batchWriteTimer_.start(batchWriteInterval);
 }
 
-// The first style a batch records since its last write of the styles file: the members before this folder
-// are written now, while the batch runs. A batch styling new folders in order (a parent's new folders)
-// leaves them as they are; when the batch's write shows that they changed, the draft is dropped unused.
+// The members before this folder are written now, while the batch runs. A batch styling new folders in
+// order (a parent's new folders) leaves them as they are; when the batch's write shows that they changed, the
+// draft is dropped unused.
 void ColorizationHistoryStore::draftStyles(const QString& folderPath)
 {
     auto start = encodeStyles(folderStyles_, encodedStyles_, &folderPath);
-    if (!start || start->size() < draftThreshold)
-        return;
-    writer_.start([this, start = std::move(start).value()] {
-        if (auto file = files_.draft(stylesFileName, start.views()))
-            stylesDraft_ = std::make_unique<StylesDraft>(StylesDraft{std::move(*file), start});
-    });
+    if (start && start->size() >= HistoryWriter::draftThreshold)
+        writer_.draftStyles(std::move(start).value());
 }
 
 void ColorizationHistoryStore::beginBatch()
 {
     assertOwnerThread();
-    if (batchDepth_++ == 0)
-        prepareBatchWrites();
-}
-
-void ColorizationHistoryStore::prepareBatchWrites()
-{
-    if (batchDepth_ == 0)
-        return;
-    if (!chronologicalLogLoaded_)
-        writer_.start([this] { readKnownLog(); });
-}
-
-void ColorizationHistoryStore::readKnownLog()
-{
-    if (!knownLog_)
-        knownLog_ = KnownLog::read(files_, draftThreshold);
+    // The log file is read and checked once for the batch's appends, and written ahead, before the event
+    // loop runs again (a caller may not run it until the batch ends).
+    if (batchDepth_++ == 0 && !chronologicalLogLoaded_)
+        writer_.readLogAhead();
 }
 
 void ColorizationHistoryStore::endBatch(Write write)
@@ -268,7 +260,7 @@ void ColorizationHistoryStore::endBatch(Write write)
         return;
     }
     flush();
-    knownLog_.reset(); // outside a batch every append reads the file again
+    writer_.forgetKnownLog(); // outside a batch every append reads the file again
 }
 
 ColorizationHistoryStore::ScopedBatch::ScopedBatch(ColorizationHistoryStore& store)
@@ -295,31 +287,21 @@ Done ColorizationHistoryStore::written()
 {
     assertOwnerThread();
     waitForWrites();
-    return writtenState();
-}
-
-Done ColorizationHistoryStore::writtenState() const
-{
-    return allSaved() ? Done(std::monostate()) : Done::failure(writeError_);
+    return writer_.writtenState();
 }
 
 void ColorizationHistoryStore::whenWritten(QObject* receiver, std::function<void(const Done&)> then)
 {
     assertOwnerThread();
-    writer_.start([this, receiver = QPointer(receiver), then = std::move(then)] {
+    writer_.post([this, receiver = QPointer(receiver), then = std::move(then)] {
         QMetaObject::invokeMethod(
             this,
-            [receiver, then, state = writtenState()] {
+            [receiver, then, state = writer_.writtenState()] {
                 if (receiver)
                     then(state);
             },
             Qt::QueuedConnection);
     });
-}
-
-HistoryFiles::Lock ColorizationHistoryStore::lockUnlessHeld() const
-{
-    return flushLock_ && flushLock_->held() ? HistoryFiles::Lock::alreadyHeld() : files_.lock();
 }
 
 // What this thread does here is encoding what changed; the writer thread writes it, in the order handed over:
@@ -329,40 +311,48 @@ void ColorizationHistoryStore::flushInBackground(bool endsBatch)
 {
     assertOwnerThread();
     batchWriteTimer_.stop();
-    if (writer_.waitForDone(0))
-        takeInMergedStyles();             // while the writer thread is idle anyway
-    const bool retry = somethingUnsaved_; // what a failed write held is written again even with nothing new
-    QList<HistoryLogEntry> entries = std::exchange(unwrittenEntries_, {});
-    StyleChanges changes = std::exchange(styleChanges_, {}); // made by calls that took the styles in
-    const bool writesStyles = !changes.isEmpty() || retry;
+    if (writer_.idle())
+        takeInMergedStyles(); // while the writer thread is idle anyway
+    // What a failed write held is written again even with nothing new.
+    const bool retry = writer_.somethingUnsaved();
+    const bool writesStyles = !styleChanges_.isEmpty() || retry;
     const quint64 records = recordCount_;
-    if (!entries.isEmpty() || writesStyles) {
-        std::optional<Result<QByteArray>> loadedText;
-        if (chronologicalLogLoaded_ && (!entries.isEmpty() || retry))
-            loadedText = loadedLogText();
-        writer_.start([this, loadedText = std::move(loadedText), entries = std::move(entries),
-                       readAs = std::exchange(logReadAs_, std::nullopt)] {
+    if (!unwrittenEntries_.isEmpty() || writesStyles) {
+        writer_.post([this, write = logWrite(retry)]() mutable {
             // Both files under one lock, held until the styles are written; without it each write tries for
             // the lock itself and says why not. Every other writer waits for this thread first.
-            flushLock_.emplace(files_.lock());
-            writeLog(entries, loadedText, readAs);
+            writer_.holdLockForFlush();
+            writer_.writeLog(std::move(write));
         });
     }
-    std::optional<Result<StylesText>> styles;
-    std::optional<FileIdentity> stylesReadAs;
-    if (writesStyles) {
-        styles = encodeStyles(folderStyles_, encodedStyles_);
-        stylesReadAs = std::exchange(stylesReadAs_, std::nullopt);
-    }
-    writer_.start([this, styles = std::move(styles), changes = std::move(changes), stylesReadAs, endsBatch, records] {
+    std::optional<HistoryWriter::StylesWrite> styles;
+    if (writesStyles)
+        styles = stylesWrite();
+    writer_.post([this, styles = std::move(styles), endsBatch, records]() mutable {
         if (styles)
-            writeStyles(changes, *styles, stylesReadAs);
-        flushLock_.reset();
-        if (allSaved())
+            writer_.writeStyles(std::move(*styles));
+        writer_.releaseFlushLock();
+        if (writer_.allSaved())
             noteRecordsWritten(records);
         if (endsBatch)
-            knownLog_.reset(); // outside a batch every append reads the file again
+            writer_.forgetKnownLog(); // outside a batch every append reads the file again
     });
+}
+
+// With the loaded log's text when there is something to write (the entries, or a failed write's).
+HistoryWriter::LogWrite ColorizationHistoryStore::logWrite(bool retry)
+{
+    HistoryWriter::LogWrite write{std::exchange(unwrittenEntries_, {}), {}, std::exchange(logReadAs_, std::nullopt)};
+    if (chronologicalLogLoaded_ && (!write.entries.isEmpty() || retry))
+        write.loadedText = loadedLogText();
+    return write;
+}
+
+// Made by calls that took the styles in.
+HistoryWriter::StylesWrite ColorizationHistoryStore::stylesWrite()
+{
+    return {std::exchange(styleChanges_, {}), encodeStyles(folderStyles_, encodedStyles_),
+            std::exchange(stylesReadAs_, std::nullopt)};
 }
 
 void ColorizationHistoryStore::appendToLoadedLog(const HistoryLogEntry& entry)
@@ -378,96 +368,13 @@ void ColorizationHistoryStore::saveChronologicalLog()
     assertOwnerThread();
     writeLogNow();
     if (batchDepth_ == 0)
-        knownLog_.reset(); // outside a batch every append reads the file again
+        writer_.forgetKnownLog(); // outside a batch every append reads the file again
 }
 
 void ColorizationHistoryStore::writeLogNow()
 {
     waitForWrites();
-    std::optional<Result<QByteArray>> loadedText;
-    if (chronologicalLogLoaded_)
-        loadedText = loadedLogText();
-    writeLog(std::exchange(unwrittenEntries_, {}), loadedText, std::exchange(logReadAs_, std::nullopt));
-}
-
-void ColorizationHistoryStore::writeLog(const QList<HistoryLogEntry>& entries,
-                                        const std::optional<Result<QByteArray>>& loadedText,
-                                        std::optional<FileIdentity> readAs)
-{
-    if (readAs)
-        logInStep_ = readAs;
-    unsavedEntries_ += entries;
-    if (unsavedEntries_.isEmpty())
-        return;
-    QString prefix = QStringLiteral("Error appending to chronological log: ");
-    if (const Done written = writeLogLocked(loadedText, prefix); !written)
-        return keepUnsaved(prefix, written.error());
-    unsavedEntries_.clear();
-    forgetFailureWhenAllSaved();
-}
-
-// Another process's entries are never lost: the loaded log is written whole only while the file holds
-// nothing it lacks; otherwise the entries are appended to the file as it is (read again, unless it is the
-// one this store last wrote), and the loaded log stays as it was read until it is loaded again.
-Done ColorizationHistoryStore::writeLogLocked(const std::optional<Result<QByteArray>>& loadedText, QString& prefix)
-{
-    const HistoryFiles::Lock lock = lockUnlessHeld();
-    if (!lock.held())
-        return Done::failure(lock.error());
-    const QString path = files_.filePath(logFileName);
-    if (loadedText && logInStep_ == fileIdentity(path)) {
-        prefix = QStringLiteral("Error saving chronological log: ");
-        if (!*loadedText)
-            return Done::failure(loadedText->error());
-        const QByteArrayView whole(**loadedText);
-        const Done written = writeHeld(logFileName, std::span(&whole, 1));
-        if (written)
-            logInStep_ = fileIdentity(path);
-        return written;
-    }
-    logInStep_.reset();
-    std::optional<HistoryFiles::Draft> draft;
-    std::optional<QByteArray> text = logTextToAppendTo(prefix, draft);
-    if (!text)
-        return Done::failure(
-            QStringLiteral("%1 could not be read and is kept as it is until it can be moved aside.").arg(logFileName));
-    for (const HistoryLogEntry& entry : std::as_const(unsavedEntries_)) {
-        if (!appendToLogText(*text, entry))
-            log::warning(prefix + QStringLiteral("an entry could not be encoded.")); // left out for good
-    }
-    const QByteArrayView whole(*text);
-    const Done written = files_.write(logFileName, std::span(&whole, 1), std::move(draft));
-    if (!written) {
-        knownLog_.reset();
-        return written;
-    }
-    knownLog_ = KnownLog::written(std::move(*text), fileIdentity(path));
-    return written;
-}
-
-// The caller holds the lock. A file this batch wrote last is taken from memory; any other is read and
-// decoded whole, and moved aside (starting a new log) when it cannot be read.
-std::optional<QByteArray> ColorizationHistoryStore::logTextToAppendTo(QString& prefix,
-                                                                      std::optional<HistoryFiles::Draft>& draft)
-{
-    if (!files_.exists(logFileName)) {
-        prefix = QStringLiteral("Error creating chronological log: ");
-        return QByteArray("[]");
-    }
-    if (std::optional<KnownLog> known = std::exchange(knownLog_, std::nullopt); // replaced after the write
-        known && known->isFile(fileIdentity(files_.filePath(logFileName)))) {
-        draft = std::move(known->draft);
-        return std::move(known->text); // no copy of a long log
-    }
-    auto bytes = files_.read(logFileName);
-    const auto checked = bytes ? json::checkLog(*bytes) : Result<void>::failure(bytes.error());
-    if (checked)
-        return bytes->trimmed();
-    log::warning(prefix + checked.error());
-    if (!preserveUnreadable(logFileName))
-        return std::nullopt;
-    prefix = QStringLiteral("Error creating chronological log: ");
-    return QByteArray("[]");
+    writer_.writeLog(logWrite(true));
 }
 
 Result<QByteArray> ColorizationHistoryStore::loadedLogText()
@@ -487,109 +394,22 @@ void ColorizationHistoryStore::saveFolderStyles()
     takeInLoadedStyles();
     waitForWrites();
     takeInMergedStyles();
-    writeStyles(std::exchange(styleChanges_, {}), encodeStyles(folderStyles_, encodedStyles_),
-                std::exchange(stylesReadAs_, std::nullopt));
+    writer_.writeStyles(stylesWrite());
     takeInMergedStyles();
-}
-
-void ColorizationHistoryStore::writeStyles(const StyleChanges& changes, const Result<StylesText>& stylesText,
-                                           std::optional<FileIdentity> readAs)
-{
-    if (readAs)
-        stylesInStep_ = readAs;
-    for (auto it = changes.cbegin(); it != changes.cend(); ++it)
-        unsavedStyles_.insert(it.key(), *it);
-    if (const Done written = writeStylesLocked(stylesText, std::move(stylesDraft_)); !written)
-        return keepUnsaved(QStringLiteral("Error saving folder styles: "), written.error());
-    unsavedStyles_.clear();
-    forgetFailureWhenAllSaved();
-}
-
-// Another process's styles are never lost, nor those it removed brought back: unless the file holds just
-// what this store read or wrote last, it is read again and only this store's own changes are made over it.
-Done ColorizationHistoryStore::writeStylesLocked(const Result<StylesText>& text, std::unique_ptr<StylesDraft> drafted)
-{
-    if (!text)
-        return Done::failure(text.error());
-    const HistoryFiles::Lock lock = lockUnlessHeld();
-    if (!lock.held())
-        return Done::failure(lock.error());
-    if (stylesInStep_ == fileIdentity(files_.filePath(stylesFileName)))
-        return writeOwnStyles(*text, std::move(drafted));
-    if (!files_.exists(stylesFileName))
-        return writeMergedStyles({});
-    auto decoded = readAndDecode(files_, stylesFileName, &decodeStylesOnDemand);
-    if (decoded)
-        return writeMergedStyles(std::move(decoded).value());
-    log::warning(QStringLiteral("Error loading folder styles: ") + decoded.error());
-    if (!preserveUnreadable(stylesFileName))
-        return Done::failure(QStringLiteral("%1 could not be read and is kept as it is until it can be moved aside.")
-                                 .arg(stylesFileName));
-    return writeOwnStyles(*text, nullptr); // the unreadable file is kept aside: these styles start afresh
-}
-
-Done ColorizationHistoryStore::writeOwnStyles(const StylesText& text, std::unique_ptr<StylesDraft> drafted)
-{
-    const std::vector<QByteArrayView> pieces = text.views();
-    std::optional<HistoryFiles::Draft> draft;
-    if (drafted && startsWith(pieces, drafted->start.views()))
-        draft = std::move(drafted->file);
-    const Done written = writeHeld(stylesFileName, pieces, std::move(draft));
-    if (written)
-        stylesInStep_ = fileIdentity(files_.filePath(stylesFileName));
-    return written;
-}
-
-// The file's styles as read, with the unsaved changes made over them; the current styles are these (and
-// what this store changed since) once this thread takes them in.
-Done ColorizationHistoryStore::writeMergedStyles(DecodedStyles merged)
-{
-    applyStyleChanges(unsavedStyles_, merged.styles, merged.members);
-    const Result<StylesText> text = encodeStyles(merged.styles, merged.members);
-    if (!text)
-        return Done::failure(text.error());
-    const Done written = writeHeld(stylesFileName, text->views());
-    if (written) {
-        stylesInStep_.reset(); // until this thread takes the merged styles in
-        mergedStyles_ = std::make_unique<MergedStyles>(
-            MergedStyles{std::move(merged), fileIdentity(files_.filePath(stylesFileName))});
-    }
-    return written;
 }
 
 void ColorizationHistoryStore::takeInMergedStyles()
 {
-    const std::unique_ptr<MergedStyles> merged = std::move(mergedStyles_);
+    const std::unique_ptr<HistoryWriter::MergedStyles> merged = writer_.takeMergedStyles();
     if (!merged)
         return;
     folderStyles_ = std::move(merged->styles.styles);
     encodedStyles_ = std::move(merged->styles.members);
     stylesUndecoded_ = merged->styles.undecoded;
-    applyStyleChanges(unsavedStyles_, folderStyles_, encodedStyles_);
+    applyStyleChanges(writer_.unsavedStyles(), folderStyles_, encodedStyles_);
     applyStyleChanges(styleChanges_, folderStyles_, encodedStyles_);
     stylesReadAs_ = merged->identity;
     Q_EMIT folderStylesChanged();
-}
-
-// Said once: a write that fails again the same way while what it holds waits is not said again.
-void ColorizationHistoryStore::keepUnsaved(const QString& prefix, const QString& error)
-{
-    const QString line = prefix + error;
-    if (!failuresSaid_.contains(line)) {
-        log::warning(line);
-        failuresSaid_.insert(line);
-    }
-    writeError_ = error;
-    somethingUnsaved_ = true;
-}
-
-void ColorizationHistoryStore::forgetFailureWhenAllSaved()
-{
-    if (!allSaved())
-        return;
-    writeError_.clear();
-    failuresSaid_.clear();
-    somethingUnsaved_ = false;
 }
 
 void ColorizationHistoryStore::loadChronologicalLog()
@@ -597,8 +417,8 @@ void ColorizationHistoryStore::loadChronologicalLog()
     assertOwnerThread();
     writeLogNow(); // the file is read next, so it has to hold what was recorded
     chronologicalLogLoaded_ = true;
-    const FileIdentity identity = fileIdentity(files_.filePath(logFileName));
-    publishLoadedLog(files_.exists(logFileName) ? std::optional(files_.read(logFileName)) : std::nullopt, identity);
+    const auto [bytes, identity] = readLog(writer_.files());
+    publishLoadedLog(bytes, identity);
 }
 
 void ColorizationHistoryStore::loadChronologicalLogInBackground()
@@ -608,11 +428,10 @@ void ColorizationHistoryStore::loadChronologicalLogInBackground()
         return;
     writeLogNow(); // the file is read next, so it has to hold what was recorded
     const quint64 recordsBefore = recordCount_;
-    auto promise = std::make_shared<QPromise<std::optional<Result<QByteArray>>>>();
-    auto identity = std::make_shared<FileIdentity>();
-    logLoadWatcher_ = new QFutureWatcher<std::optional<Result<QByteArray>>>(this);
-    connect(logLoadWatcher_, &QFutureWatcherBase::finished, this, [this, recordsBefore, identity] {
-        const std::optional<Result<QByteArray>> bytes = logLoadWatcher_->result();
+    auto promise = std::make_shared<QPromise<LogRead>>();
+    logLoadWatcher_ = new QFutureWatcher<LogRead>(this);
+    connect(logLoadWatcher_, &QFutureWatcherBase::finished, this, [this, recordsBefore] {
+        const LogRead read = logLoadWatcher_->result();
         logLoadWatcher_->deleteLater();
         logLoadWatcher_ = nullptr;
         if (chronologicalLogLoaded_)
@@ -621,15 +440,13 @@ void ColorizationHistoryStore::loadChronologicalLogInBackground()
             return loadChronologicalLogInBackground(); // the file read may predate an entry recorded since
         chronologicalLogLoaded_ = true;
         waitForWrites(); // a write that failed before the load may be retried meanwhile
-        if (!publishLoadedLog(bytes, *identity))
+        if (!publishLoadedLog(read.bytes, read.identity))
             Q_EMIT chronologicalLogChanged(); // a missing or unreadable file ends the load too
     });
     logLoadWatcher_->setFuture(promise->future());
     promise->start();
-    QThreadPool::globalInstance()->start([files = files_, promise, identity] {
-        // Nothing for a missing file; the file is replaced whole by writers, so it reads consistently.
-        *identity = fileIdentity(files.filePath(logFileName)); // before the read: a later change shows
-        promise->addResult(files.exists(logFileName) ? std::optional(files.read(logFileName)) : std::nullopt);
+    writer_.post([files = writer_.files(), promise] {
+        promise->addResult(readLog(files));
         promise->finish();
     });
 }
@@ -650,11 +467,11 @@ bool ColorizationHistoryStore::publishLoadedLog(const std::optional<Result<QByte
             announced = true;
         } else {
             log::warning(QStringLiteral("Error loading chronological log: ") + entries.error());
-            preserveAfterFailedLoad(logFileName);
-            logReadAs_ = fileIdentity(files_.filePath(logFileName)); // none once moved aside
+            writer_.preserveAfterFailedLoad(logFileName);
+            logReadAs_ = fileIdentity(writer_.files().filePath(logFileName)); // none once moved aside
         }
     }
-    for (const HistoryLogEntry& entry : std::as_const(unsavedEntries_)) {
+    for (const HistoryLogEntry& entry : writer_.unsavedEntries()) {
         chronologicalLog_.append(entry);
         if (!appendToLogText(chronologicalLogText_, entry))
             chronologicalLogText_.clear(); // encoded again when written
@@ -670,69 +487,20 @@ void ColorizationHistoryStore::loadFolderStyles()
     assertOwnerThread();
     stylesLoad_.reset(); // a background load is superseded (its end is waited for)
     waitForWrites();
-    mergedStyles_.reset(); // superseded by the file as it is now
-    const QString path = files_.filePath(stylesFileName);
+    writer_.takeMergedStyles(); // superseded by the file as it is now
+    const HistoryFiles& files = writer_.files();
+    const QString path = files.filePath(stylesFileName);
     stylesReadAs_ = fileIdentity(path);
-    if (files_.exists(stylesFileName)) {
-        if (auto styles = readAndDecode(files_, stylesFileName, &decodeAllStyles)) {
-            takeDecodedStyles(std::move(styles).value());
-            Q_EMIT folderStylesChanged();
-        } else {
-            log::warning(QStringLiteral("Error loading folder styles: ") + styles.error());
-            preserveAfterFailedLoad(stylesFileName);
-            stylesReadAs_ = fileIdentity(path); // none once moved aside
-        }
+    if (!files.exists(stylesFileName))
+        return;
+    if (auto styles = readAndDecode(files, stylesFileName, &decodeAllStyles)) {
+        takeDecodedStyles(std::move(styles).value());
+        Q_EMIT folderStylesChanged();
+    } else {
+        log::warning(QStringLiteral("Error loading folder styles: ") + styles.error());
+        writer_.preserveAfterFailedLoad(stylesFileName);
+        stylesReadAs_ = fileIdentity(path); // none once moved aside
     }
-}
-
-Done ColorizationHistoryStore::writeHeld(const QString& name, std::span<const QByteArrayView> pieces,
-                                         std::optional<HistoryFiles::Draft> draft)
-{
-    if (isStuck(name) && !preserveUnreadable(name))
-        return Done::failure(
-            QStringLiteral("%1 could not be read and is kept as it is until it can be moved aside.").arg(name));
-    return files_.write(name, pieces, std::move(draft));
-}
-
-void ColorizationHistoryStore::preserveAfterFailedLoad(const QString& name)
-{
-    waitForWrites();
-    if (const HistoryFiles::Lock lock = files_.lock(); lock.held())
-        preserveUnreadable(name);
-    else
-        markStuck(name, true); // moved aside by the next write, or never overwritten
-}
-
-bool ColorizationHistoryStore::preserveUnreadable(const QString& name)
-{
-    if (!files_.exists(name)) {
-        markStuck(name, false);
-        return true;
-    }
-    auto moved = files_.moveAside(name);
-    if (!moved) {
-        log::warning(QStringLiteral("Error moving unreadable %1 aside: %2").arg(name, moved.error()));
-        markStuck(name, true);
-        return false;
-    }
-    log::warning(QStringLiteral("Moved unreadable %1 aside to %2").arg(name, *moved));
-    markStuck(name, false);
-    return true;
-}
-
-bool ColorizationHistoryStore::isStuck(const QString& name) const
-{
-    const std::scoped_lock lock(stuckMutex_);
-    return stuckUnreadable_.contains(name);
-}
-
-void ColorizationHistoryStore::markStuck(const QString& name, bool stuck)
-{
-    const std::scoped_lock lock(stuckMutex_);
-    if (stuck)
-        stuckUnreadable_.insert(name);
-    else
-        stuckUnreadable_.remove(name);
 }
 
 // On the owner thread or the writer thread; the signal reaches the owner thread.

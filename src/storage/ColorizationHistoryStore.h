@@ -5,6 +5,7 @@
 #include "storage/HistoryFiles.h"
 #include "storage/HistoryLogEntry.h"
 #include "storage/HistoryLogFile.h"
+#include "storage/HistoryWriter.h"
 
 #include <QFutureWatcher>
 #include <QHash>
@@ -14,7 +15,6 @@
 #include <QPointer>
 #include <QSet>
 #include <QString>
-#include <QThreadPool>
 #include <QTimer>
 
 #include <array>
@@ -157,99 +157,46 @@ Q_SIGNALS:
     void recordsWritten();
 
 private:
-    // Takes the legacy records in as this store's own work.
-    friend void migrateLegacyHistoryIfNeeded(ColorizationHistoryStore& store);
-
-    // Styles set, or removed (nothing), by this store, by folder.
-    using StyleChanges = QMap<QString, std::optional<ColorizationData>>;
-    struct MergedStyles; // what a write of the styles merged with another process's (defined with the code)
-    struct StylesDraft;  // the start of a write of the styles file, written ahead (defined with the code)
-
     // Hands what a batch recorded and has not written yet to the writer thread; `endsBatch`: the last write of
     // the outermost batch.
     void flushInBackground(bool endsBatch);
     // The loaded log's text (encoded again when it has to be).
     Result<QByteArray> loadedLogText();
+    // What the next write of the log writes: the entries not handed to a write yet, with the loaded log.
+    HistoryWriter::LogWrite logWrite(bool retry);
+    HistoryWriter::StylesWrite stylesWrite();
     // Writes the entries not written yet on this thread, after the writer thread's writes.
     void writeLogNow();
-    // The writes themselves: on this thread with no write pending, or on the writer thread. Each takes what
-    // it is handed into what is not on disk yet (`unsavedEntries_`, `unsavedStyles_`) and writes all of it.
-    // `loadedText`: the loaded log's text, holding every entry recorded; `stylesText`: the current styles.
-    // `readAs`: the identity of the file the loaded log or the current styles were (again) read from.
-    void writeLog(const QList<HistoryLogEntry>& entries, const std::optional<Result<QByteArray>>& loadedText,
-                  std::optional<FileIdentity> readAs);
-    void writeStyles(const StyleChanges& changes, const Result<StylesText>& stylesText,
-                     std::optional<FileIdentity> readAs);
-    // Under the lock: the loaded log whole while the file is the one it was read from (but for what this
-    // store wrote since), else the unsaved entries appended to the file as it is.
-    Done writeLogLocked(const std::optional<Result<QByteArray>>& loadedText, QString& prefix);
-    // Under the lock: the current styles while the file is the one they were read from (but for what this
-    // store wrote since), else the file as it is with the unsaved changes made over it.
-    Done writeStylesLocked(const Result<StylesText>& text, std::unique_ptr<StylesDraft> drafted);
-    Done writeOwnStyles(const StylesText& text, std::unique_ptr<StylesDraft> drafted);
-    Done writeMergedStyles(DecodedStyles merged);
-    // A failed write: said, and remembered for `written()`; what it held stays unsaved.
-    void keepUnsaved(const QString& prefix, const QString& error);
-    void forgetFailureWhenAllSaved();
-    // What `written()` answers; the writer thread, or this thread after `waitForWrites()`.
-    Done writtenState() const;
-    // Whether every entry and style change handed to a write is on disk. The writer thread, or this thread
-    // after `waitForWrites()`.
-    bool allSaved() const { return unsavedEntries_.isEmpty() && unsavedStyles_.isEmpty(); }
     // The first `records` records are in both files: `writtenRecordCount()` grows to it.
     void noteRecordsWritten(quint64 records);
     // Makes the current styles those a merge wrote, with this store's changes not on disk yet made over them.
     // The writer thread is idle.
     void takeInMergedStyles();
-    void readKnownLog();
     // Takes the log file's bytes (nothing: no file) read as `identity` as the loaded log and announces it;
     // false when nothing was announced (no file, or no log: logged, the file kept aside).
     bool publishLoadedLog(const std::optional<Result<QByteArray>>& bytes, const FileIdentity& identity);
-    // The log file's text with the entries appended; what to say on failure goes to `prefix`.
-    // `draft` receives what was written of it ahead, if anything.
-    std::optional<QByteArray> logTextToAppendTo(QString& prefix, std::optional<HistoryFiles::Draft>& draft);
-    // Started on the writer thread when a batch begins (with no wait for the event loop, which a caller
-    // may not run until the batch ends), so the batch's writes need not do it: the log file read and checked
-    // once, and written ahead. (The styles are written ahead from the batch's first record on: those read
-    // from the file are saved as read, a recorded one is encoded when first saved.)
-    void prepareBatchWrites();
-    // A batch's long files are written ahead while it runs (see HistoryFiles::Draft), so that its end adds
-    // only what it recorded; shorter ones are written whole at its end, as starting them early would cost a
-    // sync more than it saves.
-    static constexpr qsizetype draftThreshold = 64 * 1024;
+    // The first style a batch records since its last write of the styles file.
     void draftStyles(const QString& folderPath);
     // Appends to the loaded log in memory (and to its encoded text) and notifies observers.
     void appendToLoadedLog(const HistoryLogEntry& entry);
-    // Writes a whole file, its text in pieces; the caller holds the lock. Refuses while an unreadable file
-    // could not be moved aside.
-    Done writeHeld(const QString& name, std::span<const QByteArrayView> pieces,
-                   std::optional<HistoryFiles::Draft> draft = std::nullopt);
-    // The history lock, or a stand-in while a flush holds it already on the writer thread (the lock is not
-    // reentrant).
-    HistoryFiles::Lock lockUnlessHeld() const;
-    bool isStuck(const QString& name) const;
-    void markStuck(const QString& name, bool stuck);
-    // Moves an unreadable file aside (the caller holds the lock) and logs what happened.
-    bool preserveUnreadable(const QString& name);
-    // After a failed load: moves the file aside now, or marks it to be moved before any write over it.
-    void preserveAfterFailedLoad(const QString& name);
     void assertOwnerThread() const;
     // Takes in a background load of the styles when one is pending, waiting for it to end. Called first by
     // every member that reads or changes the styles.
     void takeInLoadedStyles() const;
 
+    struct LogRead;
+    static LogRead readLog(const HistoryFiles& files);
     struct PendingStylesLoad; // a background load of the styles file (defined with the store's code)
     void adoptLoadedStyles(PendingStylesLoad& load);
     void takeDecodedStyles(DecodedStyles&& decoded);
     // Decodes the styles a background load kept as read (it checked that they decode).
     void decodeKeptStyles();
 
-    HistoryFiles files_;
     QList<HistoryLogEntry> chronologicalLog_;
     bool chronologicalLogLoaded_ = false;
     quint64 recordCount_ = 0;
     std::atomic<quint64> writtenRecords_{0};
-    QFutureWatcher<std::optional<Result<QByteArray>>>* logLoadWatcher_ = nullptr; // the background load
+    QFutureWatcher<LogRead>* logLoadWatcher_ = nullptr; // the background load
     // The identity of the log file the loaded log was read from, and of the styles file the current styles were
     // (again) read from, handed to the next write of that file.
     std::optional<FileIdentity> logReadAs_;
@@ -261,10 +208,6 @@ private:
     QMap<QString, ColorizationData> folderStyles_;
     // Set while a background load of the styles has not been taken in; `folderStyles_` is empty until then.
     mutable std::unique_ptr<PendingStylesLoad> stylesLoad_;
-    // Unreadable files whose move aside failed: never overwritten. Touched by the writer thread's tasks and by
-    // this thread, always through `isStuck` and `markStuck`.
-    QSet<QString> stuckUnreadable_;
-    mutable std::mutex stuckMutex_;
 
     // The member text ("path":style) of current styles, as read or encoded once, so that saving many styles
     // encodes only the changed ones. Sorted as `folderStyles_`, holding only its folders, but while
@@ -273,35 +216,16 @@ private:
     QMap<QString, StyleMemberText> encodedStyles_;
     bool stylesUndecoded_ = false;
 
-    // The lock a flush takes on the writer thread for both files, from its log's write to its styles' end.
-    std::optional<HistoryFiles::Lock> flushLock_;
     int batchDepth_ = 0;
     QTimer batchWriteTimer_;
     // Recorded (and changed) and not handed to a write yet.
     QList<HistoryLogEntry> unwrittenEntries_;
-    StyleChanges styleChanges_;
-    // The log file as this store last read or wrote it in a batch.
-    std::optional<KnownLog> knownLog_;
-    // The start of the batch's next write of the styles file (set by a writer thread's task).
-    std::unique_ptr<StylesDraft> stylesDraft_;
-    // Handed to a write and not on disk yet (its write failed), written again by the next write.
-    QList<HistoryLogEntry> unsavedEntries_;
-    StyleChanges unsavedStyles_;
-    QString writeError_;         // why the last write that failed did, while anything is unsaved
-    QSet<QString> failuresSaid_; // the lines said about failed writes, while anything is unsaved
-    // Set while anything is unsaved, so that the next flush writes it even with nothing new (read anywhere).
-    std::atomic<bool> somethingUnsaved_{false};
-    // The identity of each file while it holds what this store holds (the loaded log; the current styles) but
-    // for what is unsaved; nothing when it may hold what another process wrote and this store lacks.
-    std::optional<FileIdentity> logInStep_;
-    std::optional<FileIdentity> stylesInStep_;
-    // What the last merge with another process's styles wrote, for this thread to take in.
-    std::unique_ptr<MergedStyles> mergedStyles_;
+    HistoryWriter::StyleChanges styleChanges_;
 
-    // One thread; its tasks touch the files, `flushLock_`, `knownLog_`, `stylesDraft_`, the unsaved entries and
-    // styles, `writeError_`, `logInStep_`, `stylesInStep_`, `mergedStyles_` and `stuckUnreadable_`, which this
-    // thread touches only after `waitForWrites()`. Last, so it is stopped before any member its tasks use goes.
-    QThreadPool writer_;
+    // Writes the files, and reads them for background loads, on its thread, in the order handed over; its state
+    // is touched by this thread only after `waitForWrites()`. Last, so it is stopped before any member its
+    // tasks use goes.
+    HistoryWriter writer_;
 };
 
 } // namespace pigmo

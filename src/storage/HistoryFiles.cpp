@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QThreadPool>
 
 #include <algorithm>
 
@@ -49,23 +48,29 @@ Result<void> writeFrom(WholeFile& file, std::span<const QByteArrayView> pieces, 
 }
 
 // The file a write replaces, kept open across the rename: the rename then only unlinks it, and its space
-// (a millisecond's work for a few megabytes) is freed when the last handle goes, on another thread.
+// is freed when the last handle goes, through `releaseLater` when there is one.
 class ReplacedFile {
 public:
-    explicit ReplacedFile(const QString& path)
+    ReplacedFile(const QString& path, const HistoryFiles::Later& releaseLater)
         : fd_(::open(QFile::encodeName(path).constData(), O_PATH | O_CLOEXEC))
+        , releaseLater_(releaseLater)
     {
     }
     ReplacedFile(const ReplacedFile&) = delete;
     ReplacedFile& operator=(const ReplacedFile&) = delete;
     ~ReplacedFile()
     {
-        if (fd_ >= 0)
-            QThreadPool::globalInstance()->start([fd = fd_] { ::close(fd); });
+        if (fd_ < 0)
+            return;
+        if (releaseLater_)
+            releaseLater_([fd = fd_] { ::close(fd); });
+        else
+            ::close(fd_);
     }
 
 private:
     int fd_;
+    const HistoryFiles::Later& releaseLater_;
 };
 
 } // namespace
@@ -97,8 +102,9 @@ HistoryFiles::Draft::Draft(Draft&&) noexcept = default;
 HistoryFiles::Draft& HistoryFiles::Draft::operator=(Draft&&) noexcept = default;
 HistoryFiles::Draft::~Draft() = default; // an uncommitted file leaves nothing behind
 
-HistoryFiles::HistoryFiles(QString directory)
+HistoryFiles::HistoryFiles(QString directory, Later releaseLater)
     : directory_(std::move(directory))
+    , releaseLater_(std::move(releaseLater))
 {
 }
 
@@ -163,7 +169,7 @@ Done HistoryFiles::write(const QString& name, std::span<const QByteArrayView> pi
     }
     if (const Result<void> written = writeFrom(*file, pieces, draft ? draft->size() : 0); !written)
         return Done::failure(written.error()); // the new file goes with `file`
-    const ReplacedFile replaced(file->path());
+    const ReplacedFile replaced(file->path(), releaseLater_);
     if (const Result<void> committed = file->commit(); !committed)
         return Done::failure(committed.error());
     return std::monostate();

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -67,7 +68,11 @@ public:
         qsizetype size_ = 0;
     };
 
-    explicit HistoryFiles(QString directory);
+    // Runs a task later, on another thread.
+    using Later = std::function<void(std::function<void()>)>;
+    // `releaseLater`: where the space of a file a write replaced is freed (a millisecond's work for a few
+    // megabytes); nothing: at once, by the write.
+    explicit HistoryFiles(QString directory, Later releaseLater = {});
 
     // The directory, created with its parents when missing (a failure shows in the file calls that follow).
     const QString& directory() const;
@@ -96,6 +101,7 @@ public:
 
 private:
     QString directory_;
+    Later releaseLater_;
 };
 
 } // namespace pigmo

@@ -87,7 +87,6 @@ bool removeEntry(const QString& path)
 
 void migrateLegacyHistoryIfNeeded(ColorizationHistoryStore& store)
 {
-    store.assertOwnerThread();
     if (Preferences::value(prefs::historyStoreMigrated))
         return;
     const QByteArray legacy = Preferences::value(prefs::legacyHistoryIDs);
@@ -97,22 +96,14 @@ void migrateLegacyHistoryIfNeeded(ColorizationHistoryStore& store)
         return;
     }
 
-    store.takeInLoadedStyles();
+    store.beginBatch(); // both files written once, at its end
     for (const HistoryColorizationData& record : *records) {
         if (!record.url)
             continue;
         const QString path = record.url->isLocalFile() ? record.url->toLocalFile() : record.url->path();
-        const HistoryLogEntry entry{path, record.data, historyTimestampNow()};
-        if (store.chronologicalLogLoaded_)
-            store.appendToLoadedLog(entry);
-        store.unwrittenEntries_.append(entry);
-        store.encodedStyles_.remove(path); // the text read from the file is no longer this folder's style
-        store.folderStyles_.insert(path, record.data);
-        store.styleChanges_.insert(path, record.data);
-        Q_EMIT store.folderStylesChanged();
+        store.record(path, record.data);
     }
-    store.saveChronologicalLog();
-    store.saveFolderStyles();
+    store.endBatch();
     if (const Done moved = store.written(); !moved) {
         log::warning(QStringLiteral("The legacy history stays in the preferences until it is written: ") +
                      moved.error());

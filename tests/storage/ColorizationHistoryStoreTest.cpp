@@ -254,25 +254,6 @@ TEST_F(ColorizationHistoryStoreTest, NonFiniteStyleIsRefusedWhole)
     EXPECT_EQ(logOnDisk().size(), 1) << "a refused style never blocks the next save";
 }
 
-TEST_F(ColorizationHistoryStoreTest, WriteProtectedDirectoryKeepsFilesAndMemory)
-{
-    ColorizationHistoryStore store;
-    store.record("/a", styleWithHue(1));
-    const QByteArray styles = contents(ColorizationHistoryStore::stylesFileName);
-    const QByteArray history = contents(ColorizationHistoryStore::logFileName);
-    test::WriteProtection protection(directory());
-    if (!protection.active())
-        GTEST_SKIP() << "cannot write-protect a directory on this machine";
-    log.clear();
-    store.record("/b", styleWithHue(2));
-    EXPECT_EQ(store.folderStyles().size(), 2);
-    EXPECT_EQ(contents(ColorizationHistoryStore::stylesFileName), styles);
-    EXPECT_EQ(contents(ColorizationHistoryStore::logFileName), history);
-    ASSERT_EQ(log.lines().size(), 2);
-    EXPECT_TRUE(log.lines()[0].startsWith("Error appending to chronological log: "));
-    EXPECT_TRUE(log.lines()[1].startsWith("Error saving folder styles: "));
-}
-
 TEST_F(ColorizationHistoryStoreTest, StyleTooLargeForTheAttributeLivesInTheHistory)
 {
     QTemporaryDir folders;
@@ -353,26 +334,6 @@ TEST_F(ColorizationHistoryStoreTest, RemovingAStyleIsSavedByTheCaller)
     EXPECT_EQ(stylesChanged.count(), 1);
     store.saveFolderStyles();
     EXPECT_EQ(contents(ColorizationHistoryStore::stylesFileName), "{}");
-}
-
-TEST_F(ColorizationHistoryStoreTest, UnreadableFileThatCannotBeMovedIsNeverOverwritten)
-{
-    put(ColorizationHistoryStore::stylesFileName, "garbage");
-    std::optional<ColorizationHistoryStore> store;
-    {
-        test::WriteProtection protection(directory());
-        if (!protection.active())
-            GTEST_SKIP() << "cannot write-protect a directory on this machine";
-        store.emplace();
-        EXPECT_TRUE(log.lines().value(0).startsWith("Error loading folder styles: "));
-        store->record("/a", styleWithHue(1));
-        EXPECT_EQ(contents(ColorizationHistoryStore::stylesFileName), "garbage");
-        EXPECT_FALSE(log.contains("Moved unreadable"));
-        EXPECT_TRUE(log.lines().last().startsWith("Error saving folder styles: "));
-    }
-    store->record("/b", styleWithHue(2));
-    EXPECT_EQ(contents(corruptCopies(ColorizationHistoryStore::stylesFileName).value(0)), "garbage");
-    EXPECT_EQ(ColorizationHistoryStore().folderStyles().keys(), (QStringList{"/a", "/b"}));
 }
 
 TEST_F(ColorizationHistoryStoreTest, TheLogLoadsOffTheCallingThreadAndIsPublishedOnce)

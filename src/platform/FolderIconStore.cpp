@@ -1,6 +1,7 @@
 #include "platform/FolderIconStore.h"
 
 #include "base/LocalPath.h"
+#include "base/ThreadSafety.h"
 #include "base/WholeFile.h"
 
 #include <QCryptographicHash>
@@ -13,7 +14,6 @@
 #include <array>
 #include <dirent.h>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string_view>
 #include <sys/stat.h>
@@ -70,10 +70,10 @@ public:
         return *listing;
     }
 
-    std::mutex mutex;
+    Mutex mutex;
 
     // Makes this the listing of `directory` as it is now.
-    void refresh(const QString& directory)
+    void refresh(const QString& directory) PIGMO_REQUIRES(mutex)
     {
         QByteArray path = QFile::encodeName(directory);
         const std::optional<DirectoryIdentity> identity = identityOf(path);
@@ -86,12 +86,13 @@ public:
         list();
     }
     // Records the directory's state right after this process changed it (and told the listing how).
-    void recordOwnChange() { identity_ = identityOf(path_); }
+    void recordOwnChange() PIGMO_REQUIRES(mutex) { identity_ = identityOf(path_); }
 
-    QStringList& namesWith(const QString& prefix) { return names_[prefix.toLatin1().toLower()]; }
+    // Held by the caller while it uses the list.
+    QStringList& namesWith(const QString& prefix) PIGMO_REQUIRES(mutex) { return names_[prefix.toLatin1().toLower()]; }
 
 private:
-    void list()
+    void list() PIGMO_REQUIRES(mutex)
     {
         names_.clear();
         const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(path_.constData()), &closedir);
@@ -111,10 +112,10 @@ private:
         }
     }
 
-    QByteArray path_;
-    std::optional<DirectoryIdentity> identity_;
-    bool listed_ = false;
-    QHash<QByteArray, QStringList> names_;
+    QByteArray path_ PIGMO_GUARDED_BY(mutex);
+    std::optional<DirectoryIdentity> identity_ PIGMO_GUARDED_BY(mutex);
+    bool listed_ PIGMO_GUARDED_BY(mutex) = false;
+    QHash<QByteArray, QStringList> names_ PIGMO_GUARDED_BY(mutex);
 };
 
 } // namespace
@@ -152,7 +153,7 @@ Result<QString> FolderIconStore::store(const QString& folderPath, const QByteArr
     Listing& listing = Listing::instance();
     WholeFile file(path);
     {
-        const std::lock_guard lock(listing.mutex);
+        const MutexLock lock(listing.mutex);
         listing.refresh(dir);
         if (const Result<void> opened = file.open(); !opened)
             return failure(opened);
@@ -162,7 +163,7 @@ Result<QString> FolderIconStore::store(const QString& folderPath, const QByteArr
         return failure(written);
     if (const Result<void> synced = file.sync(); !synced)
         return failure(synced);
-    const std::lock_guard lock(listing.mutex);
+    const MutexLock lock(listing.mutex);
     listing.refresh(dir);
     if (const Result<void> committed = file.commit(); !committed) // syncs again, which costs nothing now
         return failure(committed);
@@ -175,7 +176,7 @@ void FolderIconStore::removeFilesExcept(const QString& folderPath, const QString
 {
     const QString dir = directory();
     Listing& listing = Listing::instance();
-    const std::lock_guard lock(listing.mutex);
+    const MutexLock lock(listing.mutex);
     listing.refresh(dir);
     QStringList& names = listing.namesWith(prefixOf(folderPath));
     bool removed = false;

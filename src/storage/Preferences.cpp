@@ -2,6 +2,7 @@
 
 #include "base/Log.h"
 #include "base/Result.h"
+#include "base/ThreadSafety.h"
 #include "base/WholeFile.h"
 
 #include <QDir>
@@ -14,7 +15,6 @@
 #include <QStandardPaths>
 
 #include <atomic>
-#include <mutex>
 #include <optional>
 #include <unistd.h>
 
@@ -27,14 +27,14 @@ using Changes = QMap<QString, std::optional<QVariant>>;
 using Values = QMap<QString, QVariant>;
 
 struct Store {
-    std::mutex mutex;
-    QString path;
+    Mutex mutex;
+    QString path PIGMO_GUARDED_BY(mutex);
     // The file's values as last read or written (nothing: not read yet). Kept here rather than read again,
     // since QSettings takes a file of the same size and modification time (to the millisecond) for the one it
     // read before.
-    std::optional<Values> values;
+    std::optional<Values> values PIGMO_GUARDED_BY(mutex);
     // The changes a failed write did not save, made again with the next write and seen by every read.
-    Changes unsaved;
+    Changes unsaved PIGMO_GUARDED_BY(mutex);
 };
 
 Store& store()
@@ -52,7 +52,7 @@ Values valuesOf(const QSettings& file)
 }
 
 // The file's values, read once.
-const Values& values(Store& s)
+const Values& values(Store& s) PIGMO_REQUIRES(s.mutex)
 {
     if (s.path.isEmpty())
         s.path = Preferences::filePath(); // fixed by the first use
@@ -136,7 +136,7 @@ Result<Values> writeChanges(const QString& path, const Changes& changes)
 bool change(const char* name, const std::optional<QVariant>& value)
 {
     Store& s = store();
-    std::lock_guard lock(s.mutex);
+    const MutexLock lock(s.mutex);
     values(s);
     s.unsaved.insert(QLatin1String(name), value);
     Result<Values> written = writeChanges(s.path, s.unsaved);
@@ -160,7 +160,7 @@ QString Preferences::filePath()
 QVariant Preferences::read(const char* name)
 {
     Store& s = store();
-    std::lock_guard lock(s.mutex);
+    const MutexLock lock(s.mutex);
     const QString key = QLatin1String(name);
     if (const auto unsaved = s.unsaved.constFind(key); unsaved != s.unsaved.cend())
         return unsaved->value_or(QVariant());
@@ -170,7 +170,7 @@ QVariant Preferences::read(const char* name)
 bool Preferences::has(const char* name)
 {
     Store& s = store();
-    std::lock_guard lock(s.mutex);
+    const MutexLock lock(s.mutex);
     const QString key = QLatin1String(name);
     if (const auto unsaved = s.unsaved.constFind(key); unsaved != s.unsaved.cend())
         return unsaved->has_value();

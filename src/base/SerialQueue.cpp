@@ -25,6 +25,20 @@ void SerialQueue::shutdown()
     pending_.notify_all();
     if (thread_.joinable())
         thread_.join();
+    finished_.notify_all();
+}
+
+void SerialQueue::waitForIdle()
+{
+    MutexLock lock(mutex_);
+    while (running_ || !items_.empty())
+        lock.wait(finished_);
+}
+
+bool SerialQueue::idle()
+{
+    MutexLock lock(mutex_);
+    return !running_ && items_.empty();
 }
 
 void SerialQueue::submit(std::function<void()> work)
@@ -54,8 +68,14 @@ void SerialQueue::run()
                 return;
             work = std::move(items_.front());
             items_.pop_front();
+            running_ = true;
         }
         work();
+        work = nullptr; // what the item holds goes before it counts as ended
+        MutexLock lock(mutex_);
+        running_ = false;
+        if (items_.empty())
+            finished_.notify_all();
     }
 }
 

@@ -25,6 +25,10 @@ public:
     void submit(std::function<void()> work);
     // Drops the items that have not started and waits for the running one. Idempotent.
     void shutdown();
+    // Blocks until every item submitted so far has run (or was dropped by a shutdown). Not from an item.
+    void waitForIdle();
+    // Whether no item is waiting or running.
+    bool idle();
 
 private:
     void run();
@@ -32,7 +36,9 @@ private:
     std::string name_;
     Mutex mutex_;
     std::condition_variable pending_;
+    std::condition_variable finished_; // an item ended with none left
     std::deque<std::function<void()>> items_ PIGMO_GUARDED_BY(mutex_);
+    bool running_ PIGMO_GUARDED_BY(mutex_) = false;
     bool stopping_ PIGMO_GUARDED_BY(mutex_) = false;
     std::thread thread_; // started under the lock; joined by `shutdown` after `stopping_` is set
 };

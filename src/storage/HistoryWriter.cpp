@@ -24,7 +24,6 @@ struct HistoryWriter::StylesDraft {
 HistoryWriter::HistoryWriter(const QString& directory)
     : files_(directory, [this](std::function<void()> task) { post(std::move(task)); })
 {
-    thread_.setMaxThreadCount(1);
 }
 
 HistoryWriter::~HistoryWriter()
@@ -34,17 +33,17 @@ HistoryWriter::~HistoryWriter()
 
 void HistoryWriter::post(std::function<void()> task)
 {
-    thread_.start(std::move(task));
+    thread_.submit(std::move(task));
 }
 
 void HistoryWriter::waitForWrites()
 {
-    thread_.waitForDone();
+    thread_.waitForIdle();
 }
 
 bool HistoryWriter::idle()
 {
-    return thread_.waitForDone(0);
+    return thread_.idle();
 }
 
 void HistoryWriter::holdLockForFlush()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/SerialQueue.h"
 #include "base/ThreadSafety.h"
 #include "storage/FolderStylesFile.h"
 #include "storage/HistoryFiles.h"
@@ -10,7 +11,6 @@
 #include <QMap>
 #include <QSet>
 #include <QString>
-#include <QThreadPool>
 
 #include <atomic>
 #include <functional>
@@ -150,8 +150,8 @@ private:
     mutable Mutex stuckMutex_;
     QSet<QString> stuckUnreadable_ PIGMO_GUARDED_BY(stuckMutex_);
 
-    // One thread. Last, so that it is stopped before any member its tasks use goes.
-    QThreadPool thread_;
+    // Last, so that it is stopped before any member its tasks use goes.
+    SerialQueue thread_{"history.writer"};
 };
 
 } // namespace pigmo

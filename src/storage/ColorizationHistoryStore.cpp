@@ -11,9 +11,9 @@
 #include <QPromise>
 #include <QStandardPaths>
 #include <QThread>
-#include <QThreadPool>
 
 #include <algorithm>
+#include <future>
 #include <span>
 
 namespace pigmo {

@@ -8,25 +8,18 @@
 #include "storage/HistoryWriter.h"
 
 #include <QFutureWatcher>
-#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QObject>
 #include <QPointer>
-#include <QSet>
 #include <QString>
 #include <QTimer>
 
-#include <array>
 #include <atomic>
 #include <chrono>
 #include <functional>
-#include <future>
 #include <memory>
-#include <mutex>
 #include <optional>
-#include <span>
-#include <vector>
 
 namespace pigmo {
 

@@ -30,7 +30,7 @@ namespace pigmo {
 // in step, else the file is read again and only the store's own changes are made over it. A file that cannot
 // be read is moved aside before anything is written over it, and never overwritten while it cannot be.
 //
-// Threads: `post`, `waitForWrites`, `somethingUnsaved` and `isStuck` from any thread; every other member only
+// Threads: `post`, `waitForWrites`, `idle` and `somethingUnsaved` from any thread; every other member only
 // on the writer thread (in a posted task) or on the owner's thread while no task runs (after
 // `waitForWrites`).
 class HistoryWriter {

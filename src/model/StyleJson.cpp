@@ -318,14 +318,22 @@ QString textOf(std::string_view utf8)
 
 } // namespace
 
-Result<QString> requiredText(const Object& object, const char* name)
+Result<std::string_view> requiredString(const Object& object, const char* name)
 {
     const auto text = stringMember(object, name);
     if (!text)
-        return Result<QString>::failure(text.error());
+        return Result<std::string_view>::failure(text.error());
     if (!*text)
-        return Result<QString>::failure(missingMemberError(name));
-    return textOf(**text);
+        return Result<std::string_view>::failure(missingMemberError(name));
+    return **text;
+}
+
+Result<QString> requiredText(const Object& object, const char* name)
+{
+    const auto text = requiredString(object, name);
+    if (!text)
+        return Result<QString>::failure(text.error());
+    return textOf(*text);
 }
 
 Result<std::optional<QString>> optionalText(const Object& object, const char* name)
@@ -445,9 +453,9 @@ Result<void> readIcon(const Element& json, Icon* into)
     const auto object = objectOf(json, "an icon is not an object");
     if (!object)
         return R::failure(object.error());
-    const auto name = stringMember(*object, "name");
-    if (!name || !*name)
-        return R::failure(name ? missingMemberError("name") : name.error());
+    const auto name = requiredString(*object, "name");
+    if (!name)
+        return R::failure(name.error());
     const auto url = stringMember(*object, "url");
     const auto systemName = stringMember(*object, "systemName");
     const auto emoji = stringMember(*object, "emoji");
@@ -471,7 +479,7 @@ Result<void> readIcon(const Element& json, Icon* into)
     const auto kept = [](const std::optional<std::string_view>& text) -> std::optional<QString> {
         return text ? std::optional(textOf(*text)) : std::nullopt;
     };
-    *into = Icon{std::move(parsedUrl), kept(*systemName), kept(*emoji), textOf(**name), std::move(image)};
+    *into = Icon{std::move(parsedUrl), kept(*systemName), kept(*emoji), textOf(*name), std::move(image)};
     return R::success();
 }
 
@@ -481,10 +489,10 @@ Result<void> readIconStyle(const Element& json, IconStyle* into)
     const auto object = objectOf(json, "an icon style is not an object");
     if (!object)
         return R::failure(object.error());
-    const auto raw = stringMember(*object, "type");
-    if (!raw || !*raw)
-        return R::failure(raw ? missingMemberError("type") : raw.error());
-    const QUtf8StringView name(**raw);
+    const auto raw = requiredString(*object, "type");
+    if (!raw)
+        return R::failure(raw.error());
+    const QUtf8StringView name(*raw);
     const auto type = IconStyle::styleType(name);
     if (!type)
         return R::failure(

@@ -104,6 +104,8 @@ std::optional<Element> member(const Object& object, std::string_view name);
 Result<QString> requiredText(const Object& object, const char* name);
 // A string member as the parser holds it: nothing when missing or null, a failure when of another type.
 Result<std::optional<std::string_view>> stringMember(const Object& object, const char* name);
+// `requiredText` as the parser holds it, with no copy.
+Result<std::string_view> requiredString(const Object& object, const char* name);
 // An optional string member: missing or null is an empty optional, a present non-string fails.
 Result<std::optional<QString>> optionalText(const Object& object, const char* name);
 

@@ -106,12 +106,12 @@ void write(Writer& writer, const HistoryLogEntry& entry)
 Result<QDateTime> timestampMember(const Object& entry)
 {
     using R = Result<QDateTime>;
-    const auto text = stringMember(entry, "timestamp");
-    if (!text || !*text)
-        return R::failure(text ? missingMemberError("timestamp") : text.error());
-    const auto parsed = timestampFromText(**text);
+    const auto text = requiredString(entry, "timestamp");
+    if (!text)
+        return R::failure(text.error());
+    const auto parsed = timestampFromText(*text);
     if (!parsed)
-        return R::failure(invalidTimestampError(**text));
+        return R::failure(invalidTimestampError(*text));
     return *parsed;
 }
 
@@ -123,9 +123,9 @@ Result<void> read(const Element& json, HistoryLogEntry* into)
     const auto object = objectOf(json, "a history entry is not an object");
     if (!object)
         return R::failure(object.error());
-    const auto path = stringMember(*object, "folderPath");
-    if (!path || !*path)
-        return R::failure(path ? missingMemberError("folderPath") : path.error());
+    const auto path = requiredString(*object, "folderPath");
+    if (!path)
+        return R::failure(path.error());
     const auto data = member(*object, "data");
     if (!data)
         return R::failure(missingMemberError("data"));
@@ -136,8 +136,8 @@ Result<void> read(const Element& json, HistoryLogEntry* into)
     if (!timestamp)
         return R::failure(timestamp.error());
     if (into)
-        *into = HistoryLogEntry{QString::fromUtf8((*path)->data(), static_cast<qsizetype>((*path)->size())),
-                                std::move(style), std::move(timestamp).value()};
+        *into = HistoryLogEntry{QString::fromUtf8(path->data(), static_cast<qsizetype>(path->size())), std::move(style),
+                                std::move(timestamp).value()};
     return R::success();
 }
 
